@@ -1,0 +1,55 @@
+// The handful of operations the link needs from a serial port, plus the clock.
+// One const table per backend, chosen at start-up.
+#ifndef ZUVELS_LINK_PORT_H
+#define ZUVELS_LINK_PORT_H
+
+#include <cstdint>
+
+typedef intptr_t PortId;
+const PortId InvalidPort = -1;
+
+// Port settings as the device control block gets them: 9600 8N1, no flow
+// control, DTR and RTS off, only the input XON/XOFF bit in the flag word.
+struct PortSettings {
+    uint32_t baudRate;
+    uint32_t flags;  // DCB bit-field word
+    uint8_t byteSize;
+    uint8_t parity;    // 0 none
+    uint8_t stopBits;  // 0 one stop bit
+    uint16_t xonLim, xoffLim;
+    char xonChar, xoffChar, errorChar, eofChar, evtChar;
+    uint32_t structLength;  // DCBlength
+};
+extern const PortSettings LinkPortSettings;
+
+struct PortTimeouts {
+    uint32_t readInterval, readTotalMultiplier, readTotalConstant;
+    uint32_t writeTotalMultiplier, writeTotalConstant;
+};
+extern const PortTimeouts LinkPortTimeouts;
+
+enum : unsigned { PurgeTxClear = 4, PurgeRxClear = 8 };
+
+struct PortOps {
+    const char* name;
+    // Open path for read/write, exclusive; InvalidPort on failure.
+    PortId (*open)(const char* path);
+    bool (*applySettings)(PortId h, const PortSettings& s);
+    bool (*applyTimeouts)(PortId h, const PortTimeouts& t);
+    bool (*purge)(PortId h, unsigned what);
+    // Both report the bytes moved in *done (0 on failure) and return success.
+    bool (*write)(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done);
+    bool (*read)(PortId h, uint8_t* buf, uint32_t n, uint32_t* done);
+    void (*close)(PortId h);
+    uint32_t (*tickCount)();
+    void (*sleepMs)(uint32_t ms);
+};
+
+extern const PortOps win32PortOps;    // link/port_win.cpp (Windows build)
+extern const PortOps posixPortOps;    // link/port_posix.cpp (native build)
+extern const PortOps simPortOps;      // link/port_sim.cpp: in-process simulated controller
+
+// Device path for port number n: "\\.\COMn"; 0 and numbers above 256 give "\\.\COM1".
+const char* portTablePath(int n);
+
+#endif

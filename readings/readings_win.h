@@ -1,0 +1,22 @@
+// The readings page as the shell sees it.
+#ifndef ZUVELS_READINGS_READINGS_WIN_H
+#define ZUVELS_READINGS_READINGS_WIN_H
+
+#include <windows.h>
+
+INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+
+// Dashboard fonts: created once at start-up (both character sets, all sizes);
+// the shell selects the pair for the SizeMode and language.
+void createDashboardFonts();
+void selectDashboardFonts(int sizeMode, bool cyrillic);
+extern HFONT fontLarge, fontSmall;
+
+// Places button 1005 of the current page (no-op when it has none).
+// onMainPaint picks the main-window-paint column of the layout table.
+void placeLearnButton(HWND page, int sizeMode, bool onMainPaint);
+
+void drawFrame();     // static frame of the current page
+void drawReadings();  // every live element
+
+#endif

@@ -1,0 +1,14 @@
+// The application settings file "ZuvelS.ini": port and language. Portable.
+#ifndef ZUVELS_SHELL_APP_SETTINGS_H
+#define ZUVELS_SHELL_APP_SETTINGS_H
+
+extern const char* const AppSettingsFileName;  // "ZuvelS.ini", current directory
+
+// Reads CommPort and LanguageCode (shell/app_state.h) from the file at path;
+// creates it with the defaults (port 1, "pol") when it can't be opened.
+// A port number above 256 reads as 0.
+void readAppSettings(const char* path);
+// Writes the three lines from CommPort and LanguageCode, replacing the file.
+void writeAppSettings(const char* path);
+
+#endif

@@ -1,0 +1,44 @@
+// Settings files (.zss version 1, .zs2 version 3): key tables, reading,
+// checking and writing. Portable; the dialogs and message boxes live in
+// shell/settings_file_win.cpp.
+#ifndef ZUVELS_SHELL_SETTINGS_FILE_H
+#define ZUVELS_SHELL_SETTINGS_FILE_H
+
+#include <cstdint>
+
+enum { SettingsWordSize = 30 };  // slot of a key word: at most 29 characters
+
+struct SettingsFormat {
+    int version;              // 1 or 3
+    const char* filterName;   // "ZuvelS settings (*.zss)"
+    const char* filterPattern;
+    const char* defaultExt;
+    int keyCount;             // 27 or 33
+};
+const SettingsFormat& settingsFormatFor(int controllerGeneration);
+
+// Fills the two key tables (start-up).
+void fillSettingsKeyTables();
+
+enum class LoadCheck { Ok, CannotOpen, WrongFormat };
+struct LoadedSettings {
+    int keyCount;
+    uint8_t values[33];
+    uint8_t addresses[33];  // address per key; the "NULL=" key is never sent
+    int sendCount;          // how many of them are sent (27 or 32)
+};
+// Reads and checks a file against the format; nothing is sent.
+LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out);
+
+// Sends a checked file with writeParameter; stops at the first write whose
+// reply isn't 3 bytes. Returns the number of writes that got a full reply.
+int sendSettings(const LoadedSettings& s);
+
+// Reads the blocks the format needs; false when the link isn't Up or any of
+// those reads didn't bring a valid reply (nothing is then written).
+bool refreshBlocksForSave(const SettingsFormat& fmt);
+// Writes the file from the block stores, through a temporary file in the same
+// folder that then replaces the target. False when it can't be written.
+bool writeSettingsFile(const char* path, const SettingsFormat& fmt);
+
+#endif

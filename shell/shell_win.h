@@ -1,0 +1,18 @@
+// Main window state that pages and dialogs reach for.
+#ifndef ZUVELS_SHELL_SHELL_WIN_H
+#define ZUVELS_SHELL_SHELL_WIN_H
+
+#include <windows.h>
+
+extern HINSTANCE appInstance;
+extern HWND mainWindow;
+extern HWND currentPage;   // the one page dialog now shown; null before the first
+extern unsigned winW, winH; // outer size of the main window for the SizeMode
+
+// Registers the class and creates the main window (creation steps run inside).
+// Returns the window or null.
+HWND createMainWindow(HINSTANCE instance, int showCommand);
+// Runs the message loop with accelerator table 3; returns the quit code.
+int runMessageLoop();
+
+#endif
