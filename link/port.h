@@ -30,6 +30,9 @@ extern const PortTimeouts LinkPortTimeouts;
 
 enum : unsigned { PurgeTxClear = 4, PurgeRxClear = 8 };
 
+// The link calls these on whatever PortHandle holds, InvalidPort included
+// (after a failed open or once the port is closed): every operation on a
+// handle that isn't open must fail at once and report 0 bytes moved.
 struct PortOps {
     const char* name;
     // Open path for read/write, exclusive; InvalidPort on failure.
@@ -49,7 +52,8 @@ extern const PortOps win32PortOps;    // link/port_win.cpp (Windows build)
 extern const PortOps posixPortOps;    // link/port_posix.cpp (native build)
 extern const PortOps simPortOps;      // link/port_sim.cpp: in-process simulated controller
 
-// Device path for port number n: "\\.\COMn"; 0 and numbers above 256 give "\\.\COM1".
+// Device path for port number n: "\\.\COMn" for 1..256; 0, negative numbers and
+// numbers above 256 give "\\.\COM1".
 const char* portTablePath(int n);
 
 #endif

@@ -90,5 +90,18 @@
 #define IDC_RESET_LABEL1     1104
 #define IDC_RESET_LABEL2     1105
 #define IDC_RESET_BUTTON     126
+#define IDC_RESET_PROGRESS   1010
+
+// Oscilloscope page controls
+#define IDC_SCOPE_CURSOR     1071   // value cursor check box
+#define IDC_SCOPE_CURSOR_BAR 1117   // cursor scroll bar, shown in cursor mode
+
+// Wiring diagram page controls
+#define IDC_DIAGRAM_HBAR     1120
+#define IDC_DIAGRAM_VBAR     1121
+
+// About dialog controls
+#define IDC_ABOUT_NAME       1075
+#define IDC_ABOUT_VERSION    1076   // "program version" label
 
 #endif

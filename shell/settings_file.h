@@ -41,4 +41,16 @@ bool refreshBlocksForSave(const SettingsFormat& fmt);
 // folder that then replaces the target. False when it can't be written.
 bool writeSettingsFile(const char* path, const SettingsFormat& fmt);
 
+// The two menu commands without their dialogs and boxes.
+enum class LoadResult { Sent, CannotOpen, WrongFormat, WriteFailed };
+// Reads, checks and sends a file; *sent (may be null) gets the number of
+// writes that got a full reply.
+LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent);
+enum class SaveResult { Saved, Refused, CannotWrite };
+// Refused: the link isn't up or a block read failed; the target is untouched.
+SaveResult saveSettingsTo(const char* path, const SettingsFormat& fmt);
+
+// Header word i (0..2) or key i (3..) of the format's key table.
+const char* settingsKeyWord(const SettingsFormat& fmt, int index);
+
 #endif

@@ -1,0 +1,187 @@
+// Block stores, the byte-level meaning of the blocks and the value conversions.
+#include "link/blocks.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+StatusBlock Status;
+LiveBlock Live;
+ConfigABlock ConfigA;
+ConfigBBlock ConfigB;
+ExtendedBlock Extended;
+WriteReplyBlock WriteReply;
+
+uint8_t byteSum(const uint8_t* bytes, size_t n) {
+    uint8_t sum = 0;
+    for (size_t i = 0; i < n; ++i) sum = static_cast<uint8_t>(sum + bytes[i]);
+    return sum;
+}
+
+int roundUpAboveHalf(double x) {
+    const double t = std::trunc(x);
+    // Only a fraction above one half counts, so .5 itself rounds down; a
+    // negative fraction never counts.
+    return static_cast<int>(t) + ((x - t) * 100 > 50 ? 1 : 0);
+}
+
+int rpmFromPeriod(unsigned period) {
+    if (period == 0) return 0;
+    const unsigned q = 15000000u / period;
+    return roundUpAboveHalf(q / 50.0) * 50;
+}
+
+unsigned periodFromRpm(int rpm) {
+    if (rpm <= 0) return 0;
+    return 15000000u / static_cast<unsigned>(rpm);
+}
+
+int temperatureFromRaw(uint8_t raw) {
+    if (raw < 68) return 0;
+    if (raw < 200) return roundUpAboveHalf((raw - 68) / 2.582);
+    return roundUpAboveHalf(raw * 1.057 - 160);
+}
+
+uint8_t rawFromTemperature(int celsius) {
+    int raw;
+    if (celsius == 0)
+        raw = 68;
+    else if (celsius <= 50)
+        raw = roundUpAboveHalf(celsius * 2.582 + 68);
+    else if (celsius > 100)
+        raw = 245;
+    else
+        raw = roundUpAboveHalf((celsius + 160) / 1.057);
+    return static_cast<uint8_t>(raw);  // a byte on the wire
+}
+
+double voltsFromRaw(uint8_t raw) { return raw * 196 / 10000.0; }
+
+InstallDate decodeInstallDate(uint8_t lo, uint8_t hi) {
+    InstallDate d;
+    d.day = (lo & 0x1F) + 1;
+    d.month = (lo >> 5) + (hi >> 7) * 8 + 1;
+    d.year = (hi & 0x3F) + 2000;
+    return d;
+}
+
+void encodeInstallDate(int yearIndex, int monthIndex, int dayIndex, uint8_t* lo, uint8_t* hi) {
+    // The month straddles the two bytes: three bits in lo, its fourth in hi bit 7.
+    *lo = static_cast<uint8_t>((dayIndex & 0x1F) | ((monthIndex & 7) << 5));
+    *hi = static_cast<uint8_t>((yearIndex & 0x7F) | (((monthIndex >> 3) & 1) << 7));
+}
+
+TimeOnGas timeOnGas(const ExtendedBlock& e) {
+    TimeOnGas t;
+    t.hours = e.gasHoursLo + e.gasHoursHi * 256u;
+    t.minutes = e.gasMinutes;
+    return t;
+}
+
+void formatInstallDate(const InstallDate& d, char* out, size_t cap) {
+    snprintf(out, cap, "%04ld-%02ld-%02ld", static_cast<long>(d.year), static_cast<long>(d.month),
+             static_cast<long>(d.day));
+}
+
+void formatTimeOnGas(const TimeOnGas& t, char* out, size_t cap) {
+    snprintf(out, cap, "%ldh%ld'", static_cast<long>(t.hours), static_cast<long>(t.minutes));
+}
+
+void formatVersion(int generation, int variant, char* out, size_t cap) {
+    // Single precision on purpose: 305 / 100 must print as 3.05.
+    const float version = static_cast<float>(generation * 100 + variant) / 100.0f;
+    snprintf(out, cap, "%.2f", static_cast<double>(version));
+}
+
+void formatRegistration(const ExtendedBlock& e, char* out, size_t cap) {
+    char text[sizeof e.registration + 1] = {0};
+    memcpy(text, e.registration, sizeof e.registration);
+    snprintf(out, cap, "%s", text);
+}
+
+void registrationBytes(const char* text, uint8_t out[7]) {
+    size_t len = 0;
+    if (text)
+        while (len < 7 && text[len]) ++len;
+    for (size_t i = 0; i < 7; ++i) out[i] = i < len ? static_cast<uint8_t>(text[i]) : 0;
+}
+
+const uint8_t settingsAddresses[32] = {
+    5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+    22, 23, 24, 25, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37,
+};
+
+namespace {
+
+FieldRef at(BlockId block, size_t offset) { return FieldRef{block, static_cast<uint8_t>(offset)}; }
+FieldRef liveField(size_t o) { return at(BlockId::Live, o); }
+FieldRef configAField(size_t o) { return at(BlockId::ConfigA, o); }
+FieldRef configBField(size_t o) { return at(BlockId::ConfigB, o); }
+FieldRef extendedField(size_t o) { return at(BlockId::Extended, o); }
+
+}  // namespace
+
+FieldRef fieldForAddress(uint8_t address, int generation) {
+    const bool gen3 = generation == 3;
+    switch (address) {
+    case 5: return configAField(offsetof(ConfigABlock, options));
+    case 6: return configAField(offsetof(ConfigABlock, lambdaType));
+    case 7: return configAField(offsetof(ConfigABlock, lambdaPoint));
+    case 8: return configAField(offsetof(ConfigABlock, lambdaDelay));
+    case 9: return configAField(offsetof(ConfigABlock, emulType));
+    case 10: return configAField(offsetof(ConfigABlock, emulBjTimeHi));
+    case 11: return configAField(offsetof(ConfigABlock, emulBjTimeLo));
+    // Generation 3 moved these two to block 5 and gave ConfigA byte 8 to "WOZG".
+    case 12:
+        return gen3 ? extendedField(offsetof(ExtendedBlock, zamOtwBj))
+                    : configAField(offsetof(ConfigABlock, emulDoTimeHi));
+    case 13:
+        return gen3 ? extendedField(offsetof(ExtendedBlock, zamOtwDo))
+                    : configAField(offsetof(ConfigABlock, emulDoTimeLo));
+    case 14: return configAField(offsetof(ConfigABlock, injectDelay));
+    case 15: return configAField(offsetof(ConfigABlock, lpgOnTemp));
+    case 16: return configBField(offsetof(ConfigBBlock, attMax));
+    case 17: return configBField(offsetof(ConfigBBlock, attMin));
+    case 18: return liveField(offsetof(LiveBlock, attInit));
+    case 19: return configBField(offsetof(ConfigBBlock, tpsJump));
+    case 20: return configBField(offsetof(ConfigBBlock, attJump));
+    case 21: return configBField(offsetof(ConfigBBlock, lpgOnRpmLo));
+    case 22: return configBField(offsetof(ConfigBBlock, lpgOnRpmHi));
+    case 23: return configBField(offsetof(ConfigBBlock, ignitionType));
+    case 24: return configBField(offsetof(ConfigBBlock, cutOffRpmLo));
+    case 25: return configBField(offsetof(ConfigBBlock, cutOffRpmHi));
+    case 26: return configBField(offsetof(ConfigBBlock, cutOffSteps));
+    case 27: return configBField(offsetof(ConfigBBlock, lpgOffRpmLo));
+    case 28: return configBField(offsetof(ConfigBBlock, lpgOffRpmHi));
+    case 29: return configAField(offsetof(ConfigABlock, tpsInert));
+    case 31: return configBField(offsetof(ConfigBBlock, attMaxBj));
+    case 32: return configBField(offsetof(ConfigBBlock, attMinBj));
+    case 33: return extendedField(offsetof(ExtendedBlock, prog1));
+    case 34: return extendedField(offsetof(ExtendedBlock, prog2));
+    case 35: return extendedField(offsetof(ExtendedBlock, prog3));
+    case 36: return extendedField(offsetof(ExtendedBlock, prog4));
+    case 37: return configAField(offsetof(ConfigABlock, emulDoTimeHi));
+    case 40: return extendedField(offsetof(ExtendedBlock, installDateLo));
+    case 41: return extendedField(offsetof(ExtendedBlock, installDateHi));
+    case 49: return extendedField(offsetof(ExtendedBlock, gasMinutes));
+    default:
+        if (address >= 42 && address <= 48)
+            return extendedField(offsetof(ExtendedBlock, registration) + (address - 42));
+        // 30 is the command register, 38 and 39 the counter clear: no stored byte.
+        return at(BlockId::None, 0);
+    }
+}
+
+uint8_t readField(FieldRef f) {
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    switch (f.block) {
+    case BlockId::Status: bytes = blockBytes(Status); size = sizeof Status; break;
+    case BlockId::Live: bytes = blockBytes(Live); size = sizeof Live; break;
+    case BlockId::ConfigA: bytes = blockBytes(ConfigA); size = sizeof ConfigA; break;
+    case BlockId::ConfigB: bytes = blockBytes(ConfigB); size = sizeof ConfigB; break;
+    case BlockId::Extended: bytes = blockBytes(Extended); size = sizeof Extended; break;
+    case BlockId::None: break;
+    }
+    return bytes && f.offset < size ? bytes[f.offset] : 0;
+}

@@ -1,0 +1,96 @@
+// Win32 serial backend: the real calls on a COM device.
+#include <windows.h>
+
+#include "link/port.h"
+
+static HANDLE asHandle(PortId h) { return reinterpret_cast<HANDLE>(h); }
+
+static PortId win32Open(const char* path)
+{
+    // Exclusive, existing device only, no overlapped I/O: every exchange
+    // blocks on the port's own time-outs.
+    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return h == INVALID_HANDLE_VALUE ? InvalidPort : reinterpret_cast<PortId>(h);
+}
+
+static bool win32ApplySettings(PortId h, const PortSettings& s)
+{
+    DCB dcb;
+    // Start from zero so no bit depends on what the block held before; the
+    // flag word then carries only what the settings name (input XON/XOFF).
+    ZeroMemory(&dcb, sizeof dcb);
+    dcb.DCBlength = s.structLength;
+    dcb.BaudRate = s.baudRate;
+    // The flag word bit by bit, so the layout of the bit fields never matters.
+    const uint32_t f = s.flags;
+    dcb.fBinary = f & 1;
+    dcb.fParity = (f >> 1) & 1;
+    dcb.fOutxCtsFlow = (f >> 2) & 1;
+    dcb.fOutxDsrFlow = (f >> 3) & 1;
+    dcb.fDtrControl = (f >> 4) & 3;
+    dcb.fDsrSensitivity = (f >> 6) & 1;
+    dcb.fTXContinueOnXoff = (f >> 7) & 1;
+    dcb.fOutX = (f >> 8) & 1;
+    dcb.fInX = (f >> 9) & 1;
+    dcb.fErrorChar = (f >> 10) & 1;
+    dcb.fNull = (f >> 11) & 1;
+    dcb.fRtsControl = (f >> 12) & 3;
+    dcb.fAbortOnError = (f >> 14) & 1;
+    dcb.XonLim = s.xonLim;
+    dcb.XoffLim = s.xoffLim;
+    dcb.ByteSize = s.byteSize;
+    dcb.Parity = s.parity;
+    dcb.StopBits = s.stopBits;
+    dcb.XonChar = s.xonChar;
+    dcb.XoffChar = s.xoffChar;
+    dcb.ErrorChar = s.errorChar;
+    dcb.EofChar = s.eofChar;
+    dcb.EvtChar = s.evtChar;
+    return SetCommState(asHandle(h), &dcb) != 0;
+}
+
+static bool win32ApplyTimeouts(PortId h, const PortTimeouts& t)
+{
+    COMMTIMEOUTS ct;
+    ct.ReadIntervalTimeout = t.readInterval;
+    ct.ReadTotalTimeoutMultiplier = t.readTotalMultiplier;
+    ct.ReadTotalTimeoutConstant = t.readTotalConstant;
+    ct.WriteTotalTimeoutMultiplier = t.writeTotalMultiplier;
+    ct.WriteTotalTimeoutConstant = t.writeTotalConstant;
+    return SetCommTimeouts(asHandle(h), &ct) != 0;
+}
+
+static bool win32Purge(PortId h, unsigned what) { return PurgeComm(asHandle(h), what) != 0; }
+
+static bool win32Write(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done)
+{
+    DWORD moved = 0;
+    BOOL ok = WriteFile(asHandle(h), buf, n, &moved, nullptr);
+    *done = ok ? moved : 0;
+    return ok != 0;
+}
+
+static bool win32Read(PortId h, uint8_t* buf, uint32_t n, uint32_t* done)
+{
+    DWORD moved = 0;
+    BOOL ok = ReadFile(asHandle(h), buf, n, &moved, nullptr);
+    *done = ok ? moved : 0;
+    return ok != 0;
+}
+
+static void win32Close(PortId h) { CloseHandle(asHandle(h)); }
+static uint32_t win32TickCount() { return GetTickCount(); }
+static void win32Sleep(uint32_t ms) { Sleep(ms); }
+
+const PortOps win32PortOps = {
+    "win32",
+    win32Open,
+    win32ApplySettings,
+    win32ApplyTimeouts,
+    win32Purge,
+    win32Write,
+    win32Read,
+    win32Close,
+    win32TickCount,
+    win32Sleep,
+};

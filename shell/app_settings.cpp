@@ -1,0 +1,72 @@
+#include "shell/app_settings.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "link/link.h"
+#include "shell/app_state.h"
+#include "shell/text_file.h"
+
+const char* const AppSettingsFileName = "ZuvelS.ini";
+
+namespace {
+
+const int HighestPort = 256;  // the port table's last entry
+
+// Reads the port number after "CommPort=". False when no integer can be
+// read there; a number too long for the width counts as out of range.
+bool readPortNumber(FILE* f, int* port)
+{
+    int value = 0;
+    if (fscanf(f, "%9d", &value) != 1)
+        return false;
+    int c = getc(f);
+    if (c != EOF && isdigit(c)) {
+        while (c != EOF && isdigit(c))
+            c = getc(f);
+        value = -1;
+    }
+    if (c != EOF)
+        ungetc(c, f);
+    *port = value;
+    return true;
+}
+
+}  // namespace
+
+void readAppSettings(const char* path)
+{
+    CommPort = 0;
+    FILE* f = fopen(path, "r");
+    if (!f) {
+        CommPort = 1;
+        snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");
+        writeAppSettings(path);
+        return;
+    }
+    // Only the positions count: section word, "CommPort=" and its number,
+    // "Language=" and the code. Every word goes through the code buffer, so
+    // a short file leaves the last word read there.
+    char* code = LanguageCode;
+    const size_t cap = sizeof LanguageCode;
+    readWord(f, code, cap);
+    readWord(f, code, cap);
+    int port = 0;
+    if (readPortNumber(f, &port))
+        CommPort = (port < 0 || port > HighestPort) ? 0 : port;
+    readWord(f, code, cap);
+    readWord(f, code, cap);
+    fclose(f);
+}
+
+void writeAppSettings(const char* path)
+{
+    FILE* f = fopen(path, "w");
+    if (!f)
+        return;  // nothing to report: the next change tries again
+    fprintf(f, "%s\n", "[Ustawienia]");
+    fprintf(f, "%s %d\n", "CommPort=", CommPort);
+    fprintf(f, "%s %s\n", "Language=", LanguageCode);
+    fclose(f);
+}

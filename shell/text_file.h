@@ -1,0 +1,19 @@
+// Small helpers for the program's text files (application settings,
+// settings files). Portable.
+#ifndef ZUVELS_SHELL_TEXT_FILE_H
+#define ZUVELS_SHELL_TEXT_FILE_H
+
+#include <cstddef>
+#include <cstdio>
+
+// Reads one whitespace-delimited word into out (at most cap - 1 characters,
+// always terminated); the rest of a longer word is read and dropped.
+// Returns the word's full length, or -1 at end of file with no word (out
+// is then left as it was).
+long readWord(FILE* f, char* out, size_t cap);
+
+// Replaces the file `to` with the file `from` in one step, so a reader never
+// sees a half-written target. False when it couldn't.
+bool replaceFile(const char* from, const char* to);
+
+#endif
