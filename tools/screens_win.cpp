@@ -1,0 +1,135 @@
+// Takes screenshots of the program's main window: every page at every size
+// and the readings page in every language. Used by scripts/run when there is
+// no display, and by reviewers. Runs the real main window in-process and
+// drives it with the same menu commands a user would give.
+//
+// zscreens.exe OUTDIR [--demo | --demo=1]   (default: the serial port of ZuvelS.ini)
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "link/link.h"
+#include "res/resource.h"
+#include "shell/palette_win.h"
+#include "shell/shell_win.h"
+#include "sim/sim.h"
+
+static void pumpFor(DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < ms) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+// Copies the window's screen area into a 24-bit BMP file.
+static bool saveWindowBmp(HWND wnd, const std::string& path)
+{
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+
+    BITMAPINFOHEADER bih = {};
+    bih.biSize = sizeof bih;
+    bih.biWidth = w;
+    bih.biHeight = h;
+    bih.biPlanes = 1;
+    bih.biBitCount = 24;
+    bih.biCompression = BI_RGB;
+    const DWORD stride = ((w * 3) + 3) & ~3u;
+    std::string pixels(stride * h, '\0');
+    GetDIBits(mem, bmp, 0, h, &pixels[0], reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER bfh = {};
+    bfh.bfType = 0x4D42;
+    bfh.bfOffBits = sizeof bfh + sizeof bih;
+    bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    std::fwrite(&bfh, sizeof bfh, 1, f);
+    std::fwrite(&bih, sizeof bih, 1, f);
+    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    return std::fclose(f) == 0;
+}
+
+static void command(int id)
+{
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    pumpFor(600);
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zscreens OUTDIR [--demo|--demo=1]\n");
+        return 2;
+    }
+    const std::string out = argv[1];
+    LinkPort = &win32PortOps;
+    if (argc > 2 && std::strncmp(argv[2], "--demo", 6) == 0) {
+        SimConfig cfg;
+        cfg.generation = std::strcmp(argv[2], "--demo=1") == 0 ? 1 : 3;
+        simPortSetup(cfg);
+        LinkPort = &simPortOps;
+    }
+    InitCommonControls();
+    if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW))
+        return 1;
+    pumpFor(1500);
+
+    static const struct { int id; const char* name; } pages[] = {
+        {IDM_READINGS, "readings"}, {IDM_CONFIGURATION, "configuration"},
+        {IDM_OPTIONS, "options"},   {IDM_DIAGRAM, "diagram"},
+        {IDM_RESET, "reset"},       {IDM_SCOPE, "scope"},
+    };
+    static const int sizes[] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960,
+                                IDM_SIZE_1280_1024};
+    static const struct { int id; const char* code; } languages[] = {
+        {IDM_LANG_POL, "pol"}, {IDM_LANG_ANG, "ang"}, {IDM_LANG_RUS, "rus"},
+        {IDM_LANG_LIT, "lit"}, {IDM_LANG_CS, "cs"},
+    };
+
+    int shots = 0;
+    char name[128];
+    command(IDM_LANG_ANG);
+    for (int s = 0; s < 5; ++s) {
+        command(sizes[s]);
+        for (const auto& p : pages) {
+            command(p.id);
+            std::snprintf(name, sizeof name, "%s/%s-size%d.bmp", out.c_str(), p.name, s + 1);
+            shots += saveWindowBmp(mainWindow, name);
+        }
+    }
+    command(IDM_READINGS);
+    for (const auto& l : languages) {
+        command(l.id);
+        for (int s = 0; s < 5; ++s) {
+            command(sizes[s]);
+            pumpFor(400);
+            std::snprintf(name, sizeof name, "%s/readings-%s-size%d.bmp", out.c_str(), l.code, s + 1);
+            shots += saveWindowBmp(mainWindow, name);
+        }
+    }
+    std::printf("%d screenshots in %s\n", shots, out.c_str());
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
+    pumpFor(200);
+    return 0;
+}
