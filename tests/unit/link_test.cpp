@@ -46,12 +46,6 @@ void fillStore(Block& b, uint8_t v) {
     memset(&b, v, sizeof b);
 }
 
-// Lines of the trace from index `from` on.
-Lines traceFrom(size_t from) {
-    Lines all = scripted::trace();
-    return Lines(all.begin() + static_cast<long>(std::min(from, all.size())), all.end());
-}
-
 }  // namespace
 
 class LinkFixture : public ::testing::Test {
@@ -162,6 +156,10 @@ struct OpenDurationCase {
     bool fails;
 };
 
+void PrintTo(const OpenDurationCase& c, std::ostream* os) {
+    *os << "open of " << c.duration << " ms from tick " << c.clockStart;
+}
+
 class LinkOpenDuration : public LinkFixture, public ::testing::WithParamInterface<OpenDurationCase> {};
 
 TEST_P(LinkOpenDuration, OpenTakingMoreThan3000msFailsTheLink) {
@@ -181,7 +179,7 @@ TEST_P(LinkOpenDuration, OpenTakingMoreThan3000msFailsTheLink) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Clock, LinkOpenDuration,
+INSTANTIATE_TEST_SUITE_P(LinkOpen, LinkOpenDuration,
                          ::testing::Values(OpenDurationCase{0, 0, false},
                                            OpenDurationCase{0, 3000, false},
                                            OpenDurationCase{0, 3001, true},
@@ -401,7 +399,7 @@ TEST_F(LinkSupervision, TwoMissesThenValidReplyResetsCount) {
     EXPECT_EQ(scripted::count(Call::Close), 0u);
 }
 
-TEST_F(LinkSupervision, MissingReplyPurgesReceiveAfterShortRead) {
+TEST_F(LinkSupervision, ShortStatusWithLeadPurgesTwiceAndCloses) {
     bringUp(0x00);
     scripted::queueReply({0x65, 0x00});
     pollStatus();
@@ -484,12 +482,12 @@ TEST_F(BlockRead, LiveReplyReplacesOrKeepsStoreWithItsPurges) {
     const Bytes shortButValid = {0x65, 0x9B, 0, 0, 0, 0, 0, 0, 0, 0};
 
     const std::vector<BlockReplyCase> cases = {
-        {"valid", valid, true, {"read 11 -> 65 01 02 03 04 05 06 07 08 09 AA"}},
+        {"valid", valid, true, {"read 11 -> 65 01 02 03 04 05 06 07 08 09 92"}},
         {"short", {0x65, 0x01, 0x02}, false, {"read 11 -> 65 01 02", "purge 8", "purge 8"}},
         {"short, padding passes", shortButValid, true,
          {"read 11 -> 65 9B 00 00 00 00 00 00 00 00", "purge 8"}},
-        {"bad checksum", badSum, false, {"read 11 -> 65 01 02 03 04 05 06 07 08 09 55", "purge 8"}},
-        {"wrong lead", wrongLead, false, {"read 11 -> 66 01 02 03 04 05 06 07 08 09 AB"}},
+        {"bad checksum", badSum, false, {"read 11 -> 65 01 02 03 04 05 06 07 08 09 6D", "purge 8"}},
+        {"wrong lead", wrongLead, false, {"read 11 -> 66 01 02 03 04 05 06 07 08 09 93"}},
         {"silence", {}, false, {"read 11", "purge 8"}},
     };
     for (const BlockReplyCase& c : cases) {
@@ -706,7 +704,7 @@ TEST_F(LinkSelect, ResetGivesStartUpValues) {
     EXPECT_EQ(WriteReplyDelay, 0);
     EXPECT_EQ(BytesTransferred, 0u);
     EXPECT_STREQ(SelectedPortPath, "\\\\.\\COM1");
-    EXPECT_EQ(strlen(SelectedPortPath), 7u);
+    EXPECT_EQ(strlen(SelectedPortPath), 8u);  // \\.\COM1
     EXPECT_EQ(CommPort, 0);
     EXPECT_EQ(ControllerGeneration, 0);
     EXPECT_EQ(ControllerVariant, 0);

@@ -1,0 +1,148 @@
+// Port backend that talks to the in-process simulated controller (sim/).
+// Everything runs on the caller's thread: a write hands the bytes to the
+// model, a read collects what the model has released by then. Where a real
+// port would make the caller wait (bytes still on the line, a read time-out,
+// sleepMs), this backend moves its own clock ahead instead of blocking, so
+// tests run at full speed and a silent controller doesn't freeze the window.
+#include <chrono>
+
+#include "link/port.h"
+#include "sim/sim.h"
+
+namespace {
+
+const PortId SimHandle = 1;
+
+bool realTime = true;
+bool modelSetUp = false;
+bool handleOpen = false;
+uint64_t realBaseMs = 0;  // steady clock at first use
+int64_t aheadMs = 0;      // real-time mode: waits skipped so far
+uint64_t virtualMs = 0;   // virtual mode clock
+PortTimeouts timeouts = {200, 40, 100, 40, 100};
+
+uint64_t steadyMs() {
+    using namespace std::chrono;
+    return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+uint32_t clockNow() {
+    if (!realTime) return uint32_t(virtualMs);
+    if (realBaseMs == 0) realBaseMs = steadyMs();
+    return uint32_t(steadyMs() - realBaseMs + uint64_t(aheadMs));
+}
+
+void advanceTo(uint32_t t) {
+    int32_t d = int32_t(t - clockNow());
+    if (d <= 0) return;
+    if (realTime) aheadMs += d;
+    else virtualMs += uint64_t(d);
+}
+
+bool valid(PortId h) { return handleOpen && h == SimHandle; }
+
+void ensureModel() {
+    if (!modelSetUp) simPortSetup(SimConfig());
+}
+
+PortId simOpen(const char* path) {
+    (void)path;  // every port leads to the one simulated controller
+    ensureModel();
+    if (handleOpen) return InvalidPort;  // exclusive, like a real port
+    handleOpen = true;
+    return SimHandle;
+}
+
+bool simApplySettings(PortId h, const PortSettings& s) {
+    (void)s;
+    return valid(h);
+}
+
+bool simApplyTimeouts(PortId h, const PortTimeouts& t) {
+    if (!valid(h)) return false;
+    timeouts = t;
+    return true;
+}
+
+bool simPurge(PortId h, unsigned what) {
+    if (!valid(h)) return false;
+    // The model's output queue stands for the bytes on their way to us.
+    if (what & PurgeRxClear) simDiscardOutput();
+    return true;
+}
+
+bool simWrite(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
+    *done = 0;
+    if (!valid(h)) return false;
+    simReceive(buf, n, clockNow());
+    if (simState().config.pace) advanceTo(clockNow() + (n * 1042 + 999) / 1000);
+    *done = n;
+    return true;
+}
+
+bool simRead(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
+    *done = 0;
+    if (!valid(h)) return false;
+    uint32_t deadline = clockNow() + timeouts.readTotalMultiplier * n + timeouts.readTotalConstant;
+    uint32_t got = 0;
+    uint32_t lastByteMs = clockNow();
+    for (;;) {
+        uint32_t now = clockNow();
+        simAdvance(now);
+        uint32_t took = uint32_t(simTakeOutput(buf + got, n - got, now));
+        if (took) lastByteMs = now;
+        got += took;
+        if (got == n) break;
+        uint32_t next;
+        if (!simNextRelease(&next) || int32_t(next - deadline) > 0) {
+            advanceTo(deadline);
+            break;
+        }
+        // the interval time-out ends a reply that stalls halfway
+        if (got > 0 && timeouts.readInterval && next - lastByteMs > timeouts.readInterval) {
+            advanceTo(lastByteMs + timeouts.readInterval);
+            break;
+        }
+        advanceTo(next);
+    }
+    *done = got;
+    return true;
+}
+
+void simClose(PortId h) {
+    if (valid(h)) handleOpen = false;
+}
+
+uint32_t simTickCount() { return clockNow(); }
+
+void simSleepMs(uint32_t ms) { advanceTo(clockNow() + ms); }
+
+}  // namespace
+
+void simPortSetup(const SimConfig& config) {
+    simReset(config, clockNow());
+    modelSetUp = true;
+}
+
+void simPortUseRealTime(bool on) {
+    if (on == realTime) return;
+    realTime = on;
+    virtualMs = 0;
+}
+
+void simPortAdvanceClock(uint32_t ms) { advanceTo(clockNow() + ms); }
+
+uint32_t simPortNow() { return clockNow(); }
+
+const PortOps simPortOps = {
+    "simulated",
+    simOpen,
+    simApplySettings,
+    simApplyTimeouts,
+    simPurge,
+    simWrite,
+    simRead,
+    simClose,
+    simTickCount,
+    simSleepMs,
+};
