@@ -1,0 +1,115 @@
+#include "shell/app_settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "link/link.h"
+#include "shell/app_state.h"
+
+namespace {
+
+class AppSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ziniXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        path = dir + "/ZuvelS.ini";
+        CommPort = 77;
+        snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
+    }
+    void TearDown() override
+    {
+        std::string cmd = "rm -rf '" + dir + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+        CommPort = 0;
+        snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");
+    }
+    void writeFile(const std::string& content)
+    {
+        FILE* f = fopen(path.c_str(), "wb");
+        fwrite(content.data(), 1, content.size(), f);
+        fclose(f);
+    }
+    std::string readFile()
+    {
+        std::string s;
+        FILE* f = fopen(path.c_str(), "rb");
+        if (!f)
+            return "<missing>";
+        int c;
+        while ((c = getc(f)) != EOF)
+            s += static_cast<char>(c);
+        fclose(f);
+        return s;
+    }
+
+    std::string dir, path;
+};
+
+TEST_F(AppSettingsTest, WritesThreeLinesExactlyAndReadsThemBack)
+{
+    CommPort = 12;
+    snprintf(LanguageCode, sizeof LanguageCode, "%s", "ang");
+    writeAppSettings(path.c_str());
+    EXPECT_EQ(readFile(), "[Ustawienia]\nCommPort= 12\nLanguage= ang\n");
+
+    CommPort = 5;
+    snprintf(LanguageCode, sizeof LanguageCode, "%s", "x");
+    readAppSettings(path.c_str());
+    EXPECT_EQ(CommPort, 12);
+    EXPECT_STREQ(LanguageCode, "ang");
+}
+
+TEST_F(AppSettingsTest, MissingFileIsCreatedWithDefaults)
+{
+    readAppSettings(path.c_str());
+    EXPECT_EQ(CommPort, 1);
+    EXPECT_STREQ(LanguageCode, "pol");
+    EXPECT_EQ(readFile(), "[Ustawienia]\nCommPort= 1\nLanguage= pol\n");
+}
+
+struct IniCase {
+    const char* name;
+    std::string content;
+    int port;
+    std::string code;
+};
+
+TEST_F(AppSettingsTest, MalformedFilesReadByPosition)
+{
+    const std::string huge(10 * 1024, 'w');
+    const IniCase cases[] = {
+        {"words not compared", "[Other]\nPort= 3\nLang= rus\n", 3, "rus"},
+        {"port 256 is the last one", "[Ustawienia]\nCommPort= 256\nLanguage= cs\n", 256, "cs"},
+        {"port above 256 reads as 0", "[Ustawienia]\nCommPort= 257\nLanguage= rus\n", 0, "rus"},
+        {"negative port reads as 0", "[Ustawienia]\nCommPort= -3\nLanguage= lit\n", 0, "lit"},
+        {"overlong number reads as 0", "[Ustawienia]\nCommPort= 99999999999999\nLanguage= lit\n", 0, "lit"},
+        {"one line", "[Ustawienia]\n", 0, "[Ustawienia]"},
+        {"section and key only", "[Ustawienia]\nCommPort=\n", 0, "CommPort="},
+        // The text stays in place of the number and becomes the next word.
+        {"port text", "[Ustawienia]\nCommPort= abc\nLanguage= rus\n", 0, "Language="},
+        {"words only", "a b c d e\n", 0, "d"},
+        {"huge section word skipped whole", "[" + huge + "]\nCommPort= 4\nLanguage= cs\n", 4, "cs"},
+        {"huge code cut to 63 characters", "[Ustawienia]\nCommPort= 2\nLanguage= " + huge + "\n", 2,
+         huge.substr(0, 63)},
+        {"empty file keeps the code", "", 0, "before"},
+    };
+    for (const IniCase& c : cases) {
+        writeFile(c.content);
+        CommPort = 77;
+        snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
+        readAppSettings(path.c_str());
+        EXPECT_EQ(CommPort, c.port) << c.name;
+        EXPECT_EQ(std::string(LanguageCode), c.code) << c.name;
+        // A file that exists is never rewritten by reading it.
+        EXPECT_EQ(readFile(), c.content) << c.name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+#include "shell/language.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LanguageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        memset(LanguageTable, 0, sizeof LanguageTable);
+        char pattern[] = "/tmp/zlangXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override
+    {
+        std::string cmd = "rm -rf '" + dir + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+    std::string writeFile(const std::string& content)
+    {
+        std::string path = dir + "/ZuvelS_lang.tst";
+        FILE* f = fopen(path.c_str(), "wb");
+        fwrite(content.data(), 1, content.size(), f);
+        fclose(f);
+        return path;
+    }
+    void preset(int entry, const char* text) { snprintf(LanguageTable[entry], LanguageTextSize, "%s", text); }
+
+    std::string dir;
+};
+
+struct LineCase {
+    const char* name;
+    const char* file;
+    int entry;
+    const char* expected;
+};
+
+TEST_F(LanguageTest, LineRules)
+{
+    const LineCase cases[] = {
+        {"text after the equals sign", "T0=Odczyty\n", 0, "Odczyty"},
+        {"two equals signs keep the last part", "T0=first=second\n", 0, "second"},
+        {"line without equals keeps the old text", "no equals here\n", 0, "old"},
+        {"empty text after equals", "T0=\n", 0, ""},
+        {"last line without newline", "T0=a\nT1=last", 1, "last"},
+        {"text before equals ignored, blanks kept", "key = some text \n", 0, " some text "},
+        {"second line counted from zero", "T0=a\nT1=b\n", 1, "b"},
+        {"empty lines still count", "\n\n=two\n", 2, "two"},
+        {"carriage return kept as a character", "T0=x\r\n", 0, "x\r"},
+        {"next line without equals keeps its own entry", "T0=a\nplain\n", 1, "old"},
+    };
+    for (const LineCase& c : cases) {
+        memset(LanguageTable, 0, sizeof LanguageTable);
+        preset(c.entry, "old");
+        ASSERT_TRUE(loadLanguageFile(writeFile(c.file).c_str())) << c.name;
+        EXPECT_STREQ(LanguageTable[c.entry], c.expected) << c.name;
+    }
+}
+
+TEST_F(LanguageTest, LinesBeyondTheTableAreDropped)
+{
+    std::string content;
+    for (int i = 0; i < 230; ++i)
+        content += "T=line" + std::to_string(i) + "\n";
+    preset(0, "old");
+    ASSERT_TRUE(loadLanguageFile(writeFile(content).c_str()));
+    EXPECT_STREQ(LanguageTable[0], "line0");
+    EXPECT_STREQ(LanguageTable[LanguageEntries - 1], "line215");
+    // Nothing wraps around or spills past the table.
+    for (int i = 0; i < LanguageEntries; ++i)
+        EXPECT_EQ(LanguageTable[i], "line" + std::to_string(i));
+}
+
+TEST_F(LanguageTest, LongTextKeepsFirst127Characters)
+{
+    std::string text(300, 'x');
+    text[126] = 'A';
+    text[127] = 'B';
+    preset(1, "next");
+    ASSERT_TRUE(loadLanguageFile(writeFile("T0=" + text + "\n").c_str()));
+    EXPECT_EQ(strlen(LanguageTable[0]), 127u);
+    EXPECT_EQ(LanguageTable[0][126], 'A');
+    EXPECT_STREQ(LanguageTable[1], "next");
+}
+
+TEST_F(LanguageTest, ReloadOverwritesOnlyLinesWithEquals)
+{
+    ASSERT_TRUE(loadLanguageFile(writeFile("T0=Odczyty\nT1=Konfiguracja\n").c_str()));
+    ASSERT_TRUE(loadLanguageFile(writeFile("T0=Readings\nmissing\n").c_str()));
+    EXPECT_STREQ(LanguageTable[0], "Readings");
+    EXPECT_STREQ(LanguageTable[1], "Konfiguracja");
+}
+
+TEST_F(LanguageTest, MissingFileKeepsTheTable)
+{
+    preset(0, "kept");
+    preset(215, "kept too");
+    EXPECT_FALSE(loadLanguageFile((dir + "/ZuvelS_lang.none").c_str()));
+    EXPECT_STREQ(LanguageTable[0], "kept");
+    EXPECT_STREQ(LanguageTable[215], "kept too");
+}
+
+}  // namespace

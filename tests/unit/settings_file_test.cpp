@@ -1,0 +1,433 @@
+#include "shell/settings_file.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "scripted_port.h"
+
+namespace {
+
+// Known block contents: every saved byte differs from its neighbours.
+void fillBlocks(ConfigABlock* a, ConfigBBlock* b, LiveBlock* live, ExtendedBlock* ext)
+{
+    for (size_t i = 0; i < sizeof *a; ++i) blockBytes(*a)[i] = static_cast<uint8_t>(10 + i);
+    for (size_t i = 0; i < sizeof *b; ++i) blockBytes(*b)[i] = static_cast<uint8_t>(40 + i);
+    for (size_t i = 0; i < sizeof *live; ++i) blockBytes(*live)[i] = static_cast<uint8_t>(70 + i);
+    for (size_t i = 0; i < sizeof *ext; ++i) blockBytes(*ext)[i] = static_cast<uint8_t>(100 + i);
+    a->options = 255;  // written unsigned
+    b->attMinBj = 0;
+}
+
+const char ExpectedV1[] =
+    "[Zuvel_S]\n"
+    "Version=1.2\n"
+    "[Configuration]\n"
+    "Options= 255\n"
+    "LambdaType= 12\n"
+    "LambdaPoint= 13\n"
+    "LambdaDelay= 14\n"
+    "EmulType= 15\n"
+    "EmulBJ_TimeHi= 16\n"
+    "EmulBJ_TimeLo= 17\n"
+    "EmulDO_TimeHi= 18\n"
+    "EmulDO_TimeLo= 19\n"
+    "InjectDelay= 20\n"
+    "LPGOnTemp= 21\n"
+    "AttMax= 41\n"
+    "AttMin= 42\n"
+    "AttInit= 74\n"
+    "TPSJump= 43\n"
+    "AttJump= 44\n"
+    "LPGOnRPMLo= 45\n"
+    "LPGOnRPMHi= 46\n"
+    "IgnitionType= 47\n"
+    "CutOffRPMLo= 48\n"
+    "CutOffRPMHi= 49\n"
+    "CutOffSteps= 50\n"
+    "LPGOffRPMLo= 51\n"
+    "LPGOffRPMHi= 52\n"
+    "TPSInert= 22\n"
+    "AttMax_BJ= 53\n"
+    "AttMin_BJ= 0\n";
+
+const char ExpectedV3[] =
+    "[Zuvel_S2]\n"
+    "Version=3\n"
+    "[Configuration]\n"
+    "Options= 255\n"
+    "LambdaType= 12\n"
+    "LambdaPoint= 13\n"
+    "LambdaDelay= 14\n"
+    "EmulType= 15\n"
+    "EmulBJ_TimeHi= 16\n"
+    "EmulBJ_TimeLo= 17\n"
+    "ZAM_OTW_BJ= 106\n"
+    "ZAM_OTW_DO= 107\n"
+    "InjectDelay= 20\n"
+    "LPGOnTemp= 21\n"
+    "AttMax= 41\n"
+    "AttMin= 42\n"
+    "AttInit= 74\n"
+    "TPSJump= 43\n"
+    "AttJump= 44\n"
+    "LPGOnRPMLo= 45\n"
+    "LPGOnRPMHi= 46\n"
+    "IgnitionType= 47\n"
+    "CutOffRPMLo= 48\n"
+    "CutOffRPMHi= 49\n"
+    "CutOffSteps= 50\n"
+    "LPGOffRPMLo= 51\n"
+    "LPGOffRPMHi= 52\n"
+    "TPSInert= 22\n"
+    "AttMax_BJ= 53\n"
+    "AttMin_BJ= 0\n"
+    "Prog1= 101\n"
+    "Prog2= 102\n"
+    "Prog3= 103\n"
+    "Prog4= 104\n"
+    "WOZG= 18\n"
+    "NULL= 0\n";
+
+// Addresses in file order and the values of the expected files above.
+const int AddressesV3[32] = {5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+                             21, 22, 23, 24, 25, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37};
+const int ValuesV1[27] = {255, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 41, 42, 74,
+                          43,  44, 45, 46, 47, 48, 49, 50, 51, 52, 22, 53, 0};
+const int ValuesV3[32] = {255, 12, 13, 14, 15, 16, 17, 106, 107, 20, 21, 41, 42, 74, 43, 44,
+                          45,  46, 47, 48, 49, 50, 51, 52,  22,  53, 0,  101, 102, 103, 104, 18};
+
+const std::vector<uint8_t> WriteAnswer = {0x65, 0x00, 0x00};
+
+template <typename Block>
+std::vector<uint8_t> validReply(Block b)
+{
+    uint8_t* bytes = blockBytes(b);
+    bytes[0] = 0x65;
+    bytes[sizeof b - 1] = byteSum(bytes, sizeof b - 1);
+    return std::vector<uint8_t>(bytes, bytes + sizeof b);
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        scripted::reset();
+        resetLinkState();
+        LinkPort = &scriptedPortOps;
+        fillSettingsKeyTables();
+        char pattern[] = "/tmp/zsetXXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        path = dir + "/car.zss";
+    }
+    void TearDown() override
+    {
+        resetLinkState();
+        scripted::reset();
+        std::string cmd = "rm -rf '" + dir + "'";
+        ASSERT_EQ(system(cmd.c_str()), 0);
+    }
+
+    void writeFile(const std::string& p, const std::string& content)
+    {
+        FILE* f = fopen(p.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        fwrite(content.data(), 1, content.size(), f);
+        fclose(f);
+    }
+    std::string readFile(const std::string& p)
+    {
+        std::string s;
+        FILE* f = fopen(p.c_str(), "rb");
+        if (!f)
+            return "<missing>";
+        int c;
+        while ((c = getc(f)) != EOF)
+            s += static_cast<char>(c);
+        fclose(f);
+        return s;
+    }
+    void setGeneration(int generation)
+    {
+        Status.identity = static_cast<uint8_t>((generation - 1) * 32);
+        ControllerGeneration = generation;
+    }
+    // Live, ConfigA, ConfigB and Extended as the controller answers them.
+    void queueBlocks(bool withExtended)
+    {
+        ConfigABlock a;
+        ConfigBBlock b;
+        LiveBlock live;
+        ExtendedBlock ext;
+        fillBlocks(&a, &b, &live, &ext);
+        scripted::queueReply(validReply(live));
+        scripted::queueReply(validReply(a));
+        scripted::queueReply(validReply(b));
+        if (withExtended)
+            scripted::queueReply(validReply(ext));
+    }
+    static std::vector<std::vector<uint8_t>> frames() { return scripted::framesWritten(); }
+
+    std::string dir, path;
+};
+
+TEST_F(SettingsFileTest, FormatFollowsControllerGeneration)
+{
+    for (int generation : {0, 1, 2, 4, 7}) {
+        const SettingsFormat& f = settingsFormatFor(generation);
+        EXPECT_EQ(f.version, 1) << generation;
+        EXPECT_STREQ(f.filterName, "ZuvelS settings (*.zss)");
+        EXPECT_STREQ(f.filterPattern, "*.zss");
+        EXPECT_STREQ(f.defaultExt, "zss");
+        EXPECT_EQ(f.keyCount, 27);
+    }
+    const SettingsFormat& f = settingsFormatFor(3);
+    EXPECT_EQ(f.version, 3);
+    EXPECT_STREQ(f.filterName, "ZuvelS settings (*.zs2)");
+    EXPECT_STREQ(f.filterPattern, "*.zs2");
+    EXPECT_STREQ(f.defaultExt, "zs2");
+    EXPECT_EQ(f.keyCount, 33);
+}
+
+TEST_F(SettingsFileTest, WritesBothVersionsByteExactFromTheBlockStores)
+{
+    fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);
+    ASSERT_TRUE(writeSettingsFile(path.c_str(), settingsFormatFor(1)));
+    EXPECT_EQ(readFile(path), ExpectedV1);
+    const std::string path3 = dir + "/car.zs2";
+    ASSERT_TRUE(writeSettingsFile(path3.c_str(), settingsFormatFor(3)));
+    EXPECT_EQ(readFile(path3), ExpectedV3);
+}
+
+TEST_F(SettingsFileTest, SaveReadsTheBlocksAfreshFirst)
+{
+    struct Case { int generation; const char* expected; size_t blockReads; };
+    for (const Case& c : {Case{1, ExpectedV1, 3}, Case{3, ExpectedV3, 4}}) {
+        scripted::reset();
+        resetLinkState();
+        setGeneration(c.generation);
+        LinkState = LinkStateKind::Up;
+        queueBlocks(c.generation == 3);
+        ASSERT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(c.generation)), SaveResult::Saved);
+        EXPECT_EQ(readFile(path), c.expected) << c.generation;
+        EXPECT_EQ(frames().size(), c.blockReads) << c.generation;
+    }
+}
+
+TEST_F(SettingsFileTest, SaveReplacesAnExistingFileCompletelyAndLeavesNoTemporary)
+{
+    writeFile(path, std::string(5000, 'z'));
+    setGeneration(1);
+    LinkState = LinkStateKind::Up;
+    queueBlocks(false);
+    ASSERT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(1)), SaveResult::Saved);
+    EXPECT_EQ(readFile(path), ExpectedV1);
+    EXPECT_EQ(readFile(path + ".tmp"), "<missing>");
+}
+
+TEST_F(SettingsFileTest, SaveIsRefusedWithoutFreshBlocksAndTheOldFileSurvives)
+{
+    struct Case { const char* name; bool up; int generation; int goodReplies; };
+    const Case cases[] = {
+        {"link down", false, 1, 3},
+        {"Live block silent", true, 1, 0},
+        {"ConfigB block garbled", true, 1, 2},
+        {"Extended block silent", true, 3, 3},
+    };
+    const std::string good = "[Zuvel_S]\nkept as it was\n";
+    for (const Case& c : cases) {
+        scripted::reset();
+        resetLinkState();
+        writeFile(path, good);
+        setGeneration(c.generation);
+        LinkState = c.up ? LinkStateKind::Up : LinkStateKind::Down;
+        fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);  // stale stores must not be saved either
+        ConfigABlock a;
+        ConfigBBlock b;
+        LiveBlock live;
+        ExtendedBlock ext;
+        fillBlocks(&a, &b, &live, &ext);
+        std::vector<std::vector<uint8_t>> replies = {validReply(live), validReply(a), validReply(b)};
+        for (int i = 0; i < c.goodReplies; ++i)
+            scripted::queueReply(replies[i]);
+        if (c.goodReplies == 2) {
+            std::vector<uint8_t> bad = validReply(b);
+            bad.back() ^= 0xFF;
+            scripted::queueReply(bad);
+        }
+        EXPECT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(c.generation)), SaveResult::Refused) << c.name;
+        EXPECT_EQ(readFile(path), good) << c.name;
+        EXPECT_EQ(readFile(path + ".tmp"), "<missing>") << c.name;
+    }
+}
+
+TEST_F(SettingsFileTest, SaveIntoMissingFolderFailsWithoutCreatingAnything)
+{
+    fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);
+    const std::string bad = dir + "/no/such/folder/car.zss";
+    EXPECT_FALSE(writeSettingsFile(bad.c_str(), settingsFormatFor(1)));
+    EXPECT_EQ(readFile(bad), "<missing>");
+}
+
+TEST_F(SettingsFileTest, LoadSendsEveryValueToItsAddressInFileOrder)
+{
+    struct Case { int generation; const char* file; const int* values; int count; int wireOffset; };
+    const Case cases[] = {
+        {1, ExpectedV1, ValuesV1, 27, 0},
+        {3, ExpectedV3, ValuesV3, 32, 1},  // "NULL=" is not sent; the wire adds 1
+    };
+    for (const Case& c : cases) {
+        scripted::reset();
+        resetLinkState();
+        setGeneration(c.generation);
+        writeFile(path, c.file);
+        for (int i = 0; i < 40; ++i)
+            scripted::queueReply(WriteAnswer);
+        int sent = -1;
+        ASSERT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(c.generation), &sent), LoadResult::Sent);
+        EXPECT_EQ(sent, c.count);
+        auto written = frames();
+        ASSERT_EQ(written.size(), static_cast<size_t>(c.count)) << c.generation;
+        for (int i = 0; i < c.count; ++i) {
+            EXPECT_EQ(written[i][1], AddressesV3[i] + c.wireOffset) << c.generation << " key " << i;
+            EXPECT_EQ(written[i][2], c.values[i]) << c.generation << " key " << i;
+        }
+    }
+}
+
+TEST_F(SettingsFileTest, LoadStopsAtTheFirstWriteWithoutAFullReply)
+{
+    struct Case { const char* name; int answered; std::vector<uint8_t> failing; };
+    const Case cases[] = {
+        {"tenth write silent", 9, {}},
+        {"fifth write short", 4, {0x65, 0x00}},
+        {"no controller", 0, {}},
+    };
+    for (const Case& c : cases) {
+        scripted::reset();
+        resetLinkState();
+        setGeneration(1);
+        writeFile(path, ExpectedV1);
+        for (int i = 0; i < c.answered; ++i)
+            scripted::queueReply(WriteAnswer);
+        scripted::queueReply(c.failing);
+        for (int i = 0; i < 30; ++i)
+            scripted::queueReply(WriteAnswer);  // would be used if it went on
+        int sent = -1;
+        EXPECT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(1), &sent), LoadResult::WriteFailed) << c.name;
+        EXPECT_EQ(sent, c.answered) << c.name;
+        EXPECT_EQ(frames().size(), static_cast<size_t>(c.answered + 1)) << c.name;
+    }
+}
+
+TEST_F(SettingsFileTest, LoadToAControllerThatTakesNoWritesIsAFailure)
+{
+    setGeneration(2);  // writeParameter sends nothing for it
+    BytesTransferred = 3;
+    writeFile(path, ExpectedV1);
+    int sent = -1;
+    EXPECT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(1), &sent), LoadResult::WriteFailed);
+    EXPECT_EQ(sent, 0);
+    EXPECT_TRUE(frames().empty());
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    size_t at = text.find(from);
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+TEST_F(SettingsFileTest, LoadRejectsFilesNotOfTheExpectedFormat)
+{
+    const std::string v1 = ExpectedV1;
+    const std::string huge(10 * 1024, '7');
+    struct Case { const char* name; int generation; std::string file; };
+    const Case cases[] = {
+        {"wrong header", 1, replaced(v1, "[Zuvel_S]", "[Zuvel_X]")},
+        {"wrong version word", 1, replaced(v1, "Version=1.2", "Version=1.3")},
+        {"version 3 file for generation 1", 1, ExpectedV3},
+        {"version 1 file for generation 3", 3, v1},
+        {"lower-case key", 1, replaced(v1, "AttInit=", "Attinit=")},
+        {"key without its equals sign", 1, replaced(v1, "TPSInert=", "TPSInert")},
+        {"short file", 1, replaced(v1, "AttMin_BJ= 0\n", "")},
+        {"truncated value", 1, replaced(v1, "AttMin_BJ= 0\n", "AttMin_BJ=")},
+        {"empty file", 1, ""},
+        {"30-character key", 1, replaced(v1, "Options=", "Options=xxxxxxxxxxxxxxxxxxxxxx")},
+        {"10 KB key", 1, replaced(v1, "Options=", huge)},
+        {"10 KB value", 1, replaced(v1, "= 255", "= " + huge)},
+        {"value 256", 1, replaced(v1, "= 255", "= 256")},
+        {"value -1", 1, replaced(v1, "= 255", "= -1")},
+        {"value not a number", 1, replaced(v1, "= 255", "= abc")},
+        {"value with trailing text", 1, replaced(v1, "= 255", "= 25x")},
+        {"key and value run together", 1, replaced(v1, "LambdaType= 12", "LambdaType=12")},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.file, c.generation == 1 ? v1 : std::string(ExpectedV3)) << c.name;
+        scripted::reset();
+        resetLinkState();
+        setGeneration(c.generation);
+        writeFile(path, c.file);
+        for (int i = 0; i < 40; ++i)
+            scripted::queueReply(WriteAnswer);
+        EXPECT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(c.generation), nullptr), LoadResult::WrongFormat)
+            << c.name;
+        EXPECT_TRUE(frames().empty()) << c.name;
+    }
+}
+
+TEST_F(SettingsFileTest, EveryReadStartsFromAnEmptyList)
+{
+    writeFile(path, ExpectedV1);
+    LoadedSettings s;
+    ASSERT_EQ(readSettingsFile(path.c_str(), settingsFormatFor(1), &s), LoadCheck::Ok);
+    EXPECT_EQ(s.sendCount, 27);
+    writeFile(path, replaced(ExpectedV1, "AttMin_BJ= 0\n", ""));
+    EXPECT_EQ(readSettingsFile(path.c_str(), settingsFormatFor(1), &s), LoadCheck::WrongFormat);
+    EXPECT_EQ(s.sendCount, 0);
+    EXPECT_EQ(s.values[0], 0);
+}
+
+TEST_F(SettingsFileTest, LoadAcceptsOtherSpacingAndSignedZero)
+{
+    std::string file = replaced(ExpectedV1, "Options= 255\n", "Options=\t\t+255   ");
+    file = replaced(file, "AttMin_BJ= 0\n", "AttMin_BJ=\n\n-0");  // no newline at the end
+    writeFile(path, file);
+    LoadedSettings s;
+    ASSERT_EQ(readSettingsFile(path.c_str(), settingsFormatFor(1), &s), LoadCheck::Ok);
+    EXPECT_EQ(s.values[0], 255);
+    EXPECT_EQ(s.values[26], 0);
+}
+
+TEST_F(SettingsFileTest, MissingFileCannotBeOpened)
+{
+    EXPECT_EQ(loadSettingsFrom((dir + "/none.zss").c_str(), settingsFormatFor(1), nullptr), LoadResult::CannotOpen);
+    EXPECT_TRUE(frames().empty());
+}
+
+TEST_F(SettingsFileTest, SavedVersion3FileLoadsBackUnchanged)
+{
+    setGeneration(3);
+    LinkState = LinkStateKind::Up;
+    queueBlocks(true);
+    const std::string path3 = dir + "/car.zs2";
+    ASSERT_EQ(saveSettingsTo(path3.c_str(), settingsFormatFor(3)), SaveResult::Saved);
+    scripted::clearLog();
+    for (int i = 0; i < 40; ++i)
+        scripted::queueReply(WriteAnswer);
+    ASSERT_EQ(loadSettingsFrom(path3.c_str(), settingsFormatFor(3), nullptr), LoadResult::Sent);
+    auto written = frames();
+    ASSERT_EQ(written.size(), 32u);
+    EXPECT_EQ(written.back()[1], 38);  // "WOZG=" at address 37, the last one sent
+    EXPECT_EQ(written.back()[2], 18);
+}
+
+}  // namespace
