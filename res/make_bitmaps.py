@@ -16,7 +16,7 @@ PALETTE = [
     (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
 ]
-BLACK, GREEN, NAVY, RED, YELLOW, BLUE, WHITE = 0, 2, 4, 9, 11, 12, 15
+BLACK, GREEN, NAVY, SILVER, RED, YELLOW, BLUE, WHITE = 0, 2, 4, 7, 9, 11, 12, 15
 
 FLAG_W, FLAG_H = 14, 12
 
@@ -65,13 +65,14 @@ def flag_ang():
     return rows
 
 
-def with_frame(rows):
-    """The checked variant: the same flag inside a 1-pixel black frame."""
+def with_frame(rows, colour):
+    """The flag inside a 1-pixel frame: silver when unchecked, so that white
+    stripes stay visible on a white menu, black when checked."""
     out = [list(r) for r in rows]
     for y in range(FLAG_H):
         for x in range(FLAG_W):
             if x in (0, FLAG_W - 1) or y in (0, FLAG_H - 1):
-                out[y][x] = BLACK
+                out[y][x] = colour
     return out
 
 
@@ -180,9 +181,9 @@ def main():
              "lit": flag_lit(), "cs": flag_cs()}
     for code, rows in flags.items():
         with open(os.path.join(folder, "flag_%s.bmp" % code), "wb") as f:
-            f.write(bmp4(rows))
+            f.write(bmp4(with_frame(rows, SILVER)))
         with open(os.path.join(folder, "flag_%s_on.bmp" % code), "wb") as f:
-            f.write(bmp4(with_frame(rows)))
+            f.write(bmp4(with_frame(rows, BLACK)))
     with open(os.path.join(folder, "zuvels.ico"), "wb") as f:
         f.write(ico([32, 16]))
 
