@@ -187,6 +187,9 @@ bool posixRead(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
 void posixClose(PortId h) {
     if (h < 0) return;
     forgetTimeouts(int(h));
+    // Exclusive mode outlives our descriptor while another one (a serving
+    // tool's) keeps the tty open; release it so the next open succeeds.
+    if (isatty(int(h))) ioctl(int(h), TIOCNXCL);
     ::close(int(h));
 }
 

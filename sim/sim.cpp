@@ -1,0 +1,597 @@
+#include "sim/sim.h"
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+
+// ---- module state ----
+
+namespace {
+
+struct OutByte {
+    uint8_t value;
+    uint64_t releaseUs;  // since startMs
+};
+
+SimState state;
+std::vector<SimFrame> frameLog;
+std::deque<OutByte> output;
+std::vector<uint8_t> rxFrame;  // partial request being assembled
+uint32_t lastRxMs;             // since startMs
+uint64_t lastReleaseUs;        // release time of the last queued byte
+
+const uint8_t Lead = 0x65;
+const uint8_t EchoLead = 0x0B;
+const uint32_t FrameGapMs = 50;       // a partial frame older than this is stale
+const uint32_t StepMs = 20;           // scenario resolution
+const uint64_t ByteTimeUs = 1042;     // 10 bits at 9600 baud
+const size_t MaxLogFrames = 100000;   // demo mode runs for hours
+
+uint8_t sumOf(const uint8_t* b, size_t n) {
+    uint8_t s = 0;
+    for (size_t i = 0; i < n; ++i) s = uint8_t(s + b[i]);
+    return s;
+}
+
+template <typename Block>
+void sealBlock(Block& b) {
+    uint8_t* p = blockBytes(b);
+    p[0] = Lead;
+    p[sizeof(Block) - 1] = sumOf(p, sizeof(Block) - 1);
+}
+
+uint32_t sinceStart(uint32_t nowMs) { return nowMs - state.startMs; }
+
+void logFrame(uint32_t nowMs, char dir, const uint8_t* b, size_t n) {
+    if (frameLog.size() >= MaxLogFrames)
+        frameLog.erase(frameLog.begin(), frameLog.begin() + MaxLogFrames / 2);
+    SimFrame f;
+    f.ms = sinceStart(nowMs);
+    f.dir = dir;
+    f.bytes.assign(b, b + n);
+    frameLog.push_back(f);
+}
+
+// Queues bytes for the host; with pacing each byte follows the previous one
+// by one character time.
+void queueBytes(const uint8_t* b, size_t n, uint64_t readyUs) {
+    for (size_t i = 0; i < n; ++i) {
+        uint64_t at = readyUs;
+        if (state.config.pace) {
+            uint64_t start = lastReleaseUs > readyUs ? lastReleaseUs : readyUs;
+            at = start + ByteTimeUs;
+        }
+        lastReleaseUs = at;
+        output.push_back({b[i], at});
+    }
+}
+
+uint32_t nextRandom() {
+    // xorshift32: deterministic junk for the garbage fault
+    uint32_t x = state.garbageSeed;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    state.garbageSeed = x;
+    return x;
+}
+
+uint8_t junkByte() {
+    uint8_t b = uint8_t(nextRandom() >> 24);
+    return b == Lead ? uint8_t(Lead - 1) : b;  // junk never looks like a reply start
+}
+
+// Sends a reply through the active fault.
+void reply(std::vector<uint8_t> bytes, uint32_t nowMs) {
+    SimConfig& c = state.config;
+    if (c.fault == SimFault::Silent) return;
+    if (c.fault == SimFault::Drop && state.framesAnswered >= c.dropAfter) return;
+    state.framesAnswered++;
+    state.repliesMade++;
+    switch (c.fault) {
+        case SimFault::BadSum:
+            bytes.back() = uint8_t(bytes.back() + 1);
+            break;
+        case SimFault::Short:
+            bytes.pop_back();
+            break;
+        case SimFault::Garbage:
+            if (state.repliesMade % 3 == 0) {
+                for (uint8_t& b : bytes) b = junkByte();
+            } else {
+                size_t junk = 1 + nextRandom() % 4;
+                for (size_t i = 0; i < junk; ++i) bytes.insert(bytes.begin(), junkByte());
+            }
+            break;
+        default:
+            break;
+    }
+    uint64_t readyUs = uint64_t(sinceStart(nowMs)) * 1000;
+    if (c.fault == SimFault::Slow) readyUs += uint64_t(SimSlowDelayMs) * 1000;
+    logFrame(nowMs, '<', bytes.data(), bytes.size());
+    queueBytes(bytes.data(), bytes.size(), readyUs);
+}
+
+template <typename Block>
+void replyBlock(Block& b, uint32_t nowMs) {
+    sealBlock(b);
+    const uint8_t* p = blockBytes(b);
+    reply(std::vector<uint8_t>(p, p + sizeof(Block)), nowMs);
+}
+
+unsigned speedFromPeriod(uint8_t lo, uint8_t hi) {
+    unsigned period = hi * 256u + lo;
+    return period ? 15000000u / period : 0;
+}
+
+// ---- engine scenario ----
+
+struct Point {
+    uint32_t ms;
+    int value;
+};
+
+// Engine speed over one cycle: stopped, cranking, idle while warming up,
+// revving to the switch-over, a drive up past the switch-off speed, an
+// overrun through the cut-off band, idle again and a stop.
+const Point rpmCurve[] = {
+    {0, 0},        {2000, 0},     {2001, 250},   {3500, 300},   {4000, 1100},
+    {5000, 800},   {20000, 800},  {23000, 3000}, {26000, 2500}, {30000, 6500},
+    {32000, 6500}, {36000, 3000}, {38000, 4500}, {40000, 4000}, {44000, 1200},
+    {46000, 800},  {55800, 800},  {55801, 0},    {60000, 0},
+};
+// Throttle sensor, raw: closed at about 0.5 V.
+const Point throttleCurve[] = {
+    {0, 26},       {20000, 26},   {21000, 120},  {23000, 100},  {26000, 90},
+    {28000, 220},  {32000, 200},  {34000, 60},   {38000, 150},  {39999, 150},
+    {40000, 26},   {60000, 26},
+};
+const uint32_t OverrunFromMs = 40000, OverrunToMs = 46000;
+const uint32_t RunningFromMs = 4000;  // after cranking
+const uint32_t WarmFromMs = 4000, WarmToMs = 24000;
+const int ColdRaw = 60, HotRaw = 200;
+
+template <size_t N>
+int curveAt(const Point (&curve)[N], uint32_t t) {
+    for (size_t i = 1; i < N; ++i) {
+        if (t <= curve[i].ms) {
+            const Point& a = curve[i - 1];
+            const Point& b = curve[i];
+            if (b.ms == a.ms) return b.value;
+            return a.value + int((int64_t(b.value - a.value) * int64_t(t - a.ms)) / int64_t(b.ms - a.ms));
+        }
+    }
+    return curve[N - 1].value;
+}
+
+// Small deterministic wobble in [-range, range] that changes every 100 ms.
+int wobble(uint32_t t, int range, uint32_t salt) {
+    uint32_t x = (t / 100) * 2654435761u ^ salt;
+    x ^= x >> 15;
+    x *= 2246822519u;
+    x ^= x >> 13;
+    return int(x % uint32_t(2 * range + 1)) - range;
+}
+
+// Triangle wave 0..1000 with the given period.
+int triangle(uint32_t t, uint32_t period) {
+    uint32_t p = t % period;
+    uint32_t half = period / 2;
+    return int(p < half ? p * 1000 / half : (period - p) * 1000 / half);
+}
+
+uint8_t clampByte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
+
+void stepScenario(uint32_t t, uint32_t dtMs) {
+    SimState& s = state;
+    uint32_t c = t % SimCycleMs;
+    LiveBlock& live = s.live;
+    const uint8_t options = s.configA.options;
+
+    int rpm = curveAt(rpmCurve, c);
+    bool running = rpm > 0;
+    if (running && c >= RunningFromMs) rpm += wobble(t, 25, 1);
+    bool started = running && c >= RunningFromMs;
+
+    int temp = c < WarmFromMs ? ColdRaw
+               : c < WarmToMs ? ColdRaw + int((HotRaw - ColdRaw) * (c - WarmFromMs) / (WarmToMs - WarmFromMs))
+                              : HotRaw + wobble(t / 10, 2, 2);
+    bool warm = !(options & 0x02) || temp >= s.configA.lpgOnTemp;
+
+    unsigned switchOn = speedFromPeriod(s.configB.lpgOnRpmLo, s.configB.lpgOnRpmHi);
+    unsigned cutOff = speedFromPeriod(s.configB.cutOffRpmLo, s.configB.cutOffRpmHi);
+    unsigned switchOff = speedFromPeriod(s.configB.lpgOffRpmLo, s.configB.lpgOffRpmHi);
+
+    if (!started) s.onGas = false;
+    else if (warm && unsigned(rpm) >= switchOn) s.onGas = true;
+    bool gasOff = s.onGas && (options & 0x40) && switchOff && unsigned(rpm) > switchOff;
+    bool overrun = c >= OverrunFromMs && c < OverrunToMs;
+    bool cut = s.onGas && !gasOff && overrun && (options & 0x20) && unsigned(rpm) > cutOff;
+
+    // period
+    if (running) {
+        unsigned period = 15000000u / unsigned(rpm);
+        if (period > 0xFFFE) period = 0xFFFE;
+        live.rpmPeriodLo = uint8_t(period & 0xFF);
+        live.rpmPeriodHi = uint8_t(period >> 8);
+    } else {
+        live.rpmPeriodLo = 0xFF;
+        live.rpmPeriodHi = 0xFF;
+    }
+
+    // throttle and position around the reference
+    live.voltageA = clampByte(curveAt(throttleCurve, c) + (running ? wobble(t, 2, 3) : 0));
+    int load = (live.voltageA - 26) / 6;
+    live.position = running ? clampByte(live.attInit + load + (triangle(t, 7000) - 500) / 20)
+                            : live.attInit;
+
+    // lambda probe: steady while cold, switching once warm (0.1 .. 0.9 V)
+    int lambda = 23;
+    if (started && temp >= 120) lambda = 5 + triangle(t, 1200) * 41 / 1000;
+    else if (started) lambda = 23 + wobble(t, 3, 4);
+    int probeType = s.configA.lambdaType >> 4;
+    if (probeType == 1 || probeType == 2) lambda = lambda * 5;
+    else if (probeType == 3 || probeType == 4) lambda = 255 - lambda * 5;
+    else if (probeType == 5) lambda = 41 + lambda;
+    live.voltageB = clampByte(lambda);
+
+    uint8_t a = 0;
+    if (!started) a = 4;
+    else a = (probeType == 3 || probeType == 4 ? live.voltageB > s.configA.lambdaPoint
+                                              : live.voltageB < s.configA.lambdaPoint) ? 1 : 2;
+    if (started) a |= 0x08;
+    a |= uint8_t(0x10 << ((c / 2000) % 4));
+    live.flagsA = a;
+
+    uint8_t b = 0;
+    if (s.onGas && !gasOff) b |= 0x01;
+    if (s.learnUntilMs && t < s.learnUntilMs) b |= 0x02;
+    if (gasOff) b |= 0x04;
+    if (cut) b |= 0x08;
+    if (s.learnPending && t >= s.learnUntilMs) {
+        s.learnPending = false;
+        s.answerUntilMs = t + 8000;
+    }
+    if (t < s.answerUntilMs) b |= 0x10;
+    if (s.onGas) b |= 0x40;
+    if (started && warm) b |= 0x80;
+    live.flagsB = b;
+    live.temperatureRaw = clampByte(temp);
+
+    // tank level drops a quarter every 12 s
+    s.extended.tankLevel = uint8_t(4 - c / 12000);
+
+    // time on gas
+    if (b & 0x01) {
+        s.gasMsCarry += dtMs;
+        while (s.gasMsCarry >= 60000) {
+            s.gasMsCarry -= 60000;
+            ExtendedBlock& e = s.extended;
+            if (++e.gasMinutes >= 60) {
+                e.gasMinutes = 0;
+                unsigned hours = e.gasHoursLo + e.gasHoursHi * 256u + 1;
+                e.gasHoursLo = uint8_t(hours & 0xFF);
+                e.gasHoursHi = uint8_t((hours >> 8) & 0xFF);
+            }
+        }
+    }
+}
+
+// ---- writes ----
+
+const uint8_t gasSensorThresholds[4] = {40, 90, 140, 190};
+
+void runCommand(uint8_t value, uint32_t nowMs) {
+    SimState& s = state;
+    switch (value) {
+        case CmdLearn:
+            s.learnUntilMs = s.scenarioMs + 4000;
+            s.learnPending = true;
+            s.answerUntilMs = 0;
+            break;
+        case CmdFactoryReset:
+            simFactoryValues(s);
+            break;
+        case CmdGasLevelSensor:
+            s.extended.prog1 = gasSensorThresholds[0];
+            s.extended.prog2 = gasSensorThresholds[1];
+            s.extended.prog3 = gasSensorThresholds[2];
+            s.extended.prog4 = gasSensorThresholds[3];
+            break;
+        default:
+            break;
+    }
+    (void)nowMs;
+}
+
+// Stores value at a program address; false for an address the controller
+// doesn't know (no reply then).
+bool applyWrite(uint8_t address, uint8_t value, uint32_t nowMs) {
+    SimState& s = state;
+    bool gen3 = s.config.generation == 3;
+    ConfigABlock& a = s.configA;
+    ConfigBBlock& b = s.configB;
+    ExtendedBlock& e = s.extended;
+    switch (address) {
+        case Addr::Options: a.options = value; break;
+        case Addr::LambdaType: a.lambdaType = value; break;
+        case Addr::LambdaPoint: a.lambdaPoint = value; break;
+        case Addr::LambdaDelay: a.lambdaDelay = value; break;
+        case Addr::EmulType: a.emulType = value; break;
+        case Addr::EmulBjTimeHi: a.emulBjTimeHi = value; break;
+        case Addr::EmulBjTimeLo: a.emulBjTimeLo = value; break;
+        case 12: (gen3 ? e.zamOtwBj : a.emulDoTimeHi) = value; break;
+        case 13: (gen3 ? e.zamOtwDo : a.emulDoTimeLo) = value; break;
+        case Addr::InjectDelay: a.injectDelay = value; break;
+        case Addr::LpgOnTemp: a.lpgOnTemp = value; break;
+        case Addr::AttMax: b.attMax = value; break;
+        case Addr::AttMin: b.attMin = value; break;
+        case Addr::AttInit: s.live.attInit = value; break;
+        case Addr::TpsJump: b.tpsJump = value; break;
+        case Addr::AttJump: b.attJump = value; break;
+        case Addr::LpgOnRpmLo: b.lpgOnRpmLo = value; break;
+        case Addr::LpgOnRpmHi: b.lpgOnRpmHi = value; break;
+        case Addr::IgnitionType: b.ignitionType = value; break;
+        case Addr::CutOffRpmLo: b.cutOffRpmLo = value; break;
+        case Addr::CutOffRpmHi: b.cutOffRpmHi = value; break;
+        case Addr::CutOffSteps: b.cutOffSteps = value; break;
+        case Addr::LpgOffRpmLo: b.lpgOffRpmLo = value; break;
+        case Addr::LpgOffRpmHi: b.lpgOffRpmHi = value; break;
+        case Addr::TpsInert: a.tpsInert = value; break;
+        case Addr::Command: runCommand(value, nowMs); break;
+        case Addr::AttMaxBj: b.attMaxBj = value; break;
+        case Addr::AttMinBj: b.attMinBj = value; break;
+        case Addr::Prog1: e.prog1 = value; break;
+        case Addr::Prog2: e.prog2 = value; break;
+        case Addr::Prog3: e.prog3 = value; break;
+        case Addr::Prog4: e.prog4 = value; break;
+        case Addr::Wozg:
+            // generation 1 has no WOZG; the write is taken and forgotten
+            if (gen3) a.emulDoTimeHi = value;
+            break;
+        case Addr::GasCounterA: e.gasHoursLo = value; break;
+        case Addr::GasCounterB: e.gasHoursHi = value; break;
+        case Addr::GasMinutes:
+            e.gasMinutes = value;
+            s.gasMsCarry = 0;
+            break;
+        case Addr::InstallDateLo: e.installDateLo = value; break;
+        case Addr::InstallDateHi: e.installDateHi = value; break;
+        default:
+            if (address >= Addr::Registration && address < Addr::Registration + 7) {
+                e.registration[address - Addr::Registration] = value;
+                break;
+            }
+            return false;
+    }
+    return true;
+}
+
+void handleFrame(const uint8_t* f, uint32_t nowMs) {
+    SimState& s = state;
+    if (f[0] != Lead) return;  // the echo probe and other strangers: no reply
+    uint8_t cmd = f[1], arg = f[2];
+    bool gen3 = s.config.generation == 3;
+    int lastBlock = gen3 ? 5 : 4;
+    if (cmd >= 1 && cmd <= lastBlock && arg == cmd) {
+        switch (cmd) {
+            case 1: replyBlock(s.status, nowMs); break;
+            case 2: replyBlock(s.live, nowMs); break;
+            case 3: replyBlock(s.configA, nowMs); break;
+            case 4: replyBlock(s.configB, nowMs); break;
+            case 5: replyBlock(s.extended, nowMs); break;
+        }
+        return;
+    }
+    int address = gen3 ? cmd - 1 : cmd;
+    if (address < Addr::Options || address > Addr::GasMinutes) return;
+    if (!applyWrite(uint8_t(address), arg, nowMs)) return;
+    uint8_t answer = arg;
+    if (address == Addr::Command && arg == CmdFactoryReset && !gen3) answer = '3';
+    reply({Lead, answer, uint8_t(Lead + answer)}, nowMs);
+}
+
+void setIdentity() {
+    SimState& s = state;
+    int gen = s.config.generation == 1 ? 1 : 3;
+    s.status.byte1 = 0x01;
+    s.status.identity = uint8_t((gen - 1) * 32 + (s.config.variant & 0x1F));
+    sealBlock(s.status);
+}
+
+}  // namespace
+
+// ---- interface ----
+
+void simFactoryValues(SimState& s) {
+    bool gen3 = s.config.generation == 3;
+    ConfigABlock& a = s.configA;
+    a.options = 0x6A;  // temperature, jump, cut-off and switch-off functions on
+    a.lambdaType = 0x00;
+    a.lambdaPoint = 22;
+    a.lambdaDelay = 2;
+    a.emulType = 0x80;  // detailed status view
+    a.emulBjTimeHi = 20;
+    a.emulBjTimeLo = 20;
+    a.emulDoTimeHi = gen3 ? 15 : 0x33;
+    a.emulDoTimeLo = gen3 ? 0 : 0x33;
+    a.injectDelay = 10;
+    a.lpgOnTemp = 145;  // 30 degrees C
+    a.tpsInert = 5;
+
+    ConfigBBlock& b = s.configB;
+    b.attMax = 20;
+    b.attMin = 20;
+    b.tpsJump = 25;
+    b.attJump = gen3 ? 20 : 160;
+    b.lpgOnRpmLo = 0x4C;  // 2000 rpm = period 7500
+    b.lpgOnRpmHi = 0x1D;
+    b.ignitionType = 1;
+    b.cutOffRpmLo = 0x10;  // 1500 rpm = period 10000
+    b.cutOffRpmHi = 0x27;
+    b.cutOffSteps = 50;
+    b.lpgOffRpmLo = 0xC4;  // 6000 rpm = period 2500
+    b.lpgOffRpmHi = 0x09;
+    b.attMaxBj = 40;
+    b.attMinBj = 40;
+
+    s.live.attInit = 128;
+    ExtendedBlock& e = s.extended;
+    e.prog1 = gasSensorThresholds[0];
+    e.prog2 = gasSensorThresholds[1];
+    e.prog3 = gasSensorThresholds[2];
+    e.prog4 = gasSensorThresholds[3];
+    e.zamOtwBj = 0x23;
+    e.zamOtwDo = 0x45;
+}
+
+void simReset(const SimConfig& config, uint32_t nowMs) {
+    state = SimState();
+    state.config = config;
+    if (state.config.generation != 1) state.config.generation = 3;
+    state.startMs = nowMs;
+    state.garbageSeed = 0x2545F491u;
+    setIdentity();
+    simFactoryValues(state);
+
+    // service data of a car that has been on the road for a while
+    ExtendedBlock& e = state.extended;
+    e.gasMinutes = 34;
+    e.gasHoursLo = 12;
+    e.installDateLo = 0x8D;  // 2020-05-14
+    e.installDateHi = 0x14;
+    std::memcpy(e.registration, "SIM 001", 7);
+
+    frameLog.clear();
+    output.clear();
+    rxFrame.clear();
+    lastRxMs = 0;
+    lastReleaseUs = 0;
+    stepScenario(0, 0);
+}
+
+void simSetFault(SimFault fault, int dropAfter) {
+    state.config.fault = fault;
+    state.config.dropAfter = dropAfter;
+    state.framesAnswered = 0;
+}
+
+bool simParseFault(const char* name, SimFault* fault, int* dropAfter) {
+    static const struct {
+        const char* name;
+        SimFault fault;
+    } names[] = {
+        {"none", SimFault::None},     {"echo", SimFault::Echo},   {"silent", SimFault::Silent},
+        {"badsum", SimFault::BadSum}, {"short", SimFault::Short}, {"slow", SimFault::Slow},
+        {"garbage", SimFault::Garbage},
+    };
+    *dropAfter = 0;
+    for (const auto& n : names) {
+        if (std::strcmp(name, n.name) == 0) {
+            *fault = n.fault;
+            return true;
+        }
+    }
+    if (std::strncmp(name, "drop:", 5) == 0) {
+        const char* p = name + 5;
+        if (*p == 0) return false;
+        long v = 0;
+        for (; *p; ++p) {
+            if (*p < '0' || *p > '9' || v > 1000000) return false;
+            v = v * 10 + (*p - '0');
+        }
+        *fault = SimFault::Drop;
+        *dropAfter = int(v);
+        return true;
+    }
+    return false;
+}
+
+void simAdvance(uint32_t nowMs) {
+    uint32_t target = sinceStart(nowMs);
+    if (int32_t(target - state.scenarioMs) <= 0) return;
+    // a host that was away for long skips ahead instead of replaying it all
+    if (target - state.scenarioMs > 2 * SimCycleMs) state.scenarioMs = target - SimCycleMs;
+    while (state.scenarioMs != target) {
+        uint32_t left = target - state.scenarioMs;
+        uint32_t dt = left < StepMs ? left : StepMs;
+        state.scenarioMs += dt;
+        stepScenario(state.scenarioMs, dt);
+    }
+}
+
+void simReceive(const uint8_t* bytes, size_t n, uint32_t nowMs) {
+    simAdvance(nowMs);
+    if (n == 0) return;
+    uint32_t t = sinceStart(nowMs);
+    if (state.config.fault == SimFault::Echo) {
+        // a loop-back: every byte returns as it came, nothing is understood
+        for (size_t i = 0; i < n; i += 32) {
+            size_t chunk = n - i < 32 ? n - i : 32;
+            logFrame(nowMs, '>', bytes + i, chunk);
+            logFrame(nowMs, '<', bytes + i, chunk);
+        }
+        queueBytes(bytes, n, uint64_t(t) * 1000);
+        return;
+    }
+    if (!rxFrame.empty() && t - lastRxMs > FrameGapMs) rxFrame.clear();
+    lastRxMs = t;
+    for (size_t i = 0; i < n; ++i) {
+        rxFrame.push_back(bytes[i]);
+        while (!rxFrame.empty()) {
+            if (rxFrame[0] != Lead && rxFrame[0] != EchoLead) {
+                rxFrame.erase(rxFrame.begin());
+                continue;
+            }
+            if (rxFrame.size() < 4) break;
+            if (sumOf(rxFrame.data(), 3) != rxFrame[3]) {
+                rxFrame.erase(rxFrame.begin());
+                continue;
+            }
+            uint8_t frame[4];
+            std::memcpy(frame, rxFrame.data(), 4);
+            rxFrame.erase(rxFrame.begin(), rxFrame.begin() + 4);
+            logFrame(nowMs, '>', frame, 4);
+            handleFrame(frame, nowMs);
+        }
+    }
+}
+
+size_t simTakeOutput(uint8_t* out, size_t max, uint32_t nowMs) {
+    uint64_t nowUs = uint64_t(sinceStart(nowMs)) * 1000;
+    size_t n = 0;
+    while (n < max && !output.empty() && output.front().releaseUs <= nowUs) {
+        out[n++] = output.front().value;
+        output.pop_front();
+    }
+    return n;
+}
+
+size_t simPendingOutput() { return output.size(); }
+
+bool simNextRelease(uint32_t* ms) {
+    if (output.empty()) return false;
+    // round up so that a host waking at this time finds the byte released
+    *ms = state.startMs + uint32_t((output.front().releaseUs + 999) / 1000);
+    return true;
+}
+
+void simDiscardOutput() { output.clear(); }
+
+const std::vector<SimFrame>& simFrameLog() { return frameLog; }
+
+void simClearLog() { frameLog.clear(); }
+
+size_t simFormatFrame(const SimFrame& f, char* out, size_t cap) {
+    if (cap == 0) return 0;
+    int len = std::snprintf(out, cap, "%u %c", unsigned(f.ms), f.dir);
+    size_t used = len < 0 ? 0 : size_t(len) < cap ? size_t(len) : cap - 1;
+    for (uint8_t b : f.bytes) {
+        if (used + 4 > cap) break;
+        std::snprintf(out + used, cap - used, " %02X", unsigned(b));
+        used += 3;
+    }
+    return used;
+}
+
+SimState& simState() { return state; }
