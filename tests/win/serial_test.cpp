@@ -111,9 +111,10 @@ TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls)
     for (const LoggedFrame& f : frames)
         (f.direction == '>' ? requests : replies).push_back(f.bytes);
 
-    // The echo probe went out first, but the controller ignores it: a frame
-    // that can't start with 'e' never reaches its log.
+    // The echo probe goes out first, once per port selection; the
+    // controller doesn't answer it.
     const std::vector<std::vector<uint8_t>> expectedRequests = {
+        bytesOf({0x0B, 0x01, 0x01, 0x0D}),
         bytesOf({0x65, 0x01, 0x01, 0x67}),
         bytesOf({0x65, 0x02, 0x02, 0x69}),
         bytesOf({0x65, 0x03, 0x03, 0x6B}),
