@@ -1,0 +1,17 @@
+// The oscilloscope page as the shell sees it.
+#ifndef ZUVELS_SCOPE_SCOPE_PAGE_WIN_H
+#define ZUVELS_SCOPE_SCOPE_PAGE_WIN_H
+
+#include <windows.h>
+
+INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+// Clears the sample history and puts every trace point on its baseline
+// (start-up, and each time the page is created).
+void scopeResetTraces();
+// After the shell created the page: trace reset, static frame, traces,
+// sweep column back to its start.
+void scopePageStart();
+// Main-window paint: static frame and traces.
+void scopeRepaint();
+
+#endif

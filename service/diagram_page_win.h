@@ -1,0 +1,16 @@
+// The wiring diagram page as the shell sees it.
+#ifndef ZUVELS_SERVICE_DIAGRAM_PAGE_WIN_H
+#define ZUVELS_SERVICE_DIAGRAM_PAGE_WIN_H
+
+#include <windows.h>
+
+INT_PTR CALLBACK diagramPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
+// Viewport, scroll bars, the bitmap of the language and the first copy, for
+// the current page, SizeMode and language; run by the shell's applySize.
+void diagramSetUp();
+// Copies the visible part of the bitmap onto the page (main-window paint).
+void diagramCopy();
+// Frees the loaded bitmap, if any (main window destruction).
+void deleteDiagramBitmap();
+
+#endif

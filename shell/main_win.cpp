@@ -1,0 +1,53 @@
+// Entry point: picks the serial backend (the real ports, or the simulated
+// controller in demo mode), then runs the main window.
+#include <cstring>
+#include <windows.h>
+
+#include "link/link.h"
+#include "shell/palette_win.h"
+#include "shell/shell_win.h"
+#include "sim/sim.h"
+
+namespace {
+
+// "--demo" runs against a generation-3 simulated controller, "--demo=1"
+// against a generation-1 one; 0 means the real ports.
+int demoGeneration(const char* commandLine)
+{
+    const char* p = commandLine;
+    while ((p = strstr(p, "--demo")) != nullptr) {
+        const bool wordStart = p == commandLine || p[-1] == ' ' || p[-1] == '\t' || p[-1] == '"';
+        const char* rest = p + 6;
+        if (wordStart) {
+            if (*rest == '\0' || *rest == ' ' || *rest == '\t' || *rest == '"')
+                return 3;
+            if (rest[0] == '=' && rest[1] == '1' && (rest[2] == '\0' || rest[2] == ' ' || rest[2] == '"'))
+                return 1;
+            if (rest[0] == '=' && rest[1] == '3' && (rest[2] == '\0' || rest[2] == ' ' || rest[2] == '"'))
+                return 3;
+        }
+        p = rest;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
+{
+    const int demo = demoGeneration(commandLine ? commandLine : "");
+    if (demo) {
+        SimConfig config;
+        config.generation = demo;
+        simPortUseRealTime(true);
+        simPortSetup(config);
+        LinkPort = &simPortOps;
+    } else {
+        LinkPort = &win32PortOps;
+    }
+
+    createPalette();
+    if (!createMainWindow(instance, showCommand))
+        return 0;
+    return runMessageLoop();
+}

@@ -1,0 +1,272 @@
+// The main window: start-up of the instance, creation, repaint, the menu
+// commands and shutdown. It draws nothing itself; the current page does.
+#include "shell/shell_win.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "link/link.h"
+#include "readings/gauge.h"
+#include "readings/readings_win.h"
+#include "res/resource.h"
+#include "scope/scope_page_win.h"
+#include "service/diagram_page_win.h"
+#include "service/dialogs_win.h"
+#include "shell/app_settings.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/language_win.h"
+#include "shell/pages_win.h"
+#include "shell/settings_file.h"
+#include "shell/settings_file_win.h"
+
+HINSTANCE appInstance;
+HWND mainWindow;
+HWND currentPage;
+unsigned winW = 640, winH = 450;
+
+namespace {
+
+void systemDesktopRect(RECT* out) { GetWindowRect(GetDesktopWindow(), out); }
+
+enum { ClassNameSize = 101, TitleSize = 101 };
+char className[ClassNameSize];
+long lastScreenW, lastScreenH;
+HACCEL accelerators;
+
+void onCreate(HWND window)
+{
+    mainWindow = window;
+    currentPage = nullptr;
+    PageKind = PageReadings;
+
+    RECT screen;
+    desktopRectProvider(&screen);
+    lastScreenW = screen.right;
+    lastScreenH = screen.bottom;
+    const int largest = largestSizeFor(lastScreenW, lastScreenH);
+    setSizeMode(largest);
+    enableSizes(largest);
+    applySizeMarks();
+    POINT at = windowPlaceFor(lastScreenW, lastScreenH, winW, winH);
+    SetWindowPos(window, nullptr, at.x, at.y, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+
+    readAppSettings(AppSettingsFileName);
+    applyStartPort();
+    loadLanguage();
+
+    createPage(IDD_READINGS, readingsPageProc);
+    SetWindowPos(currentPage, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    drawFrame();
+    PageKind = PageReadings;
+    SetWindowTextA(window, LanguageTable[175]);
+
+    installLanguageMenu();
+}
+
+void onPaint(HWND window)
+{
+    PAINTSTRUCT ps;
+    BeginPaint(window, &ps);
+    EndPaint(window, &ps);
+    if (currentPage) {
+        BeginPaint(currentPage, &ps);
+        EndPaint(currentPage, &ps);
+    }
+
+    selectDashboardFonts(SizeMode, strcmp(LanguageCode, "rus") == 0);
+    placeLearnButton(currentPage, SizeMode, true);
+
+    switch (PageKind) {
+    case PageReadings:
+        drawFrame();
+        drawReadings();
+        highlightPage();
+        break;
+    case PageDiagram:
+        diagramCopy();
+        break;
+    case PageReset:
+        placeResetPage();
+        break;
+    case PageScope:
+        scopeRepaint();
+        break;
+    default:
+        break;
+    }
+
+    // The screen may have changed resolution: offer only the sizes that fit
+    // now, but keep the size in use.
+    RECT screen;
+    desktopRectProvider(&screen);
+    if (screen.right != lastScreenW || screen.bottom != lastScreenH) {
+        lastScreenW = screen.right;
+        lastScreenH = screen.bottom;
+        enableSizes(largestSizeFor(lastScreenW, lastScreenH));
+    }
+
+    HWND learn = currentPage ? GetDlgItem(currentPage, IDC_LEARN) : nullptr;
+    if (learn) {
+        EnableWindow(learn, FALSE);
+        EnableWindow(learn, TRUE);
+    }
+
+    // The main window paints before its page, and validating the page above
+    // would leave it without a paint of its own; but a page starts its poll
+    // timer on its own paint. Give it one, without erasing what was just drawn.
+    if (currentPage)
+        RedrawWindow(currentPage, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
+}
+
+void closeMainWindow(HWND window)
+{
+    destroyCurrentPage();
+    DestroyWindow(window);
+}
+
+// True when the command was one of the main window's.
+bool onCommand(HWND window, int command)
+{
+    if (const int page = pageForCommand(command)) {
+        showPage(page);
+        return true;
+    }
+    if (const int size = sizeModeForCommand(command)) {
+        setSizeMode(size);
+        applySize();
+        return true;
+    }
+    if (const char* code = languageCodeForCommand(command)) {
+        chooseLanguage(code);
+        return true;
+    }
+    if (const int port = portForCommand(command)) {
+        choosePort(port);
+        return true;
+    }
+    switch (command) {
+    case IDM_EXIT:
+        closeMainWindow(window);
+        return true;
+    case IDM_ABOUT:
+        serviceDialogOpen = true;
+        showAboutDialog(currentPage);
+        return true;
+    case IDM_DEVICE_INFO:
+        serviceDialogOpen = true;
+        showDeviceInfoDialog(currentPage);
+        return true;
+    case IDM_AUTO_SCAN:
+        showPortSearchDialog(currentPage);
+        return true;
+    case IDM_OPEN:
+        loadSettingsFile(currentPage);
+        return true;
+    case IDM_SAVE_AS:
+        saveSettingsFile(currentPage);
+        return true;
+    }
+    return false;
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_CREATE:
+        onCreate(window);
+        return 0;
+    case WM_PAINT:
+        onPaint(window);
+        return 0;
+    case WM_COMMAND:
+        if (onCommand(window, LOWORD(wp)))
+            return 0;
+        break;
+    case WM_EXITMENULOOP:
+        highlightPage();
+        return 0;
+    case WM_CLOSE:
+        closeMainWindow(window);
+        return 0;
+    case WM_DESTROY:
+        deleteDiagramBitmap();
+        closePort();
+        mainWindow = nullptr;
+        currentPage = nullptr;
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wp, lp);
+}
+
+}  // namespace
+
+void (*desktopRectProvider)(RECT* out) = systemDesktopRect;
+
+HWND createMainWindow(HINSTANCE instance, int showCommand)
+{
+    appInstance = instance;
+    if (!LoadStringA(instance, IDS_CLASS, className, sizeof className))
+        snprintf(className, sizeof className, "%s", "ZUVELMxx");
+
+    // The per-size state-cell geometry is a constant table (readings/layout.h).
+    recordStartDirectory();
+    buildGaugeTables();
+    fillSettingsKeyTables();
+    createDashboardFonts();
+    scopeResetTraces();
+    linkErrorHook = showLinkErrorBox;
+
+    WNDCLASSA wc = {};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = mainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hCursor = nullptr;
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MENU_POL);
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);  // a second registration fails harmlessly
+
+    char title[TitleSize] = "";
+    LoadStringA(instance, IDS_TITLE, title, sizeof title);
+    HWND window = CreateWindowExA(0, className, title, WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 640, 450,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return nullptr;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+bool translateShellAccelerator(MSG* msg)
+{
+    if (!accelerators)
+        accelerators = LoadAcceleratorsA(appInstance, MAKEINTRESOURCEA(IDA_MAIN));
+    if (!accelerators || !mainWindow)
+        return false;
+    // The page (or one of its controls) usually has the focus; its keys are
+    // meant for the main window's commands all the same.
+    HWND target = msg->hwnd;
+    if (target == mainWindow || IsChild(mainWindow, target))
+        target = mainWindow;
+    return TranslateAcceleratorA(target, accelerators, msg) != 0;
+}
+
+int runMessageLoop()
+{
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1)
+            return 0;
+        if (!translateShellAccelerator(&msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}

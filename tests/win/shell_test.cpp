@@ -1,0 +1,327 @@
+// The main window: start-up size and place, pages, window sizes, shutdown.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "readings/layout.h"
+#include "res/resource.h"
+#include "shell/pages_win.h"
+#include "shell_fixture.h"
+
+using namespace shelltest;
+
+namespace {
+
+const int SizeItems[5] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960, IDM_SIZE_1280_1024};
+
+struct StartCase {
+    long screenW, screenH;
+    int sizeMode;
+    long x, y;
+};
+
+TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom)
+{
+    const StartCase cases[] = {
+        {1280, 1024, 5, 0, 0},     // 0 pixels to spare: not centred
+        {1280, 1000, 4, 0, 0},     // too short for 1280x1024
+        {1400, 1050, 5, 60, 28},
+        {1024, 768, 3, 0, 0},
+        {1100, 800, 3, 38, 31},
+        {800, 600, 2, 0, 0},
+        {799, 600, 1, 79, 75},
+        {1280, 959, 3, 128, 110},
+    };
+    for (const StartCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.screenW) + "x" + std::to_string(c.screenH));
+        fakeScreen() = {0, 0, c.screenW, c.screenH};
+        start();
+        EXPECT_EQ(SizeMode, c.sizeMode);
+        RECT r;
+        GetWindowRect(mainWindow, &r);
+        EXPECT_EQ(r.left, c.x);
+        EXPECT_EQ(r.top, c.y);
+        EXPECT_EQ(r.right - r.left, sizeLayout(c.sizeMode).winW);
+        EXPECT_EQ(r.bottom - r.top, sizeLayout(c.sizeMode).winH);
+        for (int m = 1; m <= 5; ++m) {
+            EXPECT_EQ(isGreyed(SizeItems[m - 1]), m > c.sizeMode) << "size item " << m;
+            EXPECT_EQ(isChecked(SizeItems[m - 1]), m == c.sizeMode) << "size item " << m;
+        }
+        EXPECT_EQ(DashboardScale.sx, sizeLayout(c.sizeMode).sx);
+        EXPECT_EQ(DashboardScale.sy, sizeLayout(c.sizeMode).sy);
+        DestroyWindow(mainWindow);
+        drainMessages();
+    }
+}
+
+TEST_F(ShellTest, StartsOnTheReadingsPageWithTheMainWindowStyleAndTitle)
+{
+    start(1, "ang");
+    EXPECT_EQ(PageKind, PageReadings);
+    EXPECT_EQ(currentPageTemplate, IDD_READINGS);
+    EXPECT_EQ(GetParent(currentPage), mainWindow);
+    EXPECT_EQ(windowText(mainWindow), entryText("ang", 175));
+    EXPECT_TRUE(isHilited(IDM_READINGS));
+    const LONG style = GetWindowLongA(mainWindow, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    char name[64] = "";
+    GetClassNameA(mainWindow, name, sizeof name);
+    EXPECT_STREQ(name, "ZUVELMxx");
+    // The readings page starts at (-5, -10) of the client area, main-window sized.
+    RECT page;
+    GetWindowRect(currentPage, &page);
+    POINT origin = {0, 0};
+    ClientToScreen(mainWindow, &origin);
+    EXPECT_EQ(page.left - origin.x, -5);
+    EXPECT_EQ(page.top - origin.y, -10);
+    EXPECT_EQ(static_cast<unsigned>(page.right - page.left), winW);
+}
+
+struct PageCase {
+    int command, page, titleEntry;
+    int templateBySize[5];
+};
+const PageCase PageCases[] = {
+    {IDM_CONFIGURATION, PageConfiguration, 176,
+     {IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4, IDD_CONFIG_5}},
+    {IDM_OPTIONS, PageOptions, 177, {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4, IDD_OPTIONS_5}},
+    {IDM_DIAGRAM, PageDiagram, 178, {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM}},
+    {IDM_RESET, PageReset, 179, {IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET}},
+    {IDM_SCOPE, PageScope, 180, {IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE}},
+    {IDM_READINGS, PageReadings, 175, {IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS}},
+};
+const int PageItems[6] = {IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS, IDM_DIAGRAM, IDM_RESET, IDM_SCOPE};
+
+TEST_F(ShellTest, EachPageCommandCreatesItsTemplateForTheSizeWithItsTitle)
+{
+    start(1, "ang");
+    for (int size : {1, 3, 5}) {
+        command(SizeItems[size - 1]);
+        for (const PageCase& c : PageCases) {
+            SCOPED_TRACE("size " + std::to_string(size) + " page " + std::to_string(c.page));
+            command(c.command);
+            EXPECT_EQ(PageKind, c.page);
+            EXPECT_EQ(currentPageTemplate, c.templateBySize[size - 1]);
+            EXPECT_TRUE(IsWindow(currentPage));
+            EXPECT_EQ(GetParent(currentPage), mainWindow);
+            EXPECT_EQ(windowText(mainWindow), entryText("ang", c.titleEntry));
+            for (int item : PageItems)
+                EXPECT_EQ(isHilited(item), item == c.command) << "page item " << item;
+        }
+    }
+}
+
+TEST_F(ShellTest, ChoosingTheShownPageAgainKeepsIt)
+{
+    start();
+    for (const PageCase& c : PageCases) {
+        command(c.command);
+        HWND page = currentPage;
+        HiliteMenuItem(mainWindow, GetMenu(mainWindow), c.command, MF_BYCOMMAND | MF_UNHILITE);
+        command(c.command);
+        EXPECT_EQ(currentPage, page) << "page " << c.page;
+        EXPECT_TRUE(IsWindow(page));
+        EXPECT_TRUE(isHilited(c.command)) << "page " << c.page;
+    }
+}
+
+TEST_F(ShellTest, SizeChangeRecreatesEveryPageButTheFactoryResetPage)
+{
+    start();
+    for (const PageCase& c : PageCases) {
+        SCOPED_TRACE("page " + std::to_string(c.page));
+        command(c.command);
+        const std::string title = windowText(mainWindow);
+        HWND before = currentPage;
+        command(IDM_SIZE_800);
+        EXPECT_EQ(SizeMode, 2);
+        EXPECT_EQ(IsWindow(before) != FALSE, c.page == PageReset);
+        EXPECT_EQ(currentPage == before, c.page == PageReset);
+        EXPECT_EQ(currentPageTemplate, c.templateBySize[1]);
+        EXPECT_EQ(PageKind, c.page);
+        EXPECT_EQ(windowText(mainWindow), title);
+        RECT r;
+        GetWindowRect(mainWindow, &r);
+        EXPECT_EQ(r.right - r.left, 800);
+        EXPECT_EQ(r.bottom - r.top, 570);
+        EXPECT_EQ(r.left, 300);  // (1400 - 800) / 2
+        EXPECT_EQ(r.top, 240);   // (1050 - 570) / 2
+        EXPECT_TRUE(isChecked(IDM_SIZE_800));
+        EXPECT_FALSE(isChecked(IDM_SIZE_1280_1024));
+        command(IDM_SIZE_1280_1024);
+    }
+}
+
+TEST_F(ShellTest, MainPaintPlacesTheFactoryResetPageForTheSize)
+{
+    start();
+    command(IDM_RESET);
+    command(IDM_SIZE_1024);
+    repaintMain();
+    RECT page;
+    GetWindowRect(currentPage, &page);
+    EXPECT_EQ(page.right - page.left, 1024);
+    EXPECT_EQ(page.bottom - page.top, 738);
+    HWND button = GetDlgItem(currentPage, IDC_RESET_BUTTON);
+    ASSERT_NE(button, nullptr);
+    RECT b;
+    GetWindowRect(button, &b);
+    POINT at = {b.left, b.top};
+    ScreenToClient(currentPage, &at);
+    EXPECT_EQ(at.x, 150);
+    EXPECT_EQ(at.y, 300);
+    EXPECT_EQ(b.right - b.left, 700);
+}
+
+TEST_F(ShellTest, RepaintOffersOnlyTheSizesTheChangedScreenFitsButKeepsTheSize)
+{
+    start();
+    ASSERT_EQ(SizeMode, 5);
+    fakeScreen() = {0, 0, 1024, 768};
+    repaintMain();
+    EXPECT_EQ(SizeMode, 5);
+    EXPECT_FALSE(isGreyed(IDM_SIZE_1024));
+    EXPECT_TRUE(isGreyed(IDM_SIZE_1280_960));
+    EXPECT_TRUE(isGreyed(IDM_SIZE_1280_1024));
+    EXPECT_TRUE(isChecked(IDM_SIZE_1280_1024));
+    // A new language menu carries the same enabled sizes.
+    command(IDM_LANG_POL);
+    EXPECT_TRUE(isGreyed(IDM_SIZE_1280_960));
+    EXPECT_FALSE(isGreyed(IDM_SIZE_1024));
+}
+
+// Sends Alt+F4 through the accelerator table as the loop would, with the
+// page as the key's target (it has the focus).
+void pressAltF4()
+{
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    BYTE withAlt[256];
+    memcpy(withAlt, keys, sizeof keys);
+    withAlt[VK_MENU] |= 0x80;
+    SetKeyboardState(withAlt);
+    MSG msg = {};
+    msg.hwnd = currentPage;
+    msg.message = WM_SYSKEYDOWN;
+    msg.wParam = VK_F4;
+    msg.lParam = 0x20000001 | (MapVirtualKeyA(VK_F4, 0) << 16);
+    const bool translated = translateShellAccelerator(&msg);
+    SetKeyboardState(keys);
+    EXPECT_TRUE(translated);
+}
+
+TEST_F(ShellTest, ExitAltF4AndCloseEndWithCodeZeroAndLeaveTheSettingsFile)
+{
+    enum Way { Exit, AltF4, Close };
+    for (Way way : {Exit, AltF4, Close}) {
+        SCOPED_TRACE("way " + std::to_string(way));
+        start(3, "ang");
+        const std::string before = readFileBytes(iniPath());
+        command(IDM_READINGS);
+        HWND page = currentPage;
+        switch (way) {
+        case Exit: command(IDM_EXIT); break;
+        case AltF4: pressAltF4(); break;
+        case Close: SendMessageA(mainWindow, WM_CLOSE, 0, 0); break;
+        }
+        EXPECT_EQ(mainWindow, nullptr);
+        EXPECT_FALSE(IsWindow(page));
+        EXPECT_EQ(drainMessages(), 0);
+        EXPECT_EQ(readFileBytes(iniPath()), before);
+    }
+}
+
+TEST_F(ShellTest, ClosingShutsTheOpenPort)
+{
+    start();
+    pollStatus();
+    ASSERT_TRUE(PortOpen);
+    command(IDM_EXIT);
+    EXPECT_FALSE(PortOpen);
+}
+
+}  // namespace
+
+namespace {
+
+// Waits up to a second for the page's own poll timer to fire, dispatching
+// whatever else arrives meanwhile.
+bool pageTimerRuns(HWND page)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1000) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_TIMER && msg.hwnd == page)
+                return true;
+            DispatchMessageA(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    return false;
+}
+
+TEST_F(ShellTest, ReadingsPageStartsPollingAfterStartSizeAndLanguageChanges)
+{
+    start();
+    EXPECT_TRUE(pageTimerRuns(currentPage)) << "after start";
+    command(IDM_SIZE_1024);
+    EXPECT_TRUE(pageTimerRuns(currentPage)) << "after a size change";
+    command(IDM_LANG_POL);
+    EXPECT_TRUE(pageTimerRuns(currentPage)) << "after a language change";
+    command(IDM_SCOPE);
+    command(IDM_READINGS);
+    EXPECT_TRUE(pageTimerRuns(currentPage)) << "after a page change";
+}
+
+}  // namespace
+
+#include "shell/settings_file_win.h"
+
+namespace {
+
+TEST_F(ShellTest, MenuLoopEndRestoresThePageHighlight)
+{
+    start();
+    command(IDM_OPTIONS);
+    HiliteMenuItem(mainWindow, GetMenu(mainWindow), IDM_OPTIONS, MF_BYCOMMAND | MF_UNHILITE);
+    HiliteMenuItem(mainWindow, GetMenu(mainWindow), IDM_READINGS, MF_BYCOMMAND | MF_HILITE);
+    SendMessageA(mainWindow, WM_EXITMENULOOP, 0, 0);
+    EXPECT_TRUE(isHilited(IDM_OPTIONS));
+    EXPECT_FALSE(isHilited(IDM_READINGS));
+}
+
+struct ChooserCall { HWND owner; bool save; };
+std::vector<ChooserCall> chooserCalls;
+bool cancelChooser(HWND owner, bool save, const SettingsFormat&, char*, size_t)
+{
+    chooserCalls.push_back({owner, save});
+    return false;
+}
+int answerOk(HWND, const char*, const char*, UINT) { return IDOK; }
+
+TEST_F(ShellTest, FileCommandsOpenTheirDialogsOwnedByTheCurrentPage)
+{
+    start();
+    pollStatus();  // the controller's generation picks the format
+    auto* chooser = settingsFileChooser;
+    auto* box = settingsMessageBox;
+    settingsFileChooser = cancelChooser;
+    settingsMessageBox = answerOk;
+    chooserCalls.clear();
+    command(IDM_CONFIGURATION);
+    command(IDM_OPEN);
+    command(IDM_SAVE_AS);
+    settingsFileChooser = chooser;
+    settingsMessageBox = box;
+    ASSERT_EQ(chooserCalls.size(), 2u);
+    EXPECT_EQ(chooserCalls[0].owner, currentPage);
+    EXPECT_FALSE(chooserCalls[0].save);
+    EXPECT_EQ(chooserCalls[1].owner, currentPage);
+    EXPECT_TRUE(chooserCalls[1].save);
+}
+
+}  // namespace

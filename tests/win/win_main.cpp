@@ -1,0 +1,22 @@
+// Test runner for the Windows tests: the program-wide set-up the entry point
+// would make, with the simulated controller as the serial backend.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "link/link.h"
+#include "readings/readings_win.h"
+#include "shell/palette_win.h"
+#include "sim/sim.h"
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    InitCommonControls();
+    createPalette();
+    createDashboardFonts();
+    simPortUseRealTime(false);
+    LinkPort = &simPortOps;
+    return RUN_ALL_TESTS();
+}
