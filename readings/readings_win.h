@@ -19,4 +19,8 @@ void placeLearnButton(HWND page, int sizeMode, bool onMainPaint);
 void drawFrame();     // static frame of the current page
 void drawReadings();  // every live element
 
+// The same on a given page window (tests and measurements).
+void drawFrameOn(HWND page);
+void drawReadingsOn(HWND page);
+
 #endif

@@ -1,0 +1,144 @@
+// The readings page's decisions, apart from the drawing: its poll cycle,
+// the texts of the instruments, bar and marker positions, the status area's
+// decision tree and the learn button. Portable.
+#ifndef ZUVELS_READINGS_DASHBOARD_H
+#define ZUVELS_READINGS_DASHBOARD_H
+
+#include <cstdint>
+
+#include "link/blocks.h"
+#include "link/link.h"
+
+// What was last shown; program-wide, so it outlives page re-creation.
+struct ReadingsPageState {
+    int rpmShown, rpmDrawn, redZoneRpm, needleIndex;  // gauge
+    int markerOffset, attInitShown;                   // bars
+    int gasOnShown, learnActive, learnRequested, messageAge, stateCellLit;
+    int blinkPhase, blinkCounter;                     // learn lamp
+};
+extern ReadingsPageState readingsState;
+// Ticks since the two configuration blocks were last read.
+extern unsigned slowBlockCounter;
+
+// Back to the start-up values (tests).
+void resetReadingsState();
+
+// ---- poll cycle ----
+
+// One timer tick up to the drawing: status poll, identity, the live block
+// every tick and both configuration blocks every fourth. False when the tick
+// is skipped (a service dialog or a dropped-down list): then nothing else
+// may happen on this tick, drawing and re-arming included.
+bool readingsPollTick();
+// True when the timer must be re-armed with PollInterval.
+bool pollTimerNeedsRearm();
+
+// ---- design-space geometry ----
+
+// Dashboard design space: 800 x 570 units.
+enum : int { DesignWidth = 800, DesignHeight = 570 };
+// Scale of the bars: a value v stands at x = v + BarOrigin.
+enum : int { BarOrigin = 161, BandRightLimit = 418, BarRightEdge = 417 };
+
+// ---- fixed-width texts ----
+
+// A number formatted whole, of which only the first `count` characters are
+// drawn (so voltages are cut, not rounded, and format suffixes never show).
+enum { FieldTextSize = 24 };
+struct FieldText {
+    char text[FieldTextSize];
+    int count;
+};
+FieldText voltsText(double volts);  // "%f", 4 characters: 2.4696 -> "2.46"
+FieldText threeDigits(int value);   // "%03dl", 3 characters
+FieldText fourDigits(int value);    // "%04dl", 4 characters
+
+// Probe B voltage as shown: inverted for the 5-0 V probe types.
+FieldText probeBText(uint8_t voltageB, uint8_t lambdaType);
+// Probe B marker offset: raw, times 5 for the 0-1 V probe, at most 255.
+int markerOffsetFor(uint8_t voltageB, uint8_t lambdaType);
+enum class MarkerColour { DarkGreen, Yellow, Red };
+MarkerColour markerColour(uint8_t flagsA);
+
+// Lit state cell (-1 for none) and the flag the status area reads.
+struct StateCells {
+    int litCell;
+    int stateCellLit;
+};
+StateCells stateCellsFor(uint8_t flagsA);
+
+// Probe A field by throttle sensor type; silverClearRight is the design x up
+// to which (30, 155)-(x, 195) is cleared first, 0 when nothing is cleared.
+struct ProbeAField {
+    FieldText text;
+    int silverClearRight;
+};
+ProbeAField probeAField(uint8_t voltageA, uint8_t lambdaType, uint8_t flagsA);
+
+FieldText tpsInertText(uint8_t tpsInert);  // raw / 50 + 0.02 V
+// Gas switch-on temperature: two digits, capped at 100 (then three).
+FieldText switchOnTempText(uint8_t lpgOnTemp);
+
+// Band around marker m = attInit + 161, kept inside 161..418.
+struct Band {
+    int left, right;
+};
+Band toleranceBand(uint8_t attInit, uint8_t below, uint8_t above);
+
+// Jump marker offset: for generation 3 a percentage above attInit, capped.
+int jumpMarkerOffset(int generation, uint8_t attInit, uint8_t attJump);
+// The marker is drawn only with the jump functions on and a throttle sensor
+// type that has jumps.
+bool jumpMarkerShown(uint8_t lambdaType, uint8_t options);
+
+// Engine speed shown: 0 while the engine is reported stopped (hi = 255).
+int engineSpeedShown(const LiveBlock& live);
+
+// Tick colour: red above the switch-off speed when that function is on.
+// rpmPerTick is 1000 for the major ticks and 200 for the minor ones.
+bool tickIsRed(uint8_t options, int redZoneRpm, int rpmPerTick, int tick);
+
+// ---- status area, fuel box, learn lamp ----
+
+enum : int { LineUntouched = -2, LineBlank = -1 };
+enum { StatusLineCount = 5 };
+struct StatusLine {
+    int entry;  // language table entry, LineBlank (" ") or LineUntouched
+    bool red;
+};
+enum class FuelBox { Unchanged, Petrol, Gas };
+enum class Lamp { Dark, Lit };
+struct StatusView {
+    StatusLine lines[StatusLineCount];
+    FuelBox fuel;
+    Lamp lamp;
+};
+
+// The decision tree for one tick, then the lamp. Reads and updates the
+// status flags of st (stateCellLit must already hold this tick's value).
+StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& live,
+                        const ConfigABlock& configA, const ConfigBBlock& configB,
+                        int rpmShown, ReadingsPageState& st);
+
+// Language entries the status area and the learn button use.
+enum : int {
+    EntryNotOnGas = 12, EntryOnGas = 13, EntryPetrol = 14, EntryGas = 15,
+    EntryLearnCellLit = 16, EntryLearnNoCell = 17, EntryLearnAnswerA = 18,
+    EntryLearnAnswerPending = 19, EntryLearnAnswerB = 20, EntryGasOff = 21,
+    EntryGasOffDetail = 22, EntryCutOff = 23, EntryReady = 24, EntrySpeedA = 25,
+    EntrySpeedB = 26, EntryPlainPetrol = 27, EntryNotReady = 28,
+    EntryUnsupported = 29, EntryLinkLost = 30, EntryLinkLostHint = 31,
+    EntryLearnAlready = 32, EntryLearnCaption = 33,
+};
+
+enum class LearnPress {
+    Ignored,        // not connected, unsupported controller or not on gas
+    Requested,      // the answer is awaited in the status area
+    AlreadyActive,  // show entry 32 in line 5 (red), then send anyway
+};
+// Bookkeeping of a press of the learn button; the caller shows entry 32 for
+// AlreadyActive and then, unless Ignored, calls sendLearnCommand.
+LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageState& st);
+void sendLearnCommand();
+
+#endif

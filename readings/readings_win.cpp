@@ -1,0 +1,427 @@
+// The readings page: its dialog procedure, the static frame and the live
+// dashboard, drawn straight onto the page with the shared pens and brushes.
+#include "readings/readings_win.h"
+
+#include <cstring>
+
+#include <windows.h>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "readings/dashboard.h"
+#include "readings/gauge.h"
+#include "readings/layout.h"
+#include "res/resource.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/palette_win.h"
+#include "shell/shell_win.h"
+
+HFONT fontLarge = nullptr, fontSmall = nullptr;
+
+namespace {
+
+enum { PollTimerId = 1 };
+
+// [character set][size mode - 1]: Central European first, Cyrillic second.
+HFONT largeFonts[2][5], smallFonts[2][5];
+bool fontsCreated = false;
+
+HFONT makeFont(int height, int width, int weight, BYTE charSet) {
+    LOGFONTA lf;
+    memset(&lf, 0, sizeof lf);  // zero: default precision, clipping and quality
+    lf.lfHeight = height;
+    lf.lfWidth = width;
+    lf.lfWeight = weight;
+    lf.lfCharSet = charSet;
+    lf.lfPitchAndFamily = 0x20;  // Swiss, default pitch
+    strncpy(lf.lfFaceName, "Arial", LF_FACESIZE - 1);
+    return CreateFontIndirectA(&lf);
+}
+
+void ensureFonts() {
+    if (!fontLarge || !fontSmall) selectDashboardFonts(SizeMode, strcmp(LanguageCode, "rus") == 0);
+}
+
+// One drawing pass on the page: the DC, the scale, and the objects that were
+// selected when it was taken, so they can be put back before release.
+struct Canvas {
+    HWND page;
+    HDC dc;
+    double sx, sy;
+    HGDIOBJ oldPen, oldBrush, oldFont;
+
+    explicit Canvas(HWND p) : page(p), dc(GetDC(p)), sx(DashboardScale.sx), sy(DashboardScale.sy) {
+        oldPen = SelectObject(dc, palette.black1);
+        oldBrush = SelectObject(dc, palette.silver);
+        oldFont = SelectObject(dc, fontSmall ? static_cast<HGDIOBJ>(fontSmall) : GetStockObject(SYSTEM_FONT));
+    }
+    ~Canvas() {
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldFont);
+        ReleaseDC(page, dc);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    int px(int x) const { return scaleCoord(x, sx); }
+    int py(int y) const { return scaleCoord(y, sy); }
+
+    void use(HPEN pen, HBRUSH brush) {
+        SelectObject(dc, pen);
+        SelectObject(dc, brush);
+    }
+    // Design-space rectangle with the current pen and brush.
+    void rect(int x1, int y1, int x2, int y2) { Rectangle(dc, px(x1), py(y1), px(x2), py(y2)); }
+    void roundRect(int x1, int y1, int x2, int y2) {
+        RoundRect(dc, px(x1), py(y1), px(x2), py(y2), 20, 20);  // corners in pixels at every size
+    }
+    void silverClear(int x1, int y1, int x2, int y2) {
+        use(palette.silver1, palette.silver);
+        rect(x1, y1, x2, y2);
+    }
+    void text(HFONT font, int x, int y, const char* s, int n, COLORREF ink, COLORREF paper) {
+        SelectObject(dc, font);
+        SetTextColor(dc, ink);
+        SetBkColor(dc, paper);
+        SetBkMode(dc, OPAQUE);
+        ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, nullptr, s, static_cast<UINT>(n), nullptr);
+    }
+    void text(HFONT font, int x, int y, const FieldText& f, COLORREF ink, COLORREF paper) {
+        text(font, x, y, f.text, f.count, ink, paper);
+    }
+    void text(HFONT font, int x, int y, const char* s, COLORREF ink, COLORREF paper) {
+        text(font, x, y, s, static_cast<int>(strlen(s)), ink, paper);
+    }
+
+    // The gauge scales both axes by sx so the dial stays round.
+    void gaugeLine(ArcPoint from, ArcPoint to) {
+        const ArcPoint a = gaugePixel(from, sx), b = gaugePixel(to, sx);
+        const POINT pts[2] = {{a.x, a.y}, {b.x, b.y}};
+        Polyline(dc, pts, 2);
+    }
+    void gaugeEllipse(int x1, int y1, int x2, int y2) {
+        const ArcPoint a = gaugeDesignPixel(x1, y1, sx), b = gaugeDesignPixel(x2, y2, sx);
+        Ellipse(dc, a.x, a.y, b.x, b.y);
+    }
+    void gaugeText(int x, int y, const char* s, COLORREF ink) {
+        const ArcPoint a = gaugeDesignPixel(x, y, sx);
+        SelectObject(dc, fontSmall);
+        SetTextColor(dc, ink);
+        SetBkColor(dc, ColourBlack);
+        ExtTextOutA(dc, a.x, a.y, ETO_OPAQUE, nullptr, s, static_cast<UINT>(strlen(s)), nullptr);
+    }
+};
+
+// The four state cells: outline pen and lit brush per cell.
+HPEN cellPen(int i) {
+    const HPEN pens[4] = {palette.cyan1, palette.darkGreen1, palette.yellow1, palette.red1};
+    return pens[i];
+}
+HBRUSH cellBrush(int i) {
+    const HBRUSH brushes[4] = {palette.cyan, palette.darkGreen, palette.yellow, palette.red};
+    return brushes[i];
+}
+
+void drawStateCells(Canvas& c, int litCell) {
+    const SizeLayout& l = sizeLayout(SizeMode);
+    for (int i = 0; i < 4; ++i) {
+        c.use(cellPen(i), i == litCell ? cellBrush(i) : palette.silver);
+        Rectangle(c.dc, l.cellLeft[i], l.cellTop, l.cellLeft[i] + l.cellWidth, l.cellBottom);
+    }
+}
+
+void drawGauge(Canvas& c) {
+    buildGaugeTables();
+    ReadingsPageState& st = readingsState;
+    // The face is black, so a black needle erases the old one.
+    c.use(palette.black4, palette.black);
+    c.gaugeLine(needleBase[st.needleIndex], needleTip[st.needleIndex]);
+
+    const int idx = gaugeIndex(st.rpmShown);
+    c.use(palette.red4, palette.red);
+    c.gaugeLine(needleBase[idx], needleTip[idx]);
+    c.gaugeEllipse(605, 150, 645, 190);
+
+    for (int i = 0; i < MajorTickCount; ++i) {
+        SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 1000, i) ? palette.red2 : palette.lightGrey2);
+        c.gaugeLine(tickOuter[20 * i], majorTickInner[i]);
+    }
+    for (int i = 0; i < MinorTickCount; ++i) {
+        SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 200, i) ? palette.red2 : palette.lightGrey2);
+        c.gaugeLine(tickOuter[4 * i], minorTickInner[i]);
+    }
+
+    static const struct { int x, y; const char* s; } numbers[] = {
+        {540, 205, "0"}, {525, 155, "1"}, {540, 110, "2"}, {570, 80, "3"}, {617, 65, "4"},
+        {664, 80, "5"},  {699, 110, "6"}, {714, 155, "7"}, {699, 205, "8"},
+    };
+    for (const auto& n : numbers) c.gaugeText(n.x, n.y, n.s, ColourWhite);
+    c.gaugeText(575, 115, "RPM x 1000", ColourLightGrey);
+
+    // Hub and needle once more, on top of the ticks and numbers.
+    c.use(palette.red4, palette.red);
+    c.gaugeEllipse(605, 150, 645, 190);
+    c.gaugeLine(needleBase[idx], needleTip[idx]);
+    st.needleIndex = idx;
+}
+
+const int StatusLineTop[StatusLineCount] = {405, 425, 445, 465, 485};
+
+// A status line is opaque over its whole rectangle; the text is not clipped.
+void drawStatusLine(Canvas& c, int line, int entry, bool red) {
+    const int top = StatusLineTop[line];
+    RECT r = {c.px(40), c.py(top), c.px(440), c.py(top + 20)};
+    const char* s = entry >= 0 && entry < LanguageEntries ? LanguageTable[entry] : " ";
+    SelectObject(c.dc, fontSmall);
+    SetTextColor(c.dc, red ? ColourRed : ColourBlack);
+    SetBkColor(c.dc, ColourWhite);
+    ExtTextOutA(c.dc, r.left, r.top, ETO_OPAQUE, &r, s,
+                static_cast<UINT>(strnlen(s, LanguageTextSize)), nullptr);
+}
+
+void drawStatus(Canvas& c) {
+    ReadingsPageState& st = readingsState;
+    const StatusView v = decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB,
+                                      st.rpmShown, st);
+    for (int i = 0; i < StatusLineCount; ++i)
+        if (v.lines[i].entry != LineUntouched) drawStatusLine(c, i, v.lines[i].entry, v.lines[i].red);
+
+    if (v.fuel != FuelBox::Unchanged) {
+        const bool gas = v.fuel == FuelBox::Gas;
+        c.use(palette.black1, gas ? palette.cyan : palette.green);
+        c.rect(490, 465, 615, 505);
+        if (gas) c.text(fontSmall, 535, 475, LanguageTable[EntryGas], ColourBlack, ColourCyan);
+        else c.text(fontSmall, 515, 475, LanguageTable[EntryPetrol], ColourBlack, ColourGreen);
+        SetBkColor(c.dc, ColourWhite);
+    }
+
+    const int d = sizeLayout(SizeMode).lampDiameter;
+    const int x = c.px(635), y = c.py(470);
+    c.use(palette.black1, v.lamp == Lamp::Lit ? palette.yellow : palette.olive);
+    Ellipse(c.dc, x, y, x + d, y + d);
+}
+
+COLORREF blackWhen(bool on) { return on ? ColourBlack : ColourGrey; }
+
+void drawReadingsOnCanvas(Canvas& c) {
+    ReadingsPageState& st = readingsState;
+
+    SetDlgItemInt(c.page, IDC_TEMPERATURE_RAW, Live.temperatureRaw, FALSE);
+
+    // Probe B: value, then the marker with its bar cleared either side.
+    c.text(fontLarge, 40, 45, probeBText(Live.voltageB, ConfigA.lambdaType), ColourBlack, ColourWhite);
+    st.markerOffset = markerOffsetFor(Live.voltageB, ConfigA.lambdaType);
+    switch (markerColour(Live.flagsA)) {
+    case MarkerColour::DarkGreen: c.use(palette.darkGreen1, palette.darkGreen); break;
+    case MarkerColour::Red: c.use(palette.red1, palette.red); break;
+    default: c.use(palette.yellow1, palette.yellow); break;
+    }
+    const int mo = st.markerOffset;
+    c.rect(mo + 140, 52, mo + 180, 73);
+    c.silverClear(140, 52, mo + 140, 73);
+    c.silverClear(mo + 180, 52, 436, 73);
+
+    const StateCells cells = stateCellsFor(Live.flagsA);
+    drawStateCells(c, cells.litCell);
+    st.stateCellLit = cells.stateCellLit;
+
+    const ProbeAField a = probeAField(Live.voltageA, ConfigA.lambdaType, Live.flagsA);
+    if (a.silverClearRight) c.silverClear(30, 155, a.silverClearRight, 195);
+    c.text(fontLarge, 40, 155, a.text, ColourBlack, ColourWhite);
+
+    c.text(fontSmall, 305, 196, tpsInertText(ConfigA.tpsInert), ColourBlack, ColourWhite);
+
+    const int pos = Live.position;
+    c.text(fontLarge, 40, 265, threeDigits(pos), ColourBlack, ColourWhite);
+    c.use(palette.navy1, palette.navy);
+    c.rect(BarOrigin, 270, BarOrigin + pos, 290);
+    c.silverClear(BarOrigin + pos, 270, BarRightEdge, 290);
+
+    const int v = Live.attInit;
+    if (v != st.attInitShown) c.silverClear(140, 316, 440, 360);
+    c.text(fontSmall, v + 157, 315, "^", ColourBlack, ColourSilver);
+    c.text(fontSmall, v + 144, 345, LanguageTable[6], ColourBlack, ColourSilver);
+    c.text(fontSmall, v + 147, 326, threeDigits(v), ColourBlack, ColourWhite);
+    st.attInitShown = v;
+
+    const Band cyan = toleranceBand(Live.attInit, ConfigB.attMinBj, ConfigB.attMaxBj);
+    const Band red = toleranceBand(Live.attInit, ConfigB.attMin, ConfigB.attMax);
+    c.use(palette.cyan1, palette.cyan);
+    c.rect(cyan.left, 300, cyan.right, 305);
+    c.use(palette.red1, palette.red);
+    c.rect(red.left, 307, red.right, 312);
+    c.silverClear(BarOrigin - 1, 300, cyan.left, 305);
+    c.silverClear(cyan.right, 300, BandRightLimit, 305);
+    c.silverClear(BarOrigin - 1, 307, red.left, 312);
+    c.silverClear(red.right, 307, BandRightLimit, 312);
+
+    const int j = jumpMarkerOffset(ControllerGeneration, Live.attInit, ConfigB.attJump);
+    if (jumpMarkerShown(ConfigA.lambdaType, ConfigA.options)) {
+        c.use(palette.black1, palette.black);
+        c.rect(j + 160, 293, j + 162, 298);
+        c.silverClear(150, 293, j + 160, 298);
+        c.silverClear(j + 162, 293, 425, 298);
+    } else {
+        // The whole strip, so a marker switched off while shown goes too.
+        c.silverClear(150, 293, 425, 298);
+    }
+
+    st.rpmShown = engineSpeedShown(Live);
+    c.text(fontLarge, 590, 210, fourDigits(st.rpmShown), ColourBlack, ColourWhite);
+    if (st.rpmShown != st.rpmDrawn) {
+        drawGauge(c);
+        st.rpmDrawn = st.rpmShown;
+    }
+
+    const int cutOff = rpmFromBytes(ConfigB.cutOffRpmHi, ConfigB.cutOffRpmLo);
+    c.text(fontSmall, 510, 265, fourDigits(cutOff), blackWhen(ConfigA.options & 0x20), ColourWhite);
+    const int switchOn = rpmFromBytes(ConfigB.lpgOnRpmHi, ConfigB.lpgOnRpmLo);
+    c.text(fontSmall, 605, 265, fourDigits(switchOn), ColourBlack, ColourWhite);
+    const int switchOff = rpmFromBytes(ConfigB.lpgOffRpmHi, ConfigB.lpgOffRpmLo);
+    if (switchOff != st.redZoneRpm) {
+        // New tick colours; the needle stays where it is.
+        st.redZoneRpm = switchOff;
+        drawGauge(c);
+        st.rpmDrawn = st.rpmShown;
+        drawGauge(c);
+    }
+    c.text(fontSmall, 705, 265, fourDigits(switchOff), blackWhen(ConfigA.options & 0x40), ColourWhite);
+
+    c.text(fontSmall, 590, 290, " LPG ON ", st.gasOnShown ? ColourDarkGreen : ColourBlack, ColourSilver);
+    c.text(fontSmall, 685, 290, " LPG OFF ", (Live.flagsB & 0x04) ? ColourRed : ColourBlack, ColourSilver);
+    c.text(fontSmall, 485, 290, " CUT-OFF ", (Live.flagsB & 0x08) ? ColourRed : ColourBlack, ColourSilver);
+
+    c.text(fontLarge, 490, 375, threeDigits(temperatureFromRaw(Live.temperatureRaw)), ColourBlack, ColourWhite);
+    c.text(fontSmall, 705, 385, switchOnTempText(ConfigA.lpgOnTemp), blackWhen(ConfigA.options & 0x02),
+           ColourWhite);
+
+    drawStatus(c);
+}
+
+void drawFrameOnCanvas(Canvas& c) {
+    c.use(palette.grey1, palette.grey);
+    c.rect(0, 0, DesignWidth, DesignHeight);
+
+    c.use(palette.black1, palette.silver);
+    static const int panels[6][4] = {
+        {20, 20, 450, 110},  {20, 130, 450, 220},  {20, 240, 450, 370},
+        {20, 390, 450, 520}, {470, 340, 780, 430}, {470, 450, 780, 520},
+    };
+    for (const auto& p : panels) c.roundRect(p[0], p[1], p[2], p[3]);
+    SelectObject(c.dc, palette.black);
+    c.roundRect(470, 20, 780, 320);  // gauge panel
+
+    c.use(palette.black1, palette.silver);
+    c.rect(135, 45, 440, 80);
+    c.rect(135, 155, 440, 190);
+    c.rect(135, 265, 440, 315);
+    c.use(palette.grey1, palette.silver);
+    c.rect(159, 268, 419, 292);
+    c.use(palette.black1, palette.white);
+    c.rect(29, 399, 442, 511);
+
+    drawStateCells(c, -1);
+    SetDlgItemTextA(c.page, IDC_LEARN, LanguageTable[EntryLearnCaption]);
+
+    static const struct { int x, y, entry; const char* s; } labels[] = {
+        {170, 25, 0, nullptr},  {270, 135, 3, nullptr}, {165, 245, 5, nullptr},
+        {135, 196, 4, nullptr}, {345, 196, -1, "V"},    {630, 385, -1, "LPG ON:"},
+        {730, 385, -1, "\xB0" "C"}, {520, 345, 11, nullptr}, {150, 86, 1, nullptr},
+        {360, 86, 2, nullptr},
+    };
+    for (const auto& l : labels)
+        c.text(fontSmall, l.x, l.y, l.s ? l.s : LanguageTable[l.entry], ColourBlack, ColourSilver);
+    c.text(fontLarge, 110, 45, "V", ColourBlack, ColourSilver);
+    c.text(fontLarge, 110, 155, "V", ColourBlack, ColourSilver);
+    c.text(fontLarge, 550, 375, "\xB0" "C", ColourBlack, ColourSilver);
+
+    drawGauge(c);
+}
+
+void learnButtonPressed(HWND page) {
+    const LearnPress press = learnButtonDecision(LinkState, ControllerGeneration, readingsState);
+    if (press == LearnPress::Ignored) return;
+    if (press == LearnPress::AlreadyActive) {
+        ensureFonts();
+        Canvas c(page);
+        drawStatusLine(c, 4, EntryLearnAlready, true);
+    }
+    sendLearnCommand();
+}
+
+void armPollTimer(HWND page) {
+    SetTimer(page, PollTimerId, static_cast<UINT>(PollInterval), nullptr);  // replaces a running one
+    armedInterval = PollInterval;
+}
+
+}  // namespace
+
+void createDashboardFonts() {
+    if (fontsCreated) return;
+    const BYTE charSets[2] = {238, 204};  // Central European, Cyrillic
+    for (int set = 0; set < 2; ++set)
+        for (int size = 1; size <= 5; ++size) {
+            const SizeLayout& l = sizeLayout(size);
+            largeFonts[set][size - 1] = makeFont(l.fontLargeH, l.fontLargeW, 600, charSets[set]);
+            smallFonts[set][size - 1] = makeFont(l.fontSmallH, l.fontSmallW, 300, charSets[set]);
+        }
+    fontsCreated = true;
+}
+
+void selectDashboardFonts(int sizeMode, bool cyrillic) {
+    createDashboardFonts();
+    if (sizeMode < 1) sizeMode = 1;
+    if (sizeMode > 5) sizeMode = 5;
+    fontLarge = largeFonts[cyrillic ? 1 : 0][sizeMode - 1];
+    fontSmall = smallFonts[cyrillic ? 1 : 0][sizeMode - 1];
+}
+
+void placeLearnButton(HWND page, int sizeMode, bool onMainPaint) {
+    HWND button = page ? GetDlgItem(page, IDC_LEARN) : nullptr;
+    if (!button) return;
+    const SizeLayout& l = sizeLayout(sizeMode);
+    const ButtonPlace& b = onMainPaint ? l.learnOnPaint : l.learnAfterSize;
+    MoveWindow(button, b.x, b.y, b.w, b.h, TRUE);
+}
+
+void drawFrameOn(HWND page) {
+    if (!page) return;
+    ensureFonts();
+    Canvas c(page);
+    drawFrameOnCanvas(c);
+}
+
+void drawReadingsOn(HWND page) {
+    if (!page) return;
+    ensureFonts();
+    Canvas c(page);
+    drawReadingsOnCanvas(c);
+}
+
+void drawFrame() { drawFrameOn(currentPage); }
+void drawReadings() { drawReadingsOn(currentPage); }
+
+INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_PAINT:
+        // The page always covers the whole main window; the first paint
+        // starts polling.
+        SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
+        armPollTimer(page);
+        return FALSE;
+    case WM_TIMER:
+        if (wp != PollTimerId) return FALSE;
+        if (!readingsPollTick()) return FALSE;
+        drawReadingsOn(page);
+        if (pollTimerNeedsRearm()) armPollTimer(page);
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDC_LEARN) learnButtonPressed(page);
+        return FALSE;
+    }
+    return FALSE;
+}

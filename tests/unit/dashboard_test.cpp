@@ -1,0 +1,467 @@
+#include "readings/dashboard.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "readings/layout.h"
+#include "shell/app_state.h"
+
+namespace {
+
+// ---- a small controller behind a port: answers each request frame ----
+
+namespace fake {
+
+uint8_t identity = 0;  // generation 1
+bool silent = false;
+std::vector<std::vector<uint8_t>> frames;
+std::vector<uint8_t> pending;
+
+void answer(const uint8_t* frame) {
+    pending.clear();
+    if (silent || frame[0] != 0x65) return;  // the echo probe goes unanswered
+    std::vector<uint8_t> reply;
+    switch (frame[1]) {
+    case 1: reply = {0x65, 0x00, identity}; break;
+    case 2: reply.assign(10, 0); break;
+    case 3: reply.assign(13, 0); break;
+    case 4: reply.assign(15, 0); break;
+    default: reply = {0x65, frame[2]}; break;  // write reply echoes the value
+    }
+    reply[0] = 0x65;
+    reply.push_back(byteSum(reply.data(), reply.size()));
+    pending = reply;
+}
+
+PortId open(const char*) { return 7; }
+bool settings(PortId h, const PortSettings&) { return h == 7; }
+bool timeouts(PortId h, const PortTimeouts&) { return h == 7; }
+bool purge(PortId h, unsigned) { return h == 7; }
+bool write(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
+    *done = h == 7 ? n : 0;
+    if (h != 7) return false;
+    frames.emplace_back(buf, buf + n);
+    if (n == 4) answer(buf);
+    return true;
+}
+bool read(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
+    *done = 0;
+    if (h != 7) return false;
+    const uint32_t k = pending.size() < n ? static_cast<uint32_t>(pending.size()) : n;
+    if (k) memcpy(buf, pending.data(), k);
+    *done = k;
+    pending.clear();
+    return true;
+}
+void close(PortId) {}
+uint32_t ticks() { return 0; }
+void sleepMs(uint32_t) {}
+
+const PortOps ops = {"fake", open, settings, timeouts, purge, write, read, close, ticks, sleepMs};
+
+// Command bytes of the controller frames sent since the last call.
+std::vector<int> takeCommands() {
+    std::vector<int> commands;
+    for (const auto& f : frames)
+        if (f[0] == 0x65) commands.push_back(f[1]);
+    frames.clear();
+    return commands;
+}
+
+}  // namespace fake
+
+class DashboardLink : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetLinkState();
+        LinkPort = &fake::ops;
+        fake::identity = 0;
+        fake::silent = false;
+        fake::frames.clear();
+        fake::pending.clear();
+        resetReadingsState();
+        serviceDialogOpen = dropDownOpen = false;
+        armedInterval = 50;
+    }
+    void TearDown() override {
+        serviceDialogOpen = dropDownOpen = false;
+        resetLinkState();
+    }
+};
+
+using Commands = std::vector<int>;
+
+TEST_F(DashboardLink, LiveBlockEveryTickConfigurationEveryFourth) {
+    const Commands quick = {1, 2}, full = {1, 2, 3, 4};
+    const Commands expected[] = {quick, quick, quick, full, quick, quick, quick, full, quick};
+    for (const Commands& e : expected) {
+        EXPECT_TRUE(readingsPollTick());
+        EXPECT_EQ(e, fake::takeCommands());
+    }
+}
+
+TEST_F(DashboardLink, NothingIsSentWhileADialogOrListIsOpen) {
+    serviceDialogOpen = true;
+    EXPECT_FALSE(readingsPollTick());
+    serviceDialogOpen = false;
+    dropDownOpen = true;
+    EXPECT_FALSE(readingsPollTick());
+    EXPECT_TRUE(fake::frames.empty());
+    dropDownOpen = false;
+    // The skipped ticks did not count toward the configuration reads.
+    for (int i = 0; i < 3; ++i) readingsPollTick();
+    fake::takeCommands();
+    readingsPollTick();
+    EXPECT_EQ((Commands{1, 2, 3, 4}), fake::takeCommands());
+}
+
+TEST_F(DashboardLink, UnsupportedGenerationGetsOnlyStatusRequests) {
+    fake::identity = 0x20;  // generation 2
+    for (int i = 0; i < 5; ++i) {
+        readingsPollTick();
+        EXPECT_EQ(Commands{1}, fake::takeCommands());
+    }
+}
+
+TEST_F(DashboardLink, LinkLossSlowsTheTimerAndTheFirstAnswerRestoresIt) {
+    readingsPollTick();
+    EXPECT_FALSE(pollTimerNeedsRearm());
+    fake::silent = true;
+    readingsPollTick();
+    readingsPollTick();
+    EXPECT_FALSE(pollTimerNeedsRearm());
+    readingsPollTick();  // third missing answer
+    EXPECT_EQ(LinkStateKind::Down, LinkState);
+    ASSERT_TRUE(pollTimerNeedsRearm());
+    armedInterval = PollInterval;
+    EXPECT_EQ(1000, armedInterval);
+
+    fake::silent = false;
+    fake::takeCommands();
+    readingsPollTick();
+    EXPECT_EQ(LinkStateKind::Up, LinkState);
+    EXPECT_TRUE(pollTimerNeedsRearm());
+    EXPECT_EQ(50, PollInterval);
+}
+
+TEST_F(DashboardLink, LearnCommandGoesOutOnlyOnGasWithALiveSupportedController) {
+    readingsPollTick();  // link up, generation 1
+    fake::frames.clear();
+
+    readingsState.gasOnShown = 0;
+    EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkState, ControllerGeneration, readingsState));
+    EXPECT_TRUE(fake::frames.empty());
+
+    readingsState.gasOnShown = 1;
+    ASSERT_EQ(LearnPress::Requested, learnButtonDecision(LinkState, ControllerGeneration, readingsState));
+    EXPECT_EQ(1, readingsState.learnRequested);
+    sendLearnCommand();
+    ASSERT_EQ(1u, fake::frames.size());
+    EXPECT_EQ((std::vector<uint8_t>{0x65, 0x1E, 0x32, 0xB5}), fake::frames[0]);
+
+    EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkStateKind::Down, 1, readingsState));
+    EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkStateKind::Up, 2, readingsState));
+}
+
+TEST(DashboardLearn, PressDuringLearnModeAnswersAtOnceAndEndsTheRequest) {
+    ReadingsPageState st{};
+    st.gasOnShown = 1;
+    st.learnActive = 1;
+    st.learnRequested = 1;
+    st.messageAge = 40;
+    EXPECT_EQ(LearnPress::AlreadyActive, learnButtonDecision(LinkStateKind::Up, 3, st));
+    EXPECT_EQ(0, st.learnRequested);
+    EXPECT_EQ(0, st.messageAge);
+}
+
+// ---- layout ----
+
+TEST(DashboardLayout, DesignPointsScaleEachAxisAndTruncate) {
+    const struct { int size, x, y; } cases[] = {{1, 352, 61}, {2, 440, 80}, {3, 563, 105}, {5, 704, 144}};
+    for (const auto& c : cases) {
+        const SizeLayout& l = sizeLayout(c.size);
+        EXPECT_EQ(c.x, scaleCoord(440, l.sx)) << c.size;
+        EXPECT_EQ(c.y, scaleCoord(80, l.sy)) << c.size;
+    }
+    EXPECT_EQ(640, sizeLayout(0).winW);
+    EXPECT_EQ(994, sizeLayout(9).winH);
+}
+
+// ---- texts and positions ----
+
+std::string shown(const FieldText& f) { return std::string(f.text, f.count); }
+
+TEST(DashboardText, NumbersAreCutToTheirFixedWidth) {
+    EXPECT_EQ("2.46", shown(voltsText(2.4696)));
+    EXPECT_EQ("0.00", shown(voltsText(0)));
+    EXPECT_EQ("5.12", shown(tpsInertText(255)));
+    EXPECT_EQ("0.02", shown(tpsInertText(0)));
+    EXPECT_EQ("0000", shown(fourDigits(0)));
+    EXPECT_EQ("7500", shown(fourDigits(7500)));
+    EXPECT_EQ("1500", shown(fourDigits(15000000)));  // a runaway period still fits
+    const struct { uint8_t raw; const char* text; } temps[] = {
+        {0, "000"}, {67, "000"}, {68, "000"}, {199, "051"}, {200, "051"}, {255, "110"},
+    };
+    for (const auto& t : temps) EXPECT_EQ(t.text, shown(threeDigits(temperatureFromRaw(t.raw)))) << int(t.raw);
+}
+
+TEST(DashboardText, SwitchOnTemperatureHasTwoDigitsAndCapsAtHundred) {
+    const struct { uint8_t raw; const char* text; } cases[] = {
+        {0, "00"}, {68, "00"}, {100, "12"}, {246, "100"}, {255, "100"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.text, shown(switchOnTempText(c.raw))) << int(c.raw);
+}
+
+TEST(DashboardProbeB, TextAndMarkerByProbeType) {
+    const struct { uint8_t raw, type; const char* text; int marker; } cases[] = {
+        {128, 0x00, "2.50", 255}, {128, 0x10, "2.50", 128}, {40, 0x00, "0.78", 200},
+        {255, 0x30, "0.00", 255}, {0, 0x30, "5.00", 0}, {0, 0x40, "5.00", 0},
+        {0, 0x00, "0.00", 0}, {255, 0x50, "4.99", 255},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.text, shown(probeBText(c.raw, c.type))) << int(c.raw) << " " << int(c.type);
+        EXPECT_EQ(c.marker, markerOffsetFor(c.raw, c.type)) << int(c.raw) << " " << int(c.type);
+    }
+}
+
+TEST(DashboardProbeB, MarkerColourFromTheLowThreeBits) {
+    EXPECT_EQ(MarkerColour::DarkGreen, markerColour(0x01));
+    EXPECT_EQ(MarkerColour::Yellow, markerColour(0x02));
+    EXPECT_EQ(MarkerColour::Red, markerColour(0xFC));
+    EXPECT_EQ(MarkerColour::Yellow, markerColour(0x03));
+    EXPECT_EQ(MarkerColour::Yellow, markerColour(0x00));
+}
+
+TEST(DashboardProbeA, FieldBySensorType) {
+    const struct { uint8_t raw, type, flagsA; const char* text; int clear; } cases[] = {
+        {0, 0x01, 0, "5.00", 0},   {255, 0x00, 0, "4.99", 0}, {128, 0x08, 0, "2.50", 0},
+        {128, 0x02, 0, "_.__", 0}, {128, 0x33, 0, "_.__", 0}, {0, 0x06, 0x10, "OFF", 105},
+        {0, 0x06, 0x00, " ON", 105}, {0, 0x47, 0xEF, " ON", 110}, {0, 0x07, 0x10, "OFF", 110},
+        {51, 0x0F, 0, "0.99", 0},
+    };
+    for (const auto& c : cases) {
+        const ProbeAField p = probeAField(c.raw, c.type, c.flagsA);
+        EXPECT_EQ(c.text, shown(p.text)) << int(c.type);
+        EXPECT_EQ(c.clear, p.silverClearRight) << int(c.type);
+    }
+}
+
+TEST(DashboardCells, OneHotHighNibbleLightsACell) {
+    const struct { uint8_t flagsA; int cell, lit; } cases[] = {
+        {0x10, 0, 0}, {0x2F, 1, 1}, {0x40, 2, 1}, {0x80, 3, 1}, {0x30, -1, 0}, {0x00, -1, 0},
+    };
+    for (const auto& c : cases) {
+        const StateCells s = stateCellsFor(c.flagsA);
+        EXPECT_EQ(c.cell, s.litCell) << int(c.flagsA);
+        EXPECT_EQ(c.lit, s.stateCellLit) << int(c.flagsA);
+    }
+}
+
+TEST(DashboardBands, ClampedInsideTheBar) {
+    const struct { uint8_t init, below, above; int left, right; } cases[] = {
+        {250, 0, 20, 411, 418}, {100, 10, 20, 251, 281}, {0, 30, 5, 161, 166},
+        {255, 255, 255, 161, 418}, {0, 0, 0, 161, 161},
+    };
+    for (const auto& c : cases) {
+        const Band b = toleranceBand(c.init, c.below, c.above);
+        EXPECT_EQ(c.left, b.left) << int(c.init);
+        EXPECT_EQ(c.right, b.right) << int(c.init);
+    }
+}
+
+TEST(DashboardJumpMarker, PositionAndVisibility) {
+    EXPECT_EQ(255, jumpMarkerOffset(3, 200, 30));
+    EXPECT_EQ(130, jumpMarkerOffset(3, 100, 30));
+    EXPECT_EQ(30, jumpMarkerOffset(1, 200, 30));
+    EXPECT_EQ(255, jumpMarkerOffset(3, 255, 100));
+    for (int type : {2, 3, 6, 7}) EXPECT_FALSE(jumpMarkerShown(static_cast<uint8_t>(type), 0x08)) << type;
+    for (int type : {0, 1, 8, 15}) EXPECT_TRUE(jumpMarkerShown(static_cast<uint8_t>(type), 0x08)) << type;
+    EXPECT_FALSE(jumpMarkerShown(0x00, 0xF7));
+}
+
+TEST(DashboardGauge, EngineSpeedAndRedZoneTicks) {
+    LiveBlock live{};
+    live.rpmPeriodHi = 0x07;
+    live.rpmPeriodLo = 0xD0;
+    EXPECT_EQ(7500, engineSpeedShown(live));
+    live.rpmPeriodHi = 255;
+    EXPECT_EQ(0, engineSpeedShown(live));
+    live.rpmPeriodHi = live.rpmPeriodLo = 0;
+    EXPECT_EQ(0, engineSpeedShown(live));
+
+    EXPECT_FALSE(tickIsRed(0x40, 6000, 1000, 6));
+    EXPECT_TRUE(tickIsRed(0x40, 6000, 1000, 7));
+    EXPECT_FALSE(tickIsRed(0x40, 6000, 200, 30));
+    EXPECT_TRUE(tickIsRed(0x40, 6000, 200, 31));
+    EXPECT_FALSE(tickIsRed(0x00, 6000, 1000, 8));  // switch-off function off
+}
+
+// ---- status area ----
+
+const int U = LineUntouched, B = LineBlank;
+
+struct Line {
+    int entry;
+    bool red;
+};
+
+struct StatusCase {
+    const char* name;
+    LinkStateKind link;
+    int generation;
+    uint8_t flagsA, flagsB, emulType, options;
+    int stateCellLit, learnRequested, gasOnBefore;
+    Line lines[5];
+    FuelBox fuel;
+    int gasOnAfter, learnActiveAfter, learnRequestedAfter;
+};
+
+const LinkStateKind Up = LinkStateKind::Up, Down = LinkStateKind::Down;
+const FuelBox Pet = FuelBox::Petrol, Gas = FuelBox::Gas, Keep = FuelBox::Unchanged;
+
+TEST(DashboardStatus, DecisionTree) {
+    const StatusCase cases[] = {
+        {"link lost", Down, 0, 0, 0, 0, 0, 0, 0, 1,
+         {{30, true}, {B, false}, {31, false}, {B, false}, {B, false}}, Pet, 0, 0, 0},
+        {"generation 2", Up, 2, 0x08, 0x01, 0x80, 0, 0, 0, 1,
+         {{29, true}, {B, false}, {B, false}, {B, false}, {B, false}}, Keep, 1, 0, 0},
+        {"not ready", Up, 1, 0xF7, 0x01, 0x80, 0, 0, 0, 1,
+         {{12, false}, {B, false}, {28, true}, {B, false}, {B, false}}, Pet, 0, 0, 0},
+        {"plain on gas", Up, 3, 0x08, 0xFF, 0x7F, 0xFF, 0, 1, 0,
+         {{13, false}, {B, false}, {B, false}, {B, false}, {B, false}}, Gas, 1, 0, 1},
+        {"plain on petrol", Up, 1, 0x08, 0xFE, 0x00, 0, 0, 0, 1,
+         {{12, false}, {B, false}, {27, true}, {B, false}, {B, false}}, Pet, 0, 0, 0},
+        {"learning, cell lit", Up, 1, 0x08, 0x03, 0x80, 0, 1, 0, 0,
+         {{13, false}, {U, false}, {B, false}, {U, false}, {16, false}}, Gas, 1, 1, 0},
+        {"learning, no cell", Up, 1, 0x08, 0x02, 0x80, 0, 0, 1, 1,
+         {{12, false}, {U, false}, {B, false}, {U, false}, {17, true}}, Pet, 0, 1, 1},
+        {"answer, bit 4 clear", Up, 1, 0x08, 0x01, 0x80, 0, 0, 1, 0,
+         {{13, false}, {U, false}, {24, false}, {22, true}, {18, true}}, Gas, 1, 0, 0},
+        {"answer pending", Up, 1, 0x08, 0x31, 0x80, 0, 0, 1, 0,
+         {{13, false}, {U, false}, {24, false}, {22, true}, {19, true}}, Gas, 1, 0, 1},
+        {"answer, bit 4 only", Up, 1, 0x08, 0x11, 0x80, 0, 0, 1, 0,
+         {{13, false}, {U, false}, {24, false}, {22, true}, {20, true}}, Gas, 1, 0, 0},
+        {"gas off", Up, 1, 0x08, 0x05, 0x80, 0, 0, 0, 0,
+         {{13, false}, {U, false}, {21, true}, {22, true}, {U, false}}, Gas, 1, 0, 0},
+        {"gas off, bit 7", Up, 1, 0x08, 0x84, 0x80, 0, 0, 0, 0,
+         {{12, false}, {U, false}, {21, true}, {B, true}, {U, false}}, Pet, 0, 0, 0},
+        {"cut-off", Up, 1, 0x08, 0xC9, 0x80, 0, 0, 0, 0,
+         {{13, false}, {B, false}, {U, false}, {B, false}, {23, true}}, Gas, 1, 0, 0},
+        {"bits 7 and 6, young message", Up, 3, 0x08, 0xC1, 0x80, 0, 0, 0, 0,
+         {{13, false}, {B, false}, {B, false}, {B, false}, {U, false}}, Gas, 1, 0, 0},
+        {"bit 7, speed by option", Up, 1, 0x08, 0x81, 0x80, 0x10, 0, 0, 0,
+         {{13, false}, {U, false}, {24, false}, {25, true}, {U, false}}, Gas, 1, 0, 0},
+        {"bit 7, below switch-on", Up, 1, 0x08, 0x81, 0x80, 0x00, 0, 0, 0,
+         {{13, false}, {U, false}, {24, false}, {26, true}, {U, false}}, Gas, 1, 0, 0},
+    };
+    for (const StatusCase& c : cases) {
+        LiveBlock live{};
+        live.flagsA = c.flagsA;
+        live.flagsB = c.flagsB;
+        ConfigABlock a{};
+        a.emulType = c.emulType;
+        a.options = c.options;
+        ConfigBBlock b{};
+        b.lpgOnRpmHi = 0x1D;  // period 7500: switch-on at 2000 rpm
+        b.lpgOnRpmLo = 0x4C;
+        ReadingsPageState st{};
+        st.stateCellLit = c.stateCellLit;
+        st.learnRequested = c.learnRequested;
+        st.gasOnShown = c.gasOnBefore;
+        st.messageAge = 7;
+        const StatusView v = decideStatus(c.link, c.generation, live, a, b, 2500, st);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(c.lines[i].entry, v.lines[i].entry) << c.name << " L" << i + 1;
+            if (v.lines[i].entry >= 0) {
+                EXPECT_EQ(c.lines[i].red, v.lines[i].red) << c.name << " L" << i + 1;
+            }
+        }
+        EXPECT_EQ(c.fuel, v.fuel) << c.name;
+        EXPECT_EQ(c.gasOnAfter, st.gasOnShown) << c.name;
+        EXPECT_EQ(c.learnActiveAfter, st.learnActive) << c.name;
+        EXPECT_EQ(c.learnRequestedAfter, st.learnRequested) << c.name;
+    }
+}
+
+TEST(DashboardStatus, SwitchOnSpeedAboveEngineSpeedShowsEntry25) {
+    LiveBlock live{};
+    live.flagsA = 0x08;
+    live.flagsB = 0x81;
+    ConfigABlock a{};
+    a.emulType = 0x80;
+    ConfigBBlock b{};
+    b.lpgOnRpmHi = 0x1D;
+    b.lpgOnRpmLo = 0x4C;  // 2000 rpm
+    ReadingsPageState st{};
+    EXPECT_EQ(25, decideStatus(Up, 1, live, a, b, 2000, st).lines[3].entry);
+    EXPECT_EQ(26, decideStatus(Up, 1, live, a, b, 2050, st).lines[3].entry);
+}
+
+TEST(DashboardStatus, AnswerStaysSixtyTicksThenLineFiveIsBlank) {
+    LiveBlock live{};
+    live.flagsA = 0x08;
+    live.flagsB = 0x01;  // answer with bit 4 clear
+    ConfigABlock a{};
+    a.emulType = 0x80;
+    ConfigBBlock b{};
+    ReadingsPageState st{};
+    st.learnRequested = 1;
+    st.messageAge = 99;
+    EXPECT_EQ(18, decideStatus(Up, 1, live, a, b, 0, st).lines[4].entry);
+    EXPECT_EQ(0, st.messageAge);
+
+    live.flagsB = 0xC1;
+    for (int tick = 1; tick <= 60; ++tick)
+        ASSERT_EQ(LineUntouched, decideStatus(Up, 1, live, a, b, 0, st).lines[4].entry) << tick;
+    for (int tick = 61; tick <= 64; ++tick)
+        EXPECT_EQ(LineBlank, decideStatus(Up, 1, live, a, b, 0, st).lines[4].entry) << tick;
+}
+
+TEST(DashboardStatus, PlainViewNeverShowsTheDetailedMessages) {
+    for (int flagsB = 0; flagsB < 256; ++flagsB)
+        for (int flagsA : {0x08, 0xF8, 0x28})
+            for (int requested : {0, 1}) {
+                LiveBlock live{};
+                live.flagsA = static_cast<uint8_t>(flagsA);
+                live.flagsB = static_cast<uint8_t>(flagsB);
+                ConfigABlock a{};
+                a.emulType = 0x7F;
+                ConfigBBlock b{};
+                ReadingsPageState st{};
+                st.learnRequested = requested;
+                st.stateCellLit = 1;
+                const StatusView v = decideStatus(Up, 3, live, a, b, 9000, st);
+                for (const StatusLine& l : v.lines) {
+                    EXPECT_NE(LineUntouched, l.entry) << flagsB;
+                    EXPECT_FALSE(l.entry >= 16 && l.entry <= 26) << flagsB << " entry " << l.entry;
+                }
+            }
+}
+
+TEST(DashboardLamp, BlinksEverySecondTickWhileLearningWithALitCell) {
+    LiveBlock live{};
+    live.flagsA = 0x48;
+    live.flagsB = 0x03;
+    ConfigABlock a{};
+    a.emulType = 0x80;
+    ConfigBBlock b{};
+    ReadingsPageState st{};
+    st.stateCellLit = 1;
+    std::string pattern;
+    for (int i = 0; i < 8; ++i)
+        pattern += decideStatus(Up, 1, live, a, b, 0, st).lamp == Lamp::Lit ? 'L' : 'd';
+    EXPECT_EQ("dLLddLLd", pattern);
+
+    st.stateCellLit = 0;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Lamp::Lit, decideStatus(Up, 1, live, a, b, 0, st).lamp);
+
+    live.flagsB = 0x01;  // learn mode over
+    EXPECT_EQ(Lamp::Dark, decideStatus(Up, 1, live, a, b, 0, st).lamp);
+}
+
+}  // namespace

@@ -1,0 +1,335 @@
+// The readings page under Wine: a parent window with the page from its
+// template, ticks sent as WM_TIMER, the frames checked in the simulated
+// controller's log and the drawing read back pixel by pixel.
+#include <cstdio>
+#include <cstring>
+#include <vector>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "readings/dashboard.h"
+#include "readings/gauge.h"
+#include "readings/layout.h"
+#include "readings/readings_win.h"
+#include "res/resource.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/palette_win.h"
+#include "shell/shell_win.h"
+#include "sim/sim.h"
+
+namespace {
+
+const COLORREF Red = RGB(255, 0, 0), Black = RGB(0, 0, 0), Silver = RGB(192, 192, 192),
+               Green = RGB(0, 255, 0), Cyan = RGB(0, 255, 255), Yellow = RGB(255, 255, 0),
+               Olive = RGB(128, 128, 0);
+
+LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, msg, wp, lp); }
+
+HWND makeParent() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = parentProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ReadingsTestParent";
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return CreateWindowExA(0, "ReadingsTestParent", "readings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                           900, 700, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void pump() {
+    MSG msg;
+    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageA(&msg);
+}
+
+// Controller frames the simulated controller received since the last call,
+// as their command bytes (the echo probe is left out).
+std::vector<int> takeCommands() {
+    std::vector<int> commands;
+    for (const SimFrame& f : simFrameLog())
+        if (f.dir == '>' && f.bytes.size() == 4 && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
+    simClearLog();
+    return commands;
+}
+
+class ReadingsPage : public testing::Test {
+protected:
+    HWND parent = nullptr, page = nullptr;
+    unsigned savedW = 0, savedH = 0;
+    int savedSize = 0;
+    DashboardScaleValue savedScale = {};
+
+    void SetUp() override {
+        savedW = winW, savedH = winH, savedSize = SizeMode, savedScale = DashboardScale;
+        resetLinkState();
+        LinkPort = &simPortOps;
+        SimConfig config;
+        config.generation = 1;
+        simPortSetup(config);
+        resetReadingsState();
+        serviceDialogOpen = dropDownOpen = false;
+        useSize(2);
+        for (int k = 0; k < LanguageEntries; ++k) snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+
+        parent = makeParent();
+        ASSERT_NE(nullptr, parent);
+        page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_READINGS), parent,
+                                  readingsPageProc, 0);
+        ASSERT_NE(nullptr, page);
+        SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
+        pump();  // the first paint arms the timer; ticks are sent by hand from here on
+        KillTimer(page, 1);
+        drawFrameOn(page);
+        simClearLog();
+    }
+
+    void TearDown() override {
+        if (parent) DestroyWindow(parent);
+        pump();
+        winW = savedW, winH = savedH, SizeMode = savedSize, DashboardScale = savedScale;
+        serviceDialogOpen = dropDownOpen = false;
+        resetLinkState();
+        resetReadingsState();
+    }
+
+    void useSize(int size) {
+        const SizeLayout& l = sizeLayout(size);
+        SizeMode = size;
+        DashboardScale = {l.sx, l.sy};
+        winW = static_cast<unsigned>(l.winW);
+        winH = static_cast<unsigned>(l.winH);
+        selectDashboardFonts(size, false);
+    }
+
+    void tick() { SendMessageA(page, WM_TIMER, 1, 0); }
+
+    // Pixel of the page at a design point of the current size.
+    COLORREF at(int x, int y) {
+        HDC dc = GetDC(page);
+        const COLORREF c = GetPixel(dc, scaleCoord(x, DashboardScale.sx), scaleCoord(y, DashboardScale.sy));
+        ReleaseDC(page, dc);
+        return c;
+    }
+    COLORREF atPixel(int x, int y) {
+        HDC dc = GetDC(page);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(page, dc);
+        return c;
+    }
+    bool anyPixel(int x1, int y1, int x2, int y2, COLORREF colour) {
+        HDC dc = GetDC(page);
+        bool found = false;
+        for (int y = y1; y < y2 && !found; ++y)
+            for (int x = x1; x < x2 && !found; ++x) found = GetPixel(dc, x, y) == colour;
+        ReleaseDC(page, dc);
+        return found;
+    }
+
+    // A controller on gas with its status ready, as the stores hold it.
+    void storesReady(int generation) {
+        memset(&Live, 0, sizeof Live);
+        memset(&ConfigA, 0, sizeof ConfigA);
+        memset(&ConfigB, 0, sizeof ConfigB);
+        LinkState = LinkStateKind::Up;
+        ControllerGeneration = generation;
+        Live.flagsA = 0x08;
+    }
+};
+
+// ---- polling ----
+
+TEST_F(ReadingsPage, TicksReadTheLiveBlockAlwaysAndTheConfigurationEveryFourth) {
+    std::vector<int> all;
+    for (int i = 0; i < 8; ++i) {
+        tick();
+        const std::vector<int> c = takeCommands();
+        all.insert(all.end(), c.begin(), c.end());
+    }
+    EXPECT_EQ((std::vector<int>{1, 2, 1, 2, 1, 2, 1, 2, 3, 4, 1, 2, 1, 2, 1, 2, 1, 2, 3, 4}), all);
+}
+
+TEST_F(ReadingsPage, NoFrameWhileAServiceDialogOrAListIsOpen) {
+    tick();
+    takeCommands();
+    serviceDialogOpen = true;
+    tick();
+    serviceDialogOpen = false;
+    dropDownOpen = true;
+    tick();
+    EXPECT_TRUE(takeCommands().empty());
+}
+
+TEST_F(ReadingsPage, LinkLossShowsInTheStatusAreaAndSlowsTheTimer) {
+    tick();
+    armedInterval = 50;
+    simSetFault(SimFault::Silent);
+    tick();
+    tick();
+    EXPECT_EQ(50, armedInterval);
+    tick();  // third missing answer: the link is declared lost
+    EXPECT_EQ(LinkStateKind::Down, LinkState);
+    EXPECT_EQ(1000, armedInterval);
+    // Entry 30 in red on line 1, petrol in the fuel box.
+    EXPECT_TRUE(anyPixel(40, 405, 440, 425, Red));
+    EXPECT_EQ(Green, at(495, 500));
+
+    simSetFault(SimFault::None);
+    tick();
+    EXPECT_EQ(LinkStateKind::Up, LinkState);
+    EXPECT_EQ(50, armedInterval);
+}
+
+TEST_F(ReadingsPage, FirstPaintPlacesThePageAndArmsTheTimer) {
+    armedInterval = 0;
+    PollInterval = 1000;
+    SetWindowPos(page, nullptr, 30, 30, 100, 100, SWP_NOZORDER);
+    InvalidateRect(page, nullptr, FALSE);
+    UpdateWindow(page);
+    KillTimer(page, 1);
+    EXPECT_EQ(1000, armedInterval);
+    RECT r;
+    GetWindowRect(page, &r);
+    POINT origin = {0, 0};
+    ClientToScreen(parent, &origin);
+    EXPECT_EQ(-5, r.left - origin.x);
+    EXPECT_EQ(-10, r.top - origin.y);
+    EXPECT_EQ(800, r.right - r.left);
+    EXPECT_EQ(570, r.bottom - r.top);
+}
+
+TEST_F(ReadingsPage, LearnButtonSendsTheCommandOnlyOnGas) {
+    tick();  // link up, generation 1
+    takeCommands();
+    HWND button = GetDlgItem(page, IDC_LEARN);
+    readingsState.gasOnShown = 0;
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    EXPECT_TRUE(simFrameLog().empty());
+
+    readingsState.gasOnShown = 1;
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    bool sent = false;
+    for (const SimFrame& f : simFrameLog())
+        sent |= f.dir == '>' && f.bytes == std::vector<uint8_t>{0x65, 0x1E, 0x32, 0xB5};
+    EXPECT_TRUE(sent);
+}
+
+TEST_F(ReadingsPage, HiddenEditGetsTheRawTemperature) {
+    storesReady(1);
+    Live.temperatureRaw = 187;
+    drawReadingsOn(page);
+    BOOL ok = FALSE;
+    EXPECT_EQ(187u, GetDlgItemInt(page, IDC_TEMPERATURE_RAW, &ok, FALSE));
+    EXPECT_TRUE(ok);
+    char caption[64] = "";
+    GetDlgItemTextA(page, IDC_LEARN, caption, sizeof caption);
+    EXPECT_STREQ("T33", caption);
+}
+
+// ---- drawing probes ----
+
+TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
+    storesReady(1);
+    drawReadingsOn(page);  // needle at index 0
+    Live.rpmPeriodHi = 0x07;
+    Live.rpmPeriodLo = 0xD0;  // 7500 rpm
+    drawReadingsOn(page);
+    EXPECT_EQ(150, readingsState.needleIndex);
+    // A point 60 % of the way out along the needle: off the hub and the numbers.
+    auto along = [](int index) {
+        const ArcPoint b = gaugePixel(needleBase[index], 1.0), t = gaugePixel(needleTip[index], 1.0);
+        return POINT{b.x + (t.x - b.x) * 6 / 10, b.y + (t.y - b.y) * 6 / 10};
+    };
+    const POINT now = along(150), before = along(0);
+    EXPECT_EQ(Red, atPixel(now.x, now.y));
+    EXPECT_EQ(Black, atPixel(before.x, before.y));
+}
+
+TEST_F(ReadingsPage, RedBandEndsAtTheRightLimit) {
+    storesReady(1);
+    Live.attInit = 250;
+    ConfigB.attMax = 20;
+    drawReadingsOn(page);
+    EXPECT_EQ(Red, at(417, 309));
+    EXPECT_NE(Red, at(419, 309));
+    EXPECT_EQ(Silver, at(300, 309));  // left of the band, cleared
+}
+
+TEST_F(ReadingsPage, JumpMarkerOfGenerationThreeIsCapped) {
+    storesReady(3);
+    Live.attInit = 200;
+    ConfigB.attJump = 30;
+    ConfigA.options = 0x08;
+    drawReadingsOn(page);
+    EXPECT_EQ(Black, at(415, 295));  // offset 255 + 160
+    EXPECT_EQ(Silver, at(190, 295)); // not at the plain offset 30
+
+    ConfigA.lambdaType = 0x06;  // a switch-type sensor has no jumps
+    drawReadingsOn(page);
+    EXPECT_EQ(Silver, at(415, 295));
+}
+
+TEST_F(ReadingsPage, SwitchTypeThrottleSensorShowsOffOnACleanPatch) {
+    storesReady(1);
+    auto stain = [this] {  // leftovers right of the three-letter text
+        HDC dc = GetDC(page);
+        RECT r = {98, 160, 112, 170};
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        ReleaseDC(page, dc);
+    };
+    ConfigA.lambdaType = 0x06;
+    Live.flagsA |= 0x10;
+    stain();
+    drawReadingsOn(page);
+    EXPECT_EQ(Silver, atPixel(102, 165));
+    EXPECT_EQ(RGB(255, 255, 255), atPixel(107, 165));  // type 6 clears up to 105 only
+    EXPECT_TRUE(anyPixel(40, 160, 90, 185, Black));    // "OFF"
+
+    ConfigA.lambdaType = 0x07;
+    stain();
+    drawReadingsOn(page);
+    EXPECT_EQ(Silver, atPixel(107, 165));
+}
+
+TEST_F(ReadingsPage, FuelBoxShowsPetrolOrGas) {
+    storesReady(1);
+    drawReadingsOn(page);  // plain view, not on gas
+    EXPECT_EQ(Green, at(495, 500));
+    Live.flagsB = 0x01;
+    drawReadingsOn(page);
+    EXPECT_EQ(Cyan, at(495, 500));
+    EXPECT_EQ(1, readingsState.gasOnShown);
+}
+
+TEST_F(ReadingsPage, LampBlinksEverySecondTickWhileLearningWithALitCell) {
+    storesReady(1);
+    Live.flagsA = 0x48;
+    Live.flagsB = 0x03;
+    ConfigA.emulType = 0x80;
+    std::vector<COLORREF> seen;
+    for (int i = 0; i < 4; ++i) {
+        drawReadingsOn(page);
+        seen.push_back(atPixel(635 + 15, 470 + 15));
+    }
+    EXPECT_EQ((std::vector<COLORREF>{Olive, Yellow, Yellow, Olive}), seen);
+}
+
+TEST_F(ReadingsPage, SmallestSizeScalesEachAxisOnItsOwn) {
+    useSize(1);
+    drawFrameOn(page);
+    storesReady(1);
+    drawReadingsOn(page);
+    // Lamp: top left at (trunc(635 x 0.8), trunc(470 x 0.77)), 22 pixels across.
+    EXPECT_EQ(Olive, atPixel(508 + 11, 361 + 11));
+    // Dial centre (hub) at (500, 136): sx on both axes.
+    EXPECT_EQ(Red, atPixel(500, 136));
+    EXPECT_EQ(Green, atPixel(scaleCoord(495, 0.8), scaleCoord(500, 0.77)));
+}
+
+}  // namespace
