@@ -407,12 +407,21 @@ INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG:
         return TRUE;
-    case WM_PAINT:
+    case WM_PAINT: {
         // The page always covers the whole main window; the first paint
         // starts polling.
         SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
         armPollTimer(page);
-        return FALSE;
+        // A page shown by a page command, or uncovered, has just had its
+        // background erased by the dialog; without this the dashboard would
+        // show its live values on a blank page until the main window repaints.
+        PAINTSTRUCT ps;
+        BeginPaint(page, &ps);
+        EndPaint(page, &ps);
+        drawFrameOn(page);
+        drawReadingsOn(page);
+        return TRUE;
+    }
     case WM_TIMER:
         if (wp != PollTimerId) return FALSE;
         if (!readingsPollTick()) return FALSE;

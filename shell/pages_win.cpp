@@ -61,6 +61,10 @@ bool cyrillic() { return strcmp(LanguageCode, "rus") == 0; }
 HWND createReadings()
 {
     HWND page = createPage(IDD_READINGS, readingsPageProc);
+    // Placed at once, so the page's own placement on paint changes nothing
+    // and erases nothing.
+    SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     drawFrame();
     return page;
 }

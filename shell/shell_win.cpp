@@ -1,5 +1,6 @@
 // The main window: start-up of the instance, creation, repaint, the menu
 // commands and shutdown. It draws nothing itself; the current page does.
+#include "shell/palette_win.h"
 #include "shell/shell_win.h"
 
 #include <cstdio>
@@ -212,6 +213,9 @@ HWND createMainWindow(HINSTANCE instance, int showCommand)
     if (!LoadStringA(instance, IDS_CLASS, className, sizeof className))
         snprintf(className, sizeof className, "%s", "ZUVELMxx");
 
+    // Every host (the program, tests, tools) gets the shared pens and brushes
+    // before the first page draws; creating them is idempotent.
+    createPalette();
     // The per-size state-cell geometry is a constant table (readings/layout.h).
     recordStartDirectory();
     buildGaugeTables();

@@ -3,7 +3,12 @@
 // no display, and by reviewers. Runs the real main window in-process and
 // drives it with the same menu commands a user would give.
 //
-// zscreens.exe OUTDIR [--demo | --demo=1]   (default: the serial port of ZuvelS.ini)
+// zscreens.exe OUTDIR                  pages x sizes, readings x languages, on
+//                                      the serial port of ZuvelS.ini
+// zscreens.exe OUTDIR --demo[=1]       the same on the built-in simulator
+// zscreens.exe OUTDIR --states         readings page on the built-in simulator
+//                                      for generations 3 and 1, on petrol, on
+//                                      gas and with the link lost, every size
 #include <windows.h>
 #include <commctrl.h>
 
@@ -76,6 +81,49 @@ static void command(int id)
     pumpFor(600);
 }
 
+static const int sizes[] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960,
+                            IDM_SIZE_1280_1024};
+
+static int shootSizes(const std::string& out, const char* what)
+{
+    int shots = 0;
+    char name[160];
+    for (int s = 0; s < 5; ++s) {
+        command(sizes[s]);
+        pumpFor(400);
+        std::snprintf(name, sizeof name, "%s/readings-%s-size%d.bmp", out.c_str(), what, s + 1);
+        shots += saveWindowBmp(mainWindow, name);
+    }
+    return shots;
+}
+
+// The simulator's engine scenario runs on petrol while warming up at idle
+// and on gas from the first drive on; its clock can be pushed ahead.
+static int shootStates(const std::string& out)
+{
+    int shots = 0;
+    command(IDM_LANG_ANG);
+    command(IDM_READINGS);
+    for (int gen : {3, 1}) {
+        SimConfig cfg;
+        cfg.generation = gen;
+        simPortSetup(cfg);
+        simPortAdvanceClock(10000);
+        pumpFor(800);
+        char what[32];
+        std::snprintf(what, sizeof what, "gen%d-petrol", gen);
+        shots += shootSizes(out, what);
+        simPortAdvanceClock(16000);
+        pumpFor(800);
+        std::snprintf(what, sizeof what, "gen%d-gas", gen);
+        shots += shootSizes(out, what);
+    }
+    simSetFault(SimFault::Silent);
+    pumpFor(1500);
+    shots += shootSizes(out, "link-lost");
+    return shots;
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 2) {
@@ -84,7 +132,8 @@ int main(int argc, char** argv)
     }
     const std::string out = argv[1];
     LinkPort = &win32PortOps;
-    if (argc > 2 && std::strncmp(argv[2], "--demo", 6) == 0) {
+    const bool states = argc > 2 && std::strcmp(argv[2], "--states") == 0;
+    if (states || (argc > 2 && std::strncmp(argv[2], "--demo", 6) == 0)) {
         SimConfig cfg;
         cfg.generation = std::strcmp(argv[2], "--demo=1") == 0 ? 1 : 3;
         simPortSetup(cfg);
@@ -94,14 +143,19 @@ int main(int argc, char** argv)
     if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW))
         return 1;
     pumpFor(1500);
+    if (states) {
+        const int shots = shootStates(out);
+        std::printf("%d screenshots in %s\n", shots, out.c_str());
+        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
+        pumpFor(200);
+        return 0;
+    }
 
     static const struct { int id; const char* name; } pages[] = {
         {IDM_READINGS, "readings"}, {IDM_CONFIGURATION, "configuration"},
         {IDM_OPTIONS, "options"},   {IDM_DIAGRAM, "diagram"},
         {IDM_RESET, "reset"},       {IDM_SCOPE, "scope"},
     };
-    static const int sizes[] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960,
-                                IDM_SIZE_1280_1024};
     static const struct { int id; const char* code; } languages[] = {
         {IDM_LANG_POL, "pol"}, {IDM_LANG_ANG, "ang"}, {IDM_LANG_RUS, "rus"},
         {IDM_LANG_LIT, "lit"}, {IDM_LANG_CS, "cs"},
@@ -121,12 +175,7 @@ int main(int argc, char** argv)
     command(IDM_READINGS);
     for (const auto& l : languages) {
         command(l.id);
-        for (int s = 0; s < 5; ++s) {
-            command(sizes[s]);
-            pumpFor(400);
-            std::snprintf(name, sizeof name, "%s/readings-%s-size%d.bmp", out.c_str(), l.code, s + 1);
-            shots += saveWindowBmp(mainWindow, name);
-        }
+        shots += shootSizes(out, l.code);
     }
     std::printf("%d screenshots in %s\n", shots, out.c_str());
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);

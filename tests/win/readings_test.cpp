@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link/blocks.h"
 #include "link/link.h"
 #include "readings/dashboard.h"
@@ -313,11 +315,19 @@ TEST_F(ReadingsPage, LampBlinksEverySecondTickWhileLearningWithALitCell) {
     Live.flagsB = 0x03;
     ConfigA.emulType = 0x80;
     std::vector<COLORREF> seen;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 8; ++i) {
         drawReadingsOn(page);
         seen.push_back(atPixel(635 + 15, 470 + 15));
     }
-    EXPECT_EQ((std::vector<COLORREF>{Olive, Yellow, Yellow, Olive}), seen);
+    // Whatever phase the page's own paints left it in: lit and dark only,
+    // each for two ticks.
+    for (size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_TRUE(seen[i] == Olive || seen[i] == Yellow) << i;
+        if (i + 2 < seen.size()) {
+            EXPECT_NE(seen[i], seen[i + 2]) << i;
+        }
+    }
+    EXPECT_EQ(4, std::count(seen.begin(), seen.end(), Yellow));
 }
 
 TEST_F(ReadingsPage, SmallestSizeScalesEachAxisOnItsOwn) {
