@@ -3,9 +3,12 @@
 // no display, and by reviewers. Runs the real main window in-process and
 // drives it with the same menu commands a user would give.
 //
-// zscreens.exe OUTDIR                  pages x sizes, readings x languages, on
+// zscreens.exe OUTDIR                  every page at every size (English), on
 //                                      the serial port of ZuvelS.ini
 // zscreens.exe OUTDIR --demo[=1]       the same on the built-in simulator
+// zscreens.exe OUTDIR --lang CODE      the readings page in that language at
+//                                      every size; run it under the matching
+//                                      ANSI code page (scripts/run sets LC_ALL)
 // zscreens.exe OUTDIR --states         readings page on the built-in simulator
 //                                      for generations 3 and 1, on petrol, on
 //                                      gas and with the link lost, every size
@@ -133,6 +136,7 @@ int main(int argc, char** argv)
     const std::string out = argv[1];
     LinkPort = &win32PortOps;
     const bool states = argc > 2 && std::strcmp(argv[2], "--states") == 0;
+    const char* onlyLanguage = argc > 3 && std::strcmp(argv[2], "--lang") == 0 ? argv[3] : nullptr;
     if (states || (argc > 2 && std::strncmp(argv[2], "--demo", 6) == 0)) {
         SimConfig cfg;
         cfg.generation = std::strcmp(argv[2], "--demo=1") == 0 ? 1 : 3;
@@ -162,20 +166,24 @@ int main(int argc, char** argv)
     };
 
     int shots = 0;
-    char name[128];
-    command(IDM_LANG_ANG);
-    for (int s = 0; s < 5; ++s) {
-        command(sizes[s]);
-        for (const auto& p : pages) {
-            command(p.id);
-            std::snprintf(name, sizeof name, "%s/%s-size%d.bmp", out.c_str(), p.name, s + 1);
-            shots += saveWindowBmp(mainWindow, name);
+    if (onlyLanguage) {
+        for (const auto& l : languages)
+            if (std::strcmp(l.code, onlyLanguage) == 0) {
+                command(l.id);
+                command(IDM_READINGS);
+                shots += shootSizes(out, l.code);
+            }
+    } else {
+        char name[128];
+        command(IDM_LANG_ANG);
+        for (int s = 0; s < 5; ++s) {
+            command(sizes[s]);
+            for (const auto& p : pages) {
+                command(p.id);
+                std::snprintf(name, sizeof name, "%s/%s-size%d.bmp", out.c_str(), p.name, s + 1);
+                shots += saveWindowBmp(mainWindow, name);
+            }
         }
-    }
-    command(IDM_READINGS);
-    for (const auto& l : languages) {
-        command(l.id);
-        shots += shootSizes(out, l.code);
     }
     std::printf("%d screenshots in %s\n", shots, out.c_str());
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
