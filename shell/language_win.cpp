@@ -131,13 +131,7 @@ void markPortMenu(int code)
         CheckMenuItem(menu, IDM_AUTO_SCAN, MF_BYCOMMAND | MF_CHECKED);
 }
 
-int portForCommand(int command)
-{
-    for (int i = 0; i < 9; ++i)
-        if (PortCommands[i] == command)
-            return i + 1;
-    return 0;
-}
+int portForCommand(int command) { return positionOf(PortCommands, 9, command); }
 
 int portCommandFor(int port) { return port >= 1 && port <= 9 ? PortCommands[port - 1] : 0; }
 

@@ -290,20 +290,16 @@ void placeResetPage()
 
 int sizeCommandFor(int sizeMode) { return sizeMode >= 1 && sizeMode <= 5 ? SizeCommands[sizeMode - 1] : 0; }
 
-int sizeModeForCommand(int command)
+int positionOf(const int* table, int count, int value)
 {
-    for (int i = 0; i < 5; ++i)
-        if (SizeCommands[i] == command)
+    for (int i = 0; i < count; ++i)
+        if (table[i] == value)
             return i + 1;
     return 0;
 }
+
+int sizeModeForCommand(int command) { return positionOf(SizeCommands, 5, command); }
 
 int pageCommandFor(int page) { return page >= 1 && page <= 6 ? PageCommands[page - 1] : 0; }
 
-int pageForCommand(int command)
-{
-    for (int i = 0; i < 6; ++i)
-        if (PageCommands[i] == command)
-            return i + 1;
-    return 0;
-}
+int pageForCommand(int command) { return positionOf(PageCommands, 6, command); }

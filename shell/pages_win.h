@@ -34,6 +34,9 @@ void rebuildPageForLanguage();
 void placeResetPage();
 
 // Size command id for a SizeMode and back (0 when not a size command).
+// 1-based position of value in a table of command ids, or 0.
+int positionOf(const int* table, int count, int value);
+
 int sizeCommandFor(int sizeMode);
 int sizeModeForCommand(int command);
 // Page command id for a PageKind and back (0 when not a page command).
