@@ -420,7 +420,8 @@ INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
         EndPaint(page, &ps);
         drawFrameOn(page);
         drawReadingsOn(page);
-        return TRUE;
+        // Left to the dialog as well; the update region is already empty.
+        return FALSE;
     }
     case WM_TIMER:
         if (wp != PollTimerId) return FALSE;

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
-// Places labels 1104, 1105, button 126 (and the progress bar) for the
-// SizeMode; other values leave them where they are.
+// Places labels 1104, 1105 and button 126 for the SizeMode (the shell's part
+// of the placement); other values leave them where they are.
 void placeResetControls(HWND page, int sizeMode);
 
 #endif

@@ -10,6 +10,8 @@
 
 namespace {
 
+bool endsWord(char c) { return c == '\0' || c == ' ' || c == '\t' || c == '"'; }
+
 // "--demo" runs against a generation-3 simulated controller, "--demo=1"
 // against a generation-1 one; 0 means the real ports.
 int demoGeneration(const char* commandLine)
@@ -19,12 +21,10 @@ int demoGeneration(const char* commandLine)
         const bool wordStart = p == commandLine || p[-1] == ' ' || p[-1] == '\t' || p[-1] == '"';
         const char* rest = p + 6;
         if (wordStart) {
-            if (*rest == '\0' || *rest == ' ' || *rest == '\t' || *rest == '"')
+            if (endsWord(*rest))
                 return 3;
-            if (rest[0] == '=' && rest[1] == '1' && (rest[2] == '\0' || rest[2] == ' ' || rest[2] == '"'))
-                return 1;
-            if (rest[0] == '=' && rest[1] == '3' && (rest[2] == '\0' || rest[2] == ' ' || rest[2] == '"'))
-                return 3;
+            if (rest[0] == '=' && (rest[1] == '1' || rest[1] == '3') && endsWord(rest[2]))
+                return rest[1] - '0';
         }
         p = rest;
     }

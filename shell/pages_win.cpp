@@ -15,6 +15,7 @@
 #include "shell/shell_win.h"
 
 int currentPageTemplate = 0;
+bool currentPageAwaitsOwnPaint = false;
 int largestEnabledSize = 1;
 
 namespace {
@@ -134,6 +135,7 @@ void setSizeMode(int sizeMode)
 HWND createPage(int templateId, DLGPROC proc)
 {
     currentPageTemplate = templateId;
+    currentPageAwaitsOwnPaint = true;
     currentPage = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), mainWindow, proc, 0);
     return currentPage;
 }

@@ -6,6 +6,9 @@
 
 // Template the current page was created from (0 before the first page).
 extern int currentPageTemplate;
+// Set when a page is created; cleared once the main window's paint has left
+// that page a paint of its own.
+extern bool currentPageAwaitsOwnPaint;
 // The SizeMode the size items were last enabled for; re-applied to a new menu.
 extern int largestEnabledSize;
 

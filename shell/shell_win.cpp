@@ -115,11 +115,14 @@ void onPaint(HWND window)
         EnableWindow(learn, TRUE);
     }
 
-    // The main window paints before its page, and validating the page above
-    // would leave it without a paint of its own; but a page starts its poll
-    // timer on its own paint. Give it one, without erasing what was just drawn.
-    if (currentPage)
+    // Validating the page above takes its paint, and a page starts its poll
+    // timer on its own paint: a new page gets one, without erasing what was
+    // just drawn. Later paints of the main window have drawn the page
+    // already; repeating them would draw the dashboard twice.
+    if (currentPage && currentPageAwaitsOwnPaint) {
+        currentPageAwaitsOwnPaint = false;
         RedrawWindow(currentPage, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
+    }
 }
 
 void closeMainWindow(HWND window)

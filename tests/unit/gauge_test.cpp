@@ -15,6 +15,9 @@ TEST(GaugeArcTable, KnownPointsOfEachRadius) {
         {115, 0, 30, 187},  {115, 20, 15, 130}, {115, 80, 130, 15}, {115, 140, 245, 130},
         {115, 160, 230, 187}, {124, 0, 23, 192}, {124, 80, 130, 6},  {110, 0, 35, 185},
         {110, 80, 130, 20}, {20, 0, 113, 140},  {20, 80, 130, 110},
+        // Either side of 45 degrees, where the axis taken from the circle
+        // changes: sine below, cosine from index 50 on, and back after 110.
+        {115, 49, 46, 51},  {115, 50, 49, 48},  {115, 110, 211, 48}, {115, 111, 214, 51},
     };
     for (const ArcCase& c : cases) {
         ArcPoint table[ArcPointCount];

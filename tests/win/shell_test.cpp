@@ -5,6 +5,7 @@
 
 #include "readings/layout.h"
 #include "res/resource.h"
+#include "readings/readings_win.h"
 #include "shell/pages_win.h"
 #include "shell_fixture.h"
 
@@ -275,6 +276,66 @@ TEST_F(ShellTest, ReadingsPageStartsPollingAfterStartSizeAndLanguageChanges)
     command(IDM_SCOPE);
     command(IDM_READINGS);
     EXPECT_TRUE(pageTimerRuns(currentPage)) << "after a page change";
+}
+
+// Counts the paints the page gets on its own, passing each on.
+WNDPROC pageProcBefore;
+int pagePaints;
+LRESULT CALLBACK countingPageProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_PAINT)
+        ++pagePaints;
+    return CallWindowProcA(pageProcBefore, w, msg, wp, lp);
+}
+
+TEST_F(ShellTest, LaterMainPaintsDrawTheReadingsPageOnce)
+{
+    start();
+    ASSERT_TRUE(pageTimerRuns(currentPage));
+    pageProcBefore = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(currentPage, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(countingPageProc)));
+    pagePaints = 0;
+    for (int i = 0; i < 3; ++i) {
+        repaintMain();
+        drainMessages();
+    }
+    // The main window's paint drew the dashboard; a second paint of the
+    // page would only draw it again.
+    EXPECT_EQ(pagePaints, 0);
+    EXPECT_TRUE(pageTimerRuns(currentPage));
+}
+
+struct FontCase {
+    int command;
+    int sizeMode;
+    BYTE charSet;
+};
+
+TEST_F(ShellTest, DashboardFontsFollowTheSizeAndTheLanguage)
+{
+    start(1, "pol");
+    const FontCase cases[] = {
+        {0, 5, 238},
+        {IDM_LANG_RUS, 5, 204},
+        {IDM_SIZE_800, 2, 204},
+        {IDM_LANG_ANG, 2, 238},
+        {IDM_SIZE_640, 1, 238},
+        {IDM_LANG_RUS, 1, 204},
+    };
+    for (const FontCase& c : cases) {
+        SCOPED_TRACE("command " + std::to_string(c.command));
+        if (c.command)
+            command(c.command);
+        drainMessages();
+        LOGFONTA large = {}, small = {};
+        ASSERT_TRUE(GetObjectA(fontLarge, sizeof large, &large));
+        ASSERT_TRUE(GetObjectA(fontSmall, sizeof small, &small));
+        EXPECT_EQ(large.lfCharSet, c.charSet);
+        EXPECT_EQ(small.lfCharSet, c.charSet);
+        EXPECT_EQ(large.lfHeight, sizeLayout(c.sizeMode).fontLargeH);
+        EXPECT_EQ(small.lfHeight, sizeLayout(c.sizeMode).fontSmallH);
+        EXPECT_STREQ(large.lfFaceName, "Arial");
+    }
 }
 
 }  // namespace
