@@ -56,6 +56,20 @@ void showIoError(HWND owner)
     settingsMessageBox(owner, LanguageTable[TextCannotOpen], IoErrorCaption, MB_OK | MB_ICONWARNING);
 }
 
+// The file dialogs may leave the process in the folder the user browsed to,
+// and ZuvelS.ini is opened by its bare name: without this the next port or
+// language choice would be written there and be lost at the next start.
+bool chooseFile(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap)
+{
+    char folder[MAX_PATH];
+    DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
+    const bool known = n > 0 && n < sizeof folder;
+    bool chosen = settingsFileChooser(owner, save, fmt, path, cap);
+    if (known)
+        SetCurrentDirectoryA(folder);
+    return chosen;
+}
+
 bool fileExists(const char* path)
 {
     FILE* f = fopen(path, "r");
@@ -74,7 +88,7 @@ void loadSettingsFile(HWND owner)
 {
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
     char path[PathSize] = "";
-    if (!settingsFileChooser(owner, false, fmt, path, sizeof path))
+    if (!chooseFile(owner, false, fmt, path, sizeof path))
         return;
     switch (loadSettingsFrom(path, fmt, nullptr)) {
     case LoadResult::Sent:
@@ -99,7 +113,7 @@ void saveSettingsFile(HWND owner)
     char path[PathSize];
     for (;;) {
         path[0] = '\0';
-        if (!settingsFileChooser(owner, true, fmt, path, sizeof path))
+        if (!chooseFile(owner, true, fmt, path, sizeof path))
             return;
         if (!fileExists(path))
             break;

@@ -85,6 +85,7 @@ TEST_F(AppSettingsTest, MalformedFilesReadByPosition)
 {
     const std::string huge(10 * 1024, 'w');
     const IniCase cases[] = {
+        {"CR LF line ends", "[Ustawienia]\r\nCommPort= 4\r\nLanguage= lit\r\n", 4, "lit"},
         {"words not compared", "[Other]\nPort= 3\nLang= rus\n", 3, "rus"},
         {"port 256 is the last one", "[Ustawienia]\nCommPort= 256\nLanguage= cs\n", 256, "cs"},
         {"port above 256 reads as 0", "[Ustawienia]\nCommPort= 257\nLanguage= rus\n", 0, "rus"},

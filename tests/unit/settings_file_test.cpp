@@ -405,6 +405,15 @@ TEST_F(SettingsFileTest, LoadAcceptsOtherSpacingAndSignedZero)
     ASSERT_EQ(readSettingsFile(path.c_str(), settingsFormatFor(1), &s), LoadCheck::Ok);
     EXPECT_EQ(s.values[0], 255);
     EXPECT_EQ(s.values[26], 0);
+
+    // As the program writes it in text mode on Windows.
+    std::string crlf;
+    for (char c : std::string(ExpectedV1))
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    writeFile(path, crlf);
+    ASSERT_EQ(readSettingsFile(path.c_str(), settingsFormatFor(1), &s), LoadCheck::Ok);
+    for (int i = 0; i < 27; ++i)
+        EXPECT_EQ(s.values[i], ValuesV1[i]) << i;
 }
 
 TEST_F(SettingsFileTest, MissingFileCannotBeOpened)

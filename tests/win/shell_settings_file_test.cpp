@@ -29,6 +29,15 @@ bool chooseFile(HWND, bool, const SettingsFormat&, char* path, size_t cap)
     return true;
 }
 
+// Like the system dialogs: the user browses to another folder (dialogFolder)
+// and then picks chosenPath, or cancels.
+std::string dialogFolder;
+bool chooseAfterBrowsing(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap)
+{
+    SetCurrentDirectoryA(dialogFolder.c_str());
+    return save && chooseFile(owner, save, fmt, path, cap);
+}
+
 // Records like the fixture's box, and answers Yes to the overwrite question.
 int recordBoxAnswerYes(HWND owner, const char* text, const char* caption, UINT type)
 {
@@ -173,6 +182,23 @@ TEST_F(SettingsFileCommands, LoadOfAVersion1FileIsRefusedBeforeAnythingIsSent)
     EXPECT_EQ(boxCalls()[0].text, entryText("ang", 168));
     EXPECT_EQ(boxCalls()[0].caption, entryText("ang", 169));
     EXPECT_TRUE(requestsSeen().empty());
+}
+
+TEST_F(SettingsFileCommands, DialogsLeaveTheProgramFolderCurrentSoTheIniStaysThere)
+{
+    dialogFolder = dir + "\\elsewhere";
+    ASSERT_TRUE(CreateDirectoryA(dialogFolder.c_str(), nullptr));
+    settingsFileChooser = chooseAfterBrowsing;
+    command(IDM_OPEN);    // browsed, then cancelled
+    command(IDM_SAVE_AS); // browsed, then saved
+    ASSERT_EQ(readFileBytes(chosenPath).compare(0, 10, "[Zuvel_S2]"), 0);
+
+    command(IDM_COM3);
+    const std::string stray = dialogFolder + "\\ZuvelS.ini";
+    EXPECT_EQ(readFileBytes(stray), "<missing>");
+    EXPECT_NE(readFileBytes(iniPath()).find("CommPort= 3"), std::string::npos);
+    DeleteFileA(stray.c_str());
+    RemoveDirectoryA(dialogFolder.c_str());
 }
 
 }  // namespace
