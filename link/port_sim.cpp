@@ -66,8 +66,15 @@ bool simApplyTimeouts(PortId h, const PortTimeouts& t) {
 
 bool simPurge(PortId h, unsigned what) {
     if (!valid(h)) return false;
-    // The model's output queue stands for the bytes on their way to us.
-    if (what & PurgeRxClear) simDiscardOutput();
+    // Only what has arrived by now is dropped; a late reply still on its way
+    // comes in afterwards, as it would on a real line.
+    if (what & PurgeRxClear) {
+        const uint32_t now = clockNow();
+        simAdvance(now);
+        uint8_t sink[64];
+        while (simTakeOutput(sink, sizeof sink, now) > 0) {
+        }
+    }
     return true;
 }
 
@@ -93,14 +100,17 @@ bool simRead(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
         if (took) lastByteMs = now;
         got += took;
         if (got == n) break;
-        uint32_t next;
-        if (!simNextRelease(&next) || int32_t(next - deadline) > 0) {
-            advanceTo(deadline);
-            break;
+        // Whichever time-out comes first ends the read: the total one or,
+        // once a byte has come, the interval one, so a reply that stalls or
+        // comes short ends an interval after its last byte, as on a real port.
+        uint32_t giveUpAt = deadline;
+        if (got > 0 && timeouts.readInterval) {
+            uint32_t intervalEnd = lastByteMs + timeouts.readInterval;
+            if (int32_t(intervalEnd - deadline) < 0) giveUpAt = intervalEnd;
         }
-        // the interval time-out ends a reply that stalls halfway
-        if (got > 0 && timeouts.readInterval && next - lastByteMs > timeouts.readInterval) {
-            advanceTo(lastByteMs + timeouts.readInterval);
+        uint32_t next;
+        if (!simNextRelease(&next) || int32_t(next - giveUpAt) > 0) {
+            advanceTo(giveUpAt);
             break;
         }
         advanceTo(next);

@@ -200,12 +200,16 @@ int main(int argc, char** argv) {
         int r = poll(&p, 1, waitMs);
         if (r < 0 && errno != EINTR) break;
         now = monotonicMs() - start;
+        bool gotBytes = false;
         if (r > 0 && (p.revents & POLLIN)) {
             ssize_t k = read(fd, buf, sizeof buf);
-            if (k > 0) simReceive(buf, size_t(k), now);
+            gotBytes = k > 0;
+            if (gotBytes) simReceive(buf, size_t(k), now);
         }
-        if (r > 0 && (p.revents & (POLLHUP | POLLERR)) && !(p.revents & POLLIN)) {
-            // no client on a device that reports hang-ups: don't spin
+        if (r > 0 && (p.revents & (POLLHUP | POLLERR)) && !gotBytes) {
+            // No client on a device that reports hang-ups: poll keeps
+            // answering at once (a hung-up tty also flags POLLIN and reads
+            // nothing), so wait instead of spinning.
             timespec ts = {0, 1000000L};
             nanosleep(&ts, nullptr);
         }

@@ -415,6 +415,17 @@ TEST_F(SimPort, SlowControllerTimesOutOnTheVirtualClock) {
     EXPECT_EQ(errorBoxes, 0);
 }
 
+TEST_F(SimPort, PurgeDropsOnlyWhatHasArrived) {
+    start(configFor(3, SimFault::Slow));
+    pollStatus();  // probe and status both time out; the status reply is late
+    EXPECT_EQ(FailureCount, 1);
+    simPortAdvanceClock(SimSlowDelayMs - 2 * 260);
+    // The late status reply lands in the next read, which doesn't purge first.
+    readLiveBlock();
+    EXPECT_EQ(BytesTransferred, 4u);
+    EXPECT_FALSE(LastBlockReadValid);
+}
+
 TEST_F(SimPort, EchoingPortIsDetected) {
     start(configFor(3, SimFault::Echo));
     pollStatus();
@@ -430,9 +441,12 @@ TEST_F(SimPort, ShortRepliesLeaveStoresAlone) {
     LiveBlock before = Live;
     simSetFault(SimFault::Short);
     simPortAdvanceClock(5000);
+    const uint32_t t0 = simPortNow();
     readLiveBlock();
     EXPECT_FALSE(LastBlockReadValid);
     EXPECT_EQ(std::memcmp(&before, &Live, sizeof Live), 0);
+    // the interval time-out ends the short reply, long before 40 x 11 + 100 ms
+    EXPECT_EQ(simPortNow() - t0, 200u);
 }
 
 TEST_F(SimPort, SecondOpenIsRefusedUntilClosed) {
