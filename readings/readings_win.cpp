@@ -39,10 +39,6 @@ HFONT makeFont(int height, int width, int weight, BYTE charSet) {
     return CreateFontIndirectA(&lf);
 }
 
-void ensureFonts() {
-    if (!fontLarge || !fontSmall) selectDashboardFonts(SizeMode, strcmp(LanguageCode, "rus") == 0);
-}
-
 // One drawing pass on the page: the DC, the scale, and the objects that were
 // selected when it was taken, so they can be put back before release.
 struct Canvas {
@@ -133,7 +129,6 @@ void drawStateCells(Canvas& c, int litCell) {
 }
 
 void drawGauge(Canvas& c) {
-    buildGaugeTables();
     ReadingsPageState& st = readingsState;
     // The face is black, so a black needle erases the old one.
     c.use(palette.black4, palette.black);
@@ -344,7 +339,6 @@ void learnButtonPressed(HWND page) {
     const LearnPress press = learnButtonDecision(LinkState, ControllerGeneration, readingsState);
     if (press == LearnPress::Ignored) return;
     if (press == LearnPress::AlreadyActive) {
-        ensureFonts();
         Canvas c(page);
         drawStatusLine(c, 4, EntryLearnAlready, true);
     }
@@ -371,7 +365,6 @@ void createDashboardFonts() {
 }
 
 void selectDashboardFonts(int sizeMode, bool cyrillic) {
-    createDashboardFonts();
     if (sizeMode < 1) sizeMode = 1;
     if (sizeMode > 5) sizeMode = 5;
     fontLarge = largeFonts[cyrillic ? 1 : 0][sizeMode - 1];
@@ -388,14 +381,12 @@ void placeLearnButton(HWND page, int sizeMode, bool onMainPaint) {
 
 void drawFrameOn(HWND page) {
     if (!page) return;
-    ensureFonts();
     Canvas c(page);
     drawFrameOnCanvas(c);
 }
 
 void drawReadingsOn(HWND page) {
     if (!page) return;
-    ensureFonts();
     Canvas c(page);
     drawReadingsOnCanvas(c);
 }

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "link/link.h"
-#include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
 
@@ -46,7 +45,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         LinkPort = &win32PortOps;
     }
 
-    createPalette();
     if (!createMainWindow(instance, showCommand))
         return 0;
     return runMessageLoop();

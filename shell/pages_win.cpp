@@ -169,9 +169,8 @@ void showPage(int page)
 
 void applySize()
 {
-    applySizeMarks();
+    applySizeMarks();  // also selects the fonts for the size and language
     placeMainWindow();
-    selectDashboardFonts(SizeMode, cyrillic());
     placeLearnButton(currentPage, SizeMode, false);
 
     switch (PageKind) {
@@ -212,6 +211,7 @@ void applySizeMarks()
     const SizeLayout& l = sizeLayout(SizeMode);
     DashboardScale.sx = l.sx;
     DashboardScale.sy = l.sy;
+    selectDashboardFonts(SizeMode, cyrillic());
 }
 
 void enableSizes(int largest)

@@ -14,8 +14,12 @@ enum { HeaderWords = 3, KeysV1 = 27, KeysV3 = 33, WordsV1 = HeaderWords + KeysV1
 const SettingsFormat FormatV1 = {1, "ZuvelS settings (*.zss)", "*.zss", "zss", KeysV1};
 const SettingsFormat FormatV3 = {3, "ZuvelS settings (*.zs2)", "*.zs2", "zs2", KeysV3};
 
-const char* const WordsOfV1[WordsV1] = {
-    "[Zuvel_S]", "Version=1.2", "[Configuration]",
+const char* const HeaderOfV1[HeaderWords] = {"[Zuvel_S]", "Version=1.2", "[Configuration]"};
+const char* const HeaderOfV3[HeaderWords] = {"[Zuvel_S2]", "Version=3", "[Configuration]"};
+
+// Keys of version 1 in file order. Version 3 has the same keys but for the
+// 8th and 9th (its two sub-dialog bytes live in block 5), and six more.
+const char* const KeysOfV1[KeysV1] = {
     "Options=", "LambdaType=", "LambdaPoint=", "LambdaDelay=", "EmulType=",
     "EmulBJ_TimeHi=", "EmulBJ_TimeLo=", "EmulDO_TimeHi=", "EmulDO_TimeLo=",
     "InjectDelay=", "LPGOnTemp=", "AttMax=", "AttMin=", "AttInit=", "TPSJump=",
@@ -23,17 +27,9 @@ const char* const WordsOfV1[WordsV1] = {
     "CutOffRPMHi=", "CutOffSteps=", "LPGOffRPMLo=", "LPGOffRPMHi=", "TPSInert=",
     "AttMax_BJ=", "AttMin_BJ=",
 };
-
-const char* const WordsOfV3[WordsV3] = {
-    "[Zuvel_S2]", "Version=3", "[Configuration]",
-    "Options=", "LambdaType=", "LambdaPoint=", "LambdaDelay=", "EmulType=",
-    "EmulBJ_TimeHi=", "EmulBJ_TimeLo=", "ZAM_OTW_BJ=", "ZAM_OTW_DO=",
-    "InjectDelay=", "LPGOnTemp=", "AttMax=", "AttMin=", "AttInit=", "TPSJump=",
-    "AttJump=", "LPGOnRPMLo=", "LPGOnRPMHi=", "IgnitionType=", "CutOffRPMLo=",
-    "CutOffRPMHi=", "CutOffSteps=", "LPGOffRPMLo=", "LPGOffRPMHi=", "TPSInert=",
-    "AttMax_BJ=", "AttMin_BJ=", "Prog1=", "Prog2=", "Prog3=", "Prog4=", "WOZG=",
-    "NULL=",
-};
+const int FirstOwnKeyV3 = 7;  // index of "ZAM_OTW_BJ=" among the keys
+const char* const OwnKeysV3[2] = {"ZAM_OTW_BJ=", "ZAM_OTW_DO="};
+const char* const AddedKeysV3[KeysV3 - KeysV1] = {"Prog1=", "Prog2=", "Prog3=", "Prog4=", "WOZG=", "NULL="};
 
 char keyTableV1[WordsV1][SettingsWordSize];
 char keyTableV3[WordsV3][SettingsWordSize];
@@ -109,10 +105,18 @@ const SettingsFormat& settingsFormatFor(int controllerGeneration)
 
 void fillSettingsKeyTables()
 {
-    for (int i = 0; i < WordsV1; ++i)
-        snprintf(keyTableV1[i], SettingsWordSize, "%s", WordsOfV1[i]);
-    for (int i = 0; i < WordsV3; ++i)
-        snprintf(keyTableV3[i], SettingsWordSize, "%s", WordsOfV3[i]);
+    for (int i = 0; i < HeaderWords; ++i) {
+        snprintf(keyTableV1[i], SettingsWordSize, "%s", HeaderOfV1[i]);
+        snprintf(keyTableV3[i], SettingsWordSize, "%s", HeaderOfV3[i]);
+    }
+    for (int k = 0; k < KeysV1; ++k) {
+        const bool ownV3 = k == FirstOwnKeyV3 || k == FirstOwnKeyV3 + 1;
+        snprintf(keyTableV1[HeaderWords + k], SettingsWordSize, "%s", KeysOfV1[k]);
+        snprintf(keyTableV3[HeaderWords + k], SettingsWordSize, "%s",
+                 ownV3 ? OwnKeysV3[k - FirstOwnKeyV3] : KeysOfV1[k]);
+    }
+    for (int k = KeysV1; k < KeysV3; ++k)
+        snprintf(keyTableV3[HeaderWords + k], SettingsWordSize, "%s", AddedKeysV3[k - KeysV1]);
     keyTablesFilled = true;
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "link/link.h"
+#include "readings/gauge.h"
 #include "readings/readings_win.h"
 #include "shell/palette_win.h"
 #include "sim/sim.h"
@@ -15,7 +16,9 @@ int main(int argc, char** argv)
     testing::InitGoogleTest(&argc, argv);
     InitCommonControls();
     createPalette();
+    buildGaugeTables();
     createDashboardFonts();
+    selectDashboardFonts(1, false);
     simPortUseRealTime(false);
     LinkPort = &simPortOps;
     return RUN_ALL_TESTS();
