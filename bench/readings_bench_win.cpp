@@ -13,28 +13,12 @@
 #include "link/link.h"
 #include "readings/readings_win.h"
 #include "shell/shell_win.h"
-
-static void pumpFor(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        }
-    }
-}
+#include "tools/win_run.h"
 
 // Millisecond stamps of the status requests in lpgsim's frame log.
 static std::vector<unsigned long> statusRequestTimes(const char* unixPath)
 {
-    std::string path = std::string("Z:") + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
+    const std::string path = wineDrivePath(unixPath);
     std::vector<unsigned long> times;
     FILE* f = std::fopen(path.c_str(), "r");
     if (!f)
@@ -71,9 +55,9 @@ int main(int argc, char** argv)
     InitCommonControls();
     if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW))
         return 1;
-    pumpFor(2000);  // link up, first configuration reads
+    pumpMessagesFor(2000);  // link up, first configuration reads
     const size_t before = statusRequestTimes(argv[1]).size();
-    pumpFor(seconds * 1000);
+    pumpMessagesFor(seconds * 1000);
     std::vector<unsigned long> times = statusRequestTimes(argv[1]);
     times.erase(times.begin(), times.begin() + static_cast<long>(before < times.size() ? before : times.size()));
 

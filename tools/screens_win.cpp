@@ -24,19 +24,7 @@
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
-
-static void pumpFor(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(5);
-    }
-}
+#include "tools/win_run.h"
 
 // Copies the window's screen area into a 24-bit BMP file.
 static bool saveWindowBmp(HWND wnd, const std::string& path)
@@ -81,7 +69,7 @@ static bool saveWindowBmp(HWND wnd, const std::string& path)
 static void command(int id)
 {
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    pumpFor(600);
+    pumpMessagesFor(600);
 }
 
 static const int sizes[] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960,
@@ -93,7 +81,7 @@ static int shootSizes(const std::string& out, const char* what)
     char name[160];
     for (int s = 0; s < 5; ++s) {
         command(sizes[s]);
-        pumpFor(400);
+        pumpMessagesFor(400);
         std::snprintf(name, sizeof name, "%s/readings-%s-size%d.bmp", out.c_str(), what, s + 1);
         shots += saveWindowBmp(mainWindow, name);
     }
@@ -112,17 +100,17 @@ static int shootStates(const std::string& out)
         cfg.generation = gen;
         simPortSetup(cfg);
         simPortAdvanceClock(10000);
-        pumpFor(800);
+        pumpMessagesFor(800);
         char what[32];
         std::snprintf(what, sizeof what, "gen%d-petrol", gen);
         shots += shootSizes(out, what);
         simPortAdvanceClock(16000);
-        pumpFor(800);
+        pumpMessagesFor(800);
         std::snprintf(what, sizeof what, "gen%d-gas", gen);
         shots += shootSizes(out, what);
     }
     simSetFault(SimFault::Silent);
-    pumpFor(1500);
+    pumpMessagesFor(1500);
     shots += shootSizes(out, "link-lost");
     return shots;
 }
@@ -146,12 +134,12 @@ int main(int argc, char** argv)
     InitCommonControls();
     if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW))
         return 1;
-    pumpFor(1500);
+    pumpMessagesFor(1500);
     if (states) {
         const int shots = shootStates(out);
         std::printf("%d screenshots in %s\n", shots, out.c_str());
         SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
-        pumpFor(200);
+        pumpMessagesFor(200);
         return 0;
     }
 
@@ -187,6 +175,6 @@ int main(int argc, char** argv)
     }
     std::printf("%d screenshots in %s\n", shots, out.c_str());
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
-    pumpFor(200);
+    pumpMessagesFor(200);
     return 0;
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_files.h"
+
 #include "link/link.h"
 #include "shell/app_state.h"
 
@@ -16,38 +18,20 @@ class AppSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/ziniXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = makeScratchDir("zini");
+        ASSERT_FALSE(dir.empty());
         path = dir + "/ZuvelS.ini";
         CommPort = 77;
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
     }
     void TearDown() override
     {
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        removeScratchDir(dir);
         CommPort = 0;
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");
     }
-    void writeFile(const std::string& content)
-    {
-        FILE* f = fopen(path.c_str(), "wb");
-        fwrite(content.data(), 1, content.size(), f);
-        fclose(f);
-    }
-    std::string readFile()
-    {
-        std::string s;
-        FILE* f = fopen(path.c_str(), "rb");
-        if (!f)
-            return "<missing>";
-        int c;
-        while ((c = getc(f)) != EOF)
-            s += static_cast<char>(c);
-        fclose(f);
-        return s;
-    }
+    void writeFile(const std::string& content) { writeFileBytes(path, content); }
+    std::string readFile() { return readFileBytes(path); }
 
     std::string dir, path;
 };

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_files.h"
+
 namespace {
 
 class LanguageTest : public ::testing::Test {
@@ -14,21 +16,17 @@ protected:
     void SetUp() override
     {
         memset(LanguageTable, 0, sizeof LanguageTable);
-        char pattern[] = "/tmp/zlangXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = makeScratchDir("zlang");
+        ASSERT_FALSE(dir.empty());
     }
     void TearDown() override
     {
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        removeScratchDir(dir);
     }
     std::string writeFile(const std::string& content)
     {
         std::string path = dir + "/ZuvelS_lang.tst";
-        FILE* f = fopen(path.c_str(), "wb");
-        fwrite(content.data(), 1, content.size(), f);
-        fclose(f);
+        writeFileBytes(path, content);
         return path;
     }
     void preset(int entry, const char* text) { snprintf(LanguageTable[entry], LanguageTextSize, "%s", text); }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_files.h"
+
 #include "link/blocks.h"
 #include "link/link.h"
 #include "scripted_port.h"
@@ -122,38 +124,19 @@ protected:
         resetLinkState();
         LinkPort = &scriptedPortOps;
         fillSettingsKeyTables();
-        char pattern[] = "/tmp/zsetXXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        dir = makeScratchDir("zset");
+        ASSERT_FALSE(dir.empty());
         path = dir + "/car.zss";
     }
     void TearDown() override
     {
         resetLinkState();
         scripted::reset();
-        std::string cmd = "rm -rf '" + dir + "'";
-        ASSERT_EQ(system(cmd.c_str()), 0);
+        removeScratchDir(dir);
     }
 
-    void writeFile(const std::string& p, const std::string& content)
-    {
-        FILE* f = fopen(p.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        fwrite(content.data(), 1, content.size(), f);
-        fclose(f);
-    }
-    std::string readFile(const std::string& p)
-    {
-        std::string s;
-        FILE* f = fopen(p.c_str(), "rb");
-        if (!f)
-            return "<missing>";
-        int c;
-        while ((c = getc(f)) != EOF)
-            s += static_cast<char>(c);
-        fclose(f);
-        return s;
-    }
+    void writeFile(const std::string& p, const std::string& content) { writeFileBytes(p, content); }
+    std::string readFile(const std::string& p) { return readFileBytes(p); }
     void setGeneration(int generation)
     {
         Status.identity = static_cast<uint8_t>((generation - 1) * 32);

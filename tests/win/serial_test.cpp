@@ -12,6 +12,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "tools/win_run.h"
 
 namespace {
 
@@ -22,11 +23,7 @@ struct LoggedFrame {
 
 std::vector<LoggedFrame> readFrameLog(const std::string& unixPath)
 {
-    // Wine shows the Unix root as drive Z:.
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
+    const std::string path = wineDrivePath(unixPath);
     std::vector<LoggedFrame> frames;
     FILE* f = std::fopen(path.c_str(), "r");
     if (!f)
