@@ -2,8 +2,7 @@
 // polling are in place.
 #include "config/config_page_win.h"
 
-INT_PTR CALLBACK configPageProc(HWND, UINT msg, WPARAM, LPARAM)
-{
+INT_PTR CALLBACK configPageProc(HWND, UINT msg, WPARAM, LPARAM) {
     return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 

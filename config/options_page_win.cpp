@@ -2,8 +2,7 @@
 // polling are in place.
 #include "config/options_page_win.h"
 
-INT_PTR CALLBACK optionsPageProc(HWND, UINT msg, WPARAM, LPARAM)
-{
+INT_PTR CALLBACK optionsPageProc(HWND, UINT msg, WPARAM, LPARAM) {
     return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 

@@ -107,8 +107,8 @@ void registrationBytes(const char* text, uint8_t out[7]) {
 }
 
 const uint8_t settingsAddresses[32] = {
-    5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
-    22, 23, 24, 25, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37,
+    5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+    21, 22, 23, 24, 25, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37,
 };
 
 namespace {
@@ -176,11 +176,26 @@ uint8_t readField(FieldRef f) {
     const uint8_t* bytes = nullptr;
     size_t size = 0;
     switch (f.block) {
-    case BlockId::Status: bytes = blockBytes(Status); size = sizeof Status; break;
-    case BlockId::Live: bytes = blockBytes(Live); size = sizeof Live; break;
-    case BlockId::ConfigA: bytes = blockBytes(ConfigA); size = sizeof ConfigA; break;
-    case BlockId::ConfigB: bytes = blockBytes(ConfigB); size = sizeof ConfigB; break;
-    case BlockId::Extended: bytes = blockBytes(Extended); size = sizeof Extended; break;
+    case BlockId::Status:
+        bytes = blockBytes(Status);
+        size = sizeof Status;
+        break;
+    case BlockId::Live:
+        bytes = blockBytes(Live);
+        size = sizeof Live;
+        break;
+    case BlockId::ConfigA:
+        bytes = blockBytes(ConfigA);
+        size = sizeof ConfigA;
+        break;
+    case BlockId::ConfigB:
+        bytes = blockBytes(ConfigB);
+        size = sizeof ConfigB;
+        break;
+    case BlockId::Extended:
+        bytes = blockBytes(Extended);
+        size = sizeof Extended;
+        break;
     case BlockId::None: break;
     }
     return bytes && f.offset < size ? bytes[f.offset] : 0;

@@ -108,9 +108,13 @@ extern WriteReplyBlock WriteReply;
 
 // Byte view of a store, for copying whole replies.
 template <typename Block>
-inline uint8_t* blockBytes(Block& b) { return reinterpret_cast<uint8_t*>(&b); }
+inline uint8_t* blockBytes(Block& b) {
+    return reinterpret_cast<uint8_t*>(&b);
+}
 template <typename Block>
-inline const uint8_t* blockBytes(const Block& b) { return reinterpret_cast<const uint8_t*>(&b); }
+inline const uint8_t* blockBytes(const Block& b) {
+    return reinterpret_cast<const uint8_t*>(&b);
+}
 
 // 8-bit sum of n bytes.
 uint8_t byteSum(const uint8_t* bytes, size_t n);
@@ -126,39 +130,73 @@ inline int rpmFromBytes(uint8_t hi, uint8_t lo) { return rpmFromPeriod(hi * 256u
 // Period for writing a speed: 15000000 / rpm; 0 for rpm <= 0.
 unsigned periodFromRpm(int rpm);
 
-int temperatureFromRaw(uint8_t raw);     // degrees C
-uint8_t rawFromTemperature(int celsius); // inverse used for writing lpgOnTemp
+int temperatureFromRaw(uint8_t raw);      // degrees C
+uint8_t rawFromTemperature(int celsius);  // inverse used for writing lpgOnTemp
 
 double voltsFromRaw(uint8_t raw);  // raw x 196 / 10000
 
-struct InstallDate { int year, month, day; };
+struct InstallDate {
+    int year, month, day;
+};
 InstallDate decodeInstallDate(uint8_t lo, uint8_t hi);
 // From combo indexes: y = year - 2000, m = month - 1, d = day - 1.
 void encodeInstallDate(int yearIndex, int monthIndex, int dayIndex, uint8_t* lo, uint8_t* hi);
 
-struct TimeOnGas { unsigned hours, minutes; };
+struct TimeOnGas {
+    unsigned hours, minutes;
+};
 TimeOnGas timeOnGas(const ExtendedBlock& e);
 
 // Text helpers; each writes a terminated string into out (size cap).
-void formatInstallDate(const InstallDate& d, char* out, size_t cap);   // "%04ld-%02ld-%02ld"
-void formatTimeOnGas(const TimeOnGas& t, char* out, size_t cap);       // "%ldh%ld'"
-void formatVersion(int generation, int variant, char* out, size_t cap); // "%.2f"
-void formatRegistration(const ExtendedBlock& e, char* out, size_t cap); // up to 7 chars
+void formatInstallDate(const InstallDate& d, char* out, size_t cap);     // "%04ld-%02ld-%02ld"
+void formatTimeOnGas(const TimeOnGas& t, char* out, size_t cap);         // "%ldh%ld'"
+void formatVersion(int generation, int variant, char* out, size_t cap);  // "%.2f"
+void formatRegistration(const ExtendedBlock& e, char* out, size_t cap);  // up to 7 chars
 // Registration bytes to send for addresses 42..48 (0 beyond the text's end).
 void registrationBytes(const char* text, uint8_t out[7]);
 
 // ---- write addresses (program numbering; the wire adds 1 for generation 3) ----
 namespace Addr {
 enum : uint8_t {
-    Options = 5, LambdaType = 6, LambdaPoint = 7, LambdaDelay = 8, EmulType = 9,
-    EmulBjTimeHi = 10, EmulBjTimeLo = 11, EmulDoTimeHi = 12, EmulDoTimeLo = 13,
-    ZamOtwBj = 12, ZamOtwDo = 13,
-    InjectDelay = 14, LpgOnTemp = 15, AttMax = 16, AttMin = 17, AttInit = 18,
-    TpsJump = 19, AttJump = 20, LpgOnRpmLo = 21, LpgOnRpmHi = 22, IgnitionType = 23,
-    CutOffRpmLo = 24, CutOffRpmHi = 25, CutOffSteps = 26, LpgOffRpmLo = 27,
-    LpgOffRpmHi = 28, TpsInert = 29, Command = 30, AttMaxBj = 31, AttMinBj = 32,
-    Prog1 = 33, Prog2 = 34, Prog3 = 35, Prog4 = 36, Wozg = 37,
-    GasCounterA = 38, GasCounterB = 39, InstallDateLo = 40, InstallDateHi = 41,
+    Options = 5,
+    LambdaType = 6,
+    LambdaPoint = 7,
+    LambdaDelay = 8,
+    EmulType = 9,
+    EmulBjTimeHi = 10,
+    EmulBjTimeLo = 11,
+    EmulDoTimeHi = 12,
+    EmulDoTimeLo = 13,
+    ZamOtwBj = 12,
+    ZamOtwDo = 13,
+    InjectDelay = 14,
+    LpgOnTemp = 15,
+    AttMax = 16,
+    AttMin = 17,
+    AttInit = 18,
+    TpsJump = 19,
+    AttJump = 20,
+    LpgOnRpmLo = 21,
+    LpgOnRpmHi = 22,
+    IgnitionType = 23,
+    CutOffRpmLo = 24,
+    CutOffRpmHi = 25,
+    CutOffSteps = 26,
+    LpgOffRpmLo = 27,
+    LpgOffRpmHi = 28,
+    TpsInert = 29,
+    Command = 30,
+    AttMaxBj = 31,
+    AttMinBj = 32,
+    Prog1 = 33,
+    Prog2 = 34,
+    Prog3 = 35,
+    Prog4 = 36,
+    Wozg = 37,
+    GasCounterA = 38,
+    GasCounterB = 39,
+    InstallDateLo = 40,
+    InstallDateHi = 41,
     Registration = 42,  // 42..48
     GasMinutes = 49,
 };
@@ -170,7 +208,10 @@ enum : uint8_t { CmdLearn = 50, CmdFactoryReset = 51, CmdGasLevelSensor = 52 };
 // Where a settings-file value lives in the block stores. Settings-file key i
 // (after the header words) belongs to settingsAddresses[i].
 enum class BlockId : uint8_t { Status, Live, ConfigA, ConfigB, Extended, None };
-struct FieldRef { BlockId block; uint8_t offset; };
+struct FieldRef {
+    BlockId block;
+    uint8_t offset;
+};
 
 // Addresses in settings-file order: 5..29, 31, 32, 33..37.
 extern const uint8_t settingsAddresses[32];

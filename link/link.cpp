@@ -14,8 +14,14 @@ PortId noOpen(const char*) { return InvalidPort; }
 bool noSettings(PortId, const PortSettings&) { return false; }
 bool noTimeouts(PortId, const PortTimeouts&) { return false; }
 bool noPurge(PortId, unsigned) { return false; }
-bool noIo(PortId, const uint8_t*, uint32_t, uint32_t* done) { *done = 0; return false; }
-bool noRead(PortId, uint8_t*, uint32_t, uint32_t* done) { *done = 0; return false; }
+bool noIo(PortId, const uint8_t*, uint32_t, uint32_t* done) {
+    *done = 0;
+    return false;
+}
+bool noRead(PortId, uint8_t*, uint32_t, uint32_t* done) {
+    *done = 0;
+    return false;
+}
 void noClose(PortId) {}
 uint32_t noTicks() { return 0; }
 void noSleep(uint32_t) {}

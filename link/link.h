@@ -15,8 +15,8 @@ extern bool LinkFailed;
 extern bool EchoChecked;
 extern int FailureCount;
 extern LinkStateKind LinkState;
-extern int PollInterval;        // ms: 50 while the controller answers, 1000 after loss
-extern int WriteReplyDelay;     // ms between a write frame and reading its reply
+extern int PollInterval;     // ms: 50 while the controller answers, 1000 after loss
+extern int WriteReplyDelay;  // ms between a write frame and reading its reply
 extern uint32_t BytesTransferred;
 extern char SelectedPortPath[64];
 extern int CommPort;

@@ -61,14 +61,14 @@ uint32_t monotonicMs() {
 
 speed_t speedFor(uint32_t baud) {
     switch (baud) {
-        case 1200: return B1200;
-        case 2400: return B2400;
-        case 4800: return B4800;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        default: return B9600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B9600;
     }
 }
 
@@ -159,7 +159,8 @@ bool posixRead(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
     uint32_t got = 0;
     while (got < n) {
         int left = remainingMs(deadline);
-        if (got > 0 && t.readInterval && uint32_t(left) > t.readInterval) left = int(t.readInterval);
+        if (got > 0 && t.readInterval && uint32_t(left) > t.readInterval)
+            left = int(t.readInterval);
         if (left == 0) break;
         pollfd p = {fd, POLLIN, 0};
         int r = poll(&p, 1, left);
@@ -197,21 +198,12 @@ uint32_t posixTickCount() { return monotonicMs(); }
 
 void posixSleepMs(uint32_t ms) {
     timespec ts = {time_t(ms / 1000), long(ms % 1000) * 1000000L};
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {}
 }
 
 }  // namespace
 
 const PortOps posixPortOps = {
-    "posix",
-    posixOpen,
-    posixApplySettings,
-    posixApplyTimeouts,
-    posixPurge,
-    posixWrite,
-    posixRead,
-    posixClose,
-    posixTickCount,
-    posixSleepMs,
+    "posix",    posixOpen, posixApplySettings, posixApplyTimeouts, posixPurge,
+    posixWrite, posixRead, posixClose,         posixTickCount,     posixSleepMs,
 };

@@ -35,8 +35,10 @@ uint32_t clockNow() {
 void advanceTo(uint32_t t) {
     int32_t d = int32_t(t - clockNow());
     if (d <= 0) return;
-    if (realTime) aheadMs += d;
-    else virtualMs += uint64_t(d);
+    if (realTime)
+        aheadMs += d;
+    else
+        virtualMs += uint64_t(d);
 }
 
 bool valid(PortId h) { return handleOpen && h == SimHandle; }
@@ -72,8 +74,7 @@ bool simPurge(PortId h, unsigned what) {
         const uint32_t now = clockNow();
         simAdvance(now);
         uint8_t sink[64];
-        while (simTakeOutput(sink, sizeof sink, now) > 0) {
-        }
+        while (simTakeOutput(sink, sizeof sink, now) > 0) {}
     }
     return true;
 }
@@ -145,14 +146,6 @@ void simPortAdvanceClock(uint32_t ms) { advanceTo(clockNow() + ms); }
 uint32_t simPortNow() { return clockNow(); }
 
 const PortOps simPortOps = {
-    "simulated",
-    simOpen,
-    simApplySettings,
-    simApplyTimeouts,
-    simPurge,
-    simWrite,
-    simRead,
-    simClose,
-    simTickCount,
-    simSleepMs,
+    "simulated", simOpen, simApplySettings, simApplyTimeouts, simPurge,
+    simWrite,    simRead, simClose,         simTickCount,     simSleepMs,
 };

@@ -7,14 +7,14 @@
 // (fInX, 0x200) is set; every other flag bit is cleared explicitly, binary
 // mode included, so nothing of what the block held before survives.
 const PortSettings LinkPortSettings = {
-    9600,        // baudRate
-    0x00000200,  // flags: fInX only
-    8,           // byteSize
-    0,           // parity: none
-    0,           // stopBits: one
-    0, 0,        // xonLim, xoffLim
-    0, 0, 0, 0, 0,  // xonChar, xoffChar, errorChar, eofChar, evtChar
-    0,           // structLength: left 0
+    9600,                    // baudRate
+    0x00000200,              // flags: fInX only
+    8,                       // byteSize
+    0,                       // parity: none
+    0,                       // stopBits: one
+    0,          0,           // xonLim, xoffLim
+    0,          0, 0, 0, 0,  // xonChar, xoffChar, errorChar, eofChar, evtChar
+    0,                       // structLength: left 0
 };
 
 // A read of n bytes gives up after 40 x n + 100 ms; so does a write.
@@ -36,8 +36,7 @@ struct PortTable {
         // COM10 and up open only with the device namespace prefix, so every
         // entry carries it. Entry 0 stands for "no number" and opens COM1.
         snprintf(path[0], PortPathSize, "\\\\.\\COM1");
-        for (int n = 1; n < PortTableSize; ++n)
-            snprintf(path[n], PortPathSize, "\\\\.\\COM%d", n);
+        for (int n = 1; n < PortTableSize; ++n) snprintf(path[n], PortPathSize, "\\\\.\\COM%d", n);
     }
 };
 

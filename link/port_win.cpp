@@ -5,16 +5,15 @@
 
 static HANDLE asHandle(PortId h) { return reinterpret_cast<HANDLE>(h); }
 
-static PortId win32Open(const char* path)
-{
+static PortId win32Open(const char* path) {
     // Exclusive, existing device only, no overlapped I/O: every exchange
     // blocks on the port's own time-outs.
-    HANDLE h = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h =
+        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     return h == INVALID_HANDLE_VALUE ? InvalidPort : reinterpret_cast<PortId>(h);
 }
 
-static bool win32ApplySettings(PortId h, const PortSettings& s)
-{
+static bool win32ApplySettings(PortId h, const PortSettings& s) {
     DCB dcb;
     // Start from zero so no bit depends on what the block held before; the
     // flag word then carries only what the settings name (input XON/XOFF).
@@ -49,8 +48,7 @@ static bool win32ApplySettings(PortId h, const PortSettings& s)
     return SetCommState(asHandle(h), &dcb) != 0;
 }
 
-static bool win32ApplyTimeouts(PortId h, const PortTimeouts& t)
-{
+static bool win32ApplyTimeouts(PortId h, const PortTimeouts& t) {
     COMMTIMEOUTS ct;
     ct.ReadIntervalTimeout = t.readInterval;
     ct.ReadTotalTimeoutMultiplier = t.readTotalMultiplier;
@@ -62,16 +60,14 @@ static bool win32ApplyTimeouts(PortId h, const PortTimeouts& t)
 
 static bool win32Purge(PortId h, unsigned what) { return PurgeComm(asHandle(h), what) != 0; }
 
-static bool win32Write(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done)
-{
+static bool win32Write(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
     DWORD moved = 0;
     BOOL ok = WriteFile(asHandle(h), buf, n, &moved, nullptr);
     *done = ok ? moved : 0;
     return ok != 0;
 }
 
-static bool win32Read(PortId h, uint8_t* buf, uint32_t n, uint32_t* done)
-{
+static bool win32Read(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
     DWORD moved = 0;
     BOOL ok = ReadFile(asHandle(h), buf, n, &moved, nullptr);
     *done = ok ? moved : 0;
@@ -83,14 +79,6 @@ static uint32_t win32TickCount() { return GetTickCount(); }
 static void win32Sleep(uint32_t ms) { Sleep(ms); }
 
 const PortOps win32PortOps = {
-    "win32",
-    win32Open,
-    win32ApplySettings,
-    win32ApplyTimeouts,
-    win32Purge,
-    win32Write,
-    win32Read,
-    win32Close,
-    win32TickCount,
-    win32Sleep,
+    "win32",    win32Open, win32ApplySettings, win32ApplyTimeouts, win32Purge,
+    win32Write, win32Read, win32Close,         win32TickCount,     win32Sleep,
 };

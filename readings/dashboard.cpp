@@ -109,9 +109,7 @@ ProbeAField probeAField(uint8_t voltageA, uint8_t lambdaType, uint8_t flagsA) {
     ProbeAField p;
     p.silverClearRight = 0;
     switch (lowNibble(lambdaType)) {
-    case 1:
-        p.text = voltsText(5 - v);
-        break;
+    case 1: p.text = voltsText(5 - v); break;
     case 2:
     case 3:
         snprintf(p.text.text, sizeof p.text.text, "_.__");
@@ -125,9 +123,7 @@ ProbeAField probeAField(uint8_t voltageA, uint8_t lambdaType, uint8_t flagsA) {
         snprintf(p.text.text, sizeof p.text.text, "%s", (flagsA & 0x10) ? "OFF" : " ON");
         p.text.count = 3;
         break;
-    default:
-        p.text = voltsText(v);
-        break;
+    default: p.text = voltsText(v); break;
     }
     return p;
 }
@@ -185,8 +181,8 @@ struct LineWriter {
 }  // namespace
 
 StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& live,
-                        const ConfigABlock& configA, const ConfigBBlock& configB,
-                        int rpmShown, ReadingsPageState& st) {
+                        const ConfigABlock& configA, const ConfigBBlock& configB, int rpmShown,
+                        ReadingsPageState& st) {
     StatusView view;
     for (StatusLine& l : view.lines) l = {LineUntouched, false};
     view.fuel = FuelBox::Unchanged;
@@ -235,8 +231,10 @@ StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& liv
         if (f & 0x02) {
             st.learnActive = 1;
             w.blank(3);
-            if (st.stateCellLit) w.text(5, EntryLearnCellLit);
-            else w.text(5, EntryLearnNoCell, true);
+            if (st.stateCellLit)
+                w.text(5, EntryLearnCellLit);
+            else
+                w.text(5, EntryLearnNoCell, true);
         } else {
             st.learnActive = 0;
             if (st.learnRequested) {
@@ -254,8 +252,10 @@ StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& liv
             }
             if (f & 0x04) {
                 w.text(3, EntryGasOff, true);
-                if (f & 0x80) w.blank(4, true);
-                else w.text(4, EntryGasOffDetail, true);
+                if (f & 0x80)
+                    w.blank(4, true);
+                else
+                    w.text(4, EntryGasOffDetail, true);
             } else {
                 w.blank(4);
                 const bool b7 = (f & 0x80) != 0, b6 = (f & 0x40) != 0;
@@ -291,9 +291,12 @@ StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& liv
         st.blinkPhase = !st.blinkPhase;
         st.blinkCounter = 0;
     }
-    if (!st.learnActive) view.lamp = Lamp::Dark;
-    else if (!st.stateCellLit) view.lamp = Lamp::Lit;
-    else view.lamp = st.blinkPhase ? Lamp::Lit : Lamp::Dark;
+    if (!st.learnActive)
+        view.lamp = Lamp::Dark;
+    else if (!st.stateCellLit)
+        view.lamp = Lamp::Lit;
+    else
+        view.lamp = st.blinkPhase ? Lamp::Lit : Lamp::Dark;
     return view;
 }
 

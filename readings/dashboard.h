@@ -14,7 +14,7 @@ struct ReadingsPageState {
     int rpmShown, rpmDrawn, redZoneRpm, needleIndex;  // gauge
     int markerOffset, attInitShown;                   // bars
     int gasOnShown, learnActive, learnRequested, messageAge, stateCellLit;
-    int blinkPhase, blinkCounter;                     // learn lamp
+    int blinkPhase, blinkCounter;  // learn lamp
 };
 extern ReadingsPageState readingsState;
 // Ticks since the two configuration blocks were last read.
@@ -117,18 +117,33 @@ struct StatusView {
 // The decision tree for one tick, then the lamp. Reads and updates the
 // status flags of st (stateCellLit must already hold this tick's value).
 StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& live,
-                        const ConfigABlock& configA, const ConfigBBlock& configB,
-                        int rpmShown, ReadingsPageState& st);
+                        const ConfigABlock& configA, const ConfigBBlock& configB, int rpmShown,
+                        ReadingsPageState& st);
 
 // Language entries the status area and the learn button use.
 enum : int {
-    EntryNotOnGas = 12, EntryOnGas = 13, EntryPetrol = 14, EntryGas = 15,
-    EntryLearnCellLit = 16, EntryLearnNoCell = 17, EntryLearnAnswerA = 18,
-    EntryLearnAnswerPending = 19, EntryLearnAnswerB = 20, EntryGasOff = 21,
-    EntryGasOffDetail = 22, EntryCutOff = 23, EntryReady = 24, EntrySpeedA = 25,
-    EntrySpeedB = 26, EntryPlainPetrol = 27, EntryNotReady = 28,
-    EntryUnsupported = 29, EntryLinkLost = 30, EntryLinkLostHint = 31,
-    EntryLearnAlready = 32, EntryLearnCaption = 33,
+    EntryNotOnGas = 12,
+    EntryOnGas = 13,
+    EntryPetrol = 14,
+    EntryGas = 15,
+    EntryLearnCellLit = 16,
+    EntryLearnNoCell = 17,
+    EntryLearnAnswerA = 18,
+    EntryLearnAnswerPending = 19,
+    EntryLearnAnswerB = 20,
+    EntryGasOff = 21,
+    EntryGasOffDetail = 22,
+    EntryCutOff = 23,
+    EntryReady = 24,
+    EntrySpeedA = 25,
+    EntrySpeedB = 26,
+    EntryPlainPetrol = 27,
+    EntryNotReady = 28,
+    EntryUnsupported = 29,
+    EntryLinkLost = 30,
+    EntryLinkLostHint = 31,
+    EntryLearnAlready = 32,
+    EntryLearnCaption = 33,
 };
 
 enum class LearnPress {

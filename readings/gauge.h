@@ -3,7 +3,9 @@
 #ifndef ZUVELS_READINGS_GAUGE_H
 #define ZUVELS_READINGS_GAUGE_H
 
-struct ArcPoint { int x, y; };
+struct ArcPoint {
+    int x, y;
+};
 
 enum : int {
     ArcPointCount = 161,  // 1.5 degrees a step over the 240-degree dial
@@ -14,8 +16,11 @@ enum : int {
 
 // Radii of the five tables, in the 260 x 260 gauge box centred on (130, 130).
 enum : int {
-    NeedleTipRadius = 115, TickOuterRadius = 124, MajorTickInnerRadius = 110,
-    MinorTickInnerRadius = 115, NeedleBaseRadius = 20,
+    NeedleTipRadius = 115,
+    TickOuterRadius = 124,
+    MajorTickInnerRadius = 110,
+    MinorTickInnerRadius = 115,
+    NeedleBaseRadius = 20,
 };
 
 // Fills out[0..160] with the dial points of radius R (0 < R <= 130).

@@ -2,7 +2,9 @@
 #ifndef ZUVELS_READINGS_LAYOUT_H
 #define ZUVELS_READINGS_LAYOUT_H
 
-struct ButtonPlace { int x, y, w, h; };
+struct ButtonPlace {
+    int x, y, w, h;
+};
 struct SizeLayout {
     int winW, winH;
     double sx, sy;

@@ -50,7 +50,8 @@ struct Canvas {
     explicit Canvas(HWND p) : page(p), dc(GetDC(p)), sx(DashboardScale.sx), sy(DashboardScale.sy) {
         oldPen = SelectObject(dc, palette.black1);
         oldBrush = SelectObject(dc, palette.silver);
-        oldFont = SelectObject(dc, fontSmall ? static_cast<HGDIOBJ>(fontSmall) : GetStockObject(SYSTEM_FONT));
+        oldFont = SelectObject(
+            dc, fontSmall ? static_cast<HGDIOBJ>(fontSmall) : GetStockObject(SYSTEM_FONT));
     }
     ~Canvas() {
         SelectObject(dc, oldPen);
@@ -140,16 +141,21 @@ void drawGauge(Canvas& c) {
     c.gaugeEllipse(605, 150, 645, 190);
 
     for (int i = 0; i < MajorTickCount; ++i) {
-        SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 1000, i) ? palette.red2 : palette.lightGrey2);
+        SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 1000, i) ? palette.red2
+                                                                              : palette.lightGrey2);
         c.gaugeLine(tickOuter[20 * i], majorTickInner[i]);
     }
     for (int i = 0; i < MinorTickCount; ++i) {
-        SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 200, i) ? palette.red2 : palette.lightGrey2);
+        SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 200, i) ? palette.red2
+                                                                             : palette.lightGrey2);
         c.gaugeLine(tickOuter[4 * i], minorTickInner[i]);
     }
 
-    static const struct { int x, y; const char* s; } numbers[] = {
-        {540, 205, "0"}, {525, 155, "1"}, {540, 110, "2"}, {570, 80, "3"}, {617, 65, "4"},
+    static const struct {
+        int x, y;
+        const char* s;
+    } numbers[] = {
+        {540, 205, "0"}, {525, 155, "1"}, {540, 110, "2"}, {570, 80, "3"},  {617, 65, "4"},
         {664, 80, "5"},  {699, 110, "6"}, {714, 155, "7"}, {699, 205, "8"},
     };
     for (const auto& n : numbers) c.gaugeText(n.x, n.y, n.s, ColourWhite);
@@ -178,17 +184,20 @@ void drawStatusLine(Canvas& c, int line, int entry, bool red) {
 
 void drawStatus(Canvas& c) {
     ReadingsPageState& st = readingsState;
-    const StatusView v = decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB,
-                                      st.rpmShown, st);
+    const StatusView v =
+        decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, st.rpmShown, st);
     for (int i = 0; i < StatusLineCount; ++i)
-        if (v.lines[i].entry != LineUntouched) drawStatusLine(c, i, v.lines[i].entry, v.lines[i].red);
+        if (v.lines[i].entry != LineUntouched)
+            drawStatusLine(c, i, v.lines[i].entry, v.lines[i].red);
 
     if (v.fuel != FuelBox::Unchanged) {
         const bool gas = v.fuel == FuelBox::Gas;
         c.use(palette.black1, gas ? palette.cyan : palette.green);
         c.rect(490, 465, 615, 505);
-        if (gas) c.text(fontSmall, 535, 475, LanguageTable[EntryGas], ColourBlack, ColourCyan);
-        else c.text(fontSmall, 515, 475, LanguageTable[EntryPetrol], ColourBlack, ColourGreen);
+        if (gas)
+            c.text(fontSmall, 535, 475, LanguageTable[EntryGas], ColourBlack, ColourCyan);
+        else
+            c.text(fontSmall, 515, 475, LanguageTable[EntryPetrol], ColourBlack, ColourGreen);
         SetBkColor(c.dc, ColourWhite);
     }
 
@@ -206,7 +215,8 @@ void drawReadingsOnCanvas(Canvas& c) {
     SetDlgItemInt(c.page, IDC_TEMPERATURE_RAW, Live.temperatureRaw, FALSE);
 
     // Probe B: value, then the marker with its bar cleared either side.
-    c.text(fontLarge, 40, 45, probeBText(Live.voltageB, ConfigA.lambdaType), ColourBlack, ColourWhite);
+    c.text(fontLarge, 40, 45, probeBText(Live.voltageB, ConfigA.lambdaType), ColourBlack,
+           ColourWhite);
     st.markerOffset = markerOffsetFor(Live.voltageB, ConfigA.lambdaType);
     switch (markerColour(Live.flagsA)) {
     case MarkerColour::DarkGreen: c.use(palette.darkGreen1, palette.darkGreen); break;
@@ -282,15 +292,20 @@ void drawReadingsOnCanvas(Canvas& c) {
         st.rpmDrawn = st.rpmShown;
         drawGauge(c);
     }
-    c.text(fontSmall, 705, 265, fourDigits(switchOff), blackWhen(ConfigA.options & 0x40), ColourWhite);
-
-    c.text(fontSmall, 590, 290, " LPG ON ", st.gasOnShown ? ColourDarkGreen : ColourBlack, ColourSilver);
-    c.text(fontSmall, 685, 290, " LPG OFF ", (Live.flagsB & 0x04) ? ColourRed : ColourBlack, ColourSilver);
-    c.text(fontSmall, 485, 290, " CUT-OFF ", (Live.flagsB & 0x08) ? ColourRed : ColourBlack, ColourSilver);
-
-    c.text(fontLarge, 490, 375, threeDigits(temperatureFromRaw(Live.temperatureRaw)), ColourBlack, ColourWhite);
-    c.text(fontSmall, 705, 385, switchOnTempText(ConfigA.lpgOnTemp), blackWhen(ConfigA.options & 0x02),
+    c.text(fontSmall, 705, 265, fourDigits(switchOff), blackWhen(ConfigA.options & 0x40),
            ColourWhite);
+
+    c.text(fontSmall, 590, 290, " LPG ON ", st.gasOnShown ? ColourDarkGreen : ColourBlack,
+           ColourSilver);
+    c.text(fontSmall, 685, 290, " LPG OFF ", (Live.flagsB & 0x04) ? ColourRed : ColourBlack,
+           ColourSilver);
+    c.text(fontSmall, 485, 290, " CUT-OFF ", (Live.flagsB & 0x08) ? ColourRed : ColourBlack,
+           ColourSilver);
+
+    c.text(fontLarge, 490, 375, threeDigits(temperatureFromRaw(Live.temperatureRaw)), ColourBlack,
+           ColourWhite);
+    c.text(fontSmall, 705, 385, switchOnTempText(ConfigA.lpgOnTemp),
+           blackWhen(ConfigA.options & 0x02), ColourWhite);
 
     drawStatus(c);
 }
@@ -320,17 +335,31 @@ void drawFrameOnCanvas(Canvas& c) {
     drawStateCells(c, -1);
     SetDlgItemTextA(c.page, IDC_LEARN, LanguageTable[EntryLearnCaption]);
 
-    static const struct { int x, y, entry; const char* s; } labels[] = {
-        {170, 25, 0, nullptr},  {270, 135, 3, nullptr}, {165, 245, 5, nullptr},
-        {135, 196, 4, nullptr}, {345, 196, -1, "V"},    {630, 385, -1, "LPG ON:"},
-        {730, 385, -1, "\xB0" "C"}, {520, 345, 11, nullptr}, {150, 86, 1, nullptr},
+    static const struct {
+        int x, y, entry;
+        const char* s;
+    } labels[] = {
+        {170, 25, 0, nullptr},
+        {270, 135, 3, nullptr},
+        {165, 245, 5, nullptr},
+        {135, 196, 4, nullptr},
+        {345, 196, -1, "V"},
+        {630, 385, -1, "LPG ON:"},
+        {730, 385, -1,
+         "\xB0"
+         "C"},
+        {520, 345, 11, nullptr},
+        {150, 86, 1, nullptr},
         {360, 86, 2, nullptr},
     };
     for (const auto& l : labels)
         c.text(fontSmall, l.x, l.y, l.s ? l.s : LanguageTable[l.entry], ColourBlack, ColourSilver);
     c.text(fontLarge, 110, 45, "V", ColourBlack, ColourSilver);
     c.text(fontLarge, 110, 155, "V", ColourBlack, ColourSilver);
-    c.text(fontLarge, 550, 375, "\xB0" "C", ColourBlack, ColourSilver);
+    c.text(fontLarge, 550, 375,
+           "\xB0"
+           "C",
+           ColourBlack, ColourSilver);
 
     drawGauge(c);
 }
@@ -346,7 +375,8 @@ void learnButtonPressed(HWND page) {
 }
 
 void armPollTimer(HWND page) {
-    SetTimer(page, PollTimerId, static_cast<UINT>(PollInterval), nullptr);  // replaces a running one
+    SetTimer(page, PollTimerId, static_cast<UINT>(PollInterval),
+             nullptr);  // replaces a running one
     armedInterval = PollInterval;
 }
 
@@ -396,8 +426,7 @@ void drawReadings() { drawReadingsOn(currentPage); }
 
 INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
-    case WM_INITDIALOG:
-        return TRUE;
+    case WM_INITDIALOG: return TRUE;
     case WM_PAINT: {
         // The page always covers the whole main window; the first paint
         // starts polling.

@@ -2,8 +2,7 @@
 // in place.
 #include "service/diagram_page_win.h"
 
-INT_PTR CALLBACK diagramPageProc(HWND, UINT msg, WPARAM, LPARAM)
-{
+INT_PTR CALLBACK diagramPageProc(HWND, UINT msg, WPARAM, LPARAM) {
     return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 

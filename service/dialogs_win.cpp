@@ -7,11 +7,9 @@
 
 namespace {
 
-INT_PTR CALLBACK closingDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM)
-{
+INT_PTR CALLBACK closingDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
-    case WM_INITDIALOG:
-        return TRUE;
+    case WM_INITDIALOG: return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
             EndDialog(dialog, LOWORD(wp));
@@ -23,13 +21,11 @@ INT_PTR CALLBACK closingDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM)
     return FALSE;
 }
 
-INT_PTR run(HWND owner, int templateId)
-{
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
-                                     owner, closingDialogProc, 0);
+INT_PTR run(HWND owner, int templateId) {
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner,
+                                     closingDialogProc, 0);
     // A template that fails to load must not leave the pages suspended.
-    if (result == -1 || result == 0)
-        serviceDialogOpen = false;
+    if (result == -1 || result == 0) serviceDialogOpen = false;
     return result;
 }
 
@@ -38,8 +34,7 @@ INT_PTR run(HWND owner, int templateId)
 INT_PTR showAboutDialog(HWND owner) { return run(owner, IDD_ABOUT); }
 INT_PTR showDeviceInfoDialog(HWND owner) { return run(owner, IDD_DEVICE_INFO); }
 
-INT_PTR showPortSearchDialog(HWND owner)
-{
+INT_PTR showPortSearchDialog(HWND owner) {
     serviceDialogOpen = true;
     return run(owner, IDD_PORT_SEARCH);
 }

@@ -16,27 +16,22 @@ const int HighestPort = 256;  // the port table's last entry
 
 // Reads the port number after "CommPort=". False when no integer can be
 // read there; a number too long for the width counts as out of range.
-bool readPortNumber(FILE* f, int* port)
-{
+bool readPortNumber(FILE* f, int* port) {
     int value = 0;
-    if (fscanf(f, "%9d", &value) != 1)
-        return false;
+    if (fscanf(f, "%9d", &value) != 1) return false;
     int c = getc(f);
     if (c != EOF && isdigit(c)) {
-        while (c != EOF && isdigit(c))
-            c = getc(f);
+        while (c != EOF && isdigit(c)) c = getc(f);
         value = -1;
     }
-    if (c != EOF)
-        ungetc(c, f);
+    if (c != EOF) ungetc(c, f);
     *port = value;
     return true;
 }
 
 }  // namespace
 
-void readAppSettings(const char* path)
-{
+void readAppSettings(const char* path) {
     CommPort = 0;
     FILE* f = fopen(path, "r");
     if (!f) {
@@ -53,18 +48,15 @@ void readAppSettings(const char* path)
     readWord(f, code, cap);
     readWord(f, code, cap);
     int port = 0;
-    if (readPortNumber(f, &port))
-        CommPort = (port < 0 || port > HighestPort) ? 0 : port;
+    if (readPortNumber(f, &port)) CommPort = (port < 0 || port > HighestPort) ? 0 : port;
     readWord(f, code, cap);
     readWord(f, code, cap);
     fclose(f);
 }
 
-void writeAppSettings(const char* path)
-{
+void writeAppSettings(const char* path) {
     FILE* f = fopen(path, "w");
-    if (!f)
-        return;  // nothing to report: the next change tries again
+    if (!f) return;  // nothing to report: the next change tries again
     fprintf(f, "%s\n", "[Ustawienia]");
     fprintf(f, "%s %d\n", "CommPort=", CommPort);
     fprintf(f, "%s %s\n", "Language=", LanguageCode);

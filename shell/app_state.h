@@ -2,18 +2,27 @@
 #ifndef ZUVELS_SHELL_APP_STATE_H
 #define ZUVELS_SHELL_APP_STATE_H
 
-extern bool serviceDialogOpen;   // About, device information or port search open
-extern bool dropDownOpen;        // a configuration list is dropped down
-extern bool configDialogOpen;    // a sub-dialog of the configuration page is open
-extern bool optionsDialogOpen;   // a sub-dialog of the options page is open
-extern int armedInterval;        // interval the current page's timer was last armed with
+extern bool serviceDialogOpen;  // About, device information or port search open
+extern bool dropDownOpen;       // a configuration list is dropped down
+extern bool configDialogOpen;   // a sub-dialog of the configuration page is open
+extern bool optionsDialogOpen;  // a sub-dialog of the options page is open
+extern int armedInterval;       // interval the current page's timer was last armed with
 
 // Window sizes and pages.
-enum PageKindValue { PageReadings = 1, PageConfiguration, PageOptions, PageDiagram, PageReset, PageScope };
+enum PageKindValue {
+    PageReadings = 1,
+    PageConfiguration,
+    PageOptions,
+    PageDiagram,
+    PageReset,
+    PageScope
+};
 extern int PageKind;  // 1..6
 extern int SizeMode;  // 1..5
 
-struct DashboardScaleValue { double sx, sy; };
+struct DashboardScaleValue {
+    double sx, sy;
+};
 // 0.8 / 0.77 before the first size is applied.
 extern DashboardScaleValue DashboardScale;
 

@@ -2,8 +2,7 @@
 
 char LanguageTable[LanguageEntries][LanguageTextSize];
 
-void loadLanguageStream(FILE* f)
-{
+void loadLanguageStream(FILE* f) {
     // Line k's text is what follows its last '='; lines without one keep
     // the entry. The line index stops counting at the table's end so a
     // huge file can't overflow it; those lines are read and dropped.
@@ -13,12 +12,10 @@ void loadLanguageStream(FILE* f)
     int c;
     while ((c = getc(f)) != EOF) {
         if (c == '\n') {
-            if (line < LanguageEntries)
-                ++line;
+            if (line < LanguageEntries) ++line;
             copying = false;
         } else if (c == '=') {
-            if (line < LanguageEntries)
-                LanguageTable[line][0] = '\0';
+            if (line < LanguageEntries) LanguageTable[line][0] = '\0';
             length = 0;
             copying = true;
         } else if (copying && line < LanguageEntries && length < LanguageTextSize - 1) {
@@ -28,11 +25,9 @@ void loadLanguageStream(FILE* f)
     }
 }
 
-bool loadLanguageFile(const char* path)
-{
+bool loadLanguageFile(const char* path) {
     FILE* f = fopen(path, "r");
-    if (!f)
-        return false;
+    if (!f) return false;
     loadLanguageStream(f);
     fclose(f);
     return true;

@@ -24,18 +24,14 @@ struct Language {
 };
 // The first entry doubles as the fallback for codes not in the table.
 const Language Languages[] = {
-    {"pol", IDM_MENU_POL, IDM_LANG_POL},
-    {"ang", IDM_MENU_ANG, IDM_LANG_ANG},
-    {"rus", IDM_MENU_RUS, IDM_LANG_RUS},
-    {"lit", IDM_MENU_LIT, IDM_LANG_LIT},
+    {"pol", IDM_MENU_POL, IDM_LANG_POL}, {"ang", IDM_MENU_ANG, IDM_LANG_ANG},
+    {"rus", IDM_MENU_RUS, IDM_LANG_RUS}, {"lit", IDM_MENU_LIT, IDM_LANG_LIT},
     {"cs", IDM_MENU_CS, IDM_LANG_CS},
 };
 
-const Language& languageFor(const char* code)
-{
+const Language& languageFor(const char* code) {
     for (const Language& l : Languages)
-        if (strcmp(l.code, code) == 0)
-            return l;
+        if (strcmp(l.code, code) == 0) return l;
     return Languages[0];
 }
 
@@ -46,18 +42,14 @@ const int AutoScanMarkCode = 20;
 
 }  // namespace
 
-void recordStartDirectory()
-{
+void recordStartDirectory() {
     DWORD n = GetCurrentDirectoryA(sizeof startDirectory, startDirectory);
     // A path that doesn't fit comes back as a required length, not a path.
-    if (n == 0 || n >= sizeof startDirectory)
-        startDirectory[0] = '\0';
+    if (n == 0 || n >= sizeof startDirectory) startDirectory[0] = '\0';
 }
 
-void loadLanguage()
-{
-    if (startDirectory[0])
-        SetCurrentDirectoryA(startDirectory);
+void loadLanguage() {
+    if (startDirectory[0]) SetCurrentDirectoryA(startDirectory);
     char path[96];
     snprintf(path, sizeof path, "Lang\\ZuvelS_lang.%s", LanguageCode);
     loadLanguageFile(path);
@@ -66,36 +58,32 @@ void loadLanguage()
 int languageCommandFor(const char* code) { return languageFor(code).command; }
 int languageMenuFor(const char* code) { return languageFor(code).menu; }
 
-const char* languageCodeForCommand(int command)
-{
+const char* languageCodeForCommand(int command) {
     for (const Language& l : Languages)
-        if (l.command == command)
-            return l.code;
+        if (l.command == command) return l.code;
     return nullptr;
 }
 
-void installLanguageMenu()
-{
+void installLanguageMenu() {
     HMENU menu = LoadMenuA(appInstance, MAKEINTRESOURCEA(languageMenuFor(LanguageCode)));
     HMENU old = GetMenu(mainWindow);
     SetMenu(mainWindow, menu);
     DrawMenuBar(mainWindow);
     // The replaced menu is no longer attached to any window; free it.
-    if (old && old != menu)
-        DestroyMenu(old);
+    if (old && old != menu) DestroyMenu(old);
     menu = GetMenu(mainWindow);
 
     const int chosen = languageCommandFor(LanguageCode);
     for (const Language& l : Languages)
-        CheckMenuItem(menu, l.command, MF_BYCOMMAND | (l.command == chosen ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(menu, l.command,
+                      MF_BYCOMMAND | (l.command == chosen ? MF_CHECKED : MF_UNCHECKED));
     setLanguageBitmaps();
     enableSizes(largestEnabledSize);
     markPortMenu(portMarkCode);
     applySizeMarks();
 }
 
-void chooseLanguage(const char* code)
-{
+void chooseLanguage(const char* code) {
     snprintf(LanguageCode, sizeof LanguageCode, "%s", code);
     writeAppSettings(AppSettingsFileName);
     loadLanguage();
@@ -104,12 +92,10 @@ void chooseLanguage(const char* code)
     highlightPage();
 }
 
-void markPortMenu(int code)
-{
+void markPortMenu(int code) {
     portMarkCode = code;
     HMENU menu = GetMenu(mainWindow);
-    if (!menu)
-        return;
+    if (!menu) return;
 
     char label[40];
     if (code < AutoScanMarkCode)
@@ -122,8 +108,7 @@ void markPortMenu(int code)
     info.dwTypeData = label;
     SetMenuItemInfoA(menu, IDM_AUTO_SCAN, FALSE, &info);
 
-    for (int command : PortCommands)
-        CheckMenuItem(menu, command, MF_BYCOMMAND | MF_UNCHECKED);
+    for (int command : PortCommands) CheckMenuItem(menu, command, MF_BYCOMMAND | MF_UNCHECKED);
     CheckMenuItem(menu, IDM_AUTO_SCAN, MF_BYCOMMAND | MF_UNCHECKED);
     if (code >= 11 && code <= 19)
         CheckMenuItem(menu, PortCommands[code - 11], MF_BYCOMMAND | MF_CHECKED);
@@ -135,8 +120,7 @@ int portForCommand(int command) { return positionOf(PortCommands, 9, command); }
 
 int portCommandFor(int port) { return port >= 1 && port <= 9 ? PortCommands[port - 1] : 0; }
 
-void choosePort(int port)
-{
+void choosePort(int port) {
     closePort();
     // The short device names only reach COM1..COM9, which is all the menu offers.
     snprintf(SelectedPortPath, sizeof SelectedPortPath, "COM%d:", port);
@@ -147,14 +131,12 @@ void choosePort(int port)
     EchoChecked = false;
 }
 
-void applyStartPort()
-{
+void applyStartPort() {
     snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", portTablePath(CommPort));
     markPortMenu(static_cast<unsigned>(CommPort) <= 9 ? CommPort + 10 : AutoScanMarkCode);
 }
 
-void showLinkErrorBox()
-{
+void showLinkErrorBox() {
     char caption[LanguageTextSize + 16];
     snprintf(caption, sizeof caption, "%s %d", LanguageTable[211], CommPort);
     linkErrorMessageBox(mainWindow, LanguageTable[212], caption, MB_OK | MB_ICONERROR);

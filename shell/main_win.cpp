@@ -13,15 +13,13 @@ bool endsWord(char c) { return c == '\0' || c == ' ' || c == '\t' || c == '"'; }
 
 // "--demo" runs against a generation-3 simulated controller, "--demo=1"
 // against a generation-1 one; 0 means the real ports.
-int demoGeneration(const char* commandLine)
-{
+int demoGeneration(const char* commandLine) {
     const char* p = commandLine;
     while ((p = strstr(p, "--demo")) != nullptr) {
         const bool wordStart = p == commandLine || p[-1] == ' ' || p[-1] == '\t' || p[-1] == '"';
         const char* rest = p + 6;
         if (wordStart) {
-            if (endsWord(*rest))
-                return 3;
+            if (endsWord(*rest)) return 3;
             if (rest[0] == '=' && (rest[1] == '1' || rest[1] == '3') && endsWord(rest[2]))
                 return rest[1] - '0';
         }
@@ -32,8 +30,7 @@ int demoGeneration(const char* commandLine)
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
-{
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     const int demo = demoGeneration(commandLine ? commandLine : "");
     if (demo) {
         SimConfig config;
@@ -45,7 +42,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
         LinkPort = &win32PortOps;
     }
 
-    if (!createMainWindow(instance, showCommand))
-        return 0;
+    if (!createMainWindow(instance, showCommand)) return 0;
     return runMessageLoop();
 }

@@ -23,7 +23,8 @@ namespace {
 // Size items by SizeMode; note 1280x960 is 40032 and 1280x1024 is 40031.
 const int SizeCommands[5] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960,
                              IDM_SIZE_1280_1024};
-const int ConfigTemplates[5] = {IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4, IDD_CONFIG_5};
+const int ConfigTemplates[5] = {IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4,
+                                IDD_CONFIG_5};
 const int OptionsTemplates[5] = {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4,
                                  IDD_OPTIONS_5};
 // Page items by PageKind.
@@ -31,7 +32,9 @@ const int PageCommands[6] = {IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS,
                              IDM_DIAGRAM,  IDM_RESET,         IDM_SCOPE};
 const int FirstTitleEntry = 175;  // readings; the other pages follow in PageKind order
 
-struct FlagPair { int command, unchecked, checked; };
+struct FlagPair {
+    int command, unchecked, checked;
+};
 const FlagPair Flags[5] = {
     {IDM_LANG_POL, IDB_FLAG_POL, IDB_FLAG_POL_ON}, {IDM_LANG_ANG, IDB_FLAG_ANG, IDB_FLAG_ANG_ON},
     {IDM_LANG_RUS, IDB_FLAG_RUS, IDB_FLAG_RUS_ON}, {IDM_LANG_LIT, IDB_FLAG_LIT, IDB_FLAG_LIT_ON},
@@ -43,13 +46,9 @@ HBITMAP flagBitmaps[5][2];
 
 int sizeIndex() { return (SizeMode >= 1 && SizeMode <= 5 ? SizeMode : 1) - 1; }
 
-void setTitle(int page)
-{
-    SetWindowTextA(mainWindow, LanguageTable[FirstTitleEntry + page - 1]);
-}
+void setTitle(int page) { SetWindowTextA(mainWindow, LanguageTable[FirstTitleEntry + page - 1]); }
 
-void placeMainWindow()
-{
+void placeMainWindow() {
     RECT screen;
     desktopRectProvider(&screen);
     POINT at = windowPlaceFor(screen.right, screen.bottom, winW, winH);
@@ -59,8 +58,7 @@ void placeMainWindow()
 
 bool cyrillic() { return strcmp(LanguageCode, "rus") == 0; }
 
-HWND createReadings()
-{
+HWND createReadings() {
     HWND page = createPage(IDD_READINGS, readingsPageProc);
     // Placed at once, so the page's own placement on paint changes nothing
     // and erases nothing.
@@ -70,8 +68,7 @@ HWND createReadings()
     return page;
 }
 
-void createConfiguration(bool textsFirst)
-{
+void createConfiguration(bool textsFirst) {
     HWND page = createPage(ConfigTemplates[sizeIndex()], configPageProc);
     if (textsFirst) {
         configPageApplyTexts(page);
@@ -82,36 +79,28 @@ void createConfiguration(bool textsFirst)
     }
 }
 
-void createOptions()
-{
+void createOptions() {
     HWND page = createPage(OptionsTemplates[sizeIndex()], optionsPageProc);
     optionsPageFillLists(page);
     optionsPageApplyTexts(page);
 }
 
-void createScope()
-{
+void createScope() {
     createPage(IDD_SCOPE, scopePageProc);
     scopePageStart();
 }
 
 }  // namespace
 
-int largestSizeFor(long w, long h)
-{
-    if (w >= 1280 && h >= 1024)
-        return 5;
-    if (w >= 1280 && h >= 960)
-        return 4;
-    if (w >= 1024 && h >= 768)
-        return 3;
-    if (w >= 800 && h >= 600)
-        return 2;
+int largestSizeFor(long w, long h) {
+    if (w >= 1280 && h >= 1024) return 5;
+    if (w >= 1280 && h >= 960) return 4;
+    if (w >= 1024 && h >= 768) return 3;
+    if (w >= 800 && h >= 600) return 2;
     return 1;
 }
 
-POINT windowPlaceFor(long w, long h, unsigned windowW, unsigned windowH)
-{
+POINT windowPlaceFor(long w, long h, unsigned windowW, unsigned windowH) {
     // Unsigned on purpose: a screen narrower than the window wraps to a huge
     // difference and so gets centred arithmetic too, as the window always had.
     const unsigned dx = static_cast<unsigned>(w) - windowW;
@@ -124,31 +113,27 @@ POINT windowPlaceFor(long w, long h, unsigned windowW, unsigned windowH)
     return at;
 }
 
-void setSizeMode(int sizeMode)
-{
+void setSizeMode(int sizeMode) {
     SizeMode = sizeMode;
     const SizeLayout& l = sizeLayout(sizeMode);
     winW = static_cast<unsigned>(l.winW);
     winH = static_cast<unsigned>(l.winH);
 }
 
-HWND createPage(int templateId, DLGPROC proc)
-{
+HWND createPage(int templateId, DLGPROC proc) {
     currentPageTemplate = templateId;
     currentPageAwaitsOwnPaint = true;
-    currentPage = CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), mainWindow, proc, 0);
+    currentPage =
+        CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), mainWindow, proc, 0);
     return currentPage;
 }
 
-void destroyCurrentPage()
-{
-    if (currentPage)
-        DestroyWindow(currentPage);
+void destroyCurrentPage() {
+    if (currentPage) DestroyWindow(currentPage);
     currentPage = nullptr;
 }
 
-void showPage(int page)
-{
+void showPage(int page) {
     if (PageKind != page) {
         destroyCurrentPage();
         switch (page) {
@@ -161,14 +146,12 @@ void showPage(int page)
         }
         PageKind = page;
         setTitle(page);
-        if (page == PageDiagram)
-            applySize();
+        if (page == PageDiagram) applySize();
     }
     highlightPage();
 }
 
-void applySize()
-{
+void applySize() {
     applySizeMarks();  // also selects the fonts for the size and language
     placeMainWindow();
     placeLearnButton(currentPage, SizeMode, false);
@@ -201,11 +184,9 @@ void applySize()
     }
 }
 
-void applySizeMarks()
-{
+void applySizeMarks() {
     HMENU menu = GetMenu(mainWindow);
-    for (int i = 0; i < 5; ++i)
-        CheckMenuItem(menu, SizeCommands[i], MF_BYCOMMAND | MF_UNCHECKED);
+    for (int i = 0; i < 5; ++i) CheckMenuItem(menu, SizeCommands[i], MF_BYCOMMAND | MF_UNCHECKED);
     CheckMenuItem(menu, SizeCommands[sizeIndex()], MF_BYCOMMAND | MF_CHECKED);
     // The state cells, lamp and button places follow from sizeLayout(SizeMode).
     const SizeLayout& l = sizeLayout(SizeMode);
@@ -214,26 +195,23 @@ void applySizeMarks()
     selectDashboardFonts(SizeMode, cyrillic());
 }
 
-void enableSizes(int largest)
-{
+void enableSizes(int largest) {
     largestEnabledSize = largest;
     HMENU menu = GetMenu(mainWindow);
     for (int i = 0; i < 5; ++i)
-        EnableMenuItem(menu, SizeCommands[i], MF_BYCOMMAND | (i < largest ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(menu, SizeCommands[i],
+                       MF_BYCOMMAND | (i < largest ? MF_ENABLED : MF_GRAYED));
 }
 
-void highlightPage()
-{
+void highlightPage() {
     HMENU menu = GetMenu(mainWindow);
     for (int command : PageCommands)
         HiliteMenuItem(mainWindow, menu, command, MF_BYCOMMAND | MF_UNHILITE);
     const int command = pageCommandFor(PageKind);
-    if (command)
-        HiliteMenuItem(mainWindow, menu, command, MF_BYCOMMAND | MF_HILITE);
+    if (command) HiliteMenuItem(mainWindow, menu, command, MF_BYCOMMAND | MF_HILITE);
 }
 
-void setLanguageBitmaps()
-{
+void setLanguageBitmaps() {
     DrawMenuBar(mainWindow);
     HMENU menu = GetMenu(mainWindow);
     for (int i = 0; i < 5; ++i) {
@@ -241,12 +219,12 @@ void setLanguageBitmaps()
             flagBitmaps[i][0] = LoadBitmapA(appInstance, MAKEINTRESOURCEA(Flags[i].unchecked));
         if (!flagBitmaps[i][1])
             flagBitmaps[i][1] = LoadBitmapA(appInstance, MAKEINTRESOURCEA(Flags[i].checked));
-        SetMenuItemBitmaps(menu, Flags[i].command, MF_BYCOMMAND, flagBitmaps[i][0], flagBitmaps[i][1]);
+        SetMenuItemBitmaps(menu, Flags[i].command, MF_BYCOMMAND, flagBitmaps[i][0],
+                           flagBitmaps[i][1]);
     }
 }
 
-void rebuildPageForLanguage()
-{
+void rebuildPageForLanguage() {
     switch (PageKind) {
     case PageReadings:
         destroyCurrentPage();
@@ -283,20 +261,19 @@ void rebuildPageForLanguage()
     }
 }
 
-void placeResetPage()
-{
+void placeResetPage() {
     SetWindowPos(currentPage, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     placeResetControls(currentPage, SizeMode);
 }
 
-int sizeCommandFor(int sizeMode) { return sizeMode >= 1 && sizeMode <= 5 ? SizeCommands[sizeMode - 1] : 0; }
+int sizeCommandFor(int sizeMode) {
+    return sizeMode >= 1 && sizeMode <= 5 ? SizeCommands[sizeMode - 1] : 0;
+}
 
-int positionOf(const int* table, int count, int value)
-{
+int positionOf(const int* table, int count, int value) {
     for (int i = 0; i < count; ++i)
-        if (table[i] == value)
-            return i + 1;
+        if (table[i] == value) return i + 1;
     return 0;
 }
 

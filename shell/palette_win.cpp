@@ -2,10 +2,8 @@
 
 Palette palette;
 
-void createPalette()
-{
-    if (palette.black1)
-        return;
+void createPalette() {
+    if (palette.black1) return;
     palette.cyan1 = CreatePen(PS_SOLID, 1, RGB(0, 255, 255));
     palette.darkGreen1 = CreatePen(PS_SOLID, 1, RGB(0, 128, 0));
     palette.yellow1 = CreatePen(PS_SOLID, 1, RGB(255, 255, 0));

@@ -7,11 +7,10 @@
 
 struct Palette {
     // pens: colour and width
-    HPEN cyan1, darkGreen1, yellow1, red1, red2, red4, navy1, navy2, blue2,
-        grey1, black1, black4, white1, silver1, olive2, green2, lightGrey2;
+    HPEN cyan1, darkGreen1, yellow1, red1, red2, red4, navy1, navy2, blue2, grey1, black1, black4,
+        white1, silver1, olive2, green2, lightGrey2;
     // brushes
-    HBRUSH grey, green, black, navy, silver, cyan, red, white, darkGreen,
-        yellow, olive, brown;
+    HBRUSH grey, green, black, navy, silver, cyan, red, white, darkGreen, yellow, olive, brown;
 };
 extern Palette palette;
 

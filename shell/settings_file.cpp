@@ -9,7 +9,13 @@
 
 namespace {
 
-enum { HeaderWords = 3, KeysV1 = 27, KeysV3 = 33, WordsV1 = HeaderWords + KeysV1, WordsV3 = HeaderWords + KeysV3 };
+enum {
+    HeaderWords = 3,
+    KeysV1 = 27,
+    KeysV3 = 33,
+    WordsV1 = HeaderWords + KeysV1,
+    WordsV3 = HeaderWords + KeysV3
+};
 
 const SettingsFormat FormatV1 = {1, "ZuvelS settings (*.zss)", "*.zss", "zss", KeysV1};
 const SettingsFormat FormatV3 = {3, "ZuvelS settings (*.zs2)", "*.zs2", "zs2", KeysV3};
@@ -20,16 +26,17 @@ const char* const HeaderOfV3[HeaderWords] = {"[Zuvel_S2]", "Version=3", "[Config
 // Keys of version 1 in file order. Version 3 has the same keys but for the
 // 8th and 9th (its two sub-dialog bytes live in block 5), and six more.
 const char* const KeysOfV1[KeysV1] = {
-    "Options=", "LambdaType=", "LambdaPoint=", "LambdaDelay=", "EmulType=",
-    "EmulBJ_TimeHi=", "EmulBJ_TimeLo=", "EmulDO_TimeHi=", "EmulDO_TimeLo=",
-    "InjectDelay=", "LPGOnTemp=", "AttMax=", "AttMin=", "AttInit=", "TPSJump=",
-    "AttJump=", "LPGOnRPMLo=", "LPGOnRPMHi=", "IgnitionType=", "CutOffRPMLo=",
-    "CutOffRPMHi=", "CutOffSteps=", "LPGOffRPMLo=", "LPGOffRPMHi=", "TPSInert=",
-    "AttMax_BJ=", "AttMin_BJ=",
+    "Options=",       "LambdaType=",    "LambdaPoint=",   "LambdaDelay=",   "EmulType=",
+    "EmulBJ_TimeHi=", "EmulBJ_TimeLo=", "EmulDO_TimeHi=", "EmulDO_TimeLo=", "InjectDelay=",
+    "LPGOnTemp=",     "AttMax=",        "AttMin=",        "AttInit=",       "TPSJump=",
+    "AttJump=",       "LPGOnRPMLo=",    "LPGOnRPMHi=",    "IgnitionType=",  "CutOffRPMLo=",
+    "CutOffRPMHi=",   "CutOffSteps=",   "LPGOffRPMLo=",   "LPGOffRPMHi=",   "TPSInert=",
+    "AttMax_BJ=",     "AttMin_BJ=",
 };
 const int FirstOwnKeyV3 = 7;  // index of "ZAM_OTW_BJ=" among the keys
 const char* const OwnKeysV3[2] = {"ZAM_OTW_BJ=", "ZAM_OTW_DO="};
-const char* const AddedKeysV3[KeysV3 - KeysV1] = {"Prog1=", "Prog2=", "Prog3=", "Prog4=", "WOZG=", "NULL="};
+const char* const AddedKeysV3[KeysV3 - KeysV1] = {
+    "Prog1=", "Prog2=", "Prog3=", "Prog4=", "WOZG=", "NULL="};
 
 char keyTableV1[WordsV1][SettingsWordSize];
 char keyTableV3[WordsV3][SettingsWordSize];
@@ -38,58 +45,47 @@ bool keyTablesFilled = false;
 // Key 33 of version 3 ("NULL=") is written as 0 and never sent.
 const int SentKeysV3 = KeysV3 - 1;
 
-char (*keyTableOf(const SettingsFormat& fmt))[SettingsWordSize]
-{
-    if (!keyTablesFilled)
-        fillSettingsKeyTables();
+char (*keyTableOf(const SettingsFormat& fmt))[SettingsWordSize] {
+    if (!keyTablesFilled) fillSettingsKeyTables();
     return fmt.version == 3 ? keyTableV3 : keyTableV1;
 }
 
 // A key's value: a decimal number 0..255. Anything else (sign aside) makes
 // the file unusable rather than sending a clipped byte.
-bool parseValue(const char* word, uint8_t* value)
-{
+bool parseValue(const char* word, uint8_t* value) {
     const char* p = word;
     bool negative = false;
-    if (*p == '+' || *p == '-')
-        negative = (*p++ == '-');
-    if (*p == '\0')
-        return false;
+    if (*p == '+' || *p == '-') negative = (*p++ == '-');
+    if (*p == '\0') return false;
     long v = 0;
     for (; *p; ++p) {
-        if (*p < '0' || *p > '9')
-            return false;
+        if (*p < '0' || *p > '9') return false;
         v = v * 10 + (*p - '0');
-        if (v > 255)
-            return false;
+        if (v > 255) return false;
     }
-    if (negative && v != 0)
-        return false;
+    if (negative && v != 0) return false;
     *value = static_cast<uint8_t>(v);
     return true;
 }
 
 // Reads one word that must equal expected; longer words than a slot holds
 // never match.
-bool readExpectedWord(FILE* f, const char* expected)
-{
+bool readExpectedWord(FILE* f, const char* expected) {
     char word[SettingsWordSize];
     long length = readWord(f, word, sizeof word);
     return length >= 0 && length < SettingsWordSize && strcmp(word, expected) == 0;
 }
 
-LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out)
-{
-    char (*table)[SettingsWordSize] = keyTableOf(fmt);
+LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
+    char(*table)[SettingsWordSize] = keyTableOf(fmt);
     for (int i = 0; i < HeaderWords; ++i)
-        if (!readExpectedWord(f, table[i]))
-            return LoadCheck::WrongFormat;
+        if (!readExpectedWord(f, table[i])) return LoadCheck::WrongFormat;
     for (int k = 0; k < fmt.keyCount; ++k) {
-        if (!readExpectedWord(f, table[HeaderWords + k]))
-            return LoadCheck::WrongFormat;
+        if (!readExpectedWord(f, table[HeaderWords + k])) return LoadCheck::WrongFormat;
         char word[16];
         long length = readWord(f, word, sizeof word);
-        if (length < 0 || length >= static_cast<long>(sizeof word) || !parseValue(word, &out->values[k]))
+        if (length < 0 || length >= static_cast<long>(sizeof word) ||
+            !parseValue(word, &out->values[k]))
             return LoadCheck::WrongFormat;
         out->addresses[k] = k < SentKeysV3 ? settingsAddresses[k] : 0;
     }
@@ -98,13 +94,11 @@ LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out)
 
 }  // namespace
 
-const SettingsFormat& settingsFormatFor(int controllerGeneration)
-{
+const SettingsFormat& settingsFormatFor(int controllerGeneration) {
     return controllerGeneration == 3 ? FormatV3 : FormatV1;
 }
 
-void fillSettingsKeyTables()
-{
+void fillSettingsKeyTables() {
     for (int i = 0; i < HeaderWords; ++i) {
         snprintf(keyTableV1[i], SettingsWordSize, "%s", HeaderOfV1[i]);
         snprintf(keyTableV3[i], SettingsWordSize, "%s", HeaderOfV3[i]);
@@ -120,95 +114,77 @@ void fillSettingsKeyTables()
     keyTablesFilled = true;
 }
 
-const char* settingsKeyWord(const SettingsFormat& fmt, int index)
-{
+const char* settingsKeyWord(const SettingsFormat& fmt, int index) {
     const int words = HeaderWords + fmt.keyCount;
-    if (index < 0 || index >= words)
-        return "";
+    if (index < 0 || index >= words) return "";
     return keyTableOf(fmt)[index];
 }
 
-LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out)
-{
+LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out) {
     // Every load starts from an empty list, so nothing of an earlier file
     // can stand in for a value this one lacks.
     memset(out, 0, sizeof *out);
     FILE* f = fopen(path, "r");
-    if (!f)
-        return LoadCheck::CannotOpen;
+    if (!f) return LoadCheck::CannotOpen;
     LoadedSettings read;
     memset(&read, 0, sizeof read);
     LoadCheck check = readChecked(f, fmt, &read);
     fclose(f);
-    if (check != LoadCheck::Ok)
-        return check;
+    if (check != LoadCheck::Ok) return check;
     read.keyCount = fmt.keyCount;
     read.sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
     *out = read;
     return LoadCheck::Ok;
 }
 
-int sendSettings(const LoadedSettings& s)
-{
+int sendSettings(const LoadedSettings& s) {
     for (int i = 0; i < s.sendCount; ++i) {
         // writeParameter leaves the count alone when it sends nothing (a
         // generation it doesn't serve); a stale 3 must not pass for a reply.
         BytesTransferred = 0;
         writeParameter(s.addresses[i], s.values[i]);
-        if (BytesTransferred != 3)
-            return i;
+        if (BytesTransferred != 3) return i;
     }
     return s.sendCount;
 }
 
-bool refreshBlocksForSave(const SettingsFormat& fmt)
-{
-    if (LinkState != LinkStateKind::Up)
-        return false;
-    void (*const reads[])() = {readLiveBlock, readConfigABlock, readConfigBBlock, readExtendedBlock};
+bool refreshBlocksForSave(const SettingsFormat& fmt) {
+    if (LinkState != LinkStateKind::Up) return false;
+    void (*const reads[])() = {readLiveBlock, readConfigABlock, readConfigBBlock,
+                               readExtendedBlock};
     const int count = fmt.version == 3 ? 4 : 3;
     for (int i = 0; i < count; ++i) {
         reads[i]();
-        if (!LastBlockReadValid)
-            return false;
+        if (!LastBlockReadValid) return false;
     }
     return true;
 }
 
-bool writeSettingsFile(const char* path, const SettingsFormat& fmt)
-{
+bool writeSettingsFile(const char* path, const SettingsFormat& fmt) {
     char temp[1024];
     int n = snprintf(temp, sizeof temp, "%s.tmp", path);
-    if (n < 0 || n >= static_cast<int>(sizeof temp))
-        return false;
+    if (n < 0 || n >= static_cast<int>(sizeof temp)) return false;
     FILE* f = fopen(temp, "w");
-    if (!f)
-        return false;
+    if (!f) return false;
 
-    char (*table)[SettingsWordSize] = keyTableOf(fmt);
+    char(*table)[SettingsWordSize] = keyTableOf(fmt);
     bool ok = true;
-    for (int i = 0; i < HeaderWords; ++i)
-        ok = ok && fprintf(f, "%s\n", table[i]) >= 0;
+    for (int i = 0; i < HeaderWords; ++i) ok = ok && fprintf(f, "%s\n", table[i]) >= 0;
     for (int k = 0; k < fmt.keyCount; ++k) {
         int value = 0;
-        if (k < SentKeysV3)
-            value = readField(fieldForAddress(settingsAddresses[k], fmt.version));
+        if (k < SentKeysV3) value = readField(fieldForAddress(settingsAddresses[k], fmt.version));
         ok = ok && fprintf(f, "%s %d\n", table[HeaderWords + k], value) >= 0;
     }
     ok = ok && fflush(f) == 0 && !ferror(f);
     ok = (fclose(f) == 0) && ok;
     // The target is replaced only by a complete file.
-    if (ok)
-        ok = replaceFile(temp, path);
-    if (!ok)
-        remove(temp);
+    if (ok) ok = replaceFile(temp, path);
+    if (!ok) remove(temp);
     return ok;
 }
 
-LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent)
-{
-    if (sent)
-        *sent = 0;
+LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent) {
+    if (sent) *sent = 0;
     LoadedSettings s;
     switch (readSettingsFile(path, fmt, &s)) {
     case LoadCheck::CannotOpen: return LoadResult::CannotOpen;
@@ -216,15 +192,12 @@ LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* se
     case LoadCheck::Ok: break;
     }
     int done = sendSettings(s);
-    if (sent)
-        *sent = done;
+    if (sent) *sent = done;
     return done == s.sendCount ? LoadResult::Sent : LoadResult::WriteFailed;
 }
 
-SaveResult saveSettingsTo(const char* path, const SettingsFormat& fmt)
-{
+SaveResult saveSettingsTo(const char* path, const SettingsFormat& fmt) {
     // Fresh blocks first: a dead link must not turn a good file into zeros.
-    if (!refreshBlocksForSave(fmt))
-        return SaveResult::Refused;
+    if (!refreshBlocksForSave(fmt)) return SaveResult::Refused;
     return writeSettingsFile(path, fmt) ? SaveResult::Saved : SaveResult::CannotWrite;
 }

@@ -9,11 +9,11 @@
 enum { SettingsWordSize = 30 };  // slot of a key word: at most 29 characters
 
 struct SettingsFormat {
-    int version;              // 1 or 3
-    const char* filterName;   // "ZuvelS settings (*.zss)"
+    int version;             // 1 or 3
+    const char* filterName;  // "ZuvelS settings (*.zss)"
     const char* filterPattern;
     const char* defaultExt;
-    int keyCount;             // 27 or 33
+    int keyCount;  // 27 or 33
 };
 const SettingsFormat& settingsFormatFor(int controllerGeneration);
 

@@ -12,23 +12,26 @@ namespace {
 
 // Texts of the settings-file dialogs and boxes in the language table.
 enum {
-    TextOpenTitle = 165, TextSaveTitle = 166, TextCannotOpen = 167,
-    TextWrongFormat = 168, TextWrongFormatCaption = 169,
-    TextWriteFailedCaption = 170, TextWriteFailed = 171,
-    TextOverwriteCaption = 172, TextOverwrite = 173,
+    TextOpenTitle = 165,
+    TextSaveTitle = 166,
+    TextCannotOpen = 167,
+    TextWrongFormat = 168,
+    TextWrongFormatCaption = 169,
+    TextWriteFailedCaption = 170,
+    TextWriteFailed = 171,
+    TextOverwriteCaption = 172,
+    TextOverwrite = 173,
 };
 const char* const IoErrorCaption = "I/O Error";
 const size_t PathSize = 260;
 
-bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap)
-{
+bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
     // Filter: description, pattern, then the double terminator.
     char filter[96];
     memset(filter, 0, sizeof filter);
     size_t nameLength = strlen(fmt.filterName);
     size_t patternLength = strlen(fmt.filterPattern);
-    if (nameLength + patternLength + 3 > sizeof filter)
-        return false;
+    if (nameLength + patternLength + 3 > sizeof filter) return false;
     memcpy(filter, fmt.filterName, nameLength);
     memcpy(filter + nameLength + 1, fmt.filterPattern, patternLength);
 
@@ -46,35 +49,30 @@ bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* pa
     return save ? GetSaveFileNameA(&ofn) != 0 : GetOpenFileNameA(&ofn) != 0;
 }
 
-int systemMessageBox(HWND owner, const char* text, const char* caption, UINT type)
-{
+int systemMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     return MessageBoxA(owner, text, caption, type);
 }
 
-void showIoError(HWND owner)
-{
-    settingsMessageBox(owner, LanguageTable[TextCannotOpen], IoErrorCaption, MB_OK | MB_ICONWARNING);
+void showIoError(HWND owner) {
+    settingsMessageBox(owner, LanguageTable[TextCannotOpen], IoErrorCaption,
+                       MB_OK | MB_ICONWARNING);
 }
 
 // The file dialogs may leave the process in the folder the user browsed to,
 // and ZuvelS.ini is opened by its bare name: without this the next port or
 // language choice would be written there and be lost at the next start.
-bool chooseFile(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap)
-{
+bool chooseFile(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
     char folder[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
     const bool known = n > 0 && n < sizeof folder;
     bool chosen = settingsFileChooser(owner, save, fmt, path, cap);
-    if (known)
-        SetCurrentDirectoryA(folder);
+    if (known) SetCurrentDirectoryA(folder);
     return chosen;
 }
 
-bool fileExists(const char* path)
-{
+bool fileExists(const char* path) {
     FILE* f = fopen(path, "r");
-    if (!f)
-        return false;
+    if (!f) return false;
     fclose(f);
     return true;
 }
@@ -84,45 +82,36 @@ bool fileExists(const char* path)
 bool (*settingsFileChooser)(HWND, bool, const SettingsFormat&, char*, size_t) = systemFileDialog;
 int (*settingsMessageBox)(HWND, const char*, const char*, UINT) = systemMessageBox;
 
-void loadSettingsFile(HWND owner)
-{
+void loadSettingsFile(HWND owner) {
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
     char path[PathSize] = "";
-    if (!chooseFile(owner, false, fmt, path, sizeof path))
-        return;
+    if (!chooseFile(owner, false, fmt, path, sizeof path)) return;
     switch (loadSettingsFrom(path, fmt, nullptr)) {
-    case LoadResult::Sent:
-        break;  // no message confirms a load
-    case LoadResult::CannotOpen:
-        showIoError(owner);
-        break;
+    case LoadResult::Sent: break;  // no message confirms a load
+    case LoadResult::CannotOpen: showIoError(owner); break;
     case LoadResult::WrongFormat:
-        settingsMessageBox(owner, LanguageTable[TextWrongFormat], LanguageTable[TextWrongFormatCaption],
-                           MB_OK | MB_ICONWARNING);
+        settingsMessageBox(owner, LanguageTable[TextWrongFormat],
+                           LanguageTable[TextWrongFormatCaption], MB_OK | MB_ICONWARNING);
         break;
     case LoadResult::WriteFailed:
-        settingsMessageBox(owner, LanguageTable[TextWriteFailed], LanguageTable[TextWriteFailedCaption],
-                           MB_OK | MB_ICONWARNING);
+        settingsMessageBox(owner, LanguageTable[TextWriteFailed],
+                           LanguageTable[TextWriteFailedCaption], MB_OK | MB_ICONWARNING);
         break;
     }
 }
 
-void saveSettingsFile(HWND owner)
-{
+void saveSettingsFile(HWND owner) {
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
     char path[PathSize];
     for (;;) {
         path[0] = '\0';
-        if (!chooseFile(owner, true, fmt, path, sizeof path))
-            return;
-        if (!fileExists(path))
-            break;
-        int answer = settingsMessageBox(owner, LanguageTable[TextOverwrite], LanguageTable[TextOverwriteCaption],
-                                        MB_YESNO | MB_ICONINFORMATION);
-        if (answer == IDYES)
-            break;
+        if (!chooseFile(owner, true, fmt, path, sizeof path)) return;
+        if (!fileExists(path)) break;
+        int answer =
+            settingsMessageBox(owner, LanguageTable[TextOverwrite],
+                               LanguageTable[TextOverwriteCaption], MB_YESNO | MB_ICONINFORMATION);
+        if (answer == IDYES) break;
         // No: offer the dialog again.
     }
-    if (saveSettingsTo(path, fmt) != SaveResult::Saved)
-        showIoError(owner);
+    if (saveSettingsTo(path, fmt) != SaveResult::Saved) showIoError(owner);
 }

@@ -15,7 +15,8 @@ void saveSettingsFile(HWND owner);
 // Seams for tests under Wine: the file dialog (true with a path, false when
 // cancelled) and the message box (returns IDOK, IDYES or IDNO). They start
 // out as the system's dialogs.
-extern bool (*settingsFileChooser)(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap);
+extern bool (*settingsFileChooser)(HWND owner, bool save, const SettingsFormat& fmt, char* path,
+                                   size_t cap);
 extern int (*settingsMessageBox)(HWND owner, const char* text, const char* caption, UINT type);
 
 #endif

@@ -35,8 +35,7 @@ char className[ClassNameSize];
 long lastScreenW, lastScreenH;
 HACCEL accelerators;
 
-void onCreate(HWND window)
-{
+void onCreate(HWND window) {
     mainWindow = window;
     currentPage = nullptr;
     PageKind = PageReadings;
@@ -67,8 +66,7 @@ void onCreate(HWND window)
     installLanguageMenu();
 }
 
-void onPaint(HWND window)
-{
+void onPaint(HWND window) {
     PAINTSTRUCT ps;
     BeginPaint(window, &ps);
     EndPaint(window, &ps);
@@ -86,17 +84,10 @@ void onPaint(HWND window)
         drawReadings();
         highlightPage();
         break;
-    case PageDiagram:
-        diagramCopy();
-        break;
-    case PageReset:
-        placeResetPage();
-        break;
-    case PageScope:
-        scopeRepaint();
-        break;
-    default:
-        break;
+    case PageDiagram: diagramCopy(); break;
+    case PageReset: placeResetPage(); break;
+    case PageScope: scopeRepaint(); break;
+    default: break;
     }
 
     // The screen may have changed resolution: offer only the sizes that fit
@@ -125,15 +116,13 @@ void onPaint(HWND window)
     }
 }
 
-void closeMainWindow(HWND window)
-{
+void closeMainWindow(HWND window) {
     destroyCurrentPage();
     DestroyWindow(window);
 }
 
 // True when the command was one of the main window's.
-bool onCommand(HWND window, int command)
-{
+bool onCommand(HWND window, int command) {
     if (const int page = pageForCommand(command)) {
         showPage(page);
         return true;
@@ -152,9 +141,7 @@ bool onCommand(HWND window, int command)
         return true;
     }
     switch (command) {
-    case IDM_EXIT:
-        closeMainWindow(window);
-        return true;
+    case IDM_EXIT: closeMainWindow(window); return true;
     case IDM_ABOUT:
         serviceDialogOpen = true;
         showAboutDialog(currentPage);
@@ -163,38 +150,22 @@ bool onCommand(HWND window, int command)
         serviceDialogOpen = true;
         showDeviceInfoDialog(currentPage);
         return true;
-    case IDM_AUTO_SCAN:
-        showPortSearchDialog(currentPage);
-        return true;
-    case IDM_OPEN:
-        loadSettingsFile(currentPage);
-        return true;
-    case IDM_SAVE_AS:
-        saveSettingsFile(currentPage);
-        return true;
+    case IDM_AUTO_SCAN: showPortSearchDialog(currentPage); return true;
+    case IDM_OPEN: loadSettingsFile(currentPage); return true;
+    case IDM_SAVE_AS: saveSettingsFile(currentPage); return true;
     }
     return false;
 }
 
-LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
-{
+LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_CREATE:
-        onCreate(window);
-        return 0;
-    case WM_PAINT:
-        onPaint(window);
-        return 0;
+    case WM_CREATE: onCreate(window); return 0;
+    case WM_PAINT: onPaint(window); return 0;
     case WM_COMMAND:
-        if (onCommand(window, LOWORD(wp)))
-            return 0;
+        if (onCommand(window, LOWORD(wp))) return 0;
         break;
-    case WM_EXITMENULOOP:
-        highlightPage();
-        return 0;
-    case WM_CLOSE:
-        closeMainWindow(window);
-        return 0;
+    case WM_EXITMENULOOP: highlightPage(); return 0;
+    case WM_CLOSE: closeMainWindow(window); return 0;
     case WM_DESTROY:
         deleteDiagramBitmap();
         closePort();
@@ -210,8 +181,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
 
 void (*desktopRectProvider)(RECT* out) = systemDesktopRect;
 
-HWND createMainWindow(HINSTANCE instance, int showCommand)
-{
+HWND createMainWindow(HINSTANCE instance, int showCommand) {
     appInstance = instance;
     if (!LoadStringA(instance, IDS_CLASS, className, sizeof className))
         snprintf(className, sizeof className, "%s", "ZUVELMxx");
@@ -242,34 +212,27 @@ HWND createMainWindow(HINSTANCE instance, int showCommand)
     LoadStringA(instance, IDS_TITLE, title, sizeof title);
     HWND window = CreateWindowExA(0, className, title, WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 640, 450,
                                   nullptr, nullptr, instance, nullptr);
-    if (!window)
-        return nullptr;
+    if (!window) return nullptr;
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     return window;
 }
 
-bool translateShellAccelerator(MSG* msg)
-{
-    if (!accelerators)
-        accelerators = LoadAcceleratorsA(appInstance, MAKEINTRESOURCEA(IDA_MAIN));
-    if (!accelerators || !mainWindow)
-        return false;
+bool translateShellAccelerator(MSG* msg) {
+    if (!accelerators) accelerators = LoadAcceleratorsA(appInstance, MAKEINTRESOURCEA(IDA_MAIN));
+    if (!accelerators || !mainWindow) return false;
     // The page (or one of its controls) usually has the focus; its keys are
     // meant for the main window's commands all the same.
     HWND target = msg->hwnd;
-    if (target == mainWindow || IsChild(mainWindow, target))
-        target = mainWindow;
+    if (target == mainWindow || IsChild(mainWindow, target)) target = mainWindow;
     return TranslateAcceleratorA(target, accelerators, msg) != 0;
 }
 
-int runMessageLoop()
-{
+int runMessageLoop() {
     MSG msg;
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
-        if (got == -1)
-            return 0;
+        if (got == -1) return 0;
         if (!translateShellAccelerator(&msg)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);

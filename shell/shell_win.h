@@ -6,8 +6,8 @@
 
 extern HINSTANCE appInstance;
 extern HWND mainWindow;
-extern HWND currentPage;   // the one page dialog now shown; null before the first
-extern unsigned winW, winH; // outer size of the main window for the SizeMode
+extern HWND currentPage;     // the one page dialog now shown; null before the first
+extern unsigned winW, winH;  // outer size of the main window for the SizeMode
 
 // Where the desktop window's rectangle comes from (tests give their own
 // screen); starts out as GetWindowRect of the desktop window.

@@ -22,10 +22,10 @@ uint64_t lastReleaseUs;        // release time of the last queued byte
 
 const uint8_t Lead = 0x65;
 const uint8_t EchoLead = 0x0B;
-const uint32_t FrameGapMs = 50;       // a partial frame older than this is stale
-const uint32_t StepMs = 20;           // scenario resolution
-const uint64_t ByteTimeUs = 1042;     // 10 bits at 9600 baud
-const size_t MaxLogFrames = 100000;   // demo mode runs for hours
+const uint32_t FrameGapMs = 50;      // a partial frame older than this is stale
+const uint32_t StepMs = 20;          // scenario resolution
+const uint64_t ByteTimeUs = 1042;    // 10 bits at 9600 baud
+const size_t MaxLogFrames = 100000;  // demo mode runs for hours
 
 uint8_t sumOf(const uint8_t* b, size_t n) {
     uint8_t s = 0;
@@ -89,22 +89,17 @@ void reply(std::vector<uint8_t> bytes, uint32_t nowMs) {
     state.framesAnswered++;
     state.repliesMade++;
     switch (c.fault) {
-        case SimFault::BadSum:
-            bytes.back() = uint8_t(bytes.back() + 1);
-            break;
-        case SimFault::Short:
-            bytes.pop_back();
-            break;
-        case SimFault::Garbage:
-            if (state.repliesMade % 3 == 0) {
-                for (uint8_t& b : bytes) b = junkByte();
-            } else {
-                size_t junk = 1 + nextRandom() % 4;
-                for (size_t i = 0; i < junk; ++i) bytes.insert(bytes.begin(), junkByte());
-            }
-            break;
-        default:
-            break;
+    case SimFault::BadSum: bytes.back() = uint8_t(bytes.back() + 1); break;
+    case SimFault::Short: bytes.pop_back(); break;
+    case SimFault::Garbage:
+        if (state.repliesMade % 3 == 0) {
+            for (uint8_t& b : bytes) b = junkByte();
+        } else {
+            size_t junk = 1 + nextRandom() % 4;
+            for (size_t i = 0; i < junk; ++i) bytes.insert(bytes.begin(), junkByte());
+        }
+        break;
+    default: break;
     }
     uint64_t readyUs = uint64_t(sinceStart(nowMs)) * 1000;
     if (c.fault == SimFault::Slow) readyUs += uint64_t(SimSlowDelayMs) * 1000;
@@ -142,9 +137,8 @@ const Point rpmCurve[] = {
 };
 // Throttle sensor, raw: closed at about 0.5 V.
 const Point throttleCurve[] = {
-    {0, 26},       {20000, 26},   {21000, 120},  {23000, 100},  {26000, 90},
-    {28000, 220},  {32000, 200},  {34000, 60},   {38000, 150},  {39999, 150},
-    {40000, 26},   {60000, 26},
+    {0, 26},      {20000, 26}, {21000, 120}, {23000, 100}, {26000, 90}, {28000, 220},
+    {32000, 200}, {34000, 60}, {38000, 150}, {39999, 150}, {40000, 26}, {60000, 26},
 };
 const uint32_t OverrunFromMs = 40000, OverrunToMs = 46000;
 const uint32_t RunningFromMs = 4000;  // after cranking
@@ -158,7 +152,8 @@ int curveAt(const Point (&curve)[N], uint32_t t) {
             const Point& a = curve[i - 1];
             const Point& b = curve[i];
             if (b.ms == a.ms) return b.value;
-            return a.value + int((int64_t(b.value - a.value) * int64_t(t - a.ms)) / int64_t(b.ms - a.ms));
+            return a.value +
+                   int((int64_t(b.value - a.value) * int64_t(t - a.ms)) / int64_t(b.ms - a.ms));
         }
     }
     return curve[N - 1].value;
@@ -194,16 +189,19 @@ void stepScenario(uint32_t t, uint32_t dtMs) {
     bool started = running && c >= RunningFromMs;
 
     int temp = c < WarmFromMs ? ColdRaw
-               : c < WarmToMs ? ColdRaw + int((HotRaw - ColdRaw) * (c - WarmFromMs) / (WarmToMs - WarmFromMs))
-                              : HotRaw + wobble(t / 10, 2, 2);
+               : c < WarmToMs
+                   ? ColdRaw + int((HotRaw - ColdRaw) * (c - WarmFromMs) / (WarmToMs - WarmFromMs))
+                   : HotRaw + wobble(t / 10, 2, 2);
     bool warm = !(options & 0x02) || temp >= s.configA.lpgOnTemp;
 
     unsigned switchOn = speedFromPeriod(s.configB.lpgOnRpmLo, s.configB.lpgOnRpmHi);
     unsigned cutOff = speedFromPeriod(s.configB.cutOffRpmLo, s.configB.cutOffRpmHi);
     unsigned switchOff = speedFromPeriod(s.configB.lpgOffRpmLo, s.configB.lpgOffRpmHi);
 
-    if (!started) s.onGas = false;
-    else if (warm && unsigned(rpm) >= switchOn) s.onGas = true;
+    if (!started)
+        s.onGas = false;
+    else if (warm && unsigned(rpm) >= switchOn)
+        s.onGas = true;
     bool gasOff = s.onGas && (options & 0x40) && switchOff && unsigned(rpm) > switchOff;
     bool overrun = c >= OverrunFromMs && c < OverrunToMs;
     bool cut = s.onGas && !gasOff && overrun && (options & 0x20) && unsigned(rpm) > cutOff;
@@ -222,23 +220,32 @@ void stepScenario(uint32_t t, uint32_t dtMs) {
     // throttle and position around the reference
     live.voltageA = clampByte(curveAt(throttleCurve, c) + (running ? wobble(t, 2, 3) : 0));
     int load = (live.voltageA - 26) / 6;
-    live.position = running ? clampByte(live.attInit + load + (triangle(t, 7000) - 500) / 20)
-                            : live.attInit;
+    live.position =
+        running ? clampByte(live.attInit + load + (triangle(t, 7000) - 500) / 20) : live.attInit;
 
     // lambda probe: steady while cold, switching once warm (0.1 .. 0.9 V)
     int lambda = 23;
-    if (started && temp >= 120) lambda = 5 + triangle(t, 1200) * 41 / 1000;
-    else if (started) lambda = 23 + wobble(t, 3, 4);
+    if (started && temp >= 120)
+        lambda = 5 + triangle(t, 1200) * 41 / 1000;
+    else if (started)
+        lambda = 23 + wobble(t, 3, 4);
     int probeType = s.configA.lambdaType >> 4;
-    if (probeType == 1 || probeType == 2) lambda = lambda * 5;
-    else if (probeType == 3 || probeType == 4) lambda = 255 - lambda * 5;
-    else if (probeType == 5) lambda = 41 + lambda;
+    if (probeType == 1 || probeType == 2)
+        lambda = lambda * 5;
+    else if (probeType == 3 || probeType == 4)
+        lambda = 255 - lambda * 5;
+    else if (probeType == 5)
+        lambda = 41 + lambda;
     live.voltageB = clampByte(lambda);
 
     uint8_t a = 0;
-    if (!started) a = 4;
-    else a = (probeType == 3 || probeType == 4 ? live.voltageB > s.configA.lambdaPoint
-                                              : live.voltageB < s.configA.lambdaPoint) ? 1 : 2;
+    if (!started)
+        a = 4;
+    else
+        a = (probeType == 3 || probeType == 4 ? live.voltageB > s.configA.lambdaPoint
+                                              : live.voltageB < s.configA.lambdaPoint)
+                ? 1
+                : 2;
     if (started) a |= 0x08;
     a |= uint8_t(0x10 << ((c / 2000) % 4));
     live.flagsA = a;
@@ -284,22 +291,19 @@ const uint8_t gasSensorThresholds[4] = {40, 90, 140, 190};
 void runCommand(uint8_t value, uint32_t nowMs) {
     SimState& s = state;
     switch (value) {
-        case CmdLearn:
-            s.learnUntilMs = s.scenarioMs + 4000;
-            s.learnPending = true;
-            s.answerUntilMs = 0;
-            break;
-        case CmdFactoryReset:
-            simFactoryValues(s);
-            break;
-        case CmdGasLevelSensor:
-            s.extended.prog1 = gasSensorThresholds[0];
-            s.extended.prog2 = gasSensorThresholds[1];
-            s.extended.prog3 = gasSensorThresholds[2];
-            s.extended.prog4 = gasSensorThresholds[3];
-            break;
-        default:
-            break;
+    case CmdLearn:
+        s.learnUntilMs = s.scenarioMs + 4000;
+        s.learnPending = true;
+        s.answerUntilMs = 0;
+        break;
+    case CmdFactoryReset: simFactoryValues(s); break;
+    case CmdGasLevelSensor:
+        s.extended.prog1 = gasSensorThresholds[0];
+        s.extended.prog2 = gasSensorThresholds[1];
+        s.extended.prog3 = gasSensorThresholds[2];
+        s.extended.prog4 = gasSensorThresholds[3];
+        break;
+    default: break;
     }
     (void)nowMs;
 }
@@ -313,56 +317,56 @@ bool applyWrite(uint8_t address, uint8_t value, uint32_t nowMs) {
     ConfigBBlock& b = s.configB;
     ExtendedBlock& e = s.extended;
     switch (address) {
-        case Addr::Options: a.options = value; break;
-        case Addr::LambdaType: a.lambdaType = value; break;
-        case Addr::LambdaPoint: a.lambdaPoint = value; break;
-        case Addr::LambdaDelay: a.lambdaDelay = value; break;
-        case Addr::EmulType: a.emulType = value; break;
-        case Addr::EmulBjTimeHi: a.emulBjTimeHi = value; break;
-        case Addr::EmulBjTimeLo: a.emulBjTimeLo = value; break;
-        case 12: (gen3 ? e.zamOtwBj : a.emulDoTimeHi) = value; break;
-        case 13: (gen3 ? e.zamOtwDo : a.emulDoTimeLo) = value; break;
-        case Addr::InjectDelay: a.injectDelay = value; break;
-        case Addr::LpgOnTemp: a.lpgOnTemp = value; break;
-        case Addr::AttMax: b.attMax = value; break;
-        case Addr::AttMin: b.attMin = value; break;
-        case Addr::AttInit: s.live.attInit = value; break;
-        case Addr::TpsJump: b.tpsJump = value; break;
-        case Addr::AttJump: b.attJump = value; break;
-        case Addr::LpgOnRpmLo: b.lpgOnRpmLo = value; break;
-        case Addr::LpgOnRpmHi: b.lpgOnRpmHi = value; break;
-        case Addr::IgnitionType: b.ignitionType = value; break;
-        case Addr::CutOffRpmLo: b.cutOffRpmLo = value; break;
-        case Addr::CutOffRpmHi: b.cutOffRpmHi = value; break;
-        case Addr::CutOffSteps: b.cutOffSteps = value; break;
-        case Addr::LpgOffRpmLo: b.lpgOffRpmLo = value; break;
-        case Addr::LpgOffRpmHi: b.lpgOffRpmHi = value; break;
-        case Addr::TpsInert: a.tpsInert = value; break;
-        case Addr::Command: runCommand(value, nowMs); break;
-        case Addr::AttMaxBj: b.attMaxBj = value; break;
-        case Addr::AttMinBj: b.attMinBj = value; break;
-        case Addr::Prog1: e.prog1 = value; break;
-        case Addr::Prog2: e.prog2 = value; break;
-        case Addr::Prog3: e.prog3 = value; break;
-        case Addr::Prog4: e.prog4 = value; break;
-        case Addr::Wozg:
-            // generation 1 has no WOZG; the write is taken and forgotten
-            if (gen3) a.emulDoTimeHi = value;
+    case Addr::Options: a.options = value; break;
+    case Addr::LambdaType: a.lambdaType = value; break;
+    case Addr::LambdaPoint: a.lambdaPoint = value; break;
+    case Addr::LambdaDelay: a.lambdaDelay = value; break;
+    case Addr::EmulType: a.emulType = value; break;
+    case Addr::EmulBjTimeHi: a.emulBjTimeHi = value; break;
+    case Addr::EmulBjTimeLo: a.emulBjTimeLo = value; break;
+    case 12: (gen3 ? e.zamOtwBj : a.emulDoTimeHi) = value; break;
+    case 13: (gen3 ? e.zamOtwDo : a.emulDoTimeLo) = value; break;
+    case Addr::InjectDelay: a.injectDelay = value; break;
+    case Addr::LpgOnTemp: a.lpgOnTemp = value; break;
+    case Addr::AttMax: b.attMax = value; break;
+    case Addr::AttMin: b.attMin = value; break;
+    case Addr::AttInit: s.live.attInit = value; break;
+    case Addr::TpsJump: b.tpsJump = value; break;
+    case Addr::AttJump: b.attJump = value; break;
+    case Addr::LpgOnRpmLo: b.lpgOnRpmLo = value; break;
+    case Addr::LpgOnRpmHi: b.lpgOnRpmHi = value; break;
+    case Addr::IgnitionType: b.ignitionType = value; break;
+    case Addr::CutOffRpmLo: b.cutOffRpmLo = value; break;
+    case Addr::CutOffRpmHi: b.cutOffRpmHi = value; break;
+    case Addr::CutOffSteps: b.cutOffSteps = value; break;
+    case Addr::LpgOffRpmLo: b.lpgOffRpmLo = value; break;
+    case Addr::LpgOffRpmHi: b.lpgOffRpmHi = value; break;
+    case Addr::TpsInert: a.tpsInert = value; break;
+    case Addr::Command: runCommand(value, nowMs); break;
+    case Addr::AttMaxBj: b.attMaxBj = value; break;
+    case Addr::AttMinBj: b.attMinBj = value; break;
+    case Addr::Prog1: e.prog1 = value; break;
+    case Addr::Prog2: e.prog2 = value; break;
+    case Addr::Prog3: e.prog3 = value; break;
+    case Addr::Prog4: e.prog4 = value; break;
+    case Addr::Wozg:
+        // generation 1 has no WOZG; the write is taken and forgotten
+        if (gen3) a.emulDoTimeHi = value;
+        break;
+    case Addr::GasCounterA: e.gasHoursLo = value; break;
+    case Addr::GasCounterB: e.gasHoursHi = value; break;
+    case Addr::GasMinutes:
+        e.gasMinutes = value;
+        s.gasMsCarry = 0;
+        break;
+    case Addr::InstallDateLo: e.installDateLo = value; break;
+    case Addr::InstallDateHi: e.installDateHi = value; break;
+    default:
+        if (address >= Addr::Registration && address < Addr::Registration + 7) {
+            e.registration[address - Addr::Registration] = value;
             break;
-        case Addr::GasCounterA: e.gasHoursLo = value; break;
-        case Addr::GasCounterB: e.gasHoursHi = value; break;
-        case Addr::GasMinutes:
-            e.gasMinutes = value;
-            s.gasMsCarry = 0;
-            break;
-        case Addr::InstallDateLo: e.installDateLo = value; break;
-        case Addr::InstallDateHi: e.installDateHi = value; break;
-        default:
-            if (address >= Addr::Registration && address < Addr::Registration + 7) {
-                e.registration[address - Addr::Registration] = value;
-                break;
-            }
-            return false;
+        }
+        return false;
     }
     return true;
 }
@@ -375,11 +379,11 @@ void handleFrame(const uint8_t* f, uint32_t nowMs) {
     int lastBlock = gen3 ? 5 : 4;
     if (cmd >= 1 && cmd <= lastBlock && arg == cmd) {
         switch (cmd) {
-            case 1: replyBlock(s.status, nowMs); break;
-            case 2: replyBlock(s.live, nowMs); break;
-            case 3: replyBlock(s.configA, nowMs); break;
-            case 4: replyBlock(s.configB, nowMs); break;
-            case 5: replyBlock(s.extended, nowMs); break;
+        case 1: replyBlock(s.status, nowMs); break;
+        case 2: replyBlock(s.live, nowMs); break;
+        case 3: replyBlock(s.configA, nowMs); break;
+        case 4: replyBlock(s.configB, nowMs); break;
+        case 5: replyBlock(s.extended, nowMs); break;
         }
         return;
     }
@@ -481,8 +485,8 @@ bool simParseFault(const char* name, SimFault* fault, int* dropAfter) {
         const char* name;
         SimFault fault;
     } names[] = {
-        {"none", SimFault::None},     {"echo", SimFault::Echo},   {"silent", SimFault::Silent},
-        {"badsum", SimFault::BadSum}, {"short", SimFault::Short}, {"slow", SimFault::Slow},
+        {"none", SimFault::None},       {"echo", SimFault::Echo},   {"silent", SimFault::Silent},
+        {"badsum", SimFault::BadSum},   {"short", SimFault::Short}, {"slow", SimFault::Slow},
         {"garbage", SimFault::Garbage},
     };
     *dropAfter = 0;

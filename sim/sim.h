@@ -70,13 +70,13 @@ struct SimState {
     ExtendedBlock extended;
 
     // scenario
-    uint32_t startMs;       // time given to simReset
-    uint32_t scenarioMs;    // scenario time reached by simAdvance, since start
-    bool onGas;             // latched change-over to gas within the current cycle
-    uint32_t gasMsCarry;    // time on gas not yet counted as a whole minute
-    uint32_t learnUntilMs;  // learn mode reported until this scenario time
-    uint32_t answerUntilMs; // learn answer (flagsB bit 4) shown until this time
-    bool learnPending;      // learn mode started and not yet answered
+    uint32_t startMs;        // time given to simReset
+    uint32_t scenarioMs;     // scenario time reached by simAdvance, since start
+    bool onGas;              // latched change-over to gas within the current cycle
+    uint32_t gasMsCarry;     // time on gas not yet counted as a whole minute
+    uint32_t learnUntilMs;   // learn mode reported until this scenario time
+    uint32_t answerUntilMs;  // learn answer (flagsB bit 4) shown until this time
+    bool learnPending;       // learn mode started and not yet answered
 
     // faults and I/O
     int framesAnswered;

@@ -123,8 +123,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    int fd = -1;       // the side we serve
-    int holdFd = -1;   // our own open slave, so client closes never hang up the pty
+    int fd = -1;      // the side we serve
+    int holdFd = -1;  // our own open slave, so client closes never hang up the pty
     char slavePath[256] = "";
     if (devicePath) {
         fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -159,7 +159,8 @@ int main(int argc, char** argv) {
                 unlink(linkPath);  // a stale link from an earlier run
             }
             if (symlink(slavePath, linkPath) != 0) {
-                std::fprintf(stderr, "lpgsim: cannot link %s: %s\n", linkPath, std::strerror(errno));
+                std::fprintf(stderr, "lpgsim: cannot link %s: %s\n", linkPath,
+                             std::strerror(errno));
                 return 1;
             }
         } else {

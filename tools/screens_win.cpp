@@ -27,8 +27,7 @@
 #include "tools/win_run.h"
 
 // Copies the window's screen area into a 24-bit BMP file.
-static bool saveWindowBmp(HWND wnd, const std::string& path)
-{
+static bool saveWindowBmp(HWND wnd, const std::string& path) {
     RECT r;
     GetWindowRect(wnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -58,16 +57,14 @@ static bool saveWindowBmp(HWND wnd, const std::string& path)
     bfh.bfOffBits = sizeof bfh + sizeof bih;
     bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     std::fwrite(&bfh, sizeof bfh, 1, f);
     std::fwrite(&bih, sizeof bih, 1, f);
     std::fwrite(pixels.data(), 1, pixels.size(), f);
     return std::fclose(f) == 0;
 }
 
-static void command(int id)
-{
+static void command(int id) {
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     pumpMessagesFor(600);
 }
@@ -75,8 +72,7 @@ static void command(int id)
 static const int sizes[] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960,
                             IDM_SIZE_1280_1024};
 
-static int shootSizes(const std::string& out, const char* what)
-{
+static int shootSizes(const std::string& out, const char* what) {
     int shots = 0;
     char name[160];
     for (int s = 0; s < 5; ++s) {
@@ -90,8 +86,7 @@ static int shootSizes(const std::string& out, const char* what)
 
 // The simulator's engine scenario runs on petrol while warming up at idle
 // and on gas from the first drive on; its clock can be pushed ahead.
-static int shootStates(const std::string& out)
-{
+static int shootStates(const std::string& out) {
     int shots = 0;
     command(IDM_LANG_ANG);
     command(IDM_READINGS);
@@ -115,8 +110,7 @@ static int shootStates(const std::string& out)
     return shots;
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: zscreens OUTDIR [--demo|--demo=1]\n");
         return 2;
@@ -132,8 +126,7 @@ int main(int argc, char** argv)
         LinkPort = &simPortOps;
     }
     InitCommonControls();
-    if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW))
-        return 1;
+    if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;
     pumpMessagesFor(1500);
     if (states) {
         const int shots = shootStates(out);
@@ -143,12 +136,18 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    static const struct { int id; const char* name; } pages[] = {
+    static const struct {
+        int id;
+        const char* name;
+    } pages[] = {
         {IDM_READINGS, "readings"}, {IDM_CONFIGURATION, "configuration"},
         {IDM_OPTIONS, "options"},   {IDM_DIAGRAM, "diagram"},
         {IDM_RESET, "reset"},       {IDM_SCOPE, "scope"},
     };
-    static const struct { int id; const char* code; } languages[] = {
+    static const struct {
+        int id;
+        const char* code;
+    } languages[] = {
         {IDM_LANG_POL, "pol"}, {IDM_LANG_ANG, "ang"}, {IDM_LANG_RUS, "rus"},
         {IDM_LANG_LIT, "lit"}, {IDM_LANG_CS, "cs"},
     };

@@ -8,8 +8,7 @@
 #include <string>
 
 // Dispatches messages for ms milliseconds, so timers tick and windows paint.
-inline void pumpMessagesFor(DWORD ms)
-{
+inline void pumpMessagesFor(DWORD ms) {
     const DWORD start = GetTickCount();
     MSG msg;
     while (GetTickCount() - start < ms) {
@@ -23,12 +22,10 @@ inline void pumpMessagesFor(DWORD ms)
 }
 
 // A Unix path as Wine shows it: the Unix root is drive Z:.
-inline std::string wineDrivePath(const std::string& unixPath)
-{
+inline std::string wineDrivePath(const std::string& unixPath) {
     std::string path = "Z:" + unixPath;
     for (char& c : path)
-        if (c == '/')
-            c = '\\';
+        if (c == '/') c = '\\';
     return path;
 }
 

@@ -16,16 +16,14 @@ namespace {
 
 class AppSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         dir = makeScratchDir("zini");
         ASSERT_FALSE(dir.empty());
         path = dir + "/ZuvelS.ini";
         CommPort = 77;
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         removeScratchDir(dir);
         CommPort = 0;
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");
@@ -36,8 +34,7 @@ protected:
     std::string dir, path;
 };
 
-TEST_F(AppSettingsTest, WritesThreeLinesExactlyAndReadsThemBack)
-{
+TEST_F(AppSettingsTest, WritesThreeLinesExactlyAndReadsThemBack) {
     CommPort = 12;
     snprintf(LanguageCode, sizeof LanguageCode, "%s", "ang");
     writeAppSettings(path.c_str());
@@ -50,8 +47,7 @@ TEST_F(AppSettingsTest, WritesThreeLinesExactlyAndReadsThemBack)
     EXPECT_STREQ(LanguageCode, "ang");
 }
 
-TEST_F(AppSettingsTest, MissingFileIsCreatedWithDefaults)
-{
+TEST_F(AppSettingsTest, MissingFileIsCreatedWithDefaults) {
     readAppSettings(path.c_str());
     EXPECT_EQ(CommPort, 1);
     EXPECT_STREQ(LanguageCode, "pol");
@@ -65,8 +61,7 @@ struct IniCase {
     std::string code;
 };
 
-TEST_F(AppSettingsTest, MalformedFilesReadByPosition)
-{
+TEST_F(AppSettingsTest, MalformedFilesReadByPosition) {
     const std::string huge(10 * 1024, 'w');
     const IniCase cases[] = {
         {"CR LF line ends", "[Ustawienia]\r\nCommPort= 4\r\nLanguage= lit\r\n", 4, "lit"},
@@ -74,7 +69,8 @@ TEST_F(AppSettingsTest, MalformedFilesReadByPosition)
         {"port 256 is the last one", "[Ustawienia]\nCommPort= 256\nLanguage= cs\n", 256, "cs"},
         {"port above 256 reads as 0", "[Ustawienia]\nCommPort= 257\nLanguage= rus\n", 0, "rus"},
         {"negative port reads as 0", "[Ustawienia]\nCommPort= -3\nLanguage= lit\n", 0, "lit"},
-        {"overlong number reads as 0", "[Ustawienia]\nCommPort= 99999999999999\nLanguage= lit\n", 0, "lit"},
+        {"overlong number reads as 0", "[Ustawienia]\nCommPort= 99999999999999\nLanguage= lit\n", 0,
+         "lit"},
         {"one line", "[Ustawienia]\n", 0, "[Ustawienia]"},
         {"section and key only", "[Ustawienia]\nCommPort=\n", 0, "CommPort="},
         // The text stays in place of the number and becomes the next word.

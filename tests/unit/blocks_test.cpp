@@ -20,11 +20,14 @@ std::string versionText(int generation, int variant) {
 // ---- rounding ----
 
 TEST(ConvRounding, OnlyFractionsAboveHalfRoundUp) {
-    struct Case { double x; int expected; };
+    struct Case {
+        double x;
+        int expected;
+    };
     const Case cases[] = {
-        {0.0, 0},   {0.49, 0},  {0.5, 0},   {0.51, 1},  {2.5, 2},    {2.505, 3},
-        {2.51, 3},  {2.99, 3},  {7.0, 7},   {50.735, 51}, {109.535, 110},
-        {-0.4, 0},  {-0.6, 0},  {-2.5, -2}, {-2.9, -2},   {-3.0, -3},
+        {0.0, 0},  {0.49, 0},  {0.5, 0},   {0.51, 1},    {2.5, 2},       {2.505, 3},
+        {2.51, 3}, {2.99, 3},  {7.0, 7},   {50.735, 51}, {109.535, 110}, {-0.4, 0},
+        {-0.6, 0}, {-2.5, -2}, {-2.9, -2}, {-3.0, -3},
     };
     for (const Case& c : cases) EXPECT_EQ(roundUpAboveHalf(c.x), c.expected) << c.x;
 }
@@ -40,16 +43,16 @@ TEST(ConvRounding, ByteSumIsEightBit) {
 // ---- RPM rule ----
 
 TEST(ConvRpm, SpeedFromPeriod) {
-    struct Case { unsigned period; int rpm; };
+    struct Case {
+        unsigned period;
+        int rpm;
+    };
     const Case cases[] = {
-        {0, 0},           // no division by zero
-        {9999, 1500},     // q = 1500
-        {10000, 1500},
-        {7500, 2000},
-        {6000, 2500},
-        {7000, 2150},     // q = 2142: 42.84 -> 43 x 50
-        {7060, 2100},     // q = 2124: 42.48 -> 42 x 50
-        {65535, 250},     // q = 228: 4.56 -> 5 x 50
+        {0, 0},                                                   // no division by zero
+        {9999, 1500},                                             // q = 1500
+        {10000, 1500}, {7500, 2000}, {6000, 2500}, {7000, 2150},  // q = 2142: 42.84 -> 43 x 50
+        {7060, 2100},                                             // q = 2124: 42.48 -> 42 x 50
+        {65535, 250},                                             // q = 228: 4.56 -> 5 x 50
         {1, 15000000},
     };
     for (const Case& c : cases) EXPECT_EQ(rpmFromPeriod(c.period), c.rpm) << c.period;
@@ -66,13 +69,14 @@ TEST(ConvRpm, SpeedFromBytesIsHiTimes256PlusLo) {
 }
 
 TEST(ConvRpm, PeriodFromSpeedSplitsIntoLoAndHi) {
-    struct Case { int rpm; unsigned period; uint8_t lo, hi; };
+    struct Case {
+        int rpm;
+        unsigned period;
+        uint8_t lo, hi;
+    };
     const Case cases[] = {
-        {2000, 7500, 0x4C, 0x1D},
-        {1500, 10000, 0x10, 0x27},
-        {3500, 4285, 0xBD, 0x10},
-        {8000, 1875, 0x53, 0x07},
-        {1000, 15000, 0x98, 0x3A},
+        {2000, 7500, 0x4C, 0x1D}, {1500, 10000, 0x10, 0x27}, {3500, 4285, 0xBD, 0x10},
+        {8000, 1875, 0x53, 0x07}, {1000, 15000, 0x98, 0x3A},
     };
     for (const Case& c : cases) {
         const unsigned p = periodFromRpm(c.rpm);
@@ -92,17 +96,23 @@ TEST(ConvRpm, OfferedSpeedsSurviveTheRoundTrip) {
 // ---- TEMPERATURE rule ----
 
 TEST(ConvTemperature, DegreesFromRaw) {
-    struct Case { int raw; int celsius; };
+    struct Case {
+        int raw;
+        int celsius;
+    };
     const Case cases[] = {
-        {0, 0}, {67, 0}, {68, 0}, {69, 0}, {70, 1}, {100, 12},
-        {199, 51}, {200, 51}, {220, 73}, {255, 110},
+        {0, 0},    {67, 0},   {68, 0},   {69, 0},   {70, 1},
+        {100, 12}, {199, 51}, {200, 51}, {220, 73}, {255, 110},
     };
     for (const Case& c : cases)
         EXPECT_EQ(temperatureFromRaw(static_cast<uint8_t>(c.raw)), c.celsius) << c.raw;
 }
 
 TEST(ConvTemperature, RawFromDegrees) {
-    struct Case { int celsius; int raw; };
+    struct Case {
+        int celsius;
+        int raw;
+    };
     const Case cases[] = {
         {0, 68},    {10, 94},   {20, 120},  {50, 197},  // t x 2.582 + 68
         {51, 200},  {60, 208},  {100, 246},             // (t + 160) / 1.057
@@ -127,13 +137,14 @@ TEST(ConvVoltage, VoltsFromRaw) {
 // ---- DATE rule ----
 
 TEST(ConvDate, DecodeAndShow) {
-    struct Case { uint8_t lo, hi; const char* text; };
+    struct Case {
+        uint8_t lo, hi;
+        const char* text;
+    };
     const Case cases[] = {
-        {0x00, 0x00, "2000-01-01"},
-        {0x7E, 0x8F, "2015-12-31"},
+        {0x00, 0x00, "2000-01-01"}, {0x7E, 0x8F, "2015-12-31"},
         {0x1F, 0x00, "2000-01-32"},  // the bytes allow it; the dialog doesn't offer it
-        {0xE0, 0x3E, "2062-08-01"},
-        {0x20, 0xC0, "2000-10-01"},  // hi bit 6 is not part of the year
+        {0xE0, 0x3E, "2062-08-01"}, {0x20, 0xC0, "2000-10-01"},  // hi bit 6 is not part of the year
     };
     for (const Case& c : cases) {
         char out[32];
@@ -168,16 +179,23 @@ TEST(ConvDate, EveryOfferedDateRoundTrips) {
 // ---- texts ----
 
 TEST(ConvText, VersionInSinglePrecision) {
-    struct Case { int generation, variant; const char* text; };
+    struct Case {
+        int generation, variant;
+        const char* text;
+    };
     const Case cases[] = {
-        {3, 5, "3.05"}, {1, 0, "1.00"}, {1, 31, "1.31"}, {3, 10, "3.10"}, {8, 31, "8.31"},
-        {0, 0, "0.00"},
+        {3, 5, "3.05"},  {1, 0, "1.00"},  {1, 31, "1.31"},
+        {3, 10, "3.10"}, {8, 31, "8.31"}, {0, 0, "0.00"},
     };
     for (const Case& c : cases) EXPECT_EQ(versionText(c.generation, c.variant), c.text);
 }
 
 TEST(ConvText, TimeOnGas) {
-    struct Case { uint8_t minutes, lo, hi; unsigned hours; const char* text; };
+    struct Case {
+        uint8_t minutes, lo, hi;
+        unsigned hours;
+        const char* text;
+    };
     const Case cases[] = {
         {7, 0x2C, 0x01, 300, "300h7'"},
         {0, 0, 0, 0, "0h0'"},
@@ -199,7 +217,10 @@ TEST(ConvText, TimeOnGas) {
 }
 
 TEST(ConvText, RegistrationEndsAtZeroOrSevenCharacters) {
-    struct Case { const char bytes[7]; const char* text; };
+    struct Case {
+        const char bytes[7];
+        const char* text;
+    };
     const Case cases[] = {
         {{'W', 'X', '1', '2', '3', '4', '5'}, "WX12345"},
         {{'A', 'B', '1', 0, 'x', 'y', 'z'}, "AB1"},
@@ -217,7 +238,10 @@ TEST(ConvText, RegistrationEndsAtZeroOrSevenCharacters) {
 }
 
 TEST(ConvText, RegistrationBytesPadWithZeros) {
-    struct Case { const char* text; uint8_t bytes[7]; };
+    struct Case {
+        const char* text;
+        uint8_t bytes[7];
+    };
     const Case cases[] = {
         {"AB1", {'A', 'B', '1', 0, 0, 0, 0}},
         {"WX12345", {'W', 'X', '1', '2', '3', '4', '5'}},
@@ -236,14 +260,18 @@ TEST(ConvText, RegistrationBytesPadWithZeros) {
 // ---- write address map ----
 
 TEST(BlockFields, SettingsAddressesInFileOrder) {
-    const uint8_t expected[32] = {5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
-                                  16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26,
-                                  27, 28, 29, 31, 32, 33, 34, 35, 36, 37};
+    const uint8_t expected[32] = {5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+                                  21, 22, 23, 24, 25, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37};
     EXPECT_EQ(0, memcmp(settingsAddresses, expected, sizeof expected));
 }
 
 TEST(BlockFields, FieldSavedForEachAddress) {
-    struct Case { uint8_t address; int generation; BlockId block; size_t offset; };
+    struct Case {
+        uint8_t address;
+        int generation;
+        BlockId block;
+        size_t offset;
+    };
     const Case cases[] = {
         {5, 1, BlockId::ConfigA, offsetof(ConfigABlock, options)},
         {6, 3, BlockId::ConfigA, offsetof(ConfigABlock, lambdaType)},

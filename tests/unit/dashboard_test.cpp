@@ -154,11 +154,13 @@ TEST_F(DashboardLink, LearnCommandGoesOutOnlyOnGasWithALiveSupportedController) 
     fake::frames.clear();
 
     readingsState.gasOnShown = 0;
-    EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkState, ControllerGeneration, readingsState));
+    EXPECT_EQ(LearnPress::Ignored,
+              learnButtonDecision(LinkState, ControllerGeneration, readingsState));
     EXPECT_TRUE(fake::frames.empty());
 
     readingsState.gasOnShown = 1;
-    ASSERT_EQ(LearnPress::Requested, learnButtonDecision(LinkState, ControllerGeneration, readingsState));
+    ASSERT_EQ(LearnPress::Requested,
+              learnButtonDecision(LinkState, ControllerGeneration, readingsState));
     EXPECT_EQ(1, readingsState.learnRequested);
     sendLearnCommand();
     ASSERT_EQ(1u, fake::frames.size());
@@ -182,7 +184,9 @@ TEST(DashboardLearn, PressDuringLearnModeAnswersAtOnceAndEndsTheRequest) {
 // ---- layout ----
 
 TEST(DashboardLayout, DesignPointsScaleEachAxisAndTruncate) {
-    const struct { int size, x, y; } cases[] = {{1, 352, 61}, {2, 440, 80}, {3, 563, 105}, {5, 704, 144}};
+    const struct {
+        int size, x, y;
+    } cases[] = {{1, 352, 61}, {2, 440, 80}, {3, 563, 105}, {5, 704, 144}};
     for (const auto& c : cases) {
         const SizeLayout& l = sizeLayout(c.size);
         EXPECT_EQ(c.x, scaleCoord(440, l.sx)) << c.size;
@@ -204,24 +208,35 @@ TEST(DashboardText, NumbersAreCutToTheirFixedWidth) {
     EXPECT_EQ("0000", shown(fourDigits(0)));
     EXPECT_EQ("7500", shown(fourDigits(7500)));
     EXPECT_EQ("1500", shown(fourDigits(15000000)));  // a runaway period still fits
-    const struct { uint8_t raw; const char* text; } temps[] = {
+    const struct {
+        uint8_t raw;
+        const char* text;
+    } temps[] = {
         {0, "000"}, {67, "000"}, {68, "000"}, {199, "051"}, {200, "051"}, {255, "110"},
     };
-    for (const auto& t : temps) EXPECT_EQ(t.text, shown(threeDigits(temperatureFromRaw(t.raw)))) << int(t.raw);
+    for (const auto& t : temps)
+        EXPECT_EQ(t.text, shown(threeDigits(temperatureFromRaw(t.raw)))) << int(t.raw);
 }
 
 TEST(DashboardText, SwitchOnTemperatureHasTwoDigitsAndCapsAtHundred) {
-    const struct { uint8_t raw; const char* text; } cases[] = {
+    const struct {
+        uint8_t raw;
+        const char* text;
+    } cases[] = {
         {0, "00"}, {68, "00"}, {100, "12"}, {246, "100"}, {255, "100"},
     };
     for (const auto& c : cases) EXPECT_EQ(c.text, shown(switchOnTempText(c.raw))) << int(c.raw);
 }
 
 TEST(DashboardProbeB, TextAndMarkerByProbeType) {
-    const struct { uint8_t raw, type; const char* text; int marker; } cases[] = {
+    const struct {
+        uint8_t raw, type;
+        const char* text;
+        int marker;
+    } cases[] = {
         {128, 0x00, "2.50", 255}, {128, 0x10, "2.50", 128}, {40, 0x00, "0.78", 200},
-        {255, 0x30, "0.00", 255}, {0, 0x30, "5.00", 0}, {0, 0x40, "5.00", 0},
-        {0, 0x00, "0.00", 0}, {255, 0x50, "4.99", 255},
+        {255, 0x30, "0.00", 255}, {0, 0x30, "5.00", 0},     {0, 0x40, "5.00", 0},
+        {0, 0x00, "0.00", 0},     {255, 0x50, "4.99", 255},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.text, shown(probeBText(c.raw, c.type))) << int(c.raw) << " " << int(c.type);
@@ -238,9 +253,13 @@ TEST(DashboardProbeB, MarkerColourFromTheLowThreeBits) {
 }
 
 TEST(DashboardProbeA, FieldBySensorType) {
-    const struct { uint8_t raw, type, flagsA; const char* text; int clear; } cases[] = {
-        {0, 0x01, 0, "5.00", 0},   {255, 0x00, 0, "4.99", 0}, {128, 0x08, 0, "2.50", 0},
-        {128, 0x02, 0, "_.__", 0}, {128, 0x33, 0, "_.__", 0}, {0, 0x06, 0x10, "OFF", 105},
+    const struct {
+        uint8_t raw, type, flagsA;
+        const char* text;
+        int clear;
+    } cases[] = {
+        {0, 0x01, 0, "5.00", 0},     {255, 0x00, 0, "4.99", 0},   {128, 0x08, 0, "2.50", 0},
+        {128, 0x02, 0, "_.__", 0},   {128, 0x33, 0, "_.__", 0},   {0, 0x06, 0x10, "OFF", 105},
         {0, 0x06, 0x00, " ON", 105}, {0, 0x47, 0xEF, " ON", 110}, {0, 0x07, 0x10, "OFF", 110},
         {51, 0x0F, 0, "0.99", 0},
     };
@@ -252,7 +271,10 @@ TEST(DashboardProbeA, FieldBySensorType) {
 }
 
 TEST(DashboardCells, OneHotHighNibbleLightsACell) {
-    const struct { uint8_t flagsA; int cell, lit; } cases[] = {
+    const struct {
+        uint8_t flagsA;
+        int cell, lit;
+    } cases[] = {
         {0x10, 0, 0}, {0x2F, 1, 1}, {0x40, 2, 1}, {0x80, 3, 1}, {0x30, -1, 0}, {0x00, -1, 0},
     };
     for (const auto& c : cases) {
@@ -263,8 +285,11 @@ TEST(DashboardCells, OneHotHighNibbleLightsACell) {
 }
 
 TEST(DashboardBands, ClampedInsideTheBar) {
-    const struct { uint8_t init, below, above; int left, right; } cases[] = {
-        {250, 0, 20, 411, 418}, {100, 10, 20, 251, 281}, {0, 30, 5, 161, 166},
+    const struct {
+        uint8_t init, below, above;
+        int left, right;
+    } cases[] = {
+        {250, 0, 20, 411, 418},    {100, 10, 20, 251, 281}, {0, 30, 5, 161, 166},
         {255, 255, 255, 161, 418}, {0, 0, 0, 161, 161},
     };
     for (const auto& c : cases) {
@@ -279,8 +304,10 @@ TEST(DashboardJumpMarker, PositionAndVisibility) {
     EXPECT_EQ(130, jumpMarkerOffset(3, 100, 30));
     EXPECT_EQ(30, jumpMarkerOffset(1, 200, 30));
     EXPECT_EQ(255, jumpMarkerOffset(3, 255, 100));
-    for (int type : {2, 3, 6, 7}) EXPECT_FALSE(jumpMarkerShown(static_cast<uint8_t>(type), 0x08)) << type;
-    for (int type : {0, 1, 8, 15}) EXPECT_TRUE(jumpMarkerShown(static_cast<uint8_t>(type), 0x08)) << type;
+    for (int type : {2, 3, 6, 7})
+        EXPECT_FALSE(jumpMarkerShown(static_cast<uint8_t>(type), 0x08)) << type;
+    for (int type : {0, 1, 8, 15})
+        EXPECT_TRUE(jumpMarkerShown(static_cast<uint8_t>(type), 0x08)) << type;
     EXPECT_FALSE(jumpMarkerShown(0x00, 0xF7));
 }
 
@@ -326,38 +353,246 @@ const FuelBox Pet = FuelBox::Petrol, Gas = FuelBox::Gas, Keep = FuelBox::Unchang
 
 TEST(DashboardStatus, DecisionTree) {
     const StatusCase cases[] = {
-        {"link lost", Down, 0, 0, 0, 0, 0, 0, 0, 1,
-         {{30, true}, {B, false}, {31, false}, {B, false}, {B, false}}, Pet, 0, 0, 0},
-        {"generation 2", Up, 2, 0x08, 0x01, 0x80, 0, 0, 0, 1,
-         {{29, true}, {B, false}, {B, false}, {B, false}, {B, false}}, Keep, 1, 0, 0},
-        {"not ready", Up, 1, 0xF7, 0x01, 0x80, 0, 0, 0, 1,
-         {{12, false}, {B, false}, {28, true}, {B, false}, {B, false}}, Pet, 0, 0, 0},
-        {"plain on gas", Up, 3, 0x08, 0xFF, 0x7F, 0xFF, 0, 1, 0,
-         {{13, false}, {B, false}, {B, false}, {B, false}, {B, false}}, Gas, 1, 0, 1},
-        {"plain on petrol", Up, 1, 0x08, 0xFE, 0x00, 0, 0, 0, 1,
-         {{12, false}, {B, false}, {27, true}, {B, false}, {B, false}}, Pet, 0, 0, 0},
-        {"learning, cell lit", Up, 1, 0x08, 0x03, 0x80, 0, 1, 0, 0,
-         {{13, false}, {U, false}, {B, false}, {U, false}, {16, false}}, Gas, 1, 1, 0},
-        {"learning, no cell", Up, 1, 0x08, 0x02, 0x80, 0, 0, 1, 1,
-         {{12, false}, {U, false}, {B, false}, {U, false}, {17, true}}, Pet, 0, 1, 1},
-        {"answer, bit 4 clear", Up, 1, 0x08, 0x01, 0x80, 0, 0, 1, 0,
-         {{13, false}, {U, false}, {24, false}, {22, true}, {18, true}}, Gas, 1, 0, 0},
-        {"answer pending", Up, 1, 0x08, 0x31, 0x80, 0, 0, 1, 0,
-         {{13, false}, {U, false}, {24, false}, {22, true}, {19, true}}, Gas, 1, 0, 1},
-        {"answer, bit 4 only", Up, 1, 0x08, 0x11, 0x80, 0, 0, 1, 0,
-         {{13, false}, {U, false}, {24, false}, {22, true}, {20, true}}, Gas, 1, 0, 0},
-        {"gas off", Up, 1, 0x08, 0x05, 0x80, 0, 0, 0, 0,
-         {{13, false}, {U, false}, {21, true}, {22, true}, {U, false}}, Gas, 1, 0, 0},
-        {"gas off, bit 7", Up, 1, 0x08, 0x84, 0x80, 0, 0, 0, 0,
-         {{12, false}, {U, false}, {21, true}, {B, true}, {U, false}}, Pet, 0, 0, 0},
-        {"cut-off", Up, 1, 0x08, 0xC9, 0x80, 0, 0, 0, 0,
-         {{13, false}, {B, false}, {U, false}, {B, false}, {23, true}}, Gas, 1, 0, 0},
-        {"bits 7 and 6, young message", Up, 3, 0x08, 0xC1, 0x80, 0, 0, 0, 0,
-         {{13, false}, {B, false}, {B, false}, {B, false}, {U, false}}, Gas, 1, 0, 0},
-        {"bit 7, speed by option", Up, 1, 0x08, 0x81, 0x80, 0x10, 0, 0, 0,
-         {{13, false}, {U, false}, {24, false}, {25, true}, {U, false}}, Gas, 1, 0, 0},
-        {"bit 7, below switch-on", Up, 1, 0x08, 0x81, 0x80, 0x00, 0, 0, 0,
-         {{13, false}, {U, false}, {24, false}, {26, true}, {U, false}}, Gas, 1, 0, 0},
+        {"link lost",
+         Down,
+         0,
+         0,
+         0,
+         0,
+         0,
+         0,
+         0,
+         1,
+         {{30, true}, {B, false}, {31, false}, {B, false}, {B, false}},
+         Pet,
+         0,
+         0,
+         0},
+        {"generation 2",
+         Up,
+         2,
+         0x08,
+         0x01,
+         0x80,
+         0,
+         0,
+         0,
+         1,
+         {{29, true}, {B, false}, {B, false}, {B, false}, {B, false}},
+         Keep,
+         1,
+         0,
+         0},
+        {"not ready",
+         Up,
+         1,
+         0xF7,
+         0x01,
+         0x80,
+         0,
+         0,
+         0,
+         1,
+         {{12, false}, {B, false}, {28, true}, {B, false}, {B, false}},
+         Pet,
+         0,
+         0,
+         0},
+        {"plain on gas",
+         Up,
+         3,
+         0x08,
+         0xFF,
+         0x7F,
+         0xFF,
+         0,
+         1,
+         0,
+         {{13, false}, {B, false}, {B, false}, {B, false}, {B, false}},
+         Gas,
+         1,
+         0,
+         1},
+        {"plain on petrol",
+         Up,
+         1,
+         0x08,
+         0xFE,
+         0x00,
+         0,
+         0,
+         0,
+         1,
+         {{12, false}, {B, false}, {27, true}, {B, false}, {B, false}},
+         Pet,
+         0,
+         0,
+         0},
+        {"learning, cell lit",
+         Up,
+         1,
+         0x08,
+         0x03,
+         0x80,
+         0,
+         1,
+         0,
+         0,
+         {{13, false}, {U, false}, {B, false}, {U, false}, {16, false}},
+         Gas,
+         1,
+         1,
+         0},
+        {"learning, no cell",
+         Up,
+         1,
+         0x08,
+         0x02,
+         0x80,
+         0,
+         0,
+         1,
+         1,
+         {{12, false}, {U, false}, {B, false}, {U, false}, {17, true}},
+         Pet,
+         0,
+         1,
+         1},
+        {"answer, bit 4 clear",
+         Up,
+         1,
+         0x08,
+         0x01,
+         0x80,
+         0,
+         0,
+         1,
+         0,
+         {{13, false}, {U, false}, {24, false}, {22, true}, {18, true}},
+         Gas,
+         1,
+         0,
+         0},
+        {"answer pending",
+         Up,
+         1,
+         0x08,
+         0x31,
+         0x80,
+         0,
+         0,
+         1,
+         0,
+         {{13, false}, {U, false}, {24, false}, {22, true}, {19, true}},
+         Gas,
+         1,
+         0,
+         1},
+        {"answer, bit 4 only",
+         Up,
+         1,
+         0x08,
+         0x11,
+         0x80,
+         0,
+         0,
+         1,
+         0,
+         {{13, false}, {U, false}, {24, false}, {22, true}, {20, true}},
+         Gas,
+         1,
+         0,
+         0},
+        {"gas off",
+         Up,
+         1,
+         0x08,
+         0x05,
+         0x80,
+         0,
+         0,
+         0,
+         0,
+         {{13, false}, {U, false}, {21, true}, {22, true}, {U, false}},
+         Gas,
+         1,
+         0,
+         0},
+        {"gas off, bit 7",
+         Up,
+         1,
+         0x08,
+         0x84,
+         0x80,
+         0,
+         0,
+         0,
+         0,
+         {{12, false}, {U, false}, {21, true}, {B, true}, {U, false}},
+         Pet,
+         0,
+         0,
+         0},
+        {"cut-off",
+         Up,
+         1,
+         0x08,
+         0xC9,
+         0x80,
+         0,
+         0,
+         0,
+         0,
+         {{13, false}, {B, false}, {U, false}, {B, false}, {23, true}},
+         Gas,
+         1,
+         0,
+         0},
+        {"bits 7 and 6, young message",
+         Up,
+         3,
+         0x08,
+         0xC1,
+         0x80,
+         0,
+         0,
+         0,
+         0,
+         {{13, false}, {B, false}, {B, false}, {B, false}, {U, false}},
+         Gas,
+         1,
+         0,
+         0},
+        {"bit 7, speed by option",
+         Up,
+         1,
+         0x08,
+         0x81,
+         0x80,
+         0x10,
+         0,
+         0,
+         0,
+         {{13, false}, {U, false}, {24, false}, {25, true}, {U, false}},
+         Gas,
+         1,
+         0,
+         0},
+        {"bit 7, below switch-on",
+         Up,
+         1,
+         0x08,
+         0x81,
+         0x80,
+         0x00,
+         0,
+         0,
+         0,
+         {{13, false}, {U, false}, {24, false}, {26, true}, {U, false}},
+         Gas,
+         1,
+         0,
+         0},
     };
     for (const StatusCase& c : cases) {
         LiveBlock live{};

@@ -12,12 +12,23 @@ struct ArcCase {
 
 TEST(GaugeArcTable, KnownPointsOfEachRadius) {
     const ArcCase cases[] = {
-        {115, 0, 30, 187},  {115, 20, 15, 130}, {115, 80, 130, 15}, {115, 140, 245, 130},
-        {115, 160, 230, 187}, {124, 0, 23, 192}, {124, 80, 130, 6},  {110, 0, 35, 185},
-        {110, 80, 130, 20}, {20, 0, 113, 140},  {20, 80, 130, 110},
+        {115, 0, 30, 187},
+        {115, 20, 15, 130},
+        {115, 80, 130, 15},
+        {115, 140, 245, 130},
+        {115, 160, 230, 187},
+        {124, 0, 23, 192},
+        {124, 80, 130, 6},
+        {110, 0, 35, 185},
+        {110, 80, 130, 20},
+        {20, 0, 113, 140},
+        {20, 80, 130, 110},
         // Either side of 45 degrees, where the axis taken from the circle
         // changes: sine below, cosine from index 50 on, and back after 110.
-        {115, 49, 46, 51},  {115, 50, 49, 48},  {115, 110, 211, 48}, {115, 111, 214, 51},
+        {115, 49, 46, 51},
+        {115, 50, 49, 48},
+        {115, 110, 211, 48},
+        {115, 111, 214, 51},
     };
     for (const ArcCase& c : cases) {
         ArcPoint table[ArcPointCount];
@@ -44,7 +55,8 @@ TEST(GaugeArcTable, EveryPointLiesOnItsCircleAndTheDialTurnsClockwise) {
         }
         // The dial is symmetric about its vertical axis.
         for (int i = 0; i <= 80; ++i) {
-            EXPECT_NEAR(260 - table[i].x, table[160 - i].x, 1) << "radius " << radius << " index " << i;
+            EXPECT_NEAR(260 - table[i].x, table[160 - i].x, 1)
+                << "radius " << radius << " index " << i;
             EXPECT_NEAR(table[i].y, table[160 - i].y, 1) << "radius " << radius << " index " << i;
         }
     }
@@ -71,16 +83,24 @@ TEST(GaugeTables, SubsampledTablesTakeEveryTwentiethAndFourthPoint) {
 }
 
 TEST(GaugeIndex, FiftyRpmAStepCappedAtFullScale) {
-    const struct { int rpm, index; } cases[] = {
-        {0, 0}, {49, 0}, {50, 1}, {4000, 80}, {7500, 150}, {7999, 159},
-        {8000, 160}, {8050, 160}, {15000000, 160}, {-50, 0},
+    const struct {
+        int rpm, index;
+    } cases[] = {
+        {0, 0},      {49, 0},     {50, 1},     {4000, 80},      {7500, 150},
+        {7999, 159}, {8000, 160}, {8050, 160}, {15000000, 160}, {-50, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(c.index, gaugeIndex(c.rpm)) << c.rpm;
 }
 
 TEST(GaugePlacement, DialCentreUsesTheHorizontalScaleOnBothAxes) {
-    const struct { double sx; int x, y; } cases[] = {
-        {0.8, 500, 136}, {1.0, 625, 170}, {1.28, 800, 217}, {1.6, 1000, 272},
+    const struct {
+        double sx;
+        int x, y;
+    } cases[] = {
+        {0.8, 500, 136},
+        {1.0, 625, 170},
+        {1.28, 800, 217},
+        {1.6, 1000, 272},
     };
     for (const auto& c : cases) {
         const ArcPoint p = gaugePixel({130, 130}, c.sx);

@@ -13,23 +13,20 @@ namespace {
 
 class LanguageTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         memset(LanguageTable, 0, sizeof LanguageTable);
         dir = makeScratchDir("zlang");
         ASSERT_FALSE(dir.empty());
     }
-    void TearDown() override
-    {
-        removeScratchDir(dir);
-    }
-    std::string writeFile(const std::string& content)
-    {
+    void TearDown() override { removeScratchDir(dir); }
+    std::string writeFile(const std::string& content) {
         std::string path = dir + "/ZuvelS_lang.tst";
         writeFileBytes(path, content);
         return path;
     }
-    void preset(int entry, const char* text) { snprintf(LanguageTable[entry], LanguageTextSize, "%s", text); }
+    void preset(int entry, const char* text) {
+        snprintf(LanguageTable[entry], LanguageTextSize, "%s", text);
+    }
 
     std::string dir;
 };
@@ -41,8 +38,7 @@ struct LineCase {
     const char* expected;
 };
 
-TEST_F(LanguageTest, LineRules)
-{
+TEST_F(LanguageTest, LineRules) {
     const LineCase cases[] = {
         {"text after the equals sign", "T0=Odczyty\n", 0, "Odczyty"},
         {"two equals signs keep the last part", "T0=first=second\n", 0, "second"},
@@ -63,11 +59,9 @@ TEST_F(LanguageTest, LineRules)
     }
 }
 
-TEST_F(LanguageTest, LinesBeyondTheTableAreDropped)
-{
+TEST_F(LanguageTest, LinesBeyondTheTableAreDropped) {
     std::string content;
-    for (int i = 0; i < 230; ++i)
-        content += "T=line" + std::to_string(i) + "\n";
+    for (int i = 0; i < 230; ++i) content += "T=line" + std::to_string(i) + "\n";
     preset(0, "old");
     ASSERT_TRUE(loadLanguageFile(writeFile(content).c_str()));
     EXPECT_STREQ(LanguageTable[0], "line0");
@@ -77,8 +71,7 @@ TEST_F(LanguageTest, LinesBeyondTheTableAreDropped)
         EXPECT_EQ(LanguageTable[i], "line" + std::to_string(i));
 }
 
-TEST_F(LanguageTest, LongTextKeepsFirst127Characters)
-{
+TEST_F(LanguageTest, LongTextKeepsFirst127Characters) {
     std::string text(300, 'x');
     text[126] = 'A';
     text[127] = 'B';
@@ -89,16 +82,14 @@ TEST_F(LanguageTest, LongTextKeepsFirst127Characters)
     EXPECT_STREQ(LanguageTable[1], "next");
 }
 
-TEST_F(LanguageTest, ReloadOverwritesOnlyLinesWithEquals)
-{
+TEST_F(LanguageTest, ReloadOverwritesOnlyLinesWithEquals) {
     ASSERT_TRUE(loadLanguageFile(writeFile("T0=Odczyty\nT1=Konfiguracja\n").c_str()));
     ASSERT_TRUE(loadLanguageFile(writeFile("T0=Readings\nmissing\n").c_str()));
     EXPECT_STREQ(LanguageTable[0], "Readings");
     EXPECT_STREQ(LanguageTable[1], "Konfiguracja");
 }
 
-TEST_F(LanguageTest, MissingFileKeepsTheTable)
-{
+TEST_F(LanguageTest, MissingFileKeepsTheTable) {
     preset(0, "kept");
     preset(215, "kept too");
     EXPECT_FALSE(loadLanguageFile((dir + "/ZuvelS_lang.none").c_str()));

@@ -160,7 +160,8 @@ void PrintTo(const OpenDurationCase& c, std::ostream* os) {
     *os << "open of " << c.duration << " ms from tick " << c.clockStart;
 }
 
-class LinkOpenDuration : public LinkFixture, public ::testing::WithParamInterface<OpenDurationCase> {};
+class LinkOpenDuration : public LinkFixture,
+                         public ::testing::WithParamInterface<OpenDurationCase> {};
 
 TEST_P(LinkOpenDuration, OpenTakingMoreThan3000msFailsTheLink) {
     const OpenDurationCase c = GetParam();
@@ -173,8 +174,7 @@ TEST_P(LinkOpenDuration, OpenTakingMoreThan3000msFailsTheLink) {
     if (c.fails) {
         EXPECT_TRUE(linkFailedInHook);
         // Closed first, then settings and time-outs go to the dead handle.
-        EXPECT_EQ(scripted::trace(),
-                  (Lines{"open \\\\.\\COM1", "close", "settings", "timeouts"}));
+        EXPECT_EQ(scripted::trace(), (Lines{"open \\\\.\\COM1", "close", "settings", "timeouts"}));
         EXPECT_FALSE(scripted::log()[2].ok);
     }
 }
@@ -451,8 +451,11 @@ TEST_F(LinkSupervision, BadChecksumStatusClosesPortWithoutCounting) {
 }
 
 TEST_F(LinkSupervision, IdentityDecodesGenerationAndVariant) {
-    struct Case { uint8_t identity; int generation, variant; };
-    const Case cases[] = {{0x00, 1, 0}, {0x05, 1, 5}, {0x20, 2, 0}, {0x45, 3, 5},
+    struct Case {
+        uint8_t identity;
+        int generation, variant;
+    };
+    const Case cases[] = {{0x00, 1, 0},  {0x05, 1, 5}, {0x20, 2, 0}, {0x45, 3, 5},
                           {0x5F, 3, 31}, {0x60, 4, 0}, {0xE0, 8, 0}, {0xFF, 8, 31}};
     for (const Case& c : cases) {
         Status.identity = c.identity;
@@ -484,7 +487,9 @@ TEST_F(BlockRead, LiveReplyReplacesOrKeepsStoreWithItsPurges) {
     const std::vector<BlockReplyCase> cases = {
         {"valid", valid, true, {"read 11 -> 65 01 02 03 04 05 06 07 08 09 92"}},
         {"short", {0x65, 0x01, 0x02}, false, {"read 11 -> 65 01 02", "purge 8", "purge 8"}},
-        {"short, padding passes", shortButValid, true,
+        {"short, padding passes",
+         shortButValid,
+         true,
          {"read 11 -> 65 9B 00 00 00 00 00 00 00 00", "purge 8"}},
         {"bad checksum", badSum, false, {"read 11 -> 65 01 02 03 04 05 06 07 08 09 6D", "purge 8"}},
         {"wrong lead", wrongLead, false, {"read 11 -> 66 01 02 03 04 05 06 07 08 09 93"}},
@@ -560,9 +565,9 @@ TEST_F(BlockRead, EachReadSendsItsRequestAndFillsItsStore) {
 TEST_F(BlockRead, OpensAClosedPortFirst) {
     scripted::queueReply(validBlock(14));
     readConfigABlock();
-    EXPECT_EQ(scripted::trace(), (Lines{"open \\\\.\\COM1", "settings", "timeouts", "purge 4",
-                                        "write 65 03 03 6B",
-                                        "read 14 -> 65 00 00 00 00 00 00 00 00 00 00 00 00 65"}));
+    EXPECT_EQ(scripted::trace(),
+              (Lines{"open \\\\.\\COM1", "settings", "timeouts", "purge 4", "write 65 03 03 6B",
+                     "read 14 -> 65 00 00 00 00 00 00 00 00 00 00 00 00 65"}));
     EXPECT_TRUE(LastBlockReadValid);
 }
 
@@ -577,7 +582,12 @@ TEST_F(BlockRead, RequestFramesTableInOrder) {
 // ---- writes ----
 
 TEST_F(LinkWrite, FramesPerGeneration) {
-    struct Case { uint8_t identity; int address; int value; Bytes frame; };
+    struct Case {
+        uint8_t identity;
+        int address;
+        int value;
+        Bytes frame;
+    };
     const Case cases[] = {
         {0x00, 5, 0x00, {0x65, 0x05, 0x00, 0x6A}},
         {0x00, 5, 0x10, {0x65, 0x05, 0x10, 0x7A}},
@@ -642,7 +652,11 @@ TEST_F(LinkWrite, SleepsEvenWhenTheWriteFails) {
 }
 
 TEST_F(LinkWrite, ShortReplyLeavesOldBytesAfterTheNewOnes) {
-    struct Case { Bytes reply; Bytes store; uint32_t count; };
+    struct Case {
+        Bytes reply;
+        Bytes store;
+        uint32_t count;
+    };
     const Case cases[] = {
         {{}, {0xA1, 0xA2, 0xA3}, 0},
         {{0x11}, {0x11, 0xA2, 0xA3}, 1},
@@ -666,9 +680,8 @@ TEST_F(LinkWrite, OpensAClosedPortBeforeWriting) {
     writeParameter(33, 0x80);
     Lines t = scripted::trace();
     ASSERT_GE(t.size(), 6u);
-    EXPECT_EQ(Lines(t.begin(), t.begin() + 6),
-              (Lines{"open \\\\.\\COM1", "settings", "timeouts", "purge 8", "purge 4",
-                     "write 65 22 80 07"}));
+    EXPECT_EQ(Lines(t.begin(), t.begin() + 6), (Lines{"open \\\\.\\COM1", "settings", "timeouts",
+                                                      "purge 8", "purge 4", "write 65 22 80 07"}));
 }
 
 // ---- selection and reset ----
@@ -716,11 +729,14 @@ TEST_F(LinkSelect, ResetGivesStartUpValues) {
 // ---- port table and fixed settings ----
 
 TEST(PortTable, PathForNumber) {
-    struct Case { int n; const char* path; };
+    struct Case {
+        int n;
+        const char* path;
+    };
     const Case cases[] = {
-        {0, "\\\\.\\COM1"},   {1, "\\\\.\\COM1"},      {2, "\\\\.\\COM2"},
-        {12, "\\\\.\\COM12"}, {256, "\\\\.\\COM256"},  {257, "\\\\.\\COM1"},
-        {100000, "\\\\.\\COM1"}, {-1, "\\\\.\\COM1"},  {-100000, "\\\\.\\COM1"},
+        {0, "\\\\.\\COM1"},      {1, "\\\\.\\COM1"},     {2, "\\\\.\\COM2"},
+        {12, "\\\\.\\COM12"},    {256, "\\\\.\\COM256"}, {257, "\\\\.\\COM1"},
+        {100000, "\\\\.\\COM1"}, {-1, "\\\\.\\COM1"},    {-100000, "\\\\.\\COM1"},
     };
     for (const Case& c : cases) EXPECT_STREQ(portTablePath(c.n), c.path) << c.n;
     EXPECT_EQ(strlen(portTablePath(12)), 9u);  // backslash, backslash, dot, backslash, COM12

@@ -57,7 +57,8 @@ class PtyController {
 public:
     bool start(const SimConfig& config) {
         master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 || !ptsname(master)) return false;
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 || !ptsname(master))
+            return false;
         slavePath = ptsname(master);
         fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
         hold = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
@@ -179,8 +180,12 @@ TEST_F(PtyLink, PollAndBlockReadsFillTheStores) {
     for (const SimFrame& f : log)
         if (f.dir == '>') received.push_back(f.bytes);
     const std::vector<Bytes> expected = {
-        ProbeFrame, StatusFrame, {0x65, 0x02, 0x02, 0x69}, {0x65, 0x03, 0x03, 0x6B},
-        {0x65, 0x04, 0x04, 0x6D}, {0x65, 0x05, 0x05, 0x6F},
+        ProbeFrame,
+        StatusFrame,
+        {0x65, 0x02, 0x02, 0x69},
+        {0x65, 0x03, 0x03, 0x6B},
+        {0x65, 0x04, 0x04, 0x6D},
+        {0x65, 0x05, 0x05, 0x6F},
     };
     EXPECT_EQ(received, expected);
 }
@@ -256,8 +261,8 @@ TEST(PtyTool, LpgsimServesTheLinkAndLogsFrames) {
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        execl(tool.c_str(), tool.c_str(), "--link", linkPath.c_str(), "--gen", "1", "--variant", "2",
-              "--log", logPath.c_str(), (char*)nullptr);
+        execl(tool.c_str(), tool.c_str(), "--link", linkPath.c_str(), "--gen", "1", "--variant",
+              "2", "--log", logPath.c_str(), (char*)nullptr);
         _exit(127);
     }
 

@@ -154,14 +154,7 @@ std::vector<std::string> trace() {
 }  // namespace scripted
 
 const PortOps scriptedPortOps = {
-    "scripted",
-    scripted::open,
-    scripted::applySettings,
-    scripted::applyTimeouts,
-    scripted::purge,
-    scripted::write,
-    scripted::read,
-    scripted::close,
-    scripted::tickCount,
-    scripted::sleepMs,
+    "scripted",          scripted::open,    scripted::applySettings, scripted::applyTimeouts,
+    scripted::purge,     scripted::write,   scripted::read,          scripted::close,
+    scripted::tickCount, scripted::sleepMs,
 };

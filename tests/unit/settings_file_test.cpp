@@ -17,8 +17,7 @@
 namespace {
 
 // Known block contents: every saved byte differs from its neighbours.
-void fillBlocks(ConfigABlock* a, ConfigBBlock* b, LiveBlock* live, ExtendedBlock* ext)
-{
+void fillBlocks(ConfigABlock* a, ConfigBBlock* b, LiveBlock* live, ExtendedBlock* ext) {
     for (size_t i = 0; i < sizeof *a; ++i) blockBytes(*a)[i] = static_cast<uint8_t>(10 + i);
     for (size_t i = 0; i < sizeof *b; ++i) blockBytes(*b)[i] = static_cast<uint8_t>(40 + i);
     for (size_t i = 0; i < sizeof *live; ++i) blockBytes(*live)[i] = static_cast<uint8_t>(70 + i);
@@ -102,14 +101,13 @@ const int AddressesV3[32] = {5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17,
                              21, 22, 23, 24, 25, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37};
 const int ValuesV1[27] = {255, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 41, 42, 74,
                           43,  44, 45, 46, 47, 48, 49, 50, 51, 52, 22, 53, 0};
-const int ValuesV3[32] = {255, 12, 13, 14, 15, 16, 17, 106, 107, 20, 21, 41, 42, 74, 43, 44,
+const int ValuesV3[32] = {255, 12, 13, 14, 15, 16, 17, 106, 107, 20, 21, 41,  42,  74,  43,  44,
                           45,  46, 47, 48, 49, 50, 51, 52,  22,  53, 0,  101, 102, 103, 104, 18};
 
 const std::vector<uint8_t> WriteAnswer = {0x65, 0x00, 0x00};
 
 template <typename Block>
-std::vector<uint8_t> validReply(Block b)
-{
+std::vector<uint8_t> validReply(Block b) {
     uint8_t* bytes = blockBytes(b);
     bytes[0] = 0x65;
     bytes[sizeof b - 1] = byteSum(bytes, sizeof b - 1);
@@ -118,8 +116,7 @@ std::vector<uint8_t> validReply(Block b)
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         scripted::reset();
         resetLinkState();
         LinkPort = &scriptedPortOps;
@@ -128,8 +125,7 @@ protected:
         ASSERT_FALSE(dir.empty());
         path = dir + "/car.zss";
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         resetLinkState();
         scripted::reset();
         removeScratchDir(dir);
@@ -137,14 +133,12 @@ protected:
 
     void writeFile(const std::string& p, const std::string& content) { writeFileBytes(p, content); }
     std::string readFile(const std::string& p) { return readFileBytes(p); }
-    void setGeneration(int generation)
-    {
+    void setGeneration(int generation) {
         Status.identity = static_cast<uint8_t>((generation - 1) * 32);
         ControllerGeneration = generation;
     }
     // Live, ConfigA, ConfigB and Extended as the controller answers them.
-    void queueBlocks(bool withExtended)
-    {
+    void queueBlocks(bool withExtended) {
         ConfigABlock a;
         ConfigBBlock b;
         LiveBlock live;
@@ -153,16 +147,14 @@ protected:
         scripted::queueReply(validReply(live));
         scripted::queueReply(validReply(a));
         scripted::queueReply(validReply(b));
-        if (withExtended)
-            scripted::queueReply(validReply(ext));
+        if (withExtended) scripted::queueReply(validReply(ext));
     }
     static std::vector<std::vector<uint8_t>> frames() { return scripted::framesWritten(); }
 
     std::string dir, path;
 };
 
-TEST_F(SettingsFileTest, FormatFollowsControllerGeneration)
-{
+TEST_F(SettingsFileTest, FormatFollowsControllerGeneration) {
     for (int generation : {0, 1, 2, 4, 7}) {
         const SettingsFormat& f = settingsFormatFor(generation);
         EXPECT_EQ(f.version, 1) << generation;
@@ -179,8 +171,7 @@ TEST_F(SettingsFileTest, FormatFollowsControllerGeneration)
     EXPECT_EQ(f.keyCount, 33);
 }
 
-TEST_F(SettingsFileTest, WritesBothVersionsByteExactFromTheBlockStores)
-{
+TEST_F(SettingsFileTest, WritesBothVersionsByteExactFromTheBlockStores) {
     fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);
     ASSERT_TRUE(writeSettingsFile(path.c_str(), settingsFormatFor(1)));
     EXPECT_EQ(readFile(path), ExpectedV1);
@@ -189,9 +180,12 @@ TEST_F(SettingsFileTest, WritesBothVersionsByteExactFromTheBlockStores)
     EXPECT_EQ(readFile(path3), ExpectedV3);
 }
 
-TEST_F(SettingsFileTest, SaveReadsTheBlocksAfreshFirst)
-{
-    struct Case { int generation; const char* expected; size_t blockReads; };
+TEST_F(SettingsFileTest, SaveReadsTheBlocksAfreshFirst) {
+    struct Case {
+        int generation;
+        const char* expected;
+        size_t blockReads;
+    };
     for (const Case& c : {Case{1, ExpectedV1, 3}, Case{3, ExpectedV3, 4}}) {
         scripted::reset();
         resetLinkState();
@@ -204,8 +198,7 @@ TEST_F(SettingsFileTest, SaveReadsTheBlocksAfreshFirst)
     }
 }
 
-TEST_F(SettingsFileTest, SaveReplacesAnExistingFileCompletelyAndLeavesNoTemporary)
-{
+TEST_F(SettingsFileTest, SaveReplacesAnExistingFileCompletelyAndLeavesNoTemporary) {
     writeFile(path, std::string(5000, 'z'));
     setGeneration(1);
     LinkState = LinkStateKind::Up;
@@ -215,9 +208,13 @@ TEST_F(SettingsFileTest, SaveReplacesAnExistingFileCompletelyAndLeavesNoTemporar
     EXPECT_EQ(readFile(path + ".tmp"), "<missing>");
 }
 
-TEST_F(SettingsFileTest, SaveIsRefusedWithoutFreshBlocksAndTheOldFileSurvives)
-{
-    struct Case { const char* name; bool up; int generation; int goodReplies; };
+TEST_F(SettingsFileTest, SaveIsRefusedWithoutFreshBlocksAndTheOldFileSurvives) {
+    struct Case {
+        const char* name;
+        bool up;
+        int generation;
+        int goodReplies;
+    };
     const Case cases[] = {
         {"link down", false, 1, 3},
         {"Live block silent", true, 1, 0},
@@ -237,31 +234,37 @@ TEST_F(SettingsFileTest, SaveIsRefusedWithoutFreshBlocksAndTheOldFileSurvives)
         LiveBlock live;
         ExtendedBlock ext;
         fillBlocks(&a, &b, &live, &ext);
-        std::vector<std::vector<uint8_t>> replies = {validReply(live), validReply(a), validReply(b)};
-        for (int i = 0; i < c.goodReplies; ++i)
-            scripted::queueReply(replies[i]);
+        std::vector<std::vector<uint8_t>> replies = {validReply(live), validReply(a),
+                                                     validReply(b)};
+        for (int i = 0; i < c.goodReplies; ++i) scripted::queueReply(replies[i]);
         if (c.goodReplies == 2) {
             std::vector<uint8_t> bad = validReply(b);
             bad.back() ^= 0xFF;
             scripted::queueReply(bad);
         }
-        EXPECT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(c.generation)), SaveResult::Refused) << c.name;
+        EXPECT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(c.generation)),
+                  SaveResult::Refused)
+            << c.name;
         EXPECT_EQ(readFile(path), good) << c.name;
         EXPECT_EQ(readFile(path + ".tmp"), "<missing>") << c.name;
     }
 }
 
-TEST_F(SettingsFileTest, SaveIntoMissingFolderFailsWithoutCreatingAnything)
-{
+TEST_F(SettingsFileTest, SaveIntoMissingFolderFailsWithoutCreatingAnything) {
     fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);
     const std::string bad = dir + "/no/such/folder/car.zss";
     EXPECT_FALSE(writeSettingsFile(bad.c_str(), settingsFormatFor(1)));
     EXPECT_EQ(readFile(bad), "<missing>");
 }
 
-TEST_F(SettingsFileTest, LoadSendsEveryValueToItsAddressInFileOrder)
-{
-    struct Case { int generation; const char* file; const int* values; int count; int wireOffset; };
+TEST_F(SettingsFileTest, LoadSendsEveryValueToItsAddressInFileOrder) {
+    struct Case {
+        int generation;
+        const char* file;
+        const int* values;
+        int count;
+        int wireOffset;
+    };
     const Case cases[] = {
         {1, ExpectedV1, ValuesV1, 27, 0},
         {3, ExpectedV3, ValuesV3, 32, 1},  // "NULL=" is not sent; the wire adds 1
@@ -271,10 +274,10 @@ TEST_F(SettingsFileTest, LoadSendsEveryValueToItsAddressInFileOrder)
         resetLinkState();
         setGeneration(c.generation);
         writeFile(path, c.file);
-        for (int i = 0; i < 40; ++i)
-            scripted::queueReply(WriteAnswer);
+        for (int i = 0; i < 40; ++i) scripted::queueReply(WriteAnswer);
         int sent = -1;
-        ASSERT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(c.generation), &sent), LoadResult::Sent);
+        ASSERT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(c.generation), &sent),
+                  LoadResult::Sent);
         EXPECT_EQ(sent, c.count);
         auto written = frames();
         ASSERT_EQ(written.size(), static_cast<size_t>(c.count)) << c.generation;
@@ -285,9 +288,12 @@ TEST_F(SettingsFileTest, LoadSendsEveryValueToItsAddressInFileOrder)
     }
 }
 
-TEST_F(SettingsFileTest, LoadStopsAtTheFirstWriteWithoutAFullReply)
-{
-    struct Case { const char* name; int answered; std::vector<uint8_t> failing; };
+TEST_F(SettingsFileTest, LoadStopsAtTheFirstWriteWithoutAFullReply) {
+    struct Case {
+        const char* name;
+        int answered;
+        std::vector<uint8_t> failing;
+    };
     const Case cases[] = {
         {"tenth write silent", 9, {}},
         {"fifth write short", 4, {0x65, 0x00}},
@@ -298,20 +304,20 @@ TEST_F(SettingsFileTest, LoadStopsAtTheFirstWriteWithoutAFullReply)
         resetLinkState();
         setGeneration(1);
         writeFile(path, ExpectedV1);
-        for (int i = 0; i < c.answered; ++i)
-            scripted::queueReply(WriteAnswer);
+        for (int i = 0; i < c.answered; ++i) scripted::queueReply(WriteAnswer);
         scripted::queueReply(c.failing);
         for (int i = 0; i < 30; ++i)
             scripted::queueReply(WriteAnswer);  // would be used if it went on
         int sent = -1;
-        EXPECT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(1), &sent), LoadResult::WriteFailed) << c.name;
+        EXPECT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(1), &sent),
+                  LoadResult::WriteFailed)
+            << c.name;
         EXPECT_EQ(sent, c.answered) << c.name;
         EXPECT_EQ(frames().size(), static_cast<size_t>(c.answered + 1)) << c.name;
     }
 }
 
-TEST_F(SettingsFileTest, LoadToAControllerThatTakesNoWritesIsAFailure)
-{
+TEST_F(SettingsFileTest, LoadToAControllerThatTakesNoWritesIsAFailure) {
     setGeneration(2);  // writeParameter sends nothing for it
     BytesTransferred = 3;
     writeFile(path, ExpectedV1);
@@ -321,19 +327,20 @@ TEST_F(SettingsFileTest, LoadToAControllerThatTakesNoWritesIsAFailure)
     EXPECT_TRUE(frames().empty());
 }
 
-std::string replaced(std::string text, const std::string& from, const std::string& to)
-{
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
     size_t at = text.find(from);
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
     return text;
 }
 
-TEST_F(SettingsFileTest, LoadRejectsFilesNotOfTheExpectedFormat)
-{
+TEST_F(SettingsFileTest, LoadRejectsFilesNotOfTheExpectedFormat) {
     const std::string v1 = ExpectedV1;
     const std::string huge(10 * 1024, '7');
-    struct Case { const char* name; int generation; std::string file; };
+    struct Case {
+        const char* name;
+        int generation;
+        std::string file;
+    };
     const Case cases[] = {
         {"wrong header", 1, replaced(v1, "[Zuvel_S]", "[Zuvel_X]")},
         {"wrong version word", 1, replaced(v1, "Version=1.2", "Version=1.3")},
@@ -359,16 +366,15 @@ TEST_F(SettingsFileTest, LoadRejectsFilesNotOfTheExpectedFormat)
         resetLinkState();
         setGeneration(c.generation);
         writeFile(path, c.file);
-        for (int i = 0; i < 40; ++i)
-            scripted::queueReply(WriteAnswer);
-        EXPECT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(c.generation), nullptr), LoadResult::WrongFormat)
+        for (int i = 0; i < 40; ++i) scripted::queueReply(WriteAnswer);
+        EXPECT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(c.generation), nullptr),
+                  LoadResult::WrongFormat)
             << c.name;
         EXPECT_TRUE(frames().empty()) << c.name;
     }
 }
 
-TEST_F(SettingsFileTest, EveryReadStartsFromAnEmptyList)
-{
+TEST_F(SettingsFileTest, EveryReadStartsFromAnEmptyList) {
     writeFile(path, ExpectedV1);
     LoadedSettings s;
     ASSERT_EQ(readSettingsFile(path.c_str(), settingsFormatFor(1), &s), LoadCheck::Ok);
@@ -379,8 +385,7 @@ TEST_F(SettingsFileTest, EveryReadStartsFromAnEmptyList)
     EXPECT_EQ(s.values[0], 0);
 }
 
-TEST_F(SettingsFileTest, LoadAcceptsOtherSpacingAndSignedZero)
-{
+TEST_F(SettingsFileTest, LoadAcceptsOtherSpacingAndSignedZero) {
     std::string file = replaced(ExpectedV1, "Options= 255\n", "Options=\t\t+255   ");
     file = replaced(file, "AttMin_BJ= 0\n", "AttMin_BJ=\n\n-0");  // no newline at the end
     writeFile(path, file);
@@ -395,26 +400,23 @@ TEST_F(SettingsFileTest, LoadAcceptsOtherSpacingAndSignedZero)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     writeFile(path, crlf);
     ASSERT_EQ(readSettingsFile(path.c_str(), settingsFormatFor(1), &s), LoadCheck::Ok);
-    for (int i = 0; i < 27; ++i)
-        EXPECT_EQ(s.values[i], ValuesV1[i]) << i;
+    for (int i = 0; i < 27; ++i) EXPECT_EQ(s.values[i], ValuesV1[i]) << i;
 }
 
-TEST_F(SettingsFileTest, MissingFileCannotBeOpened)
-{
-    EXPECT_EQ(loadSettingsFrom((dir + "/none.zss").c_str(), settingsFormatFor(1), nullptr), LoadResult::CannotOpen);
+TEST_F(SettingsFileTest, MissingFileCannotBeOpened) {
+    EXPECT_EQ(loadSettingsFrom((dir + "/none.zss").c_str(), settingsFormatFor(1), nullptr),
+              LoadResult::CannotOpen);
     EXPECT_TRUE(frames().empty());
 }
 
-TEST_F(SettingsFileTest, SavedVersion3FileLoadsBackUnchanged)
-{
+TEST_F(SettingsFileTest, SavedVersion3FileLoadsBackUnchanged) {
     setGeneration(3);
     LinkState = LinkStateKind::Up;
     queueBlocks(true);
     const std::string path3 = dir + "/car.zs2";
     ASSERT_EQ(saveSettingsTo(path3.c_str(), settingsFormatFor(3)), SaveResult::Saved);
     scripted::clearLog();
-    for (int i = 0; i < 40; ++i)
-        scripted::queueReply(WriteAnswer);
+    for (int i = 0; i < 40; ++i) scripted::queueReply(WriteAnswer);
     ASSERT_EQ(loadSettingsFrom(path3.c_str(), settingsFormatFor(3), nullptr), LoadResult::Sent);
     auto written = frames();
     ASSERT_EQ(written.size(), 32u);

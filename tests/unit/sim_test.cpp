@@ -36,7 +36,9 @@ Bytes exchange(const Bytes& request, uint32_t nowMs, uint32_t laterMs) {
     size_t n = simTakeOutput(buf, sizeof buf, laterMs);
     return Bytes(buf, buf + n);
 }
-Bytes exchange(const Bytes& request, uint32_t nowMs = 100) { return exchange(request, nowMs, nowMs); }
+Bytes exchange(const Bytes& request, uint32_t nowMs = 100) {
+    return exchange(request, nowMs, nowMs);
+}
 
 // Write as the program numbers it; the wire gets +1 for generation 3.
 Bytes writeProgram(int generation, uint8_t address, uint8_t value, uint32_t nowMs = 100) {
@@ -117,21 +119,33 @@ TEST(SimWrites, ProgramAddressLandsInItsByteForBothGenerations) {
         uint8_t address;
         const uint8_t* target;
     } cases[] = {
-        {3, 5, &s.configA.options},        {1, 5, &s.configA.options},
-        {3, 12, &s.extended.zamOtwBj},     {1, 12, &s.configA.emulDoTimeHi},
-        {3, 13, &s.extended.zamOtwDo},     {1, 13, &s.configA.emulDoTimeLo},
-        {3, 15, &s.configA.lpgOnTemp},     {3, 18, &s.live.attInit},
-        {1, 18, &s.live.attInit},          {3, 22, &s.configB.lpgOnRpmHi},
-        {3, 29, &s.configA.tpsInert},      {3, 31, &s.configB.attMaxBj},
-        {3, 32, &s.configB.attMinBj},      {3, 33, &s.extended.prog1},
-        {3, 36, &s.extended.prog4},        {3, 37, &s.configA.emulDoTimeHi},
-        {3, 38, &s.extended.gasHoursLo},   {3, 39, &s.extended.gasHoursHi},
-        {3, 40, &s.extended.installDateLo}, {3, 41, &s.extended.installDateHi},
-        {3, 42, &s.extended.registration[0]}, {3, 48, &s.extended.registration[6]},
+        {3, 5, &s.configA.options},
+        {1, 5, &s.configA.options},
+        {3, 12, &s.extended.zamOtwBj},
+        {1, 12, &s.configA.emulDoTimeHi},
+        {3, 13, &s.extended.zamOtwDo},
+        {1, 13, &s.configA.emulDoTimeLo},
+        {3, 15, &s.configA.lpgOnTemp},
+        {3, 18, &s.live.attInit},
+        {1, 18, &s.live.attInit},
+        {3, 22, &s.configB.lpgOnRpmHi},
+        {3, 29, &s.configA.tpsInert},
+        {3, 31, &s.configB.attMaxBj},
+        {3, 32, &s.configB.attMinBj},
+        {3, 33, &s.extended.prog1},
+        {3, 36, &s.extended.prog4},
+        {3, 37, &s.configA.emulDoTimeHi},
+        {3, 38, &s.extended.gasHoursLo},
+        {3, 39, &s.extended.gasHoursHi},
+        {3, 40, &s.extended.installDateLo},
+        {3, 41, &s.extended.installDateHi},
+        {3, 42, &s.extended.registration[0]},
+        {3, 48, &s.extended.registration[6]},
         {3, 49, &s.extended.gasMinutes},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE("gen " + std::to_string(c.generation) + " address " + std::to_string(c.address));
+        SCOPED_TRACE("gen " + std::to_string(c.generation) + " address " +
+                     std::to_string(c.address));
         simReset(configFor(c.generation));
         uint8_t value = uint8_t(*c.target ^ 0x5A);
         Bytes r = writeProgram(c.generation, c.address, value);

@@ -9,20 +9,17 @@
 #include <gtest/gtest.h>
 
 // A new empty folder under /tmp; "" when it can't be made.
-inline std::string makeScratchDir(const char* prefix)
-{
+inline std::string makeScratchDir(const char* prefix) {
     std::string pattern = std::string("/tmp/") + prefix + "XXXXXX";
     return mkdtemp(&pattern[0]) ? pattern : std::string();
 }
 
-inline void removeScratchDir(const std::string& dir)
-{
+inline void removeScratchDir(const std::string& dir) {
     const std::string cmd = "rm -rf '" + dir + "'";
     ASSERT_EQ(system(cmd.c_str()), 0);
 }
 
-inline void writeFileBytes(const std::string& path, const std::string& content)
-{
+inline void writeFileBytes(const std::string& path, const std::string& content) {
     FILE* f = fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
     fwrite(content.data(), 1, content.size(), f);
@@ -30,15 +27,12 @@ inline void writeFileBytes(const std::string& path, const std::string& content)
 }
 
 // The file's bytes, or "<missing>" when it can't be opened.
-inline std::string readFileBytes(const std::string& path)
-{
+inline std::string readFileBytes(const std::string& path) {
     FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return "<missing>";
+    if (!f) return "<missing>";
     std::string s;
     int c;
-    while ((c = getc(f)) != EOF)
-        s += static_cast<char>(c);
+    while ((c = getc(f)) != EOF) s += static_cast<char>(c);
     fclose(f);
     return s;
 }

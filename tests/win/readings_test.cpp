@@ -27,7 +27,9 @@ const COLORREF Red = RGB(255, 0, 0), Black = RGB(0, 0, 0), Silver = RGB(192, 192
                Green = RGB(0, 255, 0), Cyan = RGB(0, 255, 255), Yellow = RGB(255, 255, 0),
                Olive = RGB(128, 128, 0);
 
-LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, msg, wp, lp); }
+LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, msg, wp, lp);
+}
 
 HWND makeParent() {
     static bool registered = false;
@@ -40,13 +42,14 @@ HWND makeParent() {
         RegisterClassA(&wc);
         registered = true;
     }
-    return CreateWindowExA(0, "ReadingsTestParent", "readings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                           900, 700, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "ReadingsTestParent", "readings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                           0, 900, 700, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 void pump() {
     MSG msg;
-    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageA(&msg);
+    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
+        DispatchMessageA(&msg);
 }
 
 // Controller frames the simulated controller received since the last call,
@@ -54,7 +57,8 @@ void pump() {
 std::vector<int> takeCommands() {
     std::vector<int> commands;
     for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes.size() == 4 && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
+        if (f.dir == '>' && f.bytes.size() == 4 && f.bytes[0] == 0x65)
+            commands.push_back(f.bytes[1]);
     simClearLog();
     return commands;
 }
@@ -76,7 +80,8 @@ protected:
         resetReadingsState();
         serviceDialogOpen = dropDownOpen = false;
         useSize(2);
-        for (int k = 0; k < LanguageEntries; ++k) snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+        for (int k = 0; k < LanguageEntries; ++k)
+            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
 
         parent = makeParent();
         ASSERT_NE(nullptr, parent);
@@ -113,7 +118,8 @@ protected:
     // Pixel of the page at a design point of the current size.
     COLORREF at(int x, int y) {
         HDC dc = GetDC(page);
-        const COLORREF c = GetPixel(dc, scaleCoord(x, DashboardScale.sx), scaleCoord(y, DashboardScale.sy));
+        const COLORREF c =
+            GetPixel(dc, scaleCoord(x, DashboardScale.sx), scaleCoord(y, DashboardScale.sy));
         ReleaseDC(page, dc);
         return c;
     }
@@ -212,14 +218,21 @@ TEST_F(ReadingsPage, OwnPaintBringsBackAnErasedDashboard) {
     UpdateWindow(page);
     KillTimer(page, 1);
     EXPECT_EQ(RGB(128, 128, 128), at(10, 200));  // background
-    EXPECT_EQ(Black, at(475, 300));           // gauge panel
-    EXPECT_EQ(Cyan, at(495, 500));            // live values on top
+    EXPECT_EQ(Black, at(475, 300));              // gauge panel
+    EXPECT_EQ(Cyan, at(495, 500));               // live values on top
 }
 
 TEST_F(ReadingsPage, OnlyInitDialogIsAnsweredWithTrue) {
-    const struct { UINT msg; WPARAM wp; BOOL result; } cases[] = {
-        {WM_INITDIALOG, 0, TRUE}, {WM_PAINT, 0, FALSE}, {WM_TIMER, 1, FALSE},
-        {WM_TIMER, 7, FALSE},     {WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED), FALSE},
+    const struct {
+        UINT msg;
+        WPARAM wp;
+        BOOL result;
+    } cases[] = {
+        {WM_INITDIALOG, 0, TRUE},
+        {WM_PAINT, 0, FALSE},
+        {WM_TIMER, 1, FALSE},
+        {WM_TIMER, 7, FALSE},
+        {WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED), FALSE},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.result, readingsPageProc(page, c.msg, c.wp, 0)) << c.msg;
@@ -231,11 +244,13 @@ TEST_F(ReadingsPage, LearnButtonSendsTheCommandOnlyOnGas) {
     takeCommands();
     HWND button = GetDlgItem(page, IDC_LEARN);
     readingsState.gasOnShown = 0;
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
     EXPECT_TRUE(simFrameLog().empty());
 
     readingsState.gasOnShown = 1;
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
     bool sent = false;
     for (const SimFrame& f : simFrameLog())
         sent |= f.dir == '>' && f.bytes == std::vector<uint8_t>{0x65, 0x1E, 0x32, 0xB5};
@@ -265,7 +280,8 @@ TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
     EXPECT_EQ(150, readingsState.needleIndex);
     // A point 60 % of the way out along the needle: off the hub and the numbers.
     auto along = [](int index) {
-        const ArcPoint b = gaugePixel(needleBase[index], 1.0), t = gaugePixel(needleTip[index], 1.0);
+        const ArcPoint b = gaugePixel(needleBase[index], 1.0),
+                       t = gaugePixel(needleTip[index], 1.0);
         return POINT{b.x + (t.x - b.x) * 6 / 10, b.y + (t.y - b.y) * 6 / 10};
     };
     const POINT now = along(150), before = along(0);
@@ -289,8 +305,8 @@ TEST_F(ReadingsPage, JumpMarkerOfGenerationThreeIsCapped) {
     ConfigB.attJump = 30;
     ConfigA.options = 0x08;
     drawReadingsOn(page);
-    EXPECT_EQ(Black, at(415, 295));  // offset 255 + 160
-    EXPECT_EQ(Silver, at(190, 295)); // not at the plain offset 30
+    EXPECT_EQ(Black, at(415, 295));   // offset 255 + 160
+    EXPECT_EQ(Silver, at(190, 295));  // not at the plain offset 30
 
     ConfigA.lambdaType = 0x06;  // a switch-type sensor has no jumps
     drawReadingsOn(page);
@@ -341,7 +357,8 @@ TEST_F(ReadingsPage, LampBlinksEverySecondTickWhileLearningWithALitCell) {
         drawReadingsOn(page);
         seen.push_back(atPixel(635 + 15, 470 + 15));
     }
-    EXPECT_EQ((std::vector<COLORREF>{Olive, Yellow, Yellow, Olive, Olive, Yellow, Yellow, Olive}), seen);
+    EXPECT_EQ((std::vector<COLORREF>{Olive, Yellow, Yellow, Olive, Olive, Yellow, Yellow, Olive}),
+              seen);
 }
 
 TEST_F(ReadingsPage, SmallestSizeScalesEachAxisOnItsOwn) {

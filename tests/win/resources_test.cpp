@@ -17,172 +17,167 @@ namespace {
 HINSTANCE exeInstance() { return GetModuleHandleA(nullptr); }
 
 std::wstring menuText(HMENU menu, UINT item, UINT flags) {
-  wchar_t buf[128] = {};
-  GetMenuStringW(menu, item, buf, 128, flags);
-  return buf;
+    wchar_t buf[128] = {};
+    GetMenuStringW(menu, item, buf, 128, flags);
+    return buf;
 }
 
 bool isSeparator(HMENU menu, int pos) {
-  MENUITEMINFOW info = {};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_FTYPE;
-  return GetMenuItemInfoW(menu, pos, TRUE, &info) && (info.fType & MFT_SEPARATOR);
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE;
+    return GetMenuItemInfoW(menu, pos, TRUE, &info) && (info.fType & MFT_SEPARATOR);
 }
 
 // Command ids of a popup in order; 0 stands for a separator.
 std::vector<UINT> popupIds(HMENU popup) {
-  std::vector<UINT> ids;
-  int count = GetMenuItemCount(popup);
-  for (int i = 0; i < count; ++i)
-    ids.push_back(isSeparator(popup, i) ? 0 : GetMenuItemID(popup, i));
-  return ids;
+    std::vector<UINT> ids;
+    int count = GetMenuItemCount(popup);
+    for (int i = 0; i < count; ++i)
+        ids.push_back(isSeparator(popup, i) ? 0 : GetMenuItemID(popup, i));
+    return ids;
 }
 
 struct MenuLabels {
-  int menuId;
-  const wchar_t* popups[5];  // file, port, size, language, information
-  const wchar_t* items[17];  // in the order of kLabelledItems
+    int menuId;
+    const wchar_t* popups[5];  // file, port, size, language, information
+    const wchar_t* items[17];  // in the order of kLabelledItems
 };
 
 const UINT kLabelledItems[17] = {
-    IDM_OPEN, IDM_SAVE_AS, IDM_EXIT,
-    IDM_LANG_POL, IDM_LANG_ANG, IDM_LANG_RUS, IDM_LANG_LIT, IDM_LANG_CS,
-    IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS, IDM_DIAGRAM, IDM_RESET, IDM_SCOPE,
-    IDM_ABOUT, IDM_DEVICE_INFO, IDM_AUTO_SCAN};
+    IDM_OPEN,     IDM_SAVE_AS, IDM_EXIT,     IDM_LANG_POL,      IDM_LANG_ANG, IDM_LANG_RUS,
+    IDM_LANG_LIT, IDM_LANG_CS, IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS,  IDM_DIAGRAM,
+    IDM_RESET,    IDM_SCOPE,   IDM_ABOUT,    IDM_DEVICE_INFO,   IDM_AUTO_SCAN};
 
 const MenuLabels kMenus[] = {
     {IDM_MENU_POL,
      {L"Plik", L"Port", L"Rozmiar", L"Język", L"Informacje"},
-     {L"Otwórz...", L"Zapisz jako...", L"Wyjscie",
-      L"Polski", L"Angielski", L"Rosyjski", L"Litewski", L"Czeski",
-      L"Odczyty", L"Konfiguracja", L"Opcje", L"Schemat", L"Reset", L"Oscyloskop",
-      L"O Programie...", L"O Sterowniku...", L"..."}},
+     {L"Otwórz...", L"Zapisz jako...", L"Wyjscie", L"Polski", L"Angielski", L"Rosyjski",
+      L"Litewski", L"Czeski", L"Odczyty", L"Konfiguracja", L"Opcje", L"Schemat", L"Reset",
+      L"Oscyloskop", L"O Programie...", L"O Sterowniku...", L"..."}},
     {IDM_MENU_ANG,
      {L"File", L"Port", L"Size", L"Language", L"Information"},
-     {L"Open...", L"Save As...", L"Exit",
-      L"Polish", L"English", L"Russian", L"Lithuanian", L"Czech",
-      L"Readings", L"Configuration", L"Options", L"Diagram", L"Reset", L"Oscilloscope",
+     {L"Open...", L"Save As...", L"Exit", L"Polish", L"English", L"Russian", L"Lithuanian",
+      L"Czech", L"Readings", L"Configuration", L"Options", L"Diagram", L"Reset", L"Oscilloscope",
       L"Program information...", L"Device information", L"..."}},
     {IDM_MENU_RUS,
      {L"Файл", L"Порт", L"Размер", L"Язык", L"Информация"},
-     {L"Открыть...", L"Сохранить как...", L"Выход",
-      L"Польский", L"Английский", L"Русский", L"Литовский", L"Ч'ешский",
-      L"Чтение", L"Конфигурация", L"Опции", L"Схема", L"Сброс", L"Осцилограф",
-      L"О программе...", L"О приборе", L"..."}},
+     {L"Открыть...", L"Сохранить как...", L"Выход", L"Польский", L"Английский", L"Русский",
+      L"Литовский", L"Ч'ешский", L"Чтение", L"Конфигурация", L"Опции", L"Схема", L"Сброс",
+      L"Осцилограф", L"О программе...", L"О приборе", L"..."}},
     {IDM_MENU_LIT,
      {L"Failas", L"Portas", L"Dydis", L"Kalba", L"Informacija"},
-     {L"Atidaryti...", L"Išsaugoti kaip...", L"Išejimas",
-      L"Lenku", L"Anglu", L"Rusu", L"Lietuvu", L"Ceku ",
-      L"Skaitymas", L"Konfiguracija", L"Opcijos", L"Schema", L"Atstatymas", L"Osciloskopas",
-      L"apie programa", L"apie prietaisa", L"..."}},
+     {L"Atidaryti...", L"Išsaugoti kaip...", L"Išejimas", L"Lenku", L"Anglu", L"Rusu", L"Lietuvu",
+      L"Ceku ", L"Skaitymas", L"Konfiguracija", L"Opcijos", L"Schema", L"Atstatymas",
+      L"Osciloskopas", L"apie programa", L"apie prietaisa", L"..."}},
     {IDM_MENU_CS,
      {L"Soubor", L"Port", L"Velikost", L"Jazyk", L"Informace"},
-     {L"Otevři...", L"Ulož jako\u2026", L"Výstup",
-      L"Polsky", L"Anglicky", L"Rusky", L"Litevsky", L"Czesky",
-      L"Odečty", L"Konfigurace", L"Další", L"Schéma", L"Reset zařízení", L"Osciloskop",
+     {L"Otevři...", L"Ulož jako\u2026", L"Výstup", L"Polsky", L"Anglicky", L"Rusky", L"Litevsky",
+      L"Czesky", L"Odečty", L"Konfigurace", L"Další", L"Schéma", L"Reset zařízení", L"Osciloskop",
       L"O Programu...", L"O řídící jednotce...", L"..."}},
 };
 
 TEST(Resources, EveryLanguageMenuHasTheSameBarAndCommandIds) {
-  const std::vector<UINT> file = {IDM_OPEN, IDM_SAVE_AS, 0, IDM_EXIT};
-  const std::vector<UINT> port = {IDM_COM1, IDM_COM2, IDM_COM3, IDM_COM4, IDM_COM5, IDM_COM6,
-                                  IDM_COM7, IDM_COM8, IDM_COM9, 0, IDM_AUTO_SCAN};
-  const std::vector<UINT> size = {40028, 40029, 40030, 40032, 40031};  // 960 above 1024
-  const std::vector<UINT> lang = {40035, 40036, 40038, 40039, 40066};
-  const std::vector<UINT> info = {40003, 40048};
-  const UINT pages[6] = {40005, 40006, 40007, 40013, 40008, 40010};
+    const std::vector<UINT> file = {IDM_OPEN, IDM_SAVE_AS, 0, IDM_EXIT};
+    const std::vector<UINT> port = {IDM_COM1, IDM_COM2, IDM_COM3, IDM_COM4, IDM_COM5,     IDM_COM6,
+                                    IDM_COM7, IDM_COM8, IDM_COM9, 0,        IDM_AUTO_SCAN};
+    const std::vector<UINT> size = {40028, 40029, 40030, 40032, 40031};  // 960 above 1024
+    const std::vector<UINT> lang = {40035, 40036, 40038, 40039, 40066};
+    const std::vector<UINT> info = {40003, 40048};
+    const UINT pages[6] = {40005, 40006, 40007, 40013, 40008, 40010};
 
-  for (const MenuLabels& m : kMenus) {
-    SCOPED_TRACE(m.menuId);
-    HMENU menu = LoadMenuA(exeInstance(), MAKEINTRESOURCEA(m.menuId));
-    ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 11);
-    const int popupPos[5] = {0, 1, 2, 3, 10};
-    for (int pos : popupPos) EXPECT_NE(GetSubMenu(menu, pos), nullptr) << "bar position " << pos;
-    for (int i = 0; i < 6; ++i) {
-      EXPECT_EQ(GetSubMenu(menu, 4 + i), nullptr);
-      EXPECT_EQ(GetMenuItemID(menu, 4 + i), pages[i]);
+    for (const MenuLabels& m : kMenus) {
+        SCOPED_TRACE(m.menuId);
+        HMENU menu = LoadMenuA(exeInstance(), MAKEINTRESOURCEA(m.menuId));
+        ASSERT_NE(menu, nullptr);
+        ASSERT_EQ(GetMenuItemCount(menu), 11);
+        const int popupPos[5] = {0, 1, 2, 3, 10};
+        for (int pos : popupPos)
+            EXPECT_NE(GetSubMenu(menu, pos), nullptr) << "bar position " << pos;
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(GetSubMenu(menu, 4 + i), nullptr);
+            EXPECT_EQ(GetMenuItemID(menu, 4 + i), pages[i]);
+        }
+        EXPECT_EQ(popupIds(GetSubMenu(menu, 0)), file);
+        EXPECT_EQ(popupIds(GetSubMenu(menu, 1)), port);
+        EXPECT_EQ(popupIds(GetSubMenu(menu, 2)), size);
+        EXPECT_EQ(popupIds(GetSubMenu(menu, 3)), lang);
+        EXPECT_EQ(popupIds(GetSubMenu(menu, 10)), info);
+        DestroyMenu(menu);
     }
-    EXPECT_EQ(popupIds(GetSubMenu(menu, 0)), file);
-    EXPECT_EQ(popupIds(GetSubMenu(menu, 1)), port);
-    EXPECT_EQ(popupIds(GetSubMenu(menu, 2)), size);
-    EXPECT_EQ(popupIds(GetSubMenu(menu, 3)), lang);
-    EXPECT_EQ(popupIds(GetSubMenu(menu, 10)), info);
-    DestroyMenu(menu);
-  }
 }
 
 TEST(Resources, MenuLabelsComeOutAsUnicodeInEveryLanguage) {
-  for (const MenuLabels& m : kMenus) {
-    SCOPED_TRACE(m.menuId);
-    HMENU menu = LoadMenuA(exeInstance(), MAKEINTRESOURCEA(m.menuId));
-    ASSERT_NE(menu, nullptr);
-    const int popupPos[5] = {0, 1, 2, 3, 10};
-    for (int i = 0; i < 5; ++i)
-      EXPECT_EQ(menuText(menu, popupPos[i], MF_BYPOSITION), m.popups[i]);
-    for (int i = 0; i < 17; ++i)
-      EXPECT_EQ(menuText(menu, kLabelledItems[i], MF_BYCOMMAND), m.items[i])
-          << "item " << kLabelledItems[i];
-    // Port and size labels are the same in every language.
-    EXPECT_EQ(menuText(menu, IDM_COM1, MF_BYCOMMAND), L"COM 1");
-    EXPECT_EQ(menuText(menu, IDM_COM9, MF_BYCOMMAND), L"COM 9");
-    EXPECT_EQ(menuText(menu, IDM_SIZE_1280_960, MF_BYCOMMAND), L"1280x960");
-    EXPECT_EQ(menuText(menu, IDM_SIZE_1280_1024, MF_BYCOMMAND), L"1280x1024");
-    DestroyMenu(menu);
-  }
+    for (const MenuLabels& m : kMenus) {
+        SCOPED_TRACE(m.menuId);
+        HMENU menu = LoadMenuA(exeInstance(), MAKEINTRESOURCEA(m.menuId));
+        ASSERT_NE(menu, nullptr);
+        const int popupPos[5] = {0, 1, 2, 3, 10};
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(menuText(menu, popupPos[i], MF_BYPOSITION), m.popups[i]);
+        for (int i = 0; i < 17; ++i)
+            EXPECT_EQ(menuText(menu, kLabelledItems[i], MF_BYCOMMAND), m.items[i])
+                << "item " << kLabelledItems[i];
+        // Port and size labels are the same in every language.
+        EXPECT_EQ(menuText(menu, IDM_COM1, MF_BYCOMMAND), L"COM 1");
+        EXPECT_EQ(menuText(menu, IDM_COM9, MF_BYCOMMAND), L"COM 9");
+        EXPECT_EQ(menuText(menu, IDM_SIZE_1280_960, MF_BYCOMMAND), L"1280x960");
+        EXPECT_EQ(menuText(menu, IDM_SIZE_1280_1024, MF_BYCOMMAND), L"1280x1024");
+        DestroyMenu(menu);
+    }
 }
 
 TEST(Resources, AcceleratorsAreAltSlashForAboutAndAltF4ForExit) {
-  HACCEL table = LoadAcceleratorsA(exeInstance(), MAKEINTRESOURCEA(IDA_MAIN));
-  ASSERT_NE(table, nullptr);
-  ACCEL entries[4] = {};
-  ASSERT_EQ(CopyAcceleratorTableA(table, nullptr, 0), 2);
-  ASSERT_EQ(CopyAcceleratorTableA(table, entries, 4), 2);
-  // A character accelerator: no FVIRTKEY, key is the character code.
-  EXPECT_EQ(entries[0].fVirt, FALT | FNOINVERT);
-  EXPECT_EQ(entries[0].key, 0x2F);
-  EXPECT_EQ(entries[0].cmd, IDM_ABOUT);
-  EXPECT_EQ(entries[1].fVirt, FVIRTKEY | FALT | FNOINVERT);
-  EXPECT_EQ(entries[1].key, VK_F4);
-  EXPECT_EQ(entries[1].cmd, IDM_EXIT);
-  DestroyAcceleratorTable(table);
+    HACCEL table = LoadAcceleratorsA(exeInstance(), MAKEINTRESOURCEA(IDA_MAIN));
+    ASSERT_NE(table, nullptr);
+    ACCEL entries[4] = {};
+    ASSERT_EQ(CopyAcceleratorTableA(table, nullptr, 0), 2);
+    ASSERT_EQ(CopyAcceleratorTableA(table, entries, 4), 2);
+    // A character accelerator: no FVIRTKEY, key is the character code.
+    EXPECT_EQ(entries[0].fVirt, FALT | FNOINVERT);
+    EXPECT_EQ(entries[0].key, 0x2F);
+    EXPECT_EQ(entries[0].cmd, IDM_ABOUT);
+    EXPECT_EQ(entries[1].fVirt, FVIRTKEY | FALT | FNOINVERT);
+    EXPECT_EQ(entries[1].key, VK_F4);
+    EXPECT_EQ(entries[1].cmd, IDM_EXIT);
+    DestroyAcceleratorTable(table);
 }
 
 TEST(Resources, ClassNameAndTitleStrings) {
-  char buf[101] = {};
-  ASSERT_GT(LoadStringA(exeInstance(), IDS_TITLE, buf, sizeof buf), 0);
-  EXPECT_STREQ(buf, "ZuvelS");
-  ASSERT_GT(LoadStringA(exeInstance(), IDS_CLASS, buf, sizeof buf), 0);
-  EXPECT_STREQ(buf, "ZUVELMxx");
+    char buf[101] = {};
+    ASSERT_GT(LoadStringA(exeInstance(), IDS_TITLE, buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "ZuvelS");
+    ASSERT_GT(LoadStringA(exeInstance(), IDS_CLASS, buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "ZUVELMxx");
 }
 
 TEST(Resources, ApplicationIconLoadsInBothSizes) {
-  const int sizes[2] = {32, 16};
-  for (int s : sizes) {
-    HICON icon = static_cast<HICON>(
-        LoadImageA(exeInstance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, s, s, 0));
-    ASSERT_NE(icon, nullptr) << s;
-    ICONINFO info = {};
-    ASSERT_TRUE(GetIconInfo(icon, &info));
-    BITMAP bm = {};
-    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-    EXPECT_EQ(bm.bmWidth, s);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    DestroyIcon(icon);
-  }
+    const int sizes[2] = {32, 16};
+    for (int s : sizes) {
+        HICON icon = static_cast<HICON>(
+            LoadImageA(exeInstance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, s, s, 0));
+        ASSERT_NE(icon, nullptr) << s;
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bm = {};
+        GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
+        EXPECT_EQ(bm.bmWidth, s);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
 }
 
 // ---- flag bitmaps ----
 
 struct FlagPoint {
-  int x, y;  // top-down pixel position
-  COLORREF colour;
+    int x, y;  // top-down pixel position
+    COLORREF colour;
 };
 
 struct Flag {
-  int unchecked, checked;
-  FlagPoint points[3];
+    int unchecked, checked;
+    FlagPoint points[3];
 };
 
 const COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255),
@@ -199,98 +194,99 @@ const Flag kFlags[] = {
 
 // The bitmap resource as stored: info header, palette, bottom-up rows.
 const BITMAPINFOHEADER* rawBitmap(int id) {
-  HRSRC found = FindResourceA(exeInstance(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));
-  if (!found) return nullptr;
-  return static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(exeInstance(), found)));
+    HRSRC found = FindResourceA(exeInstance(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));
+    if (!found) return nullptr;
+    return static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(exeInstance(), found)));
 }
 
 COLORREF pixelOf(const BITMAPINFOHEADER* bmi, int x, int y) {
-  const RGBQUAD* palette = reinterpret_cast<const RGBQUAD*>(
-      reinterpret_cast<const uint8_t*>(bmi) + bmi->biSize);
-  const uint8_t* bits = reinterpret_cast<const uint8_t*>(palette + 16);
-  int stride = ((bmi->biWidth * 4 + 31) / 32) * 4;
-  uint8_t pair = bits[(bmi->biHeight - 1 - y) * stride + x / 2];
-  const RGBQUAD& c = palette[(x % 2) ? (pair & 0x0F) : (pair >> 4)];
-  return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
+    const RGBQUAD* palette =
+        reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(bmi) + bmi->biSize);
+    const uint8_t* bits = reinterpret_cast<const uint8_t*>(palette + 16);
+    int stride = ((bmi->biWidth * 4 + 31) / 32) * 4;
+    uint8_t pair = bits[(bmi->biHeight - 1 - y) * stride + x / 2];
+    const RGBQUAD& c = palette[(x % 2) ? (pair & 0x0F) : (pair >> 4)];
+    return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
 }
 
 TEST(Resources, FlagBitmapsAreSmall16ColourFlags) {
-  for (const Flag& f : kFlags) {
-    for (int id : {f.unchecked, f.checked}) {
-      SCOPED_TRACE(id);
-      HBITMAP loaded = LoadBitmapA(exeInstance(), MAKEINTRESOURCEA(id));
-      ASSERT_NE(loaded, nullptr);
-      BITMAP bm = {};
-      ASSERT_NE(GetObjectA(loaded, sizeof bm, &bm), 0);
-      EXPECT_GE(bm.bmWidth, 12);
-      EXPECT_LE(bm.bmWidth, 14);
-      EXPECT_EQ(bm.bmHeight, 12);
-      DeleteObject(loaded);
+    for (const Flag& f : kFlags) {
+        for (int id : {f.unchecked, f.checked}) {
+            SCOPED_TRACE(id);
+            HBITMAP loaded = LoadBitmapA(exeInstance(), MAKEINTRESOURCEA(id));
+            ASSERT_NE(loaded, nullptr);
+            BITMAP bm = {};
+            ASSERT_NE(GetObjectA(loaded, sizeof bm, &bm), 0);
+            EXPECT_GE(bm.bmWidth, 12);
+            EXPECT_LE(bm.bmWidth, 14);
+            EXPECT_EQ(bm.bmHeight, 12);
+            DeleteObject(loaded);
 
-      const BITMAPINFOHEADER* raw = rawBitmap(id);
-      ASSERT_NE(raw, nullptr);
-      EXPECT_EQ(raw->biBitCount, 4);
-      EXPECT_EQ(raw->biCompression, static_cast<DWORD>(BI_RGB));
-      for (const FlagPoint& p : f.points)
-        EXPECT_EQ(pixelOf(raw, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+            const BITMAPINFOHEADER* raw = rawBitmap(id);
+            ASSERT_NE(raw, nullptr);
+            EXPECT_EQ(raw->biBitCount, 4);
+            EXPECT_EQ(raw->biCompression, static_cast<DWORD>(BI_RGB));
+            for (const FlagPoint& p : f.points)
+                EXPECT_EQ(pixelOf(raw, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+        }
+        // The checked variant is framed in black, the unchecked one in silver.
+        EXPECT_EQ(pixelOf(rawBitmap(f.checked), 0, 0), RGB(0, 0, 0));
+        EXPECT_EQ(pixelOf(rawBitmap(f.checked), 13, 11), RGB(0, 0, 0));
+        EXPECT_EQ(pixelOf(rawBitmap(f.unchecked), 0, 0), RGB(192, 192, 192));
     }
-    // The checked variant is framed in black, the unchecked one in silver.
-    EXPECT_EQ(pixelOf(rawBitmap(f.checked), 0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(pixelOf(rawBitmap(f.checked), 13, 11), RGB(0, 0, 0));
-    EXPECT_EQ(pixelOf(rawBitmap(f.unchecked), 0, 0), RGB(192, 192, 192));
-  }
 }
 
 // ---- dialog templates ----
 
 struct TemplateInfo {
-  DWORD style = 0;
-  int items = 0, cx = 0, cy = 0;
-  int pointSize = 0;
-  std::wstring face;
+    DWORD style = 0;
+    int items = 0, cx = 0, cy = 0;
+    int pointSize = 0;
+    std::wstring face;
 };
 
 const wchar_t* skipSzOrOrd(const wchar_t* p) {
-  if (*p == 0xFFFF) return p + 2;
-  while (*p) ++p;
-  return p + 1;
+    if (*p == 0xFFFF) return p + 2;
+    while (*p) ++p;
+    return p + 1;
 }
 
 bool readTemplate(int id, TemplateInfo* out) {
-  HRSRC found = FindResourceA(exeInstance(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
-  if (!found) return false;
-  const uint8_t* t = static_cast<const uint8_t*>(LockResource(LoadResource(exeInstance(), found)));
-  const WORD* w = reinterpret_cast<const WORD*>(t);
-  const wchar_t* rest;
-  bool extended = w[0] == 1 && w[1] == 0xFFFF;
-  if (extended) {
-    std::memcpy(&out->style, t + 12, 4);
-    out->items = *reinterpret_cast<const WORD*>(t + 16);
-    out->cx = *reinterpret_cast<const short*>(t + 22);
-    out->cy = *reinterpret_cast<const short*>(t + 24);
-    rest = reinterpret_cast<const wchar_t*>(t + 26);
-  } else {
-    std::memcpy(&out->style, t, 4);
-    out->items = *reinterpret_cast<const WORD*>(t + 8);
-    out->cx = *reinterpret_cast<const short*>(t + 14);
-    out->cy = *reinterpret_cast<const short*>(t + 16);
-    rest = reinterpret_cast<const wchar_t*>(t + 18);
-  }
-  rest = skipSzOrOrd(rest);  // menu
-  rest = skipSzOrOrd(rest);  // class
-  rest = skipSzOrOrd(rest);  // caption
-  if (out->style & DS_SETFONT) {
-    out->pointSize = rest[0];
-    rest += extended ? 3 : 1;  // weight, italic + charset
-    out->face = rest;
-  }
-  return true;
+    HRSRC found = FindResourceA(exeInstance(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5));
+    if (!found) return false;
+    const uint8_t* t =
+        static_cast<const uint8_t*>(LockResource(LoadResource(exeInstance(), found)));
+    const WORD* w = reinterpret_cast<const WORD*>(t);
+    const wchar_t* rest;
+    bool extended = w[0] == 1 && w[1] == 0xFFFF;
+    if (extended) {
+        std::memcpy(&out->style, t + 12, 4);
+        out->items = *reinterpret_cast<const WORD*>(t + 16);
+        out->cx = *reinterpret_cast<const short*>(t + 22);
+        out->cy = *reinterpret_cast<const short*>(t + 24);
+        rest = reinterpret_cast<const wchar_t*>(t + 26);
+    } else {
+        std::memcpy(&out->style, t, 4);
+        out->items = *reinterpret_cast<const WORD*>(t + 8);
+        out->cx = *reinterpret_cast<const short*>(t + 14);
+        out->cy = *reinterpret_cast<const short*>(t + 16);
+        rest = reinterpret_cast<const wchar_t*>(t + 18);
+    }
+    rest = skipSzOrOrd(rest);  // menu
+    rest = skipSzOrOrd(rest);  // class
+    rest = skipSzOrOrd(rest);  // caption
+    if (out->style & DS_SETFONT) {
+        out->pointSize = rest[0];
+        rest += extended ? 3 : 1;  // weight, italic + charset
+        out->face = rest;
+    }
+    return true;
 }
 
 struct ExpectedTemplate {
-  int id, cx, cy, pointSize;
-  const wchar_t* face;
-  bool page;  // child page or modal dialog
+    int id, cx, cy, pointSize;
+    const wchar_t* face;
+    bool page;  // child page or modal dialog
 };
 
 const ExpectedTemplate kTemplates[] = {
@@ -314,126 +310,128 @@ const ExpectedTemplate kTemplates[] = {
 };
 
 TEST(Resources, TemplatesHaveTheirSizeFontAndKind) {
-  for (const ExpectedTemplate& e : kTemplates) {
-    SCOPED_TRACE(e.id);
-    TemplateInfo t;
-    ASSERT_TRUE(readTemplate(e.id, &t));
-    if (e.cx) {
-      EXPECT_EQ(t.cx, e.cx);
-      EXPECT_EQ(t.cy, e.cy);
+    for (const ExpectedTemplate& e : kTemplates) {
+        SCOPED_TRACE(e.id);
+        TemplateInfo t;
+        ASSERT_TRUE(readTemplate(e.id, &t));
+        if (e.cx) {
+            EXPECT_EQ(t.cx, e.cx);
+            EXPECT_EQ(t.cy, e.cy);
+        }
+        if (e.face) {
+            EXPECT_EQ(t.pointSize, e.pointSize);
+            EXPECT_EQ(t.face, e.face);
+        }
+        if (e.page) {
+            EXPECT_TRUE(t.style & WS_CHILD);
+            EXPECT_FALSE(t.style & WS_POPUP);
+            EXPECT_NE(t.style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+        } else {
+            EXPECT_TRUE(t.style & WS_POPUP);
+            EXPECT_EQ(t.style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+        }
     }
-    if (e.face) {
-      EXPECT_EQ(t.pointSize, e.pointSize);
-      EXPECT_EQ(t.face, e.face);
-    }
-    if (e.page) {
-      EXPECT_TRUE(t.style & WS_CHILD);
-      EXPECT_FALSE(t.style & WS_POPUP);
-      EXPECT_NE(t.style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
-    } else {
-      EXPECT_TRUE(t.style & WS_POPUP);
-      EXPECT_EQ(t.style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
-    }
-  }
 }
 
-INT_PTR CALLBACK quietDialogProc(HWND, UINT msg, WPARAM, LPARAM) {
-  return msg == WM_INITDIALOG;
-}
+INT_PTR CALLBACK quietDialogProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
 // Every template must be creatable as the program creates it; a missing
 // control class (the progress bar) would make the whole page fail.
 TEST(Resources, EveryTemplateCreatesItsDialog) {
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&icc);
-  HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
-                              nullptr, exeInstance(), nullptr);
-  ASSERT_NE(host, nullptr);
-  for (const ExpectedTemplate& e : kTemplates) {
-    SCOPED_TRACE(e.id);
-    HWND dlg = CreateDialogParamA(exeInstance(), MAKEINTRESOURCEA(e.id), host, quietDialogProc, 0);
-    ASSERT_NE(dlg, nullptr);
-    DestroyWindow(dlg);
-  }
-  DestroyWindow(host);
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
+                                nullptr, exeInstance(), nullptr);
+    ASSERT_NE(host, nullptr);
+    for (const ExpectedTemplate& e : kTemplates) {
+        SCOPED_TRACE(e.id);
+        HWND dlg =
+            CreateDialogParamA(exeInstance(), MAKEINTRESOURCEA(e.id), host, quietDialogProc, 0);
+        ASSERT_NE(dlg, nullptr);
+        DestroyWindow(dlg);
+    }
+    DestroyWindow(host);
 }
 
 TEST(Resources, ReadingsPageCarriesLearnButtonAndHiddenTemperatureEdit) {
-  HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
-                              nullptr, exeInstance(), nullptr);
-  HWND page = CreateDialogParamA(exeInstance(), MAKEINTRESOURCEA(IDD_READINGS), host,
-                                 quietDialogProc, 0);
-  ASSERT_NE(page, nullptr);
-  HWND learn = GetDlgItem(page, IDC_LEARN);
-  HWND raw = GetDlgItem(page, IDC_TEMPERATURE_RAW);
-  ASSERT_NE(learn, nullptr);
-  ASSERT_NE(raw, nullptr);
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
+                                nullptr, exeInstance(), nullptr);
+    HWND page =
+        CreateDialogParamA(exeInstance(), MAKEINTRESOURCEA(IDD_READINGS), host, quietDialogProc, 0);
+    ASSERT_NE(page, nullptr);
+    HWND learn = GetDlgItem(page, IDC_LEARN);
+    HWND raw = GetDlgItem(page, IDC_TEMPERATURE_RAW);
+    ASSERT_NE(learn, nullptr);
+    ASSERT_NE(raw, nullptr);
 
-  char text[32] = {};
-  GetWindowTextA(learn, text, sizeof text);
-  EXPECT_STREQ(text, "NAUKA");
-  LONG learnStyle = GetWindowLongA(learn, GWL_STYLE);
-  EXPECT_TRUE(learnStyle & WS_VISIBLE);
-  EXPECT_TRUE(learnStyle & BS_MULTILINE);
+    char text[32] = {};
+    GetWindowTextA(learn, text, sizeof text);
+    EXPECT_STREQ(text, "NAUKA");
+    LONG learnStyle = GetWindowLongA(learn, GWL_STYLE);
+    EXPECT_TRUE(learnStyle & WS_VISIBLE);
+    EXPECT_TRUE(learnStyle & BS_MULTILINE);
 
-  GetClassNameA(raw, text, sizeof text);
-  EXPECT_STRCASEEQ(text, "Edit");
-  LONG rawStyle = GetWindowLongA(raw, GWL_STYLE);
-  EXPECT_FALSE(rawStyle & WS_VISIBLE);
-  EXPECT_TRUE(rawStyle & ES_AUTOHSCROLL);
-  // The edit control may trade WS_BORDER for a client edge of its own.
-  EXPECT_TRUE((rawStyle & WS_BORDER) || (GetWindowLongA(raw, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+    GetClassNameA(raw, text, sizeof text);
+    EXPECT_STRCASEEQ(text, "Edit");
+    LONG rawStyle = GetWindowLongA(raw, GWL_STYLE);
+    EXPECT_FALSE(rawStyle & WS_VISIBLE);
+    EXPECT_TRUE(rawStyle & ES_AUTOHSCROLL);
+    // The edit control may trade WS_BORDER for a client edge of its own.
+    EXPECT_TRUE((rawStyle & WS_BORDER) || (GetWindowLongA(raw, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
 
-  // The button sits at 880, 624 (38 x 23) in dialog units.
-  RECT expected = {880, 624, 880 + 38, 624 + 23};
-  MapDialogRect(page, &expected);
-  RECT actual;
-  GetWindowRect(learn, &actual);
-  MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&actual), 2);
-  EXPECT_EQ(actual.left, expected.left);
-  EXPECT_EQ(actual.top, expected.top);
-  EXPECT_EQ(actual.right, expected.right);
-  EXPECT_EQ(actual.bottom, expected.bottom);
-  DestroyWindow(page);
-  DestroyWindow(host);
+    // The button sits at 880, 624 (38 x 23) in dialog units.
+    RECT expected = {880, 624, 880 + 38, 624 + 23};
+    MapDialogRect(page, &expected);
+    RECT actual;
+    GetWindowRect(learn, &actual);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(actual.left, expected.left);
+    EXPECT_EQ(actual.top, expected.top);
+    EXPECT_EQ(actual.right, expected.right);
+    EXPECT_EQ(actual.bottom, expected.bottom);
+    DestroyWindow(page);
+    DestroyWindow(host);
 }
 
 TEST(Resources, FactoryResetPageHasLabelsButtonAndProgressBar) {
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&icc);
-  HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
-                              nullptr, exeInstance(), nullptr);
-  // Wide creation: the ANSI one would pass the Polish text through the
-  // system code page, which on a non-Polish system drops the accents.
-  HWND page = CreateDialogParamW(exeInstance(), MAKEINTRESOURCEW(IDD_RESET), host,
-                                 quietDialogProc, 0);
-  ASSERT_NE(page, nullptr);
-  const int ids[4] = {IDC_RESET_LABEL1, IDC_RESET_LABEL2, IDC_RESET_BUTTON, IDC_RESET_PROGRESS};
-  for (int id : ids) EXPECT_NE(GetDlgItem(page, id), nullptr) << id;
-  char cls[64] = {};
-  GetClassNameA(GetDlgItem(page, IDC_RESET_PROGRESS), cls, sizeof cls);
-  EXPECT_STRCASEEQ(cls, PROGRESS_CLASSA);
-  wchar_t text[128] = {};
-  GetWindowTextW(GetDlgItem(page, IDC_RESET_BUTTON), text, 128);
-  EXPECT_STREQ(text, L"ZRESETUJ   I   PRZYWRÓĆ USTAWIENIA FABRYCZNE");
-  DestroyWindow(page);
-  DestroyWindow(host);
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
+                                nullptr, exeInstance(), nullptr);
+    // Wide creation: the ANSI one would pass the Polish text through the
+    // system code page, which on a non-Polish system drops the accents.
+    HWND page =
+        CreateDialogParamW(exeInstance(), MAKEINTRESOURCEW(IDD_RESET), host, quietDialogProc, 0);
+    ASSERT_NE(page, nullptr);
+    const int ids[4] = {IDC_RESET_LABEL1, IDC_RESET_LABEL2, IDC_RESET_BUTTON, IDC_RESET_PROGRESS};
+    for (int id : ids) EXPECT_NE(GetDlgItem(page, id), nullptr) << id;
+    char cls[64] = {};
+    GetClassNameA(GetDlgItem(page, IDC_RESET_PROGRESS), cls, sizeof cls);
+    EXPECT_STRCASEEQ(cls, PROGRESS_CLASSA);
+    wchar_t text[128] = {};
+    GetWindowTextW(GetDlgItem(page, IDC_RESET_BUTTON), text, 128);
+    EXPECT_STREQ(text, L"ZRESETUJ   I   PRZYWRÓĆ USTAWIENIA FABRYCZNE");
+    DestroyWindow(page);
+    DestroyWindow(host);
 }
 
 TEST(Resources, ServiceDialogsCarryTheirButtons) {
-  struct { int dialog, button; } cases[] = {
-      {IDD_ABOUT, IDOK}, {IDD_DEVICE_INFO, IDOK}, {IDD_PORT_SEARCH, IDOK},
-      {IDD_PORT_SEARCH, IDCANCEL}};
-  HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
-                              nullptr, exeInstance(), nullptr);
-  for (const auto& c : cases) {
-    HWND dlg = CreateDialogParamA(exeInstance(), MAKEINTRESOURCEA(c.dialog), host,
-                                  quietDialogProc, 0);
-    ASSERT_NE(dlg, nullptr) << c.dialog;
-    EXPECT_NE(GetDlgItem(dlg, c.button), nullptr) << c.dialog << " button " << c.button;
-    DestroyWindow(dlg);
-  }
-  DestroyWindow(host);
+    struct {
+        int dialog, button;
+    } cases[] = {{IDD_ABOUT, IDOK},
+                 {IDD_DEVICE_INFO, IDOK},
+                 {IDD_PORT_SEARCH, IDOK},
+                 {IDD_PORT_SEARCH, IDCANCEL}};
+    HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
+                                nullptr, exeInstance(), nullptr);
+    for (const auto& c : cases) {
+        HWND dlg =
+            CreateDialogParamA(exeInstance(), MAKEINTRESOURCEA(c.dialog), host, quietDialogProc, 0);
+        ASSERT_NE(dlg, nullptr) << c.dialog;
+        EXPECT_NE(GetDlgItem(dlg, c.button), nullptr) << c.dialog << " button " << c.button;
+        DestroyWindow(dlg);
+    }
+    DestroyWindow(host);
 }
 
 }  // namespace

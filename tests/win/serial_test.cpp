@@ -21,20 +21,17 @@ struct LoggedFrame {
     std::vector<uint8_t> bytes;
 };
 
-std::vector<LoggedFrame> readFrameLog(const std::string& unixPath)
-{
+std::vector<LoggedFrame> readFrameLog(const std::string& unixPath) {
     const std::string path = wineDrivePath(unixPath);
     std::vector<LoggedFrame> frames;
     FILE* f = std::fopen(path.c_str(), "r");
-    if (!f)
-        return frames;
+    if (!f) return frames;
     char line[512];
     while (std::fgets(line, sizeof line, f)) {
         unsigned long ms;
         char dir;
         int used = 0;
-        if (std::sscanf(line, "%lu %c%n", &ms, &dir, &used) != 2)
-            continue;
+        if (std::sscanf(line, "%lu %c%n", &ms, &dir, &used) != 2) continue;
         LoggedFrame fr{dir, {}};
         const char* p = line + used;
         unsigned byte;
@@ -49,27 +46,22 @@ std::vector<LoggedFrame> readFrameLog(const std::string& unixPath)
     return frames;
 }
 
-std::vector<uint8_t> bytesOf(std::initializer_list<int> list)
-{
+std::vector<uint8_t> bytesOf(std::initializer_list<int> list) {
     std::vector<uint8_t> v;
-    for (int b : list)
-        v.push_back(static_cast<uint8_t>(b));
+    for (int b : list) v.push_back(static_cast<uint8_t>(b));
     return v;
 }
 
 template <typename Block>
-std::vector<uint8_t> storeBytes(const Block& b)
-{
+std::vector<uint8_t> storeBytes(const Block& b) {
     return std::vector<uint8_t>(blockBytes(b), blockBytes(b) + sizeof(Block));
 }
 
 }  // namespace
 
-TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls)
-{
+TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls) {
     const char* log = std::getenv("ZUVELS_FRAME_LOG");
-    if (!log || !*log)
-        GTEST_SKIP() << "no lpgsim on COM1";
+    if (!log || !*log) GTEST_SKIP() << "no lpgsim on COM1";
 
     const PortOps* saved = LinkPort;
     LinkPort = &win32PortOps;

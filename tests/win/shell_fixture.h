@@ -18,8 +18,7 @@
 
 namespace shelltest {
 
-inline RECT& fakeScreen()
-{
+inline RECT& fakeScreen() {
     static RECT r = {0, 0, 1400, 1050};
     return r;
 }
@@ -30,33 +29,27 @@ struct BoxCall {
     std::string text, caption;
     UINT type;
 };
-inline std::vector<BoxCall>& boxCalls()
-{
+inline std::vector<BoxCall>& boxCalls() {
     static std::vector<BoxCall> calls;
     return calls;
 }
-inline int recordBox(HWND owner, const char* text, const char* caption, UINT type)
-{
+inline int recordBox(HWND owner, const char* text, const char* caption, UINT type) {
     boxCalls().push_back({owner, text, caption, type});
     return IDOK;
 }
 
-inline std::string readFileBytes(const std::string& path)
-{
+inline std::string readFileBytes(const std::string& path) {
     std::string bytes;
     FILE* f = fopen(path.c_str(), "rb");
-    if (!f)
-        return "<missing>";
+    if (!f) return "<missing>";
     char buf[512];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
     fclose(f);
     return bytes;
 }
 
-inline void writeFileBytes(const std::string& path, const std::string& bytes)
-{
+inline void writeFileBytes(const std::string& path, const std::string& bytes) {
     FILE* f = fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
     fwrite(bytes.data(), 1, bytes.size(), f);
@@ -64,8 +57,7 @@ inline void writeFileBytes(const std::string& path, const std::string& bytes)
 }
 
 // Every line k carries "<code> <k>" after its "=".
-inline std::string languageFileText(const char* code)
-{
+inline std::string languageFileText(const char* code) {
     std::string text;
     char line[64];
     for (int k = 0; k < 216; ++k) {
@@ -75,11 +67,12 @@ inline std::string languageFileText(const char* code)
     return text;
 }
 
-inline std::string entryText(const char* code, int k) { return std::string(code) + " " + std::to_string(k); }
+inline std::string entryText(const char* code, int k) {
+    return std::string(code) + " " + std::to_string(k);
+}
 
 // Removes WM_QUIT and whatever else is queued; returns the quit code or -1.
-inline int drainMessages()
-{
+inline int drainMessages() {
     int quitCode = -1;
     MSG msg;
     for (int i = 0; i < 10000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
@@ -91,14 +84,15 @@ inline int drainMessages()
     return quitCode;
 }
 
-inline std::string windowText(HWND w)
-{
+inline std::string windowText(HWND w) {
     char buf[256] = "";
     GetWindowTextA(w, buf, sizeof buf);
     return buf;
 }
 
-inline UINT menuState(int command) { return GetMenuState(GetMenu(mainWindow), command, MF_BYCOMMAND); }
+inline UINT menuState(int command) {
+    return GetMenuState(GetMenu(mainWindow), command, MF_BYCOMMAND);
+}
 inline bool isChecked(int command) { return (menuState(command) & MF_CHECKED) != 0; }
 inline bool isGreyed(int command) { return (menuState(command) & MF_GRAYED) != 0; }
 inline bool isHilited(int command) { return (menuState(command) & MF_HILITE) != 0; }
@@ -108,8 +102,7 @@ protected:
     std::string dir;
     char previousDir[MAX_PATH] = "";
 
-    void SetUp() override
-    {
+    void SetUp() override {
         GetCurrentDirectoryA(sizeof previousDir, previousDir);
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
@@ -134,10 +127,8 @@ protected:
         serviceDialogOpen = false;
     }
 
-    void TearDown() override
-    {
-        if (mainWindow)
-            DestroyWindow(mainWindow);
+    void TearDown() override {
+        if (mainWindow) DestroyWindow(mainWindow);
         drainMessages();
         resetLinkState();
         SetCurrentDirectoryA(previousDir);
@@ -150,13 +141,12 @@ protected:
 
     std::string iniPath() const { return dir + "\\ZuvelS.ini"; }
 
-    void writeIni(int port, const char* code)
-    {
-        writeFileBytes(iniPath(), "[Ustawienia]\nCommPort= " + std::to_string(port) + "\nLanguage= " + code + "\n");
+    void writeIni(int port, const char* code) {
+        writeFileBytes(iniPath(), "[Ustawienia]\nCommPort= " + std::to_string(port) +
+                                      "\nLanguage= " + code + "\n");
     }
 
-    void start(int port = 1, const char* code = "ang")
-    {
+    void start(int port = 1, const char* code = "ang") {
         writeIni(port, code);
         ASSERT_NE(createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE), nullptr);
         drainMessages();
@@ -164,8 +154,7 @@ protected:
 
     void command(int id) { SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
-    void repaintMain()
-    {
+    void repaintMain() {
         InvalidateRect(mainWindow, nullptr, TRUE);
         UpdateWindow(mainWindow);
     }

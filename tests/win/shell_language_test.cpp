@@ -18,30 +18,25 @@ const int PortItems[10] = {IDM_COM1, IDM_COM2, IDM_COM3, IDM_COM4, IDM_COM5,
                            IDM_COM6, IDM_COM7, IDM_COM8, IDM_COM9, IDM_AUTO_SCAN};
 
 // The settings file as written in text mode, with the system's line ends.
-std::string iniText(int port, const char* code)
-{
+std::string iniText(int port, const char* code) {
     return "[Ustawienia]\r\nCommPort= " + std::to_string(port) + "\r\nLanguage= " + code + "\r\n";
 }
 
-std::string autoScanLabel()
-{
+std::string autoScanLabel() {
     char buf[64] = "";
     GetMenuStringA(GetMenu(mainWindow), IDM_AUTO_SCAN, buf, sizeof buf, MF_BYCOMMAND);
     return buf;
 }
 
 // Index into PortItems of the one checked port item, -1 for none, -2 for more.
-int checkedPortItem()
-{
+int checkedPortItem() {
     int found = -1;
     for (int i = 0; i < 10; ++i)
-        if (isChecked(PortItems[i]))
-            found = found == -1 ? i : -2;
+        if (isChecked(PortItems[i])) found = found == -1 ? i : -2;
     return found;
 }
 
-TEST_F(ShellTest, LanguageChangeSwapsTheMenuTextsAndFlags)
-{
+TEST_F(ShellTest, LanguageChangeSwapsTheMenuTextsAndFlags) {
     start(1, "pol");
     ASSERT_EQ(windowText(mainWindow), entryText("pol", 175));
     HMENU before = GetMenu(mainWindow);
@@ -76,8 +71,7 @@ TEST_F(ShellTest, LanguageChangeSwapsTheMenuTextsAndFlags)
     EXPECT_EQ(readFileBytes(iniPath()), iniText(1, "ang"));
 }
 
-TEST_F(ShellTest, LanguageChangeOnTheResetPageReplacesItsTextsButNotTheTitle)
-{
+TEST_F(ShellTest, LanguageChangeOnTheResetPageReplacesItsTextsButNotTheTitle) {
     start(1, "pol");
     command(IDM_RESET);
     HWND page = currentPage;
@@ -92,8 +86,7 @@ TEST_F(ShellTest, LanguageChangeOnTheResetPageReplacesItsTextsButNotTheTitle)
     EXPECT_EQ(windowText(mainWindow), entryText("lit", 180));
 }
 
-TEST_F(ShellTest, LanguageFilesAreFoundFromTheStartDirectory)
-{
+TEST_F(ShellTest, LanguageFilesAreFoundFromTheStartDirectory) {
     start(1, "pol");
     // A file dialog may leave another current directory behind.
     char elsewhere[MAX_PATH];
@@ -103,8 +96,7 @@ TEST_F(ShellTest, LanguageFilesAreFoundFromTheStartDirectory)
     EXPECT_EQ(windowText(mainWindow), entryText("cs", 175));
 }
 
-TEST_F(ShellTest, UnknownLanguageCodeInstallsThePolishMenu)
-{
+TEST_F(ShellTest, UnknownLanguageCodeInstallsThePolishMenu) {
     start(1, "xx");
     EXPECT_TRUE(isChecked(IDM_LANG_POL));
     char label[64] = "";
@@ -119,8 +111,7 @@ struct StartPortCase {
     const char* path;
 };
 
-TEST_F(ShellTest, StartMarksThePortFromTheSettingsFile)
-{
+TEST_F(ShellTest, StartMarksThePortFromTheSettingsFile) {
     const StartPortCase cases[] = {
         {1, "AUTO SCAN", 0, "\\\\.\\COM1"},
         {9, "AUTO SCAN", 8, "\\\\.\\COM9"},
@@ -143,8 +134,7 @@ TEST_F(ShellTest, StartMarksThePortFromTheSettingsFile)
     }
 }
 
-TEST_F(ShellTest, PortCommandRewritesTheSettingsFileAtOnceAndChecksItsItem)
-{
+TEST_F(ShellTest, PortCommandRewritesTheSettingsFileAtOnceAndChecksItsItem) {
     start(12, "ang");
     for (int n = 1; n <= 9; ++n) {
         SCOPED_TRACE("COM " + std::to_string(n));
@@ -165,12 +155,10 @@ TEST_F(ShellTest, PortCommandRewritesTheSettingsFileAtOnceAndChecksItsItem)
     }
 }
 
-TEST_F(ShellTest, EchoingPortRaisesOneLinkErrorBoxUntilAPortIsChosen)
-{
+TEST_F(ShellTest, EchoingPortRaisesOneLinkErrorBoxUntilAPortIsChosen) {
     start(4, "ang");
     simSetFault(SimFault::Echo);
-    for (int tick = 0; tick < 6; ++tick)
-        pollStatus();
+    for (int tick = 0; tick < 6; ++tick) pollStatus();
     ASSERT_EQ(boxCalls().size(), 1u);
     EXPECT_EQ(boxCalls()[0].owner, mainWindow);
     EXPECT_EQ(boxCalls()[0].text, entryText("ang", 212));
@@ -178,8 +166,7 @@ TEST_F(ShellTest, EchoingPortRaisesOneLinkErrorBoxUntilAPortIsChosen)
     EXPECT_EQ(boxCalls()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
 
     command(IDM_COM2);
-    for (int tick = 0; tick < 3; ++tick)
-        pollStatus();
+    for (int tick = 0; tick < 3; ++tick) pollStatus();
     ASSERT_EQ(boxCalls().size(), 2u);
     EXPECT_EQ(boxCalls()[1].caption, entryText("ang", 211) + " 2");
 }
@@ -187,19 +174,16 @@ TEST_F(ShellTest, EchoingPortRaisesOneLinkErrorBoxUntilAPortIsChosen)
 // Records serviceDialogOpen while a modal dialog runs, then cancels it.
 bool flagWhileOpen;
 bool sawDialog;
-void CALLBACK closeActiveDialog(HWND, UINT, UINT_PTR id, DWORD)
-{
+void CALLBACK closeActiveDialog(HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog = GetActiveWindow();
-    if (!dialog || dialog == mainWindow)
-        return;
+    if (!dialog || dialog == mainWindow) return;
     KillTimer(nullptr, id);
     sawDialog = true;
     flagWhileOpen = serviceDialogOpen;
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
 
-TEST_F(ShellTest, ServiceDialogsSuspendThePagesWhileOpen)
-{
+TEST_F(ShellTest, ServiceDialogsSuspendThePagesWhileOpen) {
     start();
     for (int item : {IDM_ABOUT, IDM_DEVICE_INFO, IDM_AUTO_SCAN}) {
         SCOPED_TRACE(item);

@@ -22,8 +22,7 @@ namespace {
 
 std::string chosenPath;
 int chooserCalls = 0;
-bool chooseFile(HWND, bool, const SettingsFormat&, char* path, size_t cap)
-{
+bool chooseFile(HWND, bool, const SettingsFormat&, char* path, size_t cap) {
     ++chooserCalls;
     snprintf(path, cap, "%s", chosenPath.c_str());
     return true;
@@ -32,26 +31,22 @@ bool chooseFile(HWND, bool, const SettingsFormat&, char* path, size_t cap)
 // Like the system dialogs: the user browses to another folder (dialogFolder)
 // and then picks chosenPath, or cancels.
 std::string dialogFolder;
-bool chooseAfterBrowsing(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap)
-{
+bool chooseAfterBrowsing(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
     SetCurrentDirectoryA(dialogFolder.c_str());
     return save && chooseFile(owner, save, fmt, path, cap);
 }
 
 // Records like the fixture's box, and answers Yes to the overwrite question.
-int recordBoxAnswerYes(HWND owner, const char* text, const char* caption, UINT type)
-{
+int recordBoxAnswerYes(HWND owner, const char* text, const char* caption, UINT type) {
     recordBox(owner, text, caption, type);
     return (type & MB_YESNO) ? IDYES : IDOK;
 }
 
 // Requests the controller received since the log was cleared.
-std::vector<std::vector<uint8_t>> requestsSeen()
-{
+std::vector<std::vector<uint8_t>> requestsSeen() {
     std::vector<std::vector<uint8_t>> out;
     for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>')
-            out.push_back(f.bytes);
+        if (f.dir == '>') out.push_back(f.bytes);
     return out;
 }
 
@@ -59,15 +54,13 @@ struct KeyLine {
     std::string key;
     int value;
 };
-std::vector<KeyLine> keyLines(const std::string& text)
-{
+std::vector<KeyLine> keyLines(const std::string& text) {
     std::istringstream in(text);
     std::string header, version, section;
     in >> header >> version >> section;
     std::vector<KeyLine> lines;
     KeyLine k;
-    while (in >> k.key >> k.value)
-        lines.push_back(k);
+    while (in >> k.key >> k.value) lines.push_back(k);
     return lines;
 }
 
@@ -76,8 +69,7 @@ protected:
     decltype(settingsFileChooser) savedChooser = nullptr;
     decltype(settingsMessageBox) savedBox = nullptr;
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ShellTest::SetUp();
         savedChooser = settingsFileChooser;
         savedBox = settingsMessageBox;
@@ -91,8 +83,7 @@ protected:
         ASSERT_EQ(decodeIdentity(), 3);
         simClearLog();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         settingsFileChooser = savedChooser;
         settingsMessageBox = savedBox;
         DeleteFileA(chosenPath.c_str());
@@ -100,15 +91,15 @@ protected:
     }
 };
 
-TEST_F(SettingsFileCommands, SaveReadsTheBlocksAndWritesTheVersion3File)
-{
+TEST_F(SettingsFileCommands, SaveReadsTheBlocksAndWritesTheVersion3File) {
     command(IDM_SAVE_AS);
     EXPECT_EQ(chooserCalls, 1);
     EXPECT_TRUE(boxCalls().empty());
 
-    const std::vector<std::vector<uint8_t>> reads = {
-        {0x65, 0x02, 0x02, 0x69}, {0x65, 0x03, 0x03, 0x6B},
-        {0x65, 0x04, 0x04, 0x6D}, {0x65, 0x05, 0x05, 0x6F}};
+    const std::vector<std::vector<uint8_t>> reads = {{0x65, 0x02, 0x02, 0x69},
+                                                     {0x65, 0x03, 0x03, 0x6B},
+                                                     {0x65, 0x04, 0x04, 0x6D},
+                                                     {0x65, 0x05, 0x05, 0x6F}};
     EXPECT_EQ(requestsSeen(), reads);
 
     const std::string text = readFileBytes(chosenPath);
@@ -130,8 +121,7 @@ TEST_F(SettingsFileCommands, SaveReadsTheBlocksAndWritesTheVersion3File)
     EXPECT_EQ(lines[32].value, 0);
 }
 
-TEST_F(SettingsFileCommands, LoadSendsEveryValueToItsShiftedAddressInFileOrder)
-{
+TEST_F(SettingsFileCommands, LoadSendsEveryValueToItsShiftedAddressInFileOrder) {
     command(IDM_SAVE_AS);
     std::string text = readFileBytes(chosenPath);
     // A fitter's change: another lambda delay.
@@ -157,13 +147,11 @@ TEST_F(SettingsFileCommands, LoadSendsEveryValueToItsShiftedAddressInFileOrder)
     EXPECT_EQ(simState().configA.lambdaDelay, newDelay);
 }
 
-TEST_F(SettingsFileCommands, SaveWithTheLinkDownSaysSoAndKeepsTheOldFile)
-{
+TEST_F(SettingsFileCommands, SaveWithTheLinkDownSaysSoAndKeepsTheOldFile) {
     const std::string good = "[Zuvel_S2]\nVersion=3\n[Configuration]\nOptions= 1\n";
     writeFileBytes(chosenPath, good);
     simSetFault(SimFault::Silent);
-    for (int i = 0; i < 3; ++i)
-        pollStatus();
+    for (int i = 0; i < 3; ++i) pollStatus();
     ASSERT_EQ(LinkState, LinkStateKind::Down);
 
     command(IDM_SAVE_AS);
@@ -174,8 +162,7 @@ TEST_F(SettingsFileCommands, SaveWithTheLinkDownSaysSoAndKeepsTheOldFile)
     EXPECT_EQ(readFileBytes(chosenPath), good);
 }
 
-TEST_F(SettingsFileCommands, LoadOfAVersion1FileIsRefusedBeforeAnythingIsSent)
-{
+TEST_F(SettingsFileCommands, LoadOfAVersion1FileIsRefusedBeforeAnythingIsSent) {
     writeFileBytes(chosenPath, "[Zuvel_S]\nVersion=1.2\n[Configuration]\nOptions= 1\n");
     command(IDM_OPEN);
     ASSERT_EQ(boxCalls().size(), 1u);
@@ -184,13 +171,12 @@ TEST_F(SettingsFileCommands, LoadOfAVersion1FileIsRefusedBeforeAnythingIsSent)
     EXPECT_TRUE(requestsSeen().empty());
 }
 
-TEST_F(SettingsFileCommands, DialogsLeaveTheProgramFolderCurrentSoTheIniStaysThere)
-{
+TEST_F(SettingsFileCommands, DialogsLeaveTheProgramFolderCurrentSoTheIniStaysThere) {
     dialogFolder = dir + "\\elsewhere";
     ASSERT_TRUE(CreateDirectoryA(dialogFolder.c_str(), nullptr));
     settingsFileChooser = chooseAfterBrowsing;
-    command(IDM_OPEN);    // browsed, then cancelled
-    command(IDM_SAVE_AS); // browsed, then saved
+    command(IDM_OPEN);     // browsed, then cancelled
+    command(IDM_SAVE_AS);  // browsed, then saved
     ASSERT_EQ(readFileBytes(chosenPath).compare(0, 10, "[Zuvel_S2]"), 0);
 
     command(IDM_COM3);

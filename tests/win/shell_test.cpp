@@ -13,7 +13,8 @@ using namespace shelltest;
 
 namespace {
 
-const int SizeItems[5] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960, IDM_SIZE_1280_1024};
+const int SizeItems[5] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960,
+                          IDM_SIZE_1280_1024};
 
 struct StartCase {
     long screenW, screenH;
@@ -21,17 +22,12 @@ struct StartCase {
     long x, y;
 };
 
-TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom)
-{
+TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom) {
     const StartCase cases[] = {
-        {1280, 1024, 5, 0, 0},     // 0 pixels to spare: not centred
-        {1280, 1000, 4, 0, 0},     // too short for 1280x1024
-        {1400, 1050, 5, 60, 28},
-        {1024, 768, 3, 0, 0},
-        {1100, 800, 3, 38, 31},
-        {800, 600, 2, 0, 0},
-        {799, 600, 1, 79, 75},
-        {1280, 959, 3, 128, 110},
+        {1280, 1024, 5, 0, 0},  // 0 pixels to spare: not centred
+        {1280, 1000, 4, 0, 0},  // too short for 1280x1024
+        {1400, 1050, 5, 60, 28}, {1024, 768, 3, 0, 0},  {1100, 800, 3, 38, 31},
+        {800, 600, 2, 0, 0},     {799, 600, 1, 79, 75}, {1280, 959, 3, 128, 110},
     };
     for (const StartCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.screenW) + "x" + std::to_string(c.screenH));
@@ -55,8 +51,7 @@ TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom)
     }
 }
 
-TEST_F(ShellTest, StartsOnTheReadingsPageWithTheMainWindowStyleAndTitle)
-{
+TEST_F(ShellTest, StartsOnTheReadingsPageWithTheMainWindowStyleAndTitle) {
     start(1, "ang");
     EXPECT_EQ(PageKind, PageReadings);
     EXPECT_EQ(currentPageTemplate, IDD_READINGS);
@@ -86,18 +81,29 @@ struct PageCase {
     int templateBySize[5];
 };
 const PageCase PageCases[] = {
-    {IDM_CONFIGURATION, PageConfiguration, 176,
+    {IDM_CONFIGURATION,
+     PageConfiguration,
+     176,
      {IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4, IDD_CONFIG_5}},
-    {IDM_OPTIONS, PageOptions, 177, {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4, IDD_OPTIONS_5}},
-    {IDM_DIAGRAM, PageDiagram, 178, {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM}},
+    {IDM_OPTIONS,
+     PageOptions,
+     177,
+     {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4, IDD_OPTIONS_5}},
+    {IDM_DIAGRAM,
+     PageDiagram,
+     178,
+     {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM}},
     {IDM_RESET, PageReset, 179, {IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET}},
     {IDM_SCOPE, PageScope, 180, {IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE}},
-    {IDM_READINGS, PageReadings, 175, {IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS}},
+    {IDM_READINGS,
+     PageReadings,
+     175,
+     {IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS}},
 };
-const int PageItems[6] = {IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS, IDM_DIAGRAM, IDM_RESET, IDM_SCOPE};
+const int PageItems[6] = {IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS,
+                          IDM_DIAGRAM,  IDM_RESET,         IDM_SCOPE};
 
-TEST_F(ShellTest, EachPageCommandCreatesItsTemplateForTheSizeWithItsTitle)
-{
+TEST_F(ShellTest, EachPageCommandCreatesItsTemplateForTheSizeWithItsTitle) {
     start(1, "ang");
     for (int size : {1, 3, 5}) {
         command(SizeItems[size - 1]);
@@ -115,8 +121,7 @@ TEST_F(ShellTest, EachPageCommandCreatesItsTemplateForTheSizeWithItsTitle)
     }
 }
 
-TEST_F(ShellTest, ChoosingTheShownPageAgainKeepsIt)
-{
+TEST_F(ShellTest, ChoosingTheShownPageAgainKeepsIt) {
     start();
     for (const PageCase& c : PageCases) {
         command(c.command);
@@ -129,8 +134,7 @@ TEST_F(ShellTest, ChoosingTheShownPageAgainKeepsIt)
     }
 }
 
-TEST_F(ShellTest, SizeChangeRecreatesEveryPageButTheFactoryResetPage)
-{
+TEST_F(ShellTest, SizeChangeRecreatesEveryPageButTheFactoryResetPage) {
     start();
     for (const PageCase& c : PageCases) {
         SCOPED_TRACE("page " + std::to_string(c.page));
@@ -156,8 +160,7 @@ TEST_F(ShellTest, SizeChangeRecreatesEveryPageButTheFactoryResetPage)
     }
 }
 
-TEST_F(ShellTest, MainPaintPlacesTheFactoryResetPageForTheSize)
-{
+TEST_F(ShellTest, MainPaintPlacesTheFactoryResetPageForTheSize) {
     start();
     command(IDM_RESET);
     command(IDM_SIZE_1024);
@@ -177,8 +180,7 @@ TEST_F(ShellTest, MainPaintPlacesTheFactoryResetPageForTheSize)
     EXPECT_EQ(b.right - b.left, 700);
 }
 
-TEST_F(ShellTest, RepaintOffersOnlyTheSizesTheChangedScreenFitsButKeepsTheSize)
-{
+TEST_F(ShellTest, RepaintOffersOnlyTheSizesTheChangedScreenFitsButKeepsTheSize) {
     start();
     ASSERT_EQ(SizeMode, 5);
     fakeScreen() = {0, 0, 1024, 768};
@@ -196,8 +198,7 @@ TEST_F(ShellTest, RepaintOffersOnlyTheSizesTheChangedScreenFitsButKeepsTheSize)
 
 // Sends Alt+F4 through the accelerator table as the loop would, with the
 // page as the key's target (it has the focus).
-void pressAltF4()
-{
+void pressAltF4() {
     BYTE keys[256];
     GetKeyboardState(keys);
     BYTE withAlt[256];
@@ -214,8 +215,7 @@ void pressAltF4()
     EXPECT_TRUE(translated);
 }
 
-TEST_F(ShellTest, ExitAltF4AndCloseEndWithCodeZeroAndLeaveTheSettingsFile)
-{
+TEST_F(ShellTest, ExitAltF4AndCloseEndWithCodeZeroAndLeaveTheSettingsFile) {
     enum Way { Exit, AltF4, Close };
     for (Way way : {Exit, AltF4, Close}) {
         SCOPED_TRACE("way " + std::to_string(way));
@@ -235,8 +235,7 @@ TEST_F(ShellTest, ExitAltF4AndCloseEndWithCodeZeroAndLeaveTheSettingsFile)
     }
 }
 
-TEST_F(ShellTest, ClosingShutsTheOpenPort)
-{
+TEST_F(ShellTest, ClosingShutsTheOpenPort) {
     start();
     pollStatus();
     ASSERT_TRUE(PortOpen);
@@ -250,14 +249,12 @@ namespace {
 
 // Waits up to a second for the page's own poll timer to fire, dispatching
 // whatever else arrives meanwhile.
-bool pageTimerRuns(HWND page)
-{
+bool pageTimerRuns(HWND page) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 1000) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_TIMER && msg.hwnd == page)
-                return true;
+            if (msg.message == WM_TIMER && msg.hwnd == page) return true;
             DispatchMessageA(&msg);
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
@@ -265,8 +262,7 @@ bool pageTimerRuns(HWND page)
     return false;
 }
 
-TEST_F(ShellTest, ReadingsPageStartsPollingAfterStartSizeAndLanguageChanges)
-{
+TEST_F(ShellTest, ReadingsPageStartsPollingAfterStartSizeAndLanguageChanges) {
     start();
     EXPECT_TRUE(pageTimerRuns(currentPage)) << "after start";
     command(IDM_SIZE_1024);
@@ -281,15 +277,12 @@ TEST_F(ShellTest, ReadingsPageStartsPollingAfterStartSizeAndLanguageChanges)
 // Counts the paints the page gets on its own, passing each on.
 WNDPROC pageProcBefore;
 int pagePaints;
-LRESULT CALLBACK countingPageProc(HWND w, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_PAINT)
-        ++pagePaints;
+LRESULT CALLBACK countingPageProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_PAINT) ++pagePaints;
     return CallWindowProcA(pageProcBefore, w, msg, wp, lp);
 }
 
-TEST_F(ShellTest, LaterMainPaintsDrawTheReadingsPageOnce)
-{
+TEST_F(ShellTest, LaterMainPaintsDrawTheReadingsPageOnce) {
     start();
     ASSERT_TRUE(pageTimerRuns(currentPage));
     pageProcBefore = reinterpret_cast<WNDPROC>(
@@ -311,8 +304,7 @@ struct FontCase {
     BYTE charSet;
 };
 
-TEST_F(ShellTest, DashboardFontsFollowTheSizeAndTheLanguage)
-{
+TEST_F(ShellTest, DashboardFontsFollowTheSizeAndTheLanguage) {
     start(1, "pol");
     const FontCase cases[] = {
         {0, 5, 238},
@@ -324,8 +316,7 @@ TEST_F(ShellTest, DashboardFontsFollowTheSizeAndTheLanguage)
     };
     for (const FontCase& c : cases) {
         SCOPED_TRACE("command " + std::to_string(c.command));
-        if (c.command)
-            command(c.command);
+        if (c.command) command(c.command);
         drainMessages();
         LOGFONTA large = {}, small = {};
         ASSERT_TRUE(GetObjectA(fontLarge, sizeof large, &large));
@@ -344,8 +335,7 @@ TEST_F(ShellTest, DashboardFontsFollowTheSizeAndTheLanguage)
 
 namespace {
 
-TEST_F(ShellTest, MenuLoopEndRestoresThePageHighlight)
-{
+TEST_F(ShellTest, MenuLoopEndRestoresThePageHighlight) {
     start();
     command(IDM_OPTIONS);
     HiliteMenuItem(mainWindow, GetMenu(mainWindow), IDM_OPTIONS, MF_BYCOMMAND | MF_UNHILITE);
@@ -355,17 +345,18 @@ TEST_F(ShellTest, MenuLoopEndRestoresThePageHighlight)
     EXPECT_FALSE(isHilited(IDM_READINGS));
 }
 
-struct ChooserCall { HWND owner; bool save; };
+struct ChooserCall {
+    HWND owner;
+    bool save;
+};
 std::vector<ChooserCall> chooserCalls;
-bool cancelChooser(HWND owner, bool save, const SettingsFormat&, char*, size_t)
-{
+bool cancelChooser(HWND owner, bool save, const SettingsFormat&, char*, size_t) {
     chooserCalls.push_back({owner, save});
     return false;
 }
 int answerOk(HWND, const char*, const char*, UINT) { return IDOK; }
 
-TEST_F(ShellTest, FileCommandsOpenTheirDialogsOwnedByTheCurrentPage)
-{
+TEST_F(ShellTest, FileCommandsOpenTheirDialogsOwnedByTheCurrentPage) {
     start();
     pollStatus();  // the controller's generation picks the format
     auto* chooser = settingsFileChooser;

@@ -11,8 +11,7 @@
 #include "shell/palette_win.h"
 #include "sim/sim.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     InitCommonControls();
     createPalette();
