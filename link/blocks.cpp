@@ -12,6 +12,16 @@ ConfigBBlock ConfigB;
 ExtendedBlock Extended;
 WriteReplyBlock WriteReply;
 
+bool StatusValid = false;
+bool LiveValid = false;
+bool ConfigAValid = false;
+bool ConfigBValid = false;
+bool ExtendedValid = false;
+
+void clearStoreValidity() {
+    StatusValid = LiveValid = ConfigAValid = ConfigBValid = ExtendedValid = false;
+}
+
 uint8_t byteSum(const uint8_t* bytes, size_t n) {
     uint8_t sum = 0;
     for (size_t i = 0; i < n; ++i) sum = static_cast<uint8_t>(sum + bytes[i]);
@@ -124,79 +134,74 @@ FieldRef extendedField(size_t o) { return at(BlockId::Extended, o); }
 FieldRef fieldForAddress(uint8_t address, int generation) {
     const bool gen3 = generation == 3;
     switch (address) {
-    case 5: return configAField(offsetof(ConfigABlock, options));
-    case 6: return configAField(offsetof(ConfigABlock, lambdaType));
-    case 7: return configAField(offsetof(ConfigABlock, lambdaPoint));
-    case 8: return configAField(offsetof(ConfigABlock, lambdaDelay));
-    case 9: return configAField(offsetof(ConfigABlock, emulType));
-    case 10: return configAField(offsetof(ConfigABlock, emulBjTimeHi));
-    case 11: return configAField(offsetof(ConfigABlock, emulBjTimeLo));
+    case Addr::Options: return configAField(offsetof(ConfigABlock, options));
+    case Addr::LambdaType: return configAField(offsetof(ConfigABlock, lambdaType));
+    case Addr::LambdaPoint: return configAField(offsetof(ConfigABlock, lambdaPoint));
+    case Addr::LambdaDelay: return configAField(offsetof(ConfigABlock, lambdaDelay));
+    case Addr::EmulType: return configAField(offsetof(ConfigABlock, emulType));
+    case Addr::EmulBjTimeHi: return configAField(offsetof(ConfigABlock, emulBjTimeHi));
+    case Addr::EmulBjTimeLo: return configAField(offsetof(ConfigABlock, emulBjTimeLo));
     // Generation 3 moved these two to block 5 and gave ConfigA byte 8 to "WOZG".
-    case 12:
+    case Addr::EmulDoTimeHi:
         return gen3 ? extendedField(offsetof(ExtendedBlock, zamOtwBj))
                     : configAField(offsetof(ConfigABlock, emulDoTimeHi));
-    case 13:
+    case Addr::EmulDoTimeLo:
         return gen3 ? extendedField(offsetof(ExtendedBlock, zamOtwDo))
                     : configAField(offsetof(ConfigABlock, emulDoTimeLo));
-    case 14: return configAField(offsetof(ConfigABlock, injectDelay));
-    case 15: return configAField(offsetof(ConfigABlock, lpgOnTemp));
-    case 16: return configBField(offsetof(ConfigBBlock, attMax));
-    case 17: return configBField(offsetof(ConfigBBlock, attMin));
-    case 18: return liveField(offsetof(LiveBlock, attInit));
-    case 19: return configBField(offsetof(ConfigBBlock, tpsJump));
-    case 20: return configBField(offsetof(ConfigBBlock, attJump));
-    case 21: return configBField(offsetof(ConfigBBlock, lpgOnRpmLo));
-    case 22: return configBField(offsetof(ConfigBBlock, lpgOnRpmHi));
-    case 23: return configBField(offsetof(ConfigBBlock, ignitionType));
-    case 24: return configBField(offsetof(ConfigBBlock, cutOffRpmLo));
-    case 25: return configBField(offsetof(ConfigBBlock, cutOffRpmHi));
-    case 26: return configBField(offsetof(ConfigBBlock, cutOffSteps));
-    case 27: return configBField(offsetof(ConfigBBlock, lpgOffRpmLo));
-    case 28: return configBField(offsetof(ConfigBBlock, lpgOffRpmHi));
-    case 29: return configAField(offsetof(ConfigABlock, tpsInert));
-    case 31: return configBField(offsetof(ConfigBBlock, attMaxBj));
-    case 32: return configBField(offsetof(ConfigBBlock, attMinBj));
-    case 33: return extendedField(offsetof(ExtendedBlock, prog1));
-    case 34: return extendedField(offsetof(ExtendedBlock, prog2));
-    case 35: return extendedField(offsetof(ExtendedBlock, prog3));
-    case 36: return extendedField(offsetof(ExtendedBlock, prog4));
-    case 37: return configAField(offsetof(ConfigABlock, emulDoTimeHi));
-    case 40: return extendedField(offsetof(ExtendedBlock, installDateLo));
-    case 41: return extendedField(offsetof(ExtendedBlock, installDateHi));
-    case 49: return extendedField(offsetof(ExtendedBlock, gasMinutes));
+    case Addr::InjectDelay: return configAField(offsetof(ConfigABlock, injectDelay));
+    case Addr::LpgOnTemp: return configAField(offsetof(ConfigABlock, lpgOnTemp));
+    case Addr::AttMax: return configBField(offsetof(ConfigBBlock, attMax));
+    case Addr::AttMin: return configBField(offsetof(ConfigBBlock, attMin));
+    case Addr::AttInit: return liveField(offsetof(LiveBlock, attInit));
+    case Addr::TpsJump: return configBField(offsetof(ConfigBBlock, tpsJump));
+    case Addr::AttJump: return configBField(offsetof(ConfigBBlock, attJump));
+    case Addr::LpgOnRpmLo: return configBField(offsetof(ConfigBBlock, lpgOnRpmLo));
+    case Addr::LpgOnRpmHi: return configBField(offsetof(ConfigBBlock, lpgOnRpmHi));
+    case Addr::IgnitionType: return configBField(offsetof(ConfigBBlock, ignitionType));
+    case Addr::CutOffRpmLo: return configBField(offsetof(ConfigBBlock, cutOffRpmLo));
+    case Addr::CutOffRpmHi: return configBField(offsetof(ConfigBBlock, cutOffRpmHi));
+    case Addr::CutOffSteps: return configBField(offsetof(ConfigBBlock, cutOffSteps));
+    case Addr::LpgOffRpmLo: return configBField(offsetof(ConfigBBlock, lpgOffRpmLo));
+    case Addr::LpgOffRpmHi: return configBField(offsetof(ConfigBBlock, lpgOffRpmHi));
+    case Addr::TpsInert: return configAField(offsetof(ConfigABlock, tpsInert));
+    case Addr::AttMaxBj: return configBField(offsetof(ConfigBBlock, attMaxBj));
+    case Addr::AttMinBj: return configBField(offsetof(ConfigBBlock, attMinBj));
+    case Addr::Prog1: return extendedField(offsetof(ExtendedBlock, prog1));
+    case Addr::Prog2: return extendedField(offsetof(ExtendedBlock, prog2));
+    case Addr::Prog3: return extendedField(offsetof(ExtendedBlock, prog3));
+    case Addr::Prog4: return extendedField(offsetof(ExtendedBlock, prog4));
+    // Generation 1 has no "WOZG": its write is taken and forgotten.
+    case Addr::Wozg:
+        return gen3 ? configAField(offsetof(ConfigABlock, emulDoTimeHi)) : at(BlockId::None, 0);
+    case Addr::InstallDateLo: return extendedField(offsetof(ExtendedBlock, installDateLo));
+    case Addr::InstallDateHi: return extendedField(offsetof(ExtendedBlock, installDateHi));
+    case Addr::GasMinutes: return extendedField(offsetof(ExtendedBlock, gasMinutes));
     default:
-        if (address >= 42 && address <= 48)
-            return extendedField(offsetof(ExtendedBlock, registration) + (address - 42));
+        if (address >= Addr::Registration && address < Addr::Registration + 7)
+            return extendedField(offsetof(ExtendedBlock, registration) +
+                                 (address - Addr::Registration));
         // 30 is the command register, 38 and 39 the counter clear: no stored byte.
         return at(BlockId::None, 0);
     }
 }
 
-uint8_t readField(FieldRef f) {
-    const uint8_t* bytes = nullptr;
+BlockSet storeBlocks() { return BlockSet{&Status, &Live, &ConfigA, &ConfigB, &Extended}; }
+
+uint8_t* fieldByte(FieldRef f, const BlockSet& set) {
+    uint8_t* bytes = nullptr;
     size_t size = 0;
     switch (f.block) {
-    case BlockId::Status:
-        bytes = blockBytes(Status);
-        size = sizeof Status;
-        break;
-    case BlockId::Live:
-        bytes = blockBytes(Live);
-        size = sizeof Live;
-        break;
-    case BlockId::ConfigA:
-        bytes = blockBytes(ConfigA);
-        size = sizeof ConfigA;
-        break;
-    case BlockId::ConfigB:
-        bytes = blockBytes(ConfigB);
-        size = sizeof ConfigB;
-        break;
-    case BlockId::Extended:
-        bytes = blockBytes(Extended);
-        size = sizeof Extended;
-        break;
+    case BlockId::Status: bytes = blockBytes(*set.status), size = sizeof *set.status; break;
+    case BlockId::Live: bytes = blockBytes(*set.live), size = sizeof *set.live; break;
+    case BlockId::ConfigA: bytes = blockBytes(*set.configA), size = sizeof *set.configA; break;
+    case BlockId::ConfigB: bytes = blockBytes(*set.configB), size = sizeof *set.configB; break;
+    case BlockId::Extended: bytes = blockBytes(*set.extended), size = sizeof *set.extended; break;
     case BlockId::None: break;
     }
-    return bytes && f.offset < size ? bytes[f.offset] : 0;
+    return bytes && f.offset < size ? bytes + f.offset : nullptr;
+}
+
+uint8_t readField(FieldRef f) {
+    const uint8_t* b = fieldByte(f, storeBlocks());
+    return b ? *b : 0;
 }

@@ -98,6 +98,79 @@ static_assert(sizeof(ConfigBBlock) == 16, "ConfigB block is 16 bytes");
 static_assert(sizeof(ExtendedBlock) == 21, "Extended block is 21 bytes");
 static_assert(sizeof(WriteReplyBlock) == 3, "write reply is 3 bytes");
 
+// ---- bits of the bit-field bytes ----
+
+// Live.flagsA
+namespace FlagsA {
+enum : uint8_t {
+    ProbeStateMask = 0x07,  // one-hot lambda probe state: colours the marker
+    ProbeStateFirst = 0x01,
+    ProbeStateSecond = 0x02,
+    ProbeStateThird = 0x04,
+    Ready = 0x08,          // clear: not ready (status area); set: factory reset refused
+    SwitchOff = 0x10,      // switch-type throttle sensors: set reads "OFF"
+    StateCellMask = 0xF0,  // one-hot: which of the four state cells is lit
+    StateCell1 = 0x10,
+    StateCell2 = 0x20,
+    StateCell3 = 0x40,
+    StateCell4 = 0x80,
+};
+}
+
+// Live.flagsB
+namespace FlagsB {
+enum : uint8_t {
+    OnGas = 0x01,
+    LearnActive = 0x02,
+    GasOff = 0x04,
+    CutOffActive = 0x08,
+    LearnUnfinished = 0x10,  // answer to a learn request: clear = learning completed
+    LearnWaiting = 0x20,     // with LearnUnfinished: waiting for proper conditions
+    SwitchedOver = 0x40,     // the switch-over speed was reached
+    Warm = 0x80,             // the switch-over temperature was reached
+};
+}
+
+// ConfigA.options
+namespace Options {
+enum : uint8_t {
+    LevelModeFirst = 0x01,  // gas level sensor mode: bit 0, else bit 7, else the third
+    SwitchOverTemp = 0x02,
+    AttInitHidden = 0x04,  // the start-position box shows the inverse
+    JumpFunctions = 0x08,
+    TwoWayChoice = 0x10,  // switch-over on falling speed
+    CutOff = 0x20,
+    SwitchOffSpeed = 0x40,
+    LevelModeSecond = 0x80,
+    LevelModeMask = LevelModeFirst | LevelModeSecond,
+};
+}
+
+// ConfigA.emulType
+namespace EmulType {
+enum : uint8_t {
+    TypeMask = 0x03,        // 0 = constructed emulation
+    LowSignalLevel = 0x04,  // generation 3
+    EmergencyStart = 0x08,  // generation 3
+    OptionsPageMask = 0x30,
+    DetailedStatus = 0x80,
+};
+}
+
+// ConfigA.lambdaType: throttle sensor type in the low nibble, probe type in the high.
+namespace LambdaType {
+enum : uint8_t { TpsTypeMask = 0x0F, ProbeTypeMask = 0xF0, ProbeTypeShift = 4 };
+}
+inline int tpsType(uint8_t lambdaType) { return lambdaType & LambdaType::TpsTypeMask; }
+inline int probeType(uint8_t lambdaType) { return lambdaType >> LambdaType::ProbeTypeShift; }
+// Probe types 3 and 4 are the "5-0 V" probes, shown as 5 - volts.
+inline bool probeInverted(uint8_t lambdaType) {
+    return probeType(lambdaType) == 3 || probeType(lambdaType) == 4;
+}
+
+// Extended.tankLevel: 0 = reserve, 1..4 quarters.
+enum : uint8_t { TankLevelMask = 0x07 };
+
 // The stores: zero at start, replaced whole by a valid reply.
 extern StatusBlock Status;
 extern LiveBlock Live;
@@ -105,6 +178,16 @@ extern ConfigABlock ConfigA;
 extern ConfigBBlock ConfigB;
 extern ExtendedBlock Extended;
 extern WriteReplyBlock WriteReply;
+
+// Set when a valid reply replaced the store; cleared whenever the stores are
+// zeroed (start, link loss) and when another port is selected. A write built
+// from a stored byte needs its store valid.
+extern bool StatusValid;
+extern bool LiveValid;
+extern bool ConfigAValid;
+extern bool ConfigBValid;
+extern bool ExtendedValid;
+void clearStoreValidity();
 
 // Byte view of a store, for copying whole replies.
 template <typename Block>
@@ -215,8 +298,23 @@ struct FieldRef {
 
 // Addresses in settings-file order: 5..29, 31, 32, 33..37.
 extern const uint8_t settingsAddresses[32];
-// Block byte that a settings key is saved from, for address a and generation gen.
+// The block byte that address a changes on a controller of generation gen:
+// the one address map, used by settings files and the simulator alike.
+// BlockId::None for the command register, the time-on-gas counter bytes 38
+// and 39, "WOZG" (37) on generation 1 and unknown addresses.
 FieldRef fieldForAddress(uint8_t address, int generation);
-uint8_t readField(FieldRef f);  // 0 for BlockId::None
+
+// A set of blocks to resolve fields against: the program's stores or the
+// simulator's own copies.
+struct BlockSet {
+    StatusBlock* status;
+    LiveBlock* live;
+    ConfigABlock* configA;
+    ConfigBBlock* configB;
+    ExtendedBlock* extended;
+};
+BlockSet storeBlocks();
+uint8_t* fieldByte(FieldRef f, const BlockSet& set);  // nullptr for BlockId::None
+uint8_t readField(FieldRef f);                        // from the stores; 0 for None
 
 #endif

@@ -102,10 +102,11 @@ void zeroBlockStores() {
     memset(&ConfigA, 0, sizeof ConfigA);
     memset(&ConfigB, 0, sizeof ConfigB);
     memset(&Extended, 0, sizeof Extended);
+    clearStoreValidity();
 }
 
 // The one algorithm behind the four block reads.
-void readBlock(RequestFrame request, uint8_t* store, uint32_t n) {
+void readBlock(RequestFrame request, uint8_t* store, uint32_t n, bool* valid) {
     LastBlockReadValid = false;
     if (!PortOpen) openPort();
     purge(PurgeTxClear);  // the receive side is left alone before a block read
@@ -119,6 +120,7 @@ void readBlock(RequestFrame request, uint8_t* store, uint32_t n) {
     if (byteSum(reply, n - 1) == reply[n - 1]) {
         memcpy(store, reply, n);
         LastBlockReadValid = true;
+        *valid = true;
     } else {
         purge(PurgeRxClear);
     }
@@ -149,6 +151,40 @@ void closePort() {
     if (PortOpen) closeHandle();
 }
 
+namespace {
+
+// Once per port selection: a loop-back or echoing adapter returns the probe.
+// The answer buffer is shared with the status read that follows, as the
+// status read goes straight into it.
+void checkEcho(uint8_t* answer) {
+    const uint8_t* probe = RequestFrames[ReqEchoProbe];
+    if (portWrite(probe, 4)) portRead(answer, StatusLength);
+    if (memcmp(answer, probe, StatusLength) == 0) {
+        purge(PurgeTxClear);
+        purge(PurgeRxClear);
+        memset(answer, 0, StatusLength);
+        closeHandle();
+        LinkFailed = true;
+        reportLinkError();
+    } else {
+        // Also when nothing came back: the cleared buffer never equals the probe.
+        EchoChecked = true;
+    }
+}
+
+void statusMissed() {
+    if (++FailureCount < 3) return;
+    purge(PurgeRxClear);
+    purge(PurgeTxClear);
+    if (PortOpen) closeHandle();
+    LinkState = LinkStateKind::Down;
+    FailureCount = 0;
+    PollInterval = 1000;
+    zeroBlockStores();  // the write reply is kept
+}
+
+}  // namespace
+
 void pollStatus() {
     if (!PortOpen) openPort();
 
@@ -156,57 +192,35 @@ void pollStatus() {
     purge(PurgeTxClear);
     purge(PurgeRxClear);
     uint8_t answer[StatusLength] = {0};
+    if (!LinkFailed && !EchoChecked) checkEcho(answer);
 
-    // Once per port selection: a loop-back or echoing adapter returns the probe.
-    if (!LinkFailed && !EchoChecked) {
-        const uint8_t* probe = RequestFrames[ReqEchoProbe];
-        if (portWrite(probe, 4)) portRead(answer, StatusLength);
-        if (memcmp(answer, probe, StatusLength) == 0) {
-            purge(PurgeTxClear);
-            purge(PurgeRxClear);
-            memset(answer, 0, sizeof answer);
-            closeHandle();
-            LinkFailed = true;
-            reportLinkError();
-        } else {
-            // Also when nothing came back: the cleared buffer never equals the probe.
-            EchoChecked = true;
-        }
-    }
-
-    // Read straight into the answer buffer, as the probe did.
     if (portWrite(RequestFrames[ReqStatus], 4)) portRead(answer, StatusLength);
     if (BytesTransferred != StatusLength) purge(PurgeRxClear);
 
-    if (answer[0] == LeadByte) {
-        if (byteSum(answer, StatusLength - 1) == answer[StatusLength - 1]) {
-            LinkState = LinkStateKind::Up;
-            FailureCount = 0;
-            PollInterval = 50;
-            memcpy(blockBytes(Status), answer, StatusLength);
-        } else {
-            // Garbled but present: resynchronise by reopening, not counted.
-            purge(PurgeRxClear);
-            closeHandle();
-        }
-        return;
-    }
-
-    if (++FailureCount >= 3) {
-        purge(PurgeRxClear);
-        purge(PurgeTxClear);
-        if (PortOpen) closeHandle();
-        LinkState = LinkStateKind::Down;
+    if (answer[0] != LeadByte) return statusMissed();
+    if (byteSum(answer, StatusLength - 1) == answer[StatusLength - 1]) {
+        LinkState = LinkStateKind::Up;
         FailureCount = 0;
-        PollInterval = 1000;
-        zeroBlockStores();  // the write reply is kept
+        PollInterval = 50;
+        memcpy(blockBytes(Status), answer, StatusLength);
+        StatusValid = true;
+    } else {
+        // Garbled but present: resynchronise by reopening, not counted.
+        purge(PurgeRxClear);
+        closeHandle();
     }
 }
 
-void readLiveBlock() { readBlock(ReqLive, blockBytes(Live), sizeof Live); }
-void readConfigABlock() { readBlock(ReqConfigA, blockBytes(ConfigA), sizeof ConfigA); }
-void readConfigBBlock() { readBlock(ReqConfigB, blockBytes(ConfigB), sizeof ConfigB); }
-void readExtendedBlock() { readBlock(ReqExtended, blockBytes(Extended), sizeof Extended); }
+void readLiveBlock() { readBlock(ReqLive, blockBytes(Live), sizeof Live, &LiveValid); }
+void readConfigABlock() {
+    readBlock(ReqConfigA, blockBytes(ConfigA), sizeof ConfigA, &ConfigAValid);
+}
+void readConfigBBlock() {
+    readBlock(ReqConfigB, blockBytes(ConfigB), sizeof ConfigB, &ConfigBValid);
+}
+void readExtendedBlock() {
+    readBlock(ReqExtended, blockBytes(Extended), sizeof Extended, &ExtendedValid);
+}
 
 int decodeIdentity() {
     const uint8_t b = Status.identity;
@@ -216,6 +230,8 @@ int decodeIdentity() {
 }
 
 void writeParameter(int address, int value) {
+    // A refused write must not leave the count of an earlier one behind.
+    BytesTransferred = 0;
     if (decodeIdentity() != 1 && decodeIdentity() != 3) return;
 
     uint8_t frame[4];
@@ -240,6 +256,8 @@ void selectPort(const char* path, int number) {
     closePort();
     snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", path ? path : DefaultPortPath);
     CommPort = number;
+    // Another port may reach another controller: nothing stored is its own yet.
+    clearStoreValidity();
     LinkFailed = false;
     EchoChecked = false;
 }

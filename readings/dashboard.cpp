@@ -24,9 +24,6 @@ FieldText cut(FieldText f, int count) {
     return f;
 }
 
-int lowNibble(uint8_t b) { return b & 0x0F; }
-int highNibble(uint8_t b) { return b >> 4; }
-
 }  // namespace
 
 // ---- poll cycle ----
@@ -74,32 +71,31 @@ FieldText fourDigits(int value) {
 
 FieldText probeBText(uint8_t voltageB, uint8_t lambdaType) {
     double v = voltsFromRaw(voltageB);
-    const int probe = lambdaType & 0xF0;
-    if (probe == 0x30 || probe == 0x40) v = 5 - v;  // the "5-0 V" probes
+    if (probeInverted(lambdaType)) v = 5 - v;
     return voltsText(v);
 }
 
 int markerOffsetFor(uint8_t voltageB, uint8_t lambdaType) {
     int offset = voltageB;
-    if (highNibble(lambdaType) == 0) offset *= 5;  // 0-1 V probe: spread over the bar
+    if (probeType(lambdaType) == 0) offset *= 5;  // 0-1 V probe: spread over the bar
     return offset > 255 ? 255 : offset;
 }
 
 MarkerColour markerColour(uint8_t flagsA) {
-    switch (flagsA & 7) {
-    case 1: return MarkerColour::DarkGreen;
-    case 4: return MarkerColour::Red;
+    switch (flagsA & FlagsA::ProbeStateMask) {
+    case FlagsA::ProbeStateFirst: return MarkerColour::DarkGreen;
+    case FlagsA::ProbeStateThird: return MarkerColour::Red;
     default: return MarkerColour::Yellow;
     }
 }
 
 StateCells stateCellsFor(uint8_t flagsA) {
     // The first cell lights without counting as "lit" for the learn messages.
-    switch (flagsA & 0xF0) {
-    case 0x10: return {0, 0};
-    case 0x20: return {1, 1};
-    case 0x40: return {2, 1};
-    case 0x80: return {3, 1};
+    switch (flagsA & FlagsA::StateCellMask) {
+    case FlagsA::StateCell1: return {0, 0};
+    case FlagsA::StateCell2: return {1, 1};
+    case FlagsA::StateCell3: return {2, 1};
+    case FlagsA::StateCell4: return {3, 1};
     default: return {-1, 0};
     }
 }
@@ -108,7 +104,7 @@ ProbeAField probeAField(uint8_t voltageA, uint8_t lambdaType, uint8_t flagsA) {
     const double v = voltsFromRaw(voltageA);
     ProbeAField p;
     p.silverClearRight = 0;
-    switch (lowNibble(lambdaType)) {
+    switch (tpsType(lambdaType)) {
     case 1: p.text = voltsText(5 - v); break;
     case 2:
     case 3:
@@ -119,8 +115,9 @@ ProbeAField probeAField(uint8_t voltageA, uint8_t lambdaType, uint8_t flagsA) {
     case 7:
         // Switch-type sensors: a three-letter state on a cleared patch, as
         // the four-character voltage would otherwise show through.
-        p.silverClearRight = lowNibble(lambdaType) == 6 ? 105 : 110;
-        snprintf(p.text.text, sizeof p.text.text, "%s", (flagsA & 0x10) ? "OFF" : " ON");
+        p.silverClearRight = tpsType(lambdaType) == 6 ? 105 : 110;
+        snprintf(p.text.text, sizeof p.text.text, "%s",
+                 (flagsA & FlagsA::SwitchOff) ? "OFF" : " ON");
         p.text.count = 3;
         break;
     default: p.text = voltsText(v); break;
@@ -154,9 +151,9 @@ int jumpMarkerOffset(int generation, uint8_t attInit, uint8_t attJump) {
 }
 
 bool jumpMarkerShown(uint8_t lambdaType, uint8_t options) {
-    const int type = lowNibble(lambdaType);
+    const int type = tpsType(lambdaType);
     if (type == 2 || type == 3 || type == 6 || type == 7) return false;
-    return (options & 0x08) != 0;
+    return (options & Options::JumpFunctions) != 0;
 }
 
 int engineSpeedShown(const LiveBlock& live) {
@@ -165,7 +162,7 @@ int engineSpeedShown(const LiveBlock& live) {
 }
 
 bool tickIsRed(uint8_t options, int redZoneRpm, int rpmPerTick, int tick) {
-    return (options & 0x40) != 0 && redZoneRpm / rpmPerTick < tick;
+    return (options & Options::SwitchOffSpeed) != 0 && redZoneRpm / rpmPerTick < tick;
 }
 
 // ---- status area ----
@@ -180,6 +177,124 @@ struct LineWriter {
 
 }  // namespace
 
+namespace {
+
+void showFuel(LineWriter& w, ReadingsPageState& st, bool onGas) {
+    w.text(1, onGas ? EntryOnGas : EntryNotOnGas);
+    st.gasOnShown = onGas ? 1 : 0;
+    w.view.fuel = onGas ? FuelBox::Gas : FuelBox::Petrol;
+}
+
+void linkLostStatus(LineWriter& w, ReadingsPageState& st) {
+    w.text(1, EntryLinkLost, true);
+    w.text(3, EntryLinkLostHint);
+    w.blank(2), w.blank(4), w.blank(5);
+    st.gasOnShown = 0;
+    w.view.fuel = FuelBox::Petrol;
+}
+
+void unsupportedStatus(LineWriter& w) {
+    w.text(1, EntryUnsupported, true);
+    w.blank(2), w.blank(3), w.blank(4), w.blank(5);
+}
+
+// On petrol with a red reason in line 3: not ready, or the plain view's
+// conditions not met.
+void petrolWithReason(LineWriter& w, ReadingsPageState& st, int reason) {
+    w.text(3, reason, true);
+    showFuel(w, st, false);
+    w.blank(2), w.blank(4), w.blank(5);
+}
+
+void plainStatus(LineWriter& w, ReadingsPageState& st, uint8_t flagsB) {
+    if (!(flagsB & FlagsB::OnGas)) return petrolWithReason(w, st, EntryPlainPetrol);
+    showFuel(w, st, true);
+    w.blank(2), w.blank(3), w.blank(4), w.blank(5);
+}
+
+// A pending learn request is answered by the two answer bits.
+void learnAnswer(LineWriter& w, ReadingsPageState& st, uint8_t flagsB) {
+    st.messageAge = 0;
+    if (!(flagsB & FlagsB::LearnUnfinished)) {
+        w.text(5, EntryLearnAnswerA, true);
+        st.learnRequested = 0;
+    } else if (flagsB & FlagsB::LearnWaiting) {
+        w.text(5, EntryLearnAnswerPending, true);
+    } else {
+        w.text(5, EntryLearnAnswerB, true);
+        st.learnRequested = 0;
+    }
+}
+
+// Switched over: the cut-off message, or a bottom-line message that stays
+// 60 ticks before the line is kept blank.
+void switchedOverStatus(LineWriter& w, ReadingsPageState& st, uint8_t flagsB) {
+    w.blank(2);
+    if (flagsB & FlagsB::CutOffActive) {
+        w.text(5, EntryCutOff, true);
+    } else {
+        if (++st.messageAge > 60) {
+            w.blank(5);
+            --st.messageAge;
+        }
+        w.blank(3);
+    }
+}
+
+void waitingStatus(LineWriter& w, uint8_t flagsB, const ConfigABlock& configA,
+                   const ConfigBBlock& configB, int rpmShown) {
+    w.text(3, EntryReady);
+    if (!(flagsB & FlagsB::Warm)) return w.text(4, EntryGasOffDetail, true);
+    int entry = EntrySpeedA;
+    if (!(configA.options & Options::TwoWayChoice)) {
+        const int switchOn = rpmFromBytes(configB.lpgOnRpmHi, configB.lpgOnRpmLo);
+        entry = switchOn < rpmShown ? EntrySpeedB : EntrySpeedA;
+    }
+    w.text(4, entry, true);
+}
+
+void detailedStatus(LineWriter& w, ReadingsPageState& st, uint8_t f, const ConfigABlock& configA,
+                    const ConfigBBlock& configB, int rpmShown) {
+    showFuel(w, st, (f & FlagsB::OnGas) != 0);
+    if (f & FlagsB::LearnActive) {
+        st.learnActive = 1;
+        w.blank(3);
+        if (st.stateCellLit)
+            w.text(5, EntryLearnCellLit);
+        else
+            w.text(5, EntryLearnNoCell, true);
+        return;
+    }
+    st.learnActive = 0;
+    if (st.learnRequested) learnAnswer(w, st, f);
+    if (f & FlagsB::GasOff) {
+        w.text(3, EntryGasOff, true);
+        if (f & FlagsB::Warm)
+            w.blank(4, true);
+        else
+            w.text(4, EntryGasOffDetail, true);
+        return;
+    }
+    w.blank(4);
+    if ((f & FlagsB::Warm) && (f & FlagsB::SwitchedOver))
+        switchedOverStatus(w, st, f);
+    else
+        waitingStatus(w, f, configA, configB, rpmShown);
+}
+
+// The lamp blinks every second tick while learning with a lit cell.
+Lamp learnLamp(ReadingsPageState& st) {
+    if (++st.blinkCounter > 1) {
+        st.blinkPhase = !st.blinkPhase;
+        st.blinkCounter = 0;
+    }
+    if (!st.learnActive) return Lamp::Dark;
+    if (!st.stateCellLit) return Lamp::Lit;
+    return st.blinkPhase ? Lamp::Lit : Lamp::Dark;
+}
+
+}  // namespace
+
 StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& live,
                         const ConfigABlock& configA, const ConfigBBlock& configB, int rpmShown,
                         ReadingsPageState& st) {
@@ -187,116 +302,19 @@ StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& liv
     for (StatusLine& l : view.lines) l = {LineUntouched, false};
     view.fuel = FuelBox::Unchanged;
     LineWriter w{view};
-    const uint8_t f = live.flagsB;
 
-    if (link == LinkStateKind::Down) {
-        w.text(1, EntryLinkLost, true);
-        w.text(3, EntryLinkLostHint);
-        w.blank(2), w.blank(4), w.blank(5);
-        st.gasOnShown = 0;
-        view.fuel = FuelBox::Petrol;
-    } else if (!generationServed(generation)) {
-        w.text(1, EntryUnsupported, true);
-        w.blank(2), w.blank(3), w.blank(4), w.blank(5);
-    } else if (!(live.flagsA & 0x08)) {
-        w.text(3, EntryNotReady, true);
-        w.text(1, EntryNotOnGas);
-        w.blank(2), w.blank(4), w.blank(5);
-        st.gasOnShown = 0;
-        view.fuel = FuelBox::Petrol;
-    } else if (!(configA.emulType & 0x80)) {
-        // Plain view: petrol or gas and nothing more.
-        if (f & 0x01) {
-            w.text(1, EntryOnGas);
-            w.blank(2), w.blank(3), w.blank(4), w.blank(5);
-            st.gasOnShown = 1;
-            view.fuel = FuelBox::Gas;
-        } else {
-            w.text(3, EntryPlainPetrol, true);
-            w.text(1, EntryNotOnGas);
-            w.blank(2), w.blank(4), w.blank(5);
-            st.gasOnShown = 0;
-            view.fuel = FuelBox::Petrol;
-        }
-    } else {
-        if (f & 0x01) {
-            w.text(1, EntryOnGas);
-            st.gasOnShown = 1;
-            view.fuel = FuelBox::Gas;
-        } else {
-            w.text(1, EntryNotOnGas);
-            st.gasOnShown = 0;
-            view.fuel = FuelBox::Petrol;
-        }
-        if (f & 0x02) {
-            st.learnActive = 1;
-            w.blank(3);
-            if (st.stateCellLit)
-                w.text(5, EntryLearnCellLit);
-            else
-                w.text(5, EntryLearnNoCell, true);
-        } else {
-            st.learnActive = 0;
-            if (st.learnRequested) {
-                // Bits 4 and 5 carry the controller's answer to the request.
-                st.messageAge = 0;
-                if (!(f & 0x10)) {
-                    w.text(5, EntryLearnAnswerA, true);
-                    st.learnRequested = 0;
-                } else if (f & 0x20) {
-                    w.text(5, EntryLearnAnswerPending, true);
-                } else {
-                    w.text(5, EntryLearnAnswerB, true);
-                    st.learnRequested = 0;
-                }
-            }
-            if (f & 0x04) {
-                w.text(3, EntryGasOff, true);
-                if (f & 0x80)
-                    w.blank(4, true);
-                else
-                    w.text(4, EntryGasOffDetail, true);
-            } else {
-                w.blank(4);
-                const bool b7 = (f & 0x80) != 0, b6 = (f & 0x40) != 0;
-                if (b7 && b6) {
-                    w.blank(2);
-                    if (f & 0x08) {
-                        w.text(5, EntryCutOff, true);
-                    } else if (++st.messageAge > 60) {
-                        // A bottom-line message stays 60 ticks, then the
-                        // line is kept blank.
-                        w.blank(5);
-                        --st.messageAge;
-                    }
-                    if (!(f & 0x08)) w.blank(3);
-                } else if (b7) {
-                    w.text(3, EntryReady);
-                    int entry = EntrySpeedA;
-                    if (!(configA.options & 0x10)) {
-                        const int switchOn = rpmFromBytes(configB.lpgOnRpmHi, configB.lpgOnRpmLo);
-                        entry = switchOn < rpmShown ? EntrySpeedB : EntrySpeedA;
-                    }
-                    w.text(4, entry, true);
-                } else {
-                    w.text(3, EntryReady);
-                    w.text(4, EntryGasOffDetail, true);
-                }
-            }
-        }
-    }
-
-    // The lamp blinks every second tick while learning with a lit cell.
-    if (++st.blinkCounter > 1) {
-        st.blinkPhase = !st.blinkPhase;
-        st.blinkCounter = 0;
-    }
-    if (!st.learnActive)
-        view.lamp = Lamp::Dark;
-    else if (!st.stateCellLit)
-        view.lamp = Lamp::Lit;
+    if (link == LinkStateKind::Down)
+        linkLostStatus(w, st);
+    else if (!generationServed(generation))
+        unsupportedStatus(w);
+    else if (!(live.flagsA & FlagsA::Ready))
+        petrolWithReason(w, st, EntryNotReady);
+    else if (!(configA.emulType & EmulType::DetailedStatus))
+        plainStatus(w, st, live.flagsB);
     else
-        view.lamp = st.blinkPhase ? Lamp::Lit : Lamp::Dark;
+        detailedStatus(w, st, live.flagsB, configA, configB, rpmShown);
+
+    view.lamp = learnLamp(st);
     return view;
 }
 

@@ -8,6 +8,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "shell/language_entries.h"
 
 // What was last shown; program-wide, so it outlives page re-creation.
 struct ReadingsPageState {
@@ -119,32 +120,6 @@ struct StatusView {
 StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& live,
                         const ConfigABlock& configA, const ConfigBBlock& configB, int rpmShown,
                         ReadingsPageState& st);
-
-// Language entries the status area and the learn button use.
-enum : int {
-    EntryNotOnGas = 12,
-    EntryOnGas = 13,
-    EntryPetrol = 14,
-    EntryGas = 15,
-    EntryLearnCellLit = 16,
-    EntryLearnNoCell = 17,
-    EntryLearnAnswerA = 18,
-    EntryLearnAnswerPending = 19,
-    EntryLearnAnswerB = 20,
-    EntryGasOff = 21,
-    EntryGasOffDetail = 22,
-    EntryCutOff = 23,
-    EntryReady = 24,
-    EntrySpeedA = 25,
-    EntrySpeedB = 26,
-    EntryPlainPetrol = 27,
-    EntryNotReady = 28,
-    EntryUnsupported = 29,
-    EntryLinkLost = 30,
-    EntryLinkLostHint = 31,
-    EntryLearnAlready = 32,
-    EntryLearnCaption = 33,
-};
 
 enum class LearnPress {
     Ignored,        // not connected, unsupported controller or not on gas

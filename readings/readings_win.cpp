@@ -209,12 +209,8 @@ void drawStatus(Canvas& c) {
 
 COLORREF blackWhen(bool on) { return on ? ColourBlack : ColourGrey; }
 
-void drawReadingsOnCanvas(Canvas& c) {
-    ReadingsPageState& st = readingsState;
-
-    SetDlgItemInt(c.page, IDC_TEMPERATURE_RAW, Live.temperatureRaw, FALSE);
-
-    // Probe B: value, then the marker with its bar cleared either side.
+// Probe B: value, then the marker with its bar cleared either side.
+void drawProbeB(Canvas& c, ReadingsPageState& st) {
     c.text(fontLarge, 40, 45, probeBText(Live.voltageB, ConfigA.lambdaType), ColourBlack,
            ColourWhite);
     st.markerOffset = markerOffsetFor(Live.voltageB, ConfigA.lambdaType);
@@ -227,7 +223,10 @@ void drawReadingsOnCanvas(Canvas& c) {
     c.rect(mo + 140, 52, mo + 180, 73);
     c.silverClear(140, 52, mo + 140, 73);
     c.silverClear(mo + 180, 52, 436, 73);
+}
 
+// Probe A with the state cells and the idle inertia.
+void drawProbeA(Canvas& c, ReadingsPageState& st) {
     const StateCells cells = stateCellsFor(Live.flagsA);
     drawStateCells(c, cells.litCell);
     st.stateCellLit = cells.stateCellLit;
@@ -235,9 +234,11 @@ void drawReadingsOnCanvas(Canvas& c) {
     const ProbeAField a = probeAField(Live.voltageA, ConfigA.lambdaType, Live.flagsA);
     if (a.silverClearRight) c.silverClear(30, 155, a.silverClearRight, 195);
     c.text(fontLarge, 40, 155, a.text, ColourBlack, ColourWhite);
-
     c.text(fontSmall, 305, 196, tpsInertText(ConfigA.tpsInert), ColourBlack, ColourWhite);
+}
 
+// The position bar, the start position marker, the two bands and the jump marker.
+void drawPosition(Canvas& c, ReadingsPageState& st) {
     const int pos = Live.position;
     c.text(fontLarge, 40, 265, threeDigits(pos), ColourBlack, ColourWhite);
     c.use(palette.navy1, palette.navy);
@@ -247,7 +248,7 @@ void drawReadingsOnCanvas(Canvas& c) {
     const int v = Live.attInit;
     if (v != st.attInitShown) c.silverClear(140, 316, 440, 360);
     c.text(fontSmall, v + 157, 315, "^", ColourBlack, ColourSilver);
-    c.text(fontSmall, v + 144, 345, LanguageTable[6], ColourBlack, ColourSilver);
+    c.text(fontSmall, v + 144, 345, LanguageTable[EntryStartMarker], ColourBlack, ColourSilver);
     c.text(fontSmall, v + 147, 326, threeDigits(v), ColourBlack, ColourWhite);
     st.attInitShown = v;
 
@@ -272,7 +273,10 @@ void drawReadingsOnCanvas(Canvas& c) {
         // The whole strip, so a marker switched off while shown goes too.
         c.silverClear(150, 293, 425, 298);
     }
+}
 
+// Engine speed, the gauge when it moved, the three speeds and the indicators.
+void drawSpeeds(Canvas& c, ReadingsPageState& st) {
     st.rpmShown = engineSpeedShown(Live);
     c.text(fontLarge, 590, 210, fourDigits(st.rpmShown), ColourBlack, ColourWhite);
     if (st.rpmShown != st.rpmDrawn) {
@@ -281,7 +285,8 @@ void drawReadingsOnCanvas(Canvas& c) {
     }
 
     const int cutOff = rpmFromBytes(ConfigB.cutOffRpmHi, ConfigB.cutOffRpmLo);
-    c.text(fontSmall, 510, 265, fourDigits(cutOff), blackWhen(ConfigA.options & 0x20), ColourWhite);
+    c.text(fontSmall, 510, 265, fourDigits(cutOff), blackWhen(ConfigA.options & Options::CutOff),
+           ColourWhite);
     const int switchOn = rpmFromBytes(ConfigB.lpgOnRpmHi, ConfigB.lpgOnRpmLo);
     c.text(fontSmall, 605, 265, fourDigits(switchOn), ColourBlack, ColourWhite);
     const int switchOff = rpmFromBytes(ConfigB.lpgOffRpmHi, ConfigB.lpgOffRpmLo);
@@ -292,22 +297,58 @@ void drawReadingsOnCanvas(Canvas& c) {
         st.rpmDrawn = st.rpmShown;
         drawGauge(c);
     }
-    c.text(fontSmall, 705, 265, fourDigits(switchOff), blackWhen(ConfigA.options & 0x40),
-           ColourWhite);
+    c.text(fontSmall, 705, 265, fourDigits(switchOff),
+           blackWhen(ConfigA.options & Options::SwitchOffSpeed), ColourWhite);
 
     c.text(fontSmall, 590, 290, " LPG ON ", st.gasOnShown ? ColourDarkGreen : ColourBlack,
            ColourSilver);
-    c.text(fontSmall, 685, 290, " LPG OFF ", (Live.flagsB & 0x04) ? ColourRed : ColourBlack,
-           ColourSilver);
-    c.text(fontSmall, 485, 290, " CUT-OFF ", (Live.flagsB & 0x08) ? ColourRed : ColourBlack,
-           ColourSilver);
+    c.text(fontSmall, 685, 290, " LPG OFF ",
+           (Live.flagsB & FlagsB::GasOff) ? ColourRed : ColourBlack, ColourSilver);
+    c.text(fontSmall, 485, 290, " CUT-OFF ",
+           (Live.flagsB & FlagsB::CutOffActive) ? ColourRed : ColourBlack, ColourSilver);
+}
 
+void drawReadingsOnCanvas(Canvas& c) {
+    ReadingsPageState& st = readingsState;
+    SetDlgItemInt(c.page, IDC_TEMPERATURE_RAW, Live.temperatureRaw, FALSE);
+    drawProbeB(c, st);
+    drawProbeA(c, st);
+    drawPosition(c, st);
+    drawSpeeds(c, st);
     c.text(fontLarge, 490, 375, threeDigits(temperatureFromRaw(Live.temperatureRaw)), ColourBlack,
            ColourWhite);
     c.text(fontSmall, 705, 385, switchOnTempText(ConfigA.lpgOnTemp),
-           blackWhen(ConfigA.options & 0x02), ColourWhite);
-
+           blackWhen(ConfigA.options & Options::SwitchOverTemp), ColourWhite);
     drawStatus(c);
+}
+
+// The panel labels and units of the static frame.
+void drawFrameLabels(Canvas& c) {
+    static const struct {
+        int x, y, entry;
+        const char* s;
+    } labels[] = {
+        {170, 25, EntryLambdaPanel, nullptr},
+        {270, 135, EntryTpsPanel, nullptr},
+        {165, 245, EntryPositionPanel, nullptr},
+        {135, 196, EntryTpsInertiaLabel, nullptr},
+        {345, 196, -1, "V"},
+        {630, 385, -1, "LPG ON:"},
+        {730, 385, -1,
+         "\xB0"
+         "C"},
+        {520, 345, EntryTemperaturePanel, nullptr},
+        {150, 86, EntryLean, nullptr},
+        {360, 86, EntryRich, nullptr},
+    };
+    for (const auto& l : labels)
+        c.text(fontSmall, l.x, l.y, l.s ? l.s : LanguageTable[l.entry], ColourBlack, ColourSilver);
+    c.text(fontLarge, 110, 45, "V", ColourBlack, ColourSilver);
+    c.text(fontLarge, 110, 155, "V", ColourBlack, ColourSilver);
+    c.text(fontLarge, 550, 375,
+           "\xB0"
+           "C",
+           ColourBlack, ColourSilver);
 }
 
 void drawFrameOnCanvas(Canvas& c) {
@@ -335,32 +376,7 @@ void drawFrameOnCanvas(Canvas& c) {
     drawStateCells(c, -1);
     SetDlgItemTextA(c.page, IDC_LEARN, LanguageTable[EntryLearnCaption]);
 
-    static const struct {
-        int x, y, entry;
-        const char* s;
-    } labels[] = {
-        {170, 25, 0, nullptr},
-        {270, 135, 3, nullptr},
-        {165, 245, 5, nullptr},
-        {135, 196, 4, nullptr},
-        {345, 196, -1, "V"},
-        {630, 385, -1, "LPG ON:"},
-        {730, 385, -1,
-         "\xB0"
-         "C"},
-        {520, 345, 11, nullptr},
-        {150, 86, 1, nullptr},
-        {360, 86, 2, nullptr},
-    };
-    for (const auto& l : labels)
-        c.text(fontSmall, l.x, l.y, l.s ? l.s : LanguageTable[l.entry], ColourBlack, ColourSilver);
-    c.text(fontLarge, 110, 45, "V", ColourBlack, ColourSilver);
-    c.text(fontLarge, 110, 155, "V", ColourBlack, ColourSilver);
-    c.text(fontLarge, 550, 375,
-           "\xB0"
-           "C",
-           ColourBlack, ColourSilver);
-
+    drawFrameLabels(c);
     drawGauge(c);
 }
 

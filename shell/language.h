@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "shell/language_entries.h"
+
 enum { LanguageEntries = 216, LanguageTextSize = 128 };
 extern char LanguageTable[LanguageEntries][LanguageTextSize];
 

@@ -138,6 +138,7 @@ void applyStartPort() {
 
 void showLinkErrorBox() {
     char caption[LanguageTextSize + 16];
-    snprintf(caption, sizeof caption, "%s %d", LanguageTable[211], CommPort);
-    linkErrorMessageBox(mainWindow, LanguageTable[212], caption, MB_OK | MB_ICONERROR);
+    snprintf(caption, sizeof caption, "%s %d", LanguageTable[EntryLinkErrorCaption], CommPort);
+    linkErrorMessageBox(mainWindow, LanguageTable[EntryLinkErrorText], caption,
+                        MB_OK | MB_ICONERROR);
 }

@@ -30,7 +30,6 @@ const int OptionsTemplates[5] = {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, ID
 // Page items by PageKind.
 const int PageCommands[6] = {IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS,
                              IDM_DIAGRAM,  IDM_RESET,         IDM_SCOPE};
-const int FirstTitleEntry = 175;  // readings; the other pages follow in PageKind order
 
 struct FlagPair {
     int command, unchecked, checked;
@@ -46,7 +45,7 @@ HBITMAP flagBitmaps[5][2];
 
 int sizeIndex() { return (SizeMode >= 1 && SizeMode <= 5 ? SizeMode : 1) - 1; }
 
-void setTitle(int page) { SetWindowTextA(mainWindow, LanguageTable[FirstTitleEntry + page - 1]); }
+void setTitle(int page) { SetWindowTextA(mainWindow, LanguageTable[EntryFirstTitle + page - 1]); }
 
 void placeMainWindow() {
     RECT screen;
@@ -249,9 +248,9 @@ void rebuildPageForLanguage() {
         break;
     case PageReset:
         // The page stays and keeps its title; only its three texts change.
-        SetDlgItemTextA(currentPage, IDC_RESET_LABEL1, LanguageTable[134]);
-        SetDlgItemTextA(currentPage, IDC_RESET_LABEL2, LanguageTable[135]);
-        SetDlgItemTextA(currentPage, IDC_RESET_BUTTON, LanguageTable[136]);
+        SetDlgItemTextA(currentPage, IDC_RESET_LABEL1, LanguageTable[EntryResetLabel1]);
+        SetDlgItemTextA(currentPage, IDC_RESET_LABEL2, LanguageTable[EntryResetLabel2]);
+        SetDlgItemTextA(currentPage, IDC_RESET_BUTTON, LanguageTable[EntryResetButton]);
         break;
     case PageScope:
         destroyCurrentPage();

@@ -10,18 +10,6 @@
 
 namespace {
 
-// Texts of the settings-file dialogs and boxes in the language table.
-enum {
-    TextOpenTitle = 165,
-    TextSaveTitle = 166,
-    TextCannotOpen = 167,
-    TextWrongFormat = 168,
-    TextWrongFormatCaption = 169,
-    TextWriteFailedCaption = 170,
-    TextWriteFailed = 171,
-    TextOverwriteCaption = 172,
-    TextOverwrite = 173,
-};
 const char* const IoErrorCaption = "I/O Error";
 const size_t PathSize = 260;
 
@@ -43,7 +31,7 @@ bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* pa
     ofn.lpstrFilter = filter;
     ofn.lpstrFile = path;
     ofn.nMaxFile = static_cast<DWORD>(cap);
-    ofn.lpstrTitle = LanguageTable[save ? TextSaveTitle : TextOpenTitle];
+    ofn.lpstrTitle = LanguageTable[save ? EntrySaveTitle : EntryOpenTitle];
     ofn.lpstrDefExt = fmt.defaultExt;
     ofn.Flags = OFN_EXPLORER;
     return save ? GetSaveFileNameA(&ofn) != 0 : GetOpenFileNameA(&ofn) != 0;
@@ -54,7 +42,7 @@ int systemMessageBox(HWND owner, const char* text, const char* caption, UINT typ
 }
 
 void showIoError(HWND owner) {
-    settingsMessageBox(owner, LanguageTable[TextCannotOpen], IoErrorCaption,
+    settingsMessageBox(owner, LanguageTable[EntryCannotOpen], IoErrorCaption,
                        MB_OK | MB_ICONWARNING);
 }
 
@@ -90,12 +78,12 @@ void loadSettingsFile(HWND owner) {
     case LoadResult::Sent: break;  // no message confirms a load
     case LoadResult::CannotOpen: showIoError(owner); break;
     case LoadResult::WrongFormat:
-        settingsMessageBox(owner, LanguageTable[TextWrongFormat],
-                           LanguageTable[TextWrongFormatCaption], MB_OK | MB_ICONWARNING);
+        settingsMessageBox(owner, LanguageTable[EntryWrongFormat],
+                           LanguageTable[EntryWrongFormatCaption], MB_OK | MB_ICONWARNING);
         break;
     case LoadResult::WriteFailed:
-        settingsMessageBox(owner, LanguageTable[TextWriteFailed],
-                           LanguageTable[TextWriteFailedCaption], MB_OK | MB_ICONWARNING);
+        settingsMessageBox(owner, LanguageTable[EntryWriteFailed],
+                           LanguageTable[EntryWriteFailedCaption], MB_OK | MB_ICONWARNING);
         break;
     }
 }
@@ -108,8 +96,8 @@ void saveSettingsFile(HWND owner) {
         if (!chooseFile(owner, true, fmt, path, sizeof path)) return;
         if (!fileExists(path)) break;
         int answer =
-            settingsMessageBox(owner, LanguageTable[TextOverwrite],
-                               LanguageTable[TextOverwriteCaption], MB_YESNO | MB_ICONINFORMATION);
+            settingsMessageBox(owner, LanguageTable[EntryOverwrite],
+                               LanguageTable[EntryOverwriteCaption], MB_YESNO | MB_ICONINFORMATION);
         if (answer == IDYES) break;
         // No: offer the dialog again.
     }

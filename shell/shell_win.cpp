@@ -61,7 +61,7 @@ void onCreate(HWND window) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
     drawFrame();
     PageKind = PageReadings;
-    SetWindowTextA(window, LanguageTable[175]);
+    SetWindowTextA(window, LanguageTable[EntryFirstTitle]);
 
     installLanguageMenu();
 }

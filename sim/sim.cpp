@@ -177,111 +177,144 @@ int triangle(uint32_t t, uint32_t period) {
 
 uint8_t clampByte(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
 
-void stepScenario(uint32_t t, uint32_t dtMs) {
+// The engine at one moment of the cycle.
+struct EngineNow {
+    uint32_t t, c;  // scenario time and its place in the cycle
+    int rpm;
+    bool running, started;
+    int temp;  // reducer temperature, raw
+    bool warm, gasOff, cut;
+};
+
+int reducerTemperature(uint32_t t, uint32_t c) {
+    if (c < WarmFromMs) return ColdRaw;
+    if (c < WarmToMs)
+        return ColdRaw + int((HotRaw - ColdRaw) * (c - WarmFromMs) / (WarmToMs - WarmFromMs));
+    return HotRaw + wobble(t / 10, 2, 2);
+}
+
+// Engine speed, temperature and the switching decisions; latches onGas.
+EngineNow engineAt(uint32_t t) {
     SimState& s = state;
-    uint32_t c = t % SimCycleMs;
-    LiveBlock& live = s.live;
     const uint8_t options = s.configA.options;
+    EngineNow e{};
+    e.t = t;
+    e.c = t % SimCycleMs;
+    e.rpm = curveAt(rpmCurve, e.c);
+    e.running = e.rpm > 0;
+    e.started = e.running && e.c >= RunningFromMs;
+    if (e.started) e.rpm += wobble(t, 25, 1);
+    e.temp = reducerTemperature(t, e.c);
+    e.warm = !(options & Options::SwitchOverTemp) || e.temp >= s.configA.lpgOnTemp;
 
-    int rpm = curveAt(rpmCurve, c);
-    bool running = rpm > 0;
-    if (running && c >= RunningFromMs) rpm += wobble(t, 25, 1);
-    bool started = running && c >= RunningFromMs;
-
-    int temp = c < WarmFromMs ? ColdRaw
-               : c < WarmToMs
-                   ? ColdRaw + int((HotRaw - ColdRaw) * (c - WarmFromMs) / (WarmToMs - WarmFromMs))
-                   : HotRaw + wobble(t / 10, 2, 2);
-    bool warm = !(options & 0x02) || temp >= s.configA.lpgOnTemp;
-
-    unsigned switchOn = speedFromPeriod(s.configB.lpgOnRpmLo, s.configB.lpgOnRpmHi);
-    unsigned cutOff = speedFromPeriod(s.configB.cutOffRpmLo, s.configB.cutOffRpmHi);
-    unsigned switchOff = speedFromPeriod(s.configB.lpgOffRpmLo, s.configB.lpgOffRpmHi);
-
-    if (!started)
+    const unsigned rpm = unsigned(e.rpm);
+    const unsigned switchOn = speedFromPeriod(s.configB.lpgOnRpmLo, s.configB.lpgOnRpmHi);
+    const unsigned cutOff = speedFromPeriod(s.configB.cutOffRpmLo, s.configB.cutOffRpmHi);
+    const unsigned switchOff = speedFromPeriod(s.configB.lpgOffRpmLo, s.configB.lpgOffRpmHi);
+    if (!e.started)
         s.onGas = false;
-    else if (warm && unsigned(rpm) >= switchOn)
+    else if (e.warm && rpm >= switchOn)
         s.onGas = true;
-    bool gasOff = s.onGas && (options & 0x40) && switchOff && unsigned(rpm) > switchOff;
-    bool overrun = c >= OverrunFromMs && c < OverrunToMs;
-    bool cut = s.onGas && !gasOff && overrun && (options & 0x20) && unsigned(rpm) > cutOff;
+    e.gasOff = s.onGas && (options & Options::SwitchOffSpeed) && switchOff && rpm > switchOff;
+    const bool overrun = e.c >= OverrunFromMs && e.c < OverrunToMs;
+    e.cut = s.onGas && !e.gasOff && overrun && (options & Options::CutOff) && rpm > cutOff;
+    return e;
+}
 
-    // period
-    if (running) {
-        unsigned period = 15000000u / unsigned(rpm);
-        if (period > 0xFFFE) period = 0xFFFE;
-        live.rpmPeriodLo = uint8_t(period & 0xFF);
-        live.rpmPeriodHi = uint8_t(period >> 8);
-    } else {
+void setPeriod(LiveBlock& live, const EngineNow& e) {
+    if (!e.running) {
         live.rpmPeriodLo = 0xFF;
-        live.rpmPeriodHi = 0xFF;
+        live.rpmPeriodHi = 0xFF;  // engine stopped
+        return;
     }
+    unsigned period = 15000000u / unsigned(e.rpm);
+    if (period > 0xFFFE) period = 0xFFFE;
+    live.rpmPeriodLo = uint8_t(period & 0xFF);
+    live.rpmPeriodHi = uint8_t(period >> 8);
+}
 
-    // throttle and position around the reference
-    live.voltageA = clampByte(curveAt(throttleCurve, c) + (running ? wobble(t, 2, 3) : 0));
-    int load = (live.voltageA - 26) / 6;
-    live.position =
-        running ? clampByte(live.attInit + load + (triangle(t, 7000) - 500) / 20) : live.attInit;
+// Throttle and position around the reference.
+void setThrottle(LiveBlock& live, const EngineNow& e) {
+    live.voltageA = clampByte(curveAt(throttleCurve, e.c) + (e.running ? wobble(e.t, 2, 3) : 0));
+    const int load = (live.voltageA - 26) / 6;
+    live.position = e.running ? clampByte(live.attInit + load + (triangle(e.t, 7000) - 500) / 20)
+                              : live.attInit;
+}
 
-    // lambda probe: steady while cold, switching once warm (0.1 .. 0.9 V)
+// Lambda probe: steady while cold, switching once warm (0.1 .. 0.9 V), in
+// the scale of the probe type set.
+void setLambda(LiveBlock& live, const EngineNow& e) {
     int lambda = 23;
-    if (started && temp >= 120)
-        lambda = 5 + triangle(t, 1200) * 41 / 1000;
-    else if (started)
-        lambda = 23 + wobble(t, 3, 4);
-    int probeType = s.configA.lambdaType >> 4;
-    if (probeType == 1 || probeType == 2)
+    if (e.started && e.temp >= 120)
+        lambda = 5 + triangle(e.t, 1200) * 41 / 1000;
+    else if (e.started)
+        lambda = 23 + wobble(e.t, 3, 4);
+    const int type = probeType(state.configA.lambdaType);
+    if (type == 1 || type == 2)
         lambda = lambda * 5;
-    else if (probeType == 3 || probeType == 4)
+    else if (probeInverted(state.configA.lambdaType))
         lambda = 255 - lambda * 5;
-    else if (probeType == 5)
+    else if (type == 5)
         lambda = 41 + lambda;
     live.voltageB = clampByte(lambda);
+}
 
-    uint8_t a = 0;
-    if (!started)
-        a = 4;
-    else
-        a = (probeType == 3 || probeType == 4 ? live.voltageB > s.configA.lambdaPoint
-                                              : live.voltageB < s.configA.lambdaPoint)
-                ? 1
-                : 2;
-    if (started) a |= 0x08;
-    a |= uint8_t(0x10 << ((c / 2000) % 4));
-    live.flagsA = a;
-
-    uint8_t b = 0;
-    if (s.onGas && !gasOff) b |= 0x01;
-    if (s.learnUntilMs && t < s.learnUntilMs) b |= 0x02;
-    if (gasOff) b |= 0x04;
-    if (cut) b |= 0x08;
-    if (s.learnPending && t >= s.learnUntilMs) {
-        s.learnPending = false;
-        s.answerUntilMs = t + 8000;
+uint8_t flagsAFor(const LiveBlock& live, const EngineNow& e) {
+    const ConfigABlock& a = state.configA;
+    uint8_t f = FlagsA::ProbeStateThird;
+    if (e.started) {
+        const bool first = probeInverted(a.lambdaType) ? live.voltageB > a.lambdaPoint
+                                                       : live.voltageB < a.lambdaPoint;
+        f = (first ? FlagsA::ProbeStateFirst : FlagsA::ProbeStateSecond) | FlagsA::Ready;
     }
-    if (t < s.answerUntilMs) b |= 0x10;
-    if (s.onGas) b |= 0x40;
-    if (started && warm) b |= 0x80;
-    live.flagsB = b;
-    live.temperatureRaw = clampByte(temp);
+    // The lit state cell walks round every 2 s.
+    return uint8_t(f | (FlagsA::StateCell1 << ((e.c / 2000) % 4)));
+}
 
-    // tank level drops a quarter every 12 s
-    s.extended.tankLevel = uint8_t(4 - c / 12000);
+uint8_t flagsBFor(const EngineNow& e) {
+    SimState& s = state;
+    uint8_t f = 0;
+    if (s.onGas && !e.gasOff) f |= FlagsB::OnGas;
+    if (s.learnUntilMs && e.t < s.learnUntilMs) f |= FlagsB::LearnActive;
+    if (e.gasOff) f |= FlagsB::GasOff;
+    if (e.cut) f |= FlagsB::CutOffActive;
+    if (s.learnPending && e.t >= s.learnUntilMs) {
+        s.learnPending = false;
+        s.answerUntilMs = e.t + 8000;
+    }
+    if (e.t < s.answerUntilMs) f |= FlagsB::LearnUnfinished;
+    if (s.onGas) f |= FlagsB::SwitchedOver;
+    if (e.started && e.warm) f |= FlagsB::Warm;
+    return f;
+}
 
-    // time on gas
-    if (b & 0x01) {
-        s.gasMsCarry += dtMs;
-        while (s.gasMsCarry >= 60000) {
-            s.gasMsCarry -= 60000;
-            ExtendedBlock& e = s.extended;
-            if (++e.gasMinutes >= 60) {
-                e.gasMinutes = 0;
-                unsigned hours = e.gasHoursLo + e.gasHoursHi * 256u + 1;
-                e.gasHoursLo = uint8_t(hours & 0xFF);
-                e.gasHoursHi = uint8_t((hours >> 8) & 0xFF);
-            }
+void countTimeOnGas(uint32_t dtMs) {
+    SimState& s = state;
+    s.gasMsCarry += dtMs;
+    while (s.gasMsCarry >= 60000) {
+        s.gasMsCarry -= 60000;
+        ExtendedBlock& e = s.extended;
+        if (++e.gasMinutes >= 60) {
+            e.gasMinutes = 0;
+            unsigned hours = e.gasHoursLo + e.gasHoursHi * 256u + 1;
+            e.gasHoursLo = uint8_t(hours & 0xFF);
+            e.gasHoursHi = uint8_t((hours >> 8) & 0xFF);
         }
     }
+}
+
+void stepScenario(uint32_t t, uint32_t dtMs) {
+    LiveBlock& live = state.live;
+    const EngineNow e = engineAt(t);
+    setPeriod(live, e);
+    setThrottle(live, e);
+    setLambda(live, e);
+    live.flagsA = flagsAFor(live, e);
+    live.flagsB = flagsBFor(e);
+    live.temperatureRaw = clampByte(e.temp);
+    // The tank level drops a quarter every 12 s.
+    state.extended.tankLevel = uint8_t(4 - e.c / 12000);
+    if (live.flagsB & FlagsB::OnGas) countTimeOnGas(dtMs);
 }
 
 // ---- writes ----
@@ -309,65 +342,26 @@ void runCommand(uint8_t value, uint32_t nowMs) {
 }
 
 // Stores value at a program address; false for an address the controller
-// doesn't know (no reply then).
+// doesn't know (no reply then). Parameters go through the program's own
+// address map; only the command register and the time-on-gas counter are
+// handled here.
 bool applyWrite(uint8_t address, uint8_t value, uint32_t nowMs) {
     SimState& s = state;
-    bool gen3 = s.config.generation == 3;
-    ConfigABlock& a = s.configA;
-    ConfigBBlock& b = s.configB;
     ExtendedBlock& e = s.extended;
     switch (address) {
-    case Addr::Options: a.options = value; break;
-    case Addr::LambdaType: a.lambdaType = value; break;
-    case Addr::LambdaPoint: a.lambdaPoint = value; break;
-    case Addr::LambdaDelay: a.lambdaDelay = value; break;
-    case Addr::EmulType: a.emulType = value; break;
-    case Addr::EmulBjTimeHi: a.emulBjTimeHi = value; break;
-    case Addr::EmulBjTimeLo: a.emulBjTimeLo = value; break;
-    case 12: (gen3 ? e.zamOtwBj : a.emulDoTimeHi) = value; break;
-    case 13: (gen3 ? e.zamOtwDo : a.emulDoTimeLo) = value; break;
-    case Addr::InjectDelay: a.injectDelay = value; break;
-    case Addr::LpgOnTemp: a.lpgOnTemp = value; break;
-    case Addr::AttMax: b.attMax = value; break;
-    case Addr::AttMin: b.attMin = value; break;
-    case Addr::AttInit: s.live.attInit = value; break;
-    case Addr::TpsJump: b.tpsJump = value; break;
-    case Addr::AttJump: b.attJump = value; break;
-    case Addr::LpgOnRpmLo: b.lpgOnRpmLo = value; break;
-    case Addr::LpgOnRpmHi: b.lpgOnRpmHi = value; break;
-    case Addr::IgnitionType: b.ignitionType = value; break;
-    case Addr::CutOffRpmLo: b.cutOffRpmLo = value; break;
-    case Addr::CutOffRpmHi: b.cutOffRpmHi = value; break;
-    case Addr::CutOffSteps: b.cutOffSteps = value; break;
-    case Addr::LpgOffRpmLo: b.lpgOffRpmLo = value; break;
-    case Addr::LpgOffRpmHi: b.lpgOffRpmHi = value; break;
-    case Addr::TpsInert: a.tpsInert = value; break;
-    case Addr::Command: runCommand(value, nowMs); break;
-    case Addr::AttMaxBj: b.attMaxBj = value; break;
-    case Addr::AttMinBj: b.attMinBj = value; break;
-    case Addr::Prog1: e.prog1 = value; break;
-    case Addr::Prog2: e.prog2 = value; break;
-    case Addr::Prog3: e.prog3 = value; break;
-    case Addr::Prog4: e.prog4 = value; break;
+    case Addr::Command: runCommand(value, nowMs); return true;
+    case Addr::GasCounterA: e.gasHoursLo = value; return true;
+    case Addr::GasCounterB: e.gasHoursHi = value; return true;
+    case Addr::GasMinutes: s.gasMsCarry = 0; break;
     case Addr::Wozg:
-        // generation 1 has no WOZG; the write is taken and forgotten
-        if (gen3) a.emulDoTimeHi = value;
+        if (s.config.generation != 3) return true;  // generation 1 takes it and forgets it
         break;
-    case Addr::GasCounterA: e.gasHoursLo = value; break;
-    case Addr::GasCounterB: e.gasHoursHi = value; break;
-    case Addr::GasMinutes:
-        e.gasMinutes = value;
-        s.gasMsCarry = 0;
-        break;
-    case Addr::InstallDateLo: e.installDateLo = value; break;
-    case Addr::InstallDateHi: e.installDateHi = value; break;
-    default:
-        if (address >= Addr::Registration && address < Addr::Registration + 7) {
-            e.registration[address - Addr::Registration] = value;
-            break;
-        }
-        return false;
+    default: break;
     }
+    const BlockSet own{&s.status, &s.live, &s.configA, &s.configB, &s.extended};
+    uint8_t* field = fieldByte(fieldForAddress(address, s.config.generation), own);
+    if (!field) return false;
+    *field = value;
     return true;
 }
 
@@ -410,11 +404,12 @@ void setIdentity() {
 void simFactoryValues(SimState& s) {
     bool gen3 = s.config.generation == 3;
     ConfigABlock& a = s.configA;
-    a.options = 0x6A;  // temperature, jump, cut-off and switch-off functions on
+    a.options = Options::SwitchOverTemp | Options::JumpFunctions | Options::CutOff |
+                Options::SwitchOffSpeed;
     a.lambdaType = 0x00;
     a.lambdaPoint = 22;
     a.lambdaDelay = 2;
-    a.emulType = 0x80;  // detailed status view
+    a.emulType = EmulType::DetailedStatus;
     a.emulBjTimeHi = 20;
     a.emulBjTimeLo = 20;
     a.emulDoTimeHi = gen3 ? 15 : 0x33;

@@ -78,107 +78,109 @@ void flushLog(FILE* log) {
     simClearLog();
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct Args {
     const char* linkPath = nullptr;
     const char* devicePath = nullptr;
     const char* logPath = nullptr;
     SimConfig config;
+};
+
+// 0 when the arguments are good, else the exit code.
+int parseArgs(int argc, char** argv, Args* args) {
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
-        bool hasValue = i + 1 < argc;
+        const bool hasValue = i + 1 < argc;
+        int g = 0;
         if (std::strcmp(a, "--link") == 0 && hasValue) {
-            linkPath = argv[++i];
+            args->linkPath = argv[++i];
         } else if (std::strcmp(a, "--device") == 0 && hasValue) {
-            devicePath = argv[++i];
+            args->devicePath = argv[++i];
         } else if (std::strcmp(a, "--log") == 0 && hasValue) {
-            logPath = argv[++i];
+            args->logPath = argv[++i];
         } else if (std::strcmp(a, "--gen") == 0 && hasValue) {
-            int g = 0;
             if (!parseInt(argv[++i], 1, 3, &g) || g == 2) {
                 std::fprintf(stderr, "lpgsim: --gen takes 1 or 3\n");
                 return 2;
             }
-            config.generation = g;
+            args->config.generation = g;
         } else if (std::strcmp(a, "--variant") == 0 && hasValue) {
-            if (!parseInt(argv[++i], 0, 31, &config.variant)) {
+            if (!parseInt(argv[++i], 0, 31, &args->config.variant)) {
                 std::fprintf(stderr, "lpgsim: --variant takes 0..31\n");
                 return 2;
             }
         } else if (std::strcmp(a, "--fault") == 0 && hasValue) {
-            if (!simParseFault(argv[++i], &config.fault, &config.dropAfter)) {
+            if (!simParseFault(argv[++i], &args->config.fault, &args->config.dropAfter)) {
                 std::fprintf(stderr, "lpgsim: unknown fault '%s'\n", argv[i]);
                 return 2;
             }
         } else if (std::strcmp(a, "--pace") == 0) {
-            config.pace = true;
+            args->config.pace = true;
         } else {
             usage();
             return 2;
         }
     }
-    if (linkPath && devicePath) {
+    if (args->linkPath && args->devicePath) {
         std::fprintf(stderr, "lpgsim: --link and --device exclude each other\n");
         return 2;
     }
+    return 0;
+}
 
-    int fd = -1;      // the side we serve
-    int holdFd = -1;  // our own open slave, so client closes never hang up the pty
-    char slavePath[256] = "";
-    if (devicePath) {
-        fd = open(devicePath, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            std::fprintf(stderr, "lpgsim: cannot open %s: %s\n", devicePath, std::strerror(errno));
-            return 1;
+int openDevice(const char* path) {
+    const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        std::fprintf(stderr, "lpgsim: cannot open %s: %s\n", path, std::strerror(errno));
+        return -1;
+    }
+    if (!makeRaw(fd)) std::fprintf(stderr, "lpgsim: %s: cannot set raw mode\n", path);
+    return fd;
+}
+
+bool linkTo(const char* linkPath, const char* slavePath) {
+    struct stat st;
+    if (lstat(linkPath, &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            std::fprintf(stderr, "lpgsim: %s exists and is not a symlink\n", linkPath);
+            return false;
         }
-        if (!makeRaw(fd)) std::fprintf(stderr, "lpgsim: %s: cannot set raw mode\n", devicePath);
+        unlink(linkPath);  // a stale link from an earlier run
+    }
+    if (symlink(slavePath, linkPath) != 0) {
+        std::fprintf(stderr, "lpgsim: cannot link %s: %s\n", linkPath, std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// A new pty: its master is returned, its slave path goes to slavePath and
+// our own open slave to *holdFd, so client closes never hang up the pty.
+int openPty(const char* linkPath, char* slavePath, size_t cap, int* holdFd) {
+    const int fd = posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0 || !ptsname(fd)) {
+        std::fprintf(stderr, "lpgsim: cannot create a pty: %s\n", std::strerror(errno));
+        return -1;
+    }
+    std::snprintf(slavePath, cap, "%s", ptsname(fd));
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+    // Raw from the start: the default line discipline would echo our
+    // requests back and wait for new lines.
+    *holdFd = open(slavePath, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (*holdFd < 0 || !makeRaw(*holdFd)) {
+        std::fprintf(stderr, "lpgsim: cannot set up %s\n", slavePath);
+        return -1;
+    }
+    if (linkPath) {
+        if (!linkTo(linkPath, slavePath)) return -1;
     } else {
-        fd = posix_openpt(O_RDWR | O_NOCTTY);
-        if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0 || !ptsname(fd)) {
-            std::fprintf(stderr, "lpgsim: cannot create a pty: %s\n", std::strerror(errno));
-            return 1;
-        }
-        std::snprintf(slavePath, sizeof slavePath, "%s", ptsname(fd));
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
-        // Raw from the start: the default line discipline would echo our
-        // requests back and wait for new lines.
-        holdFd = open(slavePath, O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (holdFd < 0 || !makeRaw(holdFd)) {
-            std::fprintf(stderr, "lpgsim: cannot set up %s\n", slavePath);
-            return 1;
-        }
-        if (linkPath) {
-            struct stat st;
-            if (lstat(linkPath, &st) == 0) {
-                if (!S_ISLNK(st.st_mode)) {
-                    std::fprintf(stderr, "lpgsim: %s exists and is not a symlink\n", linkPath);
-                    return 1;
-                }
-                unlink(linkPath);  // a stale link from an earlier run
-            }
-            if (symlink(slavePath, linkPath) != 0) {
-                std::fprintf(stderr, "lpgsim: cannot link %s: %s\n", linkPath,
-                             std::strerror(errno));
-                return 1;
-            }
-        } else {
-            std::printf("%s\n", slavePath);
-            std::fflush(stdout);
-        }
+        std::printf("%s\n", slavePath);
+        std::fflush(stdout);
     }
+    return fd;
+}
 
-    FILE* log = nullptr;
-    if (logPath) {
-        log = std::fopen(logPath, "w");
-        if (!log) {
-            std::fprintf(stderr, "lpgsim: cannot write %s\n", logPath);
-            if (linkPath) unlink(linkPath);
-            return 1;
-        }
-    }
-
+void installSignals() {
     struct sigaction sa;
     std::memset(&sa, 0, sizeof sa);
     sa.sa_handler = onSignal;
@@ -186,9 +188,11 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
+}
 
+// Moves bytes between the tty and the model until a signal asks to stop.
+void serve(int fd, FILE* log) {
     const uint32_t start = monotonicMs();
-    simReset(config, 0);
     std::vector<uint8_t> unsent;  // released bytes the tty didn't take yet
     uint8_t buf[512];
     while (!stopRequested) {
@@ -198,12 +202,12 @@ int main(int argc, char** argv) {
         if (unsent.empty() && simNextRelease(&next) && int32_t(next - now) <= 0) waitMs = 0;
         pollfd p = {fd, POLLIN, 0};
         if (!unsent.empty()) p.events |= POLLOUT;
-        int r = poll(&p, 1, waitMs);
+        const int r = poll(&p, 1, waitMs);
         if (r < 0 && errno != EINTR) break;
         now = monotonicMs() - start;
         bool gotBytes = false;
         if (r > 0 && (p.revents & POLLIN)) {
-            ssize_t k = read(fd, buf, sizeof buf);
+            const ssize_t k = read(fd, buf, sizeof buf);
             gotBytes = k > 0;
             if (gotBytes) simReceive(buf, size_t(k), now);
         }
@@ -215,26 +219,53 @@ int main(int argc, char** argv) {
             nanosleep(&ts, nullptr);
         }
         simAdvance(now);
-        size_t took = simTakeOutput(buf, sizeof buf, now);
+        const size_t took = simTakeOutput(buf, sizeof buf, now);
         unsent.insert(unsent.end(), buf, buf + took);
         if (!unsent.empty()) {
-            ssize_t w = write(fd, unsent.data(), unsent.size());
+            const ssize_t w = write(fd, unsent.data(), unsent.size());
             if (w > 0) unsent.erase(unsent.begin(), unsent.begin() + w);
         }
         flushLog(log);
     }
-
     flushLog(log);
-    if (log) std::fclose(log);
-    if (linkPath) {
-        // remove the link only while it is still ours
-        char target[256];
-        ssize_t n = readlink(linkPath, target, sizeof target - 1);
-        if (n > 0) {
-            target[n] = 0;
-            if (std::strcmp(target, slavePath) == 0) unlink(linkPath);
+}
+
+// Removes the link only while it is still ours.
+void removeLink(const char* linkPath, const char* slavePath) {
+    char target[256];
+    const ssize_t n = readlink(linkPath, target, sizeof target - 1);
+    if (n <= 0) return;
+    target[n] = 0;
+    if (std::strcmp(target, slavePath) == 0) unlink(linkPath);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Args args;
+    if (const int bad = parseArgs(argc, argv, &args)) return bad;
+
+    int holdFd = -1;
+    char slavePath[256] = "";
+    const int fd = args.devicePath ? openDevice(args.devicePath)
+                                   : openPty(args.linkPath, slavePath, sizeof slavePath, &holdFd);
+    if (fd < 0) return 1;
+
+    FILE* log = nullptr;
+    if (args.logPath) {
+        log = std::fopen(args.logPath, "w");
+        if (!log) {
+            std::fprintf(stderr, "lpgsim: cannot write %s\n", args.logPath);
+            if (args.linkPath) unlink(args.linkPath);
+            return 1;
         }
     }
+    installSignals();
+    simReset(args.config, 0);
+    serve(fd, log);
+
+    if (log) std::fclose(log);
+    if (args.linkPath) removeLink(args.linkPath, slavePath);
     if (holdFd >= 0) close(holdFd);
     close(fd);
     return 0;

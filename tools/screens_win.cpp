@@ -110,68 +110,86 @@ static int shootStates(const std::string& out) {
     return shots;
 }
 
+static const struct {
+    int id;
+    const char* name;
+} pages[] = {
+    {IDM_READINGS, "readings"}, {IDM_CONFIGURATION, "configuration"},
+    {IDM_OPTIONS, "options"},   {IDM_DIAGRAM, "diagram"},
+    {IDM_RESET, "reset"},       {IDM_SCOPE, "scope"},
+};
+static const struct {
+    int id;
+    const char* code;
+} languages[] = {
+    {IDM_LANG_POL, "pol"}, {IDM_LANG_ANG, "ang"}, {IDM_LANG_RUS, "rus"},
+    {IDM_LANG_LIT, "lit"}, {IDM_LANG_CS, "cs"},
+};
+
+// Every page at every size, in English.
+static int shootPages(const std::string& out, const char*) {
+    int shots = 0;
+    char name[160];
+    command(IDM_LANG_ANG);
+    for (int s = 0; s < 5; ++s) {
+        command(sizes[s]);
+        for (const auto& p : pages) {
+            command(p.id);
+            std::snprintf(name, sizeof name, "%s/%s-size%d.bmp", out.c_str(), p.name, s + 1);
+            shots += saveWindowBmp(mainWindow, name);
+        }
+    }
+    return shots;
+}
+
+// The readings page at every size in one language.
+static int shootLanguage(const std::string& out, const char* code) {
+    int shots = 0;
+    for (const auto& l : languages)
+        if (code && std::strcmp(l.code, code) == 0) {
+            command(l.id);
+            command(IDM_READINGS);
+            shots += shootSizes(out, l.code);
+        }
+    return shots;
+}
+
+static int shootStatesMode(const std::string& out, const char*) { return shootStates(out); }
+
+// What a run shoots, by its second argument; the first row is the default.
+// Modes on the built-in simulator start it with generation 3.
+static const struct {
+    const char* flag;
+    bool builtInSimulator;
+    int (*shoot)(const std::string& out, const char* arg);
+} modes[] = {
+    {"", false, shootPages},
+    {"--lang", false, shootLanguage},
+    {"--states", true, shootStatesMode},
+};
+
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zscreens OUTDIR [--demo|--demo=1]\n");
+        std::fprintf(stderr, "usage: zscreens OUTDIR [--lang CODE | --states | --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];
+    const char* flag = argc > 2 ? argv[2] : "";
+    const char* arg = argc > 3 ? argv[3] : nullptr;
+    auto mode = &modes[0];
+    for (const auto& m : modes)
+        if (std::strcmp(m.flag, flag) == 0) mode = &m;
     LinkPort = &win32PortOps;
-    const bool states = argc > 2 && std::strcmp(argv[2], "--states") == 0;
-    const char* onlyLanguage = argc > 3 && std::strcmp(argv[2], "--lang") == 0 ? argv[3] : nullptr;
-    if (states || (argc > 2 && std::strncmp(argv[2], "--demo", 6) == 0)) {
+    if (mode->builtInSimulator || std::strncmp(flag, "--demo", 6) == 0) {
         SimConfig cfg;
-        cfg.generation = std::strcmp(argv[2], "--demo=1") == 0 ? 1 : 3;
+        cfg.generation = std::strcmp(flag, "--demo=1") == 0 ? 1 : 3;
         simPortSetup(cfg);
         LinkPort = &simPortOps;
     }
     InitCommonControls();
     if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;
     pumpMessagesFor(1500);
-    if (states) {
-        const int shots = shootStates(out);
-        std::printf("%d screenshots in %s\n", shots, out.c_str());
-        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
-        pumpMessagesFor(200);
-        return 0;
-    }
-
-    static const struct {
-        int id;
-        const char* name;
-    } pages[] = {
-        {IDM_READINGS, "readings"}, {IDM_CONFIGURATION, "configuration"},
-        {IDM_OPTIONS, "options"},   {IDM_DIAGRAM, "diagram"},
-        {IDM_RESET, "reset"},       {IDM_SCOPE, "scope"},
-    };
-    static const struct {
-        int id;
-        const char* code;
-    } languages[] = {
-        {IDM_LANG_POL, "pol"}, {IDM_LANG_ANG, "ang"}, {IDM_LANG_RUS, "rus"},
-        {IDM_LANG_LIT, "lit"}, {IDM_LANG_CS, "cs"},
-    };
-
-    int shots = 0;
-    if (onlyLanguage) {
-        for (const auto& l : languages)
-            if (std::strcmp(l.code, onlyLanguage) == 0) {
-                command(l.id);
-                command(IDM_READINGS);
-                shots += shootSizes(out, l.code);
-            }
-    } else {
-        char name[128];
-        command(IDM_LANG_ANG);
-        for (int s = 0; s < 5; ++s) {
-            command(sizes[s]);
-            for (const auto& p : pages) {
-                command(p.id);
-                std::snprintf(name, sizeof name, "%s/%s-size%d.bmp", out.c_str(), p.name, s + 1);
-                shots += saveWindowBmp(mainWindow, name);
-            }
-        }
-    }
+    const int shots = mode->shoot(out, arg);
     std::printf("%d screenshots in %s\n", shots, out.c_str());
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
     pumpMessagesFor(200);

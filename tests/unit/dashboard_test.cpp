@@ -10,80 +10,36 @@
 #include "link/link.h"
 #include "readings/layout.h"
 #include "shell/app_state.h"
+#include "sim/sim.h"
 
 namespace {
 
-// ---- a small controller behind a port: answers each request frame ----
+// ---- the simulated controller behind the in-process port ----
 
-namespace fake {
-
-uint8_t identity = 0;  // generation 1
-bool silent = false;
-std::vector<std::vector<uint8_t>> frames;
-std::vector<uint8_t> pending;
-
-void answer(const uint8_t* frame) {
-    pending.clear();
-    if (silent || frame[0] != 0x65) return;  // the echo probe goes unanswered
-    std::vector<uint8_t> reply;
-    switch (frame[1]) {
-    case 1: reply = {0x65, 0x00, identity}; break;
-    case 2: reply.assign(10, 0); break;
-    case 3: reply.assign(13, 0); break;
-    case 4: reply.assign(15, 0); break;
-    default: reply = {0x65, frame[2]}; break;  // write reply echoes the value
-    }
-    reply[0] = 0x65;
-    reply.push_back(byteSum(reply.data(), reply.size()));
-    pending = reply;
-}
-
-PortId open(const char*) { return 7; }
-bool settings(PortId h, const PortSettings&) { return h == 7; }
-bool timeouts(PortId h, const PortTimeouts&) { return h == 7; }
-bool purge(PortId h, unsigned) { return h == 7; }
-bool write(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
-    *done = h == 7 ? n : 0;
-    if (h != 7) return false;
-    frames.emplace_back(buf, buf + n);
-    if (n == 4) answer(buf);
-    return true;
-}
-bool read(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
-    *done = 0;
-    if (h != 7) return false;
-    const uint32_t k = pending.size() < n ? static_cast<uint32_t>(pending.size()) : n;
-    if (k) memcpy(buf, pending.data(), k);
-    *done = k;
-    pending.clear();
-    return true;
-}
-void close(PortId) {}
-uint32_t ticks() { return 0; }
-void sleepMs(uint32_t) {}
-
-const PortOps ops = {"fake", open, settings, timeouts, purge, write, read, close, ticks, sleepMs};
-
-// Command bytes of the controller frames sent since the last call.
+// Command bytes of the frames the controller accepted since the last call.
 std::vector<int> takeCommands() {
     std::vector<int> commands;
-    for (const auto& f : frames)
-        if (f[0] == 0x65) commands.push_back(f[1]);
-    frames.clear();
+    for (const SimFrame& f : simFrameLog())
+        if (f.dir == '>' && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
+    simClearLog();
     return commands;
 }
 
-}  // namespace fake
+// Frames the controller received since the last clear.
+std::vector<std::vector<uint8_t>> framesReceived() {
+    std::vector<std::vector<uint8_t>> frames;
+    for (const SimFrame& f : simFrameLog())
+        if (f.dir == '>') frames.push_back(f.bytes);
+    return frames;
+}
 
 class DashboardLink : public ::testing::Test {
 protected:
     void SetUp() override {
         resetLinkState();
-        LinkPort = &fake::ops;
-        fake::identity = 0;
-        fake::silent = false;
-        fake::frames.clear();
-        fake::pending.clear();
+        LinkPort = &simPortOps;
+        simPortUseRealTime(false);
+        start(1);
         resetReadingsState();
         serviceDialogOpen = dropDownOpen = false;
         armedInterval = 50;
@@ -91,6 +47,16 @@ protected:
     void TearDown() override {
         serviceDialogOpen = dropDownOpen = false;
         resetLinkState();
+        simPortUseRealTime(true);
+    }
+    void start(int generation) {
+        SimConfig c;
+        c.generation = generation;
+        simPortSetup(c);
+    }
+    void setFault(SimFault f) {
+        simSetFault(f);
+        simClearLog();
     }
 };
 
@@ -101,7 +67,7 @@ TEST_F(DashboardLink, LiveBlockEveryTickConfigurationEveryFourth) {
     const Commands expected[] = {quick, quick, quick, full, quick, quick, quick, full, quick};
     for (const Commands& e : expected) {
         EXPECT_TRUE(readingsPollTick());
-        EXPECT_EQ(e, fake::takeCommands());
+        EXPECT_EQ(e, takeCommands());
     }
 }
 
@@ -111,27 +77,27 @@ TEST_F(DashboardLink, NothingIsSentWhileADialogOrListIsOpen) {
     serviceDialogOpen = false;
     dropDownOpen = true;
     EXPECT_FALSE(readingsPollTick());
-    EXPECT_TRUE(fake::frames.empty());
+    EXPECT_TRUE(simFrameLog().empty());
     dropDownOpen = false;
     // The skipped ticks did not count toward the configuration reads.
     for (int i = 0; i < 3; ++i) readingsPollTick();
-    fake::takeCommands();
+    takeCommands();
     readingsPollTick();
-    EXPECT_EQ((Commands{1, 2, 3, 4}), fake::takeCommands());
+    EXPECT_EQ((Commands{1, 2, 3, 4}), takeCommands());
 }
 
 TEST_F(DashboardLink, UnsupportedGenerationGetsOnlyStatusRequests) {
-    fake::identity = 0x20;  // generation 2
+    simState().status.identity = 0x20;  // generation 2
     for (int i = 0; i < 5; ++i) {
         readingsPollTick();
-        EXPECT_EQ(Commands{1}, fake::takeCommands());
+        EXPECT_EQ(Commands{1}, takeCommands());
     }
 }
 
 TEST_F(DashboardLink, LinkLossSlowsTheTimerAndTheFirstAnswerRestoresIt) {
     readingsPollTick();
     EXPECT_FALSE(pollTimerNeedsRearm());
-    fake::silent = true;
+    setFault(SimFault::Silent);
     readingsPollTick();
     readingsPollTick();
     EXPECT_FALSE(pollTimerNeedsRearm());
@@ -141,8 +107,7 @@ TEST_F(DashboardLink, LinkLossSlowsTheTimerAndTheFirstAnswerRestoresIt) {
     armedInterval = PollInterval;
     EXPECT_EQ(1000, armedInterval);
 
-    fake::silent = false;
-    fake::takeCommands();
+    setFault(SimFault::None);
     readingsPollTick();
     EXPECT_EQ(LinkStateKind::Up, LinkState);
     EXPECT_TRUE(pollTimerNeedsRearm());
@@ -151,20 +116,19 @@ TEST_F(DashboardLink, LinkLossSlowsTheTimerAndTheFirstAnswerRestoresIt) {
 
 TEST_F(DashboardLink, LearnCommandGoesOutOnlyOnGasWithALiveSupportedController) {
     readingsPollTick();  // link up, generation 1
-    fake::frames.clear();
+    simClearLog();
 
     readingsState.gasOnShown = 0;
     EXPECT_EQ(LearnPress::Ignored,
               learnButtonDecision(LinkState, ControllerGeneration, readingsState));
-    EXPECT_TRUE(fake::frames.empty());
+    EXPECT_TRUE(framesReceived().empty());
 
     readingsState.gasOnShown = 1;
     ASSERT_EQ(LearnPress::Requested,
               learnButtonDecision(LinkState, ControllerGeneration, readingsState));
     EXPECT_EQ(1, readingsState.learnRequested);
     sendLearnCommand();
-    ASSERT_EQ(1u, fake::frames.size());
-    EXPECT_EQ((std::vector<uint8_t>{0x65, 0x1E, 0x32, 0xB5}), fake::frames[0]);
+    EXPECT_EQ((std::vector<std::vector<uint8_t>>{{0x65, 0x1E, 0x32, 0xB5}}), framesReceived());
 
     EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkStateKind::Down, 1, readingsState));
     EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkStateKind::Up, 2, readingsState));
@@ -194,6 +158,126 @@ TEST(DashboardLayout, DesignPointsScaleEachAxisAndTruncate) {
     }
     EXPECT_EQ(640, sizeLayout(0).winW);
     EXPECT_EQ(994, sizeLayout(9).winH);
+}
+
+// Written out here rather than read from the table, so that a changed row
+// in the table shows up as a failure.
+TEST(DashboardLayout, EverySizeRowHoldsItsNumbers) {
+    const struct {
+        int winW, winH;
+        double sx, sy;
+        int cell0, cell3, cellWidth, cellTop, cellBottom, lamp;
+        ButtonPlace afterSize, onPaint;
+        int largeH, largeW, smallH, smallW;
+    } rows[5] = {
+        {640,
+         450,
+         0.8,
+         0.77,
+         113,
+         290,
+         57,
+         123,
+         142,
+         22,
+         {540, 358, 71, 30},
+         {540, 358, 71, 30},
+         28,
+         11,
+         14,
+         6},
+        {800,
+         570,
+         1.0,
+         1.0,
+         140,
+         362,
+         72,
+         160,
+         185,
+         30,
+         {695, 465, 70, 40},
+         {685, 465, 80, 40},
+         36,
+         14,
+         18,
+         8},
+        {1024,
+         738,
+         1.28,
+         1.32,
+         180,
+         462,
+         92,
+         211,
+         243,
+         40,
+         {880, 610, 95, 60},
+         {875, 610, 105, 60},
+         49,
+         18,
+         18,
+         8},
+        {1280,
+         930,
+         1.6,
+         1.69,
+         225,
+         579,
+         115,
+         268,
+         313,
+         50,
+         {1100, 780, 120, 75},
+         {1100, 780, 120, 75},
+         62,
+         23,
+         24,
+         12},
+        {1280,
+         994,
+         1.6,
+         1.81,
+         225,
+         579,
+         115,
+         288,
+         335,
+         55,
+         {1100, 840, 120, 75},
+         {1100, 840, 120, 75},
+         65,
+         23,
+         24,
+         12},
+    };
+    auto same = [](ButtonPlace a, ButtonPlace b) {
+        return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+    };
+    for (int size = 1; size <= 5; ++size) {
+        SCOPED_TRACE(size);
+        const auto& e = rows[size - 1];
+        const SizeLayout& l = sizeLayout(size);
+        EXPECT_EQ(l.winW, e.winW);
+        EXPECT_EQ(l.winH, e.winH);
+        EXPECT_EQ(l.sx, e.sx);
+        EXPECT_EQ(l.sy, e.sy);
+        EXPECT_EQ(l.cellLeft[0], e.cell0);
+        EXPECT_EQ(l.cellLeft[3], e.cell3);
+        // The cells are evenly spaced between the first and the last.
+        EXPECT_EQ(l.cellLeft[1] - l.cellLeft[0], (e.cell3 - e.cell0) / 3);
+        EXPECT_EQ(l.cellLeft[3] - l.cellLeft[2], (e.cell3 - e.cell0) / 3);
+        EXPECT_EQ(l.cellWidth, e.cellWidth);
+        EXPECT_EQ(l.cellTop, e.cellTop);
+        EXPECT_EQ(l.cellBottom, e.cellBottom);
+        EXPECT_EQ(l.lampDiameter, e.lamp);
+        EXPECT_TRUE(same(l.learnAfterSize, e.afterSize));
+        EXPECT_TRUE(same(l.learnOnPaint, e.onPaint));
+        EXPECT_EQ(l.fontLargeH, e.largeH);
+        EXPECT_EQ(l.fontLargeW, e.largeW);
+        EXPECT_EQ(l.fontSmallH, e.smallH);
+        EXPECT_EQ(l.fontSmallW, e.smallW);
+    }
 }
 
 // ---- texts and positions ----

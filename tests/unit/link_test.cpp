@@ -562,6 +562,52 @@ TEST_F(BlockRead, EachReadSendsItsRequestAndFillsItsStore) {
     }
 }
 
+TEST_F(BlockRead, ValidityFollowsTheRepliesAndIsLostWithTheLink) {
+    struct Case {
+        void (*read)();
+        size_t length;
+        bool* valid;
+    };
+    const Case cases[] = {
+        {readLiveBlock, 11, &LiveValid},
+        {readConfigABlock, 14, &ConfigAValid},
+        {readConfigBBlock, 16, &ConfigBValid},
+        {readExtendedBlock, 21, &ExtendedValid},
+    };
+    bringUp(0x40);
+    EXPECT_TRUE(StatusValid);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        Bytes bad = validBlock(c.length, Bytes(c.length - 2, 1));
+        bad.back() ^= 1;
+        scripted::queueReply(bad);
+        c.read();
+        EXPECT_FALSE(*c.valid) << "a garbled first reply";
+        scripted::queueReply(validBlock(c.length, Bytes(c.length - 2, 1)));
+        c.read();
+        EXPECT_TRUE(*c.valid);
+        scripted::queueSilence();
+        c.read();
+        EXPECT_TRUE(*c.valid) << "a failed read keeps the valid bytes it had";
+    }
+    selectPort("\\\\.\\COM2", 2);
+    for (const Case& c : cases) EXPECT_FALSE(*c.valid) << "another port, another controller";
+    EXPECT_FALSE(StatusValid);
+
+    bringUp(0x40);
+    for (const Case& c : cases) {
+        scripted::queueReply(validBlock(c.length, Bytes(c.length - 2, 1)));
+        c.read();
+    }
+    for (int i = 0; i < 3; ++i) {
+        scripted::queueSilence();
+        pollStatus();
+    }
+    ASSERT_EQ(LinkState, LinkStateKind::Down);
+    for (const Case& c : cases) EXPECT_FALSE(*c.valid) << "zeroed by the link loss";
+    EXPECT_FALSE(StatusValid);
+}
+
 TEST_F(BlockRead, OpensAClosedPortFirst) {
     scripted::queueReply(validBlock(14));
     readConfigABlock();
@@ -614,7 +660,7 @@ TEST_F(LinkWrite, FramesPerGeneration) {
     }
 }
 
-TEST_F(LinkWrite, OtherGenerationsSendNothing) {
+TEST_F(LinkWrite, OtherGenerationsSendNothingAndConfirmNothing) {
     for (int gen : {2, 4, 5, 6, 7, 8}) {
         SCOPED_TRACE(gen);
         bringUp(static_cast<uint8_t>((gen - 1) * 32 + 3));
@@ -622,7 +668,8 @@ TEST_F(LinkWrite, OtherGenerationsSendNothing) {
         WriteReply = WriteReplyBlock{1, 2, 3};
         writeParameter(5, 7);
         EXPECT_TRUE(scripted::log().empty());
-        EXPECT_EQ(BytesTransferred, 3u);
+        // A stale count would read as a confirmed write.
+        EXPECT_EQ(BytesTransferred, 0u);
         EXPECT_EQ(storeBytes(WriteReply), (Bytes{1, 2, 3}));
         EXPECT_EQ(ControllerGeneration, gen);
         resetLinkState();

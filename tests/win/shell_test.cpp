@@ -22,6 +22,15 @@ struct StartCase {
     long x, y;
 };
 
+// The window sizes, scales and font heights of the five sizes, written out
+// rather than read from the layout table under test.
+const int WindowW[5] = {640, 800, 1024, 1280, 1280};
+const int WindowH[5] = {450, 570, 738, 930, 994};
+const double ScaleX[5] = {0.8, 1.0, 1.28, 1.6, 1.6};
+const double ScaleY[5] = {0.77, 1.0, 1.32, 1.69, 1.81};
+const int FontLargeH[5] = {28, 36, 49, 62, 65};
+const int FontSmallH[5] = {14, 18, 18, 24, 24};
+
 TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom) {
     const StartCase cases[] = {
         {1280, 1024, 5, 0, 0},  // 0 pixels to spare: not centred
@@ -38,14 +47,14 @@ TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom) {
         GetWindowRect(mainWindow, &r);
         EXPECT_EQ(r.left, c.x);
         EXPECT_EQ(r.top, c.y);
-        EXPECT_EQ(r.right - r.left, sizeLayout(c.sizeMode).winW);
-        EXPECT_EQ(r.bottom - r.top, sizeLayout(c.sizeMode).winH);
+        EXPECT_EQ(r.right - r.left, WindowW[c.sizeMode - 1]);
+        EXPECT_EQ(r.bottom - r.top, WindowH[c.sizeMode - 1]);
         for (int m = 1; m <= 5; ++m) {
             EXPECT_EQ(isGreyed(SizeItems[m - 1]), m > c.sizeMode) << "size item " << m;
             EXPECT_EQ(isChecked(SizeItems[m - 1]), m == c.sizeMode) << "size item " << m;
         }
-        EXPECT_EQ(DashboardScale.sx, sizeLayout(c.sizeMode).sx);
-        EXPECT_EQ(DashboardScale.sy, sizeLayout(c.sizeMode).sy);
+        EXPECT_EQ(DashboardScale.sx, ScaleX[c.sizeMode - 1]);
+        EXPECT_EQ(DashboardScale.sy, ScaleY[c.sizeMode - 1]);
         DestroyWindow(mainWindow);
         drainMessages();
     }
@@ -323,8 +332,8 @@ TEST_F(ShellTest, DashboardFontsFollowTheSizeAndTheLanguage) {
         ASSERT_TRUE(GetObjectA(fontSmall, sizeof small, &small));
         EXPECT_EQ(large.lfCharSet, c.charSet);
         EXPECT_EQ(small.lfCharSet, c.charSet);
-        EXPECT_EQ(large.lfHeight, sizeLayout(c.sizeMode).fontLargeH);
-        EXPECT_EQ(small.lfHeight, sizeLayout(c.sizeMode).fontSmallH);
+        EXPECT_EQ(large.lfHeight, FontLargeH[c.sizeMode - 1]);
+        EXPECT_EQ(small.lfHeight, FontSmallH[c.sizeMode - 1]);
         EXPECT_STREQ(large.lfFaceName, "Arial");
     }
 }
