@@ -1,0 +1,155 @@
+// zsoak: the program's own main window, left running for a long time while
+// pages, sizes and languages change every few seconds and every dialog is
+// opened and closed; the controller (lpgsim on COM1) drops out now and then,
+// which scripts/soak arranges. Each round prints the process's GDI objects,
+// windows, open files and memory, so that growth shows.
+//
+//   zsoak SECONDS [STEP_MS]
+#include <windows.h>
+
+#include <commctrl.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "link/link.h"
+#include "link/port.h"
+#include "res/resource.h"
+#include "shell/shell_win.h"
+#include "tools/win_run.h"
+
+namespace {
+
+enum class Step { Command, OpenDialog, CloseDialog };
+struct Action {
+    Step step;
+    int id;
+};
+
+// One round: every page at a changing size and language, every dialog the
+// menu opens. A dialog is closed on the step after it was opened, from
+// inside its own message loop (timers keep running there).
+const Action Round[] = {
+    {Step::Command, IDM_SIZE_640},       {Step::Command, IDM_READINGS},
+    {Step::Command, IDM_CONFIGURATION},  {Step::Command, IDM_LANG_RUS},
+    {Step::Command, IDM_OPTIONS},        {Step::Command, IDM_SIZE_1024},
+    {Step::Command, IDM_SCOPE},          {Step::Command, IDM_DIAGRAM},
+    {Step::Command, IDM_LANG_LIT},       {Step::Command, IDM_RESET},
+    {Step::Command, IDM_SIZE_800},       {Step::Command, IDM_READINGS},
+    {Step::OpenDialog, IDM_ABOUT},       {Step::CloseDialog, 0},
+    {Step::OpenDialog, IDM_DEVICE_INFO}, {Step::CloseDialog, 0},
+    {Step::OpenDialog, IDM_AUTO_SCAN},   {Step::CloseDialog, 0},
+    {Step::Command, IDM_LANG_CS},        {Step::Command, IDM_SIZE_1280_1024},
+    {Step::Command, IDM_CONFIGURATION},  {Step::Command, IDM_LANG_POL},
+    {Step::Command, IDM_SCOPE},          {Step::Command, IDM_LANG_ANG},
+};
+const int RoundLength = sizeof Round / sizeof Round[0];
+
+int nextAction = 0;
+int round_ = 0;
+DWORD startMs = 0;
+
+struct DialogSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK findDialog(HWND w, LPARAM lp) {
+    DialogSearch* s = reinterpret_cast<DialogSearch*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[32] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == s->pid && IsWindowVisible(w) && std::strcmp(cls, "#32770") == 0) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK countWindow(HWND, LPARAM lp) {
+    ++*reinterpret_cast<int*>(lp);
+    return TRUE;
+}
+
+int windowCount() {
+    int n = 0;
+    EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&n));
+    if (mainWindow) EnumChildWindows(mainWindow, countWindow, reinterpret_cast<LPARAM>(&n));
+    return n;
+}
+
+// Files the process holds open: Wine keeps a Unix descriptor per handle to
+// a file or device.
+int openFiles() {
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA("Z:\\proc\\self\\fd\\*", &d);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    int n = 0;
+    do {
+        if (d.cFileName[0] != '.') ++n;
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+    return n;
+}
+
+// Resident anonymous memory in KB (Wine reports no private bytes).
+long privateKb() {
+    FILE* f = std::fopen("Z:\\proc\\self\\status", "r");
+    if (!f) return -1;
+    char line[128];
+    long kb = -1;
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "RssAnon:", 8) == 0) kb = std::strtol(line + 8, nullptr, 10);
+    std::fclose(f);
+    return kb;
+}
+
+void sample() {
+    std::printf("round %d t %lus gdi %ld windows %d files %d private %ld KB\n", round_,
+                static_cast<unsigned long>((GetTickCount() - startMs) / 1000), gdiObjectCount(),
+                windowCount(), openFiles(), privateKb());
+    std::fflush(stdout);
+}
+
+void CALLBACK soakStep(HWND, UINT, UINT_PTR, DWORD) {
+    const Action a = Round[nextAction];
+    nextAction = (nextAction + 1) % RoundLength;
+    switch (a.step) {
+    case Step::Command:
+    case Step::OpenDialog: PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(a.id, 0), 0); break;
+    case Step::CloseDialog: {
+        DialogSearch s = {GetCurrentProcessId(), nullptr};
+        EnumWindows(findDialog, reinterpret_cast<LPARAM>(&s));
+        if (s.found) PostMessageA(s.found, WM_CLOSE, 0, 0);
+        break;
+    }
+    }
+    if (nextAction == 0) {
+        ++round_;
+        sample();
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: zsoak SECONDS [STEP_MS]\n");
+        return 2;
+    }
+    const DWORD seconds = std::strtoul(argv[1], nullptr, 10);
+    const UINT stepMs = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1000;
+    LinkPort = &win32PortOps;
+    InitCommonControls();
+    if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;
+    startMs = GetTickCount();
+    pumpMessagesFor(2000);
+    sample();
+    SetTimer(nullptr, 0, stepMs, soakStep);
+    pumpMessagesFor(seconds * 1000);
+    sample();
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
+    pumpMessagesFor(200);
+    return 0;
+}

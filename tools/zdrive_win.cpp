@@ -1,0 +1,187 @@
+// zdrive: drives a running ZuvelS.exe from outside, as a fitter's clicks
+// would, and tells whether it still answers. Used by the fault matrix and
+// the soak (scripts/faults, scripts/soak).
+//
+//   zdrive wait SECONDS          waits for the main window; prints its pid
+//   zdrive alive                 exit 0 when the window answers within 1 s
+//   zdrive command ID [ID ...]   menu commands, each followed by an answer check
+//   zdrive dialog ID MS          opens a dialog by menu command, keeps it MS ms,
+//                                checks it answers, closes it
+//   zdrive control ID CODE [SEL] a notification of a page control: CODE 1 is a
+//                                list's selection change (SEL chosen first), 0 a click
+//   zdrive pagedialog ID CODE SEL MS  a page control that opens a dialog, then as
+//                                `dialog` (the dialog is closed after MS ms)
+//   zdrive windows               prints how many windows the program has
+//
+// Every check prints one line "ok ..." or "fail ..." and sets the exit code.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char MainClass[] = "ZUVELMxx";
+const UINT AnswerLimitMs = 1000;
+
+HWND mainWindow() { return FindWindowA(MainClass, nullptr); }
+
+DWORD processOf(HWND w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    return pid;
+}
+
+// True when w handles a message within the limit; the time it took in *ms.
+bool answers(HWND w, DWORD* ms) {
+    const DWORD t0 = GetTickCount();
+    DWORD_PTR result = 0;
+    const bool ok =
+        SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, AnswerLimitMs, &result) != 0;
+    *ms = GetTickCount() - t0;
+    return ok;
+}
+
+bool report(bool ok, const char* what, DWORD ms) {
+    std::printf("%s %s %lu ms\n", ok ? "ok" : "fail", what, static_cast<unsigned long>(ms));
+    std::fflush(stdout);
+    return ok;
+}
+
+bool checkAlive(HWND w, const char* what) {
+    DWORD ms = 0;
+    return report(w && answers(w, &ms), what, ms);
+}
+
+struct DialogSearch {
+    DWORD pid;
+    HWND main;
+    HWND found;
+};
+
+BOOL CALLBACK findDialog(HWND w, LPARAM lp) {
+    DialogSearch* s = reinterpret_cast<DialogSearch*>(lp);
+    char cls[32] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (w != s->main && processOf(w) == s->pid && IsWindowVisible(w) &&
+        std::strcmp(cls, "#32770") == 0) {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible top-level dialog of the program, or null.
+HWND programDialog(HWND main) {
+    DialogSearch s = {processOf(main), main, nullptr};
+    EnumWindows(findDialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND awaitDialog(HWND main, DWORD limitMs) {
+    const DWORD t0 = GetTickCount();
+    while (GetTickCount() - t0 < limitMs) {
+        if (HWND d = programDialog(main)) return d;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+// Keeps the dialog open for ms, checking that it answers, then closes it
+// the way Escape would and waits until it is gone.
+bool holdAndClose(HWND main, const char* what, DWORD ms) {
+    HWND d = awaitDialog(main, 3000);
+    if (!d) return report(false, "no-dialog", 0);
+    bool ok = true;
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < ms; Sleep(100))
+        ok = checkAlive(d, what) && ok;
+    PostMessageA(d, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 150 && IsWindow(d) && IsWindowVisible(d); ++i) Sleep(20);
+    return report(ok && !(IsWindow(d) && IsWindowVisible(d)), what, 0) &&
+           checkAlive(main, "main after dialog");
+}
+
+HWND currentPage(HWND main) { return GetWindow(main, GW_CHILD); }
+
+// A control notification as the page would get it from the control itself.
+void notifyControl(HWND main, int id, int code, int sel) {
+    HWND page = currentPage(main);
+    HWND control = page ? GetDlgItem(page, id) : nullptr;
+    if (!control) return;
+    if (code == CBN_SELCHANGE) SendMessageTimeoutA(control, CB_SETCURSEL, sel, 0, 0, 1000, nullptr);
+    PostMessageA(page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+}
+
+struct WindowCount {
+    DWORD pid;
+    int count;
+};
+
+BOOL CALLBACK countChild(HWND, LPARAM lp) {
+    ++reinterpret_cast<WindowCount*>(lp)->count;
+    return TRUE;
+}
+
+BOOL CALLBACK countTop(HWND w, LPARAM lp) {
+    WindowCount* c = reinterpret_cast<WindowCount*>(lp);
+    if (processOf(w) != c->pid) return TRUE;
+    ++c->count;
+    EnumChildWindows(w, countChild, lp);
+    return TRUE;
+}
+
+int run(int argc, char** argv) {
+    const char* verb = argv[1];
+    if (std::strcmp(verb, "wait") == 0) {
+        const DWORD limit = argc > 2 ? std::strtoul(argv[2], nullptr, 10) * 1000 : 30000;
+        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < limit; Sleep(100))
+            if (HWND w = mainWindow()) {
+                std::printf("%lu\n", static_cast<unsigned long>(processOf(w)));
+                return 0;
+            }
+        return 1;
+    }
+    HWND main = mainWindow();
+    if (!main) return report(false, "no main window", 0) ? 0 : 1;
+    if (std::strcmp(verb, "alive") == 0) return checkAlive(main, "main") ? 0 : 1;
+    if (std::strcmp(verb, "command") == 0) {
+        bool ok = true;
+        for (int i = 2; i < argc; ++i) {
+            PostMessageA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[i]), 0), 0);
+            ok = checkAlive(main, argv[i]) && ok;
+        }
+        return ok ? 0 : 1;
+    }
+    if (std::strcmp(verb, "dialog") == 0 && argc > 3) {
+        PostMessageA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0);
+        return holdAndClose(main, argv[2], std::strtoul(argv[3], nullptr, 10)) ? 0 : 1;
+    }
+    if (std::strcmp(verb, "control") == 0 && argc > 3) {
+        notifyControl(main, std::atoi(argv[2]), std::atoi(argv[3]),
+                      argc > 4 ? std::atoi(argv[4]) : 0);
+        return checkAlive(main, argv[2]) ? 0 : 1;
+    }
+    if (std::strcmp(verb, "pagedialog") == 0 && argc > 5) {
+        notifyControl(main, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+        return holdAndClose(main, argv[2], std::strtoul(argv[5], nullptr, 10)) ? 0 : 1;
+    }
+    if (std::strcmp(verb, "windows") == 0) {
+        WindowCount c = {processOf(main), 0};
+        EnumWindows(countTop, reinterpret_cast<LPARAM>(&c));
+        std::printf("%d\n", c.count);
+        return 0;
+    }
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: zdrive wait|alive|command|dialog|control|pagedialog|windows ...\n");
+        return 2;
+    }
+    return run(argc, argv);
+}
