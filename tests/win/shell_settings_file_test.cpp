@@ -147,6 +147,23 @@ TEST_F(SettingsFileCommands, LoadSendsEveryValueToItsShiftedAddressInFileOrder) 
     EXPECT_EQ(simState().configA.lambdaDelay, newDelay);
 }
 
+TEST_F(SettingsFileCommands, LoadThatStopsHalfwaySaysSoAndChangesNoFile) {
+    command(IDM_SAVE_AS);
+    const std::string file = readFileBytes(chosenPath);
+    const std::string ini = readFileBytes(iniPath());
+    // The controller confirms ten values, then goes quiet.
+    simSetFault(SimFault::Drop, 10);
+    simClearLog();
+    command(IDM_OPEN);
+
+    EXPECT_EQ(requestsSeen().size(), 11u) << "sending stops at the first unconfirmed value";
+    ASSERT_EQ(boxCalls().size(), 1u);
+    EXPECT_EQ(boxCalls()[0].caption, entryText("ang", 170));
+    EXPECT_EQ(boxCalls()[0].text, entryText("ang", 171));
+    EXPECT_EQ(readFileBytes(chosenPath), file);
+    EXPECT_EQ(readFileBytes(iniPath()), ini);
+}
+
 TEST_F(SettingsFileCommands, SaveWithTheLinkDownSaysSoAndKeepsTheOldFile) {
     const std::string good = "[Zuvel_S2]\nVersion=3\n[Configuration]\nOptions= 1\n";
     writeFileBytes(chosenPath, good);
