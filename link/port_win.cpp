@@ -1,20 +1,62 @@
 // Win32 serial backend: the real calls on a COM device.
-#include <windows.h>
+#include "link/port_win.h"
 
-#include "link/port.h"
+#include <cstdio>
 
-static HANDLE asHandle(PortId h) { return reinterpret_cast<HANDLE>(h); }
+namespace {
 
-static PortId win32Open(const char* path) {
+DWORD lastError = ERROR_SUCCESS;
+// The port the failures are about: the link has one port open at a time.
+char lastPath[64] = "";
+
+HANDLE asHandle(PortId h) { return reinterpret_cast<HANDLE>(h); }
+
+// Keeps the system's error code of a failed call and writes what failed,
+// the path and the system's reason as one line.
+void reportFailure(const char* what) {
+    lastError = GetLastError();
+    char reason[256] = "";
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                             lastError, 0, reason, sizeof reason, nullptr);
+    while (n > 0 && (reason[n - 1] == '\r' || reason[n - 1] == '\n' || reason[n - 1] == ' '))
+        reason[--n] = '\0';
+    char line[400];
+    snprintf(line, sizeof line, "ZuvelS: %s %s failed: error %lu: %s\n", what, lastPath,
+             static_cast<unsigned long>(lastError), n > 0 ? reason : "(no text)");
+    portDiagnostic(line);
+}
+
+PortId win32Open(const char* path) {
+    snprintf(lastPath, sizeof lastPath, "%s", path);
     // Exclusive, existing device only, no overlapped I/O: every exchange
     // blocks on the port's own time-outs.
     HANDLE h =
         CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    return h == INVALID_HANDLE_VALUE ? InvalidPort : reinterpret_cast<PortId>(h);
+    if (h == INVALID_HANDLE_VALUE) {
+        reportFailure("opening");
+        return InvalidPort;
+    }
+    return reinterpret_cast<PortId>(h);
 }
 
-static bool win32ApplySettings(PortId h, const PortSettings& s) {
+bool win32ApplySettings(PortId h, const PortSettings& s) {
     DCB dcb;
+    fillDeviceControlBlock(s, &dcb);
+    // After a failed open the link still applies the settings; the open has
+    // already said why.
+    if (SetCommState(asHandle(h), &dcb)) return true;
+    if (h != InvalidPort) reportFailure("setting up");
+    return false;
+}
+
+}  // namespace
+
+void (*portDiagnostic)(const char*) = OutputDebugStringA;
+
+DWORD lastPortError() { return lastError; }
+
+void fillDeviceControlBlock(const PortSettings& s, DCB* out) {
+    DCB& dcb = *out;
     // Start from zero so no bit depends on what the block held before; the
     // flag word then carries only what the settings name (input XON/XOFF).
     ZeroMemory(&dcb, sizeof dcb);
@@ -45,38 +87,43 @@ static bool win32ApplySettings(PortId h, const PortSettings& s) {
     dcb.ErrorChar = s.errorChar;
     dcb.EofChar = s.eofChar;
     dcb.EvtChar = s.evtChar;
-    return SetCommState(asHandle(h), &dcb) != 0;
 }
 
-static bool win32ApplyTimeouts(PortId h, const PortTimeouts& t) {
+namespace {
+
+bool win32ApplyTimeouts(PortId h, const PortTimeouts& t) {
     COMMTIMEOUTS ct;
     ct.ReadIntervalTimeout = t.readInterval;
     ct.ReadTotalTimeoutMultiplier = t.readTotalMultiplier;
     ct.ReadTotalTimeoutConstant = t.readTotalConstant;
     ct.WriteTotalTimeoutMultiplier = t.writeTotalMultiplier;
     ct.WriteTotalTimeoutConstant = t.writeTotalConstant;
-    return SetCommTimeouts(asHandle(h), &ct) != 0;
+    if (SetCommTimeouts(asHandle(h), &ct)) return true;
+    if (h != InvalidPort) reportFailure("setting the time-outs of");
+    return false;
 }
 
-static bool win32Purge(PortId h, unsigned what) { return PurgeComm(asHandle(h), what) != 0; }
+bool win32Purge(PortId h, unsigned what) { return PurgeComm(asHandle(h), what) != 0; }
 
-static bool win32Write(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
+bool win32Write(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
     DWORD moved = 0;
     BOOL ok = WriteFile(asHandle(h), buf, n, &moved, nullptr);
     *done = ok ? moved : 0;
     return ok != 0;
 }
 
-static bool win32Read(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
+bool win32Read(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
     DWORD moved = 0;
     BOOL ok = ReadFile(asHandle(h), buf, n, &moved, nullptr);
     *done = ok ? moved : 0;
     return ok != 0;
 }
 
-static void win32Close(PortId h) { CloseHandle(asHandle(h)); }
-static uint32_t win32TickCount() { return GetTickCount(); }
-static void win32Sleep(uint32_t ms) { Sleep(ms); }
+void win32Close(PortId h) { CloseHandle(asHandle(h)); }
+uint32_t win32TickCount() { return GetTickCount(); }
+void win32Sleep(uint32_t ms) { Sleep(ms); }
+
+}  // namespace
 
 const PortOps win32PortOps = {
     "win32",    win32Open, win32ApplySettings, win32ApplyTimeouts, win32Purge,

@@ -29,6 +29,12 @@ bool readPortNumber(FILE* f, int* port) {
     return true;
 }
 
+bool writeLines(FILE* f, const void*) {
+    return fprintf(f, "%s\n", "[Ustawienia]") >= 0 &&
+           fprintf(f, "%s %d\n", "CommPort=", CommPort) >= 0 &&
+           fprintf(f, "%s %s\n", "Language=", LanguageCode) >= 0;
+}
+
 }  // namespace
 
 void readAppSettings(const char* path) {
@@ -54,11 +60,7 @@ void readAppSettings(const char* path) {
     fclose(f);
 }
 
-void writeAppSettings(const char* path) {
-    FILE* f = fopen(path, "w");
-    if (!f) return;  // nothing to report: the next change tries again
-    fprintf(f, "%s\n", "[Ustawienia]");
-    fprintf(f, "%s %d\n", "CommPort=", CommPort);
-    fprintf(f, "%s %s\n", "Language=", LanguageCode);
-    fclose(f);
+bool writeAppSettings(const char* path) {
+    // Callers report nothing on failure: the next change tries again.
+    return writeFileReplacing(path, writeLines, nullptr);
 }

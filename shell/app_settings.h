@@ -10,7 +10,9 @@ extern const char* const AppSettingsFileName;  // "ZuvelS.ini", current director
 // read, is negative or is above 256 reads as 0; the code keeps at most 63
 // characters of its word.
 void readAppSettings(const char* path);
-// Writes the three lines from CommPort and LanguageCode, replacing the file.
-void writeAppSettings(const char* path);
+// Writes the three lines from CommPort and LanguageCode through a temporary
+// file that replaces the old one only when complete, so a failed write
+// leaves the old file as it was. False when it couldn't be written.
+bool writeAppSettings(const char* path);
 
 #endif

@@ -1,6 +1,7 @@
 #include "shell/text_file.h"
 
 #include <cctype>
+#include <cstdio>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -31,4 +32,19 @@ bool replaceFile(const char* from, const char* to) {
 #else
     return rename(from, to) == 0;
 #endif
+}
+
+bool writeFileReplacing(const char* path, bool (*write)(FILE* f, const void* context),
+                        const void* context) {
+    char temp[1024];
+    int n = snprintf(temp, sizeof temp, "%s.tmp", path);
+    if (n < 0 || n >= static_cast<int>(sizeof temp)) return false;
+    FILE* f = fopen(temp, "w");
+    if (!f) return false;
+    bool ok = write(f, context);
+    ok = ok && fflush(f) == 0 && !ferror(f);
+    ok = (fclose(f) == 0) && ok;
+    if (ok) ok = replaceFile(temp, path);
+    if (!ok) remove(temp);
+    return ok;
 }

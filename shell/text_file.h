@@ -16,4 +16,12 @@ long readWord(FILE* f, char* out, size_t cap);
 // sees a half-written target. False when it couldn't.
 bool replaceFile(const char* from, const char* to);
 
+// Writes the file at path in text mode without ever leaving it truncated:
+// write(f, context) fills "<path>.tmp" in the same folder, which replaces
+// path only when every write, the flush and the close succeeded. On any
+// failure the temporary file is removed, path is left as it was and the
+// result is false.
+bool writeFileReplacing(const char* path, bool (*write)(FILE* f, const void* context),
+                        const void* context);
+
 #endif

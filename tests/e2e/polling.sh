@@ -2,7 +2,9 @@
 # End to end: the real ZuvelS.exe under Wine, COM1 mapped to a pty served by
 # lpgsim. Reads lpgsim's frame logs to check the readings page's polling
 # pattern, the slow polling after the controller goes away, and recovery.
-# Sourced wine-env must be set up (prefix, display); prints PASS/FAIL lines.
+# Sourced wine-env must be set up (prefix, display) by a script that called
+# isolate_serial_ports first, as scripts/test does, so the program never
+# reaches the machine's own serial ports; prints PASS/FAIL lines.
 set -u
 
 e2e_check() {  # e2e_check NAME CONDITION-EXIT-CODE [detail]

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "test_files.h"
@@ -91,6 +95,61 @@ TEST_F(AppSettingsTest, MalformedFilesReadByPosition) {
         // A file that exists is never rewritten by reading it.
         EXPECT_EQ(readFile(), c.content) << c.name;
     }
+}
+
+// Lowers the largest file size this process may write for one scope, so a
+// write fails part-way as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = signal(SIGXFSZ, SIG_IGN);  // fail the write, don't kill the test
+        rlimit lower = saved_;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit saved_;
+    void (*oldHandler_)(int);
+};
+
+TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
+    const std::string old = "[Ustawienia]\nCommPort= 3\nLanguage= rus\n";
+    CommPort = 12;
+    snprintf(LanguageCode, sizeof LanguageCode, "%s", "ang");
+    const struct {
+        const char* name;
+        void (*breakWriting)(const std::string& temp);
+    } cases[] = {
+        {"temporary file can't be made",
+         [](const std::string& temp) { mkdir(temp.c_str(), 0700); }},
+        {"write fails part-way", nullptr},
+    };
+    for (const auto& c : cases) {
+        writeFile(old);
+        const std::string temp = path + ".tmp";
+        bool written;
+        if (c.breakWriting) {
+            c.breakWriting(temp);
+            written = writeAppSettings(path.c_str());
+            rmdir(temp.c_str());
+        } else {
+            FileSizeLimit limit(10);
+            written = writeAppSettings(path.c_str());
+        }
+        EXPECT_FALSE(written) << c.name;
+        EXPECT_EQ(readFile(), old) << c.name;
+        EXPECT_EQ(readFileBytes(temp), "<missing>") << c.name;
+    }
+    // The same values go through once writing works again.
+    EXPECT_TRUE(writeAppSettings(path.c_str()));
+    EXPECT_EQ(readFile(), "[Ustawienia]\nCommPort= 12\nLanguage= ang\n");
+    EXPECT_EQ(readFileBytes(path + ".tmp"), "<missing>");
 }
 
 }  // namespace

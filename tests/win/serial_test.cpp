@@ -62,6 +62,8 @@ std::vector<uint8_t> storeBytes(const Block& b) {
 TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls) {
     const char* log = std::getenv("ZUVELS_FRAME_LOG");
     if (!log || !*log) GTEST_SKIP() << "no lpgsim on COM1";
+    // Other tests on COM1 may have run first: only this test's frames count.
+    const size_t earlier = readFrameLog(log).size();
 
     const PortOps* saved = LinkPort;
     LinkPort = &win32PortOps;
@@ -97,8 +99,8 @@ TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls) {
     }
 
     std::vector<std::vector<uint8_t>> requests, replies;
-    for (const LoggedFrame& f : frames)
-        (f.direction == '>' ? requests : replies).push_back(f.bytes);
+    for (size_t i = earlier; i < frames.size(); ++i)
+        (frames[i].direction == '>' ? requests : replies).push_back(frames[i].bytes);
 
     // The echo probe goes out first, once per port selection; the
     // controller doesn't answer it.
@@ -121,4 +123,69 @@ TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls) {
     EXPECT_EQ(replies[3], storeBytes(ConfigB));
     EXPECT_EQ(replies[4], storeBytes(Extended));
     EXPECT_EQ(replies[5], storeBytes(WriteReply));
+}
+
+// What the port driver holds after the link opened COM1: the settings and
+// time-outs read back field by field, so a slip in unpacking the flag word
+// shows up as the one field that differs.
+TEST(SerialCom1, OpensWithTheLinkSettings) {
+    const char* log = std::getenv("ZUVELS_FRAME_LOG");
+    if (!log || !*log) GTEST_SKIP() << "no lpgsim on COM1";
+
+    const PortOps* saved = LinkPort;
+    LinkPort = &win32PortOps;
+    resetLinkState();
+    selectPort(portTablePath(1), 1);
+    openPort();
+    ASSERT_NE(PortHandle, InvalidPort);
+    HANDLE h = reinterpret_cast<HANDLE>(PortHandle);
+    DCB dcb;
+    FillMemory(&dcb, sizeof dcb, 0xFF);
+    dcb.DCBlength = sizeof dcb;
+    const bool gotState = GetCommState(h, &dcb) != 0;
+    COMMTIMEOUTS t;
+    FillMemory(&t, sizeof t, 0xFF);
+    const bool gotTimeouts = GetCommTimeouts(h, &t) != 0;
+    // A device without modem lines (a pty under Wine) can't tell DTR and RTS;
+    // its driver then reports both as on.
+    DWORD modem = 0;
+    const bool hasModemLines = GetCommModemStatus(h, &modem) != 0;
+    closePort();
+    resetLinkState();
+    LinkPort = saved;
+    ASSERT_TRUE(gotState);
+    ASSERT_TRUE(gotTimeouts);
+
+    EXPECT_EQ(dcb.BaudRate, 9600u);
+    EXPECT_EQ(dcb.ByteSize, 8);
+    EXPECT_EQ(dcb.Parity, NOPARITY);
+    EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
+    const struct {
+        const char* name;
+        unsigned got, want;
+    } flags[] = {
+        // The system knows only binary mode and reports it whatever was asked.
+        {"fBinary", dcb.fBinary, 1},
+        {"fParity", dcb.fParity, 0},
+        {"fOutxCtsFlow", dcb.fOutxCtsFlow, 0},
+        {"fOutxDsrFlow", dcb.fOutxDsrFlow, 0},
+        {"fDsrSensitivity", dcb.fDsrSensitivity, 0},
+        {"fTXContinueOnXoff", dcb.fTXContinueOnXoff, 0},
+        {"fOutX", dcb.fOutX, 0},
+        {"fInX", dcb.fInX, 1},
+        {"fErrorChar", dcb.fErrorChar, 0},
+        {"fNull", dcb.fNull, 0},
+        {"fAbortOnError", dcb.fAbortOnError, 0},
+    };
+    for (const auto& f : flags) EXPECT_EQ(f.got, f.want) << f.name;
+    if (hasModemLines) {
+        EXPECT_EQ(dcb.fDtrControl, unsigned(DTR_CONTROL_DISABLE));
+        EXPECT_EQ(dcb.fRtsControl, unsigned(RTS_CONTROL_DISABLE));
+    }
+
+    EXPECT_EQ(t.ReadIntervalTimeout, 200u);
+    EXPECT_EQ(t.ReadTotalTimeoutMultiplier, 40u);
+    EXPECT_EQ(t.ReadTotalTimeoutConstant, 100u);
+    EXPECT_EQ(t.WriteTotalTimeoutMultiplier, 40u);
+    EXPECT_EQ(t.WriteTotalTimeoutConstant, 100u);
 }
