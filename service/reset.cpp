@@ -76,10 +76,11 @@ ResetOutcome runFactoryReset(void (*progress)(int position)) {
     report(progress, 0);
     pollStatus();
     const int generation = decodeIdentity();
-    readLiveBlock();
     // The refusal looks at this press's live block: a stale or zeroed store
     // would let a running controller be reset.
-    if (LinkState != LinkStateKind::Up || !LastBlockReadValid) return ResetOutcome::Failed;
+    if (LinkState != LinkStateKind::Up) return ResetOutcome::Failed;
+    readLiveBlock();
+    if (!LastBlockReadValid) return ResetOutcome::Failed;
     if (Live.flagsA & FlagsA::Ready) return ResetOutcome::Refused;
     if (generation == 1) return resetGeneration1();
     if (generation == 3) return resetGeneration3(progress);
