@@ -1,7 +1,9 @@
 // The wiring diagram page in the real main window: scroll clicks at the
 // smallest size, the whole picture at the larger ones, the picture of the
 // language, and what a showing takes from GDI.
+#include <cstdint>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include "service/diagram_page_win.h"
 #include "shell/pages_win.h"
 #include "shell_fixture.h"
+#include "tools/win_run.h"
 
 using namespace shelltest;
 
@@ -166,6 +169,55 @@ TEST_F(DiagramPage, ALanguageChangeShowsThatLanguagesPictureFromTheStart) {
         EXPECT_EQ(v.offsetY, 0);
         EXPECT_EQ(GetScrollPos(bar(IDC_DIAGRAM_HBAR), SB_CTL), 1);
         expectPictureShown();
+    }
+}
+
+// The picture's pixels as 32-bit rows; empty when the bitmap is missing.
+std::vector<uint32_t> pixelsOf(HBITMAP b) {
+    std::vector<uint32_t> pixels;
+    BITMAP info = {};
+    if (!b || !GetObjectA(b, sizeof info, &info)) return pixels;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = info.bmWidth;
+    bi.bmiHeader.biHeight = -info.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    pixels.resize(size_t(info.bmWidth) * size_t(info.bmHeight));
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, b, 0, UINT(info.bmHeight), pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+TEST(DiagramBitmaps, TheStoredRunLengthPicturesLoadAsTheDrawnOnes) {
+    const struct {
+        int id;
+        const char* code;
+    } pictures[] = {{IDB_DIAGRAM_POL, "pol"},
+                    {IDB_DIAGRAM_ANG, "ang"},
+                    {IDB_DIAGRAM_RUS, "rus"},
+                    {IDB_DIAGRAM_LIT, "lit"},
+                    {IDB_DIAGRAM_CS, "cs"}};
+    for (const auto& p : pictures) {
+        SCOPED_TRACE(p.code);
+        HBITMAP stored = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(p.id));
+        const std::string path = wineDrivePath(std::string(ZUVELS_SOURCE_DIR) +
+                                               "/res/diagram/diagram_" + p.code + ".bmp");
+        HBITMAP drawn = static_cast<HBITMAP>(
+            LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+        ASSERT_NE(stored, nullptr);
+        ASSERT_NE(drawn, nullptr) << path;
+        BITMAP info = {};
+        GetObjectA(stored, sizeof info, &info);
+        EXPECT_EQ(info.bmWidth, DiagramWidth);
+        EXPECT_EQ(info.bmHeight, DiagramHeight);
+        const std::vector<uint32_t> a = pixelsOf(stored), b = pixelsOf(drawn);
+        EXPECT_EQ(a.size(), size_t(DiagramWidth) * DiagramHeight);
+        EXPECT_TRUE(a == b);
+        DeleteObject(stored);
+        DeleteObject(drawn);
     }
 }
 
