@@ -260,17 +260,6 @@ TEST_F(ResetPage, Generation3UnansweredLastWriteFailsEvenWithTheSameValueAsBefor
     expectOneBox(139, MB_ICONWARNING);
 }
 
-TEST_F(ResetPage, Generation3StopsAtTheFirstUnansweredWrite) {
-    connect(3);
-    simSetFault(SimFault::Drop, RepliesBeforeRestore + 10);
-    press();
-    const std::vector<Frame> seen = requestsSeen();
-    ASSERT_EQ(seen.size(), 7u + 11u);
-    EXPECT_EQ(seen.back(), restoreWrites()[10]);
-    EXPECT_EQ(barPosition(), 9);
-    expectOneBox(139, MB_ICONWARNING);
-}
-
 // ---- texts and placement ----
 
 TEST_F(ResetPage, PaintSetsTheTextsAndPlacesEveryControlForTheSize) {
