@@ -72,8 +72,8 @@ TEST(DiagramLayout, LargerSizesCentreTheWholePicture) {
 }
 
 TEST(DiagramBitmap, UnknownLanguagesGetTheEnglishPicture) {
-    for (const char* code : {"deu", "", "ANG", nullptr})
-        EXPECT_EQ(diagramBitmapFor(code), 207) << (code ? code : "null");
+    const char* const codes[] = {"deu", "", "ANG", nullptr};
+    for (const char* code : codes) EXPECT_EQ(diagramBitmapFor(code), 207) << (code ? code : "null");
 }
 
 }  // namespace
