@@ -86,7 +86,7 @@
 #define IDC_LEARN 1005
 #define IDC_TEMPERATURE_RAW 1006
 
-// Factory reset page controls (placed by the shell on paint)
+// Factory reset page controls (placed per window size on paint)
 #define IDC_RESET_LABEL1 1104
 #define IDC_RESET_LABEL2 1105
 #define IDC_RESET_BUTTON 126
@@ -99,6 +99,13 @@
 // Wiring diagram page controls
 #define IDC_DIAGRAM_HBAR 1120
 #define IDC_DIAGRAM_VBAR 1121
+
+// Wiring diagram bitmaps, one per language (961 x 636, 8 bits per pixel)
+#define IDB_DIAGRAM_POL 206
+#define IDB_DIAGRAM_ANG 207
+#define IDB_DIAGRAM_RUS 216
+#define IDB_DIAGRAM_LIT 215
+#define IDB_DIAGRAM_CS 226
 
 // About dialog controls
 #define IDC_ABOUT_NAME 1075

@@ -1,11 +1,144 @@
-// Wiring diagram page: the frame the shell needs until the diagram view is
-// in place.
+// Wiring diagram page: the language's picture copied into a viewport, with
+// two scroll bars at the sizes where it doesn't fit whole.
 #include "service/diagram_page_win.h"
 
-INT_PTR CALLBACK diagramPageProc(HWND, UINT msg, WPARAM, LPARAM) {
-    return msg == WM_INITDIALOG ? TRUE : FALSE;
+#include <windows.h>
+
+#include "res/resource.h"
+#include "service/diagram.h"
+#include "shell/app_state.h"
+#include "shell/shell_win.h"
+
+static_assert(SB_LINEUP == ScrollLineUp && SB_LINEDOWN == ScrollLineDown &&
+                  SB_PAGEUP == ScrollPageUp && SB_PAGEDOWN == ScrollPageDown &&
+                  SB_THUMBPOSITION == ScrollThumbPosition && SB_THUMBTRACK == ScrollThumbTrack &&
+                  SB_TOP == ScrollTop && SB_BOTTOM == ScrollBottom && SB_ENDSCROLL == ScrollEnd,
+              "scroll request codes");
+
+namespace {
+
+// The view of the page now shown. The set-up takes a window DC, a memory DC
+// and the bitmap; the page gives all three back when it goes.
+struct DiagramView {
+    HWND page;
+    HDC pageDc, memoryDc;
+    HBITMAP bitmap;
+    HGDIOBJ memoryDcBitmap;  // what the memory DC held before the diagram
+    int bitmapId;
+    DiagramLayout layout;
+    int offsetX, offsetY;
+};
+DiagramView view;
+
+void releaseView() {
+    if (view.memoryDc) {
+        // A bitmap still selected into a DC can't be deleted.
+        if (view.memoryDcBitmap) SelectObject(view.memoryDc, view.memoryDcBitmap);
+        DeleteDC(view.memoryDc);
+    }
+    if (view.pageDc) ReleaseDC(view.page, view.pageDc);
+    if (view.bitmap) DeleteObject(view.bitmap);
+    view = DiagramView();
 }
 
-void diagramSetUp() {}
-void diagramCopy() {}
-void deleteDiagramBitmap() {}
+void placeBar(HWND page, int id, const BarPlace& p, bool shown, int maximum) {
+    HWND bar = GetDlgItem(page, id);
+    if (!bar) return;
+    SetWindowPos(bar, nullptr, p.x, p.y, p.w, p.h, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(bar, shown ? SW_SHOWNA : SW_HIDE);
+    if (!shown) return;
+    SetScrollRange(bar, SB_CTL, 1, maximum, TRUE);
+    SetScrollPos(bar, SB_CTL, 0, TRUE);
+}
+
+void applyLayout(HWND page) {
+    RECT client = {};
+    GetClientRect(mainWindow, &client);
+    view.layout = diagramLayout(SizeMode, client.right, client.bottom);
+    const DiagramLayout& l = view.layout;
+    placeBar(page, IDC_DIAGRAM_HBAR, l.hbar, l.scrollBars, l.maxX);
+    placeBar(page, IDC_DIAGRAM_VBAR, l.vbar, l.scrollBars, l.maxY);
+}
+
+void loadPicture(HWND page) {
+    view.bitmapId = diagramBitmapFor(LanguageCode);
+    view.bitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(view.bitmapId));
+    view.pageDc = GetDC(page);
+    view.memoryDc = CreateCompatibleDC(view.pageDc);
+    if (view.memoryDc && view.bitmap)
+        view.memoryDcBitmap = SelectObject(view.memoryDc, view.bitmap);
+}
+
+void onScroll(HWND page, bool horizontal, WPARAM wp) {
+    if (page != view.page) return;
+    int& offset = horizontal ? view.offsetX : view.offsetY;
+    const int maximum = horizontal ? view.layout.maxX : view.layout.maxY;
+    offset = scrolledOffset(offset, maximum, LOWORD(wp), HIWORD(wp));
+    SetScrollPos(GetDlgItem(page, horizontal ? IDC_DIAGRAM_HBAR : IDC_DIAGRAM_VBAR), SB_CTL, offset,
+                 TRUE);
+    if (view.memoryDc && view.bitmap) SelectObject(view.memoryDc, view.bitmap);
+    diagramCopy();
+}
+
+void onPaint(HWND page) {
+    PAINTSTRUCT ps;
+    BeginPaint(page, &ps);
+    EndPaint(page, &ps);
+    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // The dialog erased the page before this paint: put the picture back now
+    // rather than leave it blank until the main window repaints.
+    if (page == view.page) diagramCopy();
+}
+
+}  // namespace
+
+INT_PTR CALLBACK diagramPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG: return TRUE;
+    case WM_PAINT: onPaint(page); return TRUE;
+    case WM_HSCROLL: onScroll(page, true, wp); return TRUE;
+    case WM_VSCROLL: onScroll(page, false, wp); return TRUE;
+    case WM_DESTROY:
+        if (page == view.page) releaseView();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void diagramSetUp() {
+    releaseView();
+    HWND page = currentPage;
+    if (!page) return;
+    view.page = page;
+    // Placed at once, so that the page's own placement on paint moves
+    // nothing and erases nothing.
+    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    applyLayout(page);
+    loadPicture(page);
+    diagramCopy();
+}
+
+void diagramCopy() {
+    if (!view.pageDc || !view.memoryDc) return;
+    const DiagramLayout& l = view.layout;
+    BitBlt(view.pageDc, l.originX, l.originY, l.w, l.h, view.memoryDc, view.offsetX, view.offsetY,
+           SRCCOPY);
+}
+
+void deleteDiagramBitmap() { releaseView(); }
+
+DiagramViewState diagramViewState() {
+    DiagramViewState s = {};
+    s.page = view.page;
+    s.bitmapId = view.bitmapId;
+    s.bitmapLoaded = view.bitmap != nullptr;
+    s.offsetX = view.offsetX;
+    s.offsetY = view.offsetY;
+    s.originX = view.layout.originX;
+    s.originY = view.layout.originY;
+    s.w = view.layout.w;
+    s.h = view.layout.h;
+    return s;
+}

@@ -10,7 +10,17 @@ INT_PTR CALLBACK diagramPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 void diagramSetUp();
 // Copies the visible part of the bitmap onto the page (main-window paint).
 void diagramCopy();
-// Frees the loaded bitmap, if any (main window destruction).
+// Gives back the bitmap and both DCs, if still held (main window destruction).
 void deleteDiagramBitmap();
+
+// What the view holds now (tests and screenshots).
+struct DiagramViewState {
+    HWND page;  // the page the view was set up for; null when none
+    int bitmapId;
+    bool bitmapLoaded;
+    int offsetX, offsetY;
+    int originX, originY, w, h;
+};
+DiagramViewState diagramViewState();
 
 #endif

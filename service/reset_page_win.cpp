@@ -1,36 +1,110 @@
-// Factory reset page: the frame the shell needs until the reset procedure is
-// in place. The control placement is the page's final one.
+// Factory reset page: its texts and per-size placement, renewed on every
+// paint, and the reset procedure behind its button with the progress bar
+// and the three message boxes.
 #include "service/reset_page_win.h"
 
+#include <cstring>
+#include <windows.h>
+#include <commctrl.h>
+
 #include "res/resource.h"
+#include "service/reset.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/language_entries.h"
+#include "shell/shell_win.h"
+
+int (*resetMessageBox)(HWND owner, const char* text, const char* caption, UINT type) = MessageBoxA;
 
 namespace {
 
 struct ResetLayout {
-    int labelX, label1Y, label2Y, buttonX, buttonY, buttonW, buttonH;
+    int labelX, label1Y, label2Y, buttonX, buttonY, buttonW, buttonH, barY, barH;
 };
 const ResetLayout Layouts[5] = {
-    {65, 90, 130, 85, 190, 450, 45},    {150, 130, 170, 120, 250, 550, 55},
-    {250, 150, 200, 150, 300, 700, 65}, {360, 250, 300, 220, 400, 800, 75},
-    {360, 300, 350, 220, 450, 800, 75},
+    {65, 90, 130, 85, 190, 450, 45, 250, 25},    {150, 130, 170, 120, 250, 550, 55, 320, 30},
+    {250, 150, 200, 150, 300, 700, 65, 390, 40}, {360, 250, 300, 220, 400, 800, 75, 500, 50},
+    {360, 300, 350, 220, 450, 800, 75, 550, 50},
 };
 const int LabelW = 800, LabelH = 40;
+
+const ResetLayout* layoutFor(int sizeMode) {
+    return sizeMode >= 1 && sizeMode <= 5 ? &Layouts[sizeMode - 1] : nullptr;
+}
 
 void place(HWND page, int id, int x, int y, int w, int h) {
     HWND control = GetDlgItem(page, id);
     if (control) SetWindowPos(control, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Setting an unchanged text would only make the control flicker.
+void setText(HWND page, int id, const char* text) {
+    char shown[LanguageTextSize] = "";
+    GetDlgItemTextA(page, id, shown, sizeof shown);
+    if (strcmp(shown, text) != 0) SetDlgItemTextA(page, id, text);
+}
+
+// The page whose bar the running procedure moves.
+HWND runningPage;
+void showProgress(int position) {
+    HWND bar = GetDlgItem(runningPage, IDC_RESET_PROGRESS);
+    SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    // The procedure holds the message loop: draw the bar now, not afterwards.
+    UpdateWindow(bar);
+}
+
+void showBox(HWND page, int entry, UINT icon) {
+    resetMessageBox(page, LanguageTable[entry], LanguageTable[EntryResetCaption], MB_OK | icon);
+}
+
+void onResetPressed(HWND page) {
+    runningPage = page;
+    switch (runFactoryReset(showProgress)) {
+    case ResetOutcome::Done: showBox(page, EntryResetDone, MB_ICONINFORMATION); break;
+    case ResetOutcome::Failed: showBox(page, EntryResetFailed, MB_ICONWARNING); break;
+    case ResetOutcome::Refused: showBox(page, EntryResetRefused, MB_ICONERROR); break;
+    case ResetOutcome::NotServed: break;
+    }
+}
+
+void onPaint(HWND page) {
+    PAINTSTRUCT ps;
+    BeginPaint(page, &ps);
+    EndPaint(page, &ps);
+    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    resetPageApplyTexts(page);
+    placeResetControls(page, SizeMode);
+    if (const ResetLayout* l = layoutFor(SizeMode))
+        place(page, IDC_RESET_PROGRESS, l->buttonX, l->barY, l->buttonW, l->barH);
+}
+
 }  // namespace
 
-INT_PTR CALLBACK resetPageProc(HWND, UINT msg, WPARAM, LPARAM) {
-    return msg == WM_INITDIALOG ? TRUE : FALSE;
+INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        SendDlgItemMessageA(page, IDC_RESET_PROGRESS, PBM_SETRANGE, 0,
+                            MAKELPARAM(0, ResetProgressMax));
+        return TRUE;
+    case WM_PAINT: onPaint(page); return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDC_RESET_BUTTON && HIWORD(wp) == BN_CLICKED) onResetPressed(page);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+void resetPageApplyTexts(HWND page) {
+    setText(page, IDC_RESET_LABEL1, LanguageTable[EntryResetLabel1]);
+    setText(page, IDC_RESET_LABEL2, LanguageTable[EntryResetLabel2]);
+    setText(page, IDC_RESET_BUTTON, LanguageTable[EntryResetButton]);
 }
 
 void placeResetControls(HWND page, int sizeMode) {
-    if (sizeMode < 1 || sizeMode > 5) return;
-    const ResetLayout& l = Layouts[sizeMode - 1];
-    place(page, IDC_RESET_LABEL1, l.labelX, l.label1Y, LabelW, LabelH);
-    place(page, IDC_RESET_LABEL2, l.labelX, l.label2Y, LabelW, LabelH);
-    place(page, IDC_RESET_BUTTON, l.buttonX, l.buttonY, l.buttonW, l.buttonH);
+    const ResetLayout* l = layoutFor(sizeMode);
+    if (!l) return;
+    place(page, IDC_RESET_LABEL1, l->labelX, l->label1Y, LabelW, LabelH);
+    place(page, IDC_RESET_LABEL2, l->labelX, l->label2Y, LabelW, LabelH);
+    place(page, IDC_RESET_BUTTON, l->buttonX, l->buttonY, l->buttonW, l->buttonH);
 }

@@ -248,9 +248,7 @@ void rebuildPageForLanguage() {
         break;
     case PageReset:
         // The page stays and keeps its title; only its three texts change.
-        SetDlgItemTextA(currentPage, IDC_RESET_LABEL1, LanguageTable[EntryResetLabel1]);
-        SetDlgItemTextA(currentPage, IDC_RESET_LABEL2, LanguageTable[EntryResetLabel2]);
-        SetDlgItemTextA(currentPage, IDC_RESET_BUTTON, LanguageTable[EntryResetButton]);
+        resetPageApplyTexts(currentPage);
         break;
     case PageScope:
         destroyCurrentPage();

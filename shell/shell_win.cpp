@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <windows.h>
+#include <commctrl.h>
 
 #include "link/link.h"
 #include "readings/gauge.h"
@@ -189,6 +191,9 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     // Every host (the program, tests, tools) gets the shared pens and brushes
     // before the first page draws; creating them is idempotent.
     createPalette();
+    // The factory reset page holds a progress bar.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
     // The per-size state-cell geometry is a constant table (readings/layout.h).
     recordStartDirectory();
     buildGaugeTables();

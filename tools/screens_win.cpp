@@ -9,6 +9,9 @@
 // zscreens.exe OUTDIR --lang CODE      the readings page in that language at
 //                                      every size; run it under the matching
 //                                      ANSI code page (scripts/run sets LC_ALL)
+// zscreens.exe OUTDIR --service CODE  factory reset page at every size and
+//                                      the wiring diagram at sizes 1 and 3 in
+//                                      that language (its code page, as --lang)
 // zscreens.exe OUTDIR --states         readings page on the built-in simulator
 //                                      for generations 3 and 1, on petrol, on
 //                                      gas and with the link lost, every size
@@ -156,6 +159,35 @@ static int shootLanguage(const std::string& out, const char* code) {
 
 static int shootStatesMode(const std::string& out, const char*) { return shootStates(out); }
 
+// The factory reset page at every size and the wiring diagram at the
+// smallest size and at 1024x768, in one language (run it under the
+// language's ANSI code page).
+static int shootService(const std::string& out, const char* code) {
+    int shots = 0;
+    char name[160];
+    for (const auto& l : languages) {
+        if (!code || std::strcmp(l.code, code) != 0) continue;
+        command(l.id);
+        command(IDM_RESET);
+        for (int s = 0; s < 5; ++s) {
+            command(sizes[s]);
+            RedrawWindow(mainWindow, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            pumpMessagesFor(300);
+            std::snprintf(name, sizeof name, "%s/reset-%s-size%d.bmp", out.c_str(), l.code, s + 1);
+            shots += saveWindowBmp(mainWindow, name);
+        }
+        command(IDM_DIAGRAM);
+        for (int s : {0, 2}) {
+            command(sizes[s]);
+            std::snprintf(name, sizeof name, "%s/diagram-%s-size%d.bmp", out.c_str(), l.code,
+                          s + 1);
+            shots += saveWindowBmp(mainWindow, name);
+        }
+    }
+    return shots;
+}
+
 // What a run shoots, by its second argument; the first row is the default.
 // Modes on the built-in simulator start it with generation 3.
 static const struct {
@@ -166,11 +198,14 @@ static const struct {
     {"", false, shootPages},
     {"--lang", false, shootLanguage},
     {"--states", true, shootStatesMode},
+    {"--service", false, shootService},
 };
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zscreens OUTDIR [--lang CODE | --states | --demo[=1]]\n");
+        std::fprintf(
+            stderr,
+            "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];

@@ -1,0 +1,310 @@
+// The factory reset page under Wine against the simulated controller: the
+// frames it sends, the progress bar and the box it ends with, also when the
+// controller stops answering part-way.
+#include <cstdio>
+#include <string>
+#include <vector>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "res/resource.h"
+#include "service/reset.h"
+#include "service/reset_page_win.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/shell_win.h"
+#include "sim/sim.h"
+
+namespace {
+
+using Frame = std::vector<uint8_t>;
+
+struct Box {
+    HWND owner;
+    std::string text, caption;
+    UINT type;
+};
+std::vector<Box> boxes;
+int recordBox(HWND owner, const char* text, const char* caption, UINT type) {
+    boxes.push_back({owner, text, caption, type});
+    return IDOK;
+}
+
+// A controller whose write replies break off after two bytes.
+bool cutWriteReplies(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
+    return simPortOps.read(h, buf, n == 3 ? 2 : n, done);
+}
+PortOps cuttingOps() {
+    PortOps ops = simPortOps;
+    ops.read = cutWriteReplies;
+    return ops;
+}
+
+// Requests the controller received since the log was cleared, without the
+// echo probe.
+std::vector<Frame> requestsSeen() {
+    std::vector<Frame> out;
+    for (const SimFrame& f : simFrameLog())
+        if (f.dir == '>' && f.bytes[0] == 0x65) out.push_back(f.bytes);
+    return out;
+}
+
+Frame writeFrame(int wireAddress, int value) {
+    return {0x65, uint8_t(wireAddress), uint8_t(value), uint8_t(0x65 + wireAddress + value)};
+}
+
+const Frame StatusRead = {0x65, 0x01, 0x01, 0x67}, LiveRead = {0x65, 0x02, 0x02, 0x69},
+            ConfigARead = {0x65, 0x03, 0x03, 0x6B}, ConfigBRead = {0x65, 0x04, 0x04, 0x6D},
+            ExtendedRead = {0x65, 0x05, 0x05, 0x6F};
+const Frame Gen1Reset = {0x65, 0x1E, 0x33, 0xB6}, Gen3Reset = {0x65, 0x1F, 0x33, 0xB7};
+
+// Replies the controller gives before the restore writes: status, live,
+// the reset command and the four reads.
+const int RepliesBeforeRestore = 7;
+
+LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+HWND makeParent() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = parentProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ResetTestParent";
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return CreateWindowExA(0, "ResetTestParent", "reset", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                           1300, 1000, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+class ResetPage : public testing::Test {
+protected:
+    HWND parent = nullptr, page = nullptr;
+    PortOps cutting = cuttingOps();
+    unsigned savedW = 0, savedH = 0;
+    int savedSize = 0;
+
+    void SetUp() override {
+        savedW = winW, savedH = winH, savedSize = SizeMode;
+        for (int k = 0; k < LanguageEntries; ++k)
+            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+        boxes.clear();
+        resetMessageBox = recordBox;
+        parent = makeParent();
+        ASSERT_NE(parent, nullptr);
+        page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RESET), parent,
+                                  resetPageProc, 0);
+        ASSERT_NE(page, nullptr);
+    }
+
+    void TearDown() override {
+        if (parent) DestroyWindow(parent);
+        resetMessageBox = MessageBoxA;
+        winW = savedW, winH = savedH, SizeMode = savedSize;
+        resetLinkState();
+        LinkPort = &simPortOps;
+    }
+
+    // A controller of generation gen with the link up, its log cleared.
+    void connect(int gen) {
+        resetLinkState();
+        LinkPort = &simPortOps;
+        SimConfig config;
+        config.generation = gen;
+        simPortSetup(config);
+        pollStatus();
+        ASSERT_EQ(LinkState, LinkStateKind::Up);
+        ASSERT_EQ(decodeIdentity(), gen);
+        simClearLog();
+    }
+
+    void press() {
+        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_RESET_BUTTON, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_RESET_BUTTON)));
+    }
+
+    int barPosition() {
+        return static_cast<int>(SendDlgItemMessageA(page, IDC_RESET_PROGRESS, PBM_GETPOS, 0, 0));
+    }
+
+    void expectOneBox(int entry, UINT icon) {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].owner, page);
+        EXPECT_EQ(boxes[0].text, "T" + std::to_string(entry));
+        EXPECT_EQ(boxes[0].caption, "T137");
+        EXPECT_EQ(boxes[0].type & MB_ICONMASK, icon);
+    }
+
+    // The restore writes the controller should see, from the blocks the
+    // procedure read back.
+    static std::vector<Frame> restoreWrites() {
+        RestoreEntry table[RestoreCount];
+        buildRestoreTable(table);
+        std::vector<Frame> writes;
+        for (const RestoreEntry& e : table) writes.push_back(writeFrame(e.address + 1, e.value));
+        return writes;
+    }
+};
+
+TEST_F(ResetPage, Generation1SendsTheResetCommandAndIsConfirmedByThree) {
+    connect(1);
+    press();
+    const std::vector<Frame> expected = {StatusRead, LiveRead, Gen1Reset};
+    EXPECT_EQ(requestsSeen(), expected);
+    expectOneBox(138, MB_ICONINFORMATION);
+    EXPECT_EQ(WriteReplyDelay, 0);
+}
+
+TEST_F(ResetPage, Generation3ResetsReadsBackAndRestoresEveryParameter) {
+    connect(3);
+    press();
+    std::vector<Frame> expected = {StatusRead,  LiveRead,    Gen3Reset,   LiveRead,
+                                   ConfigARead, ConfigBRead, ExtendedRead};
+    const std::vector<Frame> writes = restoreWrites();
+    expected.insert(expected.end(), writes.begin(), writes.end());
+    EXPECT_EQ(requestsSeen(), expected);
+    EXPECT_EQ(writes.size(), 33u);
+    EXPECT_EQ(barPosition(), 32);
+    expectOneBox(138, MB_ICONINFORMATION);
+}
+
+TEST_F(ResetPage, ARunningControllerRefusesAndNothingIsWritten) {
+    for (int gen : {1, 3}) {
+        SCOPED_TRACE(gen);
+        boxes.clear();
+        connect(gen);
+        simPortAdvanceClock(6000);  // the engine has started
+        press();
+        ASSERT_TRUE(Live.flagsA & FlagsA::Ready);
+        const std::vector<Frame> expected = {StatusRead, LiveRead};
+        EXPECT_EQ(requestsSeen(), expected);
+        expectOneBox(200, MB_ICONERROR);
+    }
+}
+
+// ---- a controller that stops answering ----
+
+TEST_F(ResetPage, NoLiveBlockThisPressMeansFailedAndNothingWritten) {
+    connect(3);
+    simSetFault(SimFault::Drop, 1);  // the status poll is answered, the live read not
+    press();
+    const std::vector<Frame> expected = {StatusRead, LiveRead};
+    EXPECT_EQ(requestsSeen(), expected);
+    expectOneBox(139, MB_ICONWARNING);
+}
+
+TEST_F(ResetPage, WithTheLinkDownNothingIsSent) {
+    connect(1);
+    simSetFault(SimFault::Silent);
+    for (int i = 0; i < 3; ++i) pollStatus();
+    ASSERT_EQ(LinkState, LinkStateKind::Down);
+    simClearLog();
+    press();
+    for (const Frame& f : requestsSeen()) EXPECT_EQ(f, StatusRead);
+    expectOneBox(139, MB_ICONWARNING);
+}
+
+TEST_F(ResetPage, Generation1WithoutAWholeReplyFails) {
+    connect(1);
+    simSetFault(SimFault::Drop, 2);  // status and live answered, the reset not
+    press();
+    EXPECT_EQ(requestsSeen().back(), Gen1Reset);
+    expectOneBox(139, MB_ICONWARNING);
+
+    // The reply breaks off after its '3'.
+    boxes.clear();
+    connect(1);
+    LinkPort = &cutting;
+    press();
+    EXPECT_EQ(requestsSeen().back(), Gen1Reset);
+    EXPECT_EQ(WriteReply.value, '3');
+    expectOneBox(139, MB_ICONWARNING);
+}
+
+TEST_F(ResetPage, Generation3WritesNothingUnlessAllFourBlocksCameBack) {
+    // The controller stops before the first read, and before the last one.
+    for (int answered : {3, 6}) {
+        SCOPED_TRACE(answered);
+        boxes.clear();
+        connect(3);
+        simSetFault(SimFault::Drop, answered);
+        press();
+        const std::vector<Frame> expected = {StatusRead,  LiveRead,    Gen3Reset,   LiveRead,
+                                             ConfigARead, ConfigBRead, ExtendedRead};
+        EXPECT_EQ(requestsSeen(), expected);
+        EXPECT_EQ(barPosition(), 0);
+        expectOneBox(139, MB_ICONWARNING);
+    }
+}
+
+TEST_F(ResetPage, Generation3UnansweredLastWriteFailsEvenWithTheSameValueAsBefore) {
+    connect(3);
+    // After the reset the last value (minutes on gas) equals the one before
+    // it ("WOZG"), so the previous reply would look like a confirmation.
+    simState().extended.gasMinutes = 15;
+    simSetFault(SimFault::Drop, RepliesBeforeRestore + RestoreCount - 1);
+    press();
+    const std::vector<Frame> writes = restoreWrites();
+    ASSERT_EQ(writes[31][2], writes[32][2]);
+    const std::vector<Frame> seen = requestsSeen();
+    ASSERT_EQ(seen.size(), 7u + 33u);
+    EXPECT_EQ(seen.back(), writes.back());
+    EXPECT_EQ(barPosition(), 31);
+    expectOneBox(139, MB_ICONWARNING);
+}
+
+// ---- texts and placement ----
+
+TEST_F(ResetPage, PaintSetsTheTextsAndPlacesEveryControlForTheSize) {
+    struct Case {
+        int size;
+        RECT label1, label2, button, bar;  // x, y, w, h
+    };
+    const Case cases[] = {
+        {1, {65, 90, 800, 40}, {65, 130, 800, 40}, {85, 190, 450, 45}, {85, 250, 450, 25}},
+        {2, {150, 130, 800, 40}, {150, 170, 800, 40}, {120, 250, 550, 55}, {120, 320, 550, 30}},
+        {3, {250, 150, 800, 40}, {250, 200, 800, 40}, {150, 300, 700, 65}, {150, 390, 700, 40}},
+        {4, {360, 250, 800, 40}, {360, 300, 800, 40}, {220, 400, 800, 75}, {220, 500, 800, 50}},
+        {5, {360, 300, 800, 40}, {360, 350, 800, 40}, {220, 450, 800, 75}, {220, 550, 800, 50}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        SizeMode = c.size;
+        winW = 900 + c.size, winH = 700 + c.size;
+        snprintf(LanguageTable[134], LanguageTextSize, "label %d", c.size);
+        RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        RECT r;
+        GetWindowRect(page, &r);
+        EXPECT_EQ(r.right - r.left, int(winW));
+        EXPECT_EQ(r.bottom - r.top, int(winH));
+        char text[64];
+        GetDlgItemTextA(page, IDC_RESET_LABEL1, text, sizeof text);
+        EXPECT_EQ(std::string(text), "label " + std::to_string(c.size));
+        GetDlgItemTextA(page, IDC_RESET_BUTTON, text, sizeof text);
+        EXPECT_EQ(std::string(text), "T136");
+        const struct {
+            int id;
+            RECT place;
+        } controls[] = {{IDC_RESET_LABEL1, c.label1},
+                        {IDC_RESET_LABEL2, c.label2},
+                        {IDC_RESET_BUTTON, c.button},
+                        {IDC_RESET_PROGRESS, c.bar}};
+        for (const auto& k : controls) {
+            GetWindowRect(GetDlgItem(page, k.id), &r);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+            EXPECT_EQ(r.left, k.place.left) << k.id;
+            EXPECT_EQ(r.top, k.place.top) << k.id;
+            EXPECT_EQ(r.right - r.left, k.place.right) << k.id;
+            EXPECT_EQ(r.bottom - r.top, k.place.bottom) << k.id;
+        }
+    }
+}
+
+}  // namespace
