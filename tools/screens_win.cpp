@@ -12,10 +12,11 @@
 // zscreens.exe OUTDIR --states         readings page on the built-in simulator
 //                                      for generations 3 and 1, on petrol, on
 //                                      gas and with the link lost, every size
-// zscreens.exe OUTDIR --dialogs        the corrections, gas level sensor and
+// zscreens.exe OUTDIR --dialogs [CODE] the corrections, gas level sensor and
 //                                      lambda emulation dialogs on the built-in
 //                                      simulator, generations 3 and 1; the
-//                                      lambda plot for probe types 0, 5 and 2
+//                                      lambda plot for probe types 0, 5 and 2;
+//                                      in English unless CODE is given
 #include <windows.h>
 #include <commctrl.h>
 
@@ -26,6 +27,7 @@
 #include "config/config_dialogs.h"
 #include "link/link.h"
 #include "res/resource.h"
+#include "shell/language_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -132,22 +134,28 @@ static void CALLBACK shootOpenDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findOwnedDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
+    if (!dialog || !IsWindowVisible(dialog)) {
+        SetTimer(nullptr, 0, 200, shootOpenDialog);  // not up yet: look again
+        return;
+    }
+    // A few more ticks and paints, so what is drawn has reached the screen.
+    pumpMessagesFor(400);
     dialogShots += saveWindowBmp(dialog, dialogShotPath);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 static void shootDialog(void (*open)(HWND), const std::string& path) {
     dialogShotPath = path;
-    SetTimer(nullptr, 0, 1200, shootOpenDialog);
+    SetTimer(nullptr, 0, 800, shootOpenDialog);
     open(currentPage);
 }
 
 // The three configuration dialogs per generation, thresholds and lamps in
 // use, and the lambda plot for three probe types.
-static int shootDialogs(const std::string& out, const char*) {
+static int shootDialogs(const std::string& out, const char* code) {
     dialogShots = 0;
-    command(IDM_LANG_ANG);
+    command(code ? languageCommandFor(code) : IDM_LANG_ANG);
+    const std::string suffix = code ? std::string("-") + code : std::string();
     command(IDM_CONFIGURATION);
     char name[160];
     for (int gen : {3, 1}) {
@@ -158,16 +166,18 @@ static int shootDialogs(const std::string& out, const char*) {
         sim.configA.options = Options::LevelModeSecond | Options::SwitchOverTemp;
         simPortAdvanceClock(20000);  // tank level 3
         pumpMessagesFor(300);
-        std::snprintf(name, sizeof name, "%s/dialog-corrections-gen%d.bmp", out.c_str(), gen);
+        std::snprintf(name, sizeof name, "%s/dialog-corrections-gen%d%s.bmp", out.c_str(), gen,
+                      suffix.c_str());
         shootDialog(openCorrectionsDialog, name);
-        std::snprintf(name, sizeof name, "%s/dialog-level-sensor-gen%d.bmp", out.c_str(), gen);
+        std::snprintf(name, sizeof name, "%s/dialog-level-sensor-gen%d%s.bmp", out.c_str(), gen,
+                      suffix.c_str());
         shootDialog(openLevelSensorDialog, name);
         sim.configA.emulBjTimeHi = 40;
         sim.configA.emulBjTimeLo = 100;
         for (int probe : {0, 5, 2}) {
             sim.configA.lambdaType = static_cast<uint8_t>(probe << 4);
-            std::snprintf(name, sizeof name, "%s/dialog-lambda-gen%d-probe%d.bmp", out.c_str(), gen,
-                          probe);
+            std::snprintf(name, sizeof name, "%s/dialog-lambda-gen%d-probe%d%s.bmp", out.c_str(),
+                          gen, probe, suffix.c_str());
             shootDialog(openLambdaEmulationDialog, name);
         }
     }
