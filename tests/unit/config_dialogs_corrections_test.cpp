@@ -39,12 +39,6 @@ TEST(CorrectionLists, ItemsRunInStepsOfTwoWithPlusOnPositives) {
     }
 }
 
-TEST(CorrectionLists, ShortBufferStaysTerminated) {
-    char text[3] = {'x', 'x', 'x'};
-    correctionItemText(0, 0, text, sizeof text);
-    EXPECT_STREQ("-1", text);
-}
-
 TEST(CorrectionLists, NibbleIsShownAtFifteenMinusIt) {
     for (int n = 0; n < 16; ++n) {
         EXPECT_EQ(15 - n, correctionIndexForNibble(n));

@@ -42,26 +42,6 @@ TEST(LambdaEmulationCaption, TwoLongestEntriesFitWhole) {
     EXPECT_STREQ("Type:  ", small);
 }
 
-TEST(LambdaEmulationPlot, AxisLabelsByProbeType) {
-    const struct {
-        int probe, count;
-        const char *bottom, *top;
-        int x;
-    } cases[] = {
-        {0, 2, "0", "1", 23}, {5, 2, "0.8", "1.6", 15}, {1, 6, "0", "5", 23},
-        {4, 6, "0", "5", 23}, {9, 6, "0", "5", 23},
-    };
-    for (const auto& c : cases) {
-        const AxisLabels l = axisLabels(c.probe);
-        ASSERT_EQ(c.count, l.count) << c.probe;
-        EXPECT_STREQ(c.bottom, l.label[0].text);
-        EXPECT_EQ(135, l.label[0].y);
-        EXPECT_STREQ(c.top, l.label[c.count - 1].text);
-        EXPECT_EQ(35, l.label[c.count - 1].y);
-        EXPECT_EQ(c.x, l.label[0].x);
-    }
-}
-
 std::vector<PlotPoint> wave(int high, int low) {
     std::vector<PlotPoint> pts(WaveMaxPoints);
     pts.resize(static_cast<size_t>(wavePoints(high, low, pts.data(), WaveMaxPoints)));

@@ -97,12 +97,6 @@ TEST(LevelSensorScroll, StepsStayInRangeAndOnlyTheEndWrites) {
     EXPECT_FALSE(active);
 }
 
-TEST(LevelSensorScroll, AddressesOfTheFourThresholds) {
-    EXPECT_EQ(33, thresholdAddress(0));
-    EXPECT_EQ(36, thresholdAddress(3));
-    EXPECT_EQ(0, thresholdAddress(4));
-}
-
 // ---- against the simulated controller ----
 
 std::vector<int> takeCommands() {
