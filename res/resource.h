@@ -111,4 +111,40 @@
 #define IDC_ABOUT_NAME 1075
 #define IDC_ABOUT_VERSION 1076  // "program version" label
 
+// Configuration dialogs: actuator corrections (options page), gas level
+// sensor and lambda emulation (configuration page)
+#define IDD_CORRECTIONS 170
+#define IDD_LEVEL_SENSOR 217
+#define IDD_LAMBDA_EMULATION 218
+#define IDC_CORRECTION_LABEL1 1075  // labels of the four rows, 1075..1078
+#define IDC_CORRECTION_LABEL2 1076
+#define IDC_CORRECTION_LABEL3 1077
+#define IDC_CORRECTION_LABEL4 1078
+#define IDC_CORRECTION_LIST1 1003  // low nibble of byte A
+#define IDC_CORRECTION_LIST2 1013  // high nibble of byte A
+#define IDC_CORRECTION_LIST3 1122  // low nibble of byte B
+#define IDC_CORRECTION_LIST4 1123  // high nibble of byte B
+#define IDC_LEVEL_MARK_FULL 1154
+#define IDC_LEVEL_MARK_3 1153
+#define IDC_LEVEL_MARK_2 1152
+#define IDC_LEVEL_MARK_1 1151
+#define IDC_LEVEL_MARK_RESERVE 1150
+#define IDC_LEVEL_BAR1 1137  // threshold R - 1/4
+#define IDC_LEVEL_BAR2 1122  // threshold 1/4 - 2/4
+#define IDC_LEVEL_BAR3 1123  // threshold 2/4 - 3/4
+#define IDC_LEVEL_BAR4 1138  // threshold 3/4 - 4/4
+#define IDC_LEVEL_EDIT1 1009
+#define IDC_LEVEL_EDIT2 1008
+#define IDC_LEVEL_EDIT3 1007
+#define IDC_LEVEL_EDIT4 1139
+#define IDC_LEVEL_FACTORY 1141
+#define IDC_LEVEL_MODE_LABEL 1200
+#define IDC_LEVEL_MODE 1003
+#define IDC_EMULATION_HIGH_LABEL 1202
+#define IDC_EMULATION_HIGH 1003
+#define IDC_EMULATION_HIGH_UNIT 1204
+#define IDC_EMULATION_LOW_LABEL 1203
+#define IDC_EMULATION_LOW 1004
+#define IDC_EMULATION_LOW_UNIT 1205
+
 #endif

@@ -27,6 +27,7 @@ HINSTANCE appInstance;
 HWND mainWindow;
 HWND currentPage;
 unsigned winW = 640, winH = 450;
+long lastScreenW, lastScreenH;
 
 namespace {
 
@@ -34,7 +35,6 @@ void systemDesktopRect(RECT* out) { GetWindowRect(GetDesktopWindow(), out); }
 
 enum { ClassNameSize = 101, TitleSize = 101 };
 char className[ClassNameSize];
-long lastScreenW, lastScreenH;
 HACCEL accelerators;
 
 void onCreate(HWND window) {

@@ -15,6 +15,11 @@
 // zscreens.exe OUTDIR --states         readings page on the built-in simulator
 //                                      for generations 3 and 1, on petrol, on
 //                                      gas and with the link lost, every size
+// zscreens.exe OUTDIR --dialogs [CODE] the corrections, gas level sensor and
+//                                      lambda emulation dialogs on the built-in
+//                                      simulator, generations 3 and 1; the
+//                                      lambda plot for probe types 0, 5 and 2;
+//                                      in English unless CODE is given
 #include <windows.h>
 #include <commctrl.h>
 
@@ -22,8 +27,10 @@
 #include <cstring>
 #include <string>
 
+#include "config/config_dialogs.h"
 #include "link/link.h"
 #include "res/resource.h"
+#include "shell/language_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -113,6 +120,73 @@ static int shootStates(const std::string& out) {
     return shots;
 }
 
+// A modal dialog is shot from a thread timer, which the dialog's own message
+// loop runs; the shot then closes it.
+static std::string dialogShotPath;
+static int dialogShots = 0;
+
+static BOOL CALLBACK findOwnedDialog(HWND w, LPARAM found) {
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") != 0 || GetWindow(w, GW_OWNER) == nullptr) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+static void CALLBACK shootOpenDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findOwnedDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || !IsWindowVisible(dialog)) {
+        SetTimer(nullptr, 0, 200, shootOpenDialog);  // not up yet: look again
+        return;
+    }
+    // A few more ticks and paints, so what is drawn has reached the screen.
+    pumpMessagesFor(400);
+    dialogShots += saveWindowBmp(dialog, dialogShotPath);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+static void shootDialog(void (*open)(HWND), const std::string& path) {
+    dialogShotPath = path;
+    SetTimer(nullptr, 0, 800, shootOpenDialog);
+    open(currentPage);
+}
+
+// The three configuration dialogs per generation, thresholds and lamps in
+// use, and the lambda plot for three probe types.
+static int shootDialogs(const std::string& out, const char* code) {
+    dialogShots = 0;
+    command(code ? languageCommandFor(code) : IDM_LANG_ANG);
+    const std::string suffix = code ? std::string("-") + code : std::string();
+    command(IDM_CONFIGURATION);
+    char name[160];
+    for (int gen : {3, 1}) {
+        SimConfig cfg;
+        cfg.generation = gen;
+        simPortSetup(cfg);
+        SimState& sim = simState();
+        sim.configA.options = Options::LevelModeSecond | Options::SwitchOverTemp;
+        simPortAdvanceClock(20000);  // tank level 3
+        pumpMessagesFor(300);
+        std::snprintf(name, sizeof name, "%s/dialog-corrections-gen%d%s.bmp", out.c_str(), gen,
+                      suffix.c_str());
+        shootDialog(openCorrectionsDialog, name);
+        std::snprintf(name, sizeof name, "%s/dialog-level-sensor-gen%d%s.bmp", out.c_str(), gen,
+                      suffix.c_str());
+        shootDialog(openLevelSensorDialog, name);
+        sim.configA.emulBjTimeHi = 40;
+        sim.configA.emulBjTimeLo = 100;
+        for (int probe : {0, 5, 2}) {
+            sim.configA.lambdaType = static_cast<uint8_t>(probe << 4);
+            std::snprintf(name, sizeof name, "%s/dialog-lambda-gen%d-probe%d%s.bmp", out.c_str(),
+                          gen, probe, suffix.c_str());
+            shootDialog(openLambdaEmulationDialog, name);
+        }
+    }
+    return dialogShots;
+}
+
 static const struct {
     int id;
     const char* name;
@@ -199,13 +273,14 @@ static const struct {
     {"--lang", false, shootLanguage},
     {"--states", true, shootStatesMode},
     {"--service", false, shootService},
+    {"--dialogs", true, shootDialogs},
 };
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(
-            stderr,
-            "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --demo[=1]]\n");
+        std::fprintf(stderr,
+                     "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --dialogs "
+                     "| --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];

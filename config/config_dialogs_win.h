@@ -1,0 +1,28 @@
+// What the three configuration dialogs share: their poll timer, their place
+// on the screen, the drop-down flag and how they close.
+#ifndef ZUVELS_CONFIG_CONFIG_DIALOGS_WIN_H
+#define ZUVELS_CONFIG_CONFIG_DIALOGS_WIN_H
+
+#include <windows.h>
+
+// Modal dialogs poll on timer 2; the page under them keeps timer 1.
+enum { DialogTimerId = 2 };
+
+// Centred on the screen the shell last recorded; size and z-order kept.
+void centreOnRecordedScreen(HWND dialog);
+// (Re)starts timer 2 with PollInterval and records it in armedInterval.
+void armDialogTimer(HWND dialog);
+// Re-arms timer 2 when the link changed PollInterval since.
+void rearmDialogTimerIfChanged(HWND dialog);
+// A list notification other than a selection change: a list dropping down
+// stops every poll until it closes again.
+void noteListNotification(int code);
+// Ends the dialog with id, stops its timer and clears its page's flag.
+void closeConfigDialog(HWND dialog, int id, bool* pageFlag);
+
+// The three dialog procedures (tests create them modeless).
+INT_PTR CALLBACK correctionsDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK levelSensorDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK lambdaEmulationDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+
+#endif

@@ -1,0 +1,72 @@
+#include "config/lambda_emulation.h"
+
+#include <cstdio>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "shell/app_state.h"
+
+LambdaEmulationState lambdaEmulation = {1, 1, false};
+
+void resetLambdaEmulationState() { lambdaEmulation = LambdaEmulationState{1, 1, false}; }
+
+void emulationTimeText(int index, char* out, size_t cap) {
+    if (!out || cap == 0) return;
+    const long ms = 25L * (index + 1);
+    snprintf(out, cap, "%ld,%03ld", ms / 1000, ms % 1000);
+}
+
+void emulationCaption(const char* label, const char* item, char* out, size_t cap) {
+    if (!out || cap == 0) return;
+    // Each entry is bounded by its table slot, and so is the result.
+    snprintf(out, cap, "%.*s:   %.*s", static_cast<int>(LanguageTextSize - 1), label ? label : "",
+             static_cast<int>(LanguageTextSize - 1), item ? item : "");
+}
+
+AxisLabels axisLabels(int probeType) {
+    if (probeType == 0) return AxisLabels{2, {{23, 135, "0"}, {23, 35, "1"}}};
+    if (probeType == 5) return AxisLabels{2, {{15, 135, "0.8"}, {15, 35, "1.6"}}};
+    return AxisLabels{6,
+                      {{23, 135, "0"},
+                       {23, 115, "1"},
+                       {23, 95, "2"},
+                       {23, 75, "3"},
+                       {23, 55, "4"},
+                       {23, 35, "5"}}};
+}
+
+int wavePoints(int high, int low, PlotPoint* out, int cap) {
+    if (!out || cap < 1) return 0;
+    const int limit = WaveRightLimit - WaveLeft;
+    int n = 0;
+    out[n++] = PlotPoint{WaveLeft, WaveHigh};
+    int i = 0;  // point counter
+    bool isHigh = true;
+    while (i < limit) {
+        const int count = waveSegmentPoints(isHigh ? high : low);
+        const int y = isHigh ? WaveHigh : WaveLow;
+        for (int j = 0; j < count && i + 1 <= limit && n < cap; ++j, ++i)
+            out[n++] = PlotPoint{WaveLeft + i - (j == 0 ? 1 : 0), y};
+        if (n >= cap) break;
+        isHigh = !isHigh;
+    }
+    return n;
+}
+
+bool lambdaEmulationPollTick() {
+    if (dropDownOpen) return false;
+    pollStatus();
+    decodeIdentity();
+    if (LinkState == LinkStateKind::Up && (ControllerGeneration == 1 || ControllerGeneration == 3))
+        readConfigABlock();
+    return true;
+}
+
+bool lambdaWaveNeedsDrawing(int high, int low) {
+    LambdaEmulationState& s = lambdaEmulation;
+    if (high == s.drawnHigh && low == s.drawnLow && !s.redraw) return false;
+    s.redraw = false;
+    s.drawnHigh = high;
+    s.drawnLow = low;
+    return true;
+}

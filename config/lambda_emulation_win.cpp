@@ -1,0 +1,143 @@
+// The lambda emulation dialog: the H and L time lists and the plot of the
+// square wave the controller will produce, drawn on the dialog itself.
+#include "config/lambda_emulation.h"
+
+#include <cstring>
+
+#include "config/config_dialogs_win.h"
+#include "link/blocks.h"
+#include "link/link.h"
+#include "res/resource.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/palette_win.h"
+
+namespace {
+
+void fillList(HWND dialog, int id) {
+    HWND list = GetDlgItem(dialog, id);
+    SendMessageA(list, CB_INITSTORAGE, EmulationTimeItems, EmulationTimeItems * 8);
+    char text[EmulationTimeTextSize];
+    for (int k = 0; k < EmulationTimeItems; ++k) {
+        emulationTimeText(k, text, sizeof text);
+        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+}
+
+void setTexts(HWND dialog) {
+    SetDlgItemTextA(dialog, IDOK, LanguageTable[EntryClose]);
+    SetDlgItemTextA(dialog, IDC_EMULATION_HIGH_LABEL, LanguageTable[EntryHighTimeLabel]);
+    SetDlgItemTextA(dialog, IDC_EMULATION_LOW_LABEL, LanguageTable[EntryLowTimeLabel]);
+    SetDlgItemTextA(dialog, IDC_EMULATION_HIGH_UNIT, LanguageTable[EntryHighTimeUnit]);
+    SetDlgItemTextA(dialog, IDC_EMULATION_LOW_UNIT, LanguageTable[EntryLowTimeUnit]);
+    char caption[EmulationCaptionSize];
+    emulationCaption(LanguageTable[EntryEmulationTypeLabel], LanguageTable[EntryEmulationType1],
+                     caption, sizeof caption);
+    SetWindowTextA(dialog, caption);
+}
+
+void line(HDC dc, const PlotPoint* pts, int n) {
+    POINT p[3];
+    for (int i = 0; i < n && i < 3; ++i) p[i] = POINT{pts[i].x, pts[i].y};
+    Polyline(dc, p, n < 3 ? n : 3);
+}
+
+void text(HDC dc, int x, int y, const char* s) {
+    TextOutA(dc, x, y, s, static_cast<int>(strlen(s)));
+}
+
+// Area, axes with their arrow heads, title, labels of the probe type, ticks.
+void drawAxes(HDC dc, int probe) {
+    SelectObject(dc, palette.black1);
+    SelectObject(dc, palette.black);
+    Rectangle(dc, PlotArea.left, PlotArea.top, PlotArea.right, PlotArea.bottom);
+    SelectObject(dc, palette.grey1);
+    line(dc, VerticalAxis, 2);
+    line(dc, VerticalArrow, 3);
+    line(dc, HorizontalAxis, 2);
+    line(dc, HorizontalArrow, 3);
+    SetTextColor(dc, ColourWhite);
+    SetBkColor(dc, ColourBlack);
+    SetBkMode(dc, OPAQUE);
+    text(dc, AxisTitleAt.x, AxisTitleAt.y, "[ V ]");
+    const AxisLabels labels = axisLabels(probe);
+    for (int i = 0; i < labels.count; ++i)
+        text(dc, labels.label[i].x, labels.label[i].y, labels.label[i].text);
+    for (int y : TickY) {
+        const PlotPoint tick[2] = {{TickLeft, y}, {TickRight, y}};
+        line(dc, tick, 2);
+    }
+}
+
+void drawPlot(HWND dialog, int high, int low) {
+    HDC dc = GetDC(dialog);
+    const HGDIOBJ oldPen = SelectObject(dc, palette.black1);
+    const HGDIOBJ oldBrush = SelectObject(dc, palette.black);
+    // The dialog's own font: the plot's texts match its labels.
+    const HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    drawAxes(dc, probeType(ConfigA.lambdaType));
+
+    PlotPoint pts[WaveMaxPoints];
+    const int n = wavePoints(high, low, pts, WaveMaxPoints);
+    POINT poly[WaveMaxPoints];
+    for (int i = 0; i < n; ++i) poly[i] = POINT{pts[i].x, pts[i].y};
+    SelectObject(dc, palette.yellow1);
+    Polyline(dc, poly, n);
+
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    ReleaseDC(dialog, dc);
+}
+
+void onTimer(HWND dialog) {
+    // A dropped-down list stops the tick entirely, re-arming included.
+    if (!lambdaEmulationPollTick()) return;
+    const int high = ConfigA.emulBjTimeHi, low = ConfigA.emulBjTimeLo;
+    if (lambdaWaveNeedsDrawing(high, low)) drawPlot(dialog, high, low);
+    SendDlgItemMessageA(dialog, IDC_EMULATION_HIGH, CB_SETCURSEL,
+                        static_cast<WPARAM>(emulationTimeIndex(ConfigA.emulBjTimeHi)), 0);
+    SendDlgItemMessageA(dialog, IDC_EMULATION_LOW, CB_SETCURSEL,
+                        static_cast<WPARAM>(emulationTimeIndex(ConfigA.emulBjTimeLo)), 0);
+    rearmDialogTimerIfChanged(dialog);
+}
+
+void onList(HWND dialog, int id, int code) {
+    if (code != CBN_SELCHANGE) return noteListNotification(code);
+    const int k = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+    if (k < 0) return;
+    writeParameter(id == IDC_EMULATION_HIGH ? Addr::EmulBjTimeHi : Addr::EmulBjTimeLo, k + 1);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK lambdaEmulationDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        centreOnRecordedScreen(dialog);
+        fillList(dialog, IDC_EMULATION_HIGH);
+        fillList(dialog, IDC_EMULATION_LOW);
+        setTexts(dialog);
+        return TRUE;
+    case WM_PAINT:
+        // The dialog manager paints and so erases the plot; the next tick
+        // draws it again.
+        armDialogTimer(dialog);
+        lambdaEmulation.redraw = true;
+        return FALSE;
+    case WM_TIMER:
+        if (wp == DialogTimerId) onTimer(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDOK:
+        case IDCANCEL: closeConfigDialog(dialog, LOWORD(wp), &configDialogOpen); return TRUE;
+        case IDC_EMULATION_HIGH:
+        case IDC_EMULATION_LOW: onList(dialog, LOWORD(wp), HIWORD(wp)); return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY: KillTimer(dialog, DialogTimerId); return FALSE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,101 @@
+#include "config/level_sensor.h"
+
+#include "link/blocks.h"
+#include "shell/app_state.h"
+
+LevelSensorState levelSensor = {};
+
+void resetLevelSensorState() { levelSensor = LevelSensorState{}; }
+
+namespace {
+
+const uint8_t ThresholdAddresses[ThresholdCount] = {Addr::Prog1, Addr::Prog2, Addr::Prog3,
+                                                    Addr::Prog4};
+
+int clampThreshold(int v) { return v < 0 ? 0 : v > ThresholdMax ? ThresholdMax : v; }
+
+void loadWorkingValues() {
+    levelSensor.working[0] = Extended.prog1;
+    levelSensor.working[1] = Extended.prog2;
+    levelSensor.working[2] = Extended.prog3;
+    levelSensor.working[3] = Extended.prog4;
+}
+
+}  // namespace
+
+int levelModeIndex(uint8_t options) {
+    if (options & Options::LevelModeFirst) return 0;
+    if (options & Options::LevelModeSecond) return 1;
+    return 2;
+}
+
+LevelModeWrite levelModeWrite(int index, LinkStateKind link, int generation, bool configAValid,
+                              uint8_t options) {
+    if ((generation != 1 && generation != 3) || link != LinkStateKind::Up || !configAValid ||
+        index < 0 || index >= LevelModeCount)
+        return LevelModeWrite{false, 0};
+    const uint8_t modeBits[LevelModeCount] = {Options::LevelModeFirst, Options::LevelModeSecond, 0};
+    const int others = options & ~Options::LevelModeMask & 0xFF;
+    return LevelModeWrite{true, static_cast<uint8_t>(others | modeBits[index])};
+}
+
+uint8_t thresholdAddress(int threshold) {
+    return threshold >= 0 && threshold < ThresholdCount ? ThresholdAddresses[threshold] : 0;
+}
+
+Lamps lampsForLevel(int level) {
+    Lamps l = {};
+    l.reserve = level == 0;
+    for (int q = 0; q < ThresholdCount; ++q) l.quarter[q] = level >= 1 && level <= 4 && q < level;
+    return l;
+}
+
+LevelSensorView levelSensorView(LinkStateKind link, int generation, uint8_t options, int level) {
+    LevelSensorView v = {};
+    v.modeIndex = levelModeIndex(options);
+    v.thresholdsEnabled = !(options & Options::LevelModeFirst) && generation == 3;
+    if (v.thresholdsEnabled && link == LinkStateKind::Up) v.lamps = lampsForLevel(level);
+    return v;
+}
+
+ScrollStep scrollThreshold(int value, int code, int thumbPosition, bool* scrollActive) {
+    int v = value;
+    bool moving = true;
+    switch (code) {
+    case ScrollLineLeft: v = clampThreshold(value - 1); break;
+    case ScrollLineRight: v = clampThreshold(value + 1); break;
+    case ScrollPageLeft: v = clampThreshold(value - ThresholdPageStep); break;
+    case ScrollPageRight: v = clampThreshold(value + ThresholdPageStep); break;
+    case ScrollThumbTrack: v = clampThreshold(thumbPosition); break;
+    default: moving = false; break;
+    }
+    if (moving) *scrollActive = true;
+    if (code != ScrollEnd) return ScrollStep{v, false};
+    *scrollActive = false;
+    return ScrollStep{v, true};
+}
+
+bool levelSensorPollTick() {
+    // While a thumb is dragged the controller's old value would pull it back.
+    if (levelSensor.scrollActive || dropDownOpen) return false;
+    pollStatus();
+    decodeIdentity();
+    readConfigABlock();
+    if (LinkState == LinkStateKind::Up && ControllerGeneration == 3) {
+        readExtendedBlock();
+        levelSensor.level = Extended.tankLevel & TankLevelMask;
+    }
+    loadWorkingValues();
+    return true;
+}
+
+void levelSensorFactoryPress() {
+    pollStatus();
+    if (decodeIdentity() != 3) return;
+    writeParameter(Addr::Command, CmdGasLevelSensor);
+    readExtendedBlock();
+    if (!LastBlockReadValid) return;
+    const uint8_t values[ThresholdCount] = {Extended.prog1, Extended.prog2, Extended.prog3,
+                                            Extended.prog4};
+    for (int t = 0; t < ThresholdCount; ++t) writeParameter(ThresholdAddresses[t], values[t]);
+}

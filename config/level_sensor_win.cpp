@@ -1,0 +1,172 @@
+// The gas level sensor dialog: mode list, four threshold scroll bars with
+// their edit boxes, the factory button, and the lamp bar of the tank level
+// drawn on a grey background behind the controls.
+#include "config/level_sensor.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "config/config_dialogs_win.h"
+#include "link/blocks.h"
+#include "link/link.h"
+#include "res/resource.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/palette_win.h"
+
+static_assert(ScrollLineLeft == SB_LINELEFT && ScrollLineRight == SB_LINERIGHT &&
+                  ScrollPageLeft == SB_PAGELEFT && ScrollPageRight == SB_PAGERIGHT &&
+                  ScrollThumbPosition == SB_THUMBPOSITION && ScrollThumbTrack == SB_THUMBTRACK &&
+                  ScrollToLeft == SB_LEFT && ScrollToRight == SB_RIGHT && ScrollEnd == SB_ENDSCROLL,
+              "scroll codes as the system numbers them");
+
+namespace {
+
+// Scroll bar and edit box of each threshold, lowest first.
+const int BarIds[ThresholdCount] = {IDC_LEVEL_BAR1, IDC_LEVEL_BAR2, IDC_LEVEL_BAR3, IDC_LEVEL_BAR4};
+const int EditIds[ThresholdCount] = {IDC_LEVEL_EDIT1, IDC_LEVEL_EDIT2, IDC_LEVEL_EDIT3,
+                                     IDC_LEVEL_EDIT4};
+const int MarkIds[5] = {IDC_LEVEL_MARK_FULL, IDC_LEVEL_MARK_3, IDC_LEVEL_MARK_2, IDC_LEVEL_MARK_1,
+                        IDC_LEVEL_MARK_RESERVE};
+
+int thresholdOfBar(int id) {
+    for (int t = 0; t < ThresholdCount; ++t)
+        if (BarIds[t] == id) return t;
+    return -1;
+}
+
+// Only when it differs, so an unchanged box doesn't flicker on every tick.
+void setEditNumber(HWND dialog, int id, int value) {
+    char now[16] = "", wanted[16];
+    GetDlgItemTextA(dialog, id, now, sizeof now);
+    snprintf(wanted, sizeof wanted, "%d", value);
+    if (strcmp(now, wanted) != 0) SetDlgItemTextA(dialog, id, wanted);
+}
+
+void enableThresholds(HWND dialog, bool on) {
+    for (int t = 0; t < ThresholdCount; ++t) {
+        EnableWindow(GetDlgItem(dialog, BarIds[t]), on);
+        EnableWindow(GetDlgItem(dialog, EditIds[t]), on);
+    }
+    EnableWindow(GetDlgItem(dialog, IDC_LEVEL_FACTORY), on);
+}
+
+void drawRect(HDC dc, const LampRect& r, HBRUSH fill) {
+    SelectObject(dc, fill);
+    Rectangle(dc, r.left, r.top, r.right, r.bottom);
+}
+
+// Reserve first, then the quarters bottom to top; one-pixel black outlines.
+void drawLamps(HWND dialog, const Lamps& lamps, bool background) {
+    HDC dc = GetDC(dialog);
+    const HGDIOBJ oldPen = SelectObject(dc, palette.black1);
+    const HGDIOBJ oldBrush = SelectObject(dc, palette.grey);
+    if (background) drawRect(dc, LevelBackground, palette.grey);
+    drawRect(dc, ReserveLamp, lamps.reserve ? palette.red : palette.brown);
+    for (int q = 0; q < ThresholdCount; ++q)
+        drawRect(dc, QuarterLamp[q], lamps.quarter[q] ? palette.green : palette.olive);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    ReleaseDC(dialog, dc);
+}
+
+void setTexts(HWND dialog) {
+    SetWindowTextA(dialog, LanguageTable[EntryGasLevelSensor]);
+    SetDlgItemTextA(dialog, IDC_LEVEL_FACTORY, LanguageTable[EntryFactorySettings]);
+    SetDlgItemTextA(dialog, IDOK, LanguageTable[EntryClose]);
+    SetDlgItemTextA(dialog, IDC_LEVEL_MODE_LABEL, LanguageTable[EntrySensorModeLabel]);
+    for (int m = 0; m < LevelModeCount; ++m)
+        SendDlgItemMessageA(dialog, IDC_LEVEL_MODE, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(LanguageTable[EntrySensorMode1 + m]));
+}
+
+void onInit(HWND dialog) {
+    centreOnRecordedScreen(dialog);
+    for (int t = 0; t < ThresholdCount; ++t) {
+        SetScrollRange(GetDlgItem(dialog, BarIds[t]), SB_CTL, 0, ThresholdMax, FALSE);
+        SetDlgItemTextA(dialog, EditIds[t], "0");
+    }
+    setTexts(dialog);
+}
+
+// The drawing covers the controls; toggling their enabled state makes each
+// repaint on top. The threshold controls stay disabled until the next refresh.
+void onPaint(HWND dialog) {
+    PAINTSTRUCT ps;
+    BeginPaint(dialog, &ps);
+    EndPaint(dialog, &ps);
+    armDialogTimer(dialog);
+    drawLamps(dialog, Lamps{}, true);
+    for (int id : MarkIds) EnableWindow(GetDlgItem(dialog, id), FALSE);
+    EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+    enableThresholds(dialog, true);
+    for (int id : MarkIds) EnableWindow(GetDlgItem(dialog, id), TRUE);
+    EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
+    enableThresholds(dialog, false);
+}
+
+void refresh(HWND dialog) {
+    const LevelSensorView v =
+        levelSensorView(LinkState, ControllerGeneration, ConfigA.options, levelSensor.level);
+    SendDlgItemMessageA(dialog, IDC_LEVEL_MODE, CB_SETCURSEL, static_cast<WPARAM>(v.modeIndex), 0);
+    enableThresholds(dialog, v.thresholdsEnabled);
+    for (int t = 0; t < ThresholdCount; ++t) {
+        const int shown = v.thresholdsEnabled ? levelSensor.working[t] : 0;
+        if (v.thresholdsEnabled) SetScrollPos(GetDlgItem(dialog, BarIds[t]), SB_CTL, shown, TRUE);
+        setEditNumber(dialog, EditIds[t], shown);
+    }
+    drawLamps(dialog, v.lamps, false);
+}
+
+void onTimer(HWND dialog) {
+    if (!levelSensorPollTick()) return;
+    refresh(dialog);
+    rearmDialogTimerIfChanged(dialog);
+}
+
+void onScroll(HWND dialog, HWND bar, int code, int thumb) {
+    const int t = thresholdOfBar(GetDlgCtrlID(bar));
+    if (t < 0) return;
+    const ScrollStep s =
+        scrollThreshold(levelSensor.working[t], code, thumb, &levelSensor.scrollActive);
+    levelSensor.working[t] = s.value;
+    SetScrollPos(bar, SB_CTL, s.value, TRUE);
+    if (!s.write) return;
+    setEditNumber(dialog, EditIds[t], s.value);
+    writeParameter(thresholdAddress(t), s.value);
+}
+
+void onModeList(int code, HWND list) {
+    if (code != CBN_SELCHANGE) return noteListNotification(code);
+    const int k = static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0));
+    const LevelModeWrite w =
+        levelModeWrite(k, LinkState, ControllerGeneration, ConfigAValid, ConfigA.options);
+    if (w.send) writeParameter(Addr::Options, w.value);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK levelSensorDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG: onInit(dialog); return TRUE;
+    case WM_PAINT: onPaint(dialog); return TRUE;
+    case WM_TIMER:
+        if (wp == DialogTimerId) onTimer(dialog);
+        return TRUE;
+    case WM_HSCROLL:
+        onScroll(dialog, reinterpret_cast<HWND>(lp), LOWORD(wp), HIWORD(wp));
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case IDOK:
+        case IDCANCEL: closeConfigDialog(dialog, LOWORD(wp), &configDialogOpen); return TRUE;
+        case IDC_LEVEL_MODE: onModeList(HIWORD(wp), reinterpret_cast<HWND>(lp)); return TRUE;
+        case IDC_LEVEL_FACTORY:
+            if (HIWORD(wp) == BN_CLICKED) levelSensorFactoryPress();
+            return TRUE;
+        }
+        return FALSE;
+    case WM_DESTROY: KillTimer(dialog, DialogTimerId); return FALSE;
+    }
+    return FALSE;
+}

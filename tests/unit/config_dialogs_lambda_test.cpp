@@ -1,0 +1,139 @@
+#include "config/lambda_emulation.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "link/link.h"
+#include "shell/app_state.h"
+#include "sim/sim.h"
+
+namespace {
+
+std::string timeText(int index) {
+    char text[EmulationTimeTextSize];
+    emulationTimeText(index, text, sizeof text);
+    return text;
+}
+
+TEST(LambdaEmulationLists, TimesInStepsOf25Milliseconds) {
+    EXPECT_EQ("0,025", timeText(0));
+    EXPECT_EQ("1,000", timeText(39));
+    EXPECT_EQ("6,375", timeText(EmulationTimeItems - 1));
+    EXPECT_EQ(0, emulationTimeIndex(0));
+    EXPECT_EQ(0, emulationTimeIndex(1));
+    EXPECT_EQ(254, emulationTimeIndex(255));
+}
+
+TEST(LambdaEmulationCaption, TwoLongestEntriesFitWhole) {
+    char label[LanguageTextSize], item[LanguageTextSize];
+    memset(label, 'a', sizeof label - 1);
+    label[sizeof label - 1] = '\0';
+    memset(item, 'b', sizeof item - 1);
+    item[sizeof item - 1] = '\0';
+    char caption[EmulationCaptionSize];
+    emulationCaption(label, item, caption, sizeof caption);
+    EXPECT_EQ(std::string(127, 'a') + ":   " + std::string(127, 'b'), caption);
+
+    char small[8];
+    emulationCaption("Type", "Constructed", small, sizeof small);
+    EXPECT_STREQ("Type:  ", small);
+}
+
+std::vector<PlotPoint> wave(int high, int low) {
+    std::vector<PlotPoint> pts(WaveMaxPoints);
+    pts.resize(static_cast<size_t>(wavePoints(high, low, pts.data(), WaveMaxPoints)));
+    return pts;
+}
+
+// Points per segment, after the start point.
+std::vector<int> segmentLengths(const std::vector<PlotPoint>& pts) {
+    std::vector<int> runs;
+    for (size_t i = 1; i < pts.size(); ++i)
+        if (runs.empty() || pts[i].y != pts[i - 1].y || i == 1)
+            runs.push_back(1);
+        else
+            ++runs.back();
+    return runs;
+}
+
+TEST(LambdaEmulationWave, SegmentsAreHalfTheTimePlusTwoPoints) {
+    const struct {
+        int high, low, firstHigh, firstLow;
+    } cases[] = {{1, 1, 2, 2}, {0, 0, 2, 2}, {255, 1, 129, 2}, {40, 100, 22, 52}, {3, 254, 3, 129}};
+    for (const auto& c : cases) {
+        const std::vector<int> runs = segmentLengths(wave(c.high, c.low));
+        ASSERT_GE(runs.size(), 2u);
+        EXPECT_EQ(c.firstHigh, runs[0]) << c.high;
+        EXPECT_EQ(c.firstLow, runs[1]) << c.low;
+    }
+    const std::vector<PlotPoint> start = wave(1, 1);
+    EXPECT_EQ(WaveLeft, start[0].x);
+    EXPECT_EQ(WaveHigh, start[0].y);
+    EXPECT_EQ(WaveLow, start[3].y);
+}
+
+TEST(LambdaEmulationWave, EdgesAreVerticalAndNothingPassesTheLimit) {
+    for (int high : {0, 1, 2, 37, 255})
+        for (int low : {0, 1, 50, 255}) {
+            const std::vector<PlotPoint> pts = wave(high, low);
+            EXPECT_EQ(static_cast<size_t>(WaveMaxPoints), pts.size()) << high << "/" << low;
+            for (size_t i = 1; i < pts.size(); ++i) EXPECT_LE(pts[i].x, WaveRightLimit);
+            for (size_t i = 2; i < pts.size(); ++i) {
+                const bool newLevel = pts[i].y != pts[i - 1].y;
+                const bool afterFirst = i == 2 || pts[i - 2].y != pts[i - 1].y;
+                // A new level starts straight under (or over) the last point;
+                // its second point comes two columns after its first.
+                const int step = newLevel ? 0 : afterFirst ? 2 : 1;
+                EXPECT_EQ(pts[i - 1].x + step, pts[i].x) << high << "/" << low << " at " << i;
+            }
+            EXPECT_EQ(WaveRightLimit - 1, pts.back().x);
+        }
+}
+
+TEST(LambdaEmulationWave, SmallBufferIsNeverOverrun) {
+    PlotPoint pts[5];
+    EXPECT_EQ(5, wavePoints(1, 1, pts, 5));
+    EXPECT_EQ(0, wavePoints(1, 1, pts, 0));
+}
+
+TEST(LambdaEmulationWave, DrawnAgainOnlyAfterAPaintOrNewTimes) {
+    resetLambdaEmulationState();
+    EXPECT_FALSE(lambdaWaveNeedsDrawing(1, 1));
+    lambdaEmulation.redraw = true;
+    EXPECT_TRUE(lambdaWaveNeedsDrawing(1, 1));
+    EXPECT_FALSE(lambdaWaveNeedsDrawing(1, 1));
+    EXPECT_TRUE(lambdaWaveNeedsDrawing(1, 2));
+    EXPECT_FALSE(lambdaWaveNeedsDrawing(1, 2));
+    EXPECT_TRUE(lambdaWaveNeedsDrawing(9, 2));
+    resetLambdaEmulationState();
+}
+
+std::vector<int> takeCommands() {
+    std::vector<int> commands;
+    for (const SimFrame& f : simFrameLog())
+        if (f.dir == '>' && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
+    simClearLog();
+    return commands;
+}
+
+TEST(LambdaEmulationTick, ReadsConfigAUnlessAListIsOpen) {
+    resetLinkState();
+    LinkPort = &simPortOps;
+    simPortUseRealTime(false);
+    SimConfig c;
+    c.generation = 3;
+    simPortSetup(c);
+    EXPECT_TRUE(lambdaEmulationPollTick());
+    EXPECT_EQ((std::vector<int>{1, 3}), takeCommands());
+    dropDownOpen = true;
+    EXPECT_FALSE(lambdaEmulationPollTick());
+    EXPECT_TRUE(takeCommands().empty());
+    dropDownOpen = false;
+    resetLinkState();
+    simPortUseRealTime(true);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// What the three configuration dialogs share: their place on the screen,
+// their timer, the open-list pause and how they give their page back.
+#include "config_dialogs_fixture.h"
+
+#include "config/config_dialogs.h"
+#include "res/resource.h"
+
+namespace dialogtest {
+namespace {
+
+const struct {
+    const char* name;
+    int templateId;
+    DLGPROC proc;
+    void (*open)(HWND);
+    bool* pageFlag;
+} dialogs[] = {
+    {"corrections", IDD_CORRECTIONS, correctionsDialogProc, openCorrectionsDialog,
+     &optionsDialogOpen},
+    {"level sensor", IDD_LEVEL_SENSOR, levelSensorDialogProc, openLevelSensorDialog,
+     &configDialogOpen},
+    {"lambda emulation", IDD_LAMBDA_EMULATION, lambdaEmulationDialogProc, openLambdaEmulationDialog,
+     &configDialogOpen},
+};
+
+class ConfigDialogs : public ConfigDialog {
+protected:
+    void close() {
+        DestroyWindow(dialog);
+        dialog = nullptr;
+    }
+};
+
+TEST_F(ConfigDialogs, CentredOnTheRecordedScreen) {
+    lastScreenW = 1280;
+    lastScreenH = 1000;
+    for (const auto& d : dialogs) {
+        open(d.templateId, d.proc, 3);
+        RECT r;
+        GetWindowRect(dialog, &r);
+        EXPECT_EQ((1280 - (r.right - r.left)) / 2, r.left) << d.name;
+        EXPECT_EQ((1000 - (r.bottom - r.top)) / 2, r.top) << d.name;
+        close();
+    }
+}
+
+TEST_F(ConfigDialogs, PaintArmsTheTimerWithThePollInterval) {
+    for (const auto& d : dialogs) {
+        open(d.templateId, d.proc, 3);
+        armedInterval = 0;
+        PollInterval = 1000;
+        InvalidateRect(dialog, nullptr, TRUE);
+        UpdateWindow(dialog);
+        KillTimer(dialog, DialogTimerId);
+        EXPECT_EQ(1000, armedInterval) << d.name;
+        PollInterval = 50;
+        close();
+    }
+}
+
+TEST_F(ConfigDialogs, DroppedDownListStopsThePolling) {
+    for (const auto& d : dialogs) {
+        open(d.templateId, d.proc, 3);
+        tick();
+        EXPECT_FALSE(received().empty()) << d.name;
+        // Each dialog has a list with this id: the first one.
+        notify(IDC_CORRECTION_LIST1, CBN_DROPDOWN);
+        EXPECT_TRUE(dropDownOpen);
+        tick();
+        tick();
+        EXPECT_TRUE(received().empty()) << d.name;
+        notify(IDC_CORRECTION_LIST1, CBN_CLOSEUP);
+        EXPECT_FALSE(dropDownOpen);
+        tick();
+        EXPECT_FALSE(received().empty()) << d.name;
+        close();
+    }
+}
+
+// Closes the modal dialog of the running test from inside its message loop.
+struct ModalProbe {
+    bool* pageFlag;
+    bool flagWhileOpen, seen;
+} probe;
+
+BOOL CALLBACK findOwnedDialog(HWND w, LPARAM found) {
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (strcmp(cls, "#32770") != 0 || !GetWindow(w, GW_OWNER)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+void CALLBACK closeOpenDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND d = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findOwnedDialog, reinterpret_cast<LPARAM>(&d));
+    if (!d) return;
+    probe.seen = true;
+    probe.flagWhileOpen = *probe.pageFlag;
+    PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+}
+
+TEST_F(ConfigDialogs, ModalRunHoldsThePageFlagUntilItCloses) {
+    SimConfig c;
+    simPortSetup(c);
+    for (const auto& d : dialogs) {
+        probe = ModalProbe{d.pageFlag, false, false};
+        *d.pageFlag = true;  // as the page sets it
+        SetTimer(nullptr, 0, 200, closeOpenDialog);
+        d.open(parent);
+        EXPECT_TRUE(probe.seen) << d.name;
+        EXPECT_TRUE(probe.flagWhileOpen) << d.name;
+        EXPECT_FALSE(*d.pageFlag) << d.name;
+    }
+}
+
+}  // namespace
+}  // namespace dialogtest

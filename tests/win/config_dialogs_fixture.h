@@ -1,0 +1,161 @@
+// The configuration dialogs under Wine: a dialog created modeless from its
+// template over a parent window of the test's own, on the in-process
+// simulated controller. Ticks are sent by hand; frames are read from the
+// simulator's log and the drawing pixel by pixel.
+#ifndef ZUVELS_TESTS_WIN_CONFIG_DIALOGS_FIXTURE_H
+#define ZUVELS_TESTS_WIN_CONFIG_DIALOGS_FIXTURE_H
+
+#include <cstdio>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "config/config_dialogs_win.h"
+#include "config/lambda_emulation.h"
+#include "config/level_sensor.h"
+#include "link/blocks.h"
+#include "link/link.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/shell_win.h"
+#include "sim/sim.h"
+
+namespace dialogtest {
+
+using Frame = std::vector<uint8_t>;
+
+inline Frame writeFrame(int wireAddress, int value) {
+    const uint8_t a = static_cast<uint8_t>(wireAddress), v = static_cast<uint8_t>(value);
+    return Frame{0x65, a, v, static_cast<uint8_t>(0x65 + a + v)};
+}
+inline Frame readFrame(int block) {
+    const uint8_t b = static_cast<uint8_t>(block);
+    return Frame{0x65, b, b, static_cast<uint8_t>(0x65 + 2 * b)};
+}
+
+inline LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+inline HWND makeParent() {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = parentProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ConfigDialogTestParent";
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        RegisterClassA(&wc);
+        registered = true;
+    }
+    return CreateWindowExA(0, "ConfigDialogTestParent", "page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                           0, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// Dispatches what is queued; the poll timer's ticks of `quiet` are dropped,
+// so that only the test ticks it.
+inline void pump(HWND quiet = nullptr) {
+    MSG msg;
+    for (int i = 0; i < 2000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
+        if (!(quiet && msg.hwnd == quiet && msg.message == WM_TIMER)) DispatchMessageA(&msg);
+}
+
+class ConfigDialog : public testing::Test {
+protected:
+    HWND parent = nullptr, dialog = nullptr;
+
+    void SetUp() override {
+        resetLinkState();
+        LinkPort = &simPortOps;
+        resetLevelSensorState();
+        resetLambdaEmulationState();
+        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
+        lastScreenW = 1400;
+        lastScreenH = 1050;
+        for (int k = 0; k < LanguageEntries; ++k)
+            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+        parent = makeParent();
+        ASSERT_NE(nullptr, parent);
+    }
+
+    void TearDown() override {
+        if (dialog) DestroyWindow(dialog);
+        if (parent) DestroyWindow(parent);
+        pump();
+        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
+        resetLevelSensorState();
+        resetLambdaEmulationState();
+        resetLinkState();
+    }
+
+    // The controller, then the dialog shown and painted once; its timer is
+    // stopped so that every tick comes from the test.
+    void open(int templateId, DLGPROC proc, int generation) {
+        SimConfig c;
+        c.generation = generation;
+        simPortSetup(c);
+        dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), parent,
+                                    proc, 0);
+        ASSERT_NE(nullptr, dialog);
+        ShowWindow(dialog, SW_SHOWNOACTIVATE);
+        UpdateWindow(dialog);
+        pump(dialog);
+        KillTimer(dialog, DialogTimerId);
+        simClearLog();
+    }
+
+    void tick() { SendMessageA(dialog, WM_TIMER, DialogTimerId, 0); }
+
+    void notify(int id, int code) {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    }
+    void choose(int id, int index) {
+        SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        notify(id, CBN_SELCHANGE);
+    }
+    int selected(int id) {
+        return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+    }
+    std::string text(int id) {
+        char buf[300] = "";
+        GetDlgItemTextA(dialog, id, buf, sizeof buf);
+        return buf;
+    }
+    std::string caption() {
+        char buf[300] = "";
+        GetWindowTextA(dialog, buf, sizeof buf);
+        return buf;
+    }
+
+    // Frames the controller received since the last call, but for the echo
+    // probe of a newly opened port.
+    std::vector<Frame> received() {
+        std::vector<Frame> frames;
+        for (const SimFrame& f : simFrameLog())
+            if (f.dir == '>' && f.bytes[0] == 0x65) frames.push_back(f.bytes);
+        simClearLog();
+        return frames;
+    }
+
+    COLORREF pixel(int x, int y) {
+        HDC dc = GetDC(dialog);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(dialog, dc);
+        return c;
+    }
+    int countPixels(int x1, int y1, int x2, int y2, COLORREF colour) {
+        HDC dc = GetDC(dialog);
+        int n = 0;
+        for (int y = y1; y < y2; ++y)
+            for (int x = x1; x < x2; ++x) n += GetPixel(dc, x, y) == colour;
+        ReleaseDC(dialog, dc);
+        return n;
+    }
+};
+
+}  // namespace dialogtest
+
+#endif
