@@ -15,7 +15,7 @@ extern bool LinkFailed;
 extern bool EchoChecked;
 extern int FailureCount;
 extern LinkStateKind LinkState;
-extern int PollInterval;     // ms: 50 while the controller answers, 1000 after loss
+extern int PollInterval;  // ms: 50 while the controller answers, 1000 after loss
 enum : int { FastPollInterval = 50, SlowPollInterval = 1000 };
 extern int WriteReplyDelay;  // ms between a write frame and reading its reply
 extern uint32_t BytesTransferred;

@@ -106,7 +106,8 @@ void resetScopeTraces(double sx, double sy) {
     memset(scope.history, 0, sizeof scope.history);
     for (int t = 0; t < TraceCount; ++t) {
         const int base = scaleCoord(Panes[paneOf(static_cast<Trace>(t))].baseline, sy);
-        for (int j = 0; j < PointCount; ++j) scope.points[t][j] = {scaleCoord(FirstPointX + j, sx), base};
+        for (int j = 0; j < PointCount; ++j)
+            scope.points[t][j] = {scaleCoord(FirstPointX + j, sx), base};
         scope.previousY[t] = base;
     }
 }
@@ -156,8 +157,7 @@ Span cursorLine(int position, double sx) {
     return {x, x + 1};
 }
 
-SamplePlan acquireSample(const LiveBlock& live, const ConfigABlock& configA, double sx,
-                         double sy) {
+SamplePlan acquireSample(const LiveBlock& live, const ConfigABlock& configA, double sx, double sy) {
     SamplePlan plan;
     const int col = ++scope.column;
     plan.column = col;

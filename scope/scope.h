@@ -40,8 +40,8 @@ void sampleHeights(const LiveBlock& live, const ConfigABlock& configA, int out[T
 
 enum : int {
     PointCount = 400,
-    FirstPointX = 201,   // point j stands at x = 201 + j
-    RedrawFirst = 1,     // full redraws draw points 1..396
+    FirstPointX = 201,  // point j stands at x = 201 + j
+    RedrawFirst = 1,    // full redraws draw points 1..396
     RedrawLast = 396,
     SweepStart = 202,    // column on page creation
     SweepRestart = 201,  // column after the wrap

@@ -67,8 +67,33 @@ struct Canvas {
         SetBkMode(dc, OPAQUE);
         ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, nullptr, s, static_cast<UINT>(n), nullptr);
     }
-    void text(HFONT font, int x, int y, const FieldText& f, COLORREF ink, COLORREF paper) {
-        text(font, x, y, f.text, f.count, ink, paper);
+    // A value on its white box. The box reaches past the text by as far as
+    // any digit's ink does, or a wider digit drawn before would leave a trace.
+    void value(int x, int y, const FieldText& f) {
+        SelectObject(dc, fontLarge);
+        SetTextColor(dc, ColourBlack);
+        SetBkColor(dc, ColourWhite);
+        SetBkMode(dc, OPAQUE);
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(dc, f.text, f.count, &size);
+        const RECT box = {px(x), py(y), px(x) + size.cx + digitOverhang(), py(y) + size.cy};
+        ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, &box, f.text, static_cast<UINT>(f.count),
+                    nullptr);
+    }
+    // Pixels by which the widest-reaching digit of the current font passes
+    // its cell; measured once per font.
+    int digitOverhang() {
+        static HGDIOBJ measured = nullptr;
+        static int overhang = 0;
+        HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+        if (font == measured) return overhang;
+        ABC abc[10];
+        overhang = 0;
+        if (GetCharABCWidthsA(dc, '0', '9', abc))
+            for (const ABC& a : abc)
+                if (-a.abcC > overhang) overhang = -a.abcC;
+        measured = font;
+        return overhang;
     }
     // A language text, on the page's own face unless told otherwise.
     void entry(HFONT font, int x, int y, int entry, COLORREF ink, COLORREF paper = buttonFace()) {
@@ -185,10 +210,10 @@ void drawSample(Canvas& c, const SamplePlan& plan) {
 
 // The values beside the panes and the fuel box.
 void drawValues(Canvas& c, const ScopeValues& v, bool cursorView) {
-    c.text(fontLarge, 630, 70, v.lambda, ColourBlack, ColourWhite);
-    c.text(fontLarge, 630, 180, v.position, ColourBlack, ColourWhite);
-    c.text(fontLarge, 630, 290, v.speed, ColourBlack, ColourWhite);
-    c.text(fontLarge, 630, 400, v.tps, ColourBlack, ColourWhite);
+    c.value(630, 70, v.lambda);
+    c.value(630, 180, v.position);
+    c.value(630, 290, v.speed);
+    c.value(630, 400, v.tps);
     if (v.unit == TpsUnit::Volt) {
         c.text(fontLarge, 700, 400, "V", 1, ColourBlack, Canvas::buttonFace());
     } else if (v.unit == TpsUnit::Blank) {
@@ -236,7 +261,8 @@ void drawCursorView(Canvas& c) {
 }
 
 void armPollTimer(HWND page) {
-    SetTimer(page, PollTimerId, static_cast<UINT>(PollInterval), nullptr);  // replaces a running one
+    SetTimer(page, PollTimerId, static_cast<UINT>(PollInterval),
+             nullptr);  // replaces a running one
     armedInterval = PollInterval;
 }
 
@@ -256,8 +282,7 @@ void onTimer(HWND page) {
         if (tick == ScopeTick::CursorView) {
             drawCursorView(c);
         } else {
-            if (tick == ScopeTick::Acquire)
-                drawSample(c, acquireSample(Live, ConfigA, c.sx, c.sy));
+            if (tick == ScopeTick::Acquire) drawSample(c, acquireSample(Live, ConfigA, c.sx, c.sy));
             drawValues(c, liveValues(Live, ConfigA), false);
         }
     }

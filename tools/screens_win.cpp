@@ -12,6 +12,9 @@
 // zscreens.exe OUTDIR --states         readings page on the built-in simulator
 //                                      for generations 3 and 1, on petrol, on
 //                                      gas and with the link lost, every size
+// zscreens.exe OUTDIR --scope          oscilloscope on the built-in simulator
+//                                      at every size, sweeping and with the
+//                                      value cursor
 #include <windows.h>
 #include <commctrl.h>
 
@@ -156,6 +159,40 @@ static int shootLanguage(const std::string& out, const char* code) {
 
 static int shootStatesMode(const std::string& out, const char*) { return shootStates(out); }
 
+// Cursor mode on or off as a click on the check box gives it, the cursor at
+// position.
+static void scopeCursor(bool on, int position) {
+    HWND box = GetDlgItem(currentPage, IDC_SCOPE_CURSOR);
+    HWND bar = GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR);
+    SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(currentPage, WM_COMMAND, MAKEWPARAM(IDC_SCOPE_CURSOR, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(box));
+    SendMessageA(currentPage, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, position),
+                 reinterpret_cast<LPARAM>(bar));
+    pumpMessagesFor(400);
+}
+
+// The oscilloscope at every size: the sweep after six seconds of a running
+// engine, then the value cursor over what it recorded.
+static int shootScope(const std::string& out, const char*) {
+    int shots = 0;
+    char name[160];
+    command(IDM_LANG_ANG);
+    simPortAdvanceClock(16000);  // past the warm-up: driving, on gas
+    command(IDM_SCOPE);
+    for (int s = 0; s < 5; ++s) {
+        command(sizes[s]);
+        pumpMessagesFor(6000);
+        std::snprintf(name, sizeof name, "%s/scope-live-size%d.bmp", out.c_str(), s + 1);
+        shots += saveWindowBmp(mainWindow, name);
+        scopeCursor(true, 150);
+        std::snprintf(name, sizeof name, "%s/scope-cursor-size%d.bmp", out.c_str(), s + 1);
+        shots += saveWindowBmp(mainWindow, name);
+        scopeCursor(false, 150);
+    }
+    return shots;
+}
+
 // What a run shoots, by its second argument; the first row is the default.
 // Modes on the built-in simulator start it with generation 3.
 static const struct {
@@ -166,11 +203,13 @@ static const struct {
     {"", false, shootPages},
     {"--lang", false, shootLanguage},
     {"--states", true, shootStatesMode},
+    {"--scope", true, shootScope},
 };
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zscreens OUTDIR [--lang CODE | --states | --demo[=1]]\n");
+        std::fprintf(stderr,
+                     "usage: zscreens OUTDIR [--lang CODE | --states | --scope | --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];

@@ -21,10 +21,10 @@ TEST(ScopeHeights, LambdaPaneScalesByProbeTypeAndCapsAt80) {
         uint8_t voltageB, lambdaType;
         int height;
     } cases[] = {
-        {0, 0x00, 0},    {50, 0x00, 75},   {53, 0x00, 79},   {54, 0x00, 80},
-        {255, 0x00, 80},  // 382 drawn as 80
-        {255, 0x10, 76},  // 0-5 V probe: a fifth of 382
-        {100, 0x36, 30}, {255, 0x50, 76},  {3, 0x20, 0},
+        {0, 0x00, 0},    {50, 0x00, 75},  {53, 0x00, 79},
+        {54, 0x00, 80},  {255, 0x00, 80},  // 382 drawn as 80
+        {255, 0x10, 76},                   // 0-5 V probe: a fifth of 382
+        {100, 0x36, 30}, {255, 0x50, 76}, {3, 0x20, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.height, lambdaHeight(c.voltageB, c.lambdaType))
@@ -58,13 +58,13 @@ TEST(ScopeHeights, ThrottlePaneInvertsFallingSensorsAndIsNotCapped) {
         uint8_t voltageA, lambdaType;
         int height;
     } cases[] = {
-        {31, 0x00, 10},   {31, 0x01, 72},  // 224 / 3.1 = 72.26
-        {31, 0x03, 72},   {31, 0x05, 72},  {31, 0x09, 72},
-        {31, 0x07, 10},                    // low three bits all set: a switch, not inverted
-        {31, 0x0F, 10},   {31, 0x06, 10},  {31, 0x41, 72},  // the probe nibble plays no part
-        {2, 0x00, 1},                                       // 0.645: fraction above one half
-        {8, 0x00, 3},                                       // 2.58
-        {255, 0x00, 82},  {0, 0x01, 82},
+        {31, 0x00, 10},  {31, 0x01, 72},  // 224 / 3.1 = 72.26
+        {31, 0x03, 72},  {31, 0x05, 72}, {31, 0x09, 72},
+        {31, 0x07, 10},  // low three bits all set: a switch, not inverted
+        {31, 0x0F, 10},  {31, 0x06, 10}, {31, 0x41, 72},  // the probe nibble plays no part
+        {2, 0x00, 1},                                     // 0.645: fraction above one half
+        {8, 0x00, 3},                                     // 2.58
+        {255, 0x00, 82}, {0, 0x01, 82},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.height, tpsHeight(c.voltageA, c.lambdaType))
