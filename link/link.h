@@ -7,6 +7,8 @@
 #include "link/port.h"
 
 enum class LinkStateKind { Down, Up };
+// The two rates of PollInterval, in ms: while the controller answers, after loss.
+enum : int { FastPollInterval = 50, SlowPollInterval = 1000 };
 
 // Program-wide link state.
 extern PortId PortHandle;  // handle of the open serial device
@@ -15,8 +17,7 @@ extern bool LinkFailed;
 extern bool EchoChecked;
 extern int FailureCount;
 extern LinkStateKind LinkState;
-extern int PollInterval;  // ms: 50 while the controller answers, 1000 after loss
-enum : int { FastPollInterval = 50, SlowPollInterval = 1000 };
+extern int PollInterval;     // ms: 50 while the controller answers, 1000 after loss
 extern int WriteReplyDelay;  // ms between a write frame and reading its reply
 extern uint32_t BytesTransferred;
 extern char SelectedPortPath[64];

@@ -208,6 +208,20 @@ void drawSample(Canvas& c, const SamplePlan& plan) {
     }
 }
 
+// Petrol or gas. Drawn every tick, so its inside is filled and lettered in
+// one call and the legend never blinks.
+void drawFuelBox(Canvas& c, bool onGas) {
+    const RECT outer = {c.px(630), c.py(465), c.px(755), c.py(505)};
+    const RECT inside = {outer.left + 1, outer.top + 1, outer.right - 1, outer.bottom - 1};
+    const char* legend = LanguageTable[onGas ? EntryGas : EntryPetrol];
+    SelectObject(c.dc, fontSmall);
+    SetTextColor(c.dc, ColourBlack);
+    SetBkColor(c.dc, onGas ? ColourCyan : ColourGreen);
+    ExtTextOutA(c.dc, c.px(onGas ? 675 : 655), c.py(475), ETO_OPAQUE | ETO_CLIPPED, &inside, legend,
+                static_cast<UINT>(strnlen(legend, LanguageTextSize)), nullptr);
+    FrameRect(c.dc, &outer, palette.black);
+}
+
 // The values beside the panes and the fuel box.
 void drawValues(Canvas& c, const ScopeValues& v, bool cursorView) {
     c.value(630, 70, v.lambda);
@@ -224,12 +238,7 @@ void drawValues(Canvas& c, const ScopeValues& v, bool cursorView) {
             Rectangle(c.dc, c.px(676), c.py(400), c.px(698), roundUpAboveHalf(436 * c.sy));
     }
 
-    c.use(palette.black1, v.onGas ? palette.cyan : palette.green);
-    c.rect(630, 465, 755, 505);
-    if (v.onGas)
-        c.entry(fontSmall, 675, 475, EntryGas, ColourBlack, ColourCyan);
-    else
-        c.entry(fontSmall, 655, 475, EntryPetrol, ColourBlack, ColourGreen);
+    drawFuelBox(c, v.onGas);
 }
 
 ScopeValues shownValues() {
