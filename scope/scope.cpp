@@ -60,6 +60,7 @@ ScopeState startState() {
     s.column = SweepStart;
     s.cursor = CursorMin;
     s.secondTrace = true;
+    s.linkInterval = FastPollInterval;
     return s;
 }
 
@@ -119,6 +120,7 @@ void resetScopeState() {
     scope.cursorMode = false;
     scope.secondTrace = true;
     scope.configAFetched = false;
+    scope.linkInterval = FastPollInterval;
     resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
 }
 
@@ -280,6 +282,7 @@ ScopeTick scopePollTick() {
     if (serviceDialogOpen) return ScopeTick::Skipped;
     if (scope.cursorMode) return ScopeTick::CursorView;
     pollStatus();
+    noteLinkInterval();
     decodeIdentity();
     if (LinkState != LinkStateKind::Up || !generationServed(ControllerGeneration)) {
         scope.configAFetched = false;
@@ -300,9 +303,11 @@ bool scopeTimerNeedsRearm() {
     return armedInterval != ScopeInterval;
 }
 
-int linkOwnInterval() {
-    return LinkState == LinkStateKind::Up ? FastPollInterval : SlowPollInterval;
+void noteLinkInterval() {
+    if (PollInterval != ScopeInterval) scope.linkInterval = PollInterval;
 }
+
+int linkOwnInterval() { return scope.linkInterval; }
 
 bool frameMayReadConfig() {
     return !serviceDialogOpen && LinkState == LinkStateKind::Up &&

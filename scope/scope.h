@@ -74,6 +74,7 @@ struct ScopeState {
     bool cursorMode;
     bool secondTrace;     // the start position is drawn in pane 2
     bool configAFetched;  // block 3 was read since the link came up
+    int linkInterval;     // the rate the link itself last chose, in ms
 };
 // Program-wide: cursor mode and the second-trace flag outlive the page.
 extern ScopeState scope;
@@ -166,7 +167,11 @@ enum class ScopeTick {
 ScopeTick scopePollTick();
 // Sets this page's interval; true when the timer must be re-armed with it.
 bool scopeTimerNeedsRearm();
-// The interval the link itself keeps, for the page shown after this one.
+// Keeps the rate the link itself chose (on a good status or a declared
+// loss) before the page puts its own in PollInterval; called when the page
+// starts and after every status poll.
+void noteLinkInterval();
+// That rate, for the page shown after this one.
 int linkOwnInterval();
 // The static frame reads block 3 only when a tick could.
 bool frameMayReadConfig();

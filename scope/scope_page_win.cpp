@@ -341,6 +341,7 @@ void scopeResetTraces() { resetScopeTraces(DashboardScale.sx, DashboardScale.sy)
 
 void scopePageStart() {
     if (!currentPage) return;
+    noteLinkInterval();
     scopeResetTraces();
     drawStaticFrameOn(currentPage, true);
     {

@@ -351,7 +351,6 @@ TEST_F(ScopeLink, LinkLossStopsTheSweepAndBlock3IsReadAgainWhenItReturns) {
     scopePollTick();
     EXPECT_EQ(ScopeTick::ValuesOnly, scopePollTick());  // third missing answer
     EXPECT_EQ(LinkStateKind::Down, LinkState);
-    EXPECT_EQ(SlowPollInterval, linkOwnInterval());
     EXPECT_EQ(SlowPollInterval, PollInterval);
     // The page keeps its own interval, so every tick retries the link.
     EXPECT_TRUE(scopeTimerNeedsRearm());
@@ -363,7 +362,6 @@ TEST_F(ScopeLink, LinkLossStopsTheSweepAndBlock3IsReadAgainWhenItReturns) {
     simSetFault(SimFault::None);
     EXPECT_EQ(ScopeTick::Acquire, scopePollTick());
     EXPECT_EQ((Commands{1, 2, 3}), takeCommands());
-    EXPECT_EQ(FastPollInterval, linkOwnInterval());
 }
 
 TEST_F(ScopeLink, NothingIsSentInCursorModeOrWhileAServiceDialogIsOpen) {
@@ -383,6 +381,25 @@ TEST_F(ScopeLink, UnsupportedGenerationGetsOnlyStatusRequests) {
     }
     EXPECT_FALSE(scope.configAFetched);
     EXPECT_FALSE(frameMayReadConfig());
+}
+
+TEST_F(ScopeLink, TheLinksOwnRateIsKeptForTheNextPage) {
+    // Not answering yet, and the loss not yet declared: the link still polls fast.
+    simSetFault(SimFault::Silent);
+    noteLinkInterval();
+    scopePollTick();
+    scopeTimerNeedsRearm();
+    scopePollTick();
+    scopeTimerNeedsRearm();
+    EXPECT_EQ(FastPollInterval, linkOwnInterval());
+    scopePollTick();  // third missing answer
+    scopeTimerNeedsRearm();
+    EXPECT_EQ(ScopeInterval, PollInterval);
+    EXPECT_EQ(SlowPollInterval, linkOwnInterval());
+    simSetFault(SimFault::None);
+    scopePollTick();
+    scopeTimerNeedsRearm();
+    EXPECT_EQ(FastPollInterval, linkOwnInterval());
 }
 
 TEST_F(ScopeLink, TheTimerIsReArmedOnlyWhenItRunsAtAnotherInterval) {
