@@ -22,9 +22,6 @@ namespace {
 
 enum { PollTimerId = 1 };
 
-const COLORREF ColourOlive = RGB(128, 128, 0), ColourBlue = RGB(0, 0, 255),
-               ColourNavy = RGB(0, 0, 128);
-
 // One drawing pass on the page: the DC, the scale, and the objects that were
 // selected when it was taken, put back before release.
 struct Canvas {
