@@ -42,7 +42,7 @@ bool LinkFailed = false;
 bool EchoChecked = false;
 int FailureCount = 0;
 LinkStateKind LinkState = LinkStateKind::Down;
-int PollInterval = 50;
+int PollInterval = FastPollInterval;
 int WriteReplyDelay = 0;
 uint32_t BytesTransferred = 0;
 char SelectedPortPath[64] = "\\\\.\\COM1";
@@ -179,7 +179,7 @@ void statusMissed() {
     if (PortOpen) closeHandle();
     LinkState = LinkStateKind::Down;
     FailureCount = 0;
-    PollInterval = 1000;
+    PollInterval = SlowPollInterval;
     zeroBlockStores();  // the write reply is kept
 }
 
@@ -201,7 +201,7 @@ void pollStatus() {
     if (byteSum(answer, StatusLength - 1) == answer[StatusLength - 1]) {
         LinkState = LinkStateKind::Up;
         FailureCount = 0;
-        PollInterval = 50;
+        PollInterval = FastPollInterval;
         memcpy(blockBytes(Status), answer, StatusLength);
         StatusValid = true;
     } else {
@@ -270,7 +270,7 @@ void resetLinkState() {
     EchoChecked = false;
     FailureCount = 0;
     LinkState = LinkStateKind::Down;
-    PollInterval = 50;
+    PollInterval = FastPollInterval;
     WriteReplyDelay = 0;
     BytesTransferred = 0;
     snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", DefaultPortPath);

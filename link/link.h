@@ -7,6 +7,8 @@
 #include "link/port.h"
 
 enum class LinkStateKind { Down, Up };
+// The two rates of PollInterval, in ms: while the controller answers, after loss.
+enum : int { FastPollInterval = 50, SlowPollInterval = 1000 };
 
 // Program-wide link state.
 extern PortId PortHandle;  // handle of the open serial device

@@ -1,10 +1,385 @@
-// Oscilloscope page: the frame the shell needs until the traces are in place.
+// The oscilloscope page: its dialog procedure and the drawing of panes,
+// traces, sweep, cursor and values, straight onto the page with the shared
+// pens and brushes. Each tick draws only what moved.
 #include "scope/scope_page_win.h"
 
-INT_PTR CALLBACK scopePageProc(HWND, UINT msg, WPARAM, LPARAM) {
-    return msg == WM_INITDIALOG ? TRUE : FALSE;
+#include <cstdio>
+#include <cstring>
+
+#include <windows.h>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "readings/readings_win.h"
+#include "res/resource.h"
+#include "scope/scope.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/palette_win.h"
+#include "shell/shell_win.h"
+
+namespace {
+
+enum { PollTimerId = 1 };
+
+// One drawing pass on the page: the DC, the scale, and the objects that were
+// selected when it was taken, put back before release.
+struct Canvas {
+    HWND page;
+    HDC dc;
+    double sx, sy;
+    HGDIOBJ oldPen, oldBrush, oldFont;
+
+    explicit Canvas(HWND p) : page(p), dc(GetDC(p)), sx(DashboardScale.sx), sy(DashboardScale.sy) {
+        oldPen = SelectObject(dc, palette.black1);
+        oldBrush = SelectObject(dc, palette.white);
+        oldFont = SelectObject(
+            dc, fontSmall ? static_cast<HGDIOBJ>(fontSmall) : GetStockObject(SYSTEM_FONT));
+    }
+    ~Canvas() {
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldFont);
+        ReleaseDC(page, dc);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    int px(int x) const { return scaleCoord(x, sx); }
+    int py(int y) const { return scaleCoord(y, sy); }
+
+    void use(HPEN pen, HBRUSH brush) {
+        SelectObject(dc, pen);
+        SelectObject(dc, brush);
+    }
+    void rect(int x1, int y1, int x2, int y2) { Rectangle(dc, px(x1), py(y1), px(x2), py(y2)); }
+    // The same pixel columns across the band of every pane.
+    void bands(Span s) {
+        for (const Pane& p : Panes) Rectangle(dc, s.left, py(p.bandTop), s.right, py(p.bandBottom));
+    }
+    void text(HFONT font, int x, int y, const char* s, int n, COLORREF ink, COLORREF paper) {
+        SelectObject(dc, font);
+        SetTextColor(dc, ink);
+        SetBkColor(dc, paper);
+        SetBkMode(dc, OPAQUE);
+        ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, nullptr, s, static_cast<UINT>(n), nullptr);
+    }
+    // A value on its white box. The box reaches past the text by as far as
+    // any digit's ink does, or a wider digit drawn before would leave a trace.
+    void value(int x, int y, const FieldText& f) {
+        SelectObject(dc, fontLarge);
+        SetTextColor(dc, ColourBlack);
+        SetBkColor(dc, ColourWhite);
+        SetBkMode(dc, OPAQUE);
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(dc, f.text, f.count, &size);
+        const RECT box = {px(x), py(y), px(x) + size.cx + digitOverhang(), py(y) + size.cy};
+        ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, &box, f.text, static_cast<UINT>(f.count),
+                    nullptr);
+    }
+    // Pixels by which the widest-reaching digit of the current font passes
+    // its cell; measured once per font.
+    int digitOverhang() {
+        static HGDIOBJ measured = nullptr;
+        static int overhang = 0;
+        HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+        if (font == measured) return overhang;
+        ABC abc[10];
+        overhang = 0;
+        if (GetCharABCWidthsA(dc, '0', '9', abc))
+            for (const ABC& a : abc)
+                if (-a.abcC > overhang) overhang = -a.abcC;
+        measured = font;
+        return overhang;
+    }
+    // A language text, on the page's own face unless told otherwise.
+    void entry(HFONT font, int x, int y, int entry, COLORREF ink, COLORREF paper = buttonFace()) {
+        const char* s = LanguageTable[entry];
+        text(font, x, y, s, static_cast<int>(strnlen(s, LanguageTextSize)), ink, paper);
+    }
+    static COLORREF buttonFace() { return GetSysColor(COLOR_BTNFACE); }
+};
+
+HPEN tracePen(int t) {
+    const HPEN pens[TraceCount] = {palette.olive2, palette.green2, palette.darkGreen1,
+                                   palette.blue2, palette.navy2};
+    return pens[t];
 }
 
-void scopeResetTraces() {}
-void scopePageStart() {}
-void scopeRepaint() {}
+bool traceShown(int t) { return t != TraceStart || scope.secondTrace; }
+
+void drawPanes(Canvas& c) {
+    c.use(palette.black1, palette.white);
+    for (const Pane& p : Panes) c.rect(PaneLeft, p.top, PaneRight, p.bottom);
+}
+
+void drawLabels(Canvas& c) {
+    c.entry(fontSmall, 50, 60, EntryScopeLambda, ColourOlive);
+    if (const char* probe = probeTypeText(ConfigA.lambdaType)) {
+        const int n = static_cast<int>(strnlen(probe, ProbeTypeTextCount));
+        c.text(fontSmall, 50, 90, probe, n, ColourBlack, Canvas::buttonFace());
+    }
+    c.entry(fontSmall, 50, 420, tpsTypeEntry(ConfigA.lambdaType), ColourBlack);
+    c.entry(fontSmall, 50, 190, EntryScopeAnd, ColourBlack);
+    c.entry(fontSmall, 50, 320, EntryScopeSpeedScale, ColourBlack);
+    c.entry(fontLarge, 700, 70, EntryScopeVoltUnit, ColourBlack);
+    c.entry(fontSmall, 710, 190, EntryScopePositionUnit, ColourBlack);
+    c.entry(fontSmall, 710, 300, EntryScopeSpeedUnit, ColourBlack);
+    c.entry(fontSmall, 50, 170, EntryScopePosition, ColourGreen);
+    c.entry(fontSmall, 50, 210, EntryScopeStartPosition, ColourDarkGreen);
+    c.entry(fontSmall, 50, 300, EntryScopeSpeed, ColourBlue);
+    c.entry(fontSmall, 50, 400, EntryScopeTps, ColourNavy);
+}
+
+// Seconds under the panes: a dot and a label every 46 columns.
+void drawTimeAxis(Canvas& c) {
+    c.entry(fontSmall, 130, 490, EntryScopeTimeAxis, ColourBlack);
+    for (int i = 0; i <= 8; ++i) {
+        char label[8];
+        snprintf(label, sizeof label, "%02ld", 2L * i);
+        c.text(fontSmall, 203 + 46 * i, 470, ".", 1, ColourBlack, Canvas::buttonFace());
+        c.text(fontSmall, 196 + 46 * i, 490, label, static_cast<int>(strlen(label)), ColourBlack,
+               Canvas::buttonFace());
+    }
+}
+
+void showCursorBar(HWND page) {
+    ShowWindow(GetDlgItem(page, IDC_SCOPE_CURSOR_BAR), scope.cursorMode ? SW_SHOW : SW_HIDE);
+}
+
+void setUpControls(HWND page) {
+    CheckDlgButton(page, IDC_SCOPE_CURSOR, scope.cursorMode ? BST_CHECKED : BST_UNCHECKED);
+    showCursorBar(page);
+    HWND bar = GetDlgItem(page, IDC_SCOPE_CURSOR_BAR);
+    SetScrollRange(bar, SB_CTL, CursorMin, CursorMax, FALSE);
+    SetScrollPos(bar, SB_CTL, scope.cursor, TRUE);
+}
+
+// Block 3 is read first so that the probe and sensor texts are current.
+void drawStaticFrameOn(HWND page, bool readConfig) {
+    SetDlgItemTextA(page, IDC_SCOPE_CURSOR, LanguageTable[EntryValueCursor]);
+    if (readConfig && frameMayReadConfig()) readConfigABlock();
+    Canvas c(page);
+    drawPanes(c);
+    drawLabels(c);
+    setUpControls(page);
+    drawTimeAxis(c);
+}
+
+void redrawTraces(Canvas& c) {
+    drawPanes(c);
+    levelTraceStarts();
+    POINT pts[RedrawLast - RedrawFirst + 1];
+    for (Trace t : RedrawOrder) {
+        if (!traceShown(t)) continue;
+        for (int j = RedrawFirst; j <= RedrawLast; ++j)
+            pts[j - RedrawFirst] = {scope.points[t][j].x, scope.points[t][j].y};
+        SelectObject(c.dc, tracePen(t));
+        Polyline(c.dc, pts, RedrawLast - RedrawFirst + 1);
+    }
+}
+
+void drawSweepLine(Canvas& c, int column) {
+    c.use(palette.red1, palette.red);
+    c.bands(sweepLine(column, c.sx));
+}
+
+void drawSample(Canvas& c, const SamplePlan& plan) {
+    const int nudge = sweepNudge(SizeMode);
+    c.use(palette.white1, palette.white);
+    if (plan.eraseLeftEdge) c.bands(leftEdgeStrip(c.sx, nudge));
+    drawSweepLine(c, plan.column);
+    c.use(palette.white1, palette.white);
+    c.bands(sweepErase(plan.column, c.sx, nudge));
+    for (int t = 0; t < TraceCount; ++t) {
+        if (!plan.drawn[t]) continue;
+        const Segment& s = plan.segments[t];
+        SelectObject(c.dc, tracePen(t));
+        MoveToEx(c.dc, s.x1, s.y1, nullptr);
+        LineTo(c.dc, s.x2, s.y2);
+    }
+    if (plan.wrapped) {
+        c.use(palette.white1, palette.white);
+        c.bands(wrapEraseRight(c.sx));
+        c.bands(wrapEraseLeft(c.sx, nudge));
+    }
+}
+
+// Petrol or gas. Drawn every tick, so its inside is filled and lettered in
+// one call and the legend never blinks.
+void drawFuelBox(Canvas& c, bool onGas) {
+    const RECT outer = {c.px(630), c.py(465), c.px(755), c.py(505)};
+    const RECT inside = {outer.left + 1, outer.top + 1, outer.right - 1, outer.bottom - 1};
+    const char* legend = LanguageTable[onGas ? EntryGas : EntryPetrol];
+    SelectObject(c.dc, fontSmall);
+    SetTextColor(c.dc, ColourBlack);
+    SetBkColor(c.dc, onGas ? ColourCyan : ColourGreen);
+    ExtTextOutA(c.dc, c.px(onGas ? 675 : 655), c.py(475), ETO_OPAQUE | ETO_CLIPPED, &inside, legend,
+                static_cast<UINT>(strnlen(legend, LanguageTextSize)), nullptr);
+    FrameRect(c.dc, &outer, palette.black);
+}
+
+// The values beside the panes and the fuel box.
+void drawValues(Canvas& c, const ScopeValues& v, bool cursorView) {
+    c.value(630, 70, v.lambda);
+    c.value(630, 180, v.position);
+    c.value(630, 290, v.speed);
+    c.value(630, 400, v.tps);
+    if (v.unit == TpsUnit::Volt) {
+        c.text(fontLarge, 700, 400, "V", 1, ColourBlack, Canvas::buttonFace());
+    } else if (v.unit == TpsUnit::Blank) {
+        c.use(palette.white1, palette.white);
+        if (cursorView)
+            c.rect(686, 400, 695, 436);
+        else
+            Rectangle(c.dc, c.px(676), c.py(400), c.px(698), roundUpAboveHalf(436 * c.sy));
+    }
+
+    drawFuelBox(c, v.onGas);
+}
+
+ScopeValues shownValues() {
+    if (scope.cursorMode) return historyValues(scope.history[scope.cursor], ConfigA.lambdaType);
+    return liveValues(Live, ConfigA);
+}
+
+// The cursor over the recorded traces, with the values recorded there.
+void drawCursorView(Canvas& c) {
+    const int p = scope.cursor;
+    c.use(palette.black1, palette.white);
+    c.bands(cursorLine(p, c.sx));
+    if (p != scope.cursorDrawn) {
+        c.use(palette.white1, palette.white);
+        c.bands(cursorLine(scope.cursorDrawn, c.sx));
+        const int first = restoreFirstPoint(scope.cursorDrawn);
+        for (Trace t : RedrawOrder) {
+            if (!traceShown(t)) continue;
+            POINT pts[3];
+            for (int k = 0; k < 3; ++k)
+                pts[k] = {scope.points[t][first + k].x, scope.points[t][first + k].y};
+            SelectObject(c.dc, tracePen(t));
+            Polyline(c.dc, pts, 3);
+        }
+        scope.cursorDrawn = p;
+    }
+    drawSweepLine(c, scope.column);
+    drawValues(c, historyValues(scope.history[p], ConfigA.lambdaType), true);
+}
+
+void armPollTimer(HWND page) {
+    SetTimer(page, PollTimerId, static_cast<UINT>(PollInterval),
+             nullptr);  // replaces a running one
+    armedInterval = PollInterval;
+}
+
+void placeControls(HWND page) {
+    ButtonPlace p;
+    if (cursorBarPlace(SizeMode, &p))
+        MoveWindow(GetDlgItem(page, IDC_SCOPE_CURSOR_BAR), p.x, p.y, p.w, p.h, TRUE);
+    if (cursorBoxPlace(SizeMode, &p))
+        MoveWindow(GetDlgItem(page, IDC_SCOPE_CURSOR), p.x, p.y, p.w, p.h, TRUE);
+}
+
+void onTimer(HWND page) {
+    const ScopeTick tick = scopePollTick();
+    if (tick == ScopeTick::Skipped) return;
+    {
+        Canvas c(page);
+        if (tick == ScopeTick::CursorView) {
+            drawCursorView(c);
+        } else {
+            if (tick == ScopeTick::Acquire) drawSample(c, acquireSample(Live, ConfigA, c.sx, c.sy));
+            drawValues(c, liveValues(Live, ConfigA), false);
+        }
+    }
+    showCursorBar(page);
+    if (scopeTimerNeedsRearm()) armPollTimer(page);
+}
+
+void onPaint(HWND page) {
+    placeControls(page);
+    armPollTimer(page);
+    // The dialog erases the page here; everything is drawn again after it.
+    PAINTSTRUCT ps;
+    BeginPaint(page, &ps);
+    EndPaint(page, &ps);
+    drawStaticFrameOn(page, false);
+    Canvas c(page);
+    redrawTraces(c);
+    drawValues(c, shownValues(), scope.cursorMode);
+}
+
+void onCursorBox(HWND page) {
+    scope.cursorMode = IsDlgButtonChecked(page, IDC_SCOPE_CURSOR) == BST_CHECKED;
+    showCursorBar(page);
+    Canvas c(page);
+    redrawTraces(c);
+}
+
+CursorMove cursorMove(int code) {
+    switch (code) {
+    case SB_LINELEFT: return CursorMove::LineLeft;
+    case SB_LINERIGHT: return CursorMove::LineRight;
+    case SB_PAGELEFT: return CursorMove::PageLeft;
+    case SB_PAGERIGHT: return CursorMove::PageRight;
+    case SB_THUMBTRACK: return CursorMove::Thumb;
+    default: return CursorMove::Other;
+    }
+}
+
+void onScroll(HWND bar, WPARAM wp) {
+    scope.cursor = moveCursor(scope.cursor, cursorMove(LOWORD(wp)), HIWORD(wp));
+    SetScrollPos(bar, SB_CTL, scope.cursor, TRUE);
+}
+
+}  // namespace
+
+void scopeResetTraces() { resetScopeTraces(DashboardScale.sx, DashboardScale.sy); }
+
+void scopePageStart() {
+    if (!currentPage) return;
+    noteLinkInterval();
+    scopeResetTraces();
+    drawStaticFrameOn(currentPage, true);
+    {
+        Canvas c(currentPage);
+        redrawTraces(c);
+    }
+    scope.column = SweepStart;
+}
+
+void scopeRepaint() {
+    if (!currentPage) return;
+    drawStaticFrameOn(currentPage, true);
+    Canvas c(currentPage);
+    redrawTraces(c);
+}
+
+void drawScopeSampleOn(HWND page) {
+    Canvas c(page);
+    drawSample(c, acquireSample(Live, ConfigA, c.sx, c.sy));
+    drawValues(c, liveValues(Live, ConfigA), false);
+}
+
+INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG: return TRUE;
+    case WM_PAINT: onPaint(page); return FALSE;
+    case WM_TIMER:
+        if (wp == PollTimerId) onTimer(page);
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDC_SCOPE_CURSOR) onCursorBox(page);
+        return FALSE;
+    case WM_HSCROLL: {
+        HWND bar = reinterpret_cast<HWND>(lp);
+        if (bar && GetDlgCtrlID(bar) == IDC_SCOPE_CURSOR_BAR) onScroll(bar, wp);
+        return FALSE;
+    }
+    case WM_DESTROY:
+        // The next page polls at the link's own rate from its first paint.
+        PollInterval = linkOwnInterval();
+        return FALSE;
+    }
+    return FALSE;
+}

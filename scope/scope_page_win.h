@@ -14,4 +14,8 @@ void scopePageStart();
 // Main-window paint: static frame and traces.
 void scopeRepaint();
 
+// One live sample and the values beside the panes, drawn from the stores as
+// they are, without an exchange (measurements).
+void drawScopeSampleOn(HWND page);
+
 #endif

@@ -22,5 +22,7 @@ const COLORREF ColourBlack = RGB(0, 0, 0), ColourWhite = RGB(255, 255, 255),
                ColourSilver = RGB(192, 192, 192), ColourDarkGreen = RGB(0, 128, 0),
                ColourCyan = RGB(0, 255, 255), ColourGreen = RGB(0, 255, 0),
                ColourLightGrey = RGB(210, 210, 210);
+const COLORREF ColourOlive = RGB(128, 128, 0), ColourBlue = RGB(0, 0, 255),
+               ColourNavy = RGB(0, 0, 128);
 
 #endif

@@ -1,0 +1,237 @@
+// The oscilloscope page under Wine, in the real main window on the
+// simulated controller: ticks sent as WM_TIMER, frames read from the
+// controller's log, the drawing read back pixel by pixel.
+#include <vector>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "readings/layout.h"
+#include "res/resource.h"
+#include "scope/scope.h"
+#include "shell/app_state.h"
+#include "shell/shell_win.h"
+#include "sim/sim.h"
+#include "tests/win/shell_fixture.h"
+
+namespace {
+
+using shelltest::ShellTest;
+
+const COLORREF Red = RGB(255, 0, 0), Black = RGB(0, 0, 0), White = RGB(255, 255, 255),
+               Green = RGB(0, 255, 0), Cyan = RGB(0, 255, 255);
+const COLORREF TraceColours[TraceCount] = {RGB(128, 120, 0), RGB(0, 255, 0), RGB(0, 128, 0),
+                                           RGB(0, 0, 255), RGB(0, 0, 128)};
+
+std::vector<int> takeCommands() {
+    std::vector<int> commands;
+    for (const SimFrame& f : simFrameLog())
+        if (f.dir == '>' && f.bytes.size() == 4 && f.bytes[0] == 0x65)
+            commands.push_back(f.bytes[1]);
+    simClearLog();
+    return commands;
+}
+
+class ScopePage : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        resetScopeState();
+    }
+    void TearDown() override {
+        ShellTest::TearDown();
+        resetScopeState();
+    }
+
+    // The program on the oscilloscope page at a size; ticks by hand from here.
+    void openScope(int sizeCommand = IDM_SIZE_800) {
+        start(1, "ang");
+        command(sizeCommand);
+        command(IDM_SCOPE);
+        shelltest::drainMessages();
+        KillTimer(currentPage, 1);
+        simClearLog();
+    }
+    void tick() { SendMessageA(currentPage, WM_TIMER, 1, 0); }
+    void cursorMode(bool on) {
+        HWND box = GetDlgItem(currentPage, IDC_SCOPE_CURSOR);
+        SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageA(currentPage, WM_COMMAND, MAKEWPARAM(IDC_SCOPE_CURSOR, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(box));
+    }
+    void scroll(int code, int thumb = 0) {
+        SendMessageA(currentPage, WM_HSCROLL, MAKEWPARAM(code, thumb),
+                     reinterpret_cast<LPARAM>(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR)));
+    }
+
+    int px(int x) const { return scaleCoord(x, DashboardScale.sx); }
+    int py(int y) const { return scaleCoord(y, DashboardScale.sy); }
+    COLORREF pixel(int x, int y) {
+        HDC dc = GetDC(currentPage);
+        const COLORREF c = GetPixel(dc, x, y);
+        ReleaseDC(currentPage, dc);
+        return c;
+    }
+    // Any pixel of colour within one pixel of (x, y).
+    bool inkNear(int x, int y, COLORREF colour) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (pixel(x + dx, y + dy) == colour) return true;
+        return false;
+    }
+    int bandMiddle(int pane) const {
+        return py((Panes[pane].bandTop + Panes[pane].bandBottom) / 2);
+    }
+    COLORREF fuelBox() { return pixel(px(635), py(500)); }
+};
+
+TEST_F(ScopePage, StatusAndLiveEveryTickBlock3Once) {
+    openScope();
+    std::vector<int> all;
+    for (int i = 0; i < 5; ++i) {
+        tick();
+        const std::vector<int> c = takeCommands();
+        all.insert(all.end(), c.begin(), c.end());
+    }
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 1, 2, 1, 2, 1, 2, 1, 2}), all);
+    EXPECT_EQ(20, armedInterval);
+}
+
+TEST_F(ScopePage, SampleDrawsASegmentPerTraceAndTheSweepLineAhead) {
+    openScope(IDM_SIZE_1024);
+    for (int i = 0; i < 40; ++i) tick();
+    int before[TraceCount];
+    for (int t = 0; t < TraceCount; ++t) before[t] = scope.previousY[t];
+    tick();
+    const int col = scope.column;
+    EXPECT_EQ(SweepStart + 41, col);
+    for (int t = 0; t < TraceCount; ++t) {
+        SCOPED_TRACE(t);
+        // The segment ends at this column, at the height just acquired,
+        // and left the last one's end behind it.
+        EXPECT_TRUE(inkNear(px(col), scope.previousY[t], TraceColours[t]));
+        EXPECT_TRUE(inkNear(px(col - 1), before[t], TraceColours[t]));
+    }
+    const Span sweep = sweepLine(col, DashboardScale.sx);
+    for (int pane = 0; pane < PaneCount; ++pane) {
+        EXPECT_EQ(Red, pixel(sweep.left, bandMiddle(pane))) << pane;
+        EXPECT_EQ(White, pixel(sweep.left + 1, bandMiddle(pane))) << pane;
+        // The previous sweep line was wiped with the strip before this one.
+        EXPECT_NE(Red, pixel(sweepLine(col - 1, DashboardScale.sx).left, bandMiddle(pane)));
+    }
+}
+
+TEST_F(ScopePage, CursorModeStopsAcquisitionAndShowsTheRecordedValues) {
+    openScope();
+    for (int i = 0; i < 20; ++i) tick();
+    takeCommands();
+    const int stoppedAt = scope.column;
+
+    cursorMode(true);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR)));
+    scroll(SB_THUMBTRACK, 12);
+    scope.history[12].flagsB = FlagsB::OnGas;  // recorded on gas, while petrol now
+    Live.flagsB = 0;
+    tick();
+    tick();
+    EXPECT_TRUE(takeCommands().empty());
+    EXPECT_EQ(stoppedAt, scope.column);
+    EXPECT_EQ(Cyan, fuelBox());
+    const Span at12 = cursorLine(12, DashboardScale.sx);
+    EXPECT_EQ(Black, pixel(at12.left, bandMiddle(0)));
+    EXPECT_EQ(Red, pixel(sweepLine(stoppedAt, DashboardScale.sx).left, bandMiddle(3)));
+
+    // Moving on: the old column loses the cursor, the new entry is shown.
+    scroll(SB_PAGERIGHT);
+    EXPECT_EQ(22, GetScrollPos(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR), SB_CTL));
+    tick();
+    EXPECT_NE(Black, pixel(at12.left, bandMiddle(0)));
+    EXPECT_EQ(Black, pixel(cursorLine(22, DashboardScale.sx).left, bandMiddle(0)));
+    EXPECT_EQ(Green, fuelBox());
+
+    scroll(SB_THUMBTRACK, 600);
+    EXPECT_EQ(395, GetScrollPos(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR), SB_CTL));
+}
+
+TEST_F(ScopePage, LeavingCursorModeResumesWhereTheSweepStopped) {
+    openScope(IDM_SIZE_640);
+    for (int i = 0; i < 30; ++i) tick();
+    const int stoppedAt = scope.column;
+    cursorMode(true);
+    tick();
+    cursorMode(false);
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR)));
+    // The full redraw took the cursor away and laid the recorded traces down.
+    const int j = stoppedAt - 200;
+    EXPECT_EQ(White, pixel(cursorLine(CursorMin, DashboardScale.sx).left, py(45)));
+    EXPECT_TRUE(inkNear(scope.points[TraceSpeed][j].x, scope.points[TraceSpeed][j].y,
+                        TraceColours[TraceSpeed]));
+
+    takeCommands();
+    tick();
+    EXPECT_EQ((std::vector<int>{1, 2}), takeCommands());
+    EXPECT_EQ(stoppedAt + 1, scope.column);
+    EXPECT_EQ(Red, pixel(sweepLine(stoppedAt + 1, DashboardScale.sx).left, bandMiddle(1)));
+}
+
+TEST_F(ScopePage, AnotherPageGoesBackToTheLinksOwnRate) {
+    openScope();
+    tick();
+    EXPECT_EQ(20, armedInterval);
+    command(IDM_READINGS);
+    shelltest::drainMessages();
+    EXPECT_EQ(50, armedInterval);
+
+    command(IDM_SCOPE);
+    shelltest::drainMessages();
+    KillTimer(currentPage, 1);
+    simSetFault(SimFault::Silent);
+    for (int i = 0; i < 3; ++i) tick();
+    ASSERT_EQ(LinkStateKind::Down, LinkState);
+    EXPECT_EQ(20, armedInterval);  // the page keeps retrying at its own rate
+    command(IDM_READINGS);
+    shelltest::drainMessages();
+    EXPECT_EQ(1000, armedInterval);
+}
+
+TEST_F(ScopePage, ControlsArePlacedBySizeOnPaint) {
+    const struct {
+        int sizeCommand;
+        RECT bar;
+        RECT box;  // empty: where the template put it
+    } cases[] = {
+        {IDM_SIZE_640, {137, 0, 137 + 364, 20}, {490, 20, 490 + 550, 60}},
+        {IDM_SIZE_800, {180, 0, 180 + 440, 25}, {0, 0, 0, 0}},
+        {IDM_SIZE_1280_1024, {300, 15, 300 + 677, 60}, {1000, 0, 2100, 50}},
+    };
+    start(1, "ang");
+    for (const auto& c : cases) {
+        command(c.sizeCommand);
+        command(IDM_SCOPE);
+        shelltest::drainMessages();
+        KillTimer(currentPage, 1);
+        auto placeOf = [](int id) {
+            RECT r;
+            HWND w = GetDlgItem(currentPage, id);
+            GetWindowRect(w, &r);
+            MapWindowPoints(nullptr, currentPage, reinterpret_cast<POINT*>(&r), 2);
+            return r;
+        };
+        const RECT bar = placeOf(IDC_SCOPE_CURSOR_BAR), box = placeOf(IDC_SCOPE_CURSOR);
+        EXPECT_TRUE(EqualRect(&bar, &c.bar)) << c.sizeCommand << ": " << bar.left << "," << bar.top;
+        if (c.box.right) {
+            EXPECT_TRUE(EqualRect(&box, &c.box)) << c.sizeCommand;
+        }
+        EXPECT_EQ(shelltest::entryText("ang", 142),
+                  shelltest::windowText(GetDlgItem(currentPage, IDC_SCOPE_CURSOR)));
+        int low = 0, high = 0;
+        GetScrollRange(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR), SB_CTL, &low, &high);
+        EXPECT_EQ(2, low);
+        EXPECT_EQ(395, high);
+        command(IDM_READINGS);
+    }
+}
+
+}  // namespace
