@@ -261,82 +261,85 @@ static int shootService(const std::string& out, const char* code) {
                           s + 1);
             shots += saveWindowBmp(mainWindow, name);
         }
-        // Cursor mode on or off as a click on the check box gives it, the cursor at
-        // position.
-        static void scopeCursor(bool on, int position) {
-            HWND box = GetDlgItem(currentPage, IDC_SCOPE_CURSOR);
-            HWND bar = GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR);
-            SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-            SendMessageA(currentPage, WM_COMMAND, MAKEWPARAM(IDC_SCOPE_CURSOR, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(box));
-            SendMessageA(currentPage, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, position),
-                         reinterpret_cast<LPARAM>(bar));
-            pumpMessagesFor(400);
-        }
+    }
+    return shots;
+}
 
-        // The oscilloscope at every size: the sweep after six seconds of a running
-        // engine, then the value cursor over what it recorded.
-        static int shootScope(const std::string& out, const char*) {
-            int shots = 0;
-            char name[160];
-            command(IDM_LANG_ANG);
-            simPortAdvanceClock(16000);  // past the warm-up: driving, on gas
-            command(IDM_SCOPE);
-            for (int s = 0; s < 5; ++s) {
-                command(sizes[s]);
-                pumpMessagesFor(6000);
-                std::snprintf(name, sizeof name, "%s/scope-live-size%d.bmp", out.c_str(), s + 1);
-                shots += saveWindowBmp(mainWindow, name);
-                scopeCursor(true, 150);
-                std::snprintf(name, sizeof name, "%s/scope-cursor-size%d.bmp", out.c_str(), s + 1);
-                shots += saveWindowBmp(mainWindow, name);
-                scopeCursor(false, 150);
-            }
-            return shots;
-        }
+// Cursor mode on or off as a click on the check box gives it, the cursor at
+// position.
+static void scopeCursor(bool on, int position) {
+    HWND box = GetDlgItem(currentPage, IDC_SCOPE_CURSOR);
+    HWND bar = GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR);
+    SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(currentPage, WM_COMMAND, MAKEWPARAM(IDC_SCOPE_CURSOR, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(box));
+    SendMessageA(currentPage, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, position),
+                 reinterpret_cast<LPARAM>(bar));
+    pumpMessagesFor(400);
+}
 
-        // What a run shoots, by its second argument; the first row is the default.
-        // Modes on the built-in simulator start it with generation 3.
-        static const struct {
-            const char* flag;
-            bool builtInSimulator;
-            int (*shoot)(const std::string& out, const char* arg);
-        } modes[] = {
-            {"", false, shootPages},
-            {"--lang", false, shootLanguage},
-            {"--states", true, shootStatesMode},
-            {"--service", false, shootService},
-            {"--dialogs", true, shootDialogs},
-            {"--scope", true, shootScope},
-        };
+// The oscilloscope at every size: the sweep after six seconds of a running
+// engine, then the value cursor over what it recorded.
+static int shootScope(const std::string& out, const char*) {
+    int shots = 0;
+    char name[160];
+    command(IDM_LANG_ANG);
+    simPortAdvanceClock(16000);  // past the warm-up: driving, on gas
+    command(IDM_SCOPE);
+    for (int s = 0; s < 5; ++s) {
+        command(sizes[s]);
+        pumpMessagesFor(6000);
+        std::snprintf(name, sizeof name, "%s/scope-live-size%d.bmp", out.c_str(), s + 1);
+        shots += saveWindowBmp(mainWindow, name);
+        scopeCursor(true, 150);
+        std::snprintf(name, sizeof name, "%s/scope-cursor-size%d.bmp", out.c_str(), s + 1);
+        shots += saveWindowBmp(mainWindow, name);
+        scopeCursor(false, 150);
+    }
+    return shots;
+}
 
-        int main(int argc, char** argv) {
-            if (argc < 2) {
-                std::fprintf(
-                    stderr,
-                    "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --dialogs "
-                    "| --scope | --demo[=1]]\n");
-                return 2;
-            }
-            const std::string out = argv[1];
-            const char* flag = argc > 2 ? argv[2] : "";
-            const char* arg = argc > 3 ? argv[3] : nullptr;
-            auto mode = &modes[0];
-            for (const auto& m : modes)
-                if (std::strcmp(m.flag, flag) == 0) mode = &m;
-            LinkPort = &win32PortOps;
-            if (mode->builtInSimulator || std::strncmp(flag, "--demo", 6) == 0) {
-                SimConfig cfg;
-                cfg.generation = std::strcmp(flag, "--demo=1") == 0 ? 1 : 3;
-                simPortSetup(cfg);
-                LinkPort = &simPortOps;
-            }
-            InitCommonControls();
-            if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;
-            pumpMessagesFor(1500);
-            const int shots = mode->shoot(out, arg);
-            std::printf("%d screenshots in %s\n", shots, out.c_str());
-            SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
-            pumpMessagesFor(200);
-            return 0;
-        }
+// What a run shoots, by its second argument; the first row is the default.
+// Modes on the built-in simulator start it with generation 3.
+static const struct {
+    const char* flag;
+    bool builtInSimulator;
+    int (*shoot)(const std::string& out, const char* arg);
+} modes[] = {
+    {"", false, shootPages},
+    {"--lang", false, shootLanguage},
+    {"--states", true, shootStatesMode},
+    {"--service", false, shootService},
+    {"--dialogs", true, shootDialogs},
+    {"--scope", true, shootScope},
+};
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr,
+                     "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --dialogs "
+                     "| --demo[=1]]\n");
+        return 2;
+    }
+    const std::string out = argv[1];
+    const char* flag = argc > 2 ? argv[2] : "";
+    const char* arg = argc > 3 ? argv[3] : nullptr;
+    auto mode = &modes[0];
+    for (const auto& m : modes)
+        if (std::strcmp(m.flag, flag) == 0) mode = &m;
+    LinkPort = &win32PortOps;
+    if (mode->builtInSimulator || std::strncmp(flag, "--demo", 6) == 0) {
+        SimConfig cfg;
+        cfg.generation = std::strcmp(flag, "--demo=1") == 0 ? 1 : 3;
+        simPortSetup(cfg);
+        LinkPort = &simPortOps;
+    }
+    InitCommonControls();
+    if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;
+    pumpMessagesFor(1500);
+    const int shots = mode->shoot(out, arg);
+    std::printf("%d screenshots in %s\n", shots, out.c_str());
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
+    pumpMessagesFor(200);
+    return 0;
+}
