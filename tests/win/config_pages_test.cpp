@@ -281,6 +281,38 @@ TEST_P(ConfigPageTest, NextTickShowsTheControllersValue) {
     EXPECT_EQ(3, selection(IDC_CFG_IGNITION_TYPE));
 }
 
+TEST_P(ConfigPageTest, ValuesPastTheirListShowNoItem) {
+    simState().configA.lambdaPoint = 160;  // 3,20 V: past the list of probe type 2
+    simState().configB.ignitionType = 19;
+    tick();
+    EXPECT_EQ(-1, selection(IDC_CFG_NEUTRAL_POINT));
+    EXPECT_EQ(-1, selection(IDC_CFG_IGNITION_TYPE));
+    simState().configB.ignitionType = 18;
+    tick();
+    EXPECT_EQ(17, selection(IDC_CFG_IGNITION_TYPE));
+}
+
+TEST_P(ConfigPageTest, PaintCoversThePageAreaAndArmsTheTimer) {
+    const unsigned savedW = winW, savedH = winH;
+    winW = 800, winH = 570;
+    armedInterval = 0;
+    PollInterval = 1000;
+    SetWindowPos(page, nullptr, 30, 30, 100, 100, SWP_NOZORDER);
+    InvalidateRect(page, nullptr, FALSE);
+    UpdateWindow(page);
+    KillTimer(page, 1);
+    EXPECT_EQ(1000, armedInterval);
+    RECT r;
+    GetWindowRect(page, &r);
+    POINT origin = {0, 0};
+    ClientToScreen(parent, &origin);
+    EXPECT_EQ(0, r.left - origin.x);
+    EXPECT_EQ(0, r.top - origin.y);
+    EXPECT_EQ(800, r.right - r.left);
+    EXPECT_EQ(570, r.bottom - r.top);
+    winW = savedW, winH = savedH;
+}
+
 TEST_P(ConfigPageTest, OpenListStopsPollingAndKeepsTheChoice) {
     SendDlgItemMessageA(page, IDC_CFG_IGNITION_TYPE, CB_SHOWDROPDOWN, TRUE, 0);
     pump();
