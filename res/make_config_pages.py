@@ -58,12 +58,13 @@ class Layout:
         self.pitch, self.check_pitch, self.top, self.gap = pitch, check_pitch, top, gap
         self.controls = []  # (kind, text, id, x, y, w, h, style extras)
 
-    def add(self, kind, text, cid, col, row_y, extra="", span=None, h=None):
+    def add(self, kind, text, cid, col, row_y, extra="", span=None, h=0, width=None):
+        """h 0: one line of text, as tall as a closed list at every size."""
         x, w = self.cols[col]
         if span:
             x2, w2 = self.cols[span]
             w = x2 + w2 - x
-        self.controls.append((kind, text, cid, x, row_y, w, h, extra))
+        self.controls.append((kind, text, cid, x, row_y, width or w, h, extra))
 
 
 def rc_text(s):
@@ -94,7 +95,7 @@ def emit_control(out, c, sx, sy, pxy):
     X, Y, W = round(x * sx), round(y * sy), round(w * sx)
     if kind == "line":
         H = 1
-    elif kind in ("list",) or h > 12:
+    elif h:
         H = round(h * sy)
     else:
         H = line_height(pxy)
@@ -112,12 +113,11 @@ def rows_of(layout, sections):
     """Places sections of rows; a row is a list of (kind, text, id, col, extra)."""
     y = layout.top
     for heading, rows, left in sections:
-        layout.add("heading", heading[0], heading[1], "H", y, h=0)
+        layout.add("heading", heading[0], heading[1], "H", y)
         for item in left:  # further controls under the heading
             kind, text, cid, row, nrows, width, extra = item
             layout.add(kind, text, cid, "H", y + row * layout.pitch + 1, extra,
-                       h=nrows * layout.pitch - 2)
-            layout.controls[-1] = layout.controls[-1][:5] + (width,) + layout.controls[-1][6:]
+                       h=nrows * layout.pitch - 2, width=width)
         for row in rows:
             for kind, text, cid, col, extra in row:
                 layout.add(kind, text, cid, col, y, extra, h=LIST_DROP if kind == "list" else 0)
