@@ -58,6 +58,7 @@ INT_PTR CALLBACK optionsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
         if (wp == PagePollTimer) onTick(page);
         return FALSE;
     case WM_COMMAND: onCommand(page, LOWORD(wp), HIWORD(wp)); return FALSE;
+    case WM_DESTROY: pageDestroyed(); return FALSE;
     }
     return FALSE;
 }

@@ -100,6 +100,8 @@ bool listSelectionChanged(int notification) {
     return false;
 }
 
+void pageDestroyed() { dropDownOpen = false; }
+
 int listSelection(HWND page, int control) {
     return static_cast<int>(SendDlgItemMessageA(page, control, CB_GETCURSEL, 0, 0));
 }

@@ -24,6 +24,8 @@ void checkPollInterval(HWND page);
 // A list's notification: keeps dropDownOpen in step; true for a new selection.
 bool listSelectionChanged(int notification);
 int listSelection(HWND page, int control);
+// A list of a page that is gone can't be open: polling must not wait for it.
+void pageDestroyed();
 bool boxChecked(HWND page, int control);
 
 #endif

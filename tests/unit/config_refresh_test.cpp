@@ -238,6 +238,8 @@ TEST(OptionsRefresh, BoxesShowTheirGroups) {
           IDC_OPT_MIN_TEMPERATURE_UNIT})
         EXPECT_EQ(1, last(v, ViewStep::Show, control)) << control;
 
+    EXPECT_LT(v.count, static_cast<int>(PageView::Capacity));  // nothing dropped
+
     s.configA.options = 0x04;  // the start position set by the controller
     const PageView hidden = optionsRefreshView(s, 256);
     EXPECT_EQ(0, last(hidden, ViewStep::Check, IDC_OPT_START_POSITION_BOX));

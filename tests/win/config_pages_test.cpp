@@ -331,6 +331,14 @@ TEST_P(ConfigPageTest, OpenListStopsPollingAndKeepsTheChoice) {
     EXPECT_EQ(11, selection(IDC_CFG_IGNITION_TYPE));
 }
 
+TEST_P(ConfigPageTest, APageGoneWithItsListOpenLeavesPollingFree) {
+    SendDlgItemMessageA(page, IDC_CFG_TPS_TYPE, CB_SHOWDROPDOWN, TRUE, 0);
+    pump();
+    ASSERT_TRUE(dropDownOpen);
+    DestroyWindow(page);
+    EXPECT_FALSE(dropDownOpen);
+}
+
 TEST_P(ConfigPageTest, PausedTicksStillFollowTheInterval) {
     for (bool* flag : {&dropDownOpen, &configDialogOpen}) {
         *flag = true;
