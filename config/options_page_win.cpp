@@ -1,10 +1,68 @@
-// Options page: the frame the shell needs until the page's lists and
-// polling are in place.
+// Options page: the dialog procedure. Decisions are in options_page.cpp;
+// this reads the controls, calls them and applies the result.
 #include "config/options_page_win.h"
 
-INT_PTR CALLBACK optionsPageProc(HWND, UINT msg, WPARAM, LPARAM) {
-    return msg == WM_INITDIALOG ? TRUE : FALSE;
+#include "config/config_dialogs.h"
+#include "config/options_page.h"
+#include "config/page_controls_win.h"
+#include "res/resource.h"
+#include "shell/app_state.h"
+
+namespace {
+
+void refresh(HWND page) {
+    const int jumpItems =
+        static_cast<int>(SendDlgItemMessageA(page, IDC_OPT_JUMP, CB_GETCOUNT, 0, 0));
+    applyView(page, optionsRefreshView(currentStores(), jumpItems));
 }
 
-void optionsPageFillLists(HWND) {}
-void optionsPageApplyTexts(HWND) {}
+void onTick(HWND page) {
+    const TickOutcome t = optionsPageTick();
+    if (t == TickOutcome::Suspended) return;
+    if (t == TickOutcome::Polled) refresh(page);
+    checkPollInterval(page);
+}
+
+bool isList(int control) {
+    for (const PageList& l : OptionsLists)
+        if (l.control == control) return true;
+    return false;
+}
+
+bool isBox(int control) {
+    return control == IDC_OPT_START_POSITION_BOX || control == IDC_OPT_JUMP_BOX ||
+           control == IDC_OPT_CUT_OFF_BOX || control == IDC_OPT_SWITCH_OFF_BOX ||
+           control == IDC_OPT_MIN_TEMPERATURE_BOX;
+}
+
+void onCommand(HWND page, int control, int notification) {
+    if (isList(control)) {
+        if (listSelectionChanged(notification))
+            sendWrites(optionsListChange(control, listSelection(page, control), currentStores()));
+    } else if (isBox(control)) {
+        if (notification == BN_CLICKED)
+            sendWrites(optionsBoxClick(control, boxChecked(page, control), currentStores()));
+    } else if (control == IDC_OPT_CORRECTIONS) {
+        optionsDialogOpen = true;
+        openCorrectionsDialog(page);
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK optionsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG: return TRUE;
+    case WM_PAINT: paintPage(page); return FALSE;
+    case WM_TIMER:
+        if (wp == PagePollTimer) onTick(page);
+        return FALSE;
+    case WM_COMMAND: onCommand(page, LOWORD(wp), HIWORD(wp)); return FALSE;
+    case WM_DESTROY: pageDestroyed(); return FALSE;
+    }
+    return FALSE;
+}
+
+void optionsPageFillLists(HWND page) { fillPageLists(page, OptionsLists, OptionsListCount); }
+
+void optionsPageApplyTexts(HWND page) { applyControlTexts(page, OptionsTexts, OptionsTextCount); }

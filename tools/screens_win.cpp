@@ -23,6 +23,10 @@
 // zscreens.exe OUTDIR --scope          oscilloscope on the built-in simulator
 //                                      at every size, sweeping and with the
 //                                      value cursor
+// zscreens.exe OUTDIR --config CODE    configuration and options pages in that
+//                                      language at every size, on the built-in
+//                                      simulator with every optional setting
+//                                      shown; run it under the language's code page
 #include <windows.h>
 #include <commctrl.h>
 
@@ -299,6 +303,29 @@ static int shootScope(const std::string& out, const char*) {
     return shots;
 }
 
+// Both configuration pages with everything they can show: the functions on
+// the options page switched on, and on the configuration page the emergency
+// start with its valve opening list (generation 3).
+static int shootConfigPages(const std::string& out, const char* code) {
+    int shots = 0;
+    char name[160];
+    simState().configA.emulType |= EmulType::EmergencyStart;
+    for (const auto& l : languages)
+        if (code && std::strcmp(l.code, code) == 0) command(l.id);
+    for (int s = 0; s < 5; ++s) {
+        command(sizes[s]);
+        for (const auto& p : pages) {
+            if (p.id != IDM_CONFIGURATION && p.id != IDM_OPTIONS) continue;
+            command(p.id);
+            pumpMessagesFor(300);  // a few ticks: the page shows the controller
+            std::snprintf(name, sizeof name, "%s/%s-%s-size%d.bmp", out.c_str(), p.name,
+                          code ? code : "ang", s + 1);
+            shots += saveWindowBmp(mainWindow, name);
+        }
+    }
+    return shots;
+}
+
 // What a run shoots, by its second argument; the first row is the default.
 // Modes on the built-in simulator start it with generation 3.
 static const struct {
@@ -312,13 +339,14 @@ static const struct {
     {"--service", false, shootService},
     {"--dialogs", true, shootDialogs},
     {"--scope", true, shootScope},
+    {"--config", true, shootConfigPages},
 };
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --dialogs "
-                     "| --demo[=1]]\n");
+                     "| --scope | --config CODE | --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];

@@ -1,0 +1,132 @@
+// What the configuration and options pages share apart from the windows: the
+// stores their decisions read, the refresh as an ordered list of control
+// changes, the writes a control change sends, and the poll of a tick.
+// Portable.
+#ifndef ZUVELS_CONFIG_PAGE_VIEW_H
+#define ZUVELS_CONFIG_PAGE_VIEW_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/blocks.h"
+#include "link/link.h"
+
+// The stores and link facts a page decides from.
+struct PageStores {
+    LiveBlock live;
+    ConfigABlock configA;
+    ConfigBBlock configB;
+    int generation;
+    bool linkUp;
+    bool configAValid;  // ConfigA holds a reply received since the link came up
+};
+// The program's stores as they are now.
+PageStores currentStores();
+
+// ---- refresh: control changes in the order they are made ----
+
+enum class ViewStep : uint8_t {
+    Select,  // list: current item by index; NoItem shows none
+    Check,   // check box: 0 or 1
+    Enable,  // 0 or 1
+    Show,    // 0 or 1
+    Text,    // language table entry
+    Refill,  // list: emptied and filled again with the items of ListKind value
+};
+enum : int { NoItem = -1 };
+
+struct ViewAction {
+    ViewStep step;
+    int control;
+    int value;
+};
+
+struct PageView {
+    enum { Capacity = 64 };
+    ViewAction actions[Capacity];
+    int count = 0;
+
+    void add(ViewStep step, int control, int value);
+    // Selects index in a list of count items; an index outside it shows none.
+    void select(int control, int index, int count);
+    void enable(const int* controls, int n, bool on);
+    void show(const int* controls, int n, bool on);
+};
+
+// A list index for a stored value v of a list whose first item means base:
+// v - base, or the first item for values below base.
+inline int indexAbove(int v, int base) { return v >= base ? v - base : 0; }
+
+// ---- list contents ----
+
+enum class ListKind : uint8_t {
+    // configuration page
+    ProbeType,
+    NeutralPointLow,   // probe type 0: 0,40 .. 0,60
+    NeutralPointHigh,  // probe type 5: 1,00 .. 1,30
+    NeutralPointWide,  // other probe types: 2:00 .. 3:00
+    ReadingDelay,
+    EmulationType,
+    EmulationTime,
+    IgnitionType,
+    SwitchOverSpeed,
+    SwitchOverDirection,
+    TpsType,
+    TpsInertia,
+    Tenths,  // 0,1 .. 5,0 seconds
+    // options page
+    Plain256,     // 0 .. 255
+    Minus256,     // -0 .. -255
+    Plus256,      // +0 .. +255
+    EvenPercent,  // 2 .. 100
+    TpsJump,      // 0,0 .. 5,0 V
+    CutOffSpeed,
+    SwitchOffSpeed,
+    Temperature,
+    Mode,
+};
+// The item texts, in list order (language texts from the LanguageTable).
+std::vector<std::string> listItems(ListKind kind);
+int listCount(ListKind kind);
+
+// ---- writes ----
+
+struct ParamWrite {
+    uint8_t address, value;
+};
+enum class AfterWrite : uint8_t { Nothing, LambdaEmulationDialog };
+struct WritePlan {
+    ParamWrite writes[2] = {};
+    int count = 0;
+    // Nothing is sent: the value would be built from bytes the program
+    // doesn't have, or the controller behind the link is unknown.
+    bool withheld = false;
+    AfterWrite after = AfterWrite::Nothing;
+
+    void add(int address, int value);
+};
+// A write whose value depends on no stored byte. Still nothing while the link
+// is down: the address would follow a generation read from zeroed stores.
+WritePlan plainWrite(const PageStores& s, int address, int value);
+// A write built from the stored ConfigA: nothing unless that store holds a
+// reply received since the link came up.
+WritePlan configAWrite(const PageStores& s, int address, int value);
+WritePlan nothingSent();
+// Engine speed written as its period: low byte, then high byte.
+WritePlan periodWrite(const PageStores& s, int loAddress, int rpm);
+
+void sendWrites(const WritePlan& plan);
+
+// ---- polling ----
+
+enum class TickOutcome {
+    Suspended,  // nothing at all this tick
+    Paused,     // no exchange and no refresh; only the interval check
+    Polled,     // blocks read as far as the link allows; refresh, then the interval check
+};
+// Status, identity and, while the link is up with a served generation, the
+// Live, ConfigA and ConfigB blocks.
+void pollConfigurationBlocks();
+
+#endif
