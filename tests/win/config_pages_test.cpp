@@ -63,6 +63,37 @@ std::string takeFrames() {
     return s;
 }
 
+BOOL CALLBACK findDialogOf(HWND w, LPARAM lp) {
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (IsWindowVisible(w) && strcmp(cls, "#32770") == 0 && GetWindow(w, GW_OWNER) != nullptr) {
+        *reinterpret_cast<HWND*>(lp) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Closes the dialog a control opened, from inside the dialog's own loop.
+void CALLBACK closeAnyDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findDialogOf, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+}
+
+// The writes of takeFrames alone: an open dialog polls on its own.
+std::string takeWrites() {
+    std::string s;
+    for (const SimFrame& f : simFrameLog()) {
+        if (f.dir != '>' || f.bytes.size() != 4) continue;
+        if (f.bytes[1] == f.bytes[2] && f.bytes[1] >= 1 && f.bytes[1] <= 5) continue;
+        if (!s.empty()) s += " ";
+        s += std::to_string(f.bytes[1]) + "=" + std::to_string(f.bytes[2]);
+    }
+    simClearLog();
+    return s;
+}
+
 // Program addresses as they go on the wire for a generation.
 std::string onWire(const char* writes, int generation) {
     if (generation != 3) return writes;
@@ -204,8 +235,12 @@ TEST_P(ConfigPageTest, EveryListSendsItsWrites) {
         {IDC_CFG_VALVE_OPENING, 9, "37=10"},
     };
     for (const auto& c : cases) {
+        // The constructed emulation opens its dialog; it is closed at once.
+        const bool opensDialog = c.control == IDC_CFG_EMULATION_TYPE && c.k == 0;
+        if (opensDialog) SetTimer(nullptr, 0, 20, closeAnyDialog);
         choose(c.control, c.k);
-        EXPECT_EQ(onWire(c.writes, generation), takeFrames()) << c.control;
+        EXPECT_EQ(onWire(c.writes, generation), opensDialog ? takeWrites() : takeFrames())
+            << c.control;
     }
 }
 
@@ -482,6 +517,64 @@ TEST(ConfigTemplates, EverySizeCarriesEveryControl) {
     }
     DestroyWindow(parent);
     pump();
+}
+
+// ---- the page under its own dialogs ----
+
+// While a page's dialog runs modally, this ticks the page from inside the
+// dialog's message loop, notes what the page sent, then closes the dialog.
+struct UnderDialog {
+    HWND page;
+    size_t pageFrames;  // frames the page's own tick put on the wire
+    bool dialogSeen;
+};
+UnderDialog underDialog;
+
+void CALLBACK tickPageUnderDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findDialogOf, reinterpret_cast<LPARAM>(&dialog));
+    underDialog.dialogSeen = dialog != nullptr;
+    simClearLog();
+    SendMessageA(underDialog.page, WM_TIMER, 1, 0);
+    underDialog.pageFrames = simFrameLog().size();
+    if (dialog) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+}
+
+TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
+    const struct {
+        int control, code, k;
+    } openers[] = {
+        {IDC_CFG_LEVEL_SENSOR, BN_CLICKED, 0},
+        {IDC_CFG_EMULATION_TYPE, CBN_SELCHANGE, 0},  // the constructed emulation
+    };
+    for (const auto& o : openers) {
+        SCOPED_TRACE(o.control);
+        underDialog = UnderDialog{page, 99, false};
+        SetTimer(nullptr, 0, 150, tickPageUnderDialog);
+        if (o.code == CBN_SELCHANGE)
+            choose(o.control, o.k);
+        else
+            notify(o.control, o.code);
+        EXPECT_TRUE(underDialog.dialogSeen);
+        EXPECT_EQ(underDialog.pageFrames, 0u);
+        EXPECT_FALSE(configDialogOpen);
+        simClearLog();
+        tick();
+        EXPECT_FALSE(simFrameLog().empty()) << "polling resumes once the dialog is closed";
+    }
+}
+
+TEST_P(OptionsPageTest, PageWaitsWhileTheCorrectionsAreOpenAndPollsAgainAfter) {
+    underDialog = UnderDialog{page, 99, false};
+    SetTimer(nullptr, 0, 150, tickPageUnderDialog);
+    notify(IDC_OPT_CORRECTIONS, BN_CLICKED);
+    EXPECT_TRUE(underDialog.dialogSeen);
+    EXPECT_EQ(underDialog.pageFrames, 0u);
+    EXPECT_FALSE(optionsDialogOpen);
+    simClearLog();
+    tick();
+    EXPECT_FALSE(simFrameLog().empty());
 }
 
 TEST_P(ConfigPageTest, TextsComeFromTheLanguageTable) {
