@@ -25,6 +25,7 @@ HINSTANCE appInstance;
 HWND mainWindow;
 HWND currentPage;
 unsigned winW = 640, winH = 450;
+long lastScreenW, lastScreenH;
 
 namespace {
 
@@ -32,7 +33,6 @@ void systemDesktopRect(RECT* out) { GetWindowRect(GetDesktopWindow(), out); }
 
 enum { ClassNameSize = 101, TitleSize = 101 };
 char className[ClassNameSize];
-long lastScreenW, lastScreenH;
 HACCEL accelerators;
 
 void onCreate(HWND window) {
