@@ -42,7 +42,7 @@ HKEY serialCommKey;
 
 // ---- the dialog ----
 
-enum { PortListSize = 256, LabelSize = LanguageTextSize + 16 };
+enum { LabelSize = LanguageTextSize + 16 };
 
 HWND control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
@@ -77,7 +77,7 @@ void onInit(HWND dialog) {
     portSearchOpen();
     HWND list = control(dialog, IDC_PORT_LIST);
     char item[16];
-    for (long n = 1; n <= PortListSize; ++n) {
+    for (long n = 1; n <= HighestPortNumber; ++n) {
         snprintf(item, sizeof item, "COM %ld", n);
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }

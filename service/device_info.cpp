@@ -124,11 +124,12 @@ void armRegistrationEdit() { registrationEditing = true; }
 
 void sendRegistrationEdit(const char* text) {
     registrationEditing = false;
-    uint8_t bytes[7];
+    uint8_t bytes[sizeof(ExtendedBlock::registration)];
     registrationBytes(text, bytes);
     // In address order; the replies aren't checked, the next tick shows
     // what the controller kept.
-    for (int i = 0; i < 7; ++i) writeParameter(Addr::Registration + i, bytes[i]);
+    for (size_t i = 0; i < sizeof bytes; ++i)
+        writeParameter(Addr::Registration + static_cast<int>(i), bytes[i]);
 }
 
 void clearTimeOnGas() {

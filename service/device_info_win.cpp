@@ -2,6 +2,7 @@
 // service/device_info.cpp and shows what they return.
 #include <cstdio>
 
+#include "link/blocks.h"
 #include "link/link.h"
 #include "res/resource.h"
 #include "service/device_info.h"
@@ -10,6 +11,8 @@
 #include "shell/language.h"
 
 namespace {
+
+enum { RegistrationLength = sizeof(ExtendedBlock::registration) };
 
 // Disabled while no generation-3 controller answers.
 const int EditableControls[] = {
@@ -109,7 +112,7 @@ void onInit(HWND dialog) {
     centreOnScreen(dialog);
     // Taken once: the dialog keeps this interval even when the link changes it.
     SetTimer(dialog, DeviceInfoTimerId, static_cast<UINT>(PollInterval), nullptr);
-    SendDlgItemMessageA(dialog, IDC_INFO_REGISTRATION, EM_LIMITTEXT, 7, 0);
+    SendDlgItemMessageA(dialog, IDC_INFO_REGISTRATION, EM_LIMITTEXT, RegistrationLength, 0);
     SetDlgItemTextA(dialog, IDC_INFO_REGISTRATION, "");
     fillList(dialog, IDC_INFO_YEAR, FirstListYear, LastListYear, "%ld");
     fillList(dialog, IDC_INFO_MONTH, 1, ListMonths, "%02ld");
@@ -136,7 +139,7 @@ void onRegistrationButton(HWND dialog) {
         armRegistrationEdit();
         return;
     }
-    char text[8] = "";
+    char text[RegistrationLength + 1] = "";
     GetDlgItemTextA(dialog, IDC_INFO_REGISTRATION, text, sizeof text);
     sendRegistrationEdit(text);
 }

@@ -12,6 +12,8 @@
 // zscreens.exe OUTDIR --states         readings page on the built-in simulator
 //                                      for generations 3 and 1, on petrol, on
 //                                      gas and with the link lost, every size
+// zscreens.exe OUTDIR --service        the About, device information and port
+//                                      search dialogs on the built-in simulator
 #include <windows.h>
 #include <commctrl.h>
 
@@ -20,7 +22,10 @@
 #include <string>
 
 #include "link/link.h"
+#include "link/port_search.h"
 #include "res/resource.h"
+#include "service/dialogs_win.h"
+#include "shell/app_state.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -156,6 +161,94 @@ static int shootLanguage(const std::string& out, const char* code) {
 
 static int shootStatesMode(const std::string& out, const char*) { return shootStates(out); }
 
+// ---- the service dialogs, created modeless over the page so they can be shot ----
+
+static HWND openServiceDialog(int templateId, DLGPROC proc) {
+    serviceDialogOpen = true;
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
+                                     currentPage, proc, 0);
+    ShowWindow(dialog, SW_SHOW);
+    pumpMessagesFor(400);
+    return dialog;
+}
+
+static int shootDialog(HWND dialog, const std::string& out, const char* name) {
+    pumpMessagesFor(200);
+    return saveWindowBmp(dialog, out + "/" + name + ".bmp");
+}
+
+static void closeServiceDialog(HWND dialog) {
+    DestroyWindow(dialog);
+    serviceDialogOpen = false;
+    pumpMessagesFor(200);
+}
+
+// Three listed ports of which the third answers: no real port is named.
+static bool shotPortsOpen(void*) { return true; }
+static bool shotPortName(void*, uint32_t index, char* data, size_t cap) {
+    if (index >= 3) return false;
+    std::snprintf(data, cap, "COM%u", index + 1);
+    return true;
+}
+static void shotPortsClose(void*) {}
+
+static int shootPortSearch(const std::string& out) {
+    int shots = 0;
+    portSearchNames = {shotPortsOpen, shotPortName, shotPortsClose, nullptr};
+    HWND dialog = openServiceDialog(IDD_PORT_SEARCH, portSearchDialogProc);
+    KillTimer(dialog, PortSearchTimerId);  // the ticks are sent below, one per shot
+    shots += shootDialog(dialog, out, "port-search-before");
+    simSetFault(SimFault::Silent);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PORT_SEARCH, BN_CLICKED), 0);
+    KillTimer(dialog, PortSearchTimerId);
+    SendMessageA(dialog, WM_TIMER, PortSearchTimerId, 0);
+    shots += shootDialog(dialog, out, "port-search-searching");
+    SendMessageA(dialog, WM_TIMER, PortSearchTimerId, 0);
+    simSetFault(SimFault::None);
+    SendMessageA(dialog, WM_TIMER, PortSearchTimerId, 0);
+    shots += shootDialog(dialog, out, "port-search-found");
+    closeServiceDialog(dialog);
+    return shots;
+}
+
+static int shootDeviceInfo(const std::string& out) {
+    int shots = 0;
+    for (int gen : {3, 1}) {
+        SimConfig cfg;
+        cfg.generation = gen;
+        cfg.variant = gen == 3 ? 5 : 0;
+        simPortSetup(cfg);
+        HWND dialog = openServiceDialog(IDD_DEVICE_INFO, deviceInfoDialogProc);
+        char name[32];
+        std::snprintf(name, sizeof name, "device-info-gen%d", gen);
+        shots += shootDialog(dialog, out, name);
+        if (gen == 3) {
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_INFO_DATE_EDIT, BN_CLICKED), 0);
+            shots += shootDialog(dialog, out, "device-info-date");
+        }
+        closeServiceDialog(dialog);
+    }
+    simSetFault(SimFault::Silent);
+    HWND dialog = openServiceDialog(IDD_DEVICE_INFO, deviceInfoDialogProc);
+    pumpMessagesFor(800);
+    shots += shootDialog(dialog, out, "device-info-link-lost");
+    closeServiceDialog(dialog);
+    simSetFault(SimFault::None);
+    return shots;
+}
+
+static int shootService(const std::string& out, const char*) {
+    command(IDM_LANG_ANG);
+    command(IDM_READINGS);
+    int shots = 0;
+    HWND about = openServiceDialog(IDD_ABOUT, aboutDialogProc);
+    shots += shootDialog(about, out, "about");
+    closeServiceDialog(about);
+    shots += shootPortSearch(out);
+    shots += shootDeviceInfo(out);
+    return shots;
+}
+
 // What a run shoots, by its second argument; the first row is the default.
 // Modes on the built-in simulator start it with generation 3.
 static const struct {
@@ -166,11 +259,13 @@ static const struct {
     {"", false, shootPages},
     {"--lang", false, shootLanguage},
     {"--states", true, shootStatesMode},
+    {"--service", true, shootService},
 };
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zscreens OUTDIR [--lang CODE | --states | --demo[=1]]\n");
+        std::fprintf(stderr,
+                     "usage: zscreens OUTDIR [--lang CODE | --states | --service | --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];
