@@ -107,10 +107,6 @@
 #define IDB_DIAGRAM_LIT 215
 #define IDB_DIAGRAM_CS 226
 
-// About dialog controls
-#define IDC_ABOUT_NAME 1075
-#define IDC_ABOUT_VERSION 1076  // "program version" label
-
 // Configuration dialogs: actuator corrections (options page), gas level
 // sensor and lambda emulation (configuration page)
 #define IDD_CORRECTIONS 170
@@ -236,5 +232,40 @@
 #define IDC_OPT_MIN_TEMPERATURE_UNIT 1063
 #define IDC_OPT_MODE_LABEL 1079
 #define IDC_OPT_MODE 1052
+
+// ---- Service dialogs: About, device information, port search ----
+
+// About dialog
+#define IDB_LOGO 188
+#define IDC_ABOUT_NAME 1075
+#define IDC_ABOUT_VERSION 1076  // "program version" label
+
+// Device information dialog
+#define IDC_INFO_YEAR 1003
+#define IDC_INFO_MONTH 1004
+#define IDC_INFO_DAY 1005
+#define IDC_INFO_REGISTRATION 1164
+#define IDC_INFO_VERSION 1170
+#define IDC_INFO_GAS_TIME 1171
+#define IDC_INFO_DATE 1172
+#define IDC_INFO_REGISTRATION_EDIT 1179  // change / save
+#define IDC_INFO_DATE_EDIT 1180          // change / save
+#define IDC_INFO_GAS_TIME_CLEAR 1182
+#define IDC_INFO_DATE_GROUP 1188
+#define IDC_INFO_YEAR_LABEL 1189
+#define IDC_INFO_MONTH_LABEL 1190
+#define IDC_INFO_DAY_LABEL 1191
+#define IDC_INFO_REGISTRATION_LABEL 1194
+#define IDC_INFO_GAS_TIME_LABEL 1195
+#define IDC_INFO_DATE_LABEL 1196
+#define IDC_INFO_VERSION_LABEL 1199
+
+// Port search dialog
+#define IDC_PORT_LIST 1003
+#define IDC_PORT_PROGRESS 1010
+#define IDC_PORT_SEARCH 1014
+#define IDC_PORT_STATUS 1208
+#define IDC_PORT_MANUAL_GROUP 1209
+#define IDC_PORT_AUTO_GROUP 1210
 
 #endif

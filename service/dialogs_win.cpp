@@ -1,40 +1,21 @@
-// About, device information and port search: the bare dialogs, closing on
-// OK or Cancel, until their own contents are in place.
+// What the three service dialogs share: their placement and how they run.
 #include "service/dialogs_win.h"
 
-#include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/shell_win.h"
 
-namespace {
-
-INT_PTR CALLBACK closingDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
-    switch (msg) {
-    case WM_INITDIALOG: return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
-            EndDialog(dialog, LOWORD(wp));
-            serviceDialogOpen = false;
-            return TRUE;
-        }
-        return FALSE;
-    }
-    return FALSE;
+void centreOnScreen(HWND dialog) {
+    RECT r;
+    GetWindowRect(dialog, &r);
+    const long x = (lastScreenW - (r.right - r.left)) / 2;
+    const long y = (lastScreenH - (r.bottom - r.top)) / 2;
+    SetWindowPos(dialog, nullptr, static_cast<int>(x), static_cast<int>(y), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-INT_PTR run(HWND owner, int templateId) {
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner,
-                                     closingDialogProc, 0);
-    // A template that fails to load must not leave the pages suspended.
+INT_PTR runServiceDialog(HWND owner, int templateId, DLGPROC proc) {
+    const INT_PTR result =
+        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner, proc, 0);
     if (result == -1 || result == 0) serviceDialogOpen = false;
     return result;
-}
-
-}  // namespace
-
-INT_PTR showAboutDialog(HWND owner) { return run(owner, IDD_ABOUT); }
-INT_PTR showDeviceInfoDialog(HWND owner) { return run(owner, IDD_DEVICE_INFO); }
-
-INT_PTR showPortSearchDialog(HWND owner) {
-    serviceDialogOpen = true;
-    return run(owner, IDD_PORT_SEARCH);
 }

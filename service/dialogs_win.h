@@ -1,8 +1,11 @@
-// The modal service dialogs the main window's menu opens.
+// The modal service dialogs the main window's menu opens: About, device
+// information and port search.
 #ifndef ZUVELS_SERVICE_DIALOGS_WIN_H
 #define ZUVELS_SERVICE_DIALOGS_WIN_H
 
 #include <windows.h>
+
+#include "link/port_enum.h"
 
 // Each runs its dialog modally with owner (the current page) and returns the
 // dialog's result. The shell sets serviceDialogOpen before the first two; the
@@ -10,5 +13,26 @@
 INT_PTR showAboutDialog(HWND owner);
 INT_PTR showDeviceInfoDialog(HWND owner);
 INT_PTR showPortSearchDialog(HWND owner);
+
+// The dialog procedures, for hosts that create the dialogs themselves
+// (tests, screenshots).
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK deviceInfoDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK portSearchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+
+// Timers of the two dialogs that poll.
+enum { DeviceInfoTimerId = 2, PortSearchTimerId = 2 };
+
+// Where the port search reads the system's port list: the registry's
+// SERIALCOMM key unless a host gives another list.
+extern PortNameSource portSearchNames;
+
+// Moves a dialog, keeping its size and z-order, to the middle of the screen
+// the shell last measured.
+void centreOnScreen(HWND dialog);
+
+// Runs a service dialog modally; a template that fails to load doesn't leave
+// the pages suspended.
+INT_PTR runServiceDialog(HWND owner, int templateId, DLGPROC proc);
 
 #endif

@@ -8,8 +8,8 @@ extern HINSTANCE appInstance;
 extern HWND mainWindow;
 extern HWND currentPage;     // the one page dialog now shown; null before the first
 extern unsigned winW, winH;  // outer size of the main window for the SizeMode
-// The screen as last looked at (right and bottom edge of the desktop
-// rectangle); the modal dialogs centre themselves on it.
+// Right and bottom edge of the desktop rectangle when the shell last looked
+// (creation and main-window paints); the modal dialogs centre on it.
 extern long lastScreenW, lastScreenH;
 
 // Where the desktop window's rectangle comes from (tests give their own

@@ -27,6 +27,8 @@
 //                                      language at every size, on the built-in
 //                                      simulator with every optional setting
 //                                      shown; run it under the language's code page
+// zscreens.exe OUTDIR --service-dialogs the About, device information and port
+//                                      search dialogs on the built-in simulator
 #include <windows.h>
 #include <commctrl.h>
 
@@ -36,8 +38,11 @@
 
 #include "config/config_dialogs.h"
 #include "link/link.h"
+#include "link/port_search.h"
 #include "res/resource.h"
 #include "shell/language_win.h"
+#include "service/dialogs_win.h"
+#include "shell/app_state.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -326,6 +331,94 @@ static int shootConfigPages(const std::string& out, const char* code) {
     return shots;
 }
 
+// ---- the service dialogs, created modeless over the page so they can be shot ----
+
+static HWND openServiceDialog(int templateId, DLGPROC proc) {
+    serviceDialogOpen = true;
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
+                                     currentPage, proc, 0);
+    ShowWindow(dialog, SW_SHOW);
+    pumpMessagesFor(400);
+    return dialog;
+}
+
+static int shootDialog(HWND dialog, const std::string& out, const char* name) {
+    pumpMessagesFor(200);
+    return saveWindowBmp(dialog, out + "/" + name + ".bmp");
+}
+
+static void closeServiceDialog(HWND dialog) {
+    DestroyWindow(dialog);
+    serviceDialogOpen = false;
+    pumpMessagesFor(200);
+}
+
+// Three listed ports of which the third answers: no real port is named.
+static bool shotPortsOpen(void*) { return true; }
+static bool shotPortName(void*, uint32_t index, char* data, size_t cap) {
+    if (index >= 3) return false;
+    std::snprintf(data, cap, "COM%u", index + 1);
+    return true;
+}
+static void shotPortsClose(void*) {}
+
+static int shootPortSearch(const std::string& out) {
+    int shots = 0;
+    portSearchNames = {shotPortsOpen, shotPortName, shotPortsClose, nullptr};
+    HWND dialog = openServiceDialog(IDD_PORT_SEARCH, portSearchDialogProc);
+    KillTimer(dialog, PortSearchTimerId);  // the ticks are sent below, one per shot
+    shots += shootDialog(dialog, out, "port-search-before");
+    simSetFault(SimFault::Silent);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PORT_SEARCH, BN_CLICKED), 0);
+    KillTimer(dialog, PortSearchTimerId);
+    SendMessageA(dialog, WM_TIMER, PortSearchTimerId, 0);
+    shots += shootDialog(dialog, out, "port-search-searching");
+    SendMessageA(dialog, WM_TIMER, PortSearchTimerId, 0);
+    simSetFault(SimFault::None);
+    SendMessageA(dialog, WM_TIMER, PortSearchTimerId, 0);
+    shots += shootDialog(dialog, out, "port-search-found");
+    closeServiceDialog(dialog);
+    return shots;
+}
+
+static int shootDeviceInfo(const std::string& out) {
+    int shots = 0;
+    for (int gen : {3, 1}) {
+        SimConfig cfg;
+        cfg.generation = gen;
+        cfg.variant = gen == 3 ? 5 : 0;
+        simPortSetup(cfg);
+        HWND dialog = openServiceDialog(IDD_DEVICE_INFO, deviceInfoDialogProc);
+        char name[32];
+        std::snprintf(name, sizeof name, "device-info-gen%d", gen);
+        shots += shootDialog(dialog, out, name);
+        if (gen == 3) {
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_INFO_DATE_EDIT, BN_CLICKED), 0);
+            shots += shootDialog(dialog, out, "device-info-date");
+        }
+        closeServiceDialog(dialog);
+    }
+    simSetFault(SimFault::Silent);
+    HWND dialog = openServiceDialog(IDD_DEVICE_INFO, deviceInfoDialogProc);
+    pumpMessagesFor(800);
+    shots += shootDialog(dialog, out, "device-info-link-lost");
+    closeServiceDialog(dialog);
+    simSetFault(SimFault::None);
+    return shots;
+}
+
+static int shootServiceDialogs(const std::string& out, const char*) {
+    command(IDM_LANG_ANG);
+    command(IDM_READINGS);
+    int shots = 0;
+    HWND about = openServiceDialog(IDD_ABOUT, aboutDialogProc);
+    shots += shootDialog(about, out, "about");
+    closeServiceDialog(about);
+    shots += shootPortSearch(out);
+    shots += shootDeviceInfo(out);
+    return shots;
+}
+
 // What a run shoots, by its second argument; the first row is the default.
 // Modes on the built-in simulator start it with generation 3.
 static const struct {
@@ -340,13 +433,14 @@ static const struct {
     {"--dialogs", true, shootDialogs},
     {"--scope", true, shootScope},
     {"--config", true, shootConfigPages},
+    {"--service-dialogs", true, shootServiceDialogs},
 };
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --dialogs "
-                     "| --scope | --config CODE | --demo[=1]]\n");
+                     "| --scope | --config CODE | --service-dialogs | --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];

@@ -418,10 +418,7 @@ TEST(Resources, FactoryResetPageHasLabelsButtonAndProgressBar) {
 TEST(Resources, ServiceDialogsCarryTheirButtons) {
     struct {
         int dialog, button;
-    } cases[] = {{IDD_ABOUT, IDOK},
-                 {IDD_DEVICE_INFO, IDOK},
-                 {IDD_PORT_SEARCH, IDOK},
-                 {IDD_PORT_SEARCH, IDCANCEL}};
+    } cases[] = {{IDD_ABOUT, IDOK}, {IDD_DEVICE_INFO, IDOK}, {IDD_PORT_SEARCH, IDOK}};
     HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 200, 200, nullptr,
                                 nullptr, exeInstance(), nullptr);
     for (const auto& c : cases) {

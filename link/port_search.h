@@ -1,0 +1,53 @@
+// The port search: the state behind the port search dialog and its one step
+// per timer tick. Portable: it talks to the ports through the link's PortOps
+// backend and reads the system's port list through a PortNameSource.
+#ifndef ZUVELS_LINK_PORT_SEARCH_H
+#define ZUVELS_LINK_PORT_SEARCH_H
+
+#include <cstdint>
+
+#include "link/port_enum.h"
+
+extern bool searchRunning;
+extern int searchIndex;  // position in FoundPorts of the next port to try
+extern int searchSize;   // kept between openings of the dialog; 0 before the first search
+extern int savedCommPort;
+
+enum { SearchTickMs = 500, SlowSearchOpenMs = 2000 };
+
+// Dialog start: remembers CommPort for Cancel; the search is idle.
+void portSearchOpen();
+
+// The search button: enumerates the ports; with at least one, starts the
+// search from the first. Returns searchSize (0 or less: nothing to search).
+int portSearchBegin(const PortNameSource& source);
+
+// First half of a tick. Idle: nothing to do. Exhausted: the list ran out
+// without a find (the search has stopped). Trying: port is about to be
+// probed; the progress bar shows progress.
+enum class SearchStep { Idle, Exhausted, Trying };
+struct SearchTry {
+    SearchStep step;
+    uint32_t port;
+    int progress;
+};
+SearchTry portSearchNext();
+
+// Second half of a Trying tick: opens and probes the port. True when a
+// controller answered there: its status is stored, it is the selected port
+// and the search has stopped. False when the port was passed over; the next
+// tick tries the next one.
+bool portSearchProbe(uint32_t port);
+
+// The manual list closed up on entry selection (port selection + 1).
+void portSearchChoose(int selection);
+// Ok keeps the port of the list's selection; Cancel goes back to the port of
+// the dialog's start. Both close the port; neither touches LinkFailed or
+// EchoChecked. The caller marks the menu and writes the settings file.
+void portSearchKeep(int selection);
+void portSearchCancel();
+
+// The port menu's mark for a port: 10 + port up to 9, 20 above.
+int portMarkCodeFor(int port);
+
+#endif

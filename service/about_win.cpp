@@ -1,0 +1,44 @@
+// About dialog: the product name, the logo, the maker's lines and the
+// program version. Its texts follow the language table on every paint.
+#include "res/resource.h"
+#include "service/dialogs_win.h"
+#include "shell/app_state.h"
+#include "shell/language.h"
+
+namespace {
+
+// Only a changed text is set, so that a paint doesn't cause the next one.
+void showText(HWND window, const char* text) {
+    char current[LanguageTextSize];
+    GetWindowTextA(window, current, sizeof current);
+    if (lstrcmpA(current, text) != 0) SetWindowTextA(window, text);
+}
+
+void applyTexts(HWND dialog) {
+    showText(GetDlgItem(dialog, IDC_ABOUT_NAME), LanguageTable[EntryProductName]);
+    showText(dialog, LanguageTable[EntryAboutCaption]);
+    showText(GetDlgItem(dialog, IDC_ABOUT_VERSION), LanguageTable[EntryProgramVersion]);
+    showText(GetDlgItem(dialog, IDOK), LanguageTable[EntryClose]);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
+    switch (msg) {
+    case WM_INITDIALOG: centreOnScreen(dialog); return TRUE;
+    case WM_PAINT:
+        // The system paints the dialog; the texts are brought up to date first.
+        applyTexts(dialog);
+        return FALSE;
+    case WM_COMMAND:
+        if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wp));
+            serviceDialogOpen = false;
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+INT_PTR showAboutDialog(HWND owner) { return runServiceDialog(owner, IDD_ABOUT, aboutDialogProc); }
