@@ -125,21 +125,27 @@ const char* settingsKeyWord(const SettingsFormat& fmt, int index) {
     return keyTableOf(fmt)[index];
 }
 
-LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out) {
+LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
     // Every load starts from an empty list, so nothing of an earlier file
     // can stand in for a value this one lacks.
     memset(out, 0, sizeof *out);
-    FILE* f = fopen(path, "r");
-    if (!f) return LoadCheck::CannotOpen;
     LoadedSettings read;
     memset(&read, 0, sizeof read);
     LoadCheck check = readChecked(f, fmt, &read);
-    fclose(f);
     if (check != LoadCheck::Ok) return check;
     read.keyCount = fmt.keyCount;
     read.sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
     *out = read;
     return LoadCheck::Ok;
+}
+
+LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out) {
+    memset(out, 0, sizeof *out);
+    FILE* f = fopen(path, "r");
+    if (!f) return LoadCheck::CannotOpen;
+    LoadCheck check = readSettingsStream(f, fmt, out);
+    fclose(f);
+    return check;
 }
 
 int sendSettings(const LoadedSettings& s) {
