@@ -210,6 +210,17 @@ void session(const char* name, int generation, SimFault fault, bool learn) {
     writeSeed("sim", name, simInput);
 }
 
+// The simulator's clock stepping back 4 s, then across its wrap, with a
+// status request after each.
+void jumpSeed() {
+    const Bytes status = {SimReceive, 4, 0x65, 0x01, 0x01, 0x67, SimTake, 8};
+    Bytes b = {0x01 | (5 << 2) | 0x80, 0, SimJump, 0xFF, 0xFF, 0xF0, 0x00};
+    b.insert(b.end(), status.begin(), status.end());
+    b.insert(b.end(), {SimJump, 0xFF, 0xFF, 0xFF, 0x00});
+    b.insert(b.end(), status.begin(), status.end());
+    writeSeed("sim", "gen3-jumps", b);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -230,5 +241,6 @@ int main(int argc, char** argv) {
     session("gen1-short", 1, SimFault::Short, false);
     session("gen3-drop", 3, SimFault::Drop, false);
     session("gen3-echo", 3, SimFault::Echo, false);
+    jumpSeed();
     return 0;
 }
