@@ -1,9 +1,11 @@
 // The settings-file reader on any bytes, for both formats. Besides crashes,
 // its verdict is held against a plain second reading (tests/unit/
 // plain_settings.h): a file loads, with exactly the values it says, when
-// that reading takes it, and is refused otherwise.
+// that reading takes it, and is refused otherwise; what loads saves again
+// with the same values.
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "link/blocks.h"
 #include "shell/settings_file.h"
@@ -12,6 +14,22 @@
 #include "tests/unit/plain_settings.h"
 
 namespace {
+
+// Loaded into a controller and saved from it again, a file keeps its values
+// ("NULL=" is always saved as 0).
+void checkRoundTrip(const LoadedSettings& s, const SettingsFormat& fmt) {
+    for (int k = 0; k < s.sendCount; ++k) {
+        uint8_t* field = fieldByte(fieldForAddress(s.addresses[k], fmt.version), storeBlocks());
+        FUZZ_CHECK(field != nullptr);
+        *field = s.values[k];
+    }
+    const char* path = scratchPath("saved");
+    FUZZ_CHECK(writeSettingsFile(path, fmt));
+    LoadedSettings again;
+    FUZZ_CHECK(readSettingsFile(path, fmt, &again) == LoadCheck::Ok);
+    FUZZ_CHECK(memcmp(again.values, s.values, static_cast<size_t>(s.sendCount)) == 0);
+    for (int k = s.sendCount; k < s.keyCount; ++k) FUZZ_CHECK(again.values[k] == 0);
+}
 
 void checkFormat(const char* path, const uint8_t* data, size_t size, int generation) {
     const SettingsFormat& fmt = settingsFormatFor(generation);
@@ -29,14 +47,15 @@ void checkFormat(const char* path, const uint8_t* data, size_t size, int generat
     FUZZ_CHECK(s.sendCount == (fmt.version == 3 ? 32 : 27));
     FUZZ_CHECK(memcmp(s.values, expected, static_cast<size_t>(fmt.keyCount)) == 0);
     for (int k = 0; k < s.sendCount; ++k) FUZZ_CHECK(s.addresses[k] == settingsAddresses[k]);
+    checkRoundTrip(s, fmt);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fillSettingsKeyTables();
-    const char* path = writeScratchFile("settings", data, size);
-    checkFormat(path, data, size, 1);
-    checkFormat(path, data, size, 3);
+    const std::string path = writeScratchFile("settings", data, size);
+    checkFormat(path.c_str(), data, size, 1);
+    checkFormat(path.c_str(), data, size, 3);
     return 0;
 }
