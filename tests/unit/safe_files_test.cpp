@@ -166,7 +166,7 @@ TEST_F(SafeFilesTest, ASaveKilledAtRandomMomentsLeavesAWholeFile) {
     const std::string first = savedFile(1, false);
     const std::string second = savedFile(1, true);
     writeFileBytes(path, first);
-    std::mt19937 random(1234);
+    std::mt19937 rng(1234);
     const int trials = 200;
     int intact = 0, midSave = 0;
     for (int t = 0; t < trials; ++t) {
@@ -178,7 +178,7 @@ TEST_F(SafeFilesTest, ASaveKilledAtRandomMomentsLeavesAWholeFile) {
                 writeSettingsFile(path.c_str(), settingsFormatFor(1));
             }
         }
-        usleep(random() % 3000);
+        usleep(rng() % 3000);
         kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
