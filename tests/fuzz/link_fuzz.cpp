@@ -73,9 +73,23 @@ void write(FuzzInput& in) {
     FUZZ_CHECK(f[2] == value);
 }
 
+// A link lost on this poll leaves nothing of the old controller to show.
+void poll() {
+    const bool wasUp = LinkState == LinkStateKind::Up;
+    pollStatus();
+    if (!wasUp || LinkState != LinkStateKind::Down) return;
+    FUZZ_CHECK(!StatusValid && !LiveValid && !ConfigAValid && !ConfigBValid && !ExtendedValid);
+    const uint8_t* stores[] = {blockBytes(Status), blockBytes(Live), blockBytes(ConfigA),
+                               blockBytes(ConfigB), blockBytes(Extended)};
+    const size_t sizes[] = {sizeof Status, sizeof Live, sizeof ConfigA, sizeof ConfigB,
+                            sizeof Extended};
+    for (size_t i = 0; i < 5; ++i)
+        for (size_t j = 0; j < sizes[i]; ++j) FUZZ_CHECK(stores[i][j] == 0);
+}
+
 void step(FuzzInput& in) {
     switch (in.byte() % LinkStepCount) {
-    case StepPoll: pollStatus(); break;
+    case StepPoll: poll(); break;
     case StepReadLive: readLiveBlock(), checkRead(LiveValid); break;
     case StepReadConfigA: readConfigABlock(), checkRead(ConfigAValid); break;
     case StepReadConfigB: readConfigBBlock(), checkRead(ConfigBValid); break;
