@@ -68,12 +68,19 @@ bool parseValue(const char* word, uint8_t* value) {
     return true;
 }
 
-// Reads one word that must equal expected; longer words than a slot holds
-// never match.
+// Reads one word into a slot of cap characters; false when there is none,
+// when it doesn't fit, or when it holds a zero byte (which would end it
+// early as a string and let "20<zero>5" pass for "20").
+bool readWholeWord(FILE* f, char* word, size_t cap) {
+    const long length = readWord(f, word, cap);
+    return length >= 0 && static_cast<size_t>(length) < cap &&
+           strlen(word) == static_cast<size_t>(length);
+}
+
+// Reads one word that must equal expected.
 bool readExpectedWord(FILE* f, const char* expected) {
     char word[SettingsWordSize];
-    long length = readWord(f, word, sizeof word);
-    return length >= 0 && length < SettingsWordSize && strcmp(word, expected) == 0;
+    return readWholeWord(f, word, sizeof word) && strcmp(word, expected) == 0;
 }
 
 LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
@@ -83,9 +90,7 @@ LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
     for (int k = 0; k < fmt.keyCount; ++k) {
         if (!readExpectedWord(f, table[HeaderWords + k])) return LoadCheck::WrongFormat;
         char word[16];
-        long length = readWord(f, word, sizeof word);
-        if (length < 0 || length >= static_cast<long>(sizeof word) ||
-            !parseValue(word, &out->values[k]))
+        if (!readWholeWord(f, word, sizeof word) || !parseValue(word, &out->values[k]))
             return LoadCheck::WrongFormat;
         out->addresses[k] = k < SentKeysV3 ? settingsAddresses[k] : 0;
     }
@@ -120,21 +125,27 @@ const char* settingsKeyWord(const SettingsFormat& fmt, int index) {
     return keyTableOf(fmt)[index];
 }
 
-LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out) {
+LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
     // Every load starts from an empty list, so nothing of an earlier file
     // can stand in for a value this one lacks.
     memset(out, 0, sizeof *out);
-    FILE* f = fopen(path, "r");
-    if (!f) return LoadCheck::CannotOpen;
     LoadedSettings read;
     memset(&read, 0, sizeof read);
     LoadCheck check = readChecked(f, fmt, &read);
-    fclose(f);
     if (check != LoadCheck::Ok) return check;
     read.keyCount = fmt.keyCount;
     read.sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
     *out = read;
     return LoadCheck::Ok;
+}
+
+LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out) {
+    memset(out, 0, sizeof *out);
+    FILE* f = fopen(path, "r");
+    if (!f) return LoadCheck::CannotOpen;
+    LoadCheck check = readSettingsStream(f, fmt, out);
+    fclose(f);
+    return check;
 }
 
 int sendSettings(const LoadedSettings& s) {

@@ -5,6 +5,7 @@
 #define ZUVELS_SHELL_SETTINGS_FILE_H
 
 #include <cstdint>
+#include <cstdio>
 
 enum { SettingsWordSize = 30 };  // slot of a key word: at most 29 characters
 
@@ -29,6 +30,8 @@ struct LoadedSettings {
 };
 // Reads and checks a file against the format; nothing is sent.
 LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out);
+// The same on a stream already open (never CannotOpen).
+LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings* out);
 
 // Sends a checked file with writeParameter; stops at the first write whose
 // reply isn't 3 bytes. Returns the number of writes that got a full reply.

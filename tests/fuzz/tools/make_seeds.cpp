@@ -1,0 +1,246 @@
+// Writes the seed corpora of the fuzz targets from real files and frames:
+// settings files and ZuvelS.ini as the program writes them, the language
+// files, and sessions of the link against the simulated controller, recorded
+// both as the link target's port answers and as the simulator target's
+// received bytes and times.
+//
+//   make_seeds REPO OUT    (OUT/<target>/<seed>; the committed corpora are
+//                           tests/fuzz/corpus/)
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "shell/app_settings.h"
+#include "shell/app_state.h"
+#include "shell/settings_file.h"
+#include "sim/sim.h"
+#include "tests/fuzz/harness/fuzz_port.h"
+#include "tests/fuzz/harness/link_steps.h"
+#include "tests/fuzz/harness/page_ticks.h"
+
+namespace {
+
+std::string outDir;
+typedef std::vector<uint8_t> Bytes;
+
+Bytes readAll(const std::string& path) {
+    Bytes b;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f) return b;
+    int c;
+    while ((c = getc(f)) != EOF) b.push_back(static_cast<uint8_t>(c));
+    fclose(f);
+    return b;
+}
+
+void writeSeed(const char* target, const std::string& name, const Bytes& b) {
+    const std::string dir = outDir + "/" + target;
+    const std::string mk = "mkdir -p '" + dir + "'";
+    if (system(mk.c_str()) != 0) exit(1);
+    const std::string path = dir + "/" + name;
+    FILE* f = fopen(path.c_str(), "wb");
+    if (!f || fwrite(b.data(), 1, b.size(), f) != b.size() || fclose(f) != 0) {
+        fprintf(stderr, "cannot write %s\n", path.c_str());
+        exit(1);
+    }
+}
+
+Bytes withCrLf(const Bytes& b) {
+    Bytes out;
+    for (uint8_t c : b) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+// ---- files ----
+
+void settingsSeeds() {
+    const std::string tmp = outDir + "/settings.tmp-seed";
+    for (int generation : {1, 3}) {
+        SimConfig config;
+        config.generation = generation;
+        simReset(config, 0);
+        Live = simState().live;
+        ConfigA = simState().configA;
+        ConfigB = simState().configB;
+        Extended = simState().extended;
+        if (!writeSettingsFile(tmp.c_str(), settingsFormatFor(generation))) exit(1);
+        const Bytes file = readAll(tmp);
+        const std::string name = generation == 3 ? "factory.zs2" : "factory.zss";
+        writeSeed("settings_file", name, file);
+        writeSeed("settings_file", name + ".crlf", withCrLf(file));
+    }
+    remove(tmp.c_str());
+}
+
+void iniSeeds() {
+    const std::string tmp = outDir + "/ini.tmp-seed";
+    const struct {
+        int port;
+        const char* code;
+    } inis[] = {{1, "pol"}, {12, "ang"}, {256, "cs"}};
+    for (const auto& i : inis) {
+        CommPort = i.port;
+        snprintf(LanguageCode, sizeof LanguageCode, "%s", i.code);
+        writeAppSettings(tmp.c_str());
+        const Bytes file = readAll(tmp);
+        writeSeed("app_settings", std::string("ini-") + i.code, file);
+        if (i.port == 12) writeSeed("app_settings", "ini-crlf", withCrLf(file));
+    }
+    remove(tmp.c_str());
+}
+
+void languageSeeds(const std::string& repo) {
+    for (const char* code : {"pol", "ang", "rus", "lit", "cs"}) {
+        const Bytes file = readAll(repo + "/res/lang/ZuvelS_lang." + code);
+        if (file.empty()) exit(1);
+        writeSeed("language", code, file);
+    }
+}
+
+// ---- sessions: the link against the simulator, recorded ----
+
+Bytes linkInput;  // as the fuzz port will answer
+Bytes simInput;   // as the simulator target will feed the model
+uint32_t simLastMs;
+
+enum { SimReceive, SimSmallStep, SimJump, SimTake };  // sim_fuzz.cpp's steps
+
+void simTime() {
+    uint32_t d = simPortNow() - simLastMs;
+    while (d > 0) {
+        const uint32_t ms = d > 255 ? 255 : d;
+        simInput.insert(simInput.end(), {SimSmallStep, static_cast<uint8_t>(ms)});
+        d -= ms;
+        simLastMs += ms;
+    }
+}
+
+PortId recOpen(const char* path) {
+    const PortId h = simPortOps.open(path);
+    linkInput.push_back(h == InvalidPort ? 0x80 : 0x00);
+    return h;
+}
+bool recSettings(PortId h, const PortSettings& s) { return simPortOps.applySettings(h, s); }
+bool recTimeouts(PortId h, const PortTimeouts& t) { return simPortOps.applyTimeouts(h, t); }
+bool recPurge(PortId h, unsigned what) { return simPortOps.purge(h, what); }
+// The simulated port fails only on a handle that isn't open, where the fuzz
+// port takes no byte either.
+bool recWrite(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
+    simTime();
+    const bool ok = simPortOps.write(h, buf, n, done);
+    if (!ok) return false;
+    simInput.insert(simInput.end(), {SimReceive, static_cast<uint8_t>(n)});
+    simInput.insert(simInput.end(), buf, buf + n);
+    linkInput.push_back(0x00);
+    return true;
+}
+bool recRead(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
+    const bool ok = simPortOps.read(h, buf, n, done);
+    if (!ok) return false;
+    simTime();
+    simInput.insert(simInput.end(), {SimTake, static_cast<uint8_t>(n)});
+    linkInput.push_back(static_cast<uint8_t>(*done));
+    linkInput.insert(linkInput.end(), buf, buf + *done);
+    return true;
+}
+void recClose(PortId h) { simPortOps.close(h); }
+uint32_t recTicks() { return simPortOps.tickCount(); }
+void recSleep(uint32_t ms) { simPortOps.sleepMs(ms); }
+
+const PortOps recordingOps = {
+    "recording", recOpen, recSettings, recTimeouts, recPurge,
+    recWrite,    recRead, recClose,    recTicks,    recSleep,
+};
+
+void emptyErrorBox() { linkInput.push_back(0); }  // no ticks inside the box
+
+FuzzInput none(nullptr, 0);
+
+void runStep(LinkStep s, std::initializer_list<uint8_t> own = {}) {
+    linkInput.push_back(static_cast<uint8_t>(s));
+    linkInput.insert(linkInput.end(), own);
+    switch (s) {
+    case StepPoll: pollStatus(); break;
+    case StepReadLive: readLiveBlock(); break;
+    case StepReadConfigA: readConfigABlock(); break;
+    case StepReadConfigB: readConfigBBlock(); break;
+    case StepReadExtended: readExtendedBlock(); break;
+    case StepWrite: writeParameter(own.begin()[0], own.begin()[1]); break;
+    case StepTick: {
+        // The page's own bytes come after the page index (none: no press).
+        linkInput.push_back(0);
+        PageTicks[own.begin()[0]].tick(none);
+        break;
+    }
+    case StepSaveReads: refreshBlocksForSave(settingsFormatFor(own.begin()[0] & 1 ? 3 : 1)); break;
+    default: break;
+    }
+}
+
+void session(const char* name, int generation, SimFault fault, bool learn) {
+    linkInput.assign(1, 0);  // write reply delay 0
+    simPortUseRealTime(false);
+    SimConfig config;
+    config.generation = generation;
+    config.fault = fault;
+    config.dropAfter = 6;
+    simPortSetup(config);
+    simLastMs = simPortNow();
+    simInput = {static_cast<uint8_t>((generation == 3 ? 1 : 0) | (5 << 2)),
+                static_cast<uint8_t>(fault)};
+    LinkPort = &recordingOps;
+    linkErrorHook = emptyErrorBox;
+    resetLinkState();
+    resetPageTicks();
+    for (int i = 0; i < 10; ++i) runStep(StepTick, {0});
+    if (learn) runStep(StepWrite, {Addr::Command, CmdLearn});
+    runStep(StepWrite, {Addr::AttMax, 33});
+    runStep(StepSaveReads, {static_cast<uint8_t>(generation == 3 ? 1 : 0)});
+    runStep(StepReadExtended);
+    for (int i = 0; i < 4; ++i) runStep(StepPoll);
+    resetLinkState();
+    writeSeed("link", name, linkInput);
+    writeSeed("sim", name, simInput);
+}
+
+// The simulator's clock stepping back 4 s, then across its wrap, with a
+// status request after each.
+void jumpSeed() {
+    const Bytes status = {SimReceive, 4, 0x65, 0x01, 0x01, 0x67, SimTake, 8};
+    Bytes b = {0x01 | (5 << 2) | 0x80, 0, SimJump, 0xFF, 0xFF, 0xF0, 0x00};
+    b.insert(b.end(), status.begin(), status.end());
+    b.insert(b.end(), {SimJump, 0xFF, 0xFF, 0xFF, 0x00});
+    b.insert(b.end(), status.begin(), status.end());
+    writeSeed("sim", "gen3-jumps", b);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: make_seeds REPO OUT\n");
+        return 2;
+    }
+    outDir = argv[2];
+    const std::string mk = "mkdir -p '" + outDir + "'";
+    if (system(mk.c_str()) != 0) return 1;
+    fillSettingsKeyTables();
+    settingsSeeds();
+    iniSeeds();
+    languageSeeds(argv[1]);
+    session("gen3", 3, SimFault::None, true);
+    session("gen1", 1, SimFault::None, false);
+    session("gen3-garbage", 3, SimFault::Garbage, false);
+    session("gen1-short", 1, SimFault::Short, false);
+    session("gen3-drop", 3, SimFault::Drop, false);
+    session("gen3-echo", 3, SimFault::Echo, false);
+    jumpSeed();
+    return 0;
+}
