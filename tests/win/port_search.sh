@@ -55,7 +55,7 @@ run_port_search_tests() {
   # The server picks up the mapping when it starts again.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
-  (cd "$DIST" && ZUVELS_SEARCH_LOGS="$work" timeout 300 wine win_tests.exe \
+  (cd "$WIN_TESTS" && ZUVELS_SEARCH_LOGS="$work" timeout 300 wine win_tests.exe \
     --gtest_filter='SerialPortSearch*' >"$WIN_BUILD/port_search_tests.log" 2>&1)
   rc=$?
   kill "${pids[@]}" 2>/dev/null
