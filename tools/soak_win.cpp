@@ -20,28 +20,47 @@
 
 namespace {
 
-enum class Step { Command, OpenDialog, CloseDialog };
+enum class Step { Command, OpenDialog, PageControl, CloseDialog };
 struct Action {
     Step step;
     int id;
+    int code;  // PageControl: the notification, as the control sends it
 };
 
 // One round: every page at a changing size and language, every dialog the
 // menu opens. A dialog is closed on the step after it was opened, from
 // inside its own message loop (timers keep running there).
 const Action Round[] = {
-    {Step::Command, IDM_SIZE_640},       {Step::Command, IDM_READINGS},
-    {Step::Command, IDM_CONFIGURATION},  {Step::Command, IDM_LANG_RUS},
-    {Step::Command, IDM_OPTIONS},        {Step::Command, IDM_SIZE_1024},
-    {Step::Command, IDM_SCOPE},          {Step::Command, IDM_DIAGRAM},
-    {Step::Command, IDM_LANG_LIT},       {Step::Command, IDM_RESET},
-    {Step::Command, IDM_SIZE_800},       {Step::Command, IDM_READINGS},
-    {Step::OpenDialog, IDM_ABOUT},       {Step::CloseDialog, 0},
-    {Step::OpenDialog, IDM_DEVICE_INFO}, {Step::CloseDialog, 0},
-    {Step::OpenDialog, IDM_AUTO_SCAN},   {Step::CloseDialog, 0},
-    {Step::Command, IDM_LANG_CS},        {Step::Command, IDM_SIZE_1280_1024},
-    {Step::Command, IDM_CONFIGURATION},  {Step::Command, IDM_LANG_POL},
-    {Step::Command, IDM_SCOPE},          {Step::Command, IDM_LANG_ANG},
+    {Step::Command, IDM_SIZE_640, 0},
+    {Step::Command, IDM_READINGS, 0},
+    {Step::Command, IDM_CONFIGURATION, 0},
+    {Step::PageControl, IDC_CFG_LEVEL_SENSOR, BN_CLICKED},
+    {Step::CloseDialog, 0, 0},
+    {Step::PageControl, IDC_CFG_EMULATION_TYPE, CBN_SELCHANGE},  // the constructed emulation
+    {Step::CloseDialog, 0, 0},
+    {Step::Command, IDM_LANG_RUS, 0},
+    {Step::Command, IDM_OPTIONS, 0},
+    {Step::PageControl, IDC_OPT_CORRECTIONS, BN_CLICKED},
+    {Step::CloseDialog, 0, 0},
+    {Step::Command, IDM_SIZE_1024, 0},
+    {Step::Command, IDM_SCOPE, 0},
+    {Step::Command, IDM_DIAGRAM, 0},
+    {Step::Command, IDM_LANG_LIT, 0},
+    {Step::Command, IDM_RESET, 0},
+    {Step::Command, IDM_SIZE_800, 0},
+    {Step::Command, IDM_READINGS, 0},
+    {Step::OpenDialog, IDM_ABOUT, 0},
+    {Step::CloseDialog, 0, 0},
+    {Step::OpenDialog, IDM_DEVICE_INFO, 0},
+    {Step::CloseDialog, 0, 0},
+    {Step::OpenDialog, IDM_AUTO_SCAN, 0},
+    {Step::CloseDialog, 0, 0},
+    {Step::Command, IDM_LANG_CS, 0},
+    {Step::Command, IDM_SIZE_1280_1024, 0},
+    {Step::Command, IDM_CONFIGURATION, 0},
+    {Step::Command, IDM_LANG_POL, 0},
+    {Step::Command, IDM_SCOPE, 0},
+    {Step::Command, IDM_LANG_ANG, 0},
 };
 const int RoundLength = sizeof Round / sizeof Round[0];
 
@@ -118,6 +137,14 @@ void CALLBACK soakStep(HWND, UINT, UINT_PTR, DWORD) {
     switch (a.step) {
     case Step::Command:
     case Step::OpenDialog: PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(a.id, 0), 0); break;
+    case Step::PageControl: {
+        HWND control = currentPage ? GetDlgItem(currentPage, a.id) : nullptr;
+        if (!control) break;
+        if (a.code == CBN_SELCHANGE) SendMessageA(control, CB_SETCURSEL, 0, 0);
+        PostMessageA(currentPage, WM_COMMAND, MAKEWPARAM(a.id, a.code),
+                     reinterpret_cast<LPARAM>(control));
+        break;
+    }
     case Step::CloseDialog: {
         DialogSearch s = {GetCurrentProcessId(), nullptr};
         EnumWindows(findDialog, reinterpret_cast<LPARAM>(&s));

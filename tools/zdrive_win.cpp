@@ -12,6 +12,7 @@
 //   zdrive pagedialog ID CODE SEL MS  a page control that opens a dialog, then as
 //                                `dialog` (the dialog is closed after MS ms)
 //   zdrive windows               prints how many windows the program has
+//   zdrive closeboxes            closes every box and dialog the program shows
 //
 // Every check prints one line "ok ..." or "fail ..." and sets the exit code.
 #include <windows.h>
@@ -165,6 +166,15 @@ int run(int argc, char** argv) {
     if (std::strcmp(verb, "pagedialog") == 0 && argc > 5) {
         notifyControl(main, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
         return holdAndClose(main, argv[2], std::strtoul(argv[5], nullptr, 10)) ? 0 : 1;
+    }
+    if (std::strcmp(verb, "closeboxes") == 0) {
+        for (int i = 0; i < 10; ++i) {
+            HWND d = programDialog(main);
+            if (!d) break;
+            PostMessageA(d, WM_CLOSE, 0, 0);
+            for (int j = 0; j < 50 && IsWindow(d) && IsWindowVisible(d); ++j) Sleep(20);
+        }
+        return checkAlive(main, "main") ? 0 : 1;
     }
     if (std::strcmp(verb, "windows") == 0) {
         WindowCount c = {processOf(main), 0};
