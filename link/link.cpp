@@ -50,6 +50,7 @@ int CommPort = 0;
 int ControllerGeneration = 0;
 int ControllerVariant = 0;
 bool LastBlockReadValid = false;
+bool ControllerQuiet = false;
 
 const PortOps* LinkPort = &noPortOps;
 void (*linkErrorHook)() = nullptr;
@@ -108,11 +109,20 @@ void zeroBlockStores() {
 // The one algorithm behind the four block reads.
 void readBlock(RequestFrame request, uint8_t* store, uint32_t n, bool* valid) {
     LastBlockReadValid = false;
+    if (ControllerQuiet) {
+        BytesTransferred = 0;
+        return;
+    }
     if (!PortOpen) openPort();
     purge(PurgeTxClear);  // the receive side is left alone before a block read
 
     uint8_t reply[LongestBlock] = {0};
-    if (portWrite(RequestFrames[request], 4)) portRead(reply, n);
+    if (portWrite(RequestFrames[request], 4)) {
+        portRead(reply, n);
+        // Not a byte back: the rest of this tick's reads would only wait out
+        // their time-outs too, and the window would stop answering meanwhile.
+        if (BytesTransferred == 0) ControllerQuiet = true;
+    }
     if (BytesTransferred != n) purge(PurgeRxClear);
 
     // A reply that doesn't even start right is simply dropped.
@@ -186,6 +196,7 @@ void statusMissed() {
 }  // namespace
 
 void pollStatus() {
+    ControllerQuiet = false;
     if (!PortOpen) openPort();
 
     BytesTransferred = 0;
@@ -258,6 +269,7 @@ void selectPort(const char* path, int number) {
     CommPort = number;
     // Another port may reach another controller: nothing stored is its own yet.
     clearStoreValidity();
+    ControllerQuiet = false;
     LinkFailed = false;
     EchoChecked = false;
 }
@@ -278,6 +290,7 @@ void resetLinkState() {
     ControllerGeneration = 0;
     ControllerVariant = 0;
     LastBlockReadValid = false;
+    ControllerQuiet = false;
     zeroBlockStores();
     memset(&WriteReply, 0, sizeof WriteReply);
 }

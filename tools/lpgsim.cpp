@@ -6,7 +6,9 @@
 //          [--fault NAME] [--pace] [--log FILE]
 //
 // Without --link or --device the pty's slave path is printed on the first
-// line of stdout. Runs until SIGTERM or SIGINT, then exits with 0.
+// line of stdout. Runs until SIGTERM or SIGINT, then exits with 0. SIGUSR1
+// switches the fault off: the controller answers again, and the frame log
+// gets a line "# MS fault cleared".
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -26,8 +28,10 @@
 namespace {
 
 volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t faultOffRequested = 0;
 
 void onSignal(int) { stopRequested = 1; }
+void onFaultOff(int) { faultOffRequested = 1; }
 
 uint32_t monotonicMs() {
     timespec ts;
@@ -187,6 +191,8 @@ void installSignals() {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
+    sa.sa_handler = onFaultOff;
+    sigaction(SIGUSR1, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
 }
 
@@ -226,6 +232,13 @@ void serve(int fd, FILE* log) {
             if (w > 0) unsent.erase(unsent.begin(), unsent.begin() + w);
         }
         flushLog(log);
+        if (faultOffRequested) {
+            // The controller answers again from here on; the log says when,
+            // on a line the frame readers pass over.
+            faultOffRequested = 0;
+            simSetFault(SimFault::None);
+            if (log) std::fprintf(log, "# %lu fault cleared\n", static_cast<unsigned long>(now));
+        }
     }
     flushLog(log);
 }

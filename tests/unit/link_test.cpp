@@ -589,6 +589,8 @@ TEST_F(BlockRead, ValidityFollowsTheRepliesAndIsLostWithTheLink) {
         scripted::queueSilence();
         c.read();
         EXPECT_TRUE(*c.valid) << "a failed read keeps the valid bytes it had";
+        scripted::queueReply(statusReply(0x40));
+        pollStatus();  // the next tick
     }
     selectPort("\\\\.\\COM2", 2);
     for (const Case& c : cases) EXPECT_FALSE(*c.valid) << "another port, another controller";
@@ -606,6 +608,33 @@ TEST_F(BlockRead, ValidityFollowsTheRepliesAndIsLostWithTheLink) {
     ASSERT_EQ(LinkState, LinkStateKind::Down);
     for (const Case& c : cases) EXPECT_FALSE(*c.valid) << "zeroed by the link loss";
     EXPECT_FALSE(StatusValid);
+}
+
+TEST_F(BlockRead, ASilentReadHoldsTheOtherReadsOfTheTickUntilTheNextPoll) {
+    bringUp(0x40);
+    scripted::queueSilence();
+    readLiveBlock();
+    EXPECT_TRUE(ControllerQuiet);
+    scripted::clearLog();
+    readConfigABlock();
+    readConfigBBlock();
+    readExtendedBlock();
+    EXPECT_TRUE(scripted::framesWritten().empty()) << "each would wait out its time-out";
+    EXPECT_FALSE(LastBlockReadValid);
+    EXPECT_EQ(BytesTransferred, 0u);
+
+    // A garbled reply is an answer: the next read still goes out.
+    scripted::queueReply(statusReply(0x40));
+    pollStatus();
+    EXPECT_FALSE(ControllerQuiet);
+    scripted::queueReply({0x65, 0x01});
+    readLiveBlock();
+    EXPECT_FALSE(ControllerQuiet);
+    scripted::clearLog();
+    scripted::queueReply(validBlock(14, Bytes(12, 3)));
+    readConfigABlock();
+    EXPECT_EQ(scripted::framesWritten().size(), 1u);
+    EXPECT_TRUE(LastBlockReadValid);
 }
 
 TEST_F(BlockRead, OpensAClosedPortFirst) {
