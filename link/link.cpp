@@ -207,6 +207,8 @@ void pollStatus() {
 
     if (portWrite(RequestFrames[ReqStatus], 4)) portRead(answer, StatusLength);
     if (BytesTransferred != StatusLength) purge(PurgeRxClear);
+    // No answer at all: the block reads of this tick would wait in vain too.
+    if (BytesTransferred == 0) ControllerQuiet = true;
 
     if (answer[0] != LeadByte) return statusMissed();
     if (byteSum(answer, StatusLength - 1) == answer[StatusLength - 1]) {

@@ -43,9 +43,10 @@ void pollStatus();
 // and replaced the store.
 extern bool LastBlockReadValid;
 
-// Set when a block read got not a byte back; the block reads that follow
-// send nothing (and are not valid) until the next pollStatus, so a tick of a
-// controller that stopped answering waits out one time-out, not four.
+// Set when the status request or a block read got not a byte back; the
+// block reads that follow send nothing (and are not valid) until the next
+// pollStatus, so a tick of a controller that stopped answering waits out one
+// time-out, not five.
 extern bool ControllerQuiet;
 
 void readLiveBlock();

@@ -4,7 +4,8 @@
 //
 //   zdrive wait SECONDS          waits for the main window; prints its pid
 //   zdrive alive                 exit 0 when the window answers within 1 s
-//   zdrive command ID [ID ...]   menu commands, each followed by an answer check
+//   zdrive command ID [ID ...]   menu commands that open no dialog, each followed
+//                                by an answer check
 //   zdrive dialog ID MS          opens a dialog by menu command, keeps it MS ms,
 //                                checks it answers, closes it
 //   zdrive control ID CODE [SEL] a notification of a page control: CODE 1 is a
@@ -149,7 +150,10 @@ int run(int argc, char** argv) {
     if (std::strcmp(verb, "command") == 0) {
         bool ok = true;
         for (int i = 2; i < argc; ++i) {
-            PostMessageA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[i]), 0), 0);
+            // Sent, not posted: the next step may rely on the page it shows.
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[i]), 0), 0, SMTO_NORMAL,
+                                5000, &result);
             ok = checkAlive(main, argv[i]) && ok;
         }
         return ok ? 0 : 1;
