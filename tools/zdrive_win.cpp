@@ -53,7 +53,11 @@ bool report(bool ok, const char* what, DWORD ms) {
 
 bool checkAlive(HWND w, const char* what) {
     DWORD ms = 0;
-    return report(w && answers(w, &ms), what, ms);
+    if (w && answers(w, &ms)) return report(true, what, ms);
+    char why[96];
+    std::snprintf(why, sizeof why, "%s (%s, error %lu)", what, IsWindow(w) ? "busy" : "gone",
+                  static_cast<unsigned long>(GetLastError()));
+    return report(false, why, ms);
 }
 
 struct DialogSearch {
