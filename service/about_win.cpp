@@ -21,11 +21,21 @@ void applyTexts(HWND dialog) {
     showText(GetDlgItem(dialog, IDOK), LanguageTable[EntryClose]);
 }
 
+// A static control does not delete the bitmap its template made it load, so
+// every showing would keep one: it is taken back and deleted here.
+BOOL CALLBACK freeLogo(HWND child, LPARAM) {
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) return TRUE;
+    HGDIOBJ logo = reinterpret_cast<HGDIOBJ>(SendMessageA(child, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (logo) DeleteObject(logo);
+    return TRUE;
+}
+
 }  // namespace
 
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
     case WM_INITDIALOG: centreOnScreen(dialog); return TRUE;
+    case WM_DESTROY: EnumChildWindows(dialog, freeLogo, 0); return FALSE;
     case WM_PAINT:
         // The system paints the dialog; the texts are brought up to date first.
         applyTexts(dialog);
