@@ -31,6 +31,10 @@ int openCount();
 int framesWritten();
 // The last frame written (4 bytes), for the callers' own checks.
 const uint8_t* lastFrame();
+// Called with every frame that reaches the port (an open handle), before
+// the write's answer is taken from the input; nullptr for none.
+typedef void (*FrameObserver)(const uint8_t* frame);
+void observeFrames(FrameObserver o);
 
 }  // namespace fuzzport
 

@@ -174,9 +174,11 @@ void runStep(LinkStep s, std::initializer_list<uint8_t> own = {}) {
     case StepReadExtended: readExtendedBlock(); break;
     case StepWrite: writeParameter(own.begin()[0], own.begin()[1]); break;
     case StepTick: {
-        // The page's own bytes come after the page index (none: no press).
-        linkInput.push_back(0);
-        PageTicks[own.begin()[0]].tick(none);
+        // The page's own bytes come after the page index (none: no action);
+        // a tick reads them all before its first exchange.
+        if (own.size() == 1) linkInput.push_back(0);
+        FuzzInput mine(own.begin() + 1, own.size() - 1);
+        runPageTick(own.begin()[0], own.size() == 1 ? none : mine);
         break;
     }
     case StepSaveReads: refreshBlocksForSave(settingsFormatFor(own.begin()[0] & 1 ? 3 : 1)); break;
