@@ -1,7 +1,7 @@
 // The three dialogs of the configuration and options pages: their own poll
 // ticks and refreshes, and per tick a list choice, a scroll gesture, a press
 // or a paint of the input's choosing. Where the dialog procedure itself
-// calls writeParameter, this does what it does.
+// calls writeParameter, this does what it does with the decision's result.
 #include "config/corrections.h"
 #include "config/lambda_emulation.h"
 #include "config/level_sensor.h"
@@ -133,7 +133,8 @@ void checkWave(int high, int low) {
     FUZZ_CHECK(pts[0].x == WaveLeft && pts[0].y == WaveHigh);
     for (int i = 1; i < n; ++i) {
         FUZZ_CHECK(pts[i].x >= WaveLeft - 1 && pts[i].x <= WaveRightLimit);
-        FUZZ_CHECK(pts[i].x >= pts[i - 1].x - 1 && pts[i].x <= pts[i - 1].x + 1);
+        // A segment's first point stands one pixel back, under the point before.
+        FUZZ_CHECK(pts[i].x >= pts[i - 1].x - 1 && pts[i].x <= pts[i - 1].x + 2);
         FUZZ_CHECK(pts[i].y == WaveHigh || pts[i].y == WaveLow);
     }
     // A smaller buffer is filled, never passed.
@@ -148,12 +149,13 @@ void checkAxisLabels(int probe) {
 }
 
 void lambdaChoice(bool high, int k) {
-    // The list reports none or one of its items.
-    if (k < 0 || k >= EmulationTimeItems) return;
-    char text[EmulationTimeTextSize];
-    emulationTimeText(k, text, sizeof text);
+    if (k >= 0 && k < EmulationTimeItems) {
+        char text[EmulationTimeTextSize];
+        emulationTimeText(k, text, sizeof text);
+    }
+    const EmulationTimeWrite w = emulationTimeWrite(high, k, LinkState, ControllerGeneration);
     WriteWatch watch(WatchMode::Writes, FromNothing);
-    writeParameter(high ? Addr::EmulBjTimeHi : Addr::EmulBjTimeLo, k + 1);
+    if (w.send) writeParameter(w.address, w.value);
 }
 
 }  // namespace

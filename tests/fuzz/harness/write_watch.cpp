@@ -43,8 +43,7 @@ void onFrame(const uint8_t* f) {
 
 }  // namespace
 
-WriteWatch::WriteWatch(WatchMode m, SourceRule r)
-    : saved_{mode, rule, fixedSources, writesSeen} {
+WriteWatch::WriteWatch(WatchMode m, SourceRule r) : saved_{mode, rule, fixedSources, writesSeen} {
     mode = m;
     rule = r;
     fixedSources = 0;
