@@ -95,9 +95,11 @@ void scrollStep(int bar, int code, int thumb) {
     FUZZ_CHECK(s.value >= 0 && s.value <= ThresholdMax);
     levelSensor.working[bar] = s.value;
     if (!s.write) return;
+    const ThresholdWrite w =
+        thresholdWrite(bar, s.value, LinkState, ControllerGeneration, ExtendedValid);
     // The value started from the stored threshold.
     WriteWatch watch(WatchMode::Writes, FromExtended);
-    writeParameter(thresholdAddress(bar), s.value);
+    if (w.send) writeParameter(w.address, w.value);
 }
 
 void levelScroll(const ScrollGesture& g) {
