@@ -118,6 +118,10 @@ int openCount() {
 
 int framesWritten() { return frames; }
 void observeFrames(FrameObserver o) { observer = o; }
+
+void notifyFrame(const uint8_t* frame) {
+    if (observer) observer(frame);
+}
 const uint8_t* lastFrame() { return last; }
 
 }  // namespace fuzzport

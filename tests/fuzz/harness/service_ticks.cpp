@@ -85,6 +85,16 @@ void scopePaint() {
                                  : liveValues(Live, ConfigA));
 }
 
+// The page was started and its static frame is still to be drawn.
+bool framePending = false;
+
+void drawPendingFrame() {
+    if (!framePending) return;
+    framePending = false;
+    staticFrame(true);
+    redrawTraces();
+}
+
 const CursorMove Moves[] = {CursorMove::LineLeft,  CursorMove::LineRight, CursorMove::PageLeft,
                             CursorMove::PageRight, CursorMove::Thumb,     CursorMove::Other};
 
@@ -209,15 +219,18 @@ void infoReopen(CalendarDate today) {
 
 // ---- oscilloscope ----
 
-void scopeReset() { resetScopeState(); }
+void scopeReset() {
+    resetScopeState();
+    framePending = false;
+}
 
 // As the shell starts the page: the link's own rate kept, empty traces, the
-// static frame, the sweep from its first column.
+// static frame, the sweep from its first column. The frame's read of block 3
+// waits for the first tick to have read its own bytes (page_ticks.h).
 void scopeShow() {
     noteLinkInterval();
     resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
-    staticFrame(true);
-    redrawTraces();
+    framePending = true;
     scope.column = SweepStart;
 }
 
@@ -228,6 +241,7 @@ void scopeHide() {
 }
 
 void scopeTimer() {
+    drawPendingFrame();
     const int before = framesSent();
     ScopeTick t;
     {
@@ -253,6 +267,7 @@ void scopeTick(FuzzInput& in) {
     const int a = in.byte();
     if (a != 0) {
         const uint8_t b1 = in.byte(), b2 = in.byte();
+        drawPendingFrame();
         switch ((a - 1) % 4) {
         case 0:
             scope.cursorMode = !scope.cursorMode;

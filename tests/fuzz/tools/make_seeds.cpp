@@ -17,9 +17,11 @@
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/settings_file.h"
+#include "config/level_sensor.h"
 #include "sim/sim.h"
 #include "tests/fuzz/harness/fuzz_port.h"
 #include "tests/fuzz/harness/link_steps.h"
+#include "tests/fuzz/harness/page_parts.h"
 #include "tests/fuzz/harness/page_ticks.h"
 
 namespace {
@@ -136,6 +138,7 @@ bool recWrite(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
     simTime();
     const bool ok = simPortOps.write(h, buf, n, done);
     if (!ok) return false;
+    if (n == 4) fuzzport::notifyFrame(buf);
     simInput.insert(simInput.end(), {SimReceive, static_cast<uint8_t>(n)});
     simInput.insert(simInput.end(), buf, buf + n);
     linkInput.push_back(0x00);
@@ -186,7 +189,7 @@ void runStep(LinkStep s, std::initializer_list<uint8_t> own = {}) {
     }
 }
 
-void session(const char* name, int generation, SimFault fault, bool learn) {
+void beginSession(int generation, SimFault fault) {
     linkInput.assign(1, 0);  // write reply delay 0
     simPortUseRealTime(false);
     SimConfig config;
@@ -201,15 +204,93 @@ void session(const char* name, int generation, SimFault fault, bool learn) {
     linkErrorHook = emptyErrorBox;
     resetLinkState();
     resetPageTicks();
+}
+
+void endSession(const char* name) {
+    resetLinkState();
+    writeSeed("link", name, linkInput);
+    writeSeed("sim", name, simInput);
+}
+
+void session(const char* name, int generation, SimFault fault, bool learn) {
+    beginSession(generation, fault);
     for (int i = 0; i < 10; ++i) runStep(StepTick, {0});
     if (learn) runStep(StepWrite, {Addr::Command, CmdLearn});
     runStep(StepWrite, {Addr::AttMax, 33});
     runStep(StepSaveReads, {static_cast<uint8_t>(generation == 3 ? 1 : 0)});
     runStep(StepReadExtended);
     for (int i = 0; i < 4; ++i) runStep(StepPoll);
-    resetLinkState();
-    writeSeed("link", name, linkInput);
-    writeSeed("sim", name, simInput);
+    endSession(name);
+}
+
+void ticks(int page, int n) {
+    for (int i = 0; i < n; ++i) runStep(StepTick, {static_cast<uint8_t>(page)});
+}
+
+// Every choice of a page: action byte k + 1 picks control k, then index 1
+// (for a box: checked). Every action carries all the bytes its tick reads.
+void everyControl(int page, int controls) {
+    for (int k = 0; k < controls; ++k)
+        runStep(StepTick, {static_cast<uint8_t>(page), static_cast<uint8_t>(k + 1), 1});
+}
+
+void configPages() {
+    ticks(PageIndexConfig, 3);
+    everyControl(PageIndexConfig, 15);            // the lists and the two boxes
+    runStep(StepTick, {PageIndexConfig, 16, 0});  // the level sensor button
+    ticks(PageIndexLevelSensor, 2);
+    runStep(StepTick, {PageIndexLevelSensor, 1, 2});  // the third mode
+    // Bar 1: a line right with the timer firing inside the movement, then a
+    // page left.
+    runStep(StepTick,
+            {PageIndexLevelSensor, 2, 0, 1, ScrollLineRight | 0x80, 0, ScrollPageLeft, 0});
+    runStep(StepTick, {PageIndexLevelSensor, 3});  // the factory button
+    runStep(StepTick, {PageIndexConfig, 4, 0});    // constructed emulation: its dialog
+    ticks(PageIndexLambdaEmulation, 2);
+    runStep(StepTick, {PageIndexLambdaEmulation, 1, 9});
+    runStep(StepTick, {PageIndexLambdaEmulation, 2, 254});
+    runStep(StepTick, {PageIndexLambdaEmulation, 3});  // a paint
+    ticks(PageIndexOptions, 3);
+    everyControl(PageIndexOptions, 17);            // the lists and the five boxes
+    runStep(StepTick, {PageIndexOptions, 18, 0});  // the corrections button
+    ticks(PageIndexCorrections, 2);
+    for (uint8_t row = 1; row <= 4; ++row) runStep(StepTick, {PageIndexCorrections, row, 6});
+}
+
+void servicePages() {
+    ticks(PageIndexScope, 6);
+    runStep(StepTick, {PageIndexScope, 1, 0, 0});   // cursor mode
+    runStep(StepTick, {PageIndexScope, 2, 3, 0});   // a page right
+    runStep(StepTick, {PageIndexScope, 2, 4, 60});  // the thumb
+    runStep(StepTick, {PageIndexScope, 3, 0, 0});   // a paint
+    runStep(StepTick, {PageIndexScope, 1, 0, 0});   // back to the live traces
+    runStep(StepTick, {PageIndexScope, 4, 2, 0});   // size 3
+    ticks(PageIndexScope, 4);
+    ticks(PageIndexDeviceInfo, 2);
+    // Date button twice (2015-12-31), registration twice ("AB12"), clear,
+    // another day, a month of the lists; each with the whole of its input.
+    const std::vector<std::vector<uint8_t>> actions = {{1}, {1}, {2}, {2}, {3}, {4}, {5}};
+    for (const auto& a : actions) {
+        std::vector<uint8_t> own = {
+            PageIndexDeviceInfo, a[0], 15, 11, 30, 4, 'A', 'B', '1', '2', 34, 2, 29};
+        linkInput.push_back(StepTick);
+        linkInput.insert(linkInput.end(), own.begin(), own.end());
+        FuzzInput mine(own.data() + 1, own.size() - 1);
+        runPageTick(own[0], mine);
+    }
+    ticks(PageIndexReset, 1);
+    runStep(StepTick, {PageIndexReset, 1});  // the button
+    ticks(PageIndexReadings, 2);
+}
+
+// Every page and dialog against a controller that answers, with each of
+// their actions once.
+void pagesSession(const char* name, int generation) {
+    beginSession(generation, SimFault::None);
+    ticks(PageIndexReadings, 4);
+    configPages();
+    servicePages();
+    endSession(name);
 }
 
 // The simulator's clock stepping back 4 s, then across its wrap, with a
@@ -243,6 +324,8 @@ int main(int argc, char** argv) {
     session("gen1-short", 1, SimFault::Short, false);
     session("gen3-drop", 3, SimFault::Drop, false);
     session("gen3-echo", 3, SimFault::Echo, false);
+    pagesSession("pages-gen3", 3);
+    pagesSession("pages-gen1", 1);
     jumpSeed();
     return 0;
 }
