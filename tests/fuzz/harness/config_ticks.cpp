@@ -104,6 +104,19 @@ void setUpKinds(const ListSet& set) {
     for (int i = 0; i < set.count; ++i) set.kinds[i] = set.lists[i].kind;
 }
 
+// Every list the pages fill holds as many items as its count says. The
+// items depend on nothing but the language table, so once is enough.
+void checkListContents() {
+    static bool checked = false;
+    if (checked) return;
+    checked = true;
+    for (int k = 0; k <= static_cast<int>(ListKind::Mode); ++k) {
+        const ListKind kind = static_cast<ListKind>(k);
+        FUZZ_CHECK(listCount(kind) > 0);
+        FUZZ_CHECK(static_cast<int>(listItems(kind).size()) == listCount(kind));
+    }
+}
+
 }  // namespace
 
 // ---- configuration page ----
@@ -111,6 +124,7 @@ void setUpKinds(const ListSet& set) {
 void configReset() { neutralListType = 0; }
 
 void configShow() {
+    checkListContents();
     for (int i = 0; i < ConfigListCount; ++i) configKinds[i] = configSetUpKind(ConfigLists[i]);
 }
 
@@ -146,7 +160,10 @@ void configTick(FuzzInput& in) {
 
 // ---- options page ----
 
-void optionsShow() { setUpKinds(OptionsSet); }
+void optionsShow() {
+    checkListContents();
+    setUpKinds(OptionsSet);
+}
 
 void optionsTimer() {
     const TickOutcome t = watchedTick(optionsPageTick);

@@ -2,12 +2,16 @@
 // ticks and refreshes, and per tick a list choice, a scroll gesture, a press
 // or a paint of the input's choosing. Where the dialog procedure itself
 // calls writeParameter, this does what it does with the decision's result.
+#include <cstring>
+
 #include "config/corrections.h"
 #include "config/lambda_emulation.h"
 #include "config/level_sensor.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "shell/app_state.h"
+#include "shell/language.h"
+#include "shell/language_entries.h"
 #include "tests/fuzz/harness/page_parts.h"
 #include "tests/fuzz/harness/write_watch.h"
 
@@ -226,6 +230,10 @@ void lambdaReset() { resetLambdaEmulationState(); }
 
 // Opening paints the dialog, which erases the plot.
 void lambdaShow() {
+    char caption[EmulationCaptionSize];
+    emulationCaption(LanguageTable[EntryEmulationTypeLabel], LanguageTable[EntryEmulationType1],
+                     caption, sizeof caption);
+    FUZZ_CHECK(strnlen(caption, sizeof caption) < sizeof caption);
     configDialogOpen = true;
     lambdaEmulation.redraw = true;
 }

@@ -61,7 +61,10 @@ void checkSample(const SamplePlan& plan) {
     FUZZ_CHECK(sweepLine(plan.column, sx).right <= scaleCoord(PaneRight, sx));
     checkSpan(sweepErase(plan.column, sx, nudge));
     checkSpan(leftEdgeStrip(sx, nudge));
-    checkSpan(wrapEraseLeft(sx, nudge));
+    if (plan.wrapped) {
+        checkSpan(wrapEraseRight(sx));
+        checkSpan(wrapEraseLeft(sx, nudge));
+    }
 }
 
 void cursorView() {
@@ -104,6 +107,9 @@ void scopeResize(int sizeMode) {
     SizeMode = sizeMode;
     DashboardScale.sx = sizeLayout(sizeMode).sx;
     DashboardScale.sy = sizeLayout(sizeMode).sy;
+    ButtonPlace place;
+    if (cursorBarPlace(sizeMode, &place)) FUZZ_CHECK(place.w > 0 && place.h > 0);
+    if (cursorBoxPlace(sizeMode, &place)) FUZZ_CHECK(place.w > 0 && place.h > 0);
     scopeShow();
 }
 
