@@ -1,8 +1,8 @@
 // Writes the seed corpora of the fuzz targets from real files and frames:
 // settings files and ZuvelS.ini as the program writes them, the language
-// files, and sessions of the link against the simulated controller, recorded
-// both as the link target's port answers and as the simulator target's
-// received bytes and times.
+// files, typical port lists as the system reports them, and sessions of the link against the
+// simulated controller, recorded both as the link target's port answers and as the simulator
+// target's received bytes and times.
 //
 //   make_seeds REPO OUT    (OUT/<target>/<seed>; the committed corpora are
 //                           tests/fuzz/corpus/)
@@ -18,11 +18,13 @@
 #include "shell/app_state.h"
 #include "shell/settings_file.h"
 #include "config/level_sensor.h"
+#include "link/port_enum.h"
 #include "sim/sim.h"
 #include "tests/fuzz/harness/fuzz_port.h"
 #include "tests/fuzz/harness/link_steps.h"
 #include "tests/fuzz/harness/page_parts.h"
 #include "tests/fuzz/harness/page_ticks.h"
+#include "tests/fuzz/harness/port_names.h"
 
 namespace {
 
@@ -104,6 +106,37 @@ void languageSeeds(const std::string& repo) {
         if (file.empty()) exit(1);
         writeSeed("language", code, file);
     }
+}
+
+// ---- port lists (harness/port_names.h) ----
+
+Bytes portList(uint32_t values, const std::vector<std::string>& names, uint8_t flags = 0) {
+    Bytes b = {flags, static_cast<uint8_t>(values >> 8), static_cast<uint8_t>(values & 0xFF)};
+    for (const std::string& n : names) {
+        b.push_back(static_cast<uint8_t>(n.size()));
+        b.insert(b.end(), n.begin(), n.end());
+    }
+    return b;
+}
+
+void portNameSeeds() {
+    const std::vector<std::string> typical = {
+        "COM3", "COM1", "COM12", "COM256", "COM1234", "\\Device\\Serial0", "", "COMX"};
+    writeSeed("port_names", "typical", portList(typical.size(), typical));
+    std::vector<std::string> many;
+    for (int n = 300; n >= 1; --n) many.push_back("COM" + std::to_string(n));
+    writeSeed("port_names", "over-256", portList(many.size(), many));
+    writeSeed("port_names", "unreadable", portList(2, {"COM1", "COM2"}, PortListUnreadable));
+    // A value filling the data to the cap, unterminated, then numbers for
+    // the sort with the top bit set.
+    Bytes b = portList(1, {});
+    b.push_back(PortNameUnterminated | PortNameDataSize);
+    const std::string longName = "COM9" + std::string(PortNameDataSize - 4, '7');
+    b.insert(b.end(), longName.begin(), longName.end());
+    b.push_back(PortNumbersFollow);
+    for (uint32_t v : {0x80000001u, 5u, 0xFFFFFFFFu, 5u, 0u})
+        for (int shift = 24; shift >= 0; shift -= 8) b.push_back(static_cast<uint8_t>(v >> shift));
+    writeSeed("port_names", "long-unterminated", b);
 }
 
 // ---- sessions: the link against the simulator, recorded ----
@@ -318,6 +351,7 @@ int main(int argc, char** argv) {
     settingsSeeds();
     iniSeeds();
     languageSeeds(argv[1]);
+    portNameSeeds();
     session("gen3", 3, SimFault::None, true);
     session("gen1", 1, SimFault::None, false);
     session("gen3-garbage", 3, SimFault::Garbage, false);
