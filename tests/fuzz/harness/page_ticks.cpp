@@ -12,7 +12,12 @@
 // goes out only while the link is up and the stores it is built from hold
 // valid replies. Showing another page hides the one shown, as the shell
 // switches pages and as a dialog closes; the pages that open a dialog switch
-// to it.
+// to it. Where a dialog procedure decides something itself (the lambda
+// emulation and gas level sensor writes), the decision was moved into the
+// portable code so that it can be fuzzed here; keep it that way.
+//
+// A new page: its functions in page_parts.h, a PageIndex, a line in
+// PageTicks in that order, and its actions in tools/make_seeds.cpp.
 #include "tests/fuzz/harness/page_ticks.h"
 
 #include <cstring>
