@@ -47,9 +47,8 @@ void checkRefill(const ListSet& set, const ViewAction& a) {
     FUZZ_CHECK(a.value >= 0 && a.value <= static_cast<int>(ListKind::Mode));
     const int i = slotOf(set, a.control);
     FUZZ_CHECK(i >= 0);
-    const ListKind kind = static_cast<ListKind>(a.value);
-    set.kinds[i] = kind;
-    FUZZ_CHECK(static_cast<int>(listItems(kind).size()) == listCount(kind));
+    // Its items are checked once for all (checkListContents).
+    set.kinds[i] = static_cast<ListKind>(a.value);
 }
 
 // A refresh never drops a change for want of room, and every change fits

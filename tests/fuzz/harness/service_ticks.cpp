@@ -90,6 +90,8 @@ void scopePaint() {
 
 // The page was started and its static frame is still to be drawn.
 bool framePending = false;
+// Shown since the last reset; the program starts with the state reset.
+bool scopeUsed = true;
 
 void drawPendingFrame() {
     if (!framePending) return;
@@ -226,14 +228,18 @@ void infoReopen(CalendarDate today) {
 // ---- oscilloscope ----
 
 void scopeReset() {
-    resetScopeState();
     framePending = false;
+    // Its traces take a while to reset, and only a page shown changed them.
+    if (!scopeUsed) return;
+    resetScopeState();
+    scopeUsed = false;
 }
 
 // As the shell starts the page: the link's own rate kept, empty traces, the
 // static frame, the sweep from its first column. The frame's read of block 3
 // waits for the first tick to have read its own bytes (page_ticks.h).
 void scopeShow() {
+    scopeUsed = true;
     noteLinkInterval();
     resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
     framePending = true;
