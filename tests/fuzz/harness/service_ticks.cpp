@@ -272,15 +272,16 @@ void scopeTimer() {
     if (scopeTimerNeedsRearm()) armedInterval = PollInterval;
 }
 
-// Input: 0 for no action, else (modulo 4) the cursor box, a move of the
-// cursor bar (code, thumb), a paint, or a new size; the two bytes after the
-// action byte are always read.
+// Input: 0 for no action, else (modulo 5) the cursor box, a move of the
+// cursor bar (code, thumb), a paint, a new size, or a while later: the sweep
+// has moved on to a column of the two bytes' choosing (as many samples would
+// take it there); the two bytes after the action byte are always read.
 void scopeTick(FuzzInput& in) {
     const int a = in.byte();
     if (a != 0) {
         const uint8_t b1 = in.byte(), b2 = in.byte();
         drawPendingFrame();
-        switch ((a - 1) % 4) {
+        switch ((a - 1) % 5) {
         case 0:
             scope.cursorMode = !scope.cursorMode;
             redrawTraces();
@@ -288,6 +289,9 @@ void scopeTick(FuzzInput& in) {
         case 1: scope.cursor = moveCursor(scope.cursor, Moves[b1 % 6], b2 * 2); break;
         case 2: scopePaint(); break;
         case 3: scopeResize(1 + b1 % 5); break;
+        case 4:
+            scope.column = SweepRestart + (b1 << 8 | b2) % (SweepLastColumn - SweepRestart + 1);
+            break;
         }
     }
     scopeTimer();

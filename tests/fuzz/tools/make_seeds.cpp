@@ -299,6 +299,8 @@ void servicePages() {
     runStep(StepTick, {PageIndexScope, 1, 0, 0});   // back to the live traces
     runStep(StepTick, {PageIndexScope, 4, 2, 0});   // size 3
     ticks(PageIndexScope, 4);
+    runStep(StepTick, {PageIndexScope, 5, 0x01, 0x88});  // column 593: the wrap comes
+    ticks(PageIndexScope, 5);
     ticks(PageIndexDeviceInfo, 2);
     // Date button twice (2015-12-31), registration twice ("AB12"), clear,
     // another day, a month of the lists; each with the whole of its input.
