@@ -16,6 +16,14 @@ void emulationTimeText(int index, char* out, size_t cap) {
     snprintf(out, cap, "%ld,%03ld", ms / 1000, ms % 1000);
 }
 
+EmulationTimeWrite emulationTimeWrite(bool high, int index, LinkStateKind link, int generation) {
+    if (link != LinkStateKind::Up || (generation != 1 && generation != 3) || index < 0 ||
+        index >= EmulationTimeItems)
+        return EmulationTimeWrite{false, 0, 0};
+    return EmulationTimeWrite{true, high ? Addr::EmulBjTimeHi : Addr::EmulBjTimeLo,
+                              static_cast<uint8_t>(index + 1)};
+}
+
 void emulationCaption(const char* label, const char* item, char* out, size_t cap) {
     if (!out || cap == 0) return;
     // Each entry is bounded by its table slot, and so is the result.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/link.h"
 #include "shell/language.h"
 
 // Both lists hold 255 items, index k standing for k + 1 steps of 25 ms.
@@ -15,6 +16,16 @@ enum { EmulationTimeItems = 255, EmulationTimeTextSize = 16 };
 void emulationTimeText(int index, char* out, size_t cap);
 // Index a stored time is shown at: v - 1, and 0 for 0.
 inline int emulationTimeIndex(uint8_t value) { return value ? value - 1 : 0; }
+
+// The write for choosing index k in the H list (high) or the L list: k + 1
+// steps. Nothing while the link is down or for a generation other than 1 and
+// 3: the stores are zeroed then, and the wire address would follow a
+// generation read from them.
+struct EmulationTimeWrite {
+    bool send;
+    uint8_t address, value;
+};
+EmulationTimeWrite emulationTimeWrite(bool high, int index, LinkStateKind link, int generation);
 
 // "<label>:   <item>" of two language entries, each up to 127 characters.
 enum { EmulationCaptionSize = 2 * LanguageTextSize + 8 };

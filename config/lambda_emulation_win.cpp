@@ -106,8 +106,9 @@ void onTimer(HWND dialog) {
 void onList(HWND dialog, int id, int code) {
     if (code != CBN_SELCHANGE) return noteListNotification(code);
     const int k = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
-    if (k < 0) return;
-    writeParameter(id == IDC_EMULATION_HIGH ? Addr::EmulBjTimeHi : Addr::EmulBjTimeLo, k + 1);
+    const EmulationTimeWrite w =
+        emulationTimeWrite(id == IDC_EMULATION_HIGH, k, LinkState, ControllerGeneration);
+    if (w.send) writeParameter(w.address, w.value);
 }
 
 }  // namespace

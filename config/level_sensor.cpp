@@ -43,6 +43,15 @@ uint8_t thresholdAddress(int threshold) {
     return threshold >= 0 && threshold < ThresholdCount ? ThresholdAddresses[threshold] : 0;
 }
 
+ThresholdWrite thresholdWrite(int threshold, int value, LinkStateKind link, int generation,
+                              bool extendedValid) {
+    if (threshold < 0 || threshold >= ThresholdCount || link != LinkStateKind::Up ||
+        generation != 3 || !extendedValid)
+        return ThresholdWrite{false, 0, 0};
+    return ThresholdWrite{true, ThresholdAddresses[threshold],
+                          static_cast<uint8_t>(clampThreshold(value))};
+}
+
 Lamps lampsForLevel(int level) {
     Lamps l = {};
     l.reserve = level == 0;

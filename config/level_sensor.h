@@ -37,6 +37,17 @@ LevelModeWrite levelModeWrite(int index, LinkStateKind link, int generation, boo
 // Address of threshold t (0 = between R and 1/4).
 uint8_t thresholdAddress(int threshold);
 
+struct ThresholdWrite {
+    bool send;
+    uint8_t address, value;
+};
+// The write at the end of a scroll movement of threshold t. The working value
+// started from the stored Extended block, so nothing is sent unless a
+// generation-3 controller answers and that block holds a valid reply: the
+// bar would otherwise have moved from zeros or another controller's values.
+ThresholdWrite thresholdWrite(int threshold, int value, LinkStateKind link, int generation,
+                              bool extendedValid);
+
 struct Lamps {
     bool reserve;
     bool quarter[ThresholdCount];  // [0] = 1/4 .. [3] = 4/4

@@ -133,7 +133,9 @@ void onScroll(HWND dialog, HWND bar, int code, int thumb) {
     SetScrollPos(bar, SB_CTL, s.value, TRUE);
     if (!s.write) return;
     setEditNumber(dialog, EditIds[t], s.value);
-    writeParameter(thresholdAddress(t), s.value);
+    const ThresholdWrite w =
+        thresholdWrite(t, s.value, LinkState, ControllerGeneration, ExtendedValid);
+    if (w.send) writeParameter(w.address, w.value);
 }
 
 void onModeList(int code, HWND list) {

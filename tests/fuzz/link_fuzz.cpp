@@ -1,8 +1,9 @@
 // The link over a port whose every answer is fuzz (harness/fuzz_port.h):
 // status polls, the four block reads, parameter writes, the block reads of
-// a settings-file save, port selection, and one refresh tick of each page
-// (harness/page_ticks.h), in any order. A link error box may run page
-// ticks from its own message loop, as the real one does.
+// a settings-file save, port selection, and one tick of each page and
+// dialog with a user action of the input's choosing (harness/page_ticks.h),
+// in any order. A link error box runs the shown page's timer from its own
+// message loop, as the real one does.
 //
 // Input: a byte of set-up (the write reply delay), then steps
 // (harness/link_steps.h).
@@ -23,14 +24,14 @@ namespace {
 FuzzInput* input = nullptr;
 bool inErrorBox = false;
 
-// The shell's box: modal, with its own message loop in which the page's
-// timer keeps firing.
+// The shell's box: modal, with its own message loop in which the shown
+// page's timer keeps firing.
 void errorBox() {
     FUZZ_CHECK(LinkFailed);
     FUZZ_CHECK(!inErrorBox);  // never a second box over the first
     inErrorBox = true;
     const int ticks = input->byte() % 4;
-    for (int i = 0; i < ticks; ++i) PageTicks[input->byte() % PageTickCount].timerOnly();
+    for (int i = 0; i < ticks; ++i) runPageTimer();
     inErrorBox = false;
 }
 
@@ -50,7 +51,9 @@ void checkLink() {
     FUZZ_CHECK(PortHandle == InvalidPort || fuzzport::isOpen(PortHandle));
     FUZZ_CHECK(fuzzport::openCount() <= 1);
     FUZZ_CHECK(FailureCount >= 0 && FailureCount < 3);
-    FUZZ_CHECK(PollInterval == 50 || PollInterval == 1000);
+    // The oscilloscope polls at a rate of its own while it is shown.
+    FUZZ_CHECK(PollInterval == FastPollInterval || PollInterval == SlowPollInterval ||
+               (pageOwnInterval() != 0 && PollInterval == pageOwnInterval()));
     FUZZ_CHECK(BytesTransferred <= sizeof(ExtendedBlock));
     checkStore(Status, StatusValid);
     checkStore(Live, LiveValid);
@@ -95,7 +98,7 @@ void step(FuzzInput& in) {
     case StepReadConfigB: readConfigBBlock(), checkRead(ConfigBValid); break;
     case StepReadExtended: readExtendedBlock(), checkRead(ExtendedValid); break;
     case StepWrite: write(in); break;
-    case StepTick: PageTicks[in.byte() % PageTickCount].tick(in); break;
+    case StepTick: runPageTick(in.byte(), in); break;
     case StepSelect:
         selectPort(in.flag() ? nullptr : "\\\\.\\COM2", in.byte());
         FUZZ_CHECK(!StatusValid && !LiveValid && !ConfigAValid && !ConfigBValid && !ExtendedValid);

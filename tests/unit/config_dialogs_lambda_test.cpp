@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/blocks.h"
 #include "link/link.h"
 #include "shell/app_state.h"
 #include "sim/sim.h"
@@ -25,6 +26,30 @@ TEST(LambdaEmulationLists, TimesInStepsOf25Milliseconds) {
     EXPECT_EQ(0, emulationTimeIndex(0));
     EXPECT_EQ(0, emulationTimeIndex(1));
     EXPECT_EQ(254, emulationTimeIndex(255));
+}
+
+TEST(LambdaEmulationLists, ChoiceWritesItsStepsOnTheListsAddress) {
+    for (int generation : {1, 3}) {
+        const EmulationTimeWrite h = emulationTimeWrite(true, 39, LinkStateKind::Up, generation);
+        EXPECT_TRUE(h.send);
+        EXPECT_EQ(Addr::EmulBjTimeHi, h.address);
+        EXPECT_EQ(40, h.value);
+        const EmulationTimeWrite l =
+            emulationTimeWrite(false, EmulationTimeItems - 1, LinkStateKind::Up, generation);
+        EXPECT_TRUE(l.send);
+        EXPECT_EQ(Addr::EmulBjTimeLo, l.address);
+        EXPECT_EQ(255, l.value);
+    }
+}
+
+// Found by the link fuzz target: with the link down the wire address would
+// follow the generation of the zeroed Status store.
+TEST(LambdaEmulationLists, NothingIsWrittenWithoutAControllerOrAnItem) {
+    EXPECT_FALSE(emulationTimeWrite(true, 3, LinkStateKind::Down, 1).send);
+    EXPECT_FALSE(emulationTimeWrite(false, 3, LinkStateKind::Down, 3).send);
+    EXPECT_FALSE(emulationTimeWrite(true, 3, LinkStateKind::Up, 2).send);
+    EXPECT_FALSE(emulationTimeWrite(true, -1, LinkStateKind::Up, 3).send);
+    EXPECT_FALSE(emulationTimeWrite(true, EmulationTimeItems, LinkStateKind::Up, 3).send);
 }
 
 TEST(LambdaEmulationCaption, TwoLongestEntriesFitWhole) {

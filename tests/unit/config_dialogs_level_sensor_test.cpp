@@ -36,6 +36,27 @@ TEST(LevelSensorMode, NothingIsWrittenFromOptionsNotRead) {
     EXPECT_FALSE(levelModeWrite(3, LinkStateKind::Up, 3, true, 0x02).send);
 }
 
+TEST(LevelSensorThresholds, EndOfAMovementWritesTheThresholdsAddress) {
+    const uint8_t addresses[ThresholdCount] = {Addr::Prog1, Addr::Prog2, Addr::Prog3, Addr::Prog4};
+    for (int t = 0; t < ThresholdCount; ++t) {
+        const ThresholdWrite w = thresholdWrite(t, 200 + t, LinkStateKind::Up, 3, true);
+        EXPECT_TRUE(w.send);
+        EXPECT_EQ(addresses[t], w.address);
+        EXPECT_EQ(200 + t, w.value);
+    }
+}
+
+// Found by the link fuzz target: the working values are loaded from the
+// Extended store on every tick, valid or not, so a movement from a store
+// without a valid reply would write a threshold made of zeros or of another
+// controller's values.
+TEST(LevelSensorThresholds, NothingIsWrittenFromThresholdsNotRead) {
+    EXPECT_FALSE(thresholdWrite(0, 1, LinkStateKind::Up, 3, false).send);
+    EXPECT_FALSE(thresholdWrite(0, 1, LinkStateKind::Down, 3, true).send);
+    EXPECT_FALSE(thresholdWrite(0, 1, LinkStateKind::Up, 1, true).send);
+    EXPECT_FALSE(thresholdWrite(ThresholdCount, 1, LinkStateKind::Up, 3, true).send);
+}
+
 TEST(LevelSensorLamps, PatternPerLevel) {
     const struct {
         int level;

@@ -17,6 +17,7 @@ PortId nextHandle = 1;
 uint32_t clockMs = 0;
 int frames = 0;
 uint8_t last[FrameLength];
+fuzzport::FrameObserver observer = nullptr;
 
 PortId* slotOf(PortId h) {
     for (PortId& slot : openHandles)
@@ -55,6 +56,7 @@ bool fuzzWrite(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
     *done = 0;
     if (!valid(h)) return false;
     checkFrame(buf, n);
+    if (observer) observer(buf);
     memcpy(last, buf, FrameLength);
     ++frames;
     const uint8_t k = input->byte();
@@ -115,6 +117,11 @@ int openCount() {
 }
 
 int framesWritten() { return frames; }
+void observeFrames(FrameObserver o) { observer = o; }
+
+void notifyFrame(const uint8_t* frame) {
+    if (observer) observer(frame);
+}
 const uint8_t* lastFrame() { return last; }
 
 }  // namespace fuzzport

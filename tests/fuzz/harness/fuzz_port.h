@@ -31,6 +31,13 @@ int openCount();
 int framesWritten();
 // The last frame written (4 bytes), for the callers' own checks.
 const uint8_t* lastFrame();
+// Called with every frame that reaches the port (an open handle), before
+// the write's answer is taken from the input; nullptr for none.
+typedef void (*FrameObserver)(const uint8_t* frame);
+void observeFrames(FrameObserver o);
+// Hands a frame written through another backend (the seed writer's) to the
+// observer, so the harness's checks hold there too.
+void notifyFrame(const uint8_t* frame);
 
 }  // namespace fuzzport
 

@@ -1,3 +1,23 @@
+// Every page and dialog that talks to the controller, through its portable
+// decisions only (no Windows code here): the readings page, the
+// configuration and options pages with their three dialogs (config_ticks.cpp,
+// dialog_ticks.cpp), the oscilloscope, the factory reset page and the device
+// information dialog (service_ticks.cpp).
+//
+// A tick is the page's user action of the input's choosing (a list choice
+// with its index, a box click, a press, a scroll gesture, a paint), then its
+// timer: poll, refresh, re-arm. What the drawing would use is checked against
+// the tables and rectangles it indexes; every frame an action or a tick
+// sends is watched (write_watch.h): a tick sends requests only, and a write
+// goes out only while the link is up and the stores it is built from hold
+// valid replies. Showing another page hides the one shown, as the shell
+// switches pages and as a dialog closes; the pages that open a dialog switch
+// to it. Where a dialog procedure decides something itself (the lambda
+// emulation and gas level sensor writes), the decision was moved into the
+// portable code so that it can be fuzzed here; keep it that way.
+//
+// A new page: its functions in page_parts.h, a PageIndex, a line in
+// PageTicks in that order, and its actions in tools/make_seeds.cpp.
 #include "tests/fuzz/harness/page_ticks.h"
 
 #include <cstring>
@@ -6,15 +26,14 @@
 #include "link/link.h"
 #include "readings/dashboard.h"
 #include "readings/gauge.h"
+#include "readings/layout.h"
+#include "scope/scope.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "tests/fuzz/harness/page_parts.h"
+#include "tests/fuzz/harness/write_watch.h"
 
 namespace {
-
-void checkText(const FieldText& f) {
-    FUZZ_CHECK(f.count >= 0 && f.count < FieldTextSize);
-    FUZZ_CHECK(f.count <= static_cast<int>(strnlen(f.text, FieldTextSize)));
-}
 
 // A bar value v is drawn at v + BarOrigin and must stay on the bar.
 void checkBand(const Band& b) {
@@ -68,34 +87,110 @@ void readingsSpeeds() {
     checkStatus(v);
 }
 
+void resetPageTimer() {}
+void optionsHide() { configHide(); }
+
+// The page shown now.
+int shown = PageIndexReadings;
+
+void show(int page) {
+    if (page == shown) return;
+    if (PageTicks[shown].hide) PageTicks[shown].hide();
+    shown = page;
+    if (PageTicks[shown].show) PageTicks[shown].show();
+}
+
+}  // namespace
+
+// ---- readings page ----
+
+void readingsReset() { resetReadingsState(); }
+
 void readingsTimer() {
-    if (!readingsPollTick()) return;
+    bool polled;
+    {
+        WriteWatch quiet(WatchMode::Exchanges, NoWriteAllowed);
+        polled = readingsPollTick();
+    }
+    if (!polled) return;
     readingsValues();
     readingsSpeeds();
     // What armPollTimer records.
     if (pollTimerNeedsRearm()) armedInterval = PollInterval;
 }
 
+// Input: bit 0: the learn button is pressed.
 void readingsTick(FuzzInput& in) {
     if (in.flag()) {
         // The learn button, as the page handles its press.
         const LearnPress press =
             learnButtonDecision(LinkState, ControllerGeneration, readingsState);
+        WriteWatch watch(WatchMode::Writes, FromNothing);
         if (press != LearnPress::Ignored) sendLearnCommand();
     }
     readingsTimer();
 }
 
-}  // namespace
+// ---- shared ----
+
+void checkText(const FieldText& f) {
+    FUZZ_CHECK(f.count >= 0 && f.count < FieldTextSize);
+    FUZZ_CHECK(f.count <= static_cast<int>(strnlen(f.text, FieldTextSize)));
+}
+
+void checkEntry(int entry) { FUZZ_CHECK(entry >= 0 && entry < LanguageEntries); }
+
+int pickIndex(FuzzInput& in) {
+    const uint8_t b = in.byte();
+    if (b != 0xFF) return b;
+    return in.flag() ? 255 : -1;
+}
+
+void rearmTimer() {
+    if (PollInterval != armedInterval) armedInterval = PollInterval;
+}
+
+void switchToPage(PageIndex page) { show(page); }
 
 const PageTick PageTicks[] = {
-    {"readings", resetReadingsState, readingsTick, readingsTimer},
+    {"readings", readingsReset, nullptr, nullptr, readingsTick, readingsTimer},
+    {"configuration", configReset, configShow, configHide, configTick, configTimer},
+    {"options", nullptr, optionsShow, optionsHide, optionsTick, optionsTimer},
+    {"corrections", nullptr, correctionsShow, correctionsHide, correctionsTick, correctionsTimer},
+    {"level sensor", levelSensorReset, levelSensorShow, levelSensorHide, levelSensorTick,
+     levelSensorTimer},
+    {"lambda emulation", lambdaReset, lambdaShow, lambdaHide, lambdaTick, lambdaTimer},
+    {"scope", scopeReset, scopeShow, scopeHide, scopeTick, scopeTimer},
+    {"factory reset", nullptr, nullptr, nullptr, resetPageTick, resetPageTimer},
+    {"device information", deviceInfoReset, deviceInfoShow, deviceInfoHide, deviceInfoTick,
+     deviceInfoTimer},
 };
 const size_t PageTickCount = sizeof PageTicks / sizeof PageTicks[0];
+static_assert(sizeof PageTicks / sizeof PageTicks[0] == PageIndexCount, "one tick per page");
+
+void runPageTick(size_t index, FuzzInput& in) {
+    show(static_cast<int>(index % PageTickCount));
+    // Every status poll of the program is followed by decodeIdentity; bare
+    // polls of the link target aren't, so an action sees what it would.
+    decodeIdentity();
+    PageTicks[shown].tick(in);
+}
+
+void runPageTimer() { PageTicks[shown].timerOnly(); }
+
+int pageOwnInterval() { return shown == PageIndexScope ? ScopeInterval : 0; }
 
 void resetPageTicks() {
-    for (const PageTick& p : PageTicks) p.reset();
+    SizeMode = 1;
+    DashboardScale.sx = sizeLayout(1).sx;
+    DashboardScale.sy = sizeLayout(1).sy;
+    for (const PageTick& p : PageTicks)
+        if (p.reset) p.reset();
+    shown = PageIndexReadings;
     serviceDialogOpen = false;
     dropDownOpen = false;
+    configDialogOpen = false;
+    optionsDialogOpen = false;
     armedInterval = 0;
+    resetWriteWatch();
 }

@@ -1,8 +1,8 @@
 // Writes the seed corpora of the fuzz targets from real files and frames:
 // settings files and ZuvelS.ini as the program writes them, the language
-// files, and sessions of the link against the simulated controller, recorded
-// both as the link target's port answers and as the simulator target's
-// received bytes and times.
+// files, typical port lists as the system reports them, and sessions of the link against the
+// simulated controller, recorded both as the link target's port answers and as the simulator
+// target's received bytes and times.
 //
 //   make_seeds REPO OUT    (OUT/<target>/<seed>; the committed corpora are
 //                           tests/fuzz/corpus/)
@@ -17,10 +17,14 @@
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/settings_file.h"
+#include "config/level_sensor.h"
+#include "link/port_enum.h"
 #include "sim/sim.h"
 #include "tests/fuzz/harness/fuzz_port.h"
 #include "tests/fuzz/harness/link_steps.h"
+#include "tests/fuzz/harness/page_parts.h"
 #include "tests/fuzz/harness/page_ticks.h"
+#include "tests/fuzz/harness/port_names.h"
 
 namespace {
 
@@ -104,6 +108,37 @@ void languageSeeds(const std::string& repo) {
     }
 }
 
+// ---- port lists (harness/port_names.h) ----
+
+Bytes portList(uint32_t values, const std::vector<std::string>& names, uint8_t flags = 0) {
+    Bytes b = {flags, static_cast<uint8_t>(values >> 8), static_cast<uint8_t>(values & 0xFF)};
+    for (const std::string& n : names) {
+        b.push_back(static_cast<uint8_t>(n.size()));
+        b.insert(b.end(), n.begin(), n.end());
+    }
+    return b;
+}
+
+void portNameSeeds() {
+    const std::vector<std::string> typical = {
+        "COM3", "COM1", "COM12", "COM256", "COM1234", "\\Device\\Serial0", "", "COMX"};
+    writeSeed("port_names", "typical", portList(typical.size(), typical));
+    std::vector<std::string> many;
+    for (int n = 300; n >= 1; --n) many.push_back("COM" + std::to_string(n));
+    writeSeed("port_names", "over-256", portList(many.size(), many));
+    writeSeed("port_names", "unreadable", portList(2, {"COM1", "COM2"}, PortListUnreadable));
+    // A value filling the data to the cap, unterminated, then numbers for
+    // the sort with the top bit set.
+    Bytes b = portList(1, {});
+    b.push_back(PortNameUnterminated | PortNameDataSize);
+    const std::string longName = "COM9" + std::string(PortNameDataSize - 4, '7');
+    b.insert(b.end(), longName.begin(), longName.end());
+    b.push_back(PortNumbersFollow);
+    for (uint32_t v : {0x80000001u, 5u, 0xFFFFFFFFu, 5u, 0u})
+        for (int shift = 24; shift >= 0; shift -= 8) b.push_back(static_cast<uint8_t>(v >> shift));
+    writeSeed("port_names", "long-unterminated", b);
+}
+
 // ---- sessions: the link against the simulator, recorded ----
 
 Bytes linkInput;  // as the fuzz port will answer
@@ -136,6 +171,7 @@ bool recWrite(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
     simTime();
     const bool ok = simPortOps.write(h, buf, n, done);
     if (!ok) return false;
+    if (n == 4) fuzzport::notifyFrame(buf);
     simInput.insert(simInput.end(), {SimReceive, static_cast<uint8_t>(n)});
     simInput.insert(simInput.end(), buf, buf + n);
     linkInput.push_back(0x00);
@@ -174,9 +210,11 @@ void runStep(LinkStep s, std::initializer_list<uint8_t> own = {}) {
     case StepReadExtended: readExtendedBlock(); break;
     case StepWrite: writeParameter(own.begin()[0], own.begin()[1]); break;
     case StepTick: {
-        // The page's own bytes come after the page index (none: no press).
-        linkInput.push_back(0);
-        PageTicks[own.begin()[0]].tick(none);
+        // The page's own bytes come after the page index (none: no action);
+        // a tick reads them all before its first exchange.
+        if (own.size() == 1) linkInput.push_back(0);
+        FuzzInput mine(own.begin() + 1, own.size() - 1);
+        runPageTick(own.begin()[0], own.size() == 1 ? none : mine);
         break;
     }
     case StepSaveReads: refreshBlocksForSave(settingsFormatFor(own.begin()[0] & 1 ? 3 : 1)); break;
@@ -184,7 +222,7 @@ void runStep(LinkStep s, std::initializer_list<uint8_t> own = {}) {
     }
 }
 
-void session(const char* name, int generation, SimFault fault, bool learn) {
+void beginSession(int generation, SimFault fault) {
     linkInput.assign(1, 0);  // write reply delay 0
     simPortUseRealTime(false);
     SimConfig config;
@@ -199,15 +237,97 @@ void session(const char* name, int generation, SimFault fault, bool learn) {
     linkErrorHook = emptyErrorBox;
     resetLinkState();
     resetPageTicks();
+}
+
+void endSession(const char* name, bool simSeed = true) {
+    resetLinkState();
+    writeSeed("link", name, linkInput);
+    if (simSeed) writeSeed("sim", name, simInput);
+}
+
+void session(const char* name, int generation, SimFault fault, bool learn) {
+    beginSession(generation, fault);
     for (int i = 0; i < 10; ++i) runStep(StepTick, {0});
     if (learn) runStep(StepWrite, {Addr::Command, CmdLearn});
     runStep(StepWrite, {Addr::AttMax, 33});
     runStep(StepSaveReads, {static_cast<uint8_t>(generation == 3 ? 1 : 0)});
     runStep(StepReadExtended);
     for (int i = 0; i < 4; ++i) runStep(StepPoll);
-    resetLinkState();
-    writeSeed("link", name, linkInput);
-    writeSeed("sim", name, simInput);
+    endSession(name);
+}
+
+void ticks(int page, int n) {
+    for (int i = 0; i < n; ++i) runStep(StepTick, {static_cast<uint8_t>(page)});
+}
+
+// Every choice of a page: action byte k + 1 picks control k, then index 1
+// (for a box: checked). Every action carries all the bytes its tick reads.
+void everyControl(int page, int controls) {
+    for (int k = 0; k < controls; ++k)
+        runStep(StepTick, {static_cast<uint8_t>(page), static_cast<uint8_t>(k + 1), 1});
+}
+
+void configPages() {
+    ticks(PageIndexConfig, 3);
+    everyControl(PageIndexConfig, 15);            // the lists and the two boxes
+    runStep(StepTick, {PageIndexConfig, 16, 0});  // the level sensor button
+    ticks(PageIndexLevelSensor, 2);
+    runStep(StepTick, {PageIndexLevelSensor, 1, 2});  // the third mode
+    // Bar 1: a line right with the timer firing inside the movement, then a
+    // page left.
+    runStep(StepTick,
+            {PageIndexLevelSensor, 2, 0, 1, ScrollLineRight | 0x80, 0, ScrollPageLeft, 0});
+    runStep(StepTick, {PageIndexLevelSensor, 3});  // the factory button
+    runStep(StepTick, {PageIndexConfig, 4, 0});    // constructed emulation: its dialog
+    ticks(PageIndexLambdaEmulation, 2);
+    runStep(StepTick, {PageIndexLambdaEmulation, 1, 9});
+    runStep(StepTick, {PageIndexLambdaEmulation, 2, 254});
+    runStep(StepTick, {PageIndexLambdaEmulation, 3});  // a paint
+    ticks(PageIndexOptions, 3);
+    everyControl(PageIndexOptions, 17);            // the lists and the five boxes
+    runStep(StepTick, {PageIndexOptions, 18, 0});  // the corrections button
+    ticks(PageIndexCorrections, 2);
+    for (uint8_t row = 1; row <= 4; ++row) runStep(StepTick, {PageIndexCorrections, row, 6});
+}
+
+void servicePages() {
+    ticks(PageIndexScope, 6);
+    runStep(StepTick, {PageIndexScope, 1, 0, 0});   // cursor mode
+    runStep(StepTick, {PageIndexScope, 2, 3, 0});   // a page right
+    runStep(StepTick, {PageIndexScope, 2, 4, 60});  // the thumb
+    runStep(StepTick, {PageIndexScope, 3, 0, 0});   // a paint
+    runStep(StepTick, {PageIndexScope, 1, 0, 0});   // back to the live traces
+    runStep(StepTick, {PageIndexScope, 4, 2, 0});   // size 3
+    ticks(PageIndexScope, 4);
+    runStep(StepTick, {PageIndexScope, 5, 0x01, 0x88});  // column 593: the wrap comes
+    ticks(PageIndexScope, 5);
+    ticks(PageIndexDeviceInfo, 2);
+    // Date button twice (2015-12-31), registration twice ("AB12"), clear,
+    // another day, a month of the lists; each with the whole of its input.
+    const std::vector<std::vector<uint8_t>> actions = {{1}, {1}, {2}, {2}, {3}, {4}, {5}};
+    for (const auto& a : actions) {
+        std::vector<uint8_t> own = {
+            PageIndexDeviceInfo, a[0], 15, 11, 30, 4, 'A', 'B', '1', '2', 34, 2, 29};
+        linkInput.push_back(StepTick);
+        linkInput.insert(linkInput.end(), own.begin(), own.end());
+        FuzzInput mine(own.data() + 1, own.size() - 1);
+        runPageTick(own[0], mine);
+    }
+    ticks(PageIndexReset, 1);
+    runStep(StepTick, {PageIndexReset, 1});  // the button
+    ticks(PageIndexReadings, 2);
+}
+
+// Every page and dialog against a controller that answers, with each of
+// their actions once.
+void pagesSession(const char* name, int generation) {
+    beginSession(generation, SimFault::None);
+    ticks(PageIndexReadings, 4);
+    configPages();
+    servicePages();
+    // Too long a session for the simulator target: its scenario would spend
+    // the run's time on the simulated seconds between the frames.
+    endSession(name, false);
 }
 
 // The simulator's clock stepping back 4 s, then across its wrap, with a
@@ -235,12 +355,15 @@ int main(int argc, char** argv) {
     settingsSeeds();
     iniSeeds();
     languageSeeds(argv[1]);
+    portNameSeeds();
     session("gen3", 3, SimFault::None, true);
     session("gen1", 1, SimFault::None, false);
     session("gen3-garbage", 3, SimFault::Garbage, false);
     session("gen1-short", 1, SimFault::Short, false);
     session("gen3-drop", 3, SimFault::Drop, false);
     session("gen3-echo", 3, SimFault::Echo, false);
+    pagesSession("pages-gen3", 3);
+    pagesSession("pages-gen1", 1);
     jumpSeed();
     return 0;
 }
