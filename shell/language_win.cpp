@@ -121,14 +121,14 @@ int portForCommand(int command) { return positionOf(PortCommands, 9, command); }
 int portCommandFor(int port) { return port >= 1 && port <= 9 ? PortCommands[port - 1] : 0; }
 
 void choosePort(int port) {
-    closePort();
-    // The short device names only reach COM1..COM9, which is all the menu offers.
-    snprintf(SelectedPortPath, sizeof SelectedPortPath, "COM%d:", port);
-    CommPort = port;
+    // The short device names only reach COM1..COM9, which is all the menu
+    // offers. selectPort also forgets which stores hold this controller's
+    // replies: another port may reach another controller.
+    char path[16];
+    snprintf(path, sizeof path, "COM%d:", port);
+    selectPort(path, port);
     markPortMenu(10 + port);
     writeAppSettings(AppSettingsFileName);
-    LinkFailed = false;
-    EchoChecked = false;
 }
 
 void applyStartPort() {

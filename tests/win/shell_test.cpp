@@ -244,6 +244,19 @@ TEST_F(ShellTest, ExitAltF4AndCloseEndWithCodeZeroAndLeaveTheSettingsFile) {
     }
 }
 
+TEST_F(ShellTest, ChoosingAPortForgetsWhatTheOldControllerSent) {
+    start();
+    pollStatus();
+    readConfigABlock();
+    ASSERT_TRUE(ConfigAValid);
+    command(IDM_COM2);
+    // A write built from ConfigA now waits for the new controller's bytes.
+    EXPECT_FALSE(ConfigAValid);
+    EXPECT_FALSE(StatusValid);
+    EXPECT_STREQ(SelectedPortPath, "COM2:");
+    EXPECT_EQ(CommPort, 2);
+}
+
 TEST_F(ShellTest, ClosingShutsTheOpenPort) {
     start();
     pollStatus();
