@@ -73,12 +73,15 @@ BOOL CALLBACK findDialogOf(HWND w, LPARAM lp) {
     return TRUE;
 }
 
-// Closes the dialog a control opened, from inside the dialog's own loop.
+// Closes the dialog a control opened, from inside the dialog's own loop. A
+// modal dialog shows only once its loop first finds the queue empty, so a
+// tick before that looks again on the next one.
 void CALLBACK closeAnyDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findDialogOf, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
 }
 
 // The writes of takeFrames alone: an open dialog polls on its own.
@@ -237,8 +240,9 @@ TEST_P(ConfigPageTest, EveryListSendsItsWrites) {
     for (const auto& c : cases) {
         // The constructed emulation opens its dialog; it is closed at once.
         const bool opensDialog = c.control == IDC_CFG_EMULATION_TYPE && c.k == 0;
-        if (opensDialog) SetTimer(nullptr, 0, 20, closeAnyDialog);
+        const UINT_PTR closer = opensDialog ? SetTimer(nullptr, 0, 20, closeAnyDialog) : 0;
         choose(c.control, c.k);
+        if (closer) KillTimer(nullptr, closer);  // a dialog that never showed fails below
         EXPECT_EQ(onWire(c.writes, generation), opensDialog ? takeWrites() : takeFrames())
             << c.control;
     }
@@ -530,15 +534,17 @@ struct UnderDialog {
 };
 UnderDialog underDialog;
 
+// Looks again on the next tick while the dialog has not shown yet.
 void CALLBACK tickPageUnderDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findDialogOf, reinterpret_cast<LPARAM>(&dialog));
-    underDialog.dialogSeen = dialog != nullptr;
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    underDialog.dialogSeen = true;
     simClearLog();
     SendMessageA(underDialog.page, WM_TIMER, 1, 0);
     underDialog.pageFrames = simFrameLog().size();
-    if (dialog) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
 }
 
 TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
@@ -551,11 +557,12 @@ TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
     for (const auto& o : openers) {
         SCOPED_TRACE(o.control);
         underDialog = UnderDialog{page, 99, false};
-        SetTimer(nullptr, 0, 150, tickPageUnderDialog);
+        const UINT_PTR ticker = SetTimer(nullptr, 0, 150, tickPageUnderDialog);
         if (o.code == CBN_SELCHANGE)
             choose(o.control, o.k);
         else
             notify(o.control, o.code);
+        KillTimer(nullptr, ticker);
         EXPECT_TRUE(underDialog.dialogSeen);
         EXPECT_EQ(underDialog.pageFrames, 0u);
         EXPECT_FALSE(configDialogOpen);
@@ -567,8 +574,9 @@ TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
 
 TEST_P(OptionsPageTest, PageWaitsWhileTheCorrectionsAreOpenAndPollsAgainAfter) {
     underDialog = UnderDialog{page, 99, false};
-    SetTimer(nullptr, 0, 150, tickPageUnderDialog);
+    const UINT_PTR ticker = SetTimer(nullptr, 0, 150, tickPageUnderDialog);
     notify(IDC_OPT_CORRECTIONS, BN_CLICKED);
+    KillTimer(nullptr, ticker);
     EXPECT_TRUE(underDialog.dialogSeen);
     EXPECT_EQ(underDialog.pageFrames, 0u);
     EXPECT_FALSE(optionsDialogOpen);
