@@ -19,9 +19,9 @@
 // 9600 baud, 10 bits a byte.
 const double MsPerByte = 10.0 / 9.6;
 
-// Requests as lpgsim logs them.
-const char* const StatusRequest = "65 01 01 67";
-const char* const LiveRequest = "65 02 02 69";
+// The requests the benchmarks count.
+const std::vector<uint8_t> StatusRequest = {0x65, 0x01, 0x01, 0x67};
+const std::vector<uint8_t> LiveRequest = {0x65, 0x02, 0x02, 0x69};
 
 struct BenchArgs {
     const char* frameLog;  // lpgsim's, as a Unix path
@@ -52,25 +52,17 @@ inline void sendMenuCommand(int command) {
 }
 
 // Millisecond stamps of the requests in lpgsim's frame log that are frame.
-inline std::vector<unsigned long> requestTimes(const char* unixPath, const char* frame) {
-    const std::string path = wineDrivePath(unixPath);
+inline std::vector<unsigned long> requestTimes(const char* unixPath,
+                                               const std::vector<uint8_t>& frame) {
     std::vector<unsigned long> times;
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (!f) return times;
-    char line[256];
-    while (std::fgets(line, sizeof line, f)) {
-        unsigned long ms;
-        char rest[200];
-        if (std::sscanf(line, "%lu > %199[^\n]", &ms, rest) == 2 && std::string(rest) == frame)
-            times.push_back(ms);
-    }
-    std::fclose(f);
+    for (const LoggedFrame& f : readFrameLog(unixPath))
+        if (f.direction == '>' && f.bytes == frame) times.push_back(f.ms);
     return times;
 }
 
 // Requests of frame per second while messages run for `seconds`, from the
 // first to the last one logged meanwhile; 0 with fewer than two.
-inline double requestRate(const char* frameLog, const char* frame, int seconds) {
+inline double requestRate(const char* frameLog, const std::vector<uint8_t>& frame, int seconds) {
     const size_t before = requestTimes(frameLog, frame).size();
     pumpMessagesFor(static_cast<DWORD>(seconds) * 1000);
     const std::vector<unsigned long> times = requestTimes(frameLog, frame);

@@ -20,32 +20,14 @@
 #include "shell/language.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
+#include "test_window.h"
 
 namespace {
 
-LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, msg, wp, lp);
-}
+using wintest::modalDialog;
+using wintest::pump;
 
-HWND makeParent() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = parentProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ConfigTestParent";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "ConfigTestParent", "config", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                           900, 700, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-void pump() {
-    MSG msg;
-    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
-        DispatchMessageA(&msg);
-}
+HWND makeParent() { return wintest::makeParent(900, 700); }
 
 // Frames the controller received since the last call, as "AA=VV" pairs of
 // wire address and value for writes and "read N" for block reads.
@@ -63,23 +45,10 @@ std::string takeFrames() {
     return s;
 }
 
-BOOL CALLBACK findDialogOf(HWND w, LPARAM lp) {
-    char cls[16] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (IsWindowVisible(w) && strcmp(cls, "#32770") == 0 && GetWindow(w, GW_OWNER) != nullptr) {
-        *reinterpret_cast<HWND*>(lp) = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Closes the dialog a control opened, from inside the dialog's own loop. A
-// modal dialog shows only once its loop first finds the queue empty, so a
-// tick before that looks again on the next one.
+// Closes the dialog a control opened, from inside the dialog's own loop.
 void CALLBACK closeAnyDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findDialogOf, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
+    HWND dialog = modalDialog();
+    if (!dialog) return;  // not shown yet: the next tick looks again
     KillTimer(nullptr, timer);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
 }
@@ -534,11 +503,9 @@ struct UnderDialog {
 };
 UnderDialog underDialog;
 
-// Looks again on the next tick while the dialog has not shown yet.
 void CALLBACK tickPageUnderDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findDialogOf, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
+    HWND dialog = modalDialog();
+    if (!dialog) return;  // not shown yet: the next tick looks again
     KillTimer(nullptr, timer);
     underDialog.dialogSeen = true;
     simClearLog();

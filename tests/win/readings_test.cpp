@@ -20,6 +20,8 @@
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
+#include "test_window.h"
+#include "tests/sim_frames.h"
 
 namespace {
 
@@ -27,41 +29,10 @@ const COLORREF Red = RGB(255, 0, 0), Black = RGB(0, 0, 0), Silver = RGB(192, 192
                Green = RGB(0, 255, 0), Cyan = RGB(0, 255, 255), Yellow = RGB(255, 255, 0),
                Olive = RGB(128, 128, 0);
 
-LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, msg, wp, lp);
-}
+using simframes::takeCommands;
+using wintest::pump;
 
-HWND makeParent() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = parentProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ReadingsTestParent";
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "ReadingsTestParent", "readings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                           0, 900, 700, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-void pump() {
-    MSG msg;
-    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
-        DispatchMessageA(&msg);
-}
-
-// Controller frames the simulated controller received since the last call,
-// as their command bytes (the echo probe is left out).
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes.size() == 4 && f.bytes[0] == 0x65)
-            commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
+HWND makeParent() { return wintest::makeParent(900, 700, true); }
 
 class ReadingsPage : public testing::Test {
 protected:
@@ -117,18 +88,10 @@ protected:
 
     // Pixel of the page at a design point of the current size.
     COLORREF at(int x, int y) {
-        HDC dc = GetDC(page);
-        const COLORREF c =
-            GetPixel(dc, scaleCoord(x, DashboardScale.sx), scaleCoord(y, DashboardScale.sy));
-        ReleaseDC(page, dc);
-        return c;
+        return wintest::pixelOf(page, scaleCoord(x, DashboardScale.sx),
+                                scaleCoord(y, DashboardScale.sy));
     }
-    COLORREF atPixel(int x, int y) {
-        HDC dc = GetDC(page);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(page, dc);
-        return c;
-    }
+    COLORREF atPixel(int x, int y) { return wintest::pixelOf(page, x, y); }
     bool anyPixel(int x1, int y1, int x2, int y2, COLORREF colour) {
         HDC dc = GetDC(page);
         bool found = false;

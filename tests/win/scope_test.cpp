@@ -14,6 +14,8 @@
 #include "shell/app_state.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
+#include "tests/sim_frames.h"
+#include "tests/win/test_window.h"
 #include "tests/win/shell_fixture.h"
 
 namespace {
@@ -25,14 +27,7 @@ const COLORREF Red = RGB(255, 0, 0), Black = RGB(0, 0, 0), White = RGB(255, 255,
 const COLORREF TraceColours[TraceCount] = {RGB(128, 120, 0), RGB(0, 255, 0), RGB(0, 128, 0),
                                            RGB(0, 0, 255), RGB(0, 0, 128)};
 
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes.size() == 4 && f.bytes[0] == 0x65)
-            commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
+using simframes::takeCommands;
 
 class ScopePage : public ShellTest {
 protected:
@@ -68,12 +63,7 @@ protected:
 
     int px(int x) const { return scaleCoord(x, DashboardScale.sx); }
     int py(int y) const { return scaleCoord(y, DashboardScale.sy); }
-    COLORREF pixel(int x, int y) {
-        HDC dc = GetDC(currentPage);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(currentPage, dc);
-        return c;
-    }
+    COLORREF pixel(int x, int y) { return wintest::pixelOf(currentPage, x, y); }
     // Any pixel of colour within one pixel of (x, y).
     bool inkNear(int x, int y, COLORREF colour) {
         for (int dy = -1; dy <= 1; ++dy)
