@@ -17,6 +17,7 @@
 #include "link/link.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -119,12 +120,12 @@ protected:
         setUp(page);
         texts(page);
         pump();  // the first paint arms the timer; ticks are sent by hand from here on
-        KillTimer(page, 1);
+        KillTimer(page, PagePollTimerId);
         tick();
         simClearLog();
     }
 
-    void tick() { SendMessageA(page, WM_TIMER, 1, 0); }
+    void tick() { SendMessageA(page, WM_TIMER, PagePollTimerId, 0); }
 
     void notify(int control, int code) {
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(control, code),
@@ -308,7 +309,7 @@ TEST_P(ConfigPageTest, PaintCoversThePageAreaAndArmsTheTimer) {
     SetWindowPos(page, nullptr, 30, 30, 100, 100, SWP_NOZORDER);
     InvalidateRect(page, nullptr, FALSE);
     UpdateWindow(page);
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
     EXPECT_EQ(1000, armedInterval);
     RECT r;
     GetWindowRect(page, &r);
@@ -361,7 +362,7 @@ TEST_P(ConfigPageTest, PausedTicksStillFollowTheInterval) {
     armedInterval = 50;
     tick();
     EXPECT_EQ(50, armedInterval);
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
 }
 
 TEST_P(OptionsPageTest, ItsOwnDialogSuspendsEvenTheIntervalCheck) {
@@ -375,7 +376,7 @@ TEST_P(OptionsPageTest, ItsOwnDialogSuspendsEvenTheIntervalCheck) {
     tick();
     EXPECT_EQ(1000, armedInterval);
     EXPECT_EQ("", takeFrames());
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
 }
 
 TEST_P(OptionsPageTest, JumpListAndItsTextsFollowTheGeneration) {
@@ -509,7 +510,7 @@ void CALLBACK tickPageUnderDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     underDialog.dialogSeen = true;
     simClearLog();
-    SendMessageA(underDialog.page, WM_TIMER, 1, 0);
+    SendMessageA(underDialog.page, WM_TIMER, PagePollTimerId, 0);
     underDialog.pageFrames = simFrameLog().size();
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
 }

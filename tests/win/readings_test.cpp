@@ -16,6 +16,7 @@
 #include "readings/readings_win.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
@@ -61,7 +62,7 @@ protected:
         ASSERT_NE(nullptr, page);
         SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
         pump();  // the first paint arms the timer; ticks are sent by hand from here on
-        KillTimer(page, 1);
+        KillTimer(page, PagePollTimerId);
         drawFrameOn(page);
         simClearLog();
     }
@@ -84,7 +85,7 @@ protected:
         selectDashboardFonts(size, false);
     }
 
-    void tick() { SendMessageA(page, WM_TIMER, 1, 0); }
+    void tick() { SendMessageA(page, WM_TIMER, PagePollTimerId, 0); }
 
     // Pixel of the page at a design point of the current size.
     COLORREF at(int x, int y) {
@@ -161,7 +162,7 @@ TEST_F(ReadingsPage, FirstPaintPlacesThePageAndArmsTheTimer) {
     SetWindowPos(page, nullptr, 30, 30, 100, 100, SWP_NOZORDER);
     InvalidateRect(page, nullptr, FALSE);
     UpdateWindow(page);
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
     EXPECT_EQ(1000, armedInterval);
     RECT r;
     GetWindowRect(page, &r);
@@ -179,7 +180,7 @@ TEST_F(ReadingsPage, OwnPaintBringsBackAnErasedDashboard) {
     drawReadingsOn(page);
     InvalidateRect(page, nullptr, TRUE);  // the dialog erases it to its own face
     UpdateWindow(page);
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
     EXPECT_EQ(RGB(128, 128, 128), at(10, 200));  // background
     EXPECT_EQ(Black, at(475, 300));              // gauge panel
     EXPECT_EQ(Cyan, at(495, 500));               // live values on top
@@ -199,7 +200,7 @@ TEST_F(ReadingsPage, OnlyInitDialogIsAnsweredWithTrue) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.result, readingsPageProc(page, c.msg, c.wp, 0)) << c.msg;
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
 }
 
 TEST_F(ReadingsPage, LearnButtonSendsTheCommandOnlyOnGas) {

@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "scope/scope.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
 #include "tests/sim_frames.h"
@@ -46,10 +47,10 @@ protected:
         command(sizeCommand);
         command(IDM_SCOPE);
         shelltest::drainMessages();
-        KillTimer(currentPage, 1);
+        KillTimer(currentPage, PagePollTimerId);
         simClearLog();
     }
-    void tick() { SendMessageA(currentPage, WM_TIMER, 1, 0); }
+    void tick() { SendMessageA(currentPage, WM_TIMER, PagePollTimerId, 0); }
     void cursorMode(bool on) {
         HWND box = GetDlgItem(currentPage, IDC_SCOPE_CURSOR);
         SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -176,7 +177,7 @@ TEST_F(ScopePage, AnotherPageGoesBackToTheLinksOwnRate) {
 
     command(IDM_SCOPE);
     shelltest::drainMessages();
-    KillTimer(currentPage, 1);
+    KillTimer(currentPage, PagePollTimerId);
     simSetFault(SimFault::Silent);
     for (int i = 0; i < 3; ++i) tick();
     ASSERT_EQ(LinkStateKind::Down, LinkState);
@@ -201,7 +202,7 @@ TEST_F(ScopePage, ControlsArePlacedBySizeOnPaint) {
         command(c.sizeCommand);
         command(IDM_SCOPE);
         shelltest::drainMessages();
-        KillTimer(currentPage, 1);
+        KillTimer(currentPage, PagePollTimerId);
         auto placeOf = [](int id) {
             RECT r;
             HWND w = GetDlgItem(currentPage, id);
