@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
+#include "shell/dialog_win.h"
+
 // Modal dialogs poll on timer 2; the page under them keeps timer 1.
 enum { DialogTimerId = 2 };
 
-// Centred on the screen the shell last recorded; size and z-order kept.
-void centreOnRecordedScreen(HWND dialog);
 // (Re)starts timer 2 with PollInterval and records it in armedInterval.
 void armDialogTimer(HWND dialog);
 // Re-arms timer 2 when the link changed PollInterval since.

@@ -95,9 +95,8 @@ int tpsTypeIndex(int code) {
 
 int listCountOf(int control) {
     if (control == IDC_CFG_NEUTRAL_POINT) return listCount(neutralPointKind(neutralListType));
-    for (const PageList& l : ConfigLists)
-        if (l.control == control) return listCount(l.kind);
-    return 0;
+    const PageList* l = findList(ConfigLists, ConfigListCount, control);
+    return l ? listCount(l->kind) : 0;
 }
 
 void refreshLambda(PageView& v, const ConfigABlock& a) {
@@ -204,6 +203,12 @@ int neutralPointPreset(int type) {
     if (type == NarrowProbe) return 22;  // 0,44 V
     if (type == HighProbe) return 60;    // 1,20 V
     return 127;                          // 2,54 V
+}
+
+const PageList* findList(const PageList* lists, int n, int control) {
+    for (int i = 0; i < n; ++i)
+        if (lists[i].control == control) return &lists[i];
+    return nullptr;
 }
 
 TickOutcome configPageTick() {

@@ -15,6 +15,9 @@ struct PageList {
     int control;
     ListKind kind;
 };
+// The entry of lists[0..n) for control, or null when control is none of them.
+const PageList* findList(const PageList* lists, int n, int control);
+
 enum { ConfigListCount = 13 };
 extern const PageList ConfigLists[ConfigListCount];
 // What list l holds when the page is set up: the neutral-point list is

@@ -6,62 +6,34 @@
 #include "config/config_page.h"
 #include "config/page_controls_win.h"
 #include "res/resource.h"
-#include "shell/app_state.h"
 
 namespace {
 
-void refresh(HWND page) {
-    const PageStores s = currentStores();
-    applyView(page, configRefreshView(s));
-}
-
-void onTick(HWND page) {
-    const TickOutcome t = configPageTick();
-    if (t == TickOutcome::Suspended) return;
-    if (t == TickOutcome::Polled) refresh(page);
-    checkPollInterval(page);
-}
+void refresh(HWND page) { applyView(page, configRefreshView(currentStores())); }
 
 void send(HWND page, const WritePlan& plan) {
     sendWrites(plan);
-    if (plan.after == AfterWrite::LambdaEmulationDialog) {
-        configDialogOpen = true;
-        openLambdaEmulationDialog(page);
-    }
-}
-
-bool isList(int control) {
-    for (const PageList& l : ConfigLists)
-        if (l.control == control) return true;
-    return false;
+    if (plan.after == AfterWrite::LambdaEmulationDialog) openLambdaEmulationDialog(page);
 }
 
 void onCommand(HWND page, int control, int notification) {
-    if (isList(control)) {
+    if (findList(ConfigLists, ConfigListCount, control)) {
         if (listSelectionChanged(notification))
             send(page, configListChange(control, listSelection(page, control), currentStores()));
     } else if (control == IDC_CFG_LOW_SIGNAL || control == IDC_CFG_EMERGENCY_START) {
         if (notification == BN_CLICKED)
             send(page, configBoxClick(control, boxChecked(page, control), currentStores()));
     } else if (control == IDC_CFG_LEVEL_SENSOR) {
-        configDialogOpen = true;
         openLevelSensorDialog(page);
     }
 }
 
+const PageHandlers Handlers = {configPageTick, refresh, onCommand};
+
 }  // namespace
 
 INT_PTR CALLBACK configPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
-    switch (msg) {
-    case WM_INITDIALOG: return TRUE;
-    case WM_PAINT: paintPage(page); return FALSE;
-    case WM_TIMER:
-        if (wp == PagePollTimer) onTick(page);
-        return FALSE;
-    case WM_COMMAND: onCommand(page, LOWORD(wp), HIWORD(wp)); return FALSE;
-    case WM_DESTROY: pageDestroyed(); return FALSE;
-    }
-    return FALSE;
+    return pageProc(page, msg, wp, Handlers);
 }
 
 void configPageFillLists(HWND page) {

@@ -9,6 +9,7 @@
 #include "link/link.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/canvas_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
 
@@ -70,25 +71,17 @@ void drawAxes(HDC dc, int probe) {
 }
 
 void drawPlot(HWND dialog, int high, int low) {
-    HDC dc = GetDC(dialog);
-    const HGDIOBJ oldPen = SelectObject(dc, palette.black1);
-    const HGDIOBJ oldBrush = SelectObject(dc, palette.black);
     // The dialog's own font: the plot's texts match its labels.
-    const HGDIOBJ oldFont =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
-    drawAxes(dc, probeType(ConfigA.lambdaType));
+    Canvas c(dialog, palette.black1, palette.black,
+             reinterpret_cast<HGDIOBJ>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    drawAxes(c.dc, probeType(ConfigA.lambdaType));
 
     PlotPoint pts[WaveMaxPoints];
     const int n = wavePoints(high, low, pts, WaveMaxPoints);
     POINT poly[WaveMaxPoints];
     for (int i = 0; i < n; ++i) poly[i] = POINT{pts[i].x, pts[i].y};
-    SelectObject(dc, palette.yellow1);
-    Polyline(dc, poly, n);
-
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    ReleaseDC(dialog, dc);
+    SelectObject(c.dc, palette.yellow1);
+    Polyline(c.dc, poly, n);
 }
 
 void onTimer(HWND dialog) {

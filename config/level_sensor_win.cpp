@@ -11,6 +11,7 @@
 #include "link/link.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/canvas_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
 
@@ -58,16 +59,11 @@ void drawRect(HDC dc, const LampRect& r, HBRUSH fill) {
 
 // Reserve first, then the quarters bottom to top; one-pixel black outlines.
 void drawLamps(HWND dialog, const Lamps& lamps, bool background) {
-    HDC dc = GetDC(dialog);
-    const HGDIOBJ oldPen = SelectObject(dc, palette.black1);
-    const HGDIOBJ oldBrush = SelectObject(dc, palette.grey);
-    if (background) drawRect(dc, LevelBackground, palette.grey);
-    drawRect(dc, ReserveLamp, lamps.reserve ? palette.red : palette.brown);
+    Canvas c(dialog, palette.black1, palette.grey);
+    if (background) drawRect(c.dc, LevelBackground, palette.grey);
+    drawRect(c.dc, ReserveLamp, lamps.reserve ? palette.red : palette.brown);
     for (int q = 0; q < ThresholdCount; ++q)
-        drawRect(dc, QuarterLamp[q], lamps.quarter[q] ? palette.green : palette.olive);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    ReleaseDC(dialog, dc);
+        drawRect(c.dc, QuarterLamp[q], lamps.quarter[q] ? palette.green : palette.olive);
 }
 
 void setTexts(HWND dialog) {
@@ -92,9 +88,7 @@ void onInit(HWND dialog) {
 // The drawing covers the controls; toggling their enabled state makes each
 // repaint on top. The threshold controls stay disabled until the next refresh.
 void onPaint(HWND dialog) {
-    PAINTSTRUCT ps;
-    BeginPaint(dialog, &ps);
-    EndPaint(dialog, &ps);
+    emptyPaint(dialog);
     armDialogTimer(dialog);
     drawLamps(dialog, Lamps{}, true);
     for (int id : MarkIds) EnableWindow(GetDlgItem(dialog, id), FALSE);

@@ -86,9 +86,8 @@ const Switchable* const Boxes[] = {&JumpFunctions, &CutOff, &SwitchOff, &MinTemp
 enum { InvertedTpsCode = 1 };
 
 int countOf(int control) {
-    for (const PageList& l : OptionsLists)
-        if (l.control == control) return listCount(l.kind);
-    return 0;
+    const PageList* l = findList(OptionsLists, OptionsListCount, control);
+    return l ? listCount(l->kind) : 0;
 }
 
 // Throttle sensors without jumps: none, or a switch.

@@ -6,7 +6,6 @@
 #include "config/options_page.h"
 #include "config/page_controls_win.h"
 #include "res/resource.h"
-#include "shell/app_state.h"
 
 namespace {
 
@@ -16,19 +15,6 @@ void refresh(HWND page) {
     applyView(page, optionsRefreshView(currentStores(), jumpItems));
 }
 
-void onTick(HWND page) {
-    const TickOutcome t = optionsPageTick();
-    if (t == TickOutcome::Suspended) return;
-    if (t == TickOutcome::Polled) refresh(page);
-    checkPollInterval(page);
-}
-
-bool isList(int control) {
-    for (const PageList& l : OptionsLists)
-        if (l.control == control) return true;
-    return false;
-}
-
 bool isBox(int control) {
     return control == IDC_OPT_START_POSITION_BOX || control == IDC_OPT_JUMP_BOX ||
            control == IDC_OPT_CUT_OFF_BOX || control == IDC_OPT_SWITCH_OFF_BOX ||
@@ -36,31 +22,23 @@ bool isBox(int control) {
 }
 
 void onCommand(HWND page, int control, int notification) {
-    if (isList(control)) {
+    if (findList(OptionsLists, OptionsListCount, control)) {
         if (listSelectionChanged(notification))
             sendWrites(optionsListChange(control, listSelection(page, control), currentStores()));
     } else if (isBox(control)) {
         if (notification == BN_CLICKED)
             sendWrites(optionsBoxClick(control, boxChecked(page, control), currentStores()));
     } else if (control == IDC_OPT_CORRECTIONS) {
-        optionsDialogOpen = true;
         openCorrectionsDialog(page);
     }
 }
 
+const PageHandlers Handlers = {optionsPageTick, refresh, onCommand};
+
 }  // namespace
 
 INT_PTR CALLBACK optionsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
-    switch (msg) {
-    case WM_INITDIALOG: return TRUE;
-    case WM_PAINT: paintPage(page); return FALSE;
-    case WM_TIMER:
-        if (wp == PagePollTimer) onTick(page);
-        return FALSE;
-    case WM_COMMAND: onCommand(page, LOWORD(wp), HIWORD(wp)); return FALSE;
-    case WM_DESTROY: pageDestroyed(); return FALSE;
-    }
-    return FALSE;
+    return pageProc(page, msg, wp, Handlers);
 }
 
 void optionsPageFillLists(HWND page) { fillPageLists(page, OptionsLists, OptionsListCount); }

@@ -5,15 +5,8 @@
 #include "readings/dashboard.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
-#include "shell/shell_win.h"
 
 namespace {
-
-void armTimer(HWND page) {
-    SetTimer(page, PagePollTimer, static_cast<UINT>(PollInterval),
-             nullptr);  // replaces a running one
-    armedInterval = PollInterval;
-}
 
 // Left alone when already so: a refresh runs on every tick, and setting the
 // same state again would only make the controls flicker.
@@ -51,7 +44,33 @@ void applyAction(HWND page, const ViewAction& a) {
     }
 }
 
+void paintPage(HWND page) {
+    armPollTimer(page, PagePollTimerId);  // the first paint starts polling
+    paintPageArea(page);
+}
+
+void onTick(HWND page, const PageHandlers& h) {
+    const TickOutcome t = h.tick();
+    if (t == TickOutcome::Suspended) return;
+    if (t == TickOutcome::Polled) h.refresh(page);
+    if (pollTimerNeedsRearm()) armPollTimer(page, PagePollTimerId);
+}
+
 }  // namespace
+
+INT_PTR pageProc(HWND page, UINT msg, WPARAM wp, const PageHandlers& h) {
+    switch (msg) {
+    case WM_INITDIALOG: return TRUE;
+    case WM_PAINT: paintPage(page); return FALSE;
+    case WM_TIMER:
+        if (wp == PagePollTimerId) onTick(page, h);
+        return FALSE;
+    case WM_COMMAND: h.command(page, LOWORD(wp), HIWORD(wp)); return FALSE;
+    // A list of a page that is gone can't be open: polling must not wait for it.
+    case WM_DESTROY: dropDownOpen = false; return FALSE;
+    }
+    return FALSE;
+}
 
 void fillList(HWND page, int control, ListKind kind) {
     HWND list = GetDlgItem(page, control);
@@ -79,19 +98,6 @@ void applyView(HWND page, const PageView& view) {
     for (int i = 0; i < view.count; ++i) applyAction(page, view.actions[i]);
 }
 
-void paintPage(HWND page) {
-    armTimer(page);  // the first paint starts polling
-    PAINTSTRUCT ps;
-    BeginPaint(page, &ps);
-    EndPaint(page, &ps);
-    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void checkPollInterval(HWND page) {
-    if (pollTimerNeedsRearm()) armTimer(page);
-}
-
 bool listSelectionChanged(int notification) {
     if (notification == CBN_SELCHANGE) return true;
     // Polling waits while a list is open, so the choice being made isn't
@@ -99,8 +105,6 @@ bool listSelectionChanged(int notification) {
     dropDownOpen = notification == CBN_DROPDOWN;
     return false;
 }
-
-void pageDestroyed() { dropDownOpen = false; }
 
 int listSelection(HWND page, int control) {
     return static_cast<int>(SendDlgItemMessageA(page, control, CB_GETCURSEL, 0, 0));

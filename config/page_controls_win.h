@@ -1,6 +1,6 @@
-// What the configuration and options pages' dialog procedures share: filling
-// lists, setting texts, applying a refresh, the poll timer and the page's
-// paint.
+// What the configuration and options pages' dialog procedures share: the
+// procedure itself (paint, poll timer, tick), filling lists, setting texts and
+// applying a refresh.
 #ifndef ZUVELS_CONFIG_PAGE_CONTROLS_WIN_H
 #define ZUVELS_CONFIG_PAGE_CONTROLS_WIN_H
 
@@ -8,24 +8,28 @@
 
 #include "config/config_page.h"
 #include "config/page_view.h"
-
-enum { PagePollTimer = 1 };
+#include "shell/dialog_win.h"
 
 void fillList(HWND page, int control, ListKind kind);
 void fillPageLists(HWND page, const PageList* lists, int n);
 void applyControlTexts(HWND page, const ControlText* texts, int n);
 void applyView(HWND page, const PageView& view);
 
-// Paint: (re)arm the poll timer, validate, cover the page area.
-void paintPage(HWND page);
-// After a tick's refresh (or pause): re-arm when the interval changed.
-void checkPollInterval(HWND page);
+// What one page does on its own: its poll tick, its refresh after a tick
+// that polled, and its commands.
+struct PageHandlers {
+    TickOutcome (*tick)();
+    void (*refresh)(HWND page);
+    void (*command)(HWND page, int control, int notification);
+};
+// The pages' dialog procedure: a paint (re)arms the poll timer and covers
+// the page area; a tick runs the page's tick, refreshes when it polled and
+// re-arms when the interval changed.
+INT_PTR pageProc(HWND page, UINT msg, WPARAM wp, const PageHandlers& handlers);
 
 // A list's notification: keeps dropDownOpen in step; true for a new selection.
 bool listSelectionChanged(int notification);
 int listSelection(HWND page, int control);
-// A list of a page that is gone can't be open: polling must not wait for it.
-void pageDestroyed();
 bool boxChecked(HWND page, int control);
 
 #endif

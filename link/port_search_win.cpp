@@ -82,7 +82,7 @@ void onInit(HWND dialog) {
         SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     }
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(CommPort - 1), 0);
-    centreOnScreen(dialog);
+    centreOnRecordedScreen(dialog);
     setProgressRange(dialog, searchSize);
     setProgress(dialog, 0);
     ShowWindow(control(dialog, IDC_PORT_PROGRESS), SW_SHOW);
@@ -184,5 +184,5 @@ INT_PTR CALLBACK portSearchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) 
 
 INT_PTR showPortSearchDialog(HWND owner) {
     serviceDialogOpen = true;
-    return runServiceDialog(owner, IDD_PORT_SEARCH, portSearchDialogProc);
+    return runModalDialog(owner, IDD_PORT_SEARCH, portSearchDialogProc, &serviceDialogOpen);
 }

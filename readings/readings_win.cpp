@@ -13,6 +13,8 @@
 #include "readings/layout.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/canvas_win.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
@@ -20,8 +22,6 @@
 HFONT fontLarge = nullptr, fontSmall = nullptr;
 
 namespace {
-
-enum { PollTimerId = 1 };
 
 // [character set][size mode - 1]: Central European first, Cyrillic second.
 HFONT largeFonts[2][5], smallFonts[2][5];
@@ -39,77 +39,32 @@ HFONT makeFont(int height, int width, int weight, BYTE charSet) {
     return CreateFontIndirectA(&lf);
 }
 
-// One drawing pass on the page: the DC, the scale, and the objects that were
-// selected when it was taken, so they can be put back before release.
-struct Canvas {
-    HWND page;
-    HDC dc;
-    double sx, sy;
-    HGDIOBJ oldPen, oldBrush, oldFont;
+// Corners in pixels at every size.
+void roundRect(Canvas& c, int x1, int y1, int x2, int y2) {
+    RoundRect(c.dc, c.px(x1), c.py(y1), c.px(x2), c.py(y2), 20, 20);
+}
+void silverClear(Canvas& c, int x1, int y1, int x2, int y2) {
+    c.use(palette.silver1, palette.silver);
+    c.rect(x1, y1, x2, y2);
+}
 
-    explicit Canvas(HWND p) : page(p), dc(GetDC(p)), sx(DashboardScale.sx), sy(DashboardScale.sy) {
-        oldPen = SelectObject(dc, palette.black1);
-        oldBrush = SelectObject(dc, palette.silver);
-        oldFont = SelectObject(
-            dc, fontSmall ? static_cast<HGDIOBJ>(fontSmall) : GetStockObject(SYSTEM_FONT));
-    }
-    ~Canvas() {
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldFont);
-        ReleaseDC(page, dc);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-
-    int px(int x) const { return scaleCoord(x, sx); }
-    int py(int y) const { return scaleCoord(y, sy); }
-
-    void use(HPEN pen, HBRUSH brush) {
-        SelectObject(dc, pen);
-        SelectObject(dc, brush);
-    }
-    // Design-space rectangle with the current pen and brush.
-    void rect(int x1, int y1, int x2, int y2) { Rectangle(dc, px(x1), py(y1), px(x2), py(y2)); }
-    void roundRect(int x1, int y1, int x2, int y2) {
-        RoundRect(dc, px(x1), py(y1), px(x2), py(y2), 20, 20);  // corners in pixels at every size
-    }
-    void silverClear(int x1, int y1, int x2, int y2) {
-        use(palette.silver1, palette.silver);
-        rect(x1, y1, x2, y2);
-    }
-    void text(HFONT font, int x, int y, const char* s, int n, COLORREF ink, COLORREF paper) {
-        SelectObject(dc, font);
-        SetTextColor(dc, ink);
-        SetBkColor(dc, paper);
-        SetBkMode(dc, OPAQUE);
-        ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, nullptr, s, static_cast<UINT>(n), nullptr);
-    }
-    void text(HFONT font, int x, int y, const FieldText& f, COLORREF ink, COLORREF paper) {
-        text(font, x, y, f.text, f.count, ink, paper);
-    }
-    void text(HFONT font, int x, int y, const char* s, COLORREF ink, COLORREF paper) {
-        text(font, x, y, s, static_cast<int>(strlen(s)), ink, paper);
-    }
-
-    // The gauge scales both axes by sx so the dial stays round.
-    void gaugeLine(ArcPoint from, ArcPoint to) {
-        const ArcPoint a = gaugePixel(from, sx), b = gaugePixel(to, sx);
-        const POINT pts[2] = {{a.x, a.y}, {b.x, b.y}};
-        Polyline(dc, pts, 2);
-    }
-    void gaugeEllipse(int x1, int y1, int x2, int y2) {
-        const ArcPoint a = gaugeDesignPixel(x1, y1, sx), b = gaugeDesignPixel(x2, y2, sx);
-        Ellipse(dc, a.x, a.y, b.x, b.y);
-    }
-    void gaugeText(int x, int y, const char* s, COLORREF ink) {
-        const ArcPoint a = gaugeDesignPixel(x, y, sx);
-        SelectObject(dc, fontSmall);
-        SetTextColor(dc, ink);
-        SetBkColor(dc, ColourBlack);
-        ExtTextOutA(dc, a.x, a.y, ETO_OPAQUE, nullptr, s, static_cast<UINT>(strlen(s)), nullptr);
-    }
-};
+// The gauge scales both axes by sx so the dial stays round.
+void gaugeLine(Canvas& c, ArcPoint from, ArcPoint to) {
+    const ArcPoint a = gaugePixel(from, c.sx), b = gaugePixel(to, c.sx);
+    const POINT pts[2] = {{a.x, a.y}, {b.x, b.y}};
+    Polyline(c.dc, pts, 2);
+}
+void gaugeEllipse(Canvas& c, int x1, int y1, int x2, int y2) {
+    const ArcPoint a = gaugeDesignPixel(x1, y1, c.sx), b = gaugeDesignPixel(x2, y2, c.sx);
+    Ellipse(c.dc, a.x, a.y, b.x, b.y);
+}
+void gaugeText(Canvas& c, int x, int y, const char* s, COLORREF ink) {
+    const ArcPoint a = gaugeDesignPixel(x, y, c.sx);
+    SelectObject(c.dc, fontSmall);
+    SetTextColor(c.dc, ink);
+    SetBkColor(c.dc, ColourBlack);
+    ExtTextOutA(c.dc, a.x, a.y, ETO_OPAQUE, nullptr, s, static_cast<UINT>(strlen(s)), nullptr);
+}
 
 // The four state cells: outline pen and lit brush per cell.
 HPEN cellPen(int i) {
@@ -133,22 +88,22 @@ void drawGauge(Canvas& c) {
     ReadingsPageState& st = readingsState;
     // The face is black, so a black needle erases the old one.
     c.use(palette.black4, palette.black);
-    c.gaugeLine(needleBase[st.needleIndex], needleTip[st.needleIndex]);
+    gaugeLine(c, needleBase[st.needleIndex], needleTip[st.needleIndex]);
 
     const int idx = gaugeIndex(st.rpmShown);
     c.use(palette.red4, palette.red);
-    c.gaugeLine(needleBase[idx], needleTip[idx]);
-    c.gaugeEllipse(605, 150, 645, 190);
+    gaugeLine(c, needleBase[idx], needleTip[idx]);
+    gaugeEllipse(c, 605, 150, 645, 190);
 
     for (int i = 0; i < MajorTickCount; ++i) {
         SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 1000, i) ? palette.red2
                                                                               : palette.lightGrey2);
-        c.gaugeLine(tickOuter[20 * i], majorTickInner[i]);
+        gaugeLine(c, tickOuter[20 * i], majorTickInner[i]);
     }
     for (int i = 0; i < MinorTickCount; ++i) {
         SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 200, i) ? palette.red2
                                                                              : palette.lightGrey2);
-        c.gaugeLine(tickOuter[4 * i], minorTickInner[i]);
+        gaugeLine(c, tickOuter[4 * i], minorTickInner[i]);
     }
 
     static const struct {
@@ -158,13 +113,13 @@ void drawGauge(Canvas& c) {
         {540, 205, "0"}, {525, 155, "1"}, {540, 110, "2"}, {570, 80, "3"},  {617, 65, "4"},
         {664, 80, "5"},  {699, 110, "6"}, {714, 155, "7"}, {699, 205, "8"},
     };
-    for (const auto& n : numbers) c.gaugeText(n.x, n.y, n.s, ColourWhite);
-    c.gaugeText(575, 115, "RPM x 1000", ColourLightGrey);
+    for (const auto& n : numbers) gaugeText(c, n.x, n.y, n.s, ColourWhite);
+    gaugeText(c, 575, 115, "RPM x 1000", ColourLightGrey);
 
     // Hub and needle once more, on top of the ticks and numbers.
     c.use(palette.red4, palette.red);
-    c.gaugeEllipse(605, 150, 645, 190);
-    c.gaugeLine(needleBase[idx], needleTip[idx]);
+    gaugeEllipse(c, 605, 150, 645, 190);
+    gaugeLine(c, needleBase[idx], needleTip[idx]);
     st.needleIndex = idx;
 }
 
@@ -221,8 +176,8 @@ void drawProbeB(Canvas& c, ReadingsPageState& st) {
     }
     const int mo = st.markerOffset;
     c.rect(mo + 140, 52, mo + 180, 73);
-    c.silverClear(140, 52, mo + 140, 73);
-    c.silverClear(mo + 180, 52, 436, 73);
+    silverClear(c, 140, 52, mo + 140, 73);
+    silverClear(c, mo + 180, 52, 436, 73);
 }
 
 // Probe A with the state cells and the idle inertia.
@@ -232,7 +187,7 @@ void drawProbeA(Canvas& c, ReadingsPageState& st) {
     st.stateCellLit = cells.stateCellLit;
 
     const ProbeAField a = probeAField(Live.voltageA, ConfigA.lambdaType, Live.flagsA);
-    if (a.silverClearRight) c.silverClear(30, 155, a.silverClearRight, 195);
+    if (a.silverClearRight) silverClear(c, 30, 155, a.silverClearRight, 195);
     c.text(fontLarge, 40, 155, a.text, ColourBlack, ColourWhite);
     c.text(fontSmall, 305, 196, tpsInertText(ConfigA.tpsInert), ColourBlack, ColourWhite);
 }
@@ -243,10 +198,10 @@ void drawPosition(Canvas& c, ReadingsPageState& st) {
     c.text(fontLarge, 40, 265, threeDigits(pos), ColourBlack, ColourWhite);
     c.use(palette.navy1, palette.navy);
     c.rect(BarOrigin, 270, BarOrigin + pos, 290);
-    c.silverClear(BarOrigin + pos, 270, BarRightEdge, 290);
+    silverClear(c, BarOrigin + pos, 270, BarRightEdge, 290);
 
     const int v = Live.attInit;
-    if (v != st.attInitShown) c.silverClear(140, 316, 440, 360);
+    if (v != st.attInitShown) silverClear(c, 140, 316, 440, 360);
     c.text(fontSmall, v + 157, 315, "^", ColourBlack, ColourSilver);
     c.text(fontSmall, v + 144, 345, LanguageTable[EntryStartMarker], ColourBlack, ColourSilver);
     c.text(fontSmall, v + 147, 326, threeDigits(v), ColourBlack, ColourWhite);
@@ -258,20 +213,20 @@ void drawPosition(Canvas& c, ReadingsPageState& st) {
     c.rect(cyan.left, 300, cyan.right, 305);
     c.use(palette.red1, palette.red);
     c.rect(red.left, 307, red.right, 312);
-    c.silverClear(BarOrigin - 1, 300, cyan.left, 305);
-    c.silverClear(cyan.right, 300, BandRightLimit, 305);
-    c.silverClear(BarOrigin - 1, 307, red.left, 312);
-    c.silverClear(red.right, 307, BandRightLimit, 312);
+    silverClear(c, BarOrigin - 1, 300, cyan.left, 305);
+    silverClear(c, cyan.right, 300, BandRightLimit, 305);
+    silverClear(c, BarOrigin - 1, 307, red.left, 312);
+    silverClear(c, red.right, 307, BandRightLimit, 312);
 
     const int j = jumpMarkerOffset(ControllerGeneration, Live.attInit, ConfigB.attJump);
     if (jumpMarkerShown(ConfigA.lambdaType, ConfigA.options)) {
         c.use(palette.black1, palette.black);
         c.rect(j + 160, 293, j + 162, 298);
-        c.silverClear(150, 293, j + 160, 298);
-        c.silverClear(j + 162, 293, 425, 298);
+        silverClear(c, 150, 293, j + 160, 298);
+        silverClear(c, j + 162, 293, 425, 298);
     } else {
         // The whole strip, so a marker switched off while shown goes too.
-        c.silverClear(150, 293, 425, 298);
+        silverClear(c, 150, 293, 425, 298);
     }
 }
 
@@ -310,7 +265,7 @@ void drawSpeeds(Canvas& c, ReadingsPageState& st) {
 
 void drawReadingsOnCanvas(Canvas& c) {
     ReadingsPageState& st = readingsState;
-    SetDlgItemInt(c.page, IDC_TEMPERATURE_RAW, Live.temperatureRaw, FALSE);
+    SetDlgItemInt(c.window, IDC_TEMPERATURE_RAW, Live.temperatureRaw, FALSE);
     drawProbeB(c, st);
     drawProbeA(c, st);
     drawPosition(c, st);
@@ -360,9 +315,9 @@ void drawFrameOnCanvas(Canvas& c) {
         {20, 20, 450, 110},  {20, 130, 450, 220},  {20, 240, 450, 370},
         {20, 390, 450, 520}, {470, 340, 780, 430}, {470, 450, 780, 520},
     };
-    for (const auto& p : panels) c.roundRect(p[0], p[1], p[2], p[3]);
+    for (const auto& p : panels) roundRect(c, p[0], p[1], p[2], p[3]);
     SelectObject(c.dc, palette.black);
-    c.roundRect(470, 20, 780, 320);  // gauge panel
+    roundRect(c, 470, 20, 780, 320);  // gauge panel
 
     c.use(palette.black1, palette.silver);
     c.rect(135, 45, 440, 80);
@@ -374,7 +329,7 @@ void drawFrameOnCanvas(Canvas& c) {
     c.rect(29, 399, 442, 511);
 
     drawStateCells(c, -1);
-    SetDlgItemTextA(c.page, IDC_LEARN, LanguageTable[EntryLearnCaption]);
+    SetDlgItemTextA(c.window, IDC_LEARN, LanguageTable[EntryLearnCaption]);
 
     drawFrameLabels(c);
     drawGauge(c);
@@ -384,16 +339,10 @@ void learnButtonPressed(HWND page) {
     const LearnPress press = learnButtonDecision(LinkState, ControllerGeneration, readingsState);
     if (press == LearnPress::Ignored) return;
     if (press == LearnPress::AlreadyActive) {
-        Canvas c(page);
+        Canvas c = pageCanvas(page, palette.silver);
         drawStatusLine(c, 4, EntryLearnAlready, true);
     }
     sendLearnCommand();
-}
-
-void armPollTimer(HWND page) {
-    SetTimer(page, PollTimerId, static_cast<UINT>(PollInterval),
-             nullptr);  // replaces a running one
-    armedInterval = PollInterval;
 }
 
 }  // namespace
@@ -427,13 +376,13 @@ void placeLearnButton(HWND page, int sizeMode, bool onMainPaint) {
 
 void drawFrameOn(HWND page) {
     if (!page) return;
-    Canvas c(page);
+    Canvas c = pageCanvas(page, palette.silver);
     drawFrameOnCanvas(c);
 }
 
 void drawReadingsOn(HWND page) {
     if (!page) return;
-    Canvas c(page);
+    Canvas c = pageCanvas(page, palette.silver);
     drawReadingsOnCanvas(c);
 }
 
@@ -447,23 +396,21 @@ INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
         // The page always covers the whole main window; the first paint
         // starts polling.
         SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
-        armPollTimer(page);
+        armPollTimer(page, PagePollTimerId);
         // A page shown by a page command, or uncovered, has just had its
         // background erased by the dialog; without this the dashboard would
         // show its live values on a blank page until the main window repaints.
-        PAINTSTRUCT ps;
-        BeginPaint(page, &ps);
-        EndPaint(page, &ps);
+        emptyPaint(page);
         drawFrameOn(page);
         drawReadingsOn(page);
         // Left to the dialog as well; the update region is already empty.
         return FALSE;
     }
     case WM_TIMER:
-        if (wp != PollTimerId) return FALSE;
+        if (wp != PagePollTimerId) return FALSE;
         if (!readingsPollTick()) return FALSE;
         drawReadingsOn(page);
-        if (pollTimerNeedsRearm()) armPollTimer(page);
+        if (pollTimerNeedsRearm()) armPollTimer(page, PagePollTimerId);
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDC_LEARN) learnButtonPressed(page);

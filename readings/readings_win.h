@@ -12,7 +12,7 @@ void createDashboardFonts();
 void selectDashboardFonts(int sizeMode, bool cyrillic);
 extern HFONT fontLarge, fontSmall;
 
-// Places button 1005 of the current page (no-op when it has none).
+// Places the learn button of the page (no-op when it has none).
 // onMainPaint picks the main-window-paint column of the layout table.
 void placeLearnButton(HWND page, int sizeMode, bool onMainPaint);
 

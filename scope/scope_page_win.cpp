@@ -14,91 +14,58 @@
 #include "res/resource.h"
 #include "scope/scope.h"
 #include "shell/app_state.h"
+#include "shell/canvas_win.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 
 namespace {
 
-enum { PollTimerId = 1 };
+COLORREF buttonFace() { return GetSysColor(COLOR_BTNFACE); }
 
-// One drawing pass on the page: the DC, the scale, and the objects that were
-// selected when it was taken, put back before release.
-struct Canvas {
-    HWND page;
-    HDC dc;
-    double sx, sy;
-    HGDIOBJ oldPen, oldBrush, oldFont;
+// The same pixel columns across the band of every pane.
+void bands(Canvas& c, Span s) {
+    for (const Pane& p : Panes)
+        Rectangle(c.dc, s.left, c.py(p.bandTop), s.right, c.py(p.bandBottom));
+}
 
-    explicit Canvas(HWND p) : page(p), dc(GetDC(p)), sx(DashboardScale.sx), sy(DashboardScale.sy) {
-        oldPen = SelectObject(dc, palette.black1);
-        oldBrush = SelectObject(dc, palette.white);
-        oldFont = SelectObject(
-            dc, fontSmall ? static_cast<HGDIOBJ>(fontSmall) : GetStockObject(SYSTEM_FONT));
-    }
-    ~Canvas() {
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldFont);
-        ReleaseDC(page, dc);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
+// Pixels by which the widest-reaching digit of the current font passes its
+// cell; measured once per font.
+int digitOverhang(HDC dc) {
+    static HGDIOBJ measured = nullptr;
+    static int overhang = 0;
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    if (font == measured) return overhang;
+    ABC abc[10];
+    overhang = 0;
+    if (GetCharABCWidthsA(dc, '0', '9', abc))
+        for (const ABC& a : abc)
+            if (-a.abcC > overhang) overhang = -a.abcC;
+    measured = font;
+    return overhang;
+}
 
-    int px(int x) const { return scaleCoord(x, sx); }
-    int py(int y) const { return scaleCoord(y, sy); }
+// A value on its white box. The box reaches past the text by as far as any
+// digit's ink does, or a wider digit drawn before would leave a trace.
+void value(Canvas& c, int x, int y, const FieldText& f) {
+    SelectObject(c.dc, fontLarge);
+    SetTextColor(c.dc, ColourBlack);
+    SetBkColor(c.dc, ColourWhite);
+    SetBkMode(c.dc, OPAQUE);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(c.dc, f.text, f.count, &size);
+    const RECT box = {c.px(x), c.py(y), c.px(x) + size.cx + digitOverhang(c.dc), c.py(y) + size.cy};
+    ExtTextOutA(c.dc, c.px(x), c.py(y), ETO_OPAQUE, &box, f.text, static_cast<UINT>(f.count),
+                nullptr);
+}
 
-    void use(HPEN pen, HBRUSH brush) {
-        SelectObject(dc, pen);
-        SelectObject(dc, brush);
-    }
-    void rect(int x1, int y1, int x2, int y2) { Rectangle(dc, px(x1), py(y1), px(x2), py(y2)); }
-    // The same pixel columns across the band of every pane.
-    void bands(Span s) {
-        for (const Pane& p : Panes) Rectangle(dc, s.left, py(p.bandTop), s.right, py(p.bandBottom));
-    }
-    void text(HFONT font, int x, int y, const char* s, int n, COLORREF ink, COLORREF paper) {
-        SelectObject(dc, font);
-        SetTextColor(dc, ink);
-        SetBkColor(dc, paper);
-        SetBkMode(dc, OPAQUE);
-        ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, nullptr, s, static_cast<UINT>(n), nullptr);
-    }
-    // A value on its white box. The box reaches past the text by as far as
-    // any digit's ink does, or a wider digit drawn before would leave a trace.
-    void value(int x, int y, const FieldText& f) {
-        SelectObject(dc, fontLarge);
-        SetTextColor(dc, ColourBlack);
-        SetBkColor(dc, ColourWhite);
-        SetBkMode(dc, OPAQUE);
-        SIZE size = {0, 0};
-        GetTextExtentPoint32A(dc, f.text, f.count, &size);
-        const RECT box = {px(x), py(y), px(x) + size.cx + digitOverhang(), py(y) + size.cy};
-        ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, &box, f.text, static_cast<UINT>(f.count),
-                    nullptr);
-    }
-    // Pixels by which the widest-reaching digit of the current font passes
-    // its cell; measured once per font.
-    int digitOverhang() {
-        static HGDIOBJ measured = nullptr;
-        static int overhang = 0;
-        HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
-        if (font == measured) return overhang;
-        ABC abc[10];
-        overhang = 0;
-        if (GetCharABCWidthsA(dc, '0', '9', abc))
-            for (const ABC& a : abc)
-                if (-a.abcC > overhang) overhang = -a.abcC;
-        measured = font;
-        return overhang;
-    }
-    // A language text, on the page's own face unless told otherwise.
-    void entry(HFONT font, int x, int y, int entry, COLORREF ink, COLORREF paper = buttonFace()) {
-        const char* s = LanguageTable[entry];
-        text(font, x, y, s, static_cast<int>(strnlen(s, LanguageTextSize)), ink, paper);
-    }
-    static COLORREF buttonFace() { return GetSysColor(COLOR_BTNFACE); }
-};
+// A language text, on the page's own face unless told otherwise.
+void entry(Canvas& c, HFONT font, int x, int y, int textEntry, COLORREF ink,
+           COLORREF paper = buttonFace()) {
+    const char* s = LanguageTable[textEntry];
+    c.text(font, x, y, s, static_cast<int>(strnlen(s, LanguageTextSize)), ink, paper);
+}
 
 HPEN tracePen(int t) {
     const HPEN pens[TraceCount] = {palette.olive2, palette.green2, palette.darkGreen1,
@@ -114,32 +81,32 @@ void drawPanes(Canvas& c) {
 }
 
 void drawLabels(Canvas& c) {
-    c.entry(fontSmall, 50, 60, EntryScopeLambda, ColourOlive);
+    entry(c, fontSmall, 50, 60, EntryScopeLambda, ColourOlive);
     if (const char* probe = probeTypeText(ConfigA.lambdaType)) {
         const int n = static_cast<int>(strnlen(probe, ProbeTypeTextCount));
-        c.text(fontSmall, 50, 90, probe, n, ColourBlack, Canvas::buttonFace());
+        c.text(fontSmall, 50, 90, probe, n, ColourBlack, buttonFace());
     }
-    c.entry(fontSmall, 50, 420, tpsTypeEntry(ConfigA.lambdaType), ColourBlack);
-    c.entry(fontSmall, 50, 190, EntryScopeAnd, ColourBlack);
-    c.entry(fontSmall, 50, 320, EntryScopeSpeedScale, ColourBlack);
-    c.entry(fontLarge, 700, 70, EntryScopeVoltUnit, ColourBlack);
-    c.entry(fontSmall, 710, 190, EntryScopePositionUnit, ColourBlack);
-    c.entry(fontSmall, 710, 300, EntryScopeSpeedUnit, ColourBlack);
-    c.entry(fontSmall, 50, 170, EntryScopePosition, ColourGreen);
-    c.entry(fontSmall, 50, 210, EntryScopeStartPosition, ColourDarkGreen);
-    c.entry(fontSmall, 50, 300, EntryScopeSpeed, ColourBlue);
-    c.entry(fontSmall, 50, 400, EntryScopeTps, ColourNavy);
+    entry(c, fontSmall, 50, 420, tpsTypeEntry(ConfigA.lambdaType), ColourBlack);
+    entry(c, fontSmall, 50, 190, EntryScopeAnd, ColourBlack);
+    entry(c, fontSmall, 50, 320, EntryScopeSpeedScale, ColourBlack);
+    entry(c, fontLarge, 700, 70, EntryScopeVoltUnit, ColourBlack);
+    entry(c, fontSmall, 710, 190, EntryScopePositionUnit, ColourBlack);
+    entry(c, fontSmall, 710, 300, EntryScopeSpeedUnit, ColourBlack);
+    entry(c, fontSmall, 50, 170, EntryScopePosition, ColourGreen);
+    entry(c, fontSmall, 50, 210, EntryScopeStartPosition, ColourDarkGreen);
+    entry(c, fontSmall, 50, 300, EntryScopeSpeed, ColourBlue);
+    entry(c, fontSmall, 50, 400, EntryScopeTps, ColourNavy);
 }
 
 // Seconds under the panes: a dot and a label every 46 columns.
 void drawTimeAxis(Canvas& c) {
-    c.entry(fontSmall, 130, 490, EntryScopeTimeAxis, ColourBlack);
+    entry(c, fontSmall, 130, 490, EntryScopeTimeAxis, ColourBlack);
     for (int i = 0; i <= 8; ++i) {
         char label[8];
         snprintf(label, sizeof label, "%02ld", 2L * i);
-        c.text(fontSmall, 203 + 46 * i, 470, ".", 1, ColourBlack, Canvas::buttonFace());
+        c.text(fontSmall, 203 + 46 * i, 470, ".", 1, ColourBlack, buttonFace());
         c.text(fontSmall, 196 + 46 * i, 490, label, static_cast<int>(strlen(label)), ColourBlack,
-               Canvas::buttonFace());
+               buttonFace());
     }
 }
 
@@ -159,7 +126,7 @@ void setUpControls(HWND page) {
 void drawStaticFrameOn(HWND page, bool readConfig) {
     SetDlgItemTextA(page, IDC_SCOPE_CURSOR, LanguageTable[EntryValueCursor]);
     if (readConfig && frameMayReadConfig()) readConfigABlock();
-    Canvas c(page);
+    Canvas c = pageCanvas(page, palette.white);
     drawPanes(c);
     drawLabels(c);
     setUpControls(page);
@@ -181,16 +148,16 @@ void redrawTraces(Canvas& c) {
 
 void drawSweepLine(Canvas& c, int column) {
     c.use(palette.red1, palette.red);
-    c.bands(sweepLine(column, c.sx));
+    bands(c, sweepLine(column, c.sx));
 }
 
 void drawSample(Canvas& c, const SamplePlan& plan) {
     const int nudge = sweepNudge(SizeMode);
     c.use(palette.white1, palette.white);
-    if (plan.eraseLeftEdge) c.bands(leftEdgeStrip(c.sx, nudge));
+    if (plan.eraseLeftEdge) bands(c, leftEdgeStrip(c.sx, nudge));
     drawSweepLine(c, plan.column);
     c.use(palette.white1, palette.white);
-    c.bands(sweepErase(plan.column, c.sx, nudge));
+    bands(c, sweepErase(plan.column, c.sx, nudge));
     for (int t = 0; t < TraceCount; ++t) {
         if (!plan.drawn[t]) continue;
         const Segment& s = plan.segments[t];
@@ -200,8 +167,8 @@ void drawSample(Canvas& c, const SamplePlan& plan) {
     }
     if (plan.wrapped) {
         c.use(palette.white1, palette.white);
-        c.bands(wrapEraseRight(c.sx));
-        c.bands(wrapEraseLeft(c.sx, nudge));
+        bands(c, wrapEraseRight(c.sx));
+        bands(c, wrapEraseLeft(c.sx, nudge));
     }
 }
 
@@ -221,12 +188,12 @@ void drawFuelBox(Canvas& c, bool onGas) {
 
 // The values beside the panes and the fuel box.
 void drawValues(Canvas& c, const ScopeValues& v, bool cursorView) {
-    c.value(630, 70, v.lambda);
-    c.value(630, 180, v.position);
-    c.value(630, 290, v.speed);
-    c.value(630, 400, v.tps);
+    value(c, 630, 70, v.lambda);
+    value(c, 630, 180, v.position);
+    value(c, 630, 290, v.speed);
+    value(c, 630, 400, v.tps);
     if (v.unit == TpsUnit::Volt) {
-        c.text(fontLarge, 700, 400, "V", 1, ColourBlack, Canvas::buttonFace());
+        c.text(fontLarge, 700, 400, "V", 1, ColourBlack, buttonFace());
     } else if (v.unit == TpsUnit::Blank) {
         c.use(palette.white1, palette.white);
         if (cursorView)
@@ -247,10 +214,10 @@ ScopeValues shownValues() {
 void drawCursorView(Canvas& c) {
     const int p = scope.cursor;
     c.use(palette.black1, palette.white);
-    c.bands(cursorLine(p, c.sx));
+    bands(c, cursorLine(p, c.sx));
     if (p != scope.cursorDrawn) {
         c.use(palette.white1, palette.white);
-        c.bands(cursorLine(scope.cursorDrawn, c.sx));
+        bands(c, cursorLine(scope.cursorDrawn, c.sx));
         const int first = restoreFirstPoint(scope.cursorDrawn);
         for (Trace t : RedrawOrder) {
             if (!traceShown(t)) continue;
@@ -266,12 +233,6 @@ void drawCursorView(Canvas& c) {
     drawValues(c, historyValues(scope.history[p], ConfigA.lambdaType), true);
 }
 
-void armPollTimer(HWND page) {
-    SetTimer(page, PollTimerId, static_cast<UINT>(PollInterval),
-             nullptr);  // replaces a running one
-    armedInterval = PollInterval;
-}
-
 void placeControls(HWND page) {
     ButtonPlace p;
     if (cursorBarPlace(SizeMode, &p))
@@ -284,7 +245,7 @@ void onTimer(HWND page) {
     const ScopeTick tick = scopePollTick();
     if (tick == ScopeTick::Skipped) return;
     {
-        Canvas c(page);
+        Canvas c = pageCanvas(page, palette.white);
         if (tick == ScopeTick::CursorView) {
             drawCursorView(c);
         } else {
@@ -293,18 +254,16 @@ void onTimer(HWND page) {
         }
     }
     showCursorBar(page);
-    if (scopeTimerNeedsRearm()) armPollTimer(page);
+    if (scopeTimerNeedsRearm()) armPollTimer(page, PagePollTimerId);
 }
 
 void onPaint(HWND page) {
     placeControls(page);
-    armPollTimer(page);
+    armPollTimer(page, PagePollTimerId);
     // The dialog erases the page here; everything is drawn again after it.
-    PAINTSTRUCT ps;
-    BeginPaint(page, &ps);
-    EndPaint(page, &ps);
+    emptyPaint(page);
     drawStaticFrameOn(page, false);
-    Canvas c(page);
+    Canvas c = pageCanvas(page, palette.white);
     redrawTraces(c);
     drawValues(c, shownValues(), scope.cursorMode);
 }
@@ -312,7 +271,7 @@ void onPaint(HWND page) {
 void onCursorBox(HWND page) {
     scope.cursorMode = IsDlgButtonChecked(page, IDC_SCOPE_CURSOR) == BST_CHECKED;
     showCursorBar(page);
-    Canvas c(page);
+    Canvas c = pageCanvas(page, palette.white);
     redrawTraces(c);
 }
 
@@ -342,7 +301,7 @@ void scopePageStart() {
     scopeResetTraces();
     drawStaticFrameOn(currentPage, true);
     {
-        Canvas c(currentPage);
+        Canvas c = pageCanvas(currentPage, palette.white);
         redrawTraces(c);
     }
     scope.column = SweepStart;
@@ -351,12 +310,12 @@ void scopePageStart() {
 void scopeRepaint() {
     if (!currentPage) return;
     drawStaticFrameOn(currentPage, true);
-    Canvas c(currentPage);
+    Canvas c = pageCanvas(currentPage, palette.white);
     redrawTraces(c);
 }
 
 void drawScopeSampleOn(HWND page) {
-    Canvas c(page);
+    Canvas c = pageCanvas(page, palette.white);
     drawSample(c, acquireSample(Live, ConfigA, c.sx, c.sy));
     drawValues(c, liveValues(Live, ConfigA), false);
 }
@@ -366,7 +325,7 @@ INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_INITDIALOG: return TRUE;
     case WM_PAINT: onPaint(page); return FALSE;
     case WM_TIMER:
-        if (wp == PollTimerId) onTimer(page);
+        if (wp == PagePollTimerId) onTimer(page);
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDC_SCOPE_CURSOR) onCursorBox(page);

@@ -34,7 +34,7 @@ BOOL CALLBACK freeLogo(HWND child, LPARAM) {
 
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
-    case WM_INITDIALOG: centreOnScreen(dialog); return TRUE;
+    case WM_INITDIALOG: centreOnRecordedScreen(dialog); return TRUE;
     case WM_DESTROY: EnumChildWindows(dialog, freeLogo, 0); return FALSE;
     case WM_PAINT:
         // The system paints the dialog; the texts are brought up to date first.
@@ -51,4 +51,6 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     return FALSE;
 }
 
-INT_PTR showAboutDialog(HWND owner) { return runServiceDialog(owner, IDD_ABOUT, aboutDialogProc); }
+INT_PTR showAboutDialog(HWND owner) {
+    return runModalDialog(owner, IDD_ABOUT, aboutDialogProc, &serviceDialogOpen);
+}

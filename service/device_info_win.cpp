@@ -109,7 +109,7 @@ void onInit(HWND dialog) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     deviceInfoOpen({now.wYear, now.wMonth, now.wDay});
-    centreOnScreen(dialog);
+    centreOnRecordedScreen(dialog);
     // Taken once: the dialog keeps this interval even when the link changes it.
     SetTimer(dialog, DeviceInfoTimerId, static_cast<UINT>(PollInterval), nullptr);
     SendDlgItemMessageA(dialog, IDC_INFO_REGISTRATION, EM_LIMITTEXT, RegistrationLength, 0);
@@ -186,5 +186,5 @@ INT_PTR CALLBACK deviceInfoDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) 
 }
 
 INT_PTR showDeviceInfoDialog(HWND owner) {
-    return runServiceDialog(owner, IDD_DEVICE_INFO, deviceInfoDialogProc);
+    return runModalDialog(owner, IDD_DEVICE_INFO, deviceInfoDialogProc, &serviceDialogOpen);
 }

@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "service/diagram.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/shell_win.h"
 
 static_assert(SB_LINEUP == ScrollLineUp && SB_LINEDOWN == ScrollLineDown &&
@@ -81,11 +82,7 @@ void onScroll(HWND page, bool horizontal, WPARAM wp) {
 }
 
 void onPaint(HWND page) {
-    PAINTSTRUCT ps;
-    BeginPaint(page, &ps);
-    EndPaint(page, &ps);
-    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    paintPageArea(page);
     // The dialog erased the page before this paint: put the picture back now
     // rather than leave it blank until the main window repaints.
     if (page == view.page) diagramCopy();

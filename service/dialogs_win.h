@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "link/port_enum.h"
+#include "shell/dialog_win.h"
 
 // Each runs its dialog modally with owner (the current page) and returns the
 // dialog's result. The shell sets serviceDialogOpen before the first two; the
@@ -26,13 +27,5 @@ enum { DeviceInfoTimerId = 2, PortSearchTimerId = 2 };
 // Where the port search reads the system's port list: the registry's
 // SERIALCOMM key unless a host gives another list.
 extern PortNameSource portSearchNames;
-
-// Moves a dialog, keeping its size and z-order, to the middle of the screen
-// the shell last measured.
-void centreOnScreen(HWND dialog);
-
-// Runs a service dialog modally; a template that fails to load doesn't leave
-// the pages suspended.
-INT_PTR runServiceDialog(HWND owner, int templateId, DLGPROC proc);
 
 #endif

@@ -10,9 +10,9 @@
 #include "res/resource.h"
 #include "service/reset.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/language_entries.h"
-#include "shell/shell_win.h"
 
 int (*resetMessageBox)(HWND owner, const char* text, const char* caption, UINT type) = MessageBoxA;
 
@@ -68,11 +68,7 @@ void onResetPressed(HWND page) {
 }
 
 void onPaint(HWND page) {
-    PAINTSTRUCT ps;
-    BeginPaint(page, &ps);
-    EndPaint(page, &ps);
-    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    paintPageArea(page);
     resetPageApplyTexts(page);
     placeResetControls(page, SizeMode);
     if (const ResetLayout* l = layoutFor(SizeMode))

@@ -17,6 +17,7 @@
 #include "service/dialogs_win.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/language_win.h"
 #include "shell/pages_win.h"
@@ -69,13 +70,8 @@ void onCreate(HWND window) {
 }
 
 void onPaint(HWND window) {
-    PAINTSTRUCT ps;
-    BeginPaint(window, &ps);
-    EndPaint(window, &ps);
-    if (currentPage) {
-        BeginPaint(currentPage, &ps);
-        EndPaint(currentPage, &ps);
-    }
+    emptyPaint(window);
+    if (currentPage) emptyPaint(currentPage);
 
     selectDashboardFonts(SizeMode, strcmp(LanguageCode, "rus") == 0);
     placeLearnButton(currentPage, SizeMode, true);

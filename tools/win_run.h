@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 // Dispatches messages for ms milliseconds, so timers tick and windows paint.
 inline void pumpMessagesFor(DWORD ms) {
@@ -48,6 +51,37 @@ inline std::string wineDrivePath(const std::string& unixPath) {
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
+}
+
+// One line of lpgsim's frame log: when (ms), '>' for what it received or '<'
+// for what it sent, and the bytes.
+struct LoggedFrame {
+    unsigned long ms;
+    char direction;
+    std::vector<uint8_t> bytes;
+};
+
+// lpgsim's frame log, given by its Unix path; empty when it can't be read.
+inline std::vector<LoggedFrame> readFrameLog(const std::string& unixPath) {
+    std::vector<LoggedFrame> frames;
+    FILE* f = std::fopen(wineDrivePath(unixPath).c_str(), "r");
+    if (!f) return frames;
+    char line[512];
+    while (std::fgets(line, sizeof line, f)) {
+        LoggedFrame fr{0, 0, {}};
+        int used = 0;
+        if (std::sscanf(line, "%lu %c%n", &fr.ms, &fr.direction, &used) != 2) continue;
+        const char* p = line + used;
+        unsigned byte;
+        int n;
+        while (std::sscanf(p, "%2x%n", &byte, &n) == 1) {
+            fr.bytes.push_back(static_cast<uint8_t>(byte));
+            p += n;
+        }
+        frames.push_back(fr);
+    }
+    std::fclose(f);
+    return frames;
 }
 
 #endif

@@ -326,7 +326,9 @@ TEST(BlockFields, FieldSavedForEachAddress) {
 TEST(BlockFields, EverySettingsAddressHasAStoredByte) {
     // Version-1 files end with the key of address 32.
     for (uint8_t a : settingsAddresses) {
-        if (a <= Addr::AttMinBj) EXPECT_NE(fieldForAddress(a, 1).block, BlockId::None) << int(a);
+        if (a <= Addr::AttMinBj) {
+            EXPECT_NE(fieldForAddress(a, 1).block, BlockId::None) << int(a);
+        }
         EXPECT_NE(fieldForAddress(a, 3).block, BlockId::None) << int(a);
     }
 }

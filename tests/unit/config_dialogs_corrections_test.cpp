@@ -9,8 +9,11 @@
 #include "link/link.h"
 #include "shell/app_state.h"
 #include "sim/sim.h"
+#include "tests/unit/sim_link_fixture.h"
 
 namespace {
+
+using simframes::takeCommands;
 
 std::string itemText(int row, int index) {
     char text[CorrectionTextSize];
@@ -110,31 +113,15 @@ TEST_F(CorrectionStores, NothingIsWrittenFromBytesNotRead) {
 
 // ---- the tick against the simulated controller ----
 
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
-
-class CorrectionsTick : public ::testing::Test {
+class CorrectionsTick : public SimLinkTest {
 protected:
     void SetUp() override {
-        resetLinkState();
-        LinkPort = &simPortOps;
-        simPortUseRealTime(false);
+        SimLinkTest::SetUp();
         dropDownOpen = false;
     }
     void TearDown() override {
         dropDownOpen = false;
-        resetLinkState();
-        simPortUseRealTime(true);
-    }
-    void start(int generation) {
-        SimConfig c;
-        c.generation = generation;
-        simPortSetup(c);
+        SimLinkTest::TearDown();
     }
 };
 

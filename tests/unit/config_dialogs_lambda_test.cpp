@@ -10,8 +10,11 @@
 #include "link/link.h"
 #include "shell/app_state.h"
 #include "sim/sim.h"
+#include "tests/unit/sim_link_fixture.h"
 
 namespace {
+
+using simframes::takeCommands;
 
 std::string timeText(int index) {
     char text[EmulationTimeTextSize];
@@ -136,29 +139,21 @@ TEST(LambdaEmulationWave, DrawnAgainOnlyAfterAPaintOrNewTimes) {
     resetLambdaEmulationState();
 }
 
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
+class LambdaEmulationTick : public SimLinkTest {
+protected:
+    void TearDown() override {
+        dropDownOpen = false;
+        SimLinkTest::TearDown();
+    }
+};
 
-TEST(LambdaEmulationTick, ReadsConfigAUnlessAListIsOpen) {
-    resetLinkState();
-    LinkPort = &simPortOps;
-    simPortUseRealTime(false);
-    SimConfig c;
-    c.generation = 3;
-    simPortSetup(c);
+TEST_F(LambdaEmulationTick, ReadsConfigAUnlessAListIsOpen) {
+    start(3);
     EXPECT_TRUE(lambdaEmulationPollTick());
     EXPECT_EQ((std::vector<int>{1, 3}), takeCommands());
     dropDownOpen = true;
     EXPECT_FALSE(lambdaEmulationPollTick());
     EXPECT_TRUE(takeCommands().empty());
-    dropDownOpen = false;
-    resetLinkState();
-    simPortUseRealTime(true);
 }
 
 }  // namespace

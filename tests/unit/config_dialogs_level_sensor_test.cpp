@@ -8,8 +8,11 @@
 #include "link/link.h"
 #include "shell/app_state.h"
 #include "sim/sim.h"
+#include "tests/unit/sim_link_fixture.h"
 
 namespace {
+
+using simframes::takeCommands;
 
 TEST(LevelSensorMode, IndexFromBitsZeroAndSeven) {
     const struct {
@@ -120,33 +123,17 @@ TEST(LevelSensorScroll, StepsStayInRangeAndOnlyTheEndWrites) {
 
 // ---- against the simulated controller ----
 
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
-
-class LevelSensorTick : public ::testing::Test {
+class LevelSensorTick : public SimLinkTest {
 protected:
     void SetUp() override {
-        resetLinkState();
+        SimLinkTest::SetUp();
         resetLevelSensorState();
-        LinkPort = &simPortOps;
-        simPortUseRealTime(false);
         dropDownOpen = false;
     }
     void TearDown() override {
         dropDownOpen = false;
         resetLevelSensorState();
-        resetLinkState();
-        simPortUseRealTime(true);
-    }
-    void start(int generation) {
-        SimConfig c;
-        c.generation = generation;
-        simPortSetup(c);
+        SimLinkTest::TearDown();
     }
 };
 

@@ -10,33 +10,22 @@
 #include "link/link.h"
 #include "shell/app_state.h"
 #include "sim/sim.h"
+#include "tests/unit/sim_link_fixture.h"
 
 namespace {
 
-// Command bytes of the frames the controller accepted since the last call.
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
+using simframes::takeCommands;
 
-class PageTicks : public testing::Test {
+class PageTicks : public SimLinkTest {
 protected:
     void SetUp() override {
-        resetLinkState();
-        LinkPort = &simPortOps;
-        simPortUseRealTime(false);
-        SimConfig c;
-        c.generation = 3;
-        simPortSetup(c);
+        SimLinkTest::SetUp();
+        start(3);
         clearFlags();
     }
     void TearDown() override {
         clearFlags();
-        resetLinkState();
-        simPortUseRealTime(true);
+        SimLinkTest::TearDown();
     }
     static void clearFlags() {
         serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;

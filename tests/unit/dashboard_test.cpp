@@ -11,34 +11,19 @@
 #include "readings/layout.h"
 #include "shell/app_state.h"
 #include "sim/sim.h"
+#include "tests/unit/sim_link_fixture.h"
 
 namespace {
 
 // ---- the simulated controller behind the in-process port ----
 
-// Command bytes of the frames the controller accepted since the last call.
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
+using simframes::framesReceived;
+using simframes::takeCommands;
 
-// Frames the controller received since the last clear.
-std::vector<std::vector<uint8_t>> framesReceived() {
-    std::vector<std::vector<uint8_t>> frames;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>') frames.push_back(f.bytes);
-    return frames;
-}
-
-class DashboardLink : public ::testing::Test {
+class DashboardLink : public SimLinkTest {
 protected:
     void SetUp() override {
-        resetLinkState();
-        LinkPort = &simPortOps;
-        simPortUseRealTime(false);
+        SimLinkTest::SetUp();
         start(1);
         resetReadingsState();
         serviceDialogOpen = dropDownOpen = false;
@@ -46,13 +31,7 @@ protected:
     }
     void TearDown() override {
         serviceDialogOpen = dropDownOpen = false;
-        resetLinkState();
-        simPortUseRealTime(true);
-    }
-    void start(int generation) {
-        SimConfig c;
-        c.generation = generation;
-        simPortSetup(c);
+        SimLinkTest::TearDown();
     }
     void setFault(SimFault f) {
         simSetFault(f);

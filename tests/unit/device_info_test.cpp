@@ -10,6 +10,7 @@
 #include "service/device_info.h"
 #include "shell/language_entries.h"
 #include "sim/sim.h"
+#include "tests/sim_frames.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -24,17 +25,7 @@ std::vector<Bytes> writesSeen() {
     return writes;
 }
 
-Bytes writeFrame(int wireAddress, int value) {
-    const uint8_t a = static_cast<uint8_t>(wireAddress), v = static_cast<uint8_t>(value);
-    return {0x65, a, v, static_cast<uint8_t>(0x65 + a + v)};
-}
-
-std::vector<int> commandsSeen() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>') commands.push_back(f.bytes[0] == 0x65 ? f.bytes[1] : -1);
-    return commands;
-}
+using simframes::writeFrame;
 
 }  // namespace
 
@@ -95,7 +86,7 @@ TEST_F(DeviceInfo, EachTickShowsWhatTheGenerationOffers) {
         EXPECT_STREQ(v.version, c.version);
         EXPECT_EQ(v.controlsEnabled, c.enabled);
         EXPECT_EQ(v.emptyFields, c.emptied);
-        EXPECT_EQ(commandsSeen(), c.commands);
+        EXPECT_EQ(simframes::commandsReceived(), c.commands);
     }
 }
 

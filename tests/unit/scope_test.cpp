@@ -11,8 +11,11 @@
 #include "shell/app_state.h"
 #include "shell/language_entries.h"
 #include "sim/sim.h"
+#include "tests/unit/sim_link_fixture.h"
 
 namespace {
+
+using simframes::takeCommands;
 
 // ---- sample heights ----
 
@@ -299,32 +302,19 @@ TEST(ScopeFrame, ProbeTextByTheHighNibbleAndSensorEntryByTheLowOne) {
 
 // ---- poll cycle against the simulated controller ----
 
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes[0] == 0x65) commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
-
-class ScopeLink : public ::testing::Test {
+class ScopeLink : public SimLinkTest {
 protected:
     void SetUp() override {
-        resetLinkState();
-        LinkPort = &simPortOps;
-        simPortUseRealTime(false);
-        SimConfig c;
-        c.generation = 3;
-        simPortSetup(c);
+        SimLinkTest::SetUp();
+        start(3);
         resetScopeState();
         serviceDialogOpen = false;
         armedInterval = 50;
     }
     void TearDown() override {
         serviceDialogOpen = false;
-        resetLinkState();
         resetScopeState();
-        simPortUseRealTime(true);
+        SimLinkTest::TearDown();
     }
 };
 

@@ -83,19 +83,10 @@ struct ModalProbe {
     bool flagWhileOpen, seen;
 } probe;
 
-BOOL CALLBACK findOwnedDialog(HWND w, LPARAM found) {
-    char cls[16] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (strcmp(cls, "#32770") != 0 || !GetWindow(w, GW_OWNER)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-}
-
 void CALLBACK closeOpenDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND d = wintest::modalDialog();
+    if (!d) return;  // not shown yet: the next tick looks again
     KillTimer(nullptr, timer);
-    HWND d = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findOwnedDialog, reinterpret_cast<LPARAM>(&d));
-    if (!d) return;
     probe.seen = true;
     probe.flagWhileOpen = *probe.pageFlag;
     PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
@@ -106,9 +97,10 @@ TEST_F(ConfigDialogs, ModalRunHoldsThePageFlagUntilItCloses) {
     simPortSetup(c);
     for (const auto& d : dialogs) {
         probe = ModalProbe{d.pageFlag, false, false};
-        *d.pageFlag = true;  // as the page sets it
-        SetTimer(nullptr, 0, 200, closeOpenDialog);
+        *d.pageFlag = false;  // the open sets it
+        const UINT_PTR closer = SetTimer(nullptr, 0, 200, closeOpenDialog);
         d.open(parent);
+        KillTimer(nullptr, closer);  // a dialog that never showed fails below
         EXPECT_TRUE(probe.seen) << d.name;
         EXPECT_TRUE(probe.flagWhileOpen) << d.name;
         EXPECT_FALSE(*d.pageFlag) << d.name;

@@ -21,46 +21,17 @@
 #include "shell/language.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
+#include "test_window.h"
+#include "tests/sim_frames.h"
 
 namespace dialogtest {
 
-using Frame = std::vector<uint8_t>;
+using simframes::Frame;
+using simframes::readFrame;
+using simframes::writeFrame;
+using wintest::pump;
 
-inline Frame writeFrame(int wireAddress, int value) {
-    const uint8_t a = static_cast<uint8_t>(wireAddress), v = static_cast<uint8_t>(value);
-    return Frame{0x65, a, v, static_cast<uint8_t>(0x65 + a + v)};
-}
-inline Frame readFrame(int block) {
-    const uint8_t b = static_cast<uint8_t>(block);
-    return Frame{0x65, b, b, static_cast<uint8_t>(0x65 + 2 * b)};
-}
-
-inline LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, msg, wp, lp);
-}
-
-inline HWND makeParent() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = parentProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ConfigDialogTestParent";
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "ConfigDialogTestParent", "page", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                           0, 400, 300, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-// Dispatches what is queued; the poll timer's ticks of `quiet` are dropped,
-// so that only the test ticks it.
-inline void pump(HWND quiet = nullptr) {
-    MSG msg;
-    for (int i = 0; i < 2000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
-        if (!(quiet && msg.hwnd == quiet && msg.message == WM_TIMER)) DispatchMessageA(&msg);
-}
+inline HWND makeParent() { return wintest::makeParent(400, 300, true); }
 
 class ConfigDialog : public testing::Test {
 protected:
@@ -133,19 +104,12 @@ protected:
     // Frames the controller received since the last call, but for the echo
     // probe of a newly opened port.
     std::vector<Frame> received() {
-        std::vector<Frame> frames;
-        for (const SimFrame& f : simFrameLog())
-            if (f.dir == '>' && f.bytes[0] == 0x65) frames.push_back(f.bytes);
+        const std::vector<Frame> frames = simframes::requestsReceived();
         simClearLog();
         return frames;
     }
 
-    COLORREF pixel(int x, int y) {
-        HDC dc = GetDC(dialog);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(dialog, dc);
-        return c;
-    }
+    COLORREF pixel(int x, int y) { return wintest::pixelOf(dialog, x, y); }
     int countPixels(int x1, int y1, int x2, int y2, COLORREF colour) {
         HDC dc = GetDC(dialog);
         int n = 0;

@@ -17,35 +17,18 @@
 #include "link/link.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
+#include "test_window.h"
 
 namespace {
 
-LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, msg, wp, lp);
-}
+using wintest::modalDialog;
+using wintest::pump;
 
-HWND makeParent() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = parentProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ConfigTestParent";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "ConfigTestParent", "config", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                           900, 700, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-void pump() {
-    MSG msg;
-    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
-        DispatchMessageA(&msg);
-}
+HWND makeParent() { return wintest::makeParent(900, 700); }
 
 // Frames the controller received since the last call, as "AA=VV" pairs of
 // wire address and value for writes and "read N" for block reads.
@@ -63,22 +46,12 @@ std::string takeFrames() {
     return s;
 }
 
-BOOL CALLBACK findDialogOf(HWND w, LPARAM lp) {
-    char cls[16] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (IsWindowVisible(w) && strcmp(cls, "#32770") == 0 && GetWindow(w, GW_OWNER) != nullptr) {
-        *reinterpret_cast<HWND*>(lp) = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Closes the dialog a control opened, from inside the dialog's own loop.
 void CALLBACK closeAnyDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = modalDialog();
+    if (!dialog) return;  // not shown yet: the next tick looks again
     KillTimer(nullptr, timer);
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findDialogOf, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
 }
 
 // The writes of takeFrames alone: an open dialog polls on its own.
@@ -147,12 +120,12 @@ protected:
         setUp(page);
         texts(page);
         pump();  // the first paint arms the timer; ticks are sent by hand from here on
-        KillTimer(page, 1);
+        KillTimer(page, PagePollTimerId);
         tick();
         simClearLog();
     }
 
-    void tick() { SendMessageA(page, WM_TIMER, 1, 0); }
+    void tick() { SendMessageA(page, WM_TIMER, PagePollTimerId, 0); }
 
     void notify(int control, int code) {
         SendMessageA(page, WM_COMMAND, MAKEWPARAM(control, code),
@@ -237,8 +210,9 @@ TEST_P(ConfigPageTest, EveryListSendsItsWrites) {
     for (const auto& c : cases) {
         // The constructed emulation opens its dialog; it is closed at once.
         const bool opensDialog = c.control == IDC_CFG_EMULATION_TYPE && c.k == 0;
-        if (opensDialog) SetTimer(nullptr, 0, 20, closeAnyDialog);
+        const UINT_PTR closer = opensDialog ? SetTimer(nullptr, 0, 20, closeAnyDialog) : 0;
         choose(c.control, c.k);
+        if (closer) KillTimer(nullptr, closer);  // a dialog that never showed fails below
         EXPECT_EQ(onWire(c.writes, generation), opensDialog ? takeWrites() : takeFrames())
             << c.control;
     }
@@ -335,7 +309,7 @@ TEST_P(ConfigPageTest, PaintCoversThePageAreaAndArmsTheTimer) {
     SetWindowPos(page, nullptr, 30, 30, 100, 100, SWP_NOZORDER);
     InvalidateRect(page, nullptr, FALSE);
     UpdateWindow(page);
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
     EXPECT_EQ(1000, armedInterval);
     RECT r;
     GetWindowRect(page, &r);
@@ -388,7 +362,7 @@ TEST_P(ConfigPageTest, PausedTicksStillFollowTheInterval) {
     armedInterval = 50;
     tick();
     EXPECT_EQ(50, armedInterval);
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
 }
 
 TEST_P(OptionsPageTest, ItsOwnDialogSuspendsEvenTheIntervalCheck) {
@@ -402,7 +376,7 @@ TEST_P(OptionsPageTest, ItsOwnDialogSuspendsEvenTheIntervalCheck) {
     tick();
     EXPECT_EQ(1000, armedInterval);
     EXPECT_EQ("", takeFrames());
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
 }
 
 TEST_P(OptionsPageTest, JumpListAndItsTextsFollowTheGeneration) {
@@ -531,14 +505,14 @@ struct UnderDialog {
 UnderDialog underDialog;
 
 void CALLBACK tickPageUnderDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = modalDialog();
+    if (!dialog) return;  // not shown yet: the next tick looks again
     KillTimer(nullptr, timer);
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findDialogOf, reinterpret_cast<LPARAM>(&dialog));
-    underDialog.dialogSeen = dialog != nullptr;
+    underDialog.dialogSeen = true;
     simClearLog();
-    SendMessageA(underDialog.page, WM_TIMER, 1, 0);
+    SendMessageA(underDialog.page, WM_TIMER, PagePollTimerId, 0);
     underDialog.pageFrames = simFrameLog().size();
-    if (dialog) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
 }
 
 TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
@@ -551,11 +525,12 @@ TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
     for (const auto& o : openers) {
         SCOPED_TRACE(o.control);
         underDialog = UnderDialog{page, 99, false};
-        SetTimer(nullptr, 0, 150, tickPageUnderDialog);
+        const UINT_PTR ticker = SetTimer(nullptr, 0, 150, tickPageUnderDialog);
         if (o.code == CBN_SELCHANGE)
             choose(o.control, o.k);
         else
             notify(o.control, o.code);
+        KillTimer(nullptr, ticker);
         EXPECT_TRUE(underDialog.dialogSeen);
         EXPECT_EQ(underDialog.pageFrames, 0u);
         EXPECT_FALSE(configDialogOpen);
@@ -567,8 +542,9 @@ TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
 
 TEST_P(OptionsPageTest, PageWaitsWhileTheCorrectionsAreOpenAndPollsAgainAfter) {
     underDialog = UnderDialog{page, 99, false};
-    SetTimer(nullptr, 0, 150, tickPageUnderDialog);
+    const UINT_PTR ticker = SetTimer(nullptr, 0, 150, tickPageUnderDialog);
     notify(IDC_OPT_CORRECTIONS, BN_CLICKED);
+    KillTimer(nullptr, ticker);
     EXPECT_TRUE(underDialog.dialogSeen);
     EXPECT_EQ(underDialog.pageFrames, 0u);
     EXPECT_FALSE(optionsDialogOpen);

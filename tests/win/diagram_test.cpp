@@ -13,6 +13,7 @@
 #include "service/diagram_page_win.h"
 #include "shell/pages_win.h"
 #include "shell_fixture.h"
+#include "test_window.h"
 #include "tools/win_run.h"
 
 using namespace shelltest;
@@ -51,12 +52,7 @@ protected:
         return c;
     }
 
-    static COLORREF pageAt(int x, int y) {
-        HDC dc = GetDC(currentPage);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(currentPage, dc);
-        return c;
-    }
+    static COLORREF pageAt(int x, int y) { return wintest::pixelOf(currentPage, x, y); }
 
     // The viewport shows the picture from the view's offset on: compared
     // along the viewport's edges and diagonal.

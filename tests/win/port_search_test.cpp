@@ -211,39 +211,9 @@ TEST_F(PortSearchDialog, ThePortsRunOutWithEntry204) {
 
 // ---- the registry and real ports (tests/win/port_search.sh) ----
 
-struct LoggedFrame {
-    char direction;
-    std::vector<uint8_t> bytes;
-};
-
-// lpgsim's frame log of one port.
-std::vector<LoggedFrame> frameLog(const std::string& unixPath) {
-    std::vector<LoggedFrame> frames;
-    FILE* f = std::fopen(wineDrivePath(unixPath).c_str(), "r");
-    if (!f) return frames;
-    char line[512];
-    while (std::fgets(line, sizeof line, f)) {
-        unsigned long ms;
-        char dir;
-        int used = 0;
-        if (std::sscanf(line, "%lu %c%n", &ms, &dir, &used) != 2) continue;
-        LoggedFrame fr{dir, {}};
-        const char* p = line + used;
-        unsigned byte;
-        int n;
-        while (std::sscanf(p, "%2x%n", &byte, &n) == 1) {
-            fr.bytes.push_back(static_cast<uint8_t>(byte));
-            p += n;
-        }
-        frames.push_back(fr);
-    }
-    std::fclose(f);
-    return frames;
-}
-
 std::vector<std::vector<uint8_t>> requestsSince(const std::string& log, size_t skip) {
     std::vector<std::vector<uint8_t>> requests;
-    const std::vector<LoggedFrame> frames = frameLog(log);
+    const std::vector<LoggedFrame> frames = readFrameLog(log);
     for (size_t i = skip; i < frames.size(); ++i)
         if (frames[i].direction == '>') requests.push_back(frames[i].bytes);
     return requests;
@@ -266,7 +236,7 @@ protected:
         ServiceDialogTest::SetUp();
         for (int i = 0; i < 3; ++i) {
             logs[i] = std::string(dir) + "/port" + std::to_string(i + 1) + ".log";
-            logStart[i] = frameLog(logs[i]).size();
+            logStart[i] = readFrameLog(logs[i]).size();
         }
     }
     void TearDown() override {

@@ -16,10 +16,13 @@
 #include "readings/readings_win.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
+#include "test_window.h"
+#include "tests/sim_frames.h"
 
 namespace {
 
@@ -27,41 +30,10 @@ const COLORREF Red = RGB(255, 0, 0), Black = RGB(0, 0, 0), Silver = RGB(192, 192
                Green = RGB(0, 255, 0), Cyan = RGB(0, 255, 255), Yellow = RGB(255, 255, 0),
                Olive = RGB(128, 128, 0);
 
-LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, msg, wp, lp);
-}
+using simframes::takeCommands;
+using wintest::pump;
 
-HWND makeParent() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = parentProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ReadingsTestParent";
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "ReadingsTestParent", "readings", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                           0, 900, 700, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
-
-void pump() {
-    MSG msg;
-    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
-        DispatchMessageA(&msg);
-}
-
-// Controller frames the simulated controller received since the last call,
-// as their command bytes (the echo probe is left out).
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes.size() == 4 && f.bytes[0] == 0x65)
-            commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
+HWND makeParent() { return wintest::makeParent(900, 700, true); }
 
 class ReadingsPage : public testing::Test {
 protected:
@@ -90,7 +62,7 @@ protected:
         ASSERT_NE(nullptr, page);
         SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
         pump();  // the first paint arms the timer; ticks are sent by hand from here on
-        KillTimer(page, 1);
+        KillTimer(page, PagePollTimerId);
         drawFrameOn(page);
         simClearLog();
     }
@@ -113,22 +85,14 @@ protected:
         selectDashboardFonts(size, false);
     }
 
-    void tick() { SendMessageA(page, WM_TIMER, 1, 0); }
+    void tick() { SendMessageA(page, WM_TIMER, PagePollTimerId, 0); }
 
     // Pixel of the page at a design point of the current size.
     COLORREF at(int x, int y) {
-        HDC dc = GetDC(page);
-        const COLORREF c =
-            GetPixel(dc, scaleCoord(x, DashboardScale.sx), scaleCoord(y, DashboardScale.sy));
-        ReleaseDC(page, dc);
-        return c;
+        return wintest::pixelOf(page, scaleCoord(x, DashboardScale.sx),
+                                scaleCoord(y, DashboardScale.sy));
     }
-    COLORREF atPixel(int x, int y) {
-        HDC dc = GetDC(page);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(page, dc);
-        return c;
-    }
+    COLORREF atPixel(int x, int y) { return wintest::pixelOf(page, x, y); }
     bool anyPixel(int x1, int y1, int x2, int y2, COLORREF colour) {
         HDC dc = GetDC(page);
         bool found = false;
@@ -198,7 +162,7 @@ TEST_F(ReadingsPage, FirstPaintPlacesThePageAndArmsTheTimer) {
     SetWindowPos(page, nullptr, 30, 30, 100, 100, SWP_NOZORDER);
     InvalidateRect(page, nullptr, FALSE);
     UpdateWindow(page);
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
     EXPECT_EQ(1000, armedInterval);
     RECT r;
     GetWindowRect(page, &r);
@@ -216,7 +180,7 @@ TEST_F(ReadingsPage, OwnPaintBringsBackAnErasedDashboard) {
     drawReadingsOn(page);
     InvalidateRect(page, nullptr, TRUE);  // the dialog erases it to its own face
     UpdateWindow(page);
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
     EXPECT_EQ(RGB(128, 128, 128), at(10, 200));  // background
     EXPECT_EQ(Black, at(475, 300));              // gauge panel
     EXPECT_EQ(Cyan, at(495, 500));               // live values on top
@@ -236,7 +200,7 @@ TEST_F(ReadingsPage, OnlyInitDialogIsAnsweredWithTrue) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.result, readingsPageProc(page, c.msg, c.wp, 0)) << c.msg;
-    KillTimer(page, 1);
+    KillTimer(page, PagePollTimerId);
 }
 
 TEST_F(ReadingsPage, LearnButtonSendsTheCommandOnlyOnGas) {

@@ -18,10 +18,12 @@
 #include "shell/language.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
+#include "test_window.h"
+#include "tests/sim_frames.h"
 
 namespace {
 
-using Frame = std::vector<uint8_t>;
+using simframes::Frame;
 
 struct Box {
     HWND owner;
@@ -44,18 +46,8 @@ PortOps cuttingOps() {
     return ops;
 }
 
-// Requests the controller received since the log was cleared, without the
-// echo probe.
-std::vector<Frame> requestsSeen() {
-    std::vector<Frame> out;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes[0] == 0x65) out.push_back(f.bytes);
-    return out;
-}
-
-Frame writeFrame(int wireAddress, int value) {
-    return {0x65, uint8_t(wireAddress), uint8_t(value), uint8_t(0x65 + wireAddress + value)};
-}
+using simframes::requestsReceived;
+using simframes::writeFrame;
 
 const Frame StatusRead = {0x65, 0x01, 0x01, 0x67}, LiveRead = {0x65, 0x02, 0x02, 0x69},
             ConfigARead = {0x65, 0x03, 0x03, 0x6B}, ConfigBRead = {0x65, 0x04, 0x04, 0x6D},
@@ -66,23 +58,7 @@ const Frame Gen1Reset = {0x65, 0x1E, 0x33, 0xB6}, Gen3Reset = {0x65, 0x1F, 0x33,
 // the reset command and the four reads.
 const int RepliesBeforeRestore = 7;
 
-LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(w, msg, wp, lp);
-}
-
-HWND makeParent() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = parentProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ResetTestParent";
-        RegisterClassA(&wc);
-        registered = true;
-    }
-    return CreateWindowExA(0, "ResetTestParent", "reset", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                           1300, 1000, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-}
+HWND makeParent() { return wintest::makeParent(1300, 1000); }
 
 class ResetPage : public testing::Test {
 protected:
@@ -157,7 +133,7 @@ TEST_F(ResetPage, Generation1SendsTheResetCommandAndIsConfirmedByThree) {
     connect(1);
     press();
     const std::vector<Frame> expected = {StatusRead, LiveRead, Gen1Reset};
-    EXPECT_EQ(requestsSeen(), expected);
+    EXPECT_EQ(requestsReceived(), expected);
     expectOneBox(138, MB_ICONINFORMATION);
     EXPECT_EQ(WriteReplyDelay, 0);
 }
@@ -169,7 +145,7 @@ TEST_F(ResetPage, Generation3ResetsReadsBackAndRestoresEveryParameter) {
                                    ConfigARead, ConfigBRead, ExtendedRead};
     const std::vector<Frame> writes = restoreWrites();
     expected.insert(expected.end(), writes.begin(), writes.end());
-    EXPECT_EQ(requestsSeen(), expected);
+    EXPECT_EQ(requestsReceived(), expected);
     EXPECT_EQ(writes.size(), 33u);
     EXPECT_EQ(barPosition(), 32);
     expectOneBox(138, MB_ICONINFORMATION);
@@ -184,7 +160,7 @@ TEST_F(ResetPage, ARunningControllerRefusesAndNothingIsWritten) {
         press();
         ASSERT_TRUE(Live.flagsA & FlagsA::Ready);
         const std::vector<Frame> expected = {StatusRead, LiveRead};
-        EXPECT_EQ(requestsSeen(), expected);
+        EXPECT_EQ(requestsReceived(), expected);
         expectOneBox(200, MB_ICONERROR);
     }
 }
@@ -196,7 +172,7 @@ TEST_F(ResetPage, NoLiveBlockThisPressMeansFailedAndNothingWritten) {
     simSetFault(SimFault::Drop, 1);  // the status poll is answered, the live read not
     press();
     const std::vector<Frame> expected = {StatusRead, LiveRead};
-    EXPECT_EQ(requestsSeen(), expected);
+    EXPECT_EQ(requestsReceived(), expected);
     expectOneBox(139, MB_ICONWARNING);
 }
 
@@ -207,7 +183,7 @@ TEST_F(ResetPage, WithTheLinkDownNothingIsSent) {
     ASSERT_EQ(LinkState, LinkStateKind::Down);
     simClearLog();
     press();
-    for (const Frame& f : requestsSeen()) EXPECT_EQ(f, StatusRead);
+    for (const Frame& f : requestsReceived()) EXPECT_EQ(f, StatusRead);
     expectOneBox(139, MB_ICONWARNING);
 }
 
@@ -215,7 +191,7 @@ TEST_F(ResetPage, Generation1WithoutAWholeReplyFails) {
     connect(1);
     simSetFault(SimFault::Drop, 2);  // status and live answered, the reset not
     press();
-    EXPECT_EQ(requestsSeen().back(), Gen1Reset);
+    EXPECT_EQ(requestsReceived().back(), Gen1Reset);
     expectOneBox(139, MB_ICONWARNING);
 
     // The reply breaks off after its '3'.
@@ -223,7 +199,7 @@ TEST_F(ResetPage, Generation1WithoutAWholeReplyFails) {
     connect(1);
     LinkPort = &cutting;
     press();
-    EXPECT_EQ(requestsSeen().back(), Gen1Reset);
+    EXPECT_EQ(requestsReceived().back(), Gen1Reset);
     EXPECT_EQ(WriteReply.value, '3');
     expectOneBox(139, MB_ICONWARNING);
 }
@@ -243,7 +219,7 @@ TEST_F(ResetPage, Generation3WritesNothingUnlessAllFourBlocksCameBack) {
         connect(3);
         simSetFault(SimFault::Drop, c.answered);
         press();
-        EXPECT_EQ(requestsSeen(), std::vector<Frame>(all.begin(), all.begin() + c.sent));
+        EXPECT_EQ(requestsReceived(), std::vector<Frame>(all.begin(), all.begin() + c.sent));
         EXPECT_EQ(barPosition(), 0);
         expectOneBox(139, MB_ICONWARNING);
     }
@@ -258,7 +234,7 @@ TEST_F(ResetPage, Generation3UnansweredLastWriteFailsEvenWithTheSameValueAsBefor
     press();
     const std::vector<Frame> writes = restoreWrites();
     ASSERT_EQ(writes[31][2], writes[32][2]);
-    const std::vector<Frame> seen = requestsSeen();
+    const std::vector<Frame> seen = requestsReceived();
     ASSERT_EQ(seen.size(), 7u + 33u);
     EXPECT_EQ(seen.back(), writes.back());
     EXPECT_EQ(barPosition(), 31);

@@ -12,8 +12,11 @@
 #include "res/resource.h"
 #include "scope/scope.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
+#include "tests/sim_frames.h"
+#include "tests/win/test_window.h"
 #include "tests/win/shell_fixture.h"
 
 namespace {
@@ -25,14 +28,7 @@ const COLORREF Red = RGB(255, 0, 0), Black = RGB(0, 0, 0), White = RGB(255, 255,
 const COLORREF TraceColours[TraceCount] = {RGB(128, 120, 0), RGB(0, 255, 0), RGB(0, 128, 0),
                                            RGB(0, 0, 255), RGB(0, 0, 128)};
 
-std::vector<int> takeCommands() {
-    std::vector<int> commands;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>' && f.bytes.size() == 4 && f.bytes[0] == 0x65)
-            commands.push_back(f.bytes[1]);
-    simClearLog();
-    return commands;
-}
+using simframes::takeCommands;
 
 class ScopePage : public ShellTest {
 protected:
@@ -51,10 +47,10 @@ protected:
         command(sizeCommand);
         command(IDM_SCOPE);
         shelltest::drainMessages();
-        KillTimer(currentPage, 1);
+        KillTimer(currentPage, PagePollTimerId);
         simClearLog();
     }
-    void tick() { SendMessageA(currentPage, WM_TIMER, 1, 0); }
+    void tick() { SendMessageA(currentPage, WM_TIMER, PagePollTimerId, 0); }
     void cursorMode(bool on) {
         HWND box = GetDlgItem(currentPage, IDC_SCOPE_CURSOR);
         SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -68,12 +64,7 @@ protected:
 
     int px(int x) const { return scaleCoord(x, DashboardScale.sx); }
     int py(int y) const { return scaleCoord(y, DashboardScale.sy); }
-    COLORREF pixel(int x, int y) {
-        HDC dc = GetDC(currentPage);
-        const COLORREF c = GetPixel(dc, x, y);
-        ReleaseDC(currentPage, dc);
-        return c;
-    }
+    COLORREF pixel(int x, int y) { return wintest::pixelOf(currentPage, x, y); }
     // Any pixel of colour within one pixel of (x, y).
     bool inkNear(int x, int y, COLORREF colour) {
         for (int dy = -1; dy <= 1; ++dy)
@@ -186,7 +177,7 @@ TEST_F(ScopePage, AnotherPageGoesBackToTheLinksOwnRate) {
 
     command(IDM_SCOPE);
     shelltest::drainMessages();
-    KillTimer(currentPage, 1);
+    KillTimer(currentPage, PagePollTimerId);
     simSetFault(SimFault::Silent);
     for (int i = 0; i < 3; ++i) tick();
     ASSERT_EQ(LinkStateKind::Down, LinkState);
@@ -211,7 +202,7 @@ TEST_F(ScopePage, ControlsArePlacedBySizeOnPaint) {
         command(c.sizeCommand);
         command(IDM_SCOPE);
         shelltest::drainMessages();
-        KillTimer(currentPage, 1);
+        KillTimer(currentPage, PagePollTimerId);
         auto placeOf = [](int id) {
             RECT r;
             HWND w = GetDlgItem(currentPage, id);

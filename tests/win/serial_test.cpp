@@ -16,36 +16,6 @@
 
 namespace {
 
-struct LoggedFrame {
-    char direction;
-    std::vector<uint8_t> bytes;
-};
-
-std::vector<LoggedFrame> readFrameLog(const std::string& unixPath) {
-    const std::string path = wineDrivePath(unixPath);
-    std::vector<LoggedFrame> frames;
-    FILE* f = std::fopen(path.c_str(), "r");
-    if (!f) return frames;
-    char line[512];
-    while (std::fgets(line, sizeof line, f)) {
-        unsigned long ms;
-        char dir;
-        int used = 0;
-        if (std::sscanf(line, "%lu %c%n", &ms, &dir, &used) != 2) continue;
-        LoggedFrame fr{dir, {}};
-        const char* p = line + used;
-        unsigned byte;
-        int n;
-        while (std::sscanf(p, "%2x%n", &byte, &n) == 1) {
-            fr.bytes.push_back(static_cast<uint8_t>(byte));
-            p += n;
-        }
-        frames.push_back(fr);
-    }
-    std::fclose(f);
-    return frames;
-}
-
 std::vector<uint8_t> bytesOf(std::initializer_list<int> list) {
     std::vector<uint8_t> v;
     for (int b : list) v.push_back(static_cast<uint8_t>(b));

@@ -12,6 +12,7 @@
 #include "service/dialogs_win.h"
 #include "shell_fixture.h"
 #include "sim/sim.h"
+#include "tests/sim_frames.h"
 
 namespace servicetest {
 
@@ -77,25 +78,9 @@ protected:
     }
 };
 
-// Request frames the simulated controller took since its log was cleared.
-inline std::vector<std::vector<uint8_t>> framesReceived() {
-    std::vector<std::vector<uint8_t>> frames;
-    for (const SimFrame& f : simFrameLog())
-        if (f.dir == '>') frames.push_back(f.bytes);
-    return frames;
-}
-
-// Command byte of each request ('e' frames), -1 for the echo probe.
-inline std::vector<int> commandsReceived() {
-    std::vector<int> commands;
-    for (const auto& f : framesReceived()) commands.push_back(f[0] == 0x65 ? f[1] : -1);
-    return commands;
-}
-
-inline std::vector<uint8_t> writeFrame(int wireAddress, int value) {
-    const uint8_t a = static_cast<uint8_t>(wireAddress), v = static_cast<uint8_t>(value);
-    return {0x65, a, v, static_cast<uint8_t>(0x65 + a + v)};
-}
+using simframes::commandsReceived;
+using simframes::framesReceived;
+using simframes::writeFrame;
 
 }  // namespace servicetest
 
