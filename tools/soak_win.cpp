@@ -175,7 +175,6 @@ int main(int argc, char** argv) {
     sample();
     SetTimer(nullptr, 0, stepMs, soakStep);
     pumpMessagesFor(seconds * 1000);
-    sample();
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDM_EXIT, 0), 0);
     pumpMessagesFor(200);
     return 0;
