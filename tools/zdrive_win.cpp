@@ -137,59 +137,80 @@ BOOL CALLBACK countTop(HWND w, LPARAM lp) {
     return TRUE;
 }
 
-int run(int argc, char** argv) {
-    const char* verb = argv[1];
-    if (std::strcmp(verb, "wait") == 0) {
-        const DWORD limit = argc > 2 ? std::strtoul(argv[2], nullptr, 10) * 1000 : 30000;
-        for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < limit; Sleep(100))
-            if (HWND w = mainWindow()) {
-                std::printf("%lu\n", static_cast<unsigned long>(processOf(w)));
-                return 0;
-            }
-        return 1;
+int waitForMain(int argc, char** argv) {
+    const DWORD limit = argc > 2 ? std::strtoul(argv[2], nullptr, 10) * 1000 : 30000;
+    for (DWORD t0 = GetTickCount(); GetTickCount() - t0 < limit; Sleep(100))
+        if (HWND w = mainWindow()) {
+            std::printf("%lu\n", static_cast<unsigned long>(processOf(w)));
+            return 0;
+        }
+    return 1;
+}
+
+bool alive(HWND main, int, char**) { return checkAlive(main, "main"); }
+
+bool commands(HWND main, int argc, char** argv) {
+    bool ok = true;
+    for (int i = 2; i < argc; ++i) {
+        // Sent, not posted: the next step may rely on the page it shows.
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[i]), 0), 0, SMTO_NORMAL,
+                            5000, &result);
+        ok = checkAlive(main, argv[i]) && ok;
     }
+    return ok;
+}
+
+bool dialog(HWND main, int, char** argv) {
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0);
+    return holdAndClose(main, argv[2], std::strtoul(argv[3], nullptr, 10));
+}
+
+bool control(HWND main, int argc, char** argv) {
+    notifyControl(main, std::atoi(argv[2]), std::atoi(argv[3]), argc > 4 ? std::atoi(argv[4]) : 0);
+    return checkAlive(main, argv[2]);
+}
+
+bool pageDialog(HWND main, int, char** argv) {
+    notifyControl(main, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    return holdAndClose(main, argv[2], std::strtoul(argv[5], nullptr, 10));
+}
+
+bool closeBoxes(HWND main, int, char**) {
+    for (int i = 0; i < 10; ++i) {
+        HWND d = programDialog(main);
+        if (!d) break;
+        PostMessageA(d, WM_CLOSE, 0, 0);
+        for (int j = 0; j < 50 && IsWindow(d) && IsWindowVisible(d); ++j) Sleep(20);
+    }
+    return checkAlive(main, "main");
+}
+
+bool windows(HWND main, int, char**) {
+    WindowCount c = {processOf(main), 0};
+    EnumWindows(countTop, reinterpret_cast<LPARAM>(&c));
+    std::printf("%d\n", c.count);
+    return true;
+}
+
+// The verbs that act on the running program, with the least words each takes.
+const struct {
+    const char* verb;
+    int minArgs;
+    bool (*act)(HWND main, int argc, char** argv);
+} Verbs[] = {
+    {"alive", 2, alive},     {"command", 2, commands},      {"dialog", 4, dialog},
+    {"control", 4, control}, {"pagedialog", 6, pageDialog}, {"closeboxes", 2, closeBoxes},
+    {"windows", 2, windows},
+};
+
+int run(int argc, char** argv) {
+    if (std::strcmp(argv[1], "wait") == 0) return waitForMain(argc, argv);
     HWND main = mainWindow();
     if (!main) return report(false, "no main window", 0) ? 0 : 1;
-    if (std::strcmp(verb, "alive") == 0) return checkAlive(main, "main") ? 0 : 1;
-    if (std::strcmp(verb, "command") == 0) {
-        bool ok = true;
-        for (int i = 2; i < argc; ++i) {
-            // Sent, not posted: the next step may rely on the page it shows.
-            DWORD_PTR result = 0;
-            SendMessageTimeoutA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[i]), 0), 0, SMTO_NORMAL,
-                                5000, &result);
-            ok = checkAlive(main, argv[i]) && ok;
-        }
-        return ok ? 0 : 1;
-    }
-    if (std::strcmp(verb, "dialog") == 0 && argc > 3) {
-        PostMessageA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0);
-        return holdAndClose(main, argv[2], std::strtoul(argv[3], nullptr, 10)) ? 0 : 1;
-    }
-    if (std::strcmp(verb, "control") == 0 && argc > 3) {
-        notifyControl(main, std::atoi(argv[2]), std::atoi(argv[3]),
-                      argc > 4 ? std::atoi(argv[4]) : 0);
-        return checkAlive(main, argv[2]) ? 0 : 1;
-    }
-    if (std::strcmp(verb, "pagedialog") == 0 && argc > 5) {
-        notifyControl(main, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
-        return holdAndClose(main, argv[2], std::strtoul(argv[5], nullptr, 10)) ? 0 : 1;
-    }
-    if (std::strcmp(verb, "closeboxes") == 0) {
-        for (int i = 0; i < 10; ++i) {
-            HWND d = programDialog(main);
-            if (!d) break;
-            PostMessageA(d, WM_CLOSE, 0, 0);
-            for (int j = 0; j < 50 && IsWindow(d) && IsWindowVisible(d); ++j) Sleep(20);
-        }
-        return checkAlive(main, "main") ? 0 : 1;
-    }
-    if (std::strcmp(verb, "windows") == 0) {
-        WindowCount c = {processOf(main), 0};
-        EnumWindows(countTop, reinterpret_cast<LPARAM>(&c));
-        std::printf("%d\n", c.count);
-        return 0;
-    }
+    for (const auto& v : Verbs)
+        if (std::strcmp(argv[1], v.verb) == 0 && argc >= v.minArgs)
+            return v.act(main, argc, argv) ? 0 : 1;
     return 2;
 }
 
