@@ -171,13 +171,11 @@ bool refreshBlocksForSave(const SettingsFormat& fmt) {
     return true;
 }
 
-bool writeSettingsFile(const char* path, const SettingsFormat& fmt) {
-    char temp[1024];
-    int n = snprintf(temp, sizeof temp, "%s.tmp", path);
-    if (n < 0 || n >= static_cast<int>(sizeof temp)) return false;
-    FILE* f = fopen(temp, "w");
-    if (!f) return false;
+namespace {
 
+// The header words, then every key with its value from the block stores.
+bool writeSettingsWords(FILE* f, const void* context) {
+    const SettingsFormat& fmt = *static_cast<const SettingsFormat*>(context);
     char(*table)[SettingsWordSize] = keyTableOf(fmt);
     bool ok = true;
     for (int i = 0; i < HeaderWords; ++i) ok = ok && fprintf(f, "%s\n", table[i]) >= 0;
@@ -186,12 +184,14 @@ bool writeSettingsFile(const char* path, const SettingsFormat& fmt) {
         if (k < SentKeysV3) value = readField(fieldForAddress(settingsAddresses[k], fmt.version));
         ok = ok && fprintf(f, "%s %d\n", table[HeaderWords + k], value) >= 0;
     }
-    ok = ok && fflush(f) == 0 && !ferror(f);
-    ok = (fclose(f) == 0) && ok;
-    // The target is replaced only by a complete file.
-    if (ok) ok = replaceFile(temp, path);
-    if (!ok) remove(temp);
     return ok;
+}
+
+}  // namespace
+
+bool writeSettingsFile(const char* path, const SettingsFormat& fmt) {
+    // The target is replaced only by a complete file.
+    return writeFileReplacing(path, writeSettingsWords, &fmt);
 }
 
 LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent) {
