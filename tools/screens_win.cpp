@@ -137,19 +137,10 @@ static int shootStates(const std::string& out) {
 static std::string dialogShotPath;
 static int dialogShots = 0;
 
-static BOOL CALLBACK findOwnedDialog(HWND w, LPARAM found) {
-    char cls[16] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (std::strcmp(cls, "#32770") != 0 || GetWindow(w, GW_OWNER) == nullptr) return TRUE;
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-}
-
 static void CALLBACK shootOpenDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findOwnedDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog || !IsWindowVisible(dialog)) {
+    HWND dialog = modalDialog();
+    if (!dialog) {
         SetTimer(nullptr, 0, 200, shootOpenDialog);  // not up yet: look again
         return;
     }

@@ -68,24 +68,6 @@ int nextAction = 0;
 int round_ = 0;
 DWORD startMs = 0;
 
-struct DialogSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK findDialog(HWND w, LPARAM lp) {
-    DialogSearch* s = reinterpret_cast<DialogSearch*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    char cls[32] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (pid == s->pid && IsWindowVisible(w) && std::strcmp(cls, "#32770") == 0) {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK countWindow(HWND, LPARAM lp) {
     ++*reinterpret_cast<int*>(lp);
     return TRUE;
@@ -145,12 +127,9 @@ void CALLBACK soakStep(HWND, UINT, UINT_PTR, DWORD) {
                      reinterpret_cast<LPARAM>(control));
         break;
     }
-    case Step::CloseDialog: {
-        DialogSearch s = {GetCurrentProcessId(), nullptr};
-        EnumWindows(findDialog, reinterpret_cast<LPARAM>(&s));
-        if (s.found) PostMessageA(s.found, WM_CLOSE, 0, 0);
+    case Step::CloseDialog:
+        if (HWND dialog = modalDialog()) PostMessageA(dialog, WM_CLOSE, 0, 0);
         break;
-    }
     }
     if (nextAction == 0) {
         ++round_;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,23 @@ inline long gdiObjectCount() {
     }
     for (long i = 0; i < made; ++i) DeleteObject(pens[i]);
     return TableSize - made;
+}
+
+inline BOOL CALLBACK findShownDialog(HWND w, LPARAM found) {
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (!IsWindowVisible(w) || strcmp(cls, "#32770") != 0 || !GetWindow(w, GW_OWNER)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+// The modal dialog this thread shows now (an owned dialog; pages are
+// children), or null. A modal dialog shows once its loop first finds the
+// queue empty, so a timer that looks for it may have to look again.
+inline HWND modalDialog() {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findShownDialog, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
 }
 
 // A Unix path as Wine shows it: the Unix root is drive Z:.

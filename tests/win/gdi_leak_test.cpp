@@ -2,8 +2,6 @@
 // it takes: a fitter leaves the program open all day.
 #include <windows.h>
 
-#include <cstring>
-
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
@@ -14,18 +12,10 @@ using namespace shelltest;
 
 namespace {
 
-BOOL CALLBACK closeOwnedDialog(HWND w, LPARAM) {
-    char cls[16] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (IsWindowVisible(w) && strcmp(cls, "#32770") == 0 && GetWindow(w, GW_OWNER))
-        PostMessageA(w, WM_CLOSE, 0, 0);
-    return TRUE;
-}
-
 // Closes the dialog a command opened, from inside its own message loop.
 void CALLBACK closeDialogs(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    EnumThreadWindows(GetCurrentThreadId(), closeOwnedDialog, 0);
+    if (HWND dialog = modalDialog()) PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
 
 class GdiLeak : public ShellTest {

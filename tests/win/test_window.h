@@ -7,6 +7,8 @@
 #include <cstring>
 #include <windows.h>
 
+#include "tools/win_run.h"
+
 namespace wintest {
 
 inline LRESULT CALLBACK parentProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -47,22 +49,7 @@ inline COLORREF pixelOf(HWND w, int x, int y) {
     return c;
 }
 
-inline BOOL CALLBACK findShownDialog(HWND w, LPARAM found) {
-    char cls[16] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (!IsWindowVisible(w) || strcmp(cls, "#32770") != 0 || !GetWindow(w, GW_OWNER)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = w;
-    return FALSE;
-}
-
-// The modal dialog this thread shows now (an owned dialog; pages are
-// children), or null. A modal dialog shows once its loop first finds the
-// queue empty, so a timer that looks for it may have to look again.
-inline HWND modalDialog() {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), findShownDialog, reinterpret_cast<LPARAM>(&dialog));
-    return dialog;
-}
+using ::modalDialog;
 
 }  // namespace wintest
 
