@@ -159,17 +159,10 @@ TEST_F(ReadingsPage, LinkLossShowsInTheStatusAreaAndSlowsTheTimer) {
 TEST_F(ReadingsPage, FirstPaintPlacesThePageAndArmsTheTimer) {
     armedInterval = 0;
     PollInterval = 1000;
-    SetWindowPos(page, nullptr, 30, 30, 100, 100, SWP_NOZORDER);
-    InvalidateRect(page, nullptr, FALSE);
-    UpdateWindow(page);
-    KillTimer(page, PagePollTimerId);
+    const RECT r = wintest::placedByItsPaint(page, parent, PagePollTimerId);
     EXPECT_EQ(1000, armedInterval);
-    RECT r;
-    GetWindowRect(page, &r);
-    POINT origin = {0, 0};
-    ClientToScreen(parent, &origin);
-    EXPECT_EQ(-5, r.left - origin.x);
-    EXPECT_EQ(-10, r.top - origin.y);
+    EXPECT_EQ(-5, r.left);
+    EXPECT_EQ(-10, r.top);
     EXPECT_EQ(800, r.right - r.left);
     EXPECT_EQ(570, r.bottom - r.top);
 }
