@@ -23,6 +23,18 @@ inline Frame readFrame(int block) {
     return Frame{0x65, b, b, static_cast<uint8_t>(0x65 + 2 * b)};
 }
 
+// The program's stores as a freshly reset simulated controller of that
+// generation holds its blocks (its factory configuration).
+inline void storesFromSimulator(int generation) {
+    SimConfig config;
+    config.generation = generation;
+    simReset(config, 0);
+    Live = simState().live;
+    ConfigA = simState().configA;
+    ConfigB = simState().configB;
+    Extended = simState().extended;
+}
+
 // Every frame the controller received since its log was cleared.
 inline std::vector<Frame> framesReceived() {
     std::vector<Frame> frames;

@@ -20,19 +20,14 @@
 #include "link/blocks.h"
 #include "link/link.h"
 #include "sim/sim.h"
+#include "tests/sim_frames.h"
 
 namespace {
 
 // The stores as the simulated controller's factory configuration, or with
 // every configuration byte one higher (a second, different file).
 void setStores(int generation, bool changed) {
-    SimConfig config;
-    config.generation = generation;
-    simReset(config, 0);
-    Live = simState().live;
-    ConfigA = simState().configA;
-    ConfigB = simState().configB;
-    Extended = simState().extended;
+    simframes::storesFromSimulator(generation);
     if (!changed) return;
     for (size_t i = 1; i + 1 < sizeof ConfigA; ++i) ++blockBytes(ConfigA)[i];
     for (size_t i = 1; i + 1 < sizeof ConfigB; ++i) ++blockBytes(ConfigB)[i];

@@ -17,6 +17,7 @@
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/settings_file.h"
+#include "tests/sim_frames.h"
 #include "config/level_sensor.h"
 #include "link/port_enum.h"
 #include "sim/sim.h"
@@ -67,13 +68,7 @@ Bytes withCrLf(const Bytes& b) {
 void settingsSeeds() {
     const std::string tmp = outDir + "/settings.tmp-seed";
     for (int generation : {1, 3}) {
-        SimConfig config;
-        config.generation = generation;
-        simReset(config, 0);
-        Live = simState().live;
-        ConfigA = simState().configA;
-        ConfigB = simState().configB;
-        Extended = simState().extended;
+        simframes::storesFromSimulator(generation);
         if (!writeSettingsFile(tmp.c_str(), settingsFormatFor(generation))) exit(1);
         const Bytes file = readAll(tmp);
         const std::string name = generation == 3 ? "factory.zs2" : "factory.zss";
