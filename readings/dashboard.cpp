@@ -15,8 +15,6 @@ void resetReadingsState() {
 
 namespace {
 
-bool generationServed(int generation) { return generation == 1 || generation == 3; }
-
 // Only the first `count` characters of a formatted number are drawn.
 FieldText cut(FieldText f, int count) {
     const int len = static_cast<int>(strnlen(f.text, sizeof f.text));

@@ -37,9 +37,10 @@ bool writeConfirmed(uint8_t expected) {
 
 ResetOutcome resetGeneration1() {
     WriteReply.value = 0;
-    WriteReplyDelay = ResetReplyDelayMs;
-    writeParameter(Addr::Command, CmdFactoryReset);
-    WriteReplyDelay = 0;
+    {
+        ReplyDelayScope delay(ResetReplyDelayMs);
+        writeParameter(Addr::Command, CmdFactoryReset);
+    }
     return writeConfirmed(ResetConfirmed) ? ResetOutcome::Done : ResetOutcome::Failed;
 }
 

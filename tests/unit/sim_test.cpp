@@ -10,6 +10,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "link/port.h"
 #include "sim/sim.h"
 
@@ -436,7 +437,7 @@ TEST_F(SimPort, PurgeDropsOnlyWhatHasArrived) {
     simPortAdvanceClock(SimSlowDelayMs - 2 * 260);
     // The late status reply lands in the next read, which doesn't purge
     // first (the unanswered status would hold it: let it go out anyway).
-    ControllerQuiet = false;
+    linkForTests().ControllerQuiet = false;
     readLiveBlock();
     EXPECT_EQ(BytesTransferred, 4u);
     EXPECT_FALSE(LastBlockReadValid);

@@ -4,6 +4,7 @@
 
 #include "config/config_dialogs.h"
 #include "res/resource.h"
+#include "link/link_testing.h"
 
 namespace dialogtest {
 namespace {
@@ -13,14 +14,15 @@ const struct {
     int templateId;
     DLGPROC proc;
     void (*open)(HWND);
-    bool* pageFlag;
+    const bool* pageFlag;
+    void (*setPageFlag)(bool);
 } dialogs[] = {
     {"corrections", IDD_CORRECTIONS, correctionsDialogProc, openCorrectionsDialog,
-     &optionsDialogOpen},
+     &optionsDialogOpen, setOptionsDialogOpen},
     {"level sensor", IDD_LEVEL_SENSOR, levelSensorDialogProc, openLevelSensorDialog,
-     &configDialogOpen},
+     &configDialogOpen, setConfigDialogOpen},
     {"lambda emulation", IDD_LAMBDA_EMULATION, lambdaEmulationDialogProc, openLambdaEmulationDialog,
-     &configDialogOpen},
+     &configDialogOpen, setConfigDialogOpen},
 };
 
 class ConfigDialogs : public ConfigDialog {
@@ -47,13 +49,13 @@ TEST_F(ConfigDialogs, CentredOnTheRecordedScreen) {
 TEST_F(ConfigDialogs, PaintArmsTheTimerWithThePollInterval) {
     for (const auto& d : dialogs) {
         open(d.templateId, d.proc, 3);
-        armedInterval = 0;
-        PollInterval = 1000;
+        setArmedInterval(0);
+        linkForTests().PollInterval = 1000;
         InvalidateRect(dialog, nullptr, TRUE);
         UpdateWindow(dialog);
         KillTimer(dialog, DialogTimerId);
         EXPECT_EQ(1000, armedInterval) << d.name;
-        PollInterval = 50;
+        linkForTests().PollInterval = 50;
         close();
     }
 }
@@ -79,7 +81,7 @@ TEST_F(ConfigDialogs, DroppedDownListStopsThePolling) {
 
 // Closes the modal dialog of the running test from inside its message loop.
 struct ModalProbe {
-    bool* pageFlag;
+    const bool* pageFlag;
     bool flagWhileOpen, seen;
 } probe;
 
@@ -97,7 +99,7 @@ TEST_F(ConfigDialogs, ModalRunHoldsThePageFlagUntilItCloses) {
     simPortSetup(c);
     for (const auto& d : dialogs) {
         probe = ModalProbe{d.pageFlag, false, false};
-        *d.pageFlag = false;  // the open sets it
+        d.setPageFlag(false);  // the open sets it
         const UINT_PTR closer = SetTimer(nullptr, 0, 200, closeOpenDialog);
         d.open(parent);
         KillTimer(nullptr, closer);  // a dialog that never showed fails below

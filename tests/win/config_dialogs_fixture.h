@@ -42,7 +42,10 @@ protected:
         LinkPort = &simPortOps;
         resetLevelSensorState();
         resetLambdaEmulationState();
-        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
+        setServiceDialogOpen(false);
+        setDropDownOpen(false);
+        setConfigDialogOpen(false);
+        setOptionsDialogOpen(false);
         lastScreenW = 1400;
         lastScreenH = 1050;
         for (int k = 0; k < LanguageEntries; ++k)
@@ -55,7 +58,10 @@ protected:
         if (dialog) DestroyWindow(dialog);
         if (parent) DestroyWindow(parent);
         pump();
-        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
+        setServiceDialogOpen(false);
+        setDropDownOpen(false);
+        setConfigDialogOpen(false);
+        setOptionsDialogOpen(false);
         resetLevelSensorState();
         resetLambdaEmulationState();
         resetLinkState();

@@ -20,6 +20,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "link/port_search.h"
 #include "service_fixture.h"
 #include "tools/win_run.h"
@@ -60,7 +61,7 @@ protected:
         savedNames = portSearchNames;
         portSearchNames = TestNames;
         listedNames.clear();
-        searchSize = 0;
+        portSearchForTests().searchSize = 0;
     }
     void TearDown() override {
         portSearchNames = savedNames;
@@ -69,7 +70,7 @@ protected:
 
     void open(int port) {
         start(port, "ang");
-        serviceDialogOpen = true;  // as the menu command does
+        setServiceDialogOpen(true);  // as the menu command does
         openDialog(IDD_PORT_SEARCH, portSearchDialogProc, PortSearchTimerId);
         simClearLog();
     }
@@ -89,7 +90,7 @@ protected:
 };
 
 TEST_F(PortSearchDialog, StartsOnTheSelectedPortWithItsTextsAndPlace) {
-    searchSize = 7;  // from a search in an earlier opening
+    portSearchForTests().searchSize = 7;  // from a search in an earlier opening
     open(5);
     ASSERT_EQ(listCount(IDC_PORT_LIST), 256);
     EXPECT_EQ(listItem(IDC_PORT_LIST, 0), "COM 1");
@@ -116,7 +117,7 @@ TEST_F(PortSearchDialog, StartsOnTheSelectedPortWithItsTextsAndPlace) {
 
 TEST_F(PortSearchDialog, ListChoiceSwitchesAtOnceAndCancelGoesBackAndSaves) {
     open(5);
-    LinkFailed = EchoChecked = true;
+    linkForTests().LinkFailed = linkForTests().EchoChecked = true;
     notify(IDC_PORT_LIST, CBN_DROPDOWN);
     EXPECT_TRUE(serviceDialogOpen);
     SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_SETCURSEL, 1, 0);
@@ -156,7 +157,7 @@ TEST_F(PortSearchDialog, NoListedPortsShowEntry207AndStartNothing) {
     EXPECT_EQ(progress(), 0);
     EXPECT_TRUE(enabled(IDC_PORT_LIST));
     EXPECT_TRUE(enabled(IDC_PORT_SEARCH));
-    EXPECT_FALSE(searchRunning);
+    EXPECT_FALSE(portSearch.searchRunning);
     tick();
     EXPECT_TRUE(simFrameLog().empty());
 }
@@ -247,7 +248,7 @@ protected:
     void open(int port) {
         start(port, "ang");
         LinkPort = &win32PortOps;
-        serviceDialogOpen = true;
+        setServiceDialogOpen(true);
         dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PORT_SEARCH),
                                     currentPage, portSearchDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
@@ -259,7 +260,7 @@ protected:
         click(IDC_PORT_SEARCH);
         const DWORD start = GetTickCount();
         MSG msg;
-        while (searchRunning && GetTickCount() - start < 30000) {
+        while (portSearch.searchRunning && GetTickCount() - start < 30000) {
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
                 continue;
@@ -334,7 +335,7 @@ TEST_F(SerialPortSearch, AnEmptyRegistryListShowsEntry207) {
     open(5);
     click(IDC_PORT_SEARCH);
     EXPECT_EQ(text(IDC_PORT_STATUS), entryText("ang", 207));
-    EXPECT_FALSE(searchRunning);
+    EXPECT_FALSE(portSearch.searchRunning);
 
     for (const SavedValue& v : saved)
         RegSetValueExA(key, v.name.c_str(), 0, v.type, v.data.data(),

@@ -8,6 +8,7 @@
 #include "shell/language.h"
 #include "shell/pages_win.h"
 #include "shell_fixture.h"
+#include "link/link_testing.h"
 
 using namespace shelltest;
 
@@ -140,8 +141,8 @@ TEST_F(ShellTest, PortCommandRewritesTheSettingsFileAtOnceAndChecksItsItem) {
         SCOPED_TRACE("COM " + std::to_string(n));
         pollStatus();
         ASSERT_TRUE(PortOpen);
-        LinkFailed = true;
-        EchoChecked = true;
+        linkForTests().LinkFailed = true;
+        linkForTests().EchoChecked = true;
         command(PortItems[n - 1]);
         EXPECT_EQ(readFileBytes(iniPath()), iniText(n, "ang"));
         EXPECT_EQ(checkedPortItem(), n - 1);

@@ -116,7 +116,7 @@ void readingsTimer() {
     readingsValues();
     readingsSpeeds();
     // What armPollTimer records.
-    if (pollTimerNeedsRearm()) armedInterval = PollInterval;
+    if (pollTimerNeedsRearm()) setArmedInterval(PollInterval);
 }
 
 // Input: bit 0: the learn button is pressed.
@@ -147,7 +147,7 @@ int pickIndex(FuzzInput& in) {
 }
 
 void rearmTimer() {
-    if (PollInterval != armedInterval) armedInterval = PollInterval;
+    if (PollInterval != armedInterval) setArmedInterval(PollInterval);
 }
 
 void switchToPage(PageIndex page) { show(page); }
@@ -187,10 +187,10 @@ void resetPageTicks() {
     for (const PageTick& p : PageTicks)
         if (p.reset) p.reset();
     shown = PageIndexReadings;
-    serviceDialogOpen = false;
-    dropDownOpen = false;
-    configDialogOpen = false;
-    optionsDialogOpen = false;
-    armedInterval = 0;
+    setServiceDialogOpen(false);
+    setDropDownOpen(false);
+    setConfigDialogOpen(false);
+    setOptionsDialogOpen(false);
+    setArmedInterval(0);
     resetWriteWatch();
 }

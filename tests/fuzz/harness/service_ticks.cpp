@@ -5,6 +5,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "readings/layout.h"
 #include "scope/scope.h"
 #include "service/device_info.h"
@@ -81,7 +82,7 @@ void cursorView() {
 }
 
 void scopePaint() {
-    armedInterval = PollInterval;
+    setArmedInterval(PollInterval);
     staticFrame(false);
     redrawTraces();
     checkValues(scope.cursorMode ? historyValues(scope.history[scope.cursor], ConfigA.lambdaType)
@@ -217,7 +218,7 @@ void infoClear() {
 void infoReopen(CalendarDate today) {
     deviceInfoHide();
     deviceInfoOpen(today);
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
     const CalendarDate d = deviceInfoToday();
     FUZZ_CHECK(d.year >= FirstListYear && d.year <= LastListYear);
     FUZZ_CHECK(isListDate({d.year - FirstListYear, d.month - 1, d.day - 1}));
@@ -248,7 +249,7 @@ void scopeShow() {
 
 // The next page polls at the link's own rate.
 void scopeHide() {
-    PollInterval = linkOwnInterval();
+    linkForTests().PollInterval = linkOwnInterval();
     FUZZ_CHECK(PollInterval == FastPollInterval || PollInterval == SlowPollInterval);
 }
 
@@ -269,7 +270,7 @@ void scopeTimer() {
             checkSample(acquireSample(Live, ConfigA, DashboardScale.sx, DashboardScale.sy));
         checkValues(liveValues(Live, ConfigA));
     }
-    if (scopeTimerNeedsRearm()) armedInterval = PollInterval;
+    if (scopeTimerNeedsRearm()) setArmedInterval(PollInterval);
 }
 
 // Input: 0 for no action, else (modulo 5) the cursor box, a move of the
@@ -325,10 +326,10 @@ void deviceInfoReset() { deviceInfoOpen({FirstListYear, 1, 1}); }
 
 void deviceInfoShow() {
     deviceInfoOpen({2024, 2, 29});
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
 }
 
-void deviceInfoHide() { serviceDialogOpen = false; }
+void deviceInfoHide() { setServiceDialogOpen(false); }
 
 void deviceInfoTimer() {
     DeviceInfoView v;
