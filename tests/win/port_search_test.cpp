@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -41,6 +42,26 @@ bool nameValue(void*, uint32_t index, char* data, size_t cap) {
 }
 void namesClose(void*) {}
 const PortNameSource TestNames = {namesOpen, nameValue, namesClose, nullptr};
+
+// Presses the search button and lets the dialog's own timer run until the
+// search stops or `most` ticks came, within 30 s; returns when each tick
+// came, in ms from just before the press.
+std::vector<DWORD> runSearchTimer(HWND dialog, size_t most) {
+    const DWORD start = GetTickCount();
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PORT_SEARCH, BN_CLICKED), 0);
+    std::vector<DWORD> ticks;
+    MSG msg;
+    while (portSearch.searchRunning && ticks.size() < most && GetTickCount() - start < 30000) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            continue;
+        }
+        if (msg.hwnd == dialog && msg.message == WM_TIMER && msg.wParam == PortSearchTimerId)
+            ticks.push_back(GetTickCount() - start);
+        DispatchMessageA(&msg);
+    }
+    return ticks;
+}
 
 std::string iniText(int port) {
     return "[Ustawienia]\r\nCommPort= " + std::to_string(port) + "\r\nLanguage= ang\r\n";
@@ -210,6 +231,21 @@ TEST_F(PortSearchDialog, ThePortsRunOutWithEntry204) {
     EXPECT_EQ(shelltest::readFileBytes(iniPath()), iniText(5));
 }
 
+// A port every 500 ms of the clock, however the ticks are delivered: the
+// k-th try never comes before k x 500 ms after the press.
+TEST_F(PortSearchDialog, TriesOnePortEvery500ms) {
+    open(5);
+    listedNames = {"COM1", "COM2", "COM3"};
+    simSetFault(SimFault::Silent);
+    const std::vector<DWORD> tries = runSearchTimer(dialog, 3);
+    ASSERT_EQ(tries.size(), 3u) << "three tries of the search's own timer within 30 s";
+    EXPECT_EQ(status(), entryText("ang", 203) + "3");
+    const DWORD timerSlackMs = 20;  // the tick count's own steps
+    for (size_t k = 0; k < tries.size(); ++k)
+        EXPECT_GE(tries[k] + timerSlackMs, (k + 1) * 500) << "try " << k + 1;
+    KillTimer(dialog, PortSearchTimerId);
+}
+
 // ---- the registry and real ports (tests/win/port_search.sh) ----
 
 std::vector<std::vector<uint8_t>> requestsSince(const std::string& log, size_t skip) {
@@ -255,22 +291,7 @@ protected:
     }
 
     // Lets the dialog's own timer run the search; returns the ticks it took.
-    int runSearch() {
-        int ticks = 0;
-        click(IDC_PORT_SEARCH);
-        const DWORD start = GetTickCount();
-        MSG msg;
-        while (portSearch.searchRunning && GetTickCount() - start < 30000) {
-            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-                continue;
-            }
-            if (msg.hwnd == dialog && msg.message == WM_TIMER && msg.wParam == PortSearchTimerId)
-                ++ticks;
-            DispatchMessageA(&msg);
-        }
-        return ticks;
-    }
+    int runSearch() { return static_cast<int>(runSearchTimer(dialog, SIZE_MAX).size()); }
 };
 
 TEST_F(SerialPortSearch, PassesOverTheEchoingAndTheSilentPortAndFindsTheThird) {
