@@ -25,6 +25,11 @@ void setConfigDialogOpen(bool open) { flags.configDialogOpen = open; }
 void setOptionsDialogOpen(bool open) { flags.optionsDialogOpen = open; }
 void setArmedInterval(int ms) { flags.armedInterval = ms; }
 
+void clearPauseFlags() {
+    flags.serviceDialogOpen = flags.dropDownOpen = false;
+    flags.configDialogOpen = flags.optionsDialogOpen = false;
+}
+
 int PageKind = PageReadings;
 int SizeMode = 1;
 DashboardScaleValue DashboardScale = {0.8, 0.77};

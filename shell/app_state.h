@@ -13,6 +13,8 @@ extern const bool& optionsDialogOpen;  // a sub-dialog of the options page is op
 void setOptionsDialogOpen(bool open);
 extern const int& armedInterval;  // interval the current page's timer was last armed with
 void setArmedInterval(int ms);
+// No dialog open and no list dropped down (tests).
+void clearPauseFlags();
 
 // Window sizes and pages.
 enum PageKindValue {

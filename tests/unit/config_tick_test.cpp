@@ -27,12 +27,7 @@ protected:
         clearFlags();
         SimLinkTest::TearDown();
     }
-    static void clearFlags() {
-        setServiceDialogOpen(false);
-        setDropDownOpen(false);
-        setConfigDialogOpen(false);
-        setOptionsDialogOpen(false);
-    }
+    static void clearFlags() { clearPauseFlags(); }
 };
 
 TEST_F(PageTicks, EachTickReadsStatusLiveAndBothConfigurationBlocks) {

@@ -60,22 +60,12 @@ TEST_F(RestoreTable, TakesEveryValueFromItsFieldInSendingOrder) {
 // frames are the same with or without the wait, only the port's calls show it.
 class ResetReplyDelay : public testing::Test {
 protected:
-    void SetUp() override {
-        savedPort = LinkPort;
-        LinkPort = &scriptedPortOps;
-        scripted::reset();
-        resetLinkState();
-    }
-    void TearDown() override {
-        resetLinkState();
-        LinkPort = savedPort;
-    }
+    scripted::LinkOnScriptedPort port;
     static std::vector<uint8_t> reply(std::vector<uint8_t> bytes) {
         bytes.front() = LeadByte;
         bytes.back() = byteSum(bytes.data(), bytes.size() - 1);
         return bytes;
     }
-    const PortOps* savedPort = nullptr;
 };
 
 TEST_F(ResetReplyDelay, Generation1ResetWaits250msBeforeReadingItsReplyAndOnlyThen) {

@@ -42,10 +42,7 @@ protected:
         LinkPort = &simPortOps;
         resetLevelSensorState();
         resetLambdaEmulationState();
-        setServiceDialogOpen(false);
-        setDropDownOpen(false);
-        setConfigDialogOpen(false);
-        setOptionsDialogOpen(false);
+        clearPauseFlags();
         lastScreenW = 1400;
         lastScreenH = 1050;
         for (int k = 0; k < LanguageEntries; ++k)
@@ -58,10 +55,7 @@ protected:
         if (dialog) DestroyWindow(dialog);
         if (parent) DestroyWindow(parent);
         pump();
-        setServiceDialogOpen(false);
-        setDropDownOpen(false);
-        setConfigDialogOpen(false);
-        setOptionsDialogOpen(false);
+        clearPauseFlags();
         resetLevelSensorState();
         resetLambdaEmulationState();
         resetLinkState();

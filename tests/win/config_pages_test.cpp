@@ -85,10 +85,7 @@ protected:
     void TearDown() override {
         if (parent) DestroyWindow(parent);
         pump();
-        setServiceDialogOpen(false);
-        setDropDownOpen(false);
-        setConfigDialogOpen(false);
-        setOptionsDialogOpen(false);
+        clearPauseFlags();
         neutralListType = 0;
         resetLinkState();
     }
@@ -103,10 +100,7 @@ protected:
         simState().configA.options = StartOptions;
         simState().configA.lambdaType = StartLambdaType;
         simState().configA.emulType = StartEmulType;
-        setServiceDialogOpen(false);
-        setDropDownOpen(false);
-        setConfigDialogOpen(false);
-        setOptionsDialogOpen(false);
+        clearPauseFlags();
         neutralListType = 0;
         for (int k = 0; k < LanguageEntries; ++k)
             snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);

@@ -187,10 +187,7 @@ void resetPageTicks() {
     for (const PageTick& p : PageTicks)
         if (p.reset) p.reset();
     shown = PageIndexReadings;
-    setServiceDialogOpen(false);
-    setDropDownOpen(false);
-    setConfigDialogOpen(false);
-    setOptionsDialogOpen(false);
+    clearPauseFlags();
     setArmedInterval(0);
     resetWriteWatch();
 }
