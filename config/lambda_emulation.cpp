@@ -64,7 +64,6 @@ int wavePoints(int high, int low, PlotPoint* out, int cap) {
 bool lambdaEmulationPollTick() {
     if (dropDownOpen) return false;
     pollStatus();
-    decodeIdentity();
     if (LinkState == LinkStateKind::Up && (ControllerGeneration == 1 || ControllerGeneration == 3))
         readConfigABlock();
     return true;

@@ -166,7 +166,6 @@ void sendWrites(const WritePlan& plan) {
 
 void pollConfigurationBlocks() {
     pollStatus();
-    decodeIdentity();
     if (LinkState == LinkStateKind::Up &&
         (ControllerGeneration == 1 || ControllerGeneration == 3)) {
         // Live too, although these pages show only its start position.

@@ -224,7 +224,14 @@ void statusMissed() {
 
 }  // namespace
 
-void pollStatus() {
+namespace {
+
+void decodeIdentity() {
+    L.ControllerGeneration = generationOf(Status.identity);
+    L.ControllerVariant = Status.identity & 0x1F;
+}
+
+void exchangeStatus() {
     L.ControllerQuiet = false;
     if (!L.OpenTried) openPort();
 
@@ -253,6 +260,13 @@ void pollStatus() {
     }
 }
 
+}  // namespace
+
+void pollStatus() {
+    exchangeStatus();
+    decodeIdentity();
+}
+
 void readLiveBlock() { readBlock(ReqLive, blockBytes(Live), sizeof Live, &LiveValid); }
 void readConfigABlock() {
     readBlock(ReqConfigA, blockBytes(ConfigA), sizeof ConfigA, &ConfigAValid);
@@ -264,17 +278,11 @@ void readExtendedBlock() {
     readBlock(ReqExtended, blockBytes(Extended), sizeof Extended, &ExtendedValid);
 }
 
-int decodeIdentity() {
-    const uint8_t b = Status.identity;
-    L.ControllerGeneration = b / 32 + 1;
-    L.ControllerVariant = b & 0x1F;
-    return L.ControllerGeneration;
-}
-
 void writeParameter(int address, int value) {
     // A refused write must not leave the count of an earlier one behind.
     L.BytesTransferred = 0;
-    const int generation = decodeIdentity();
+    decodeIdentity();
+    const int generation = L.ControllerGeneration;
     if (!generationServed(generation)) return;
 
     uint8_t frame[4];

@@ -74,17 +74,20 @@ extern const uint8_t RequestFrames[6][4];
 
 void openPort();
 void closePort();
+// The status request that supervises the link; ControllerGeneration and
+// ControllerVariant follow Status.identity after it, whatever the answer.
 void pollStatus();
 void readLiveBlock();
 void readConfigABlock();
 void readConfigBBlock();
 void readExtendedBlock();
-// Sets ControllerGeneration and ControllerVariant from Status.identity and
-// returns the generation.
-int decodeIdentity();
+// The generation an identity byte names: bits 5..7 plus one.
+inline int generationOf(uint8_t identity) { return identity / 32 + 1; }
 // Only generations 1 and 3 are served: the others get no writes, and the
 // pages show nothing of theirs.
 inline bool generationServed(int generation) { return generation == 1 || generation == 3; }
+// Sends nothing to a generation the link doesn't serve (by Status.identity,
+// which it decodes first, as pollStatus does).
 void writeParameter(int address, int value);
 
 // Port selection: closes the port, sets path and number. Fresh (menu, start-up,

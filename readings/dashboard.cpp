@@ -31,7 +31,6 @@ bool readingsPollTick() {
     // the controller talked to underneath it.
     if (serviceDialogOpen || dropDownOpen) return false;
     pollStatus();
-    decodeIdentity();
     if (LinkState == LinkStateKind::Up && generationServed(ControllerGeneration)) {
         readLiveBlock();
         // The configuration changes only when someone writes it, so a

@@ -278,7 +278,6 @@ ScopeTick scopePollTick() {
     if (serviceDialogOpen) return ScopeTick::Skipped;
     if (scope.cursorMode) return ScopeTick::CursorView;
     pollStatus();
-    decodeIdentity();
     if (LinkState != LinkStateKind::Up || !generationServed(ControllerGeneration)) {
         scope.configAFetched = false;
     } else {

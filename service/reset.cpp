@@ -76,7 +76,7 @@ ResetOutcome resetGeneration3(void (*progress)(int)) {
 ResetOutcome runFactoryReset(void (*progress)(int position)) {
     report(progress, 0);
     pollStatus();
-    const int generation = decodeIdentity();
+    const int generation = ControllerGeneration;
     // The refusal looks at this press's live block: a stale or zeroed store
     // would let a running controller be reset.
     if (LinkState != LinkStateKind::Up) return ResetOutcome::Failed;

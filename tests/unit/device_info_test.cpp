@@ -109,7 +109,7 @@ TEST_F(DeviceInfo, GenerationThreeShowsTimeDateAndRegistration) {
 TEST_F(DeviceInfo, AnotherGenerationShowsOnlyThatItIsUnsupported) {
     linkForTests().LinkState = LinkStateKind::Up;
     Status.identity = 0x20;  // generation 2
-    decodeIdentity();
+    linkForTests().ControllerGeneration = 2;
     const DeviceInfoView v = deviceInfoView();
     EXPECT_EQ(v.mode, InfoMode::Unsupported);
     EXPECT_EQ(v.versionEntry, EntryUnsupportedController);
@@ -143,7 +143,7 @@ TEST_F(DeviceInfo, ArmedEditsAreDroppedWhenTheLinkGoesOrAnotherGenerationAnswers
         } else {
             linkForTests().LinkState = LinkStateKind::Up;
             Status.identity = static_cast<uint8_t>((generation - 1) * 32);
-            decodeIdentity();
+            linkForTests().ControllerGeneration = generation;
             deviceInfoView();
         }
         EXPECT_FALSE(registrationEditing);

@@ -72,7 +72,6 @@ protected:
         scripted::queueReply(statusReply(identity));
         pollStatus();
         ASSERT_EQ(LinkState, LinkStateKind::Up);
-        decodeIdentity();
         scripted::clearLog();
     }
     const PortOps* savedPort = nullptr;
@@ -380,7 +379,7 @@ TEST_F(LinkSupervision, ThreeMissingRepliesTakeLinkDown) {
         EXPECT_EQ(storeBytes(ConfigB), Bytes(16, 0));
         EXPECT_EQ(storeBytes(Extended), Bytes(21, 0));
         EXPECT_EQ(storeBytes(WriteReply), Bytes(3, 0x55));
-        EXPECT_EQ(decodeIdentity(), 1);
+        EXPECT_EQ(ControllerGeneration, 1);
         // Tail of the third poll: receive, then transmit purged, then closed.
         Lines t = scripted::trace();
         ASSERT_GE(t.size(), 3u);
@@ -456,7 +455,7 @@ TEST_F(LinkSupervision, BadChecksumStatusClosesPortWithoutCounting) {
     EXPECT_EQ(Status.identity, 0x41);
 }
 
-TEST_F(LinkSupervision, IdentityDecodesGenerationAndVariant) {
+TEST_F(LinkSupervision, EveryPollDecodesGenerationAndVariantFromTheIdentity) {
     struct Case {
         uint8_t identity;
         int generation, variant;
@@ -464,8 +463,10 @@ TEST_F(LinkSupervision, IdentityDecodesGenerationAndVariant) {
     const Case cases[] = {{0x00, 1, 0},  {0x05, 1, 5}, {0x20, 2, 0}, {0x45, 3, 5},
                           {0x5F, 3, 31}, {0x60, 4, 0}, {0xE0, 8, 0}, {0xFF, 8, 31}};
     for (const Case& c : cases) {
-        Status.identity = c.identity;
-        EXPECT_EQ(decodeIdentity(), c.generation) << int(c.identity);
+        SCOPED_TRACE(int(c.identity));
+        resetLinkState();
+        bringUp(c.identity);
+        EXPECT_EQ(generationOf(c.identity), c.generation);
         EXPECT_EQ(ControllerGeneration, c.generation);
         EXPECT_EQ(ControllerVariant, c.variant);
     }

@@ -164,7 +164,7 @@ TEST_F(PortSearch, EchoingAndSilentPortsArePassedOverAndTheThirdAnswers) {
 
     EXPECT_EQ(Bytes(blockBytes(Status), blockBytes(Status) + 4), Gen3Status);
     EXPECT_TRUE(StatusValid);
-    EXPECT_EQ(decodeIdentity(), 3);
+    EXPECT_EQ(generationOf(Status.identity), 3);
     EXPECT_EQ(CommPort, 3);
     EXPECT_STREQ(SelectedPortPath, "\\\\.\\COM3");
     EXPECT_FALSE(portSearch.searchRunning);

@@ -403,7 +403,7 @@ TEST_F(SimPort, PollsReadsAndWritesLikeAController) {
     start(configFor(3));
     pollStatus();
     EXPECT_EQ(LinkState, LinkStateKind::Up);
-    EXPECT_EQ(decodeIdentity(), 3);
+    EXPECT_EQ(ControllerGeneration, 3);
     EXPECT_EQ(ControllerVariant, 5);
     readLiveBlock();
     EXPECT_TRUE(LastBlockReadValid);

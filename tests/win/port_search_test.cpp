@@ -199,7 +199,7 @@ TEST_F(PortSearchDialog, AFindOfTenOrAboveIsShownOnTheAutoScanItem) {
     EXPECT_TRUE(enabled(IDC_PORT_SEARCH));
     EXPECT_EQ(autoScanLabel(), "AUTO SCAN (COM12)");
     EXPECT_TRUE(shelltest::isChecked(IDM_AUTO_SCAN));
-    EXPECT_EQ(decodeIdentity(), 3);  // the found controller's status is in place
+    EXPECT_EQ(generationOf(Status.identity), 3);  // the found controller's status is in place
     EXPECT_FALSE(serviceDialogOpen);
 
     click(IDOK);
@@ -302,7 +302,7 @@ TEST_F(SerialPortSearch, PassesOverTheEchoingAndTheSilentPortAndFindsTheThird) {
     EXPECT_EQ(CommPort, 3);
     EXPECT_STREQ(SelectedPortPath, "\\\\.\\COM3");
     EXPECT_TRUE(shelltest::isChecked(IDM_COM3));
-    EXPECT_EQ(decodeIdentity(), 3);
+    EXPECT_EQ(generationOf(Status.identity), 3);
     EXPECT_FALSE(PortOpen);
 
     // COM1 handed the probe back and got nothing more; COM2 was asked for

@@ -170,9 +170,6 @@ static_assert(sizeof PageTicks / sizeof PageTicks[0] == PageIndexCount, "one tic
 
 void runPageTick(size_t index, FuzzInput& in) {
     show(static_cast<int>(index % PageTickCount));
-    // Every status poll of the program is followed by decodeIdentity; bare
-    // polls of the link target aren't, so an action sees what it would.
-    decodeIdentity();
     PageTicks[shown].tick(in);
 }
 

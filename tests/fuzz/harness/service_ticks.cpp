@@ -5,7 +5,6 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
-#include "link/link_testing.h"
 #include "readings/layout.h"
 #include "scope/scope.h"
 #include "service/device_info.h"
@@ -236,12 +235,11 @@ void scopeReset() {
     scopeUsed = false;
 }
 
-// As the shell starts the page: the link's own rate kept, empty traces, the
-// static frame, the sweep from its first column. The frame's read of block 3
+// As the shell starts the page: empty traces, the static frame, the sweep
+// from its first column. The frame's read of block 3
 // waits for the first tick to have read its own bytes (page_ticks.h).
 void scopeShow() {
     scopeUsed = true;
-    noteLinkInterval();
     resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
     framePending = true;
     scope.column = SweepStart;
@@ -249,7 +247,7 @@ void scopeShow() {
 
 // The next page polls at the link's own rate.
 void scopeHide() {
-    linkForTests().PollInterval = linkOwnInterval();
+    releasePollInterval();
     FUZZ_CHECK(PollInterval == FastPollInterval || PollInterval == SlowPollInterval);
 }
 
