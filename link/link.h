@@ -24,9 +24,10 @@ struct LinkVariables {
     bool EchoChecked;
     int FailureCount;
     LinkStateKind LinkState;
-    int PollInterval;     // ms: the request of the page shown, else the link's own rate
+    // ms the pages poll at: a page's request (requestPollInterval), or the
+    // link's own rate from its next change on and once the page lets go.
+    int PollInterval;
     int OwnPollInterval;  // ms: 50 while the controller answers, 1000 after loss
-    int PollRequest;      // ms asked for by the page shown; 0: none
     int WriteReplyDelay;  // ms between a write frame and reading its reply
     uint32_t BytesTransferred;
     char SelectedPortPath[64];
