@@ -575,11 +575,7 @@ TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
 
 TEST_P(ConfigPageTest, ConstructedEmulationOpensItsDialogAlsoWhenItsWriteIsHeldBack) {
     clearStoreValidity();  // as after choosing another port: type 0 can't be written
-    underDialog = UnderDialog{page, 99, false};
-    const UINT_PTR ticker = SetTimer(nullptr, 0, 150, tickPageUnderDialog);
-    choose(IDC_CFG_EMULATION_TYPE, 0);
-    KillTimer(nullptr, ticker);
-    EXPECT_TRUE(underDialog.dialogSeen);
+    EXPECT_TRUE(whileModal([&] { choose(IDC_CFG_EMULATION_TYPE, 0); }, cancelDialog));
     EXPECT_EQ("", takeWrites());
 }
 
