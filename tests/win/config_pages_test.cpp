@@ -495,7 +495,13 @@ TEST(ConfigTemplates, EverySizeCarriesEveryControlWithTheSameOnesHidden) {
 }
 
 TEST(ConfigTemplates, ListsKeepTheirItemsInTheOrderWritten) {
-    // Language texts that a sorting list would turn round.
+    // Language texts that a sorting list would turn round; the table is put
+    // back afterwards.
+    struct KeptTable {
+        char saved[LanguageEntries][LanguageTextSize];
+        KeptTable() { memcpy(saved, LanguageTable, sizeof saved); }
+        ~KeptTable() { memcpy(LanguageTable, saved, sizeof saved); }
+    } kept;
     for (int k = 0; k < LanguageEntries; ++k)
         snprintf(LanguageTable[k], LanguageTextSize, "%03d", 999 - k);
     neutralListType = 0;
@@ -510,7 +516,7 @@ TEST(ConfigTemplates, ListsKeepTheirItemsInTheOrderWritten) {
             const std::vector<std::string> written =
                 listItems(t.options ? lists[i].kind : configSetUpKind(lists[i]));
             std::vector<std::string> shown;
-            char item[64];
+            char item[LanguageTextSize];
             const int count =
                 static_cast<int>(SendDlgItemMessageA(page, lists[i].control, CB_GETCOUNT, 0, 0));
             for (int k = 0; k < count; ++k) {
