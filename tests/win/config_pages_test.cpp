@@ -112,7 +112,7 @@ protected:
         ASSERT_NE(nullptr, page);
         setUp(page);
         texts(page);
-        pump();  // the first paint arms the timer; ticks are sent by hand from here on
+        pump(page);  // the first paint arms the timer; ticks are sent by hand from here on
         KillTimer(page, PagePollTimerId);
         tick();
         simClearLog();
