@@ -30,7 +30,7 @@ STROKES = {"wo": 5, "co": 9, "po": 7, "car": 1.6}
 # Boxes whose edges texts keep MARGIN pixels away from, inside or outside:
 # rects of these classes, and paths of them that carry data-box="x,y,w,h".
 BOXES = ("box", "ctl", "part", "dark", "note", "panel")
-MARGIN = 4
+MARGIN = 5  # clear pixels between a text's ink and a box's drawn border
 RECT_RE = re.compile(r'<(rect|path) ([^>]*)/>')
 
 
@@ -136,7 +136,10 @@ def crosses(box, seg):
 
 
 def outlines(svg):
-    """Every box texts keep their distance from: (left, top, right, bottom, corner radius)."""
+    """Every box texts keep their distance from, as drawn: (left, top, right, bottom,
+    corner radius, half the width of its border)."""
+    borders = {name: float(width) / 2 for name, width in
+               re.findall(r'\.([\w-]+)\s*\{[^}]*stroke-width:\s*([\d.]+)', svg)}
     found = []
     for kind, body in RECT_RE.findall(svg):
         attrs = dict(ATTR_RE.findall(body))
@@ -148,26 +151,30 @@ def outlines(svg):
             x, y, w, h = map(float, attrs["data-box"].split(","))
         else:
             continue
-        found.append((x, y, x + w, y + h, min(float(attrs.get("rx", 0)), w / 2, h / 2)))
+        found.append((x, y, x + w, y + h, min(float(attrs.get("rx", 0)), w / 2, h / 2),
+                      borders.get(attrs["class"], 0)))
     return found
 
 
 def well_inside(box, outline):
     """True when the text box keeps MARGIN from every edge, rounded corners included."""
-    x0, y0, x1, y1, r = outline
+    x0, y0, x1, y1, r, border = outline
+    x0, y0, x1, y1, r = x0 + border, y0 + border, x1 - border, y1 - border, r - border
     for px, py in ((box[0], box[1]), (box[2], box[1]), (box[0], box[3]), (box[2], box[3])):
         if not (x0 + MARGIN <= px <= x1 - MARGIN and y0 + MARGIN <= py <= y1 - MARGIN):
             return False
         # Near a rounded corner the edge is the corner's arc.
         cx = min(max(px, x0 + r), x1 - r)
         cy = min(max(py, y0 + r), y1 - r)
-        if (px - cx) ** 2 + (py - cy) ** 2 > max(r - MARGIN, 0) ** 2 and (cx != px and cy != py):
+        in_corner = cx != px and cy != py
+        if in_corner and (px - cx) ** 2 + (py - cy) ** 2 > max(r - MARGIN, 0) ** 2:
             return False
     return True
 
 
 def well_outside(box, outline):
-    x0, y0, x1, y1, _ = outline
+    x0, y0, x1, y1, _, border = outline
+    x0, y0, x1, y1 = x0 - border, y0 - border, x1 + border, y1 + border
     return (box[2] + MARGIN <= x0 or x1 + MARGIN <= box[0] or
             box[3] + MARGIN <= y0 or y1 + MARGIN <= box[1])
 
