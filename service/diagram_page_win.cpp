@@ -20,6 +20,12 @@ namespace {
 
 // The view of the page now shown. The set-up takes a window DC, a memory DC
 // and the bitmap; the page gives all three back when it goes.
+// The window DC is held across messages, unlike every other DC of the
+// program: the picture is copied from the memory DC on every scroll and
+// main-window paint, and the memory DC was made compatible with this one.
+// A window DC comes from the system's small shared cache: holding one for
+// the page's life is fine, but it must go back (releaseView, on WM_DESTROY
+// and at the next set-up) before the page window is gone.
 struct DiagramView {
     HWND page;
     HDC pageDc, memoryDc;

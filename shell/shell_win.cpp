@@ -230,6 +230,12 @@ bool translateShellAccelerator(MSG* msg) {
 }
 
 int runMessageLoop() {
+    // IsDialogMessage is left out on purpose: the pages are modeless dialogs,
+    // and passing their messages through it would give them Tab and arrow
+    // navigation and default-button Enter handling, which the program never
+    // had. The templates still carry WS_TABSTOP, as the resource editor wrote
+    // them; it does nothing without IsDialogMessage (the modal dialogs run
+    // their own loop and do navigate).
     MSG msg;
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
