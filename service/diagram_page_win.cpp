@@ -8,6 +8,7 @@
 #include "service/diagram.h"
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
+#include "shell/pages_win.h"
 #include "shell/shell_win.h"
 
 static_assert(SB_LINEUP == ScrollLineUp && SB_LINEDOWN == ScrollLineDown &&
@@ -145,3 +146,30 @@ DiagramViewState diagramViewState() {
     s.h = view.layout.h;
     return s;
 }
+
+// ---- the page as the shell sees it ----
+
+namespace {
+
+// The view is built only after a size change: showing the page or a
+// language change end with applySize (laidOutBySize), which re-creates it.
+void onCreated(HWND, PageCreation how) {
+    if (how == PageCreation::Resized) diagramSetUp();
+}
+
+void onMainPaint(HWND) { diagramCopy(); }
+
+}  // namespace
+
+extern const PageHooks diagramPage = {
+    {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM},
+    diagramPageProc,
+    onCreated,
+    nullptr,
+    deleteDiagramBitmap,
+    nullptr,
+    onMainPaint,
+    nullptr,
+    nullptr,
+    true,
+};

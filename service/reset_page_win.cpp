@@ -13,6 +13,8 @@
 #include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/language_entries.h"
+#include "shell/pages_win.h"
+#include "shell/shell_win.h"
 
 int (*resetMessageBox)(HWND owner, const char* text, const char* caption, UINT type) = MessageBoxA;
 
@@ -104,3 +106,36 @@ void placeResetControls(HWND page, int sizeMode) {
     place(page, IDC_RESET_LABEL2, l->labelX, l->label2Y, LabelW, LabelH);
     place(page, IDC_RESET_BUTTON, l->buttonX, l->buttonY, l->buttonW, l->buttonH);
 }
+
+// ---- the page as the shell sees it ----
+
+namespace {
+
+// Every main-window paint places the page over the whole window and its
+// controls for the size (the page repeats this, with its progress bar, on
+// its own paint).
+void onMainPaint(HWND page) {
+    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    placeResetControls(page, SizeMode);
+}
+
+// The page stays through a size change; the next main-window paint
+// re-places it.
+bool onResize(HWND) { return true; }
+
+}  // namespace
+
+// A language change keeps the page and its title, and renews its three texts.
+extern const PageHooks resetPage = {
+    {IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET},
+    resetPageProc,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    onMainPaint,
+    onResize,
+    resetPageApplyTexts,
+    false,
+};

@@ -8,7 +8,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
-#include "readings/layout.h"
+#include "shell/sizes.h"
 #include "res/resource.h"
 #include "scope/scope.h"
 #include "shell/app_state.h"
