@@ -23,7 +23,7 @@ namespace {
 struct ResetLayout {
     int labelX, label1Y, label2Y, buttonX, buttonY, buttonW, buttonH, barY, barH;
 };
-const ResetLayout Layouts[5] = {
+const ResetLayout Layouts[SizeModeCount] = {
     {65, 90, 130, 85, 190, 450, 45, 250, 25},    {150, 130, 170, 120, 250, 550, 55, 320, 30},
     {250, 150, 200, 150, 300, 700, 65, 390, 40}, {360, 250, 300, 220, 400, 800, 75, 500, 50},
     {360, 300, 350, 220, 450, 800, 75, 550, 50},
@@ -31,7 +31,7 @@ const ResetLayout Layouts[5] = {
 const int LabelW = 800, LabelH = 40;
 
 const ResetLayout* layoutFor(int sizeMode) {
-    return sizeMode >= 1 && sizeMode <= 5 ? &Layouts[sizeMode - 1] : nullptr;
+    return sizeMode >= 1 && sizeMode <= SizeModeCount ? &Layouts[sizeMode - 1] : nullptr;
 }
 
 void place(HWND page, int id, int x, int y, int w, int h) {

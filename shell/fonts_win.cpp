@@ -46,3 +46,7 @@ void selectDashboardFonts(int sizeMode, bool cyrillic) {
     fontLarge = largeFonts[cyrillic ? 1 : 0][sizeMode - 1];
     fontSmall = smallFonts[cyrillic ? 1 : 0][sizeMode - 1];
 }
+
+void selectDashboardFontsFor(int sizeMode, const char* languageCode) {
+    selectDashboardFonts(sizeMode, strcmp(languageCode, "rus") == 0);
+}

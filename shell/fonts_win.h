@@ -7,6 +7,9 @@
 
 void createDashboardFonts();
 void selectDashboardFonts(int sizeMode, bool cyrillic);
+// The fonts for the size and a language code: Cyrillic for "rus", Central
+// European for every other code.
+void selectDashboardFontsFor(int sizeMode, const char* languageCode);
 extern HFONT fontLarge, fontSmall;
 
 #endif

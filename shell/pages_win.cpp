@@ -1,7 +1,5 @@
 #include "shell/pages_win.h"
 
-#include <cstring>
-
 #include "res/resource.h"
 #include "shell/app_state.h"
 #include "shell/fonts_win.h"
@@ -47,8 +45,6 @@ void placeMainWindow() {
     SetWindowPos(mainWindow, nullptr, at.x, at.y, static_cast<int>(winW), static_cast<int>(winH),
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
-
-bool cyrillic() { return strcmp(LanguageCode, "rus") == 0; }
 
 // Creates the page's dialog for the current size and runs its set-up.
 void createPageOf(Page page, PageCreation how) {
@@ -142,7 +138,7 @@ void applySizeMarks() {
     const WindowSize& w = windowSize(SizeMode);
     DashboardScale.sx = w.sx;
     DashboardScale.sy = w.sy;
-    selectDashboardFonts(SizeMode, cyrillic());
+    selectDashboardFontsFor(SizeMode, LanguageCode);
 }
 
 void enableSizes(int largest) {

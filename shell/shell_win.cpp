@@ -67,7 +67,7 @@ void onPaint(HWND window) {
     emptyPaint(window);
     if (currentPage) emptyPaint(currentPage);
 
-    selectDashboardFonts(SizeMode, strcmp(LanguageCode, "rus") == 0);
+    selectDashboardFontsFor(SizeMode, LanguageCode);
     const PageHooks& page = pageHooks(PageKind);
     if (currentPage && page.paint) page.paint(currentPage);
 
