@@ -30,7 +30,7 @@ void clearPauseFlags() {
     flags.configDialogOpen = flags.optionsDialogOpen = false;
 }
 
-int PageKind = PageReadings;
+Page PageKind = PageReadings;
 int SizeMode = 1;
 DashboardScaleValue DashboardScale = {0.8, 0.77};
 

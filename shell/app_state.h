@@ -2,6 +2,8 @@
 #ifndef ZUVELS_SHELL_APP_STATE_H
 #define ZUVELS_SHELL_APP_STATE_H
 
+#include "shell/page_list.h"
+
 // Program-wide: read anywhere, changed only through the setter beside each.
 extern const bool& serviceDialogOpen;  // About, device information or port search open
 void setServiceDialogOpen(bool open);
@@ -16,17 +18,9 @@ void setArmedInterval(int ms);
 // No dialog open and no list dropped down (tests).
 void clearPauseFlags();
 
-// Window sizes and pages.
-enum PageKindValue {
-    PageReadings = 1,
-    PageConfiguration,
-    PageOptions,
-    PageDiagram,
-    PageReset,
-    PageScope
-};
-extern int PageKind;  // 1..6
-extern int SizeMode;  // 1..5
+// The page shown and the window size.
+extern Page PageKind;  // shell/page_list.h
+extern int SizeMode;   // 1..5, shell/sizes.h
 
 struct DashboardScaleValue {
     double sx, sy;
