@@ -144,13 +144,23 @@ std::string isoLocalTime(int64_t epochMs) {
     return text;
 }
 
+namespace {
+
+// Flushed line by line, so an interrupted log keeps every row it wrote.
+bool emit(const RoadLogRun& run, const std::string& line) {
+    if (run.keep) *run.keep += line;
+    return !run.out || (fputs(line.c_str(), run.out) >= 0 && fflush(run.out) == 0);
+}
+
+}  // namespace
+
 long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
     *writeFailed = false;
     const int64_t wallStart = wallClockMs();
     const uint32_t start = LinkPort->tickCount();
     uint32_t due = start;  // when the current tick was due
     long rows = 0;
-    if (fputs(csvHeader().c_str(), run.out) < 0 || fflush(run.out) != 0) {
+    if (!emit(run, csvHeader())) {
         *writeFailed = true;
         return 0;
     }
@@ -159,7 +169,7 @@ long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
         if (run.seconds && ms >= run.seconds * 1000u) break;
         readingsPollTick();
         const RoadRow row = roadRowFromStores(ms, isoLocalTime(wallStart + ms));
-        if (fputs(csvRow(row).c_str(), run.out) < 0 || fflush(run.out) != 0) {
+        if (!emit(run, csvRow(row))) {
             *writeFailed = true;
             break;
         }

@@ -47,7 +47,8 @@ std::string isoLocalTime(int64_t epochMs);
 int64_t wallClockMs();
 
 struct RoadLogRun {
-    FILE* out;
+    FILE* out;                               // nullptr: rows are only kept
+    std::string* keep;                       // when not nullptr, the CSV text is kept here too
     uint32_t seconds;                        // 0: until stop is set
     const volatile std::sig_atomic_t* stop;  // set by Ctrl+C
 };

@@ -33,7 +33,7 @@ Records logFor(uint32_t seconds, long* rows) {
     FILE* f = tmpfile();
     volatile std::sig_atomic_t stop = 0;
     bool failed = true;
-    *rows = runRoadLog(RoadLogRun{f, seconds, &stop}, &failed);
+    *rows = runRoadLog(RoadLogRun{f, nullptr, seconds, &stop}, &failed);
     EXPECT_FALSE(failed);
     Records records;
     EXPECT_TRUE(csvParse(fileText(f), &records));
@@ -55,8 +55,11 @@ TEST(RoadCsv, FieldsAreQuotedOnlyWhenTheyMustBe) {
         const char* in;
         const char* out;
     } cases[] = {
-        {"1520", "1520"}, {"", ""},           {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"two\r\nlines", "\"two\r\nlines\""},
+        {"1520", "1520"},
+        {"", ""},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\r\nlines", "\"two\r\nlines\""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(csvField(c.in), c.out);
