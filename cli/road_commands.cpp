@@ -63,7 +63,7 @@ int pollRoad(FILE* out, const RoadOptions& o, std::string* csv) {
     interrupted = 0;
     std::signal(SIGINT, onInterrupt);
     bool writeFailed = false;
-    runRoadLog(RoadLogRun{out, csv, uint32_t(o.seconds), &interrupted}, &writeFailed);
+    runRoadLog(RoadLogRun{out, csv, uint32_t(o.seconds), &interrupted, true}, &writeFailed);
     std::signal(SIGINT, SIG_DFL);
     closePort();
     if (writeFailed) return fail(ExitFailed, "%s: could not write a row", o.out ? o.out : "output");

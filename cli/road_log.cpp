@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <thread>
 
 #include "link/blocks.h"
 #include "link/link.h"
@@ -152,6 +153,14 @@ bool emit(const RoadLogRun& run, const std::string& line) {
     return !run.out || (fputs(line.c_str(), run.out) >= 0 && fflush(run.out) == 0);
 }
 
+// Until the backend's clock reaches due, or Ctrl+C.
+void waitUntil(uint32_t due, const RoadLogRun& run) {
+    for (int32_t left; !*run.stop && (left = int32_t(due - LinkPort->tickCount())) > 0;) {
+        if (!run.realTimePacing) return LinkPort->sleepMs(uint32_t(left));
+        std::this_thread::sleep_for(std::chrono::milliseconds(left < 20 ? left : 20));
+    }
+}
+
 }  // namespace
 
 long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
@@ -177,11 +186,8 @@ long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
         // As a window timer: the next tick an interval after this one was
         // due, or at once when the exchanges took longer than that.
         due += uint32_t(PollInterval);
-        const int32_t wait = int32_t(due - LinkPort->tickCount());
-        if (wait > 0)
-            LinkPort->sleepMs(uint32_t(wait));
-        else
-            due = LinkPort->tickCount();
+        if (int32_t(due - LinkPort->tickCount()) <= 0) due = LinkPort->tickCount();
+        waitUntil(due, run);
     }
     return rows;
 }

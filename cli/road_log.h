@@ -51,6 +51,11 @@ struct RoadLogRun {
     std::string* keep;                       // when not nullptr, the CSV text is kept here too
     uint32_t seconds;                        // 0: until stop is set
     const volatile std::sig_atomic_t* stop;  // set by Ctrl+C
+    // Waits between ticks on the machine's clock. The in-process backends
+    // (demo, replay) skip their sleeps ahead instead of blocking, which a
+    // log in real time must not do; the serial ports sleep either way.
+    // Off only for the backends' virtual time in tests.
+    bool realTimePacing;
 };
 // Polls through the link backend in use as the readings page does, at its
 // rhythm (the link's poll interval, on the backend's clock), writing and

@@ -33,7 +33,7 @@ Records logFor(uint32_t seconds, long* rows) {
     FILE* f = tmpfile();
     volatile std::sig_atomic_t stop = 0;
     bool failed = true;
-    *rows = runRoadLog(RoadLogRun{f, nullptr, seconds, &stop}, &failed);
+    *rows = runRoadLog(RoadLogRun{f, nullptr, seconds, &stop, false}, &failed);
     EXPECT_FALSE(failed);
     Records records;
     EXPECT_TRUE(csvParse(fileText(f), &records));

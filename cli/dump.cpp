@@ -1,0 +1,5 @@
+// lpgctl dump.
+#include "cli/commands.h"
+#include "cli/errors.h"
+
+int runDump(const CliArgs&) { return fail(ExitFailed, "dump is not built yet"); }
