@@ -295,7 +295,8 @@ void drawBand(Canvas& c, const RoadLog& log, const TimeAxis& ax, const Band& ban
         const std::string label = valueText(v, sc.step);
         c.text(Left - 8 - 10 * int(label.size()), y - 6, label, TextGrey);
     }
-    for (int t = 0; t < band.traceCount; ++t) drawTrace(c, log, ax, band.traces[t], sc, top);
+    // The first trace on top: position over its reference.
+    for (int t = band.traceCount - 1; t >= 0; --t) drawTrace(c, log, ax, band.traces[t], sc, top);
     // Frame and title.
     c.fill(Left, top, Left + PlotWidth, top + 1, Frame);
     c.fill(Left, bottom - 1, Left + PlotWidth, bottom, Frame);
