@@ -9,7 +9,7 @@ const CliCommand cliCommands[] = {
     {"load", "send a settings file to the controller", "FILE", runLoad},
     {"diff", "compare two settings files, or a file and the controller (-)", "A B", runDiff},
     {"ports", "list the serial ports the system reports", "", runPorts},
-    {"scan", "search the ports for a controller", "", runScan},
+    {"scan", "search the ports (or the ports given) for a controller", "[PORT...]", runScan},
     // Road tests and recordings.
     {"log", "poll as the readings page does, one CSV row a tick",
      "[--seconds N] [--out FILE.csv] [--plot FILE.png]", runLog},

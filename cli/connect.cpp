@@ -5,6 +5,7 @@
 #include "cli/errors.h"
 #include "cli/platform.h"
 #include "link/link.h"
+#include "shell/settings_file.h"
 #include "sim/sim.h"
 
 namespace {
@@ -123,6 +124,16 @@ int openController(const CliArgs& args) {
                     "the controller on %s is of generation %d; lpgctl serves generations 1 and 3",
                     label.c_str(), generation);
     return ExitOk;
+}
+
+int readControllerBlocks() {
+    const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
+    for (int i = 0; i < StatusTries; ++i) {
+        if (refreshBlocksForSave(fmt)) return ExitOk;
+        pollStatus();  // a garbled reply costs one try, as on the pages
+    }
+    return fail(ExitNoController, "the controller on %s stopped answering the block reads",
+                label.c_str());
 }
 
 const std::string& portLabel() { return label; }

@@ -40,6 +40,12 @@ int openPortOf(const CliArgs& args);
 // an exit code after the error line.
 int openController(const CliArgs& args);
 
+// After openController: the blocks a settings file of the controller's
+// generation needs (Live, ConfigA, ConfigB, and Extended for generation 3)
+// read afresh into the stores. ExitOk, or ExitNoController after the error
+// line when the controller stops answering them.
+int readControllerBlocks();
+
 // The port in words for messages: "/dev/ttyUSB0", "COM3", "demo".
 const std::string& portLabel();
 

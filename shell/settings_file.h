@@ -36,6 +36,13 @@ LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings*
 // Sends a checked file with writeParameter; stops at the first write whose
 // reply isn't 3 bytes. Returns the number of writes that got a full reply.
 int sendSettings(const LoadedSettings& s);
+// The same, calling sent (when not null) after each write that got a full
+// reply with its index among the keys.
+int sendSettingsReporting(const LoadedSettings& s, void (*sent)(int index, void* context),
+                          void* context);
+
+// The values a file of format fmt would hold, from the block stores.
+void settingsFromStores(const SettingsFormat& fmt, LoadedSettings* out);
 
 // Reads the blocks the format needs; false when the link isn't Up or any of
 // those reads didn't bring a valid reply (nothing is then written).
