@@ -11,6 +11,7 @@
 #include "cli/settings_files.h"
 #include "cli/usage.h"
 #include "link/link.h"
+#include "sim/replay.h"
 
 namespace {
 
@@ -57,7 +58,9 @@ int runLoad(const CliArgs& args) {
     Progress progress = {&fmt, &values, stderrIsTerminal()};
     const int sent = sendSettingsReporting(values, showSent, &progress);
     if (progress.bar && sent > 0 && sent < values.sendCount) fputc('\n', stderr);
-    if (sent < values.sendCount) {
+    if (sent < values.sendCount && replayWriteRefused()) {
+        code = fail(ExitWriteFailed, "%s: %s", portLabel().c_str(), ReplayWriteRefusedText);
+    } else if (sent < values.sendCount) {
         code = fail(ExitWriteFailed,
                     "no full reply to the write of %s (address %d, key %d of %d); the %d "
                     "values before it are in the controller, the rest were not sent",

@@ -23,6 +23,8 @@ public:
     // didn't appear within the deadline.
     bool start(const std::vector<std::string>& extra = {});
     void stop();
+    // Switches its fault off (SIGUSR1): the controller answers again.
+    void faultOff() const;
     ~LpgsimProcess() { stop(); }
     const std::string& port() const { return link_; }
     std::string logText() const;
