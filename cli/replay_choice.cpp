@@ -2,10 +2,11 @@
 #include "cli/connect.h"
 
 #include "link/link.h"
+#include "shell/start_options.h"
 #include "sim/replay.h"
 
 bool useReplayBackend(const std::string& file, std::string* error) {
-    if (!replayLoad(file.c_str(), error)) return false;
+    if (!loadRecording(file.c_str(), error)) return false;
     LinkPort = &replayPortOps;
     return true;
 }

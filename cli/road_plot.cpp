@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "cli/road_log.h"
+#include "shell/text_file.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include "stb_image_write.h"
@@ -106,16 +107,8 @@ bool roadLogFromCsv(const std::string& text, RoadLog* log, std::string* error) {
 }
 
 bool readRoadLog(const char* path, RoadLog* log, std::string* error) {
-    FILE* f = fopen(path, "rb");
-    if (!f) {
-        *error = std::string(path) + ": " + strerror(errno);
-        return false;
-    }
     std::string text;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
-    fclose(f);
+    if (!readTextFile(path, &text, error)) return false;
     if (!roadLogFromCsv(text, log, error)) {
         *error = std::string(path) + ": " + *error;
         return false;

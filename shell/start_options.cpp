@@ -4,6 +4,7 @@
 
 #include "link/link.h"
 #include "sim/replay.h"
+#include "shell/text_file.h"
 #include "sim/sim.h"
 
 namespace {
@@ -52,6 +53,14 @@ bool replayFile(const char* commandLine, std::string* file) {
 
 }  // namespace
 
+bool loadRecording(const char* path, std::string* error) {
+    std::string text;
+    if (!readTextFile(path, &text, error)) return false;
+    if (replayLoadText(text.c_str(), error)) return true;
+    *error = std::string(path) + ": " + *error;
+    return false;
+}
+
 StartOptions readStartOptions(const char* commandLine) {
     StartOptions o;
     if (replayFile(commandLine, &o.replayFile)) {
@@ -79,7 +88,7 @@ bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, s
             *error = "--replay needs the recording's file name";
             return false;
         }
-        if (!replayLoad(options.replayFile.c_str(), error)) return false;
+        if (!loadRecording(options.replayFile.c_str(), error)) return false;
         LinkPort = &replayPortOps;
         return true;
     }

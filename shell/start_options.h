@@ -23,4 +23,8 @@ StartOptions readStartOptions(const char* commandLine);
 bool useStartBackend(const StartOptions& options, const struct PortOps* portsBackend,
                      std::string* error);
 
+// Loads the recording at path for the replay backend; false with
+// "path: reason" in *error.
+bool loadRecording(const char* path, std::string* error);
+
 #endif

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -234,29 +233,6 @@ bool replayLoadText(const char* text, std::string* error) {
     Recording rec;
     if (!parseRecording(text, &rec, error)) return false;
     installRecording(rec);
-    return true;
-}
-
-bool replayLoad(const char* path, std::string* error) {
-    FILE* f = fopen(path, "rb");
-    if (!f) {
-        *error = std::string(path) + ": " + strerror(errno);
-        return false;
-    }
-    std::string text;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
-    const bool readOk = !ferror(f);
-    fclose(f);
-    if (!readOk || text.find('\0') != std::string::npos) {
-        *error = std::string(path) + ": not a recording";
-        return false;
-    }
-    if (!replayLoadText(text.c_str(), error)) {
-        *error = std::string(path) + ": " + *error;
-        return false;
-    }
     return true;
 }
 

@@ -32,11 +32,10 @@ extern const PortOps recordingPortOps;
 
 // ---- replay ----
 
-// Loads a recording for replayPortOps and starts its clock; false with a
-// one-line reason (file, line) in *error when the file can't be read or a
-// line is not a frame. The previous recording stays loaded on failure.
-bool replayLoad(const char* path, std::string* error);
-// The same from text in memory (tests).
+// Loads a recording's text for replayPortOps and starts its clock; false
+// with a one-line reason (the line that is not a frame) in *error. The
+// previous recording stays loaded on failure. (Files: loadRecording in
+// shell/start_options.h.)
 bool replayLoadText(const char* text, std::string* error);
 
 // Real time (the default: the window and lpgctl) follows the machine's steady

@@ -2,8 +2,6 @@
 // tick with plausible values through a link drop and back, and a recording
 // that answers in the controller's place.
 #include <atomic>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,17 +13,13 @@
 #include "cli/errors.h"
 #include "cli/road_log.h"
 #include "tests/unit/cli_process.h"
+#include "tests/unit/test_files.h"
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::vector<std::vector<std::string>> csvRecords(const std::string& path) {
     std::vector<std::vector<std::string>> records;
-    EXPECT_TRUE(csvParse(fileText(path), &records));
+    EXPECT_TRUE(csvParse(readFileBytes(path), &records));
     return records;
 }
 
@@ -41,7 +35,7 @@ TEST(LpgctlRoad, LogKeepsARowATickThroughALinkDropAndBack) {
     std::atomic<bool> logDone{false}, sawDown{false};
     std::thread watcher([&] {
         while (!logDone && !sawDown) {
-            if (fileText(csv).find(",0\r\n") != std::string::npos) {
+            if (readFileBytes(csv).find(",0\r\n") != std::string::npos) {
                 sawDown = true;
                 sim.faultOff();
             }
@@ -52,7 +46,7 @@ TEST(LpgctlRoad, LogKeepsARowATickThroughALinkDropAndBack) {
     logDone = true;
     watcher.join();
     ASSERT_EQ(run.code, ExitOk) << run.err;
-    ASSERT_TRUE(sawDown) << fileText(csv);
+    ASSERT_TRUE(sawDown) << readFileBytes(csv);
 
     const auto r = csvRecords(csv);
     ASSERT_GT(r.size(), 20u);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/test_files.h"
+
 #include "link/blocks.h"
 #include "link/link.h"
 #include "readings/dashboard.h"
@@ -36,15 +38,6 @@ protected:
     }
 };
 
-std::string fileText(FILE* f) {
-    std::string text;
-    rewind(f);
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    return text;
-}
-
 struct Snapshot {
     LiveBlock live;
     ConfigABlock configA;
@@ -65,7 +58,7 @@ std::string recordDrive(Snapshot* early, Snapshot* late) {
         simPortAdvanceClock(50);
     }
     EXPECT_FALSE(recordingFailed());
-    const std::string text = fileText(f);
+    const std::string text = streamText(f);
     fclose(f);
     return text;
 }
@@ -174,10 +167,4 @@ TEST_F(ReplayTest, BrokenRecordingsAreRefusedNamingTheLine) {
     LinkPort = &replayPortOps;
     pollStatus();
     EXPECT_EQ(Status.identity, 0x45);
-}
-
-TEST_F(ReplayTest, AMissingFileIsNamedInTheError) {
-    std::string error;
-    EXPECT_FALSE(replayLoad("/nonexistent/drive.rec", &error));
-    EXPECT_EQ(error.rfind("/nonexistent/drive.rec: ", 0), 0u) << error;
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/unit/test_files.h"
+
 #include "cli/road_log.h"
 #include "cli/road_plot.h"
 #include "link/link.h"
@@ -19,15 +21,6 @@ namespace {
 
 using Records = std::vector<std::vector<std::string>>;
 
-std::string fileText(FILE* f) {
-    std::string text;
-    rewind(f);
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    return text;
-}
-
 // Logs the simulated controller for seconds on the virtual clock.
 Records logFor(uint32_t seconds, long* rows) {
     FILE* f = tmpfile();
@@ -36,7 +29,7 @@ Records logFor(uint32_t seconds, long* rows) {
     *rows = runRoadLog(RoadLogRun{f, nullptr, seconds, &stop, false}, &failed);
     EXPECT_FALSE(failed);
     Records records;
-    EXPECT_TRUE(csvParse(fileText(f), &records));
+    EXPECT_TRUE(csvParse(streamText(f), &records));
     fclose(f);
     return records;
 }
