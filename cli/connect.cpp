@@ -6,7 +6,7 @@
 #include "cli/platform.h"
 #include "link/link.h"
 #include "shell/settings_file.h"
-#include "sim/sim.h"
+#include "shell/start_options.h"
 
 namespace {
 
@@ -72,14 +72,7 @@ bool parsePortSpec(const char* text, PortSpec* spec, std::string* error) {
 
 int useBackend(const PortSpec& spec) {
     switch (spec.kind) {
-    case PortKind::Demo: {
-        SimConfig config;
-        config.generation = spec.generation;
-        simPortUseRealTime(true);
-        simPortSetup(config);
-        LinkPort = &simPortOps;
-        break;
-    }
+    case PortKind::Demo: useDemoBackend(spec.generation); break;
     case PortKind::Replay: {
         std::string error;
         if (!useReplayBackend(spec.path, &error)) return fail(ExitBadFile, "%s", error.c_str());

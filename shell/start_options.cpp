@@ -61,6 +61,20 @@ bool loadRecording(const char* path, std::string* error) {
     return false;
 }
 
+void useDemoBackend(int generation) {
+    SimConfig config;
+    config.generation = generation;
+    simPortUseRealTime(true);
+    simPortSetup(config);
+    LinkPort = &simPortOps;
+}
+
+bool useReplayFile(const char* path, std::string* error) {
+    if (!loadRecording(path, error)) return false;
+    LinkPort = &replayPortOps;
+    return true;
+}
+
 StartOptions readStartOptions(const char* commandLine) {
     StartOptions o;
     if (replayFile(commandLine, &o.replayFile)) {
@@ -75,22 +89,13 @@ StartOptions readStartOptions(const char* commandLine) {
 bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, std::string* error) {
     switch (options.backend) {
     case StartBackend::Ports: LinkPort = portsBackend; return true;
-    case StartBackend::Demo: {
-        SimConfig config;
-        config.generation = options.demoGeneration;
-        simPortUseRealTime(true);
-        simPortSetup(config);
-        LinkPort = &simPortOps;
-        return true;
-    }
+    case StartBackend::Demo: useDemoBackend(options.demoGeneration); return true;
     case StartBackend::Replay:
         if (options.replayFile.empty()) {
             *error = "--replay needs the recording's file name";
             return false;
         }
-        if (!loadRecording(options.replayFile.c_str(), error)) return false;
-        LinkPort = &replayPortOps;
-        return true;
+        return useReplayFile(options.replayFile.c_str(), error);
     }
     return false;
 }

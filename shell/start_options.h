@@ -27,4 +27,10 @@ bool useStartBackend(const StartOptions& options, const struct PortOps* portsBac
 // "path: reason" in *error.
 bool loadRecording(const char* path, std::string* error);
 
+// The two in-process backends, for the window and lpgctl alike: the
+// simulated controller of that generation on the machine's clock, and a
+// recording played back (false, LinkPort left alone, when it can't be).
+void useDemoBackend(int generation);
+bool useReplayFile(const char* path, std::string* error);
+
 #endif
