@@ -94,7 +94,8 @@ CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs) {
 
 bool LpgsimProcess::start(const std::vector<std::string>& extra) {
     static int count = 0;
-    const std::string stem = "lpgsim_cli." + std::to_string(getpid()) + "." + std::to_string(++count);
+    const std::string stem =
+        "lpgsim_cli." + std::to_string(getpid()) + "." + std::to_string(++count);
     link_ = testDir() + "/" + stem + ".pty";
     log_ = testDir() + "/" + stem + ".log";
     unlink(link_.c_str());

@@ -59,7 +59,7 @@ std::string withValue(const std::string& file, const std::string& key, int value
     std::string out, line;
     while (std::getline(in, line))
         out += (line.compare(0, key.size() + 1, key + " ") == 0 ? key + " " + std::to_string(value)
-                                                                 : line) +
+                                                                : line) +
                "\n";
     return out;
 }
@@ -130,11 +130,12 @@ TEST_P(LpgctlOnController, SaveWritesWhatTheWindowWrites) {
 }
 
 TEST_P(LpgctlOnController, LoadSendsTheFileAndDiffCompares) {
-    const std::string saved = scratchPath("saved" + ext()), changed = scratchPath("changed" + ext());
+    const std::string saved = scratchPath("saved" + ext()),
+                      changed = scratchPath("changed" + ext());
     ASSERT_EQ(run({"save", saved}).code, ExitOk);
     // 1800 rpm: period 8333 = 0x208D.
-    writeFile(changed, withValue(withValue(readFile(saved), "LPGOnRPMLo=", 0x8D), "LPGOnRPMHi=",
-                                 0x20));
+    writeFile(changed,
+              withValue(withValue(readFile(saved), "LPGOnRPMLo=", 0x8D), "LPGOnRPMHi=", 0x20));
 
     const CliRun same = runLpgctl({"diff", saved, saved});
     EXPECT_EQ(same.code, ExitOk);
@@ -166,8 +167,8 @@ TEST_P(LpgctlOnController, LoadOfABrokenFileWritesNothing) {
     ASSERT_EQ(run({"save", saved}).code, ExitOk);
     const std::string text = readFile(saved);
     const std::vector<std::string> breakages = {
-        withValue(text, "AttMax=", 256),                      // value out of range
-        text.substr(0, text.size() / 2),                      // cut short
+        withValue(text, "AttMax=", 256),                                  // value out of range
+        text.substr(0, text.size() / 2),                                  // cut short
         std::string(text).replace(text.find("AttInit="), 8, "Attinit="),  // key misspelt
     };
     for (const std::string& b : breakages) {
