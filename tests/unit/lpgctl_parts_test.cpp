@@ -15,7 +15,7 @@
 
 namespace {
 
-TEST(LpgctlPortSpec, EachFormOfPortIsReadOrRefused) {
+TEST(LpgctlPortChoice, EachFormOfPortIsReadOrRefused) {
     struct Case {
         const char* text;
         bool ok;
@@ -37,17 +37,17 @@ TEST(LpgctlPortSpec, EachFormOfPortIsReadOrRefused) {
         {"", false, PortKind::Device, "", 3},
     };
     for (const Case& c : cases) {
-        PortSpec spec;
+        PortChoice choice;
         std::string error;
-        EXPECT_EQ(parsePortSpec(c.text, &spec, &error), c.ok) << c.text;
+        EXPECT_EQ(parsePortChoice(c.text, &choice, &error), c.ok) << c.text;
         if (!c.ok) {
             EXPECT_FALSE(error.empty()) << c.text;
             continue;
         }
-        EXPECT_EQ(spec.kind, c.kind) << c.text;
-        EXPECT_EQ(spec.path, c.path) << c.text;
+        EXPECT_EQ(choice.kind, c.kind) << c.text;
+        EXPECT_EQ(choice.path, c.path) << c.text;
         if (c.kind == PortKind::Demo) {
-            EXPECT_EQ(spec.generation, c.generation) << c.text;
+            EXPECT_EQ(choice.generation, c.generation) << c.text;
         }
     }
 }
