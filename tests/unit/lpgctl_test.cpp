@@ -8,6 +8,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -289,6 +291,35 @@ TEST(LpgctlErrors, WrongGenerationIsRefused) {
     EXPECT_EQ(r.code, ExitWrongGeneration) << r.err;
     EXPECT_NE(r.err.find("generation 2"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("generation: 2"), std::string::npos) << r.out;
+}
+
+// A port the user may not open and one another program holds exclusively:
+// lpgctl run as nobody, on a pty this test holds.
+TEST(LpgctlErrors, PermissionDeniedAndBusyPortsAreToldApart) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run lpgctl as another user";
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string slave = ptsname(master);
+    int hold = open(slave.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(hold, 0);
+    const uid_t nobody = 65534;
+
+    ASSERT_EQ(chmod(slave.c_str(), 0600), 0);
+    const CliRun denied = runLpgctlAs(nobody, nobody, {"--port", slave, "status"});
+    EXPECT_EQ(denied.code, ExitPermission) << denied.err;
+    EXPECT_NE(denied.err.find("permission denied"), std::string::npos) << denied.err;
+    EXPECT_NE(denied.err.find("dialout"), std::string::npos) << denied.err;
+
+    ASSERT_EQ(chmod(slave.c_str(), 0666), 0);
+    ASSERT_EQ(ioctl(hold, TIOCEXCL), 0);
+    const CliRun busy = runLpgctlAs(nobody, nobody, {"--port", slave, "status"});
+    EXPECT_EQ(busy.code, ExitPortBusy) << busy.err;
+    EXPECT_NE(busy.err.find("busy"), std::string::npos) << busy.err;
+    EXPECT_EQ(lineCount(busy.err), 1) << busy.err;
+    close(hold);
+    close(master);
 }
 
 // lpgsim answers a given number of frames, then falls silent: the load
