@@ -56,5 +56,14 @@ run_lpgctl_wine_tests() {
   [ "$CLI_CODE" -eq 3 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -q 'no such port: COM99' "$work/err"
   cli_check missing-port $? "(exit $CLI_CODE: $(cat "$work/err"))"
 
+  lpgctl_exe scan COM99 COM1
+  [ "$CLI_CODE" -eq 0 ] && grep -q '^COM1 .*controller of generation 1' "$work/out"
+  cli_check scan $? "(exit $CLI_CODE: $(cat "$work/out" "$work/err"))"
+
+  # The registry's list as Wine fills it; nothing is opened.
+  lpgctl_exe ports
+  [ "$CLI_CODE" -eq 0 ]
+  cli_check ports $? "(exit $CLI_CODE: $(cat "$work/err"))"
+
   stop_lpgsim
 }
