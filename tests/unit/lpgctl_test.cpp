@@ -189,15 +189,24 @@ TEST_P(LpgctlOnController, LoadOfABrokenFileWritesNothing) {
     const std::string saved = scratchPath("whole" + ext()), broken = scratchPath("broken" + ext());
     ASSERT_EQ(run({"save", saved}).code, ExitOk);
     const std::string text = readFile(saved);
-    const std::vector<std::string> breakages = {
-        withValue(text, "AttMax=", 256),                                  // value out of range
-        text.substr(0, text.size() / 2),                                  // cut short
-        std::string(text).replace(text.find("AttInit="), 8, "Attinit="),  // key misspelt
+    const int keys = GetParam().generation == 3 ? 33 : 27;
+    const std::string of = " of " + std::to_string(keys);
+    struct Breakage {
+        std::string file;
+        std::string says;
     };
-    for (const std::string& b : breakages) {
-        writeFile(broken, b);
+    const Breakage breakages[] = {
+        {withValue(text, "AttMax=", 256),
+         "the value of AttMax= (key 12" + of + ") is not a number"},
+        {text.substr(0, text.find("AttJump=")), "key 16" + of + " should be AttJump="},
+        {std::string(text).replace(text.find("AttInit="), 8, "Attinit="),
+         "key 14" + of + " should be AttInit="},
+    };
+    for (const Breakage& b : breakages) {
+        writeFile(broken, b.file);
         const CliRun r = run({"load", broken});
         EXPECT_EQ(r.code, ExitBadFile) << r.out << r.err;
+        EXPECT_NE(r.err.find(b.says), std::string::npos) << r.err;
         EXPECT_EQ(lineCount(r.err), 1) << r.err;
     }
     if (GetParam().overPty) {
