@@ -23,13 +23,13 @@ bool startsWith(const char* text, const char* prefix) {
 
 // The port opened once and closed again, so that a failure can be told
 // apart while the system still knows why; the link then opens it for good.
-int probeOpen(const PortSpec& spec) {
+int probeOpen(const PortChoice& choice) {
     PortId h = LinkPort->open(openPath.c_str());
     if (h != InvalidPort) {
         LinkPort->close(h);
         return ExitOk;
     }
-    if (spec.kind != PortKind::Device)
+    if (choice.kind != PortKind::Device)
         return fail(ExitNoSuchPort, "%s can't be opened", label.c_str());
     std::string reason;
     switch (lastOpenFailure(&reason)) {
@@ -45,12 +45,12 @@ int probeOpen(const PortSpec& spec) {
 
 }  // namespace
 
-bool parsePortSpec(const char* text, PortSpec* spec, std::string* error) {
-    *spec = PortSpec();
+bool parsePortChoice(const char* text, PortChoice* choice, std::string* error) {
+    *choice = PortChoice();
     if (strcmp(text, "demo") == 0 || strcmp(text, "demo:3") == 0 || strcmp(text, "demo:1") == 0) {
-        spec->kind = PortKind::Demo;
-        spec->generation = strcmp(text, "demo:1") == 0 ? 1 : 3;
-        spec->path = "demo";
+        choice->kind = PortKind::Demo;
+        choice->generation = strcmp(text, "demo:1") == 0 ? 1 : 3;
+        choice->path = "demo";
         return true;
     }
     if (startsWith(text, "demo:")) {
@@ -58,44 +58,44 @@ bool parsePortSpec(const char* text, PortSpec* spec, std::string* error) {
         return false;
     }
     if (startsWith(text, "replay:")) {
-        spec->kind = PortKind::Replay;
-        spec->path = text + strlen("replay:");
-        if (spec->path.empty()) *error = "replay: needs a recording, as in replay:drive.txt";
-        return !spec->path.empty();
+        choice->kind = PortKind::Replay;
+        choice->path = text + strlen("replay:");
+        if (choice->path.empty()) *error = "replay: needs a recording, as in replay:drive.txt";
+        return !choice->path.empty();
     }
     if (*text == '\0') {
         *error = "--port needs a port: a device path, COMn, demo, demo:1 or replay:FILE";
         return false;
     }
-    return devicePathFor(text, &spec->path, &spec->number, error);
+    return devicePathFor(text, &choice->path, &choice->number, error);
 }
 
-int useBackend(const PortSpec& spec) {
-    switch (spec.kind) {
-    case PortKind::Demo: useDemoBackend(spec.generation); break;
+int useBackend(const PortChoice& choice) {
+    switch (choice.kind) {
+    case PortKind::Demo: useDemoBackend(choice.generation); break;
     case PortKind::Replay: {
         std::string error;
-        if (!useReplayBackend(spec.path, &error)) return fail(ExitBadFile, "%s", error.c_str());
+        if (!useReplayBackend(choice.path, &error)) return fail(ExitBadFile, "%s", error.c_str());
         break;
     }
     case PortKind::Device: LinkPort = devicePortOps(); break;
     }
-    openPath = spec.path;
-    selectPort(openPath.c_str(), spec.number);
+    openPath = choice.path;
+    selectPort(openPath.c_str(), choice.number);
     return ExitOk;
 }
 
 int openPortOf(const CliArgs& args) {
-    PortSpec spec;
+    PortChoice choice;
     std::string error;
-    const bool named =
-        args.port ? parsePortSpec(args.port, &spec, &error) : defaultPortSpec(&spec, &error);
+    const bool named = args.port ? parsePortChoice(args.port, &choice, &error)
+                                 : defaultPortChoice(&choice, &error);
     if (!named) return fail(ExitUsage, "%s", error.c_str());
-    label = args.port         ? args.port
-            : spec.number > 0 ? "COM" + std::to_string(spec.number)
-                              : spec.path;
-    const int code = useBackend(spec);
-    return code != ExitOk ? code : probeOpen(spec);
+    label = args.port           ? args.port
+            : choice.number > 0 ? "COM" + std::to_string(choice.number)
+                                : choice.path;
+    const int code = useBackend(choice);
+    return code != ExitOk ? code : probeOpen(choice);
 }
 
 int openController(const CliArgs& args) {

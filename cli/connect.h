@@ -8,7 +8,7 @@
 
 enum class PortKind { Device, Demo, Replay };
 
-struct PortSpec {
+struct PortChoice {
     PortKind kind = PortKind::Device;
     std::string path;    // device path to open (Device), recording (Replay)
     int number = 0;      // COM number when the port was named COMn, else 0
@@ -17,15 +17,15 @@ struct PortSpec {
 
 // Reads a --port value: a device path, COMn, "demo", "demo:1", "demo:3" or
 // "replay:FILE". False with the reason in *error.
-bool parsePortSpec(const char* text, PortSpec* spec, std::string* error);
+bool parsePortChoice(const char* text, PortChoice* choice, std::string* error);
 
 // The port to use without --port: ZuvelS.ini's on Windows; on Linux there is
 // none and *error names the choices. (cli/platform_*.cpp)
-bool defaultPortSpec(PortSpec* spec, std::string* error);
+bool defaultPortChoice(PortChoice* choice, std::string* error);
 
-// Sets the link's backend and selected port for spec. ExitOk, or an exit
+// Sets the link's backend and selected port for choice. ExitOk, or an exit
 // code after the error line.
-int useBackend(const PortSpec& spec);
+int useBackend(const PortChoice& choice);
 
 // The replay backend for a recording (cli/replay_choice.cpp): true when
 // LinkPort now plays FILE back; false with the reason in *error.

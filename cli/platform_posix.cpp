@@ -84,8 +84,8 @@ const char* permissionHint() {
 
 bool stderrIsTerminal() { return isatty(2) != 0; }
 
-bool defaultPortSpec(PortSpec* spec, std::string* error) {
-    (void)spec;
+bool defaultPortChoice(PortChoice* choice, std::string* error) {
+    (void)choice;
     *error =
         "no port given: use --port with a device path (/dev/ttyUSB0), demo, demo:1 or "
         "replay:FILE; lpgctl ports lists the serial ports";

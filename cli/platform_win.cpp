@@ -78,7 +78,7 @@ const char* permissionHint() { return ""; }
 
 bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
-bool defaultPortSpec(PortSpec* spec, std::string* error) {
+bool defaultPortChoice(PortChoice* choice, std::string* error) {
     std::string ini;
     if (!findAppSettings(&ini)) {
         *error =
@@ -89,7 +89,8 @@ bool defaultPortSpec(PortSpec* spec, std::string* error) {
     // The window's reading: a missing or unreadable number means COM1.
     readAppSettings(ini.c_str());
     const int n = CommPort > 0 ? CommPort : 1;
-    return devicePathFor(("COM" + std::to_string(n)).c_str(), &spec->path, &spec->number, error);
+    return devicePathFor(("COM" + std::to_string(n)).c_str(), &choice->path, &choice->number,
+                         error);
 }
 
 std::vector<SystemPort> systemPorts() {

@@ -24,15 +24,15 @@ std::vector<std::string> candidates(const CliArgs& args) {
 
 // True when a controller answered on name; a line about the port either way.
 bool tryPort(const std::string& name) {
-    PortSpec spec;
+    PortChoice choice;
     std::string error;
-    if (!parsePortSpec(name.c_str(), &spec, &error)) {
+    if (!parsePortChoice(name.c_str(), &choice, &error)) {
         fprintf(stderr, "lpgctl: %s\n", error.c_str());
         return false;
     }
-    if (useBackend(spec) != ExitOk) return false;
+    if (useBackend(choice) != ExitOk) return false;
     StatusBlock status;
-    if (!controllerAnswersAt(spec.path.c_str(), blockBytes(status))) {
+    if (!controllerAnswersAt(choice.path.c_str(), blockBytes(status))) {
         printf("%-16s no controller\n", name.c_str());
         return false;
     }

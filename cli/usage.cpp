@@ -26,6 +26,7 @@ void printCommandHelp(FILE* out, const CliCommand& command) {
 bool argumentCountOk(const CliArgs& args, int least, int most, const char* name) {
     if (args.argc >= least && args.argc <= most) return true;
     const CliCommand* c = findCommand(name);
-    fail(ExitUsage, "usage: lpgctl %s %s", name, c ? c->usage : "");
+    const char* usage = c ? c->usage : "";
+    fail(ExitUsage, "usage: lpgctl %s%s%s", name, *usage ? " " : "", usage);
     return false;
 }

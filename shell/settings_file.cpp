@@ -83,15 +83,22 @@ bool readExpectedWord(FILE* f, const char* expected) {
     return readWholeWord(f, word, sizeof word) && strcmp(word, expected) == 0;
 }
 
+LoadCheck wrongAt(LoadedSettings* out, int word, bool value) {
+    out->wrongWord = word;
+    out->wrongValue = value;
+    return LoadCheck::WrongFormat;
+}
+
 LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
     char(*table)[SettingsWordSize] = keyTableOf(fmt);
     for (int i = 0; i < HeaderWords; ++i)
-        if (!readExpectedWord(f, table[i])) return LoadCheck::WrongFormat;
+        if (!readExpectedWord(f, table[i])) return wrongAt(out, i, false);
     for (int k = 0; k < fmt.keyCount; ++k) {
-        if (!readExpectedWord(f, table[HeaderWords + k])) return LoadCheck::WrongFormat;
+        if (!readExpectedWord(f, table[HeaderWords + k]))
+            return wrongAt(out, HeaderWords + k, false);
         char word[16];
         if (!readWholeWord(f, word, sizeof word) || !parseValue(word, &out->values[k]))
-            return LoadCheck::WrongFormat;
+            return wrongAt(out, HeaderWords + k, true);
         out->addresses[k] = k < SentKeysV3 ? settingsAddresses[k] : 0;
     }
     return LoadCheck::Ok;
@@ -132,7 +139,11 @@ LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings*
     LoadedSettings read;
     memset(&read, 0, sizeof read);
     LoadCheck check = readChecked(f, fmt, &read);
-    if (check != LoadCheck::Ok) return check;
+    if (check != LoadCheck::Ok) {
+        out->wrongWord = read.wrongWord;
+        out->wrongValue = read.wrongValue;
+        return check;
+    }
     read.keyCount = fmt.keyCount;
     read.sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
     *out = read;

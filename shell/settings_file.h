@@ -27,6 +27,11 @@ struct LoadedSettings {
     uint8_t values[33];
     uint8_t addresses[33];  // address per key; the "NULL=" key is never sent
     int sendCount;          // how many of them are sent (27 or 32)
+    // WrongFormat: where the file first departs from the format, the word
+    // index of the key table (0..2 the header, 3 + k key k), and whether it
+    // was the key's value rather than the key.
+    int wrongWord;
+    bool wrongValue;
 };
 // Reads and checks a file against the format; nothing is sent.
 LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out);

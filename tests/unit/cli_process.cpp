@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -30,10 +31,18 @@ std::string testDir() {
     return dir.substr(0, dir.rfind('/'));
 }
 
-pid_t spawn(const std::string& program, const std::vector<std::string>& args, int outFd,
-            int errFd) {
+struct Identity {
+    bool change;
+    uid_t user;
+    gid_t group;
+};
+
+pid_t spawn(const std::string& program, const std::vector<std::string>& args, int outFd, int errFd,
+            Identity as = {false, 0, 0}) {
     pid_t pid = fork();
     if (pid != 0) return pid;
+    if (as.change && (setgroups(0, nullptr) != 0 || setgid(as.group) != 0 || setuid(as.user) != 0))
+        _exit(126);
     if (outFd >= 0) dup2(outFd, 1);
     if (errFd >= 0) dup2(errFd, 2);
     int devNull = open("/dev/null", O_RDONLY);
@@ -72,11 +81,11 @@ bool drain(int outFd, int errFd, std::string* out, std::string* err, long long d
 
 }  // namespace
 
-CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs) {
+static CliRun runProgram(const std::vector<std::string>& args, int deadlineMs, Identity as) {
     CliRun run;
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) return run;
-    const pid_t pid = spawn(LPGCTL_PATH, args, out[1], err[1]);
+    const pid_t pid = spawn(LPGCTL_PATH, args, out[1], err[1], as);
     close(out[1]);
     close(err[1]);
     const bool done = drain(out[0], err[0], &run.out, &run.err, nowMs() + deadlineMs);
@@ -90,6 +99,14 @@ CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs) {
     waitpid(pid, &status, 0);
     if (done && WIFEXITED(status)) run.code = WEXITSTATUS(status);
     return run;
+}
+
+CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs) {
+    return runProgram(args, deadlineMs, {false, 0, 0});
+}
+
+CliRun runLpgctlAs(uid_t user, gid_t group, const std::vector<std::string>& args) {
+    return runProgram(args, 20000, {true, user, group});
 }
 
 bool LpgsimProcess::start(const std::vector<std::string>& extra) {

@@ -15,6 +15,9 @@ struct CliRun {
 
 // Runs build/native/lpgctl with args; kills it after deadlineMs.
 CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs = 20000);
+// The same as another user (a test run as root sees no permission or
+// exclusive-open refusals itself).
+CliRun runLpgctlAs(uid_t user, gid_t group, const std::vector<std::string>& args);
 
 // lpgsim on a pty symlinked beside the tests, with its frame log.
 class LpgsimProcess {

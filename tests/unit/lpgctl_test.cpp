@@ -8,6 +8,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -69,6 +71,27 @@ int lineCount(const std::string& text) {
     for (char c : text) n += c == '\n';
     return n;
 }
+
+// A pty this test holds open from both ends; the lpgctl under test opens
+// the slave by its path.
+struct HeldPty {
+    int master = -1, hold = -1;
+    std::string slave;
+    bool open() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return false;
+        slave = ptsname(master);
+        hold = ::open(slave.c_str(), O_RDWR | O_NOCTTY);
+        termios tio;
+        if (hold < 0 || tcgetattr(hold, &tio) != 0) return false;
+        cfmakeraw(&tio);
+        return tcsetattr(hold, TCSANOW, &tio) == 0;
+    }
+    ~HeldPty() {
+        if (hold >= 0) close(hold);
+        if (master >= 0) close(master);
+    }
+};
 
 struct Target {
     const char* name;
@@ -166,15 +189,24 @@ TEST_P(LpgctlOnController, LoadOfABrokenFileWritesNothing) {
     const std::string saved = scratchPath("whole" + ext()), broken = scratchPath("broken" + ext());
     ASSERT_EQ(run({"save", saved}).code, ExitOk);
     const std::string text = readFile(saved);
-    const std::vector<std::string> breakages = {
-        withValue(text, "AttMax=", 256),                                  // value out of range
-        text.substr(0, text.size() / 2),                                  // cut short
-        std::string(text).replace(text.find("AttInit="), 8, "Attinit="),  // key misspelt
+    const int keys = GetParam().generation == 3 ? 33 : 27;
+    const std::string of = " of " + std::to_string(keys);
+    struct Breakage {
+        std::string file;
+        std::string says;
     };
-    for (const std::string& b : breakages) {
-        writeFile(broken, b);
+    const Breakage breakages[] = {
+        {withValue(text, "AttMax=", 256),
+         "the value of AttMax= (key 12" + of + ") is not a number"},
+        {text.substr(0, text.find("AttJump=")), "key 16" + of + " should be AttJump="},
+        {std::string(text).replace(text.find("AttInit="), 8, "Attinit="),
+         "key 14" + of + " should be AttInit="},
+    };
+    for (const Breakage& b : breakages) {
+        writeFile(broken, b.file);
         const CliRun r = run({"load", broken});
         EXPECT_EQ(r.code, ExitBadFile) << r.out << r.err;
+        EXPECT_NE(r.err.find(b.says), std::string::npos) << r.err;
         EXPECT_EQ(lineCount(r.err), 1) << r.err;
     }
     if (GetParam().overPty) {
@@ -254,16 +286,9 @@ TEST(LpgctlErrors, NoControllerOnASilentOrEchoingPort) {
 // A controller of a generation the program doesn't serve, served by hand
 // on a pty: it answers the status request with identity 0x20 (generation 2).
 TEST(LpgctlErrors, WrongGenerationIsRefused) {
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const std::string slave = ptsname(master);
-    int hold = open(slave.c_str(), O_RDWR | O_NOCTTY);  // keeps the pty up between opens
-    termios tio;
-    tcgetattr(hold, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(hold, TCSANOW, &tio);
+    HeldPty pty;
+    ASSERT_TRUE(pty.open());
+    const int master = pty.master;
     volatile bool stop = false;
     std::thread controller([&] {
         std::string seen;
@@ -281,14 +306,35 @@ TEST(LpgctlErrors, WrongGenerationIsRefused) {
             }
         }
     });
-    const CliRun r = runLpgctl({"--port", slave, "status"});
+    const CliRun r = runLpgctl({"--port", pty.slave, "status"});
     stop = true;
     controller.join();
-    close(hold);
-    close(master);
     EXPECT_EQ(r.code, ExitWrongGeneration) << r.err;
     EXPECT_NE(r.err.find("generation 2"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("generation: 2"), std::string::npos) << r.out;
+}
+
+// A port the user may not open and one another program holds exclusively:
+// lpgctl run as nobody, on a pty this test holds.
+TEST(LpgctlErrors, PermissionDeniedAndBusyPortsAreToldApart) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run lpgctl as another user";
+    HeldPty pty;
+    ASSERT_TRUE(pty.open());
+    const std::string& slave = pty.slave;
+    const uid_t nobody = 65534;
+
+    ASSERT_EQ(chmod(slave.c_str(), 0600), 0);
+    const CliRun denied = runLpgctlAs(nobody, nobody, {"--port", slave, "status"});
+    EXPECT_EQ(denied.code, ExitPermission) << denied.err;
+    EXPECT_NE(denied.err.find("permission denied"), std::string::npos) << denied.err;
+    EXPECT_NE(denied.err.find("dialout"), std::string::npos) << denied.err;
+
+    ASSERT_EQ(chmod(slave.c_str(), 0666), 0);
+    ASSERT_EQ(ioctl(pty.hold, TIOCEXCL), 0);
+    const CliRun busy = runLpgctlAs(nobody, nobody, {"--port", slave, "status"});
+    EXPECT_EQ(busy.code, ExitPortBusy) << busy.err;
+    EXPECT_NE(busy.err.find("busy"), std::string::npos) << busy.err;
+    EXPECT_EQ(lineCount(busy.err), 1) << busy.err;
 }
 
 // lpgsim answers a given number of frames, then falls silent: the load
