@@ -26,22 +26,26 @@ struct RoadOptions {
     const char* input = nullptr;  // the one positional argument
 };
 
+// True when option is one of the space-separated words of allowed.
+bool optionAllowed(const char* allowed, const std::string& option) {
+    return (" " + std::string(allowed) + " ").find(" " + option + " ") != std::string::npos;
+}
+
 // Reads --seconds N, --out FILE, --plot FILE (each only where allowed) and
 // at most one positional argument. False after the error line.
 bool readOptions(const CliArgs& args, const char* allowed, RoadOptions* o) {
     for (int i = 0; i < args.argc; ++i) {
         const char* a = args.argv[i];
-        const bool option = a[0] == '-' && a[1] == '-';
-        if (option && (!strstr(allowed, a) || i + 1 >= args.argc)) {
-            fail(ExitUsage, strstr(allowed, a) ? "%s needs a value" : "no option %s here", a);
-            return false;
-        }
-        const char* value = option ? args.argv[++i] : nullptr;
-        char* end = nullptr;
-        if (!option && o->input) return fail(ExitUsage, "one file only, not %s", a), false;
-        if (!option)
+        if (a[0] != '-' || a[1] != '-') {
+            if (o->input) return fail(ExitUsage, "one file only, not %s", a), false;
             o->input = a;
-        else if (strcmp(a, "--out") == 0)
+            continue;
+        }
+        if (!optionAllowed(allowed, a)) return fail(ExitUsage, "no option %s here", a), false;
+        if (i + 1 >= args.argc) return fail(ExitUsage, "%s needs a value", a), false;
+        const char* value = args.argv[++i];
+        char* end = nullptr;
+        if (strcmp(a, "--out") == 0)
             o->out = value;
         else if (strcmp(a, "--plot") == 0)
             o->plot = value;
@@ -76,11 +80,13 @@ int runLog(const CliArgs& args) {
     RoadOptions o;
     if (!readOptions(args, "--seconds --out --plot", &o)) return ExitUsage;
     if (o.input) return fail(ExitUsage, "log takes no file of its own (--out FILE.csv)");
-    FILE* out = o.out ? fopen(o.out, "wb") : stdout;
-    if (!out) return fail(ExitFailed, "%s: %s", o.out, strerror(errno));
+    // The port first: a wrong port leaves no empty log behind.
     int code = openPortOf(args);
+    if (code != ExitOk) return code;
+    FILE* out = o.out ? fopen(o.out, "wb") : stdout;
+    if (!out) return closePort(), fail(ExitFailed, "%s: %s", o.out, strerror(errno));
     std::string csv;
-    if (code == ExitOk) code = pollRoad(out, o, &csv);
+    code = pollRoad(out, o, &csv);
     if (out != stdout) fclose(out);
     if (code != ExitOk || !o.plot) return code;
     RoadLog log;

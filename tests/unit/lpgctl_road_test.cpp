@@ -1,6 +1,7 @@
 // lpgctl log and record, the real program against lpgsim on a pty: a row a
 // tick with plausible values through a link drop and back, and a recording
 // that answers in the controller's place.
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -101,4 +102,30 @@ TEST(LpgctlRoad, ARecordingAnswersDumpInTheControllersPlace) {
     EXPECT_NE(load.err.find("recorded drive"), std::string::npos) << load.err;
     unlink(saved.c_str());
     unlink(rec.c_str());
+}
+
+TEST(LpgctlRoad, WrongUseAndBrokenLogsAreOneLineWithTheirCode) {
+    const std::string broken = scratchPath("broken.csv");
+    writeFileBytes(broken, "time,ms\r\n1,2\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {{"--port", "demo", "log", "--o", "x.csv"}, ExitUsage, "no option --o here"},
+        {{"--port", "demo", "log", "--seconds", "1x"}, ExitUsage, "whole number of seconds"},
+        {{"--port", "demo", "log", "--seconds"}, ExitUsage, "--seconds needs a value"},
+        {{"plot", "a.csv", "b.csv", "--out", "x.png"}, ExitUsage, "one file only, not b.csv"},
+        {{"plot", broken}, ExitUsage, "plot needs LOG.csv and --out FILE.png"},
+        {{"plot", broken, "--out", "x.png"}, ExitBadFile, "no column \"engine_speed_rpm\""},
+        {{"--port", "demo", "record"}, ExitUsage, "record needs the file"},
+        {{"--port", "replay:/nonexistent.rec", "log"}, ExitBadFile, "/nonexistent.rec: "},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = runLpgctl(c.args);
+        EXPECT_EQ(r.code, c.code) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    unlink(broken.c_str());
 }
