@@ -228,7 +228,7 @@ namespace {
 
 void decodeIdentity() {
     L.ControllerGeneration = generationOf(Status.identity);
-    L.ControllerVariant = Status.identity & 0x1F;
+    L.ControllerVariant = variantOf(Status.identity);
 }
 
 void exchangeStatus() {

@@ -82,8 +82,6 @@ void readLiveBlock();
 void readConfigABlock();
 void readConfigBBlock();
 void readExtendedBlock();
-// The generation an identity byte names: bits 5..7 plus one.
-inline int generationOf(uint8_t identity) { return identity / 32 + 1; }
 // Only generations 1 and 3 are served: the others get no writes, and the
 // pages show nothing of theirs.
 inline bool generationServed(int generation) { return generation == 1 || generation == 3; }

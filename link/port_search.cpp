@@ -87,26 +87,37 @@ SearchTry portSearchNext() {
     return {SearchStep::Trying, FoundPorts[S.searchIndex], S.searchIndex + 1};
 }
 
+namespace {
+
+bool answersAt(const char* path, uint8_t* answer) {
+    // A port that takes this long to open is skipped unconfigured.
+    if (openPortAt(path) >= SlowSearchOpenMs) return false;
+    setUpPort();
+    return controllerAnswers(answer);
+}
+
+}  // namespace
+
 bool portSearchProbe(uint32_t port) {
     // Numbers above the port table can't be opened: passed over like a port
     // that doesn't answer.
-    if (port <= HighestPortNumber) {
-        const char* path = portTablePath(static_cast<int>(port));
-        // A port that takes this long to open is skipped unconfigured.
-        if (openPortAt(path) < SlowSearchOpenMs) {
-            setUpPort();
-            uint8_t answer[StatusLength];
-            if (controllerAnswers(answer)) {
-                takeFoundPort(path, static_cast<int>(port), answer);
-                S.searchRunning = false;
-                S.holdsPages = false;
-                return true;
-            }
-        }
+    uint8_t answer[StatusLength];
+    const char* path = portTablePath(static_cast<int>(port));
+    if (port <= HighestPortNumber && answersAt(path, answer)) {
+        takeFoundPort(path, static_cast<int>(port), answer);
+        S.searchRunning = false;
+        S.holdsPages = false;
+        return true;
     }
     closePort();
     ++S.searchIndex;
     return false;
+}
+
+bool controllerAnswersAt(const char* path, uint8_t answer[4]) {
+    const bool found = answersAt(path, answer);
+    closePort();
+    return found;
 }
 
 void portSearchChoose(int selection) {
