@@ -102,18 +102,17 @@ const ListRule* ruleFor(ListKind kind) {
 
 }  // namespace
 
-std::vector<std::string> listItems(ListKind kind) {
-    std::vector<std::string> items;
+std::vector<std::u16string> listItems(ListKind kind) {
+    std::vector<std::u16string> items;
     const ListRule* r = ruleFor(kind);
     if (!r) return items;
     char text[32];
     for (long i = r->first; i <= r->last; ++i) {
         if (r->text) {
             r->text(i, text, sizeof text);
-            items.push_back(text);
+            items.push_back(asciiText(text));
         } else {
-            const char* entry = LanguageTable[r->entry + i];
-            items.push_back(std::string(entry, strnlen(entry, LanguageTextSize)));
+            items.push_back(LanguageText[r->entry + i]);
         }
     }
     return items;

@@ -4,21 +4,17 @@
 #include "service/dialogs_win.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "shell/text_win.h"
 
 namespace {
 
-// Only a changed text is set, so that a paint doesn't cause the next one.
-void showText(HWND window, const char* text) {
-    char current[LanguageTextSize];
-    GetWindowTextA(window, current, sizeof current);
-    if (lstrcmpA(current, text) != 0) SetWindowTextA(window, text);
-}
-
+// Only a changed text is set (setEntryText), so that a paint doesn't cause
+// the next one.
 void applyTexts(HWND dialog) {
-    showText(GetDlgItem(dialog, IDC_ABOUT_NAME), LanguageTable[EntryProductName]);
-    showText(dialog, LanguageTable[EntryAboutCaption]);
-    showText(GetDlgItem(dialog, IDC_ABOUT_VERSION), LanguageTable[EntryProgramVersion]);
-    showText(GetDlgItem(dialog, IDOK), LanguageTable[EntryClose]);
+    setItemEntryText(dialog, IDC_ABOUT_NAME, EntryProductName);
+    setEntryText(dialog, EntryAboutCaption);
+    setItemEntryText(dialog, IDC_ABOUT_VERSION, EntryProgramVersion);
+    setItemEntryText(dialog, IDOK, EntryClose);
 }
 
 // A static control does not delete the bitmap its template made it load, so

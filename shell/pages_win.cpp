@@ -13,6 +13,7 @@
 #include "shell/app_state.h"
 #include "shell/language.h"
 #include "shell/shell_win.h"
+#include "shell/text_win.h"
 
 int currentPageTemplate = 0;
 bool currentPageAwaitsOwnPaint = false;
@@ -45,7 +46,7 @@ HBITMAP flagBitmaps[5][2];
 
 int sizeIndex() { return (SizeMode >= 1 && SizeMode <= 5 ? SizeMode : 1) - 1; }
 
-void setTitle(int page) { SetWindowTextA(mainWindow, LanguageTable[EntryFirstTitle + page - 1]); }
+void setTitle(int page) { setEntryText(mainWindow, EntryFirstTitle + page - 1); }
 
 void placeMainWindow() {
     RECT screen;
@@ -123,7 +124,7 @@ HWND createPage(int templateId, DLGPROC proc) {
     currentPageTemplate = templateId;
     currentPageAwaitsOwnPaint = true;
     currentPage =
-        CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), mainWindow, proc, 0);
+        CreateDialogParamW(appInstance, MAKEINTRESOURCEW(templateId), mainWindow, proc, 0);
     return currentPage;
 }
 

@@ -27,8 +27,9 @@
 //                                      language at every size, on the built-in
 //                                      simulator with every optional setting
 //                                      shown; run it under the language's code page
-// zscreens.exe OUTDIR --service-dialogs the About, device information and port
-//                                      search dialogs on the built-in simulator
+// zscreens.exe OUTDIR --service-dialogs [CODE] the About, device information
+//                                      and port search dialogs on the built-in
+//                                      simulator, in English unless CODE is given
 #include <windows.h>
 #include <commctrl.h>
 
@@ -326,7 +327,8 @@ static int shootConfigPages(const std::string& out, const char* code) {
 
 static HWND openServiceDialog(int templateId, DLGPROC proc) {
     serviceDialogOpen = true;
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
+    // Unicode, as the program runs its dialogs: captions in the language's letters.
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
                                      currentPage, proc, 0);
     ShowWindow(dialog, SW_SHOW);
     pumpMessagesFor(400);
@@ -398,8 +400,8 @@ static int shootDeviceInfo(const std::string& out) {
     return shots;
 }
 
-static int shootServiceDialogs(const std::string& out, const char*) {
-    command(IDM_LANG_ANG);
+static int shootServiceDialogs(const std::string& out, const char* code) {
+    command(code ? languageCommandFor(code) : IDM_LANG_ANG);
     command(IDM_READINGS);
     int shots = 0;
     HWND about = openServiceDialog(IDD_ABOUT, aboutDialogProc);

@@ -110,7 +110,7 @@ protected:
         serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
         neutralListType = 0;
         for (int k = 0; k < LanguageEntries; ++k)
-            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+            setLanguageEntry(k, ("T" + std::to_string(k)).c_str());
 
         parent = makeParent();
         ASSERT_NE(nullptr, parent);
