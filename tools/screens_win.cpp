@@ -20,9 +20,9 @@
 //                                      simulator, generations 3 and 1; the
 //                                      lambda plot for probe types 0, 5 and 2;
 //                                      in English unless CODE is given
-// zscreens.exe OUTDIR --scope          oscilloscope on the built-in simulator
+// zscreens.exe OUTDIR --scope [CODE]   oscilloscope on the built-in simulator
 //                                      at every size, sweeping and with the
-//                                      value cursor
+//                                      value cursor, in English unless CODE
 // zscreens.exe OUTDIR --config CODE    configuration and options pages in that
 //                                      language at every size, on the built-in
 //                                      simulator with every optional setting
@@ -274,10 +274,10 @@ static void scopeCursor(bool on, int position) {
 
 // The oscilloscope at every size: the sweep after six seconds of a running
 // engine, then the value cursor over what it recorded.
-static int shootScope(const std::string& out, const char*) {
+static int shootScope(const std::string& out, const char* code) {
     int shots = 0;
     char name[160];
-    command(IDM_LANG_ANG);
+    command(code ? languageCommandFor(code) : IDM_LANG_ANG);
     simPortAdvanceClock(16000);  // past the warm-up: driving, on gas
     command(IDM_SCOPE);
     for (int s = 0; s < 5; ++s) {
