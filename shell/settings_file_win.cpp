@@ -16,7 +16,7 @@ const size_t PathSize = 260;
 
 // The chosen path comes back in the system's code page, as the settings
 // file is opened with the C library; a name that has no spelling there
-// can't be opened and is reported as any file that can't.
+// comes back empty, so it is reported as any file that can't be opened.
 bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
     // Filter: description, pattern, then the double terminator.
     const std::wstring filter =
@@ -35,9 +35,12 @@ bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* pa
     ofn.Flags = OFN_EXPLORER;
     path[0] = '\0';
     if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+    BOOL lossy = FALSE;
     const int n =
-        WideCharToMultiByte(CP_ACP, 0, chosen, -1, path, static_cast<int>(cap), nullptr, nullptr);
-    return n > 0;
+        WideCharToMultiByte(CP_ACP, 0, chosen, -1, path, static_cast<int>(cap), nullptr, &lossy);
+    // An empty path: reading and writing fail, and the user is told.
+    if (n <= 0 || lossy) path[0] = '\0';
+    return true;
 }
 
 void showIoError(HWND owner) {
