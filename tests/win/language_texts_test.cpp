@@ -31,7 +31,7 @@ struct Language {
     const wchar_t* menuLabel;
 };
 const Language Languages[] = {
-    {"pol", 1250, IDM_OPTIONS, L"Opcje"},
+    {"pol", 1250, IDM_OPEN, L"Otw\x00F3rz..."},
     {"rus", 1251, IDM_CONFIGURATION,
      L"\x041A\x043E\x043D\x0444\x0438\x0433\x0443\x0440\x0430\x0446\x0438\x044F"},
     {"lit", 1250, IDM_SAVE_AS, L"I\x0161saugoti kaip..."},
@@ -73,9 +73,12 @@ std::wstring wideWindowText(HWND w) {
     return buf;
 }
 
-// The window's text and, for a combo box, its items.
+// The window's text and, for a combo box, its items. A picture's static
+// holds its resource's number (0xFFFF, id), not a text.
 std::vector<std::wstring> textsOf(HWND w) {
-    std::vector<std::wstring> texts{wideWindowText(w)};
+    std::vector<std::wstring> texts;
+    const std::wstring own = wideWindowText(w);
+    if (own.empty() || own[0] != 0xFFFF) texts.push_back(own);
     wchar_t cls[32] = L"";
     GetClassNameW(w, cls, 32);
     if (lstrcmpiW(cls, L"ComboBox") != 0) return texts;
@@ -149,13 +152,25 @@ protected:
         std::set<std::wstring> texts;
         HWND quiet = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
                                         mainWindow, quietDialogProc, 0);
-        if (!quiet) return texts;
+        if (!quiet) {
+            ADD_FAILURE() << "template " << templateId << " does not load";
+            return texts;
+        }
         std::vector<HWND> children;
         EnumChildWindows(quiet, collectChild, reinterpret_cast<LPARAM>(&children));
         for (HWND c : children)
             for (const std::wstring& t : textsOf(c)) texts.insert(t);
         texts.insert(wideWindowText(quiet));
         DestroyWindow(quiet);
+        // The templates' own texts are Polish, and Unicode in the resource:
+        // they read right under any code page.
+        const std::wstring polish =
+            L"\x0105\x0107\x0119\x0142\x0144\x00F3\x015B\x017A\x017C"
+            L"\x0104\x0106\x0118\x0141\x0143\x00D3\x015A\x0179\x017B\x00B0";
+        for (const std::wstring& t : texts)
+            for (wchar_t c : t)
+                EXPECT_TRUE(c < 0x80 || polish.find(c) != std::wstring::npos)
+                    << "template " << templateId << ": " << utf8(t.c_str());
         return texts;
     }
 
