@@ -238,6 +238,19 @@ void LanguageTexts::checkLanguage(const Language& l) {
         check(utf8ToWide(b.text), {}, "message box");
         check(utf8ToWide(b.caption), {}, "message box caption");
     }
+    // The file dialogs' titles, on the system's dialogs, cancelled at once.
+    for (bool save : {false, true}) {
+        std::wstring title;
+        const bool shown = whileModal(
+            [&] { save ? saveSettingsFile(currentPage) : loadSettingsFile(currentPage); },
+            [&](HWND d) {
+                title = wideWindowText(d);
+                cancelDialog(d);
+            });
+        ASSERT_TRUE(shown) << (save ? "save" : "open") << " dialog";
+        EXPECT_FALSE(title.empty());
+        check(title, {}, save ? "save dialog title" : "open dialog title");
+    }
     // The language's menu, from the resource.
     wchar_t label[64] = L"";
     GetMenuStringW(GetMenu(mainWindow), l.menuCommand, label, 64, MF_BYCOMMAND);
