@@ -238,7 +238,8 @@
 // About dialog
 #define IDB_LOGO 188
 #define IDC_ABOUT_NAME 1075
-#define IDC_ABOUT_VERSION 1076  // "program version" label
+#define IDC_ABOUT_VERSION 1076         // "program version" label
+#define IDC_ABOUT_VERSION_NUMBER 1077  // the version itself, from the version resource
 
 // Device information dialog
 #define IDC_INFO_YEAR 1003

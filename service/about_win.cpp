@@ -1,10 +1,12 @@
 // About dialog: the product name, the logo, the maker's lines and the
 // program version. Its texts follow the language table on every paint.
 #include "res/resource.h"
+#include "service/about.h"
 #include "service/dialogs_win.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
 #include "shell/text_win.h"
+#include "shell/shell_win.h"
 
 namespace {
 
@@ -15,6 +17,21 @@ void applyTexts(HWND dialog) {
     setEntryText(dialog, EntryAboutCaption);
     setItemEntryText(dialog, IDC_ABOUT_VERSION, EntryProgramVersion);
     setItemEntryText(dialog, IDOK, EntryClose);
+}
+
+// The version comes from the program's version resource, its one home; the
+// label stays empty should the resource be missing.
+void showVersion(HWND dialog) {
+    // Resource 1 of type RT_VERSION (16), spelt out so that it stays the
+    // ANSI form this call takes.
+    HRSRC info = FindResourceA(appInstance, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));
+    HGLOBAL loaded = info ? LoadResource(appInstance, info) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    unsigned major = 0, minor = 0;
+    if (!fileVersionOf(static_cast<const unsigned char*>(data),
+                       data ? SizeofResource(appInstance, info) : 0, &major, &minor))
+        return;
+    setItemText(dialog, IDC_ABOUT_VERSION_NUMBER, versionText(major, minor).c_str());
 }
 
 // A static control does not delete the bitmap its template made it load, so
@@ -30,7 +47,10 @@ BOOL CALLBACK freeLogo(HWND child, LPARAM) {
 
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {
-    case WM_INITDIALOG: centreOnRecordedScreen(dialog); return TRUE;
+    case WM_INITDIALOG:
+        centreOnRecordedScreen(dialog);
+        showVersion(dialog);
+        return TRUE;
     case WM_DESTROY: EnumChildWindows(dialog, freeLogo, 0); return FALSE;
     case WM_PAINT:
         // The system paints the dialog; the texts are brought up to date first.
