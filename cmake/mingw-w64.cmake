@@ -12,3 +12,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # GoogleTest for the Windows tests, built from the distribution's sources
 # with the cross compiler.
 set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources to build the Windows tests with")
+# stb's header-only files (libstb-dev) hold no platform code: the cross build
+# takes them from the distribution's folder.
+set(STB_INCLUDE_DIR /usr/include/stb CACHE PATH "stb's headers (stb_image_write.h)")

@@ -1,47 +1,19 @@
-// Entry point: picks the serial backend (the real ports, or the simulated
-// controller in demo mode), then runs the main window.
-#include <cstring>
+// Entry point: picks the serial backend (the real ports, the simulated
+// controller in demo mode or a recorded drive), then runs the main window.
+#include <string>
 #include <windows.h>
 
 #include "link/link.h"
 #include "shell/shell_win.h"
-#include "sim/sim.h"
-
-namespace {
-
-bool endsWord(char c) { return c == '\0' || c == ' ' || c == '\t' || c == '"'; }
-
-// "--demo" runs against a generation-3 simulated controller, "--demo=1"
-// against a generation-1 one; 0 means the real ports.
-int demoGeneration(const char* commandLine) {
-    const char* p = commandLine;
-    while ((p = strstr(p, "--demo")) != nullptr) {
-        const bool wordStart = p == commandLine || p[-1] == ' ' || p[-1] == '\t' || p[-1] == '"';
-        const char* rest = p + 6;
-        if (wordStart) {
-            if (endsWord(*rest)) return 3;
-            if (rest[0] == '=' && (rest[1] == '1' || rest[1] == '3') && endsWord(rest[2]))
-                return rest[1] - '0';
-        }
-        p = rest;
-    }
-    return 0;
-}
-
-}  // namespace
+#include "shell/start_options.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-    const int demo = demoGeneration(commandLine ? commandLine : "");
-    if (demo) {
-        SimConfig config;
-        config.generation = demo;
-        simPortUseRealTime(true);
-        simPortSetup(config);
-        LinkPort = &simPortOps;
-    } else {
-        LinkPort = &win32PortOps;
+    std::string error;
+    if (!useStartBackend(readStartOptions(commandLine ? commandLine : ""), &win32PortOps, &error)) {
+        // No language is loaded yet: the reason as the file reader gave it.
+        MessageBoxA(nullptr, error.c_str(), "I/O Error", MB_OK | MB_ICONERROR);
+        return 1;
     }
-
     if (!createMainWindow(instance, showCommand)) return 0;
     return runMessageLoop();
 }
