@@ -41,7 +41,7 @@ namespace {
 using ItemText = void (*)(long i, char* out, size_t cap);
 
 // One list: items for the loop counter i = first..last, each either
-// formatted by text or, without text, LanguageTable entry entry + i.
+// formatted by text or, without text, language entry entry + i.
 struct ListRule {
     ListKind kind;
     long first, last;

@@ -15,9 +15,11 @@ std::wstring asciiWide(const char* text) {
 }
 
 std::wstring systemText(const char* bytes) {
-    wchar_t text[2 * LanguageTextSize] = L"";
-    MultiByteToWideChar(CP_ACP, 0, bytes, -1, text, static_cast<int>(sizeof text / sizeof text[0]));
-    text[sizeof text / sizeof text[0] - 1] = L'\0';
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes, -1, nullptr, 0);
+    if (n <= 1) return std::wstring();
+    std::wstring text(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes, -1, &text[0], n);
+    text.resize(static_cast<size_t>(n - 1));
     return text;
 }
 

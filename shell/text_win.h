@@ -20,7 +20,8 @@ const wchar_t* entryText(int entry);
 // A text built in code, in ASCII.
 std::wstring asciiWide(const char* text);
 // Bytes in the system's code page: what the user typed into an ANSI read
-// of a control, sent to the controller as it was.
+// of a control and sent to the controller as it was, or a path or message
+// the C library gave.
 std::wstring systemText(const char* bytes);
 
 // A window's or control's text (a caption for a top-level window or
