@@ -299,7 +299,6 @@ void scopeResetTraces() { resetScopeTraces(DashboardScale.sx, DashboardScale.sy)
 
 void scopePageStart() {
     if (!currentPage) return;
-    noteLinkInterval();
     scopeResetTraces();
     drawStaticFrameOn(currentPage, true);
     {
@@ -339,7 +338,7 @@ INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_DESTROY:
         // The next page polls at the link's own rate from its first paint.
-        PollInterval = linkOwnInterval();
+        releasePollInterval();
         return FALSE;
     }
     return FALSE;

@@ -319,7 +319,7 @@ static int shootConfigPages(const std::string& out, const char* code) {
 // ---- the service dialogs, created modeless over the page so they can be shot ----
 
 static HWND openServiceDialog(int templateId, DLGPROC proc) {
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
     // Unicode, as the program runs its dialogs: captions in the language's letters.
     HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
                                      currentPage, proc, 0);
@@ -335,7 +335,7 @@ static int shootDialog(HWND dialog, const std::string& out, const char* name) {
 
 static void closeServiceDialog(HWND dialog) {
     DestroyWindow(dialog);
-    serviceDialogOpen = false;
+    setServiceDialogOpen(false);
     pumpMessagesFor(200);
 }
 
