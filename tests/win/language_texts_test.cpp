@@ -189,7 +189,10 @@ protected:
         pumpMessagesFor(100);
         checkWindow(dialog, templateId, where);
         if (dialog) DestroyWindow(dialog);
-        serviceDialogOpen = configDialogOpen = optionsDialogOpen = dropDownOpen = false;
+        setServiceDialogOpen(false);
+        setConfigDialogOpen(false);
+        setOptionsDialogOpen(false);
+        setDropDownOpen(false);
     }
 
     void checkLanguage(const Language& l);
