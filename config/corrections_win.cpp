@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "shell/text_win.h"
 
 namespace {
 
@@ -22,10 +23,10 @@ int rowOfList(int id) {
 }
 
 void setTexts(HWND dialog) {
-    SetWindowTextA(dialog, LanguageTable[EntryCorrectionsCaption]);
+    setEntryText(dialog, EntryCorrectionsCaption);
     for (int row = 0; row < CorrectionRows; ++row)
-        SetDlgItemTextA(dialog, LabelIds[row], LanguageTable[EntryCorrectionRow1 + row]);
-    SetDlgItemTextA(dialog, IDOK, LanguageTable[EntryCorrectionsOk]);
+        setItemEntryText(dialog, LabelIds[row], EntryCorrectionRow1 + row);
+    setItemEntryText(dialog, IDOK, EntryCorrectionsOk);
 }
 
 void fillLists(HWND dialog) {
@@ -33,8 +34,7 @@ void fillLists(HWND dialog) {
     for (int row = 0; row < CorrectionRows; ++row)
         for (int k = 0; k < CorrectionItems; ++k) {
             correctionItemText(row, k, text, sizeof text);
-            SendDlgItemMessageA(dialog, ListIds[row], CB_ADDSTRING, 0,
-                                reinterpret_cast<LPARAM>(text));
+            addListItem(GetDlgItem(dialog, ListIds[row]), text);
         }
 }
 

@@ -24,11 +24,13 @@ EmulationTimeWrite emulationTimeWrite(bool high, int index, LinkStateKind link, 
                               static_cast<uint8_t>(index + 1)};
 }
 
-void emulationCaption(const char* label, const char* item, char* out, size_t cap) {
-    if (!out || cap == 0) return;
-    // Each entry is bounded by its table slot, and so is the result.
-    snprintf(out, cap, "%.*s:   %.*s", static_cast<int>(LanguageTextSize - 1), label ? label : "",
-             static_cast<int>(LanguageTextSize - 1), item ? item : "");
+std::u16string emulationCaption(const char16_t* label, const char16_t* item) {
+    // Each entry is bounded by its table slot.
+    std::u16string caption;
+    for (int i = 0; label && label[i] && i < LanguageTextSize - 1; ++i) caption += label[i];
+    caption += u":   ";
+    for (int i = 0; item && item[i] && i < LanguageTextSize - 1; ++i) caption += item[i];
+    return caption;
 }
 
 AxisLabels axisLabels(int probeType) {

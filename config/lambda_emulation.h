@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "link/link.h"
 #include "shell/language.h"
@@ -28,8 +29,7 @@ struct EmulationTimeWrite {
 EmulationTimeWrite emulationTimeWrite(bool high, int index, LinkStateKind link, int generation);
 
 // "<label>:   <item>" of two language entries, each up to 127 characters.
-enum { EmulationCaptionSize = 2 * LanguageTextSize + 8 };
-void emulationCaption(const char* label, const char* item, char* out, size_t cap);
+std::u16string emulationCaption(const char16_t* label, const char16_t* item);
 
 // ---- the plot, in pixels of the dialog's client area ----
 

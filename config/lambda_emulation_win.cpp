@@ -12,6 +12,7 @@
 #include "shell/canvas_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
+#include "shell/text_win.h"
 
 namespace {
 
@@ -21,20 +22,18 @@ void fillList(HWND dialog, int id) {
     char text[EmulationTimeTextSize];
     for (int k = 0; k < EmulationTimeItems; ++k) {
         emulationTimeText(k, text, sizeof text);
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        addListItem(list, text);
     }
 }
 
 void setTexts(HWND dialog) {
-    SetDlgItemTextA(dialog, IDOK, LanguageTable[EntryClose]);
-    SetDlgItemTextA(dialog, IDC_EMULATION_HIGH_LABEL, LanguageTable[EntryHighTimeLabel]);
-    SetDlgItemTextA(dialog, IDC_EMULATION_LOW_LABEL, LanguageTable[EntryLowTimeLabel]);
-    SetDlgItemTextA(dialog, IDC_EMULATION_HIGH_UNIT, LanguageTable[EntryHighTimeUnit]);
-    SetDlgItemTextA(dialog, IDC_EMULATION_LOW_UNIT, LanguageTable[EntryLowTimeUnit]);
-    char caption[EmulationCaptionSize];
-    emulationCaption(LanguageTable[EntryEmulationTypeLabel], LanguageTable[EntryEmulationType1],
-                     caption, sizeof caption);
-    SetWindowTextA(dialog, caption);
+    setItemEntryText(dialog, IDOK, EntryClose);
+    setItemEntryText(dialog, IDC_EMULATION_HIGH_LABEL, EntryHighTimeLabel);
+    setItemEntryText(dialog, IDC_EMULATION_LOW_LABEL, EntryLowTimeLabel);
+    setItemEntryText(dialog, IDC_EMULATION_HIGH_UNIT, EntryHighTimeUnit);
+    setItemEntryText(dialog, IDC_EMULATION_LOW_UNIT, EntryLowTimeUnit);
+    setText(dialog, wideText(emulationCaption(LanguageText[EntryEmulationTypeLabel],
+                                              LanguageText[EntryEmulationType1])));
 }
 
 void line(HDC dc, const PlotPoint* pts, int n) {
@@ -44,7 +43,7 @@ void line(HDC dc, const PlotPoint* pts, int n) {
 }
 
 void text(HDC dc, int x, int y, const char* s) {
-    TextOutA(dc, x, y, s, static_cast<int>(strlen(s)));
+    drawText(dc, x, y, 0, nullptr, s, static_cast<int>(strlen(s)));
 }
 
 // Area, axes with their arrow heads, title, labels of the probe type, ticks.

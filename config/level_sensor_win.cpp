@@ -14,6 +14,7 @@
 #include "shell/canvas_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
+#include "shell/text_win.h"
 
 static_assert(ScrollLineLeft == SB_LINELEFT && ScrollLineRight == SB_LINERIGHT &&
                   ScrollPageLeft == SB_PAGELEFT && ScrollPageRight == SB_PAGERIGHT &&
@@ -36,12 +37,10 @@ int thresholdOfBar(int id) {
     return -1;
 }
 
-// Only when it differs, so an unchanged box doesn't flicker on every tick.
 void setEditNumber(HWND dialog, int id, int value) {
-    char now[16] = "", wanted[16];
-    GetDlgItemTextA(dialog, id, now, sizeof now);
+    char wanted[16];
     snprintf(wanted, sizeof wanted, "%d", value);
-    if (strcmp(now, wanted) != 0) SetDlgItemTextA(dialog, id, wanted);
+    setItemText(dialog, id, wanted);
 }
 
 void enableThresholds(HWND dialog, bool on) {
@@ -67,20 +66,19 @@ void drawLamps(HWND dialog, const Lamps& lamps, bool background) {
 }
 
 void setTexts(HWND dialog) {
-    SetWindowTextA(dialog, LanguageTable[EntryGasLevelSensor]);
-    SetDlgItemTextA(dialog, IDC_LEVEL_FACTORY, LanguageTable[EntryFactorySettings]);
-    SetDlgItemTextA(dialog, IDOK, LanguageTable[EntryClose]);
-    SetDlgItemTextA(dialog, IDC_LEVEL_MODE_LABEL, LanguageTable[EntrySensorModeLabel]);
+    setEntryText(dialog, EntryGasLevelSensor);
+    setItemEntryText(dialog, IDC_LEVEL_FACTORY, EntryFactorySettings);
+    setItemEntryText(dialog, IDOK, EntryClose);
+    setItemEntryText(dialog, IDC_LEVEL_MODE_LABEL, EntrySensorModeLabel);
     for (int m = 0; m < LevelModeCount; ++m)
-        SendDlgItemMessageA(dialog, IDC_LEVEL_MODE, CB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(LanguageTable[EntrySensorMode1 + m]));
+        addListItem(GetDlgItem(dialog, IDC_LEVEL_MODE), entryText(EntrySensorMode1 + m));
 }
 
 void onInit(HWND dialog) {
     centreOnRecordedScreen(dialog);
     for (int t = 0; t < ThresholdCount; ++t) {
         SetScrollRange(GetDlgItem(dialog, BarIds[t]), SB_CTL, 0, ThresholdMax, FALSE);
-        SetDlgItemTextA(dialog, EditIds[t], "0");
+        setItemText(dialog, EditIds[t], "0");
     }
     setTexts(dialog);
 }

@@ -5,6 +5,7 @@
 #include "readings/dashboard.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "shell/text_win.h"
 
 namespace {
 
@@ -13,14 +14,6 @@ namespace {
 void selectItem(HWND list, int index) {
     if (SendMessageA(list, CB_GETCURSEL, 0, 0) != index)
         SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-}
-
-void setText(HWND control, int entry) {
-    if (entry < 0 || entry >= LanguageEntries) return;
-    char now[LanguageTextSize] = "";
-    GetWindowTextA(control, now, sizeof now);
-    if (strncmp(now, LanguageTable[entry], sizeof now) != 0)
-        SetWindowTextA(control, LanguageTable[entry]);
 }
 
 void applyAction(HWND page, const ViewAction& a) {
@@ -39,7 +32,9 @@ void applyAction(HWND page, const ViewAction& a) {
         if (((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) != (a.value != 0))
             ShowWindow(control, a.value ? SW_SHOW : SW_HIDE);
         break;
-    case ViewStep::Text: setText(control, a.value); break;
+    case ViewStep::Text:
+        if (a.value >= 0 && a.value < LanguageEntries) setEntryText(control, a.value);
+        break;
     case ViewStep::Refill: fillList(page, a.control, static_cast<ListKind>(a.value)); break;
     }
 }
@@ -75,12 +70,11 @@ INT_PTR pageProc(HWND page, UINT msg, WPARAM wp, const PageHandlers& h) {
 void fillList(HWND page, int control, ListKind kind) {
     HWND list = GetDlgItem(page, control);
     if (!list) return;
-    const std::vector<std::string> items = listItems(kind);
+    const std::vector<std::u16string> items = listItems(kind);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     SendMessageA(list, CB_INITSTORAGE, items.size(), items.size() * 8);
-    for (const std::string& item : items)
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    for (const std::u16string& item : items) addListItem(list, wideText(item));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 }
@@ -90,8 +84,7 @@ void fillPageLists(HWND page, const PageList* lists, int n) {
 }
 
 void applyControlTexts(HWND page, const ControlText* texts, int n) {
-    for (int i = 0; i < n; ++i)
-        SetDlgItemTextA(page, texts[i].control, LanguageTable[texts[i].entry]);
+    for (int i = 0; i < n; ++i) setItemEntryText(page, texts[i].control, texts[i].entry);
 }
 
 void applyView(HWND page, const PageView& view) {

@@ -41,7 +41,7 @@ namespace {
 using ItemText = void (*)(long i, char* out, size_t cap);
 
 // One list: items for the loop counter i = first..last, each either
-// formatted by text or, without text, LanguageTable entry entry + i.
+// formatted by text or, without text, language entry entry + i.
 struct ListRule {
     ListKind kind;
     long first, last;
@@ -102,18 +102,17 @@ const ListRule* ruleFor(ListKind kind) {
 
 }  // namespace
 
-std::vector<std::string> listItems(ListKind kind) {
-    std::vector<std::string> items;
+std::vector<std::u16string> listItems(ListKind kind) {
+    std::vector<std::u16string> items;
     const ListRule* r = ruleFor(kind);
     if (!r) return items;
     char text[32];
     for (long i = r->first; i <= r->last; ++i) {
         if (r->text) {
             r->text(i, text, sizeof text);
-            items.push_back(text);
+            items.push_back(asciiText(text));
         } else {
-            const char* entry = LanguageTable[r->entry + i];
-            items.push_back(std::string(entry, strnlen(entry, LanguageTextSize)));
+            items.push_back(LanguageText[r->entry + i]);
         }
     }
     return items;

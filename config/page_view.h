@@ -86,8 +86,9 @@ enum class ListKind : uint8_t {
     Temperature,
     Mode,
 };
-// The item texts, in list order (language texts from the LanguageTable).
-std::vector<std::string> listItems(ListKind kind);
+// The item texts, in list order (language texts as loaded; numbers and
+// formats built here, in ASCII).
+std::vector<std::u16string> listItems(ListKind kind);
 int listCount(ListKind kind);
 
 // ---- writes ----

@@ -20,6 +20,7 @@
 #include "shell/pages_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
+#include "shell/text_win.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ void gaugeText(Canvas& c, int x, int y, const char* s, COLORREF ink) {
     SelectObject(c.dc, fontSmall);
     SetTextColor(c.dc, ink);
     SetBkColor(c.dc, ColourBlack);
-    ExtTextOutA(c.dc, a.x, a.y, ETO_OPAQUE, nullptr, s, static_cast<UINT>(strlen(s)), nullptr);
+    drawText(c.dc, a.x, a.y, ETO_OPAQUE, nullptr, s, static_cast<int>(strlen(s)));
 }
 
 // The four state cells: outline pen and lit brush per cell.
@@ -113,12 +114,11 @@ const int StatusLineTop[StatusLineCount] = {405, 425, 445, 465, 485};
 void drawStatusLine(Canvas& c, int line, int entry, bool red) {
     const int top = StatusLineTop[line];
     RECT r = {c.px(40), c.py(top), c.px(440), c.py(top + 20)};
-    const char* s = entry >= 0 && entry < LanguageEntries ? LanguageTable[entry] : " ";
+    const wchar_t* s = entry >= 0 && entry < LanguageEntries ? entryText(entry) : L" ";
     SelectObject(c.dc, fontSmall);
     SetTextColor(c.dc, red ? ColourRed : ColourBlack);
     SetBkColor(c.dc, ColourWhite);
-    ExtTextOutA(c.dc, r.left, r.top, ETO_OPAQUE, &r, s,
-                static_cast<UINT>(strnlen(s, LanguageTextSize)), nullptr);
+    drawText(c.dc, r.left, r.top, ETO_OPAQUE, &r, s, static_cast<int>(wcslen(s)));
 }
 
 void drawStatus(Canvas& c) {
@@ -134,9 +134,9 @@ void drawStatus(Canvas& c) {
         c.use(palette.black1, gas ? palette.cyan : palette.green);
         c.rect(490, 465, 615, 505);
         if (gas)
-            c.text(fontSmall, 535, 475, LanguageTable[EntryGas], ColourBlack, ColourCyan);
+            c.text(fontSmall, 535, 475, entryText(EntryGas), ColourBlack, ColourCyan);
         else
-            c.text(fontSmall, 515, 475, LanguageTable[EntryPetrol], ColourBlack, ColourGreen);
+            c.text(fontSmall, 515, 475, entryText(EntryPetrol), ColourBlack, ColourGreen);
         SetBkColor(c.dc, ColourWhite);
     }
 
@@ -187,7 +187,7 @@ void drawPosition(Canvas& c, ReadingsPageState& st) {
     const int v = Live.attInit;
     if (v != st.attInitShown) silverClear(c, 140, 316, 440, 360);
     c.text(fontSmall, v + 157, 315, "^", ColourBlack, ColourSilver);
-    c.text(fontSmall, v + 144, 345, LanguageTable[EntryStartMarker], ColourBlack, ColourSilver);
+    c.text(fontSmall, v + 144, 345, entryText(EntryStartMarker), ColourBlack, ColourSilver);
     c.text(fontSmall, v + 147, 326, threeDigits(v), ColourBlack, ColourWhite);
     st.attInitShown = v;
 
@@ -280,8 +280,12 @@ void drawFrameLabels(Canvas& c) {
         {150, 86, EntryLean, nullptr},
         {360, 86, EntryRich, nullptr},
     };
-    for (const auto& l : labels)
-        c.text(fontSmall, l.x, l.y, l.s ? l.s : LanguageTable[l.entry], ColourBlack, ColourSilver);
+    for (const auto& l : labels) {
+        if (l.s)
+            c.text(fontSmall, l.x, l.y, l.s, ColourBlack, ColourSilver);
+        else
+            c.text(fontSmall, l.x, l.y, entryText(l.entry), ColourBlack, ColourSilver);
+    }
     c.text(fontLarge, 110, 45, "V", ColourBlack, ColourSilver);
     c.text(fontLarge, 110, 155, "V", ColourBlack, ColourSilver);
     c.text(fontLarge, 550, 375,
@@ -313,7 +317,7 @@ void drawFrameOnCanvas(Canvas& c) {
     c.rect(29, 399, 442, 511);
 
     drawStateCells(c, -1);
-    SetDlgItemTextA(c.window, IDC_LEARN, LanguageTable[EntryLearnCaption]);
+    setItemEntryText(c.window, IDC_LEARN, EntryLearnCaption);
 
     drawFrameLabels(c);
     drawGauge(c);

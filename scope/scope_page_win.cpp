@@ -20,6 +20,7 @@
 #include "shell/pages_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
+#include "shell/text_win.h"
 
 namespace {
 
@@ -54,18 +55,18 @@ void value(Canvas& c, int x, int y, const FieldText& f) {
     SetTextColor(c.dc, ColourBlack);
     SetBkColor(c.dc, ColourWhite);
     SetBkMode(c.dc, OPAQUE);
+    const std::wstring digits = asciiWide(f.text).substr(0, static_cast<size_t>(f.count));
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(c.dc, f.text, f.count, &size);
+    GetTextExtentPoint32W(c.dc, digits.c_str(), static_cast<int>(digits.size()), &size);
     const RECT box = {c.px(x), c.py(y), c.px(x) + size.cx + digitOverhang(c.dc), c.py(y) + size.cy};
-    ExtTextOutA(c.dc, c.px(x), c.py(y), ETO_OPAQUE, &box, f.text, static_cast<UINT>(f.count),
-                nullptr);
+    drawText(c.dc, c.px(x), c.py(y), ETO_OPAQUE, &box, digits.c_str(),
+             static_cast<int>(digits.size()));
 }
 
 // A language text, on the page's own face unless told otherwise.
 void entry(Canvas& c, HFONT font, int x, int y, int textEntry, COLORREF ink,
            COLORREF paper = buttonFace()) {
-    const char* s = LanguageTable[textEntry];
-    c.text(font, x, y, s, static_cast<int>(strnlen(s, LanguageTextSize)), ink, paper);
+    c.text(font, x, y, entryText(textEntry), ink, paper);
 }
 
 HPEN tracePen(int t) {
@@ -125,7 +126,7 @@ void setUpControls(HWND page) {
 
 // Block 3 is read first so that the probe and sensor texts are current.
 void drawStaticFrameOn(HWND page, bool readConfig) {
-    SetDlgItemTextA(page, IDC_SCOPE_CURSOR, LanguageTable[EntryValueCursor]);
+    setItemEntryText(page, IDC_SCOPE_CURSOR, EntryValueCursor);
     if (readConfig && frameMayReadConfig()) readConfigABlock();
     Canvas c = pageCanvas(page, palette.white);
     drawPanes(c);
@@ -178,12 +179,12 @@ void drawSample(Canvas& c, const SamplePlan& plan) {
 void drawFuelBox(Canvas& c, bool onGas) {
     const RECT outer = {c.px(630), c.py(465), c.px(755), c.py(505)};
     const RECT inside = {outer.left + 1, outer.top + 1, outer.right - 1, outer.bottom - 1};
-    const char* legend = LanguageTable[onGas ? EntryGas : EntryPetrol];
+    const wchar_t* legend = entryText(onGas ? EntryGas : EntryPetrol);
     SelectObject(c.dc, fontSmall);
     SetTextColor(c.dc, ColourBlack);
     SetBkColor(c.dc, onGas ? ColourCyan : ColourGreen);
-    ExtTextOutA(c.dc, c.px(onGas ? 675 : 655), c.py(475), ETO_OPAQUE | ETO_CLIPPED, &inside, legend,
-                static_cast<UINT>(strnlen(legend, LanguageTextSize)), nullptr);
+    drawText(c.dc, c.px(onGas ? 675 : 655), c.py(475), ETO_OPAQUE | ETO_CLIPPED, &inside, legend,
+             static_cast<int>(wcslen(legend)));
     FrameRect(c.dc, &outer, palette.black);
 }
 

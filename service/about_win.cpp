@@ -5,22 +5,18 @@
 #include "service/dialogs_win.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "shell/text_win.h"
 #include "shell/shell_win.h"
 
 namespace {
 
-// Only a changed text is set, so that a paint doesn't cause the next one.
-void showText(HWND window, const char* text) {
-    char current[LanguageTextSize];
-    GetWindowTextA(window, current, sizeof current);
-    if (lstrcmpA(current, text) != 0) SetWindowTextA(window, text);
-}
-
+// Only a changed text is set (setEntryText), so that a paint doesn't cause
+// the next one.
 void applyTexts(HWND dialog) {
-    showText(GetDlgItem(dialog, IDC_ABOUT_NAME), LanguageTable[EntryProductName]);
-    showText(dialog, LanguageTable[EntryAboutCaption]);
-    showText(GetDlgItem(dialog, IDC_ABOUT_VERSION), LanguageTable[EntryProgramVersion]);
-    showText(GetDlgItem(dialog, IDOK), LanguageTable[EntryClose]);
+    setItemEntryText(dialog, IDC_ABOUT_NAME, EntryProductName);
+    setEntryText(dialog, EntryAboutCaption);
+    setItemEntryText(dialog, IDC_ABOUT_VERSION, EntryProgramVersion);
+    setItemEntryText(dialog, IDOK, EntryClose);
 }
 
 // The version comes from the program's version resource, its one home; the
@@ -35,7 +31,7 @@ void showVersion(HWND dialog) {
     if (!fileVersionOf(static_cast<const unsigned char*>(data),
                        data ? SizeofResource(appInstance, info) : 0, &major, &minor))
         return;
-    SetDlgItemTextA(dialog, IDC_ABOUT_VERSION_NUMBER, versionText(major, minor).c_str());
+    setItemText(dialog, IDC_ABOUT_VERSION_NUMBER, versionText(major, minor).c_str());
 }
 
 // A static control does not delete the bitmap its template made it load, so

@@ -9,6 +9,7 @@
 #include "service/dialogs_win.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "shell/text_win.h"
 
 namespace {
 
@@ -42,13 +43,10 @@ const struct {
     {IDOK, EntryClose},
 };
 
-// Every tick rewrites the fields; an unchanged text is left alone so that
-// the fields don't flicker at the poll rate.
-void showText(HWND dialog, int id, const char* text) {
-    char current[LanguageTextSize];
-    GetDlgItemTextA(dialog, id, current, sizeof current);
-    if (lstrcmpA(current, text) != 0) SetDlgItemTextA(dialog, id, text);
-}
+// Every tick rewrites the fields; setItemText leaves an unchanged text
+// alone so that the fields don't flicker at the poll rate.
+void showText(HWND dialog, int id, const char* ascii) { setItemText(dialog, id, ascii); }
+void showEntry(HWND dialog, int id, int entry) { setItemEntryText(dialog, id, entry); }
 
 void enableEditing(HWND dialog, bool enabled) {
     for (int id : EditableControls) EnableWindow(GetDlgItem(dialog, id), enabled);
@@ -69,7 +67,7 @@ void fillList(HWND dialog, int id, int first, int last, const char* format) {
     char item[16];
     for (int v = first; v <= last; ++v) {
         snprintf(item, sizeof item, format, static_cast<long>(v));
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        addListItem(list, item);
     }
     SendMessageA(list, CB_SETCURSEL, 0, 0);
 }
@@ -87,12 +85,14 @@ void select(HWND dialog, int id, int index) {
 void fillDays(HWND dialog, int days) { fillList(dialog, IDC_INFO_DAY, 1, days, "%02ld"); }
 
 void applyView(HWND dialog, const DeviceInfoView& v) {
-    showText(dialog, IDC_INFO_VERSION,
-             v.versionEntry >= 0 ? LanguageTable[v.versionEntry] : v.version);
+    if (v.versionEntry >= 0)
+        showEntry(dialog, IDC_INFO_VERSION, v.versionEntry);
+    else
+        showText(dialog, IDC_INFO_VERSION, v.version);
     enableEditing(dialog, v.controlsEnabled);
     showDateLists(dialog, v.dateListsShown);
-    showText(dialog, IDC_INFO_REGISTRATION_EDIT, LanguageTable[v.registrationButtonEntry]);
-    showText(dialog, IDC_INFO_DATE_EDIT, LanguageTable[v.dateButtonEntry]);
+    showEntry(dialog, IDC_INFO_REGISTRATION_EDIT, v.registrationButtonEntry);
+    showEntry(dialog, IDC_INFO_DATE_EDIT, v.dateButtonEntry);
     setWritable(GetDlgItem(dialog, IDC_INFO_REGISTRATION), v.registrationWritable);
     if (v.emptyFields) {
         showText(dialog, IDC_INFO_REGISTRATION, "");
@@ -102,7 +102,9 @@ void applyView(HWND dialog, const DeviceInfoView& v) {
     if (v.mode != InfoMode::Generation3) return;
     showText(dialog, IDC_INFO_GAS_TIME, v.timeOnGas);
     if (!v.dateListsShown) showText(dialog, IDC_INFO_DATE, v.date);
-    if (!v.registrationWritable) showText(dialog, IDC_INFO_REGISTRATION, v.registration);
+    // The controller's bytes, read back in the code page they were typed in.
+    if (!v.registrationWritable)
+        setItemText(dialog, IDC_INFO_REGISTRATION, systemText(v.registration).c_str());
 }
 
 void onInit(HWND dialog) {
@@ -113,12 +115,12 @@ void onInit(HWND dialog) {
     // Taken once: the dialog keeps this interval even when the link changes it.
     SetTimer(dialog, DeviceInfoTimerId, static_cast<UINT>(PollInterval), nullptr);
     SendDlgItemMessageA(dialog, IDC_INFO_REGISTRATION, EM_LIMITTEXT, RegistrationLength, 0);
-    SetDlgItemTextA(dialog, IDC_INFO_REGISTRATION, "");
+    setItemText(dialog, IDC_INFO_REGISTRATION, "");
     fillList(dialog, IDC_INFO_YEAR, FirstListYear, LastListYear, "%ld");
     fillList(dialog, IDC_INFO_MONTH, 1, ListMonths, "%02ld");
     fillDays(dialog, MaxDays);
-    SetWindowTextA(dialog, LanguageTable[EntryDeviceInfoCaption]);
-    for (const auto& t : ControlTexts) SetDlgItemTextA(dialog, t.control, LanguageTable[t.entry]);
+    setEntryText(dialog, EntryDeviceInfoCaption);
+    for (const auto& t : ControlTexts) setItemEntryText(dialog, t.control, t.entry);
 }
 
 void onDateButton(HWND dialog) {

@@ -16,28 +16,26 @@
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "shell/text_win.h"
 #include "shell/language_win.h"
 
 namespace {
 
 // ---- the dialog ----
 
-enum { LabelSize = LanguageTextSize + 16 };
-
 HWND control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
-// Entry text followed directly by the port number; the buffer holds the
-// longest entry and number, and snprintf cuts anything beyond.
+// Entry text followed directly by the port number.
 void showStatus(HWND dialog, int entry, uint32_t port) {
-    char label[LabelSize];
-    snprintf(label, sizeof label, "%s%lu", LanguageTable[entry], static_cast<unsigned long>(port));
-    SetDlgItemTextA(dialog, IDC_PORT_STATUS, label);
+    char number[16];
+    snprintf(number, sizeof number, "%lu", static_cast<unsigned long>(port));
+    setItemText(dialog, IDC_PORT_STATUS, (entryText(entry) + asciiWide(number)).c_str());
     ShowWindow(control(dialog, IDC_PORT_STATUS), SW_SHOW);
 }
 
 void hideStatus(HWND dialog) {
     ShowWindow(control(dialog, IDC_PORT_STATUS), SW_HIDE);
-    SetDlgItemTextA(dialog, IDC_PORT_STATUS, "");
+    setItemText(dialog, IDC_PORT_STATUS, "");
 }
 
 void setProgress(HWND dialog, int position) {
@@ -59,7 +57,7 @@ void onInit(HWND dialog) {
     char item[16];
     for (long n = 1; n <= HighestPortNumber; ++n) {
         snprintf(item, sizeof item, "COM %ld", n);
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+        addListItem(list, item);
     }
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(CommPort - 1), 0);
     centreOnRecordedScreen(dialog);
@@ -67,17 +65,17 @@ void onInit(HWND dialog) {
     setProgress(dialog, 0);
     ShowWindow(control(dialog, IDC_PORT_PROGRESS), SW_SHOW);
     hideStatus(dialog);
-    SetDlgItemTextA(dialog, IDC_PORT_SEARCH, LanguageTable[EntrySearch]);
-    SetDlgItemTextA(dialog, IDC_PORT_MANUAL_GROUP, LanguageTable[EntryManualGroup]);
-    SetDlgItemTextA(dialog, IDC_PORT_AUTO_GROUP, LanguageTable[EntryAutomaticGroup]);
-    SetDlgItemTextA(dialog, IDOK, "Ok");
+    setItemEntryText(dialog, IDC_PORT_SEARCH, EntrySearch);
+    setItemEntryText(dialog, IDC_PORT_MANUAL_GROUP, EntryManualGroup);
+    setItemEntryText(dialog, IDC_PORT_AUTO_GROUP, EntryAutomaticGroup);
+    setItemText(dialog, IDOK, "Ok");
     SetTimer(dialog, PortSearchTimerId, SearchTickMs, nullptr);
 }
 
 void onSearchButton(HWND dialog) {
     const int size = portSearchBegin(portSearchNames);
     if (size <= 0) {
-        SetDlgItemTextA(dialog, IDC_PORT_STATUS, LanguageTable[EntryNoPorts]);
+        setItemEntryText(dialog, IDC_PORT_STATUS, EntryNoPorts);
         ShowWindow(control(dialog, IDC_PORT_STATUS), SW_SHOW);
         setProgress(dialog, 0);
         return;
@@ -110,7 +108,7 @@ void onTick(HWND dialog) {
     if (t.step == SearchStep::Exhausted) {
         enableChoice(dialog, true);
         ShowWindow(control(dialog, IDC_PORT_PROGRESS), SW_SHOW);
-        SetDlgItemTextA(dialog, IDC_PORT_STATUS, LanguageTable[EntryNotFound]);
+        setItemEntryText(dialog, IDC_PORT_STATUS, EntryNotFound);
         setProgress(dialog, 0);
         return;
     }

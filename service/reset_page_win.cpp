@@ -13,10 +13,12 @@
 #include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/language_entries.h"
+#include "shell/text_win.h"
 #include "shell/pages_win.h"
 #include "shell/shell_win.h"
 
-int (*resetMessageBox)(HWND owner, const char* text, const char* caption, UINT type) = MessageBoxA;
+int (*resetMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption,
+                       UINT type) = showMessageBox;
 
 namespace {
 
@@ -39,13 +41,6 @@ void place(HWND page, int id, int x, int y, int w, int h) {
     if (control) SetWindowPos(control, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Setting an unchanged text would only make the control flicker.
-void setText(HWND page, int id, const char* text) {
-    char shown[LanguageTextSize] = "";
-    GetDlgItemTextA(page, id, shown, sizeof shown);
-    if (strcmp(shown, text) != 0) SetDlgItemTextA(page, id, text);
-}
-
 // The page whose bar the running procedure moves.
 HWND runningPage;
 void showProgress(int position) {
@@ -56,7 +51,7 @@ void showProgress(int position) {
 }
 
 void showBox(HWND page, int entry, UINT icon) {
-    resetMessageBox(page, LanguageTable[entry], LanguageTable[EntryResetCaption], MB_OK | icon);
+    resetMessageBox(page, entryText(entry), entryText(EntryResetCaption), MB_OK | icon);
 }
 
 void onResetPressed(HWND page) {
@@ -98,9 +93,11 @@ INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
 }
 
 void resetPageApplyTexts(HWND page) {
-    setText(page, IDC_RESET_LABEL1, LanguageTable[EntryResetLabel1]);
-    setText(page, IDC_RESET_LABEL2, LanguageTable[EntryResetLabel2]);
-    setText(page, IDC_RESET_BUTTON, LanguageTable[EntryResetButton]);
+    // An unchanged text is left alone: setting it again would only make the
+    // control flicker on every paint.
+    setItemEntryText(page, IDC_RESET_LABEL1, EntryResetLabel1);
+    setItemEntryText(page, IDC_RESET_LABEL2, EntryResetLabel2);
+    setItemEntryText(page, IDC_RESET_BUTTON, EntryResetButton);
 }
 
 void placeResetControls(HWND page, int sizeMode) {

@@ -13,6 +13,6 @@ void resetPageApplyTexts(HWND page);
 void placeResetControls(HWND page, int sizeMode);
 
 // Shows the page's message boxes; tests put a recorder in its place.
-extern int (*resetMessageBox)(HWND owner, const char* text, const char* caption, UINT type);
+extern int (*resetMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 
 #endif

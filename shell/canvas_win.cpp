@@ -6,6 +6,7 @@
 #include "shell/app_state.h"
 #include "shell/fonts_win.h"
 #include "shell/palette_win.h"
+#include "shell/text_win.h"
 
 Canvas::Canvas(HWND w, HPEN pen, HBRUSH brush, HGDIOBJ font, double scaleX, double scaleY)
     : window(w), dc(GetDC(w)), sx(scaleX), sy(scaleY), oldFont(nullptr) {
@@ -33,7 +34,15 @@ void Canvas::text(HFONT font, int x, int y, const char* s, int n, COLORREF ink, 
     SetTextColor(dc, ink);
     SetBkColor(dc, paper);
     SetBkMode(dc, OPAQUE);
-    ExtTextOutA(dc, px(x), py(y), ETO_OPAQUE, nullptr, s, static_cast<UINT>(n), nullptr);
+    drawText(dc, px(x), py(y), ETO_OPAQUE, nullptr, s, n);
+}
+
+void Canvas::text(HFONT font, int x, int y, const wchar_t* s, COLORREF ink, COLORREF paper) {
+    SelectObject(dc, font);
+    SetTextColor(dc, ink);
+    SetBkColor(dc, paper);
+    SetBkMode(dc, OPAQUE);
+    drawText(dc, px(x), py(y), ETO_OPAQUE, nullptr, s, static_cast<int>(wcslen(s)));
 }
 
 void Canvas::text(HFONT font, int x, int y, const char* s, COLORREF ink, COLORREF paper) {

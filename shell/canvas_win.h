@@ -30,9 +30,11 @@ struct Canvas {
     void use(HPEN pen, HBRUSH brush);
     // Design-space rectangle with the current pen and brush.
     void rect(int x1, int y1, int x2, int y2);
-    // Opaque text at a design point: n characters of s, all of s, or a field.
+    // Opaque text at a design point: n characters of s, all of s (a text
+    // built in code, or a language text), or a field.
     void text(HFONT font, int x, int y, const char* s, int n, COLORREF ink, COLORREF paper);
     void text(HFONT font, int x, int y, const char* s, COLORREF ink, COLORREF paper);
+    void text(HFONT font, int x, int y, const wchar_t* s, COLORREF ink, COLORREF paper);
     void text(HFONT font, int x, int y, const FieldText& f, COLORREF ink, COLORREF paper);
 };
 

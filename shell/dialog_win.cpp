@@ -32,7 +32,7 @@ void centreOnRecordedScreen(HWND dialog) {
 
 INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, void (*setPaused)(bool)) {
     const INT_PTR result =
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner, proc, 0);
+        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, proc, 0);
     if (result == -1 || result == 0) setPaused(false);
     return result;
 }

@@ -1,11 +1,15 @@
 #include "shell/language.h"
 
-char LanguageTable[LanguageEntries][LanguageTextSize];
+#include <cstring>
 
-void loadLanguageStream(FILE* f) {
+char LanguageTable[LanguageEntries][LanguageTextSize];
+char16_t LanguageText[LanguageEntries][LanguageTextSize];
+
+void loadLanguageStream(FILE* f, CodePage cp) {
     // Line k's text is what follows its last '='; lines without one keep
     // the entry. The line index stops counting at the table's end so a
     // huge file can't overflow it; those lines are read and dropped.
+    bool replaced[LanguageEntries] = {};
     int line = 0;
     bool copying = false;
     size_t length = 0;
@@ -15,7 +19,10 @@ void loadLanguageStream(FILE* f) {
             if (line < LanguageEntries) ++line;
             copying = false;
         } else if (c == '=') {
-            if (line < LanguageEntries) LanguageTable[line][0] = '\0';
+            if (line < LanguageEntries) {
+                LanguageTable[line][0] = '\0';
+                replaced[line] = true;
+            }
             length = 0;
             copying = true;
         } else if (copying && line < LanguageEntries && length < LanguageTextSize - 1) {
@@ -23,12 +30,20 @@ void loadLanguageStream(FILE* f) {
             LanguageTable[line][length] = '\0';
         }
     }
+    for (int k = 0; k < LanguageEntries; ++k)
+        if (replaced[k]) decodeText(LanguageTable[k], cp, LanguageText[k], LanguageTextSize);
 }
 
-bool loadLanguageFile(const char* path) {
+bool loadLanguageFile(const char* path, CodePage cp) {
     FILE* f = fopen(path, "r");
     if (!f) return false;
-    loadLanguageStream(f);
+    loadLanguageStream(f, cp);
     fclose(f);
     return true;
+}
+
+void setLanguageEntry(int entry, const char* bytes, CodePage cp) {
+    if (entry < 0 || entry >= LanguageEntries) return;
+    snprintf(LanguageTable[entry], LanguageTextSize, "%s", bytes ? bytes : "");
+    decodeText(LanguageTable[entry], cp, LanguageText[entry], LanguageTextSize);
 }

@@ -10,10 +10,11 @@
 #include "shell/language.h"
 #include "shell/pages_win.h"
 #include "shell/shell_win.h"
+#include "shell/text_win.h"
 
 char startDirectory[256];
 int portMarkCode = 10;
-int (*linkErrorMessageBox)(HWND, const char*, const char*, UINT) = MessageBoxA;
+int (*linkErrorMessageBox)(HWND, const wchar_t*, const wchar_t*, UINT) = showMessageBox;
 
 namespace {
 
@@ -77,7 +78,7 @@ void loadLanguage() {
     if (startDirectory[0]) SetCurrentDirectoryA(startDirectory);
     char path[96];
     snprintf(path, sizeof path, "Lang\\ZuvelS_lang.%s", LanguageCode);
-    loadLanguageFile(path);
+    loadLanguageFile(path, codePageForLanguage(LanguageCode));
 }
 
 int languageCommandFor(const char* code) { return languageFor(code).command; }
@@ -127,11 +128,7 @@ void markPortMenu(int code) {
         snprintf(label, sizeof label, "AUTO SCAN");
     else
         snprintf(label, sizeof label, "AUTO SCAN (COM%ld)", static_cast<long>(CommPort));
-    MENUITEMINFOA info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_STRING;
-    info.dwTypeData = label;
-    SetMenuItemInfoA(menu, IDM_AUTO_SCAN, FALSE, &info);
+    setMenuItemText(menu, IDM_AUTO_SCAN, label);
 
     for (int command : PortCommands) CheckMenuItem(menu, command, MF_BYCOMMAND | MF_UNCHECKED);
     CheckMenuItem(menu, IDM_AUTO_SCAN, MF_BYCOMMAND | MF_UNCHECKED);
@@ -161,8 +158,9 @@ void applyStartPort() {
 }
 
 void showLinkErrorBox() {
-    char caption[LanguageTextSize + 16];
-    snprintf(caption, sizeof caption, "%s %d", LanguageTable[EntryLinkErrorCaption], CommPort);
-    linkErrorMessageBox(mainWindow, LanguageTable[EntryLinkErrorText], caption,
+    char port[16];
+    snprintf(port, sizeof port, " %d", CommPort);
+    const std::wstring caption = entryText(EntryLinkErrorCaption) + asciiWide(port);
+    linkErrorMessageBox(mainWindow, entryText(EntryLinkErrorText), caption.c_str(),
                         MB_OK | MB_ICONERROR);
 }

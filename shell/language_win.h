@@ -37,6 +37,7 @@ void applyStartPort();
 // Shown by the link when the port takes too long to open or echoes.
 void showLinkErrorBox();
 // The message box the link error box goes through (replaced by tests).
-extern int (*linkErrorMessageBox)(HWND owner, const char* text, const char* caption, UINT type);
+extern int (*linkErrorMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption,
+                                  UINT type);
 
 #endif

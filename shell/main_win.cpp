@@ -6,12 +6,14 @@
 #include "link/link.h"
 #include "shell/shell_win.h"
 #include "shell/start_options.h"
+#include "shell/text_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     std::string error;
     if (!useStartBackend(readStartOptions(commandLine ? commandLine : ""), &win32PortOps, &error)) {
         // No language is loaded yet: the reason as the file reader gave it.
-        MessageBoxA(nullptr, error.c_str(), "I/O Error", MB_OK | MB_ICONERROR);
+        showMessageBox(nullptr, systemText(error.c_str()).c_str(), L"I/O Error",
+                       MB_OK | MB_ICONERROR);
         return 1;
     }
     if (!createMainWindow(instance, showCommand)) return 0;

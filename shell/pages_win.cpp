@@ -5,6 +5,7 @@
 #include "shell/fonts_win.h"
 #include "shell/language.h"
 #include "shell/shell_win.h"
+#include "shell/text_win.h"
 
 int currentPageTemplate = 0;
 bool currentPageAwaitsOwnPaint = false;
@@ -36,7 +37,7 @@ const int SizeCommands[SizeModeCount] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_10
 
 int sizeIndex() { return (SizeMode >= 1 && SizeMode <= SizeModeCount ? SizeMode : 1) - 1; }
 
-void setTitle(Page page) { SetWindowTextA(mainWindow, LanguageTable[EntryFirstTitle + page - 1]); }
+void setTitle(Page page) { setEntryText(mainWindow, EntryFirstTitle + page - 1); }
 
 void placeMainWindow() {
     RECT screen;
@@ -88,7 +89,7 @@ HWND createPage(int templateId, DLGPROC proc) {
     currentPageTemplate = templateId;
     currentPageAwaitsOwnPaint = true;
     currentPage =
-        CreateDialogParamA(appInstance, MAKEINTRESOURCEA(templateId), mainWindow, proc, 0);
+        CreateDialogParamW(appInstance, MAKEINTRESOURCEW(templateId), mainWindow, proc, 0);
     return currentPage;
 }
 

@@ -7,43 +7,44 @@
 
 #include "link/link.h"
 #include "shell/language.h"
+#include "shell/text_win.h"
 
 namespace {
 
-const char* const IoErrorCaption = "I/O Error";
+const wchar_t* const IoErrorCaption = L"I/O Error";
 const size_t PathSize = 260;
 
+// The chosen path comes back in the system's code page, as the settings
+// file is opened with the C library; a name that has no spelling there
+// comes back empty, so it is reported as any file that can't be opened.
 bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
     // Filter: description, pattern, then the double terminator.
-    char filter[96];
-    memset(filter, 0, sizeof filter);
-    size_t nameLength = strlen(fmt.filterName);
-    size_t patternLength = strlen(fmt.filterPattern);
-    if (nameLength + patternLength + 3 > sizeof filter) return false;
-    memcpy(filter, fmt.filterName, nameLength);
-    memcpy(filter + nameLength + 1, fmt.filterPattern, patternLength);
-
-    path[0] = '\0';
-    OPENFILENAMEA ofn;
+    const std::wstring filter =
+        asciiWide(fmt.filterName) + L'\0' + asciiWide(fmt.filterPattern) + L'\0';
+    const std::wstring defaultExt = asciiWide(fmt.defaultExt);
+    wchar_t chosen[MAX_PATH] = L"";
+    OPENFILENAMEW ofn;
     memset(&ofn, 0, sizeof ofn);
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = static_cast<DWORD>(cap);
-    ofn.lpstrTitle = LanguageTable[save ? EntrySaveTitle : EntryOpenTitle];
-    ofn.lpstrDefExt = fmt.defaultExt;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = chosen;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = entryText(save ? EntrySaveTitle : EntryOpenTitle);
+    ofn.lpstrDefExt = defaultExt.c_str();
     ofn.Flags = OFN_EXPLORER;
-    return save ? GetSaveFileNameA(&ofn) != 0 : GetOpenFileNameA(&ofn) != 0;
-}
-
-int systemMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
-    return MessageBoxA(owner, text, caption, type);
+    path[0] = '\0';
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+    BOOL lossy = FALSE;
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, chosen, -1, path, static_cast<int>(cap), nullptr, &lossy);
+    // An empty path: reading and writing fail, and the user is told.
+    if (n <= 0 || lossy) path[0] = '\0';
+    return true;
 }
 
 void showIoError(HWND owner) {
-    settingsMessageBox(owner, LanguageTable[EntryCannotOpen], IoErrorCaption,
-                       MB_OK | MB_ICONWARNING);
+    settingsMessageBox(owner, entryText(EntryCannotOpen), IoErrorCaption, MB_OK | MB_ICONWARNING);
 }
 
 // The file dialogs may leave the process in the folder the user browsed to,
@@ -68,7 +69,7 @@ bool fileExists(const char* path) {
 }  // namespace
 
 bool (*settingsFileChooser)(HWND, bool, const SettingsFormat&, char*, size_t) = systemFileDialog;
-int (*settingsMessageBox)(HWND, const char*, const char*, UINT) = systemMessageBox;
+int (*settingsMessageBox)(HWND, const wchar_t*, const wchar_t*, UINT) = showMessageBox;
 
 void loadSettingsFile(HWND owner) {
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
@@ -78,12 +79,12 @@ void loadSettingsFile(HWND owner) {
     case LoadResult::Sent: break;  // no message confirms a load
     case LoadResult::CannotOpen: showIoError(owner); break;
     case LoadResult::WrongFormat:
-        settingsMessageBox(owner, LanguageTable[EntryWrongFormat],
-                           LanguageTable[EntryWrongFormatCaption], MB_OK | MB_ICONWARNING);
+        settingsMessageBox(owner, entryText(EntryWrongFormat), entryText(EntryWrongFormatCaption),
+                           MB_OK | MB_ICONWARNING);
         break;
     case LoadResult::WriteFailed:
-        settingsMessageBox(owner, LanguageTable[EntryWriteFailed],
-                           LanguageTable[EntryWriteFailedCaption], MB_OK | MB_ICONWARNING);
+        settingsMessageBox(owner, entryText(EntryWriteFailed), entryText(EntryWriteFailedCaption),
+                           MB_OK | MB_ICONWARNING);
         break;
     }
 }
@@ -96,8 +97,8 @@ void saveSettingsFile(HWND owner) {
         if (!chooseFile(owner, true, fmt, path, sizeof path)) return;
         if (!fileExists(path)) break;
         int answer =
-            settingsMessageBox(owner, LanguageTable[EntryOverwrite],
-                               LanguageTable[EntryOverwriteCaption], MB_YESNO | MB_ICONINFORMATION);
+            settingsMessageBox(owner, entryText(EntryOverwrite), entryText(EntryOverwriteCaption),
+                               MB_YESNO | MB_ICONINFORMATION);
         if (answer == IDYES) break;
         // No: offer the dialog again.
     }

@@ -17,6 +17,7 @@ void saveSettingsFile(HWND owner);
 // out as the system's dialogs.
 extern bool (*settingsFileChooser)(HWND owner, bool save, const SettingsFormat& fmt, char* path,
                                    size_t cap);
-extern int (*settingsMessageBox)(HWND owner, const char* text, const char* caption, UINT type);
+extern int (*settingsMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption,
+                                 UINT type);
 
 #endif

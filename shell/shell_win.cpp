@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <windows.h>
 #include <commctrl.h>
 
@@ -21,6 +22,7 @@
 #include "shell/settings_file.h"
 #include "shell/settings_file_win.h"
 #include "shell/sizes.h"
+#include "shell/text_win.h"
 
 HINSTANCE appInstance;
 HWND mainWindow;
@@ -34,7 +36,7 @@ namespace {
 void systemDesktopRect(RECT* out) { GetWindowRect(GetDesktopWindow(), out); }
 
 enum { ClassNameSize = 101, TitleSize = 101 };
-char className[ClassNameSize];
+wchar_t className[ClassNameSize];
 HACCEL accelerators;
 
 void onCreate(HWND window) {
@@ -149,7 +151,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         PostQuitMessage(0);
         return 0;
     }
-    return DefWindowProcA(window, msg, wp, lp);
+    return DefWindowProcW(window, msg, wp, lp);
 }
 
 }  // namespace
@@ -158,8 +160,7 @@ void (*desktopRectProvider)(RECT* out) = systemDesktopRect;
 
 HWND createMainWindow(HINSTANCE instance, int showCommand) {
     appInstance = instance;
-    if (!LoadStringA(instance, IDS_CLASS, className, sizeof className))
-        snprintf(className, sizeof className, "%s", "ZUVELMxx");
+    if (!LoadStringW(instance, IDS_CLASS, className, ClassNameSize)) wcscpy(className, L"ZUVELMxx");
 
     // Every host (the program, tests, tools) gets the shared pens and brushes
     // before the first page draws; creating them is idempotent.
@@ -174,21 +175,23 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     createDashboardFonts();
     linkErrorHook = showLinkErrorBox;
 
-    WNDCLASSA wc = {};
+    // A Unicode window: its title is set in UTF-16, whatever the system's
+    // code page.
+    WNDCLASSW wc = {};
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = mainWindowProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
     wc.hCursor = nullptr;
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpszMenuName = MAKEINTRESOURCEA(IDM_MENU_POL);
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDM_MENU_POL);
     wc.lpszClassName = className;
-    RegisterClassA(&wc);  // a second registration fails harmlessly
+    RegisterClassW(&wc);  // a second registration fails harmlessly
 
-    char title[TitleSize] = "";
-    LoadStringA(instance, IDS_TITLE, title, sizeof title);
+    wchar_t title[TitleSize] = L"";
+    LoadStringW(instance, IDS_TITLE, title, TitleSize);
     HWND window =
-        CreateWindowExA(0, className, title, WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, windowSize(1).winW,
+        CreateWindowExW(0, className, title, WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, windowSize(1).winW,
                         windowSize(1).winH, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     ShowWindow(window, showCommand);
@@ -197,13 +200,13 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
 }
 
 bool translateShellAccelerator(MSG* msg) {
-    if (!accelerators) accelerators = LoadAcceleratorsA(appInstance, MAKEINTRESOURCEA(IDA_MAIN));
+    if (!accelerators) accelerators = LoadAcceleratorsW(appInstance, MAKEINTRESOURCEW(IDA_MAIN));
     if (!accelerators || !mainWindow) return false;
     // The page (or one of its controls) usually has the focus; its keys are
     // meant for the main window's commands all the same.
     HWND target = msg->hwnd;
     if (target == mainWindow || IsChild(mainWindow, target)) target = mainWindow;
-    return TranslateAcceleratorA(target, accelerators, msg) != 0;
+    return TranslateAcceleratorW(target, accelerators, msg) != 0;
 }
 
 int runMessageLoop() {
@@ -215,11 +218,11 @@ int runMessageLoop() {
     // their own loop and do navigate).
     MSG msg;
     BOOL got;
-    while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
         if (got == -1) return 0;
         if (!translateShellAccelerator(&msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
     return static_cast<int>(msg.wParam);

@@ -20,15 +20,16 @@
 //                                      simulator, generations 3 and 1; the
 //                                      lambda plot for probe types 0, 5 and 2;
 //                                      in English unless CODE is given
-// zscreens.exe OUTDIR --scope          oscilloscope on the built-in simulator
+// zscreens.exe OUTDIR --scope [CODE]   oscilloscope on the built-in simulator
 //                                      at every size, sweeping and with the
-//                                      value cursor
+//                                      value cursor, in English unless CODE
 // zscreens.exe OUTDIR --config CODE    configuration and options pages in that
 //                                      language at every size, on the built-in
 //                                      simulator with every optional setting
 //                                      shown; run it under the language's code page
-// zscreens.exe OUTDIR --service-dialogs the About, device information and port
-//                                      search dialogs on the built-in simulator
+// zscreens.exe OUTDIR --service-dialogs [CODE] the About, device information
+//                                      and port search dialogs on the built-in
+//                                      simulator, in English unless CODE is given
 #include <windows.h>
 #include <commctrl.h>
 
@@ -273,10 +274,10 @@ static void scopeCursor(bool on, int position) {
 
 // The oscilloscope at every size: the sweep after six seconds of a running
 // engine, then the value cursor over what it recorded.
-static int shootScope(const std::string& out, const char*) {
+static int shootScope(const std::string& out, const char* code) {
     int shots = 0;
     char name[160];
-    command(IDM_LANG_ANG);
+    command(code ? languageCommandFor(code) : IDM_LANG_ANG);
     simPortAdvanceClock(16000);  // past the warm-up: driving, on gas
     command(IDM_SCOPE);
     for (int s = 0; s < 5; ++s) {
@@ -319,7 +320,8 @@ static int shootConfigPages(const std::string& out, const char* code) {
 
 static HWND openServiceDialog(int templateId, DLGPROC proc) {
     setServiceDialogOpen(true);
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
+    // Unicode, as the program runs its dialogs: captions in the language's letters.
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
                                      currentPage, proc, 0);
     ShowWindow(dialog, SW_SHOW);
     pumpMessagesFor(400);
@@ -391,8 +393,8 @@ static int shootDeviceInfo(const std::string& out) {
     return shots;
 }
 
-static int shootServiceDialogs(const std::string& out, const char*) {
-    command(IDM_LANG_ANG);
+static int shootServiceDialogs(const std::string& out, const char* code) {
+    command(code ? languageCommandFor(code) : IDM_LANG_ANG);
     command(IDM_READINGS);
     int shots = 0;
     HWND about = openServiceDialog(IDD_ABOUT, aboutDialogProc);

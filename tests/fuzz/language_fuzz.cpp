@@ -1,6 +1,7 @@
 // The language-file reader on any bytes. The table must end up as a plain
 // reading of the file says: line k's text after its last '=' (at most 127
 // bytes, up to a zero byte) replaces entry k; other entries keep their text.
+// The shown table holds each text decoded from the code page it was read in.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -36,13 +37,20 @@ std::vector<std::string> plainTable(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    for (auto& entry : LanguageTable) snprintf(entry, sizeof entry, "%s", Untouched);
+    for (int k = 0; k < LanguageEntries; ++k) setLanguageEntry(k, Untouched);
+    // The code page follows the first byte, so every table is driven.
+    const CodePage cp = static_cast<CodePage>(size ? data[0] % 3 : 0);
     const char* path = writeScratchFile("language", data, size);
-    FUZZ_CHECK(loadLanguageFile(path));
+    FUZZ_CHECK(loadLanguageFile(path, cp));
     const std::vector<std::string> expected = plainTable(data, size);
+    char16_t decoded[LanguageTextSize];
     for (int k = 0; k < LanguageEntries; ++k) {
         FUZZ_CHECK(memchr(LanguageTable[k], '\0', LanguageTextSize) != nullptr);
         FUZZ_CHECK(expected[k] == LanguageTable[k]);
+        // What is shown is the stored text decoded, one character per byte.
+        decodeText(LanguageTable[k], cp, decoded, LanguageTextSize);
+        FUZZ_CHECK(std::u16string(decoded) == LanguageText[k]);
+        FUZZ_CHECK(std::char_traits<char16_t>::length(LanguageText[k]) == strlen(LanguageTable[k]));
     }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "config/lambda_emulation.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -56,18 +57,13 @@ TEST(LambdaEmulationLists, NothingIsWrittenWithoutAControllerOrAnItem) {
 }
 
 TEST(LambdaEmulationCaption, TwoLongestEntriesFitWhole) {
-    char label[LanguageTextSize], item[LanguageTextSize];
-    memset(label, 'a', sizeof label - 1);
-    label[sizeof label - 1] = '\0';
-    memset(item, 'b', sizeof item - 1);
-    item[sizeof item - 1] = '\0';
-    char caption[EmulationCaptionSize];
-    emulationCaption(label, item, caption, sizeof caption);
-    EXPECT_EQ(std::string(127, 'a') + ":   " + std::string(127, 'b'), caption);
-
-    char small[8];
-    emulationCaption("Type", "Constructed", small, sizeof small);
-    EXPECT_STREQ("Type:  ", small);
+    // Unterminated slots stop at their table size.
+    char16_t label[LanguageTextSize + 4], item[LanguageTextSize + 4];
+    std::fill(std::begin(label), std::end(label), u'a');
+    std::fill(std::begin(item), std::end(item), u'\u017e');
+    EXPECT_TRUE(std::u16string(127, u'a') + u":   " + std::u16string(127, u'\u017e') ==
+                emulationCaption(label, item));
+    EXPECT_TRUE(u"Typ:   " == emulationCaption(u"Typ", u""));
 }
 
 std::vector<PlotPoint> wave(int high, int low) {

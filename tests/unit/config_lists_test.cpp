@@ -17,7 +17,7 @@ class PageListContents : public testing::Test {
 protected:
     void SetUp() override {
         for (int k = 0; k < LanguageEntries; ++k)
-            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+            setLanguageEntry(k, ("T" + std::to_string(k)).c_str());
     }
 };
 
@@ -52,32 +52,31 @@ TEST_F(PageListContents, EveryListHoldsItsItemsInOrder) {
         {ListKind::Mode, 3, "T129", "T130", "T131"},
     };
     for (const Case& c : cases) {
-        const std::vector<std::string> items = listItems(c.kind);
+        const std::vector<std::u16string> items = listItems(c.kind);
         SCOPED_TRACE(c.first);
         ASSERT_EQ(c.count, items.size());
         EXPECT_EQ(static_cast<int>(c.count), listCount(c.kind));
-        EXPECT_EQ(c.first, items.front());
-        EXPECT_EQ(c.second, items[1]);
-        EXPECT_EQ(c.last, items.back());
+        EXPECT_TRUE(asciiText(c.first) == items.front());
+        EXPECT_TRUE(asciiText(c.second) == items[1]);
+        EXPECT_TRUE(asciiText(c.last) == items.back());
     }
 }
 
 TEST_F(PageListContents, OddItemsInsideTheGeneratedLists) {
     // The wide neutral-point list carries over at 100 with a colon; the
     // reading delay in minutes and seconds; times with three decimals.
-    EXPECT_EQ("2:98", listItems(ListKind::NeutralPointWide)[49]);
-    EXPECT_EQ("2:54", listItems(ListKind::NeutralPointWide)[27]);
-    EXPECT_EQ("1:00", listItems(ListKind::ReadingDelay)[11]);
-    EXPECT_EQ("1,000", listItems(ListKind::EmulationTime)[39]);
-    EXPECT_EQ("1,0", listItems(ListKind::Tenths)[9]);
-    EXPECT_EQ("0,20", listItems(ListKind::TpsInertia)[8]);
+    EXPECT_TRUE(u"2:98" == listItems(ListKind::NeutralPointWide)[49]);
+    EXPECT_TRUE(u"2:54" == listItems(ListKind::NeutralPointWide)[27]);
+    EXPECT_TRUE(u"1:00" == listItems(ListKind::ReadingDelay)[11]);
+    EXPECT_TRUE(u"1,000" == listItems(ListKind::EmulationTime)[39]);
+    EXPECT_TRUE(u"1,0" == listItems(ListKind::Tenths)[9]);
+    EXPECT_TRUE(u"0,20" == listItems(ListKind::TpsInertia)[8]);
 }
 
 TEST_F(PageListContents, LanguageListsFollowTheLoadedTexts) {
-    snprintf(LanguageTable[EntryEmulationType1], LanguageTextSize, "%s",
-             "a text longer than any number the generated lists hold");
-    EXPECT_EQ("a text longer than any number the generated lists hold",
-              listItems(ListKind::EmulationType)[0]);
+    // Czech in its own code page: the items read as the language's letters.
+    setLanguageEntry(EntryEmulationType1, "Konstruovan\xe1 \xe8\xed\xf8", CodePage::Central1250);
+    EXPECT_TRUE(u"Konstruovan\u00e1 \u010d\u00ed\u0159" == listItems(ListKind::EmulationType)[0]);
 }
 
 TEST_F(PageListContents, NeutralPointListFollowsTheProbeType) {

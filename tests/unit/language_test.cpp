@@ -54,7 +54,7 @@ TEST_F(LanguageTest, LineRules) {
     for (const LineCase& c : cases) {
         memset(LanguageTable, 0, sizeof LanguageTable);
         preset(c.entry, "old");
-        ASSERT_TRUE(loadLanguageFile(writeFile(c.file).c_str())) << c.name;
+        ASSERT_TRUE(loadLanguageFile(writeFile(c.file).c_str(), CodePage::Central1250)) << c.name;
         EXPECT_STREQ(LanguageTable[c.entry], c.expected) << c.name;
     }
 }
@@ -63,7 +63,7 @@ TEST_F(LanguageTest, LinesBeyondTheTableAreDropped) {
     std::string content;
     for (int i = 0; i < 230; ++i) content += "T=line" + std::to_string(i) + "\n";
     preset(0, "old");
-    ASSERT_TRUE(loadLanguageFile(writeFile(content).c_str()));
+    ASSERT_TRUE(loadLanguageFile(writeFile(content).c_str(), CodePage::Central1250));
     EXPECT_STREQ(LanguageTable[0], "line0");
     EXPECT_STREQ(LanguageTable[LanguageEntries - 1], "line215");
     // Nothing wraps around or spills past the table.
@@ -76,15 +76,17 @@ TEST_F(LanguageTest, LongTextKeepsFirst127Characters) {
     text[126] = 'A';
     text[127] = 'B';
     preset(1, "next");
-    ASSERT_TRUE(loadLanguageFile(writeFile("T0=" + text + "\n").c_str()));
+    ASSERT_TRUE(loadLanguageFile(writeFile("T0=" + text + "\n").c_str(), CodePage::Central1250));
     EXPECT_EQ(strlen(LanguageTable[0]), 127u);
     EXPECT_EQ(LanguageTable[0][126], 'A');
     EXPECT_STREQ(LanguageTable[1], "next");
 }
 
 TEST_F(LanguageTest, ReloadOverwritesOnlyLinesWithEquals) {
-    ASSERT_TRUE(loadLanguageFile(writeFile("T0=Odczyty\nT1=Konfiguracja\n").c_str()));
-    ASSERT_TRUE(loadLanguageFile(writeFile("T0=Readings\nmissing\n").c_str()));
+    ASSERT_TRUE(loadLanguageFile(writeFile("T0=Odczyty\nT1=Konfiguracja\n").c_str(),
+                                 CodePage::Central1250));
+    ASSERT_TRUE(
+        loadLanguageFile(writeFile("T0=Readings\nmissing\n").c_str(), CodePage::Central1250));
     EXPECT_STREQ(LanguageTable[0], "Readings");
     EXPECT_STREQ(LanguageTable[1], "Konfiguracja");
 }
@@ -92,7 +94,7 @@ TEST_F(LanguageTest, ReloadOverwritesOnlyLinesWithEquals) {
 TEST_F(LanguageTest, MissingFileKeepsTheTable) {
     preset(0, "kept");
     preset(215, "kept too");
-    EXPECT_FALSE(loadLanguageFile((dir + "/ZuvelS_lang.none").c_str()));
+    EXPECT_FALSE(loadLanguageFile((dir + "/ZuvelS_lang.none").c_str(), CodePage::Central1250));
     EXPECT_STREQ(LanguageTable[0], "kept");
     EXPECT_STREQ(LanguageTable[215], "kept too");
 }

@@ -70,8 +70,8 @@ TEST_F(AboutDialog, TextsFollowTheLanguageTableOnEveryPaint) {
     EXPECT_EQ(text(IDOK), entryText("ang", 160));
     EXPECT_TRUE(hasText(dialog, "5.02"));
 
-    snprintf(LanguageTable[EntryProductName], LanguageTextSize, "%s", "renamed");
-    snprintf(LanguageTable[EntryAboutCaption], LanguageTextSize, "%s", "");
+    setLanguageEntry(EntryProductName, "renamed");
+    setLanguageEntry(EntryAboutCaption, "");
     InvalidateRect(dialog, nullptr, TRUE);
     UpdateWindow(dialog);
     EXPECT_EQ(text(IDC_ABOUT_NAME), "renamed");

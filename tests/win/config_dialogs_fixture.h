@@ -46,7 +46,7 @@ protected:
         lastScreenW = 1400;
         lastScreenH = 1050;
         for (int k = 0; k < LanguageEntries; ++k)
-            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+            setLanguageEntry(k, ("T" + std::to_string(k)).c_str());
         parent = makeParent();
         ASSERT_NE(nullptr, parent);
     }

@@ -104,7 +104,7 @@ protected:
         clearPauseFlags();
         neutralListType = 0;
         for (int k = 0; k < LanguageEntries; ++k)
-            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+            setLanguageEntry(k, ("T" + std::to_string(k)).c_str());
 
         parent = makeParent();
         ASSERT_NE(nullptr, parent);
@@ -500,11 +500,21 @@ TEST(ConfigTemplates, ListsKeepTheirItemsInTheOrderWritten) {
     // back afterwards.
     struct KeptTable {
         char saved[LanguageEntries][LanguageTextSize];
-        KeptTable() { memcpy(saved, LanguageTable, sizeof saved); }
-        ~KeptTable() { memcpy(LanguageTable, saved, sizeof saved); }
+        char16_t shown[LanguageEntries][LanguageTextSize];
+        KeptTable() {
+            memcpy(saved, LanguageTable, sizeof saved);
+            memcpy(shown, LanguageText, sizeof shown);
+        }
+        ~KeptTable() {
+            memcpy(LanguageTable, saved, sizeof saved);
+            memcpy(LanguageText, shown, sizeof shown);
+        }
     } kept;
-    for (int k = 0; k < LanguageEntries; ++k)
-        snprintf(LanguageTable[k], LanguageTextSize, "%03d", 999 - k);
+    for (int k = 0; k < LanguageEntries; ++k) {
+        char text[8];
+        snprintf(text, sizeof text, "%03d", 999 - k);
+        setLanguageEntry(k, text);
+    }
     neutralListType = 0;
     HWND parent = makeParent();
     for (const PageTemplate& t : Templates) {
@@ -514,19 +524,19 @@ TEST(ConfigTemplates, ListsKeepTheirItemsInTheOrderWritten) {
         const PageList* lists = t.options ? OptionsLists : ConfigLists;
         const int n = t.options ? static_cast<int>(OptionsListCount) : ConfigListCount;
         for (int i = 0; i < n; ++i) {
-            const std::vector<std::string> written =
+            const std::vector<std::u16string> written =
                 listItems(t.options ? lists[i].kind : configSetUpKind(lists[i]));
-            std::vector<std::string> shown;
-            char item[LanguageTextSize];
+            std::vector<std::u16string> shown;
+            wchar_t item[LanguageTextSize];
             const int count =
-                static_cast<int>(SendDlgItemMessageA(page, lists[i].control, CB_GETCOUNT, 0, 0));
+                static_cast<int>(SendDlgItemMessageW(page, lists[i].control, CB_GETCOUNT, 0, 0));
             for (int k = 0; k < count; ++k) {
                 item[0] = 0;
-                SendDlgItemMessageA(page, lists[i].control, CB_GETLBTEXT, k,
+                SendDlgItemMessageW(page, lists[i].control, CB_GETLBTEXT, k,
                                     reinterpret_cast<LPARAM>(item));
-                shown.push_back(item);
+                shown.push_back(reinterpret_cast<const char16_t*>(item));
             }
-            EXPECT_EQ(written, shown) << t.id << " " << lists[i].control;
+            EXPECT_TRUE(written == shown) << t.id << " " << lists[i].control;
         }
         DestroyWindow(page);
     }

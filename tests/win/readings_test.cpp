@@ -2,6 +2,7 @@
 // template, ticks sent as WM_TIMER, the frames checked in the simulated
 // controller's log and the drawing read back pixel by pixel.
 #include <cstdio>
+#include <string>
 #include <cstring>
 #include <vector>
 #include <windows.h>
@@ -56,7 +57,7 @@ protected:
         setDropDownOpen(false);
         useSize(2);
         for (int k = 0; k < LanguageEntries; ++k)
-            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+            setLanguageEntry(k, ("T" + std::to_string(k)).c_str());
 
         parent = makeParent();
         ASSERT_NE(nullptr, parent);

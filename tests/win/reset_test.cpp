@@ -13,6 +13,7 @@
 #include "link/link.h"
 #include "res/resource.h"
 #include "service/reset.h"
+#include "shell/text_win.h"
 #include "service/reset_page_win.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
@@ -31,8 +32,12 @@ struct Box {
     UINT type;
 };
 std::vector<Box> boxes;
-int recordBox(HWND owner, const char* text, const char* caption, UINT type) {
-    boxes.push_back({owner, text, caption, type});
+int recordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    char narrowText[256] = "", narrowCaption[256] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrowText, sizeof narrowText, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, caption, -1, narrowCaption, sizeof narrowCaption, nullptr,
+                        nullptr);
+    boxes.push_back({owner, narrowText, narrowCaption, type});
     return IDOK;
 }
 
@@ -70,7 +75,7 @@ protected:
     void SetUp() override {
         savedW = winW, savedH = winH, savedSize = SizeMode;
         for (int k = 0; k < LanguageEntries; ++k)
-            snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
+            setLanguageEntry(k, ("T" + std::to_string(k)).c_str());
         boxes.clear();
         resetMessageBox = recordBox;
         parent = makeParent();
@@ -82,7 +87,7 @@ protected:
 
     void TearDown() override {
         if (parent) DestroyWindow(parent);
-        resetMessageBox = MessageBoxA;
+        resetMessageBox = showMessageBox;
         winW = savedW, winH = savedH, SizeMode = savedSize;
         resetLinkState();
         LinkPort = &simPortOps;
@@ -279,7 +284,7 @@ TEST_F(ResetPage, PaintSetsTheTextsAndPlacesEveryControlForTheSize) {
         SCOPED_TRACE(c.size);
         SizeMode = c.size;
         winW = 900 + c.size, winH = 700 + c.size;
-        snprintf(LanguageTable[134], LanguageTextSize, "label %d", c.size);
+        setLanguageEntry(134, ("label " + std::to_string(c.size)).c_str());
         RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         RECT r;
         GetWindowRect(page, &r);

@@ -33,8 +33,14 @@ inline std::vector<BoxCall>& boxCalls() {
     static std::vector<BoxCall> calls;
     return calls;
 }
-inline int recordBox(HWND owner, const char* text, const char* caption, UINT type) {
-    boxCalls().push_back({owner, text, caption, type});
+// A wide text as UTF-8, for comparing with the test's own texts.
+inline std::string utf8(const wchar_t* text) {
+    char buf[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, buf, sizeof buf, nullptr, nullptr);
+    return buf;
+}
+inline int recordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+    boxCalls().push_back({owner, utf8(text), utf8(caption), type});
     return IDOK;
 }
 

@@ -37,7 +37,7 @@ bool chooseAfterBrowsing(HWND owner, bool save, const SettingsFormat& fmt, char*
 }
 
 // Records like the fixture's box, and answers Yes to the overwrite question.
-int recordBoxAnswerYes(HWND owner, const char* text, const char* caption, UINT type) {
+int recordBoxAnswerYes(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
     recordBox(owner, text, caption, type);
     return (type & MB_YESNO) ? IDYES : IDOK;
 }

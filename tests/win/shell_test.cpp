@@ -376,7 +376,7 @@ bool cancelChooser(HWND owner, bool save, const SettingsFormat&, char*, size_t) 
     chooserCalls.push_back({owner, save});
     return false;
 }
-int answerOk(HWND, const char*, const char*, UINT) { return IDOK; }
+int answerOk(HWND, const wchar_t*, const wchar_t*, UINT) { return IDOK; }
 
 TEST_F(ShellTest, FileCommandsOpenTheirDialogsOwnedByTheCurrentPage) {
     start();

@@ -230,10 +230,9 @@ void lambdaReset() { resetLambdaEmulationState(); }
 
 // Opening paints the dialog, which erases the plot.
 void lambdaShow() {
-    char caption[EmulationCaptionSize];
-    emulationCaption(LanguageTable[EntryEmulationTypeLabel], LanguageTable[EntryEmulationType1],
-                     caption, sizeof caption);
-    FUZZ_CHECK(strnlen(caption, sizeof caption) < sizeof caption);
+    const std::u16string caption =
+        emulationCaption(LanguageText[EntryEmulationTypeLabel], LanguageText[EntryEmulationType1]);
+    FUZZ_CHECK(caption.size() <= 2 * (LanguageTextSize - 1) + 4);
     setConfigDialogOpen(true);
     lambdaEmulation.redraw = true;
 }

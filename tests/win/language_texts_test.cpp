@@ -1,0 +1,280 @@
+// Every page and dialog in each language whose code page is not the one the
+// process runs under (Wine takes it from LC_ALL): the texts read back with
+// the wide calls must be the language file's, as decoded by the system from
+// the file's own code page, not bytes read in the system's code page.
+#include <cstdio>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "config/config_dialogs_win.h"
+#include "res/resource.h"
+#include "service/dialogs_win.h"
+#include "shell/language.h"
+#include "shell/settings_file_win.h"
+#include "shell/text_win.h"
+#include "shell_fixture.h"
+#include "tools/win_run.h"
+
+using namespace shelltest;
+
+namespace {
+
+struct Language {
+    const char* code;
+    UINT codePage;
+    int menuCommand;  // a menu item with letters of the language
+    const wchar_t* menuLabel;
+};
+const Language Languages[] = {
+    {"pol", 1250, IDM_OPEN, L"Otw\x00F3rz..."},
+    {"rus", 1251, IDM_CONFIGURATION,
+     L"\x041A\x043E\x043D\x0444\x0438\x0433\x0443\x0440\x0430\x0446\x0438\x044F"},
+    {"lit", 1250, IDM_SAVE_AS, L"I\x0161saugoti kaip..."},
+    {"cs", 1250, IDM_READINGS, L"Ode\x010Dty"},
+};
+
+void PrintTo(const Language& l, std::ostream* os) { *os << l.code; }
+
+// The language file's texts, decoded by the system from the file's own
+// code page.
+std::set<std::wstring> expectedTexts(const std::string& bytes, UINT codePage) {
+    std::set<std::wstring> texts;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t end = bytes.find('\n', at);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string line = bytes.substr(at, end - at);
+        const size_t eq = line.rfind('=');
+        if (eq != std::string::npos && eq + 1 < line.size()) {
+            const std::string text = line.substr(eq + 1, LanguageTextSize - 1);
+            wchar_t wide[LanguageTextSize + 1] = L"";
+            MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide, LanguageTextSize + 1);
+            texts.insert(wide);
+        }
+        at = end + 1;
+    }
+    return texts;
+}
+
+bool isAscii(const std::wstring& s) {
+    for (wchar_t c : s)
+        if (c >= 0x80 || c == L'?') return false;
+    return true;
+}
+
+std::wstring wideWindowText(HWND w) {
+    wchar_t buf[512] = L"";
+    SendMessageW(w, WM_GETTEXT, sizeof buf / sizeof buf[0], reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+// The window's text and, for a combo box, its items. A picture's static
+// holds its resource's number (0xFFFF, id), not a text.
+std::vector<std::wstring> textsOf(HWND w) {
+    std::vector<std::wstring> texts;
+    const std::wstring own = wideWindowText(w);
+    if (own.empty() || own[0] != 0xFFFF) texts.push_back(own);
+    wchar_t cls[32] = L"";
+    GetClassNameW(w, cls, 32);
+    if (lstrcmpiW(cls, L"ComboBox") != 0) return texts;
+    const int n = static_cast<int>(SendMessageW(w, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        wchar_t item[512] = L"";
+        if (SendMessageW(w, CB_GETLBTEXTLEN, i, 0) < 512)
+            SendMessageW(w, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item));
+        texts.push_back(item);
+    }
+    return texts;
+}
+
+BOOL CALLBACK collectChild(HWND w, LPARAM out) {
+    reinterpret_cast<std::vector<HWND>*>(out)->push_back(w);
+    return TRUE;
+}
+
+INT_PTR CALLBACK quietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+std::wstring utf8ToWide(const std::string& s) {
+    wchar_t buf[512] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, buf, 512);
+    return buf;
+}
+
+bool chooseMissingFile(HWND, bool, const SettingsFormat&, char* path, size_t cap) {
+    snprintf(path, cap, "%s", "no such folder\\none.zs2");
+    return true;
+}
+
+class LanguageTexts : public ShellTest, public testing::WithParamInterface<Language> {
+protected:
+    std::set<std::wstring> expected;
+    int verified = 0;  // texts with letters beyond ASCII found in the file
+
+    void SetUp() override {
+        ShellTest::SetUp();
+        for (const Language& l : Languages) {
+            const std::string from =
+                wineDrivePath(std::string(ZUVELS_SOURCE_DIR) + "/res/lang/ZuvelS_lang." + l.code);
+            const std::string to = dir + "\\Lang\\ZuvelS_lang." + l.code;
+            ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from;
+        }
+    }
+
+    // A text as shown must be the template's own, or ASCII built in code
+    // (numbers, formats) around whole language texts: every letter beyond
+    // ASCII belongs to a text of the file.
+    bool madeOfFileTexts(const std::wstring& shown, size_t at) const {
+        if (at == shown.size()) return true;
+        if (shown[at] < 0x80 && shown[at] != L'?' && madeOfFileTexts(shown, at + 1)) return true;
+        for (const std::wstring& e : expected)
+            if (!isAscii(e) && shown.compare(at, e.size(), e) == 0 &&
+                madeOfFileTexts(shown, at + e.size()))
+                return true;
+        return false;
+    }
+
+    void check(const std::wstring& shown, const std::set<std::wstring>& templateTexts,
+               const char* where) {
+        if (shown.empty() || templateTexts.count(shown) || isAscii(shown)) return;
+        if (madeOfFileTexts(shown, 0)) {
+            ++verified;
+            return;
+        }
+        ADD_FAILURE() << where << ": \"" << utf8(shown.c_str()) << "\" is no text of the file";
+    }
+
+    std::set<std::wstring> templateTextsOf(int templateId) {
+        std::set<std::wstring> texts;
+        HWND quiet = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
+                                        mainWindow, quietDialogProc, 0);
+        if (!quiet) {
+            ADD_FAILURE() << "template " << templateId << " does not load";
+            return texts;
+        }
+        std::vector<HWND> children;
+        EnumChildWindows(quiet, collectChild, reinterpret_cast<LPARAM>(&children));
+        for (HWND c : children)
+            for (const std::wstring& t : textsOf(c)) texts.insert(t);
+        texts.insert(wideWindowText(quiet));
+        DestroyWindow(quiet);
+        // The templates' own texts are Polish, and Unicode in the resource:
+        // they read right under any code page.
+        const std::wstring polish =
+            L"\x0105\x0107\x0119\x0142\x0144\x00F3\x015B\x017A\x017C"
+            L"\x0104\x0106\x0118\x0141\x0143\x00D3\x015A\x0179\x017B\x00B0";
+        for (const std::wstring& t : texts)
+            for (wchar_t c : t)
+                EXPECT_TRUE(c < 0x80 || polish.find(c) != std::wstring::npos)
+                    << "template " << templateId << ": " << utf8(t.c_str());
+        return texts;
+    }
+
+    void checkWindow(HWND window, int templateId, const char* where) {
+        ASSERT_NE(window, nullptr) << where;
+        const std::set<std::wstring> templateTexts = templateTextsOf(templateId);
+        std::vector<HWND> children{window};
+        EnumChildWindows(window, collectChild, reinterpret_cast<LPARAM>(&children));
+        for (HWND c : children)
+            for (const std::wstring& t : textsOf(c)) check(t, templateTexts, where);
+    }
+
+    void checkDialog(int templateId, DLGPROC proc, const char* where) {
+        HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
+                                         currentPage, proc, 0);
+        pumpMessagesFor(100);
+        checkWindow(dialog, templateId, where);
+        if (dialog) DestroyWindow(dialog);
+        setServiceDialogOpen(false);
+        setConfigDialogOpen(false);
+        setOptionsDialogOpen(false);
+        setDropDownOpen(false);
+    }
+
+    void checkLanguage(const Language& l);
+};
+
+void LanguageTexts::checkLanguage(const Language& l) {
+    expected = expectedTexts(readFileBytes(dir + "\\Lang\\ZuvelS_lang." + l.code), l.codePage);
+    verified = 0;
+    command(IDM_SIZE_1024);
+    const struct {
+        int command, templateId;
+        const char* name;
+    } pages[] = {
+        {IDM_READINGS, IDD_READINGS, "readings"},
+        {IDM_CONFIGURATION, IDD_CONFIG_3, "configuration"},
+        {IDM_OPTIONS, IDD_OPTIONS_3, "options"},
+        {IDM_DIAGRAM, IDD_DIAGRAM, "diagram"},
+        {IDM_RESET, IDD_RESET, "reset"},
+        {IDM_SCOPE, IDD_SCOPE, "oscilloscope"},
+    };
+    for (const auto& p : pages) {
+        command(p.command);
+        pumpMessagesFor(150);  // the page's first ticks fill and select its lists
+        checkWindow(mainWindow, p.templateId, p.name);
+    }
+    checkDialog(IDD_CORRECTIONS, correctionsDialogProc, "corrections");
+    checkDialog(IDD_LEVEL_SENSOR, levelSensorDialogProc, "gas level sensor");
+    checkDialog(IDD_LAMBDA_EMULATION, lambdaEmulationDialogProc, "lambda emulation");
+    checkDialog(IDD_ABOUT, aboutDialogProc, "about");
+    checkDialog(IDD_DEVICE_INFO, deviceInfoDialogProc, "device information");
+    checkDialog(IDD_PORT_SEARCH, portSearchDialogProc, "port search");
+
+    // The message boxes: the link error box, and a settings file that can't
+    // be opened.
+    boxCalls().clear();
+    showLinkErrorBox();
+    auto* chooser = settingsFileChooser;
+    auto* box = settingsMessageBox;
+    settingsFileChooser = chooseMissingFile;
+    settingsMessageBox = recordBox;
+    loadSettingsFile(currentPage);
+    settingsFileChooser = chooser;
+    settingsMessageBox = box;
+    ASSERT_EQ(boxCalls().size(), 2u);
+    for (const BoxCall& b : boxCalls()) {
+        check(utf8ToWide(b.text), {}, "message box");
+        check(utf8ToWide(b.caption), {}, "message box caption");
+    }
+    // The file dialogs' titles, on the system's dialogs, cancelled at once.
+    for (bool save : {false, true}) {
+        std::wstring title;
+        const bool shown = whileModal(
+            [&] { save ? saveSettingsFile(currentPage) : loadSettingsFile(currentPage); },
+            [&](HWND d) {
+                title = wideWindowText(d);
+                cancelDialog(d);
+            });
+        ASSERT_TRUE(shown) << (save ? "save" : "open") << " dialog";
+        EXPECT_FALSE(title.empty());
+        check(title, {}, save ? "save dialog title" : "open dialog title");
+    }
+    // The language's menu, from the resource.
+    wchar_t label[64] = L"";
+    GetMenuStringW(GetMenu(mainWindow), l.menuCommand, label, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(label, l.menuLabel);
+    // Many texts with the language's own letters were shown and checked.
+    std::printf("%s under ANSI code page %u: %d texts with letters beyond ASCII\n", l.code,
+                GetACP(), verified);
+    EXPECT_GT(verified, 25);
+}
+
+TEST_P(LanguageTexts, EveryPageAndDialogReadsInTheLanguagesLetters) {
+    const Language& l = GetParam();
+    // The language's own code page would read right even through ANSI calls.
+    if (l.codePage == GetACP()) GTEST_SKIP() << l.code << " runs under its own code page";
+    start(1, l.code);
+    checkLanguage(l);
+}
+
+INSTANTIATE_TEST_SUITE_P(Foreign, LanguageTexts, testing::ValuesIn(Languages),
+                         [](const testing::TestParamInfo<Language>& info) {
+                             return std::string(info.param.code);
+                         });
+
+}  // namespace
