@@ -49,6 +49,7 @@ char SelectedPortPath[64] = "\\\\.\\COM1";
 int CommPort = 0;
 int ControllerGeneration = 0;
 int ControllerVariant = 0;
+bool NewPortUnanswered = false;
 bool LastBlockReadValid = false;
 bool ControllerQuiet = false;
 
@@ -217,6 +218,7 @@ void pollStatus() {
         PollInterval = FastPollInterval;
         memcpy(blockBytes(Status), answer, StatusLength);
         StatusValid = true;
+        NewPortUnanswered = false;
     } else {
         // Garbled but present: resynchronise by reopening, not counted.
         purge(PurgeRxClear);
@@ -245,6 +247,8 @@ int decodeIdentity() {
 void writeParameter(int address, int value) {
     // A refused write must not leave the count of an earlier one behind.
     BytesTransferred = 0;
+    // Address and value would be built for the old port's controller.
+    if (NewPortUnanswered) return;
     if (decodeIdentity() != 1 && decodeIdentity() != 3) return;
 
     uint8_t frame[4];
@@ -271,6 +275,7 @@ void selectPort(const char* path, int number) {
     CommPort = number;
     // Another port may reach another controller: nothing stored is its own yet.
     clearStoreValidity();
+    NewPortUnanswered = true;
     ControllerQuiet = false;
     LinkFailed = false;
     EchoChecked = false;
@@ -291,6 +296,7 @@ void resetLinkState() {
     CommPort = 0;
     ControllerGeneration = 0;
     ControllerVariant = 0;
+    NewPortUnanswered = false;
     LastBlockReadValid = false;
     ControllerQuiet = false;
     zeroBlockStores();

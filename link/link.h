@@ -24,6 +24,10 @@ extern char SelectedPortPath[64];
 extern int CommPort;
 extern int ControllerGeneration;
 extern int ControllerVariant;
+// Set by a change of port, cleared by the first valid status reply there:
+// until the controller on the new port has answered, the Status store still
+// holds the old one's generation, so writeParameter sends nothing.
+extern bool NewPortUnanswered;
 
 // The backend in use; chosen once at start-up (Win32, simulated, POSIX, scripted).
 extern const PortOps* LinkPort;

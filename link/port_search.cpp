@@ -72,6 +72,7 @@ void takeFoundPort(uint32_t port, const uint8_t* answer) {
     clearStoreValidity();
     memcpy(blockBytes(Status), answer, StatusLength);
     StatusValid = true;
+    NewPortUnanswered = false;
     CommPort = number;
     snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", portTablePath(number));
     LinkFailed = false;
@@ -86,7 +87,10 @@ void usePort(int number) {
     serviceDialogOpen = false;
     closePort();
     const char* path = portTablePath(number);
-    if (strcmp(path, SelectedPortPath) != 0) clearStoreValidity();
+    if (strcmp(path, SelectedPortPath) != 0) {
+        clearStoreValidity();
+        NewPortUnanswered = true;
+    }
     snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", path);
     CommPort = number;
 }

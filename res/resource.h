@@ -3,6 +3,10 @@
 #ifndef ZUVELS_RES_RESOURCE_H
 #define ZUVELS_RES_RESOURCE_H
 
+// The program's version: shown in the About box, part of the zip's name
+// (scripts/package) and of a crash report's file name.
+#define ZUVELS_VERSION "5.02"
+
 // Strings
 #define IDS_TITLE 1  // "ZuvelS"
 #define IDS_CLASS 3  // "ZUVELMxx"

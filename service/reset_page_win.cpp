@@ -14,7 +14,8 @@
 #include "shell/language.h"
 #include "shell/language_entries.h"
 
-int (*resetMessageBox)(HWND owner, const char* text, const char* caption, UINT type) = MessageBoxA;
+int (*resetMessageBox)(HWND owner, const char* text, const char* caption,
+                       UINT type) = systemMessageBox;
 
 namespace {
 

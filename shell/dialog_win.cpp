@@ -36,3 +36,7 @@ INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, bool* pausedFla
     if (result == -1 || result == 0) *pausedFlag = false;
     return result;
 }
+
+int systemMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+    return MessageBoxA(owner, text, caption, type);
+}

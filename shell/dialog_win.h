@@ -28,4 +28,8 @@ void centreOnRecordedScreen(HWND dialog);
 // it, so a dialog that never showed can't leave the pages suspended.
 INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, bool* pausedFlag);
 
+// The system's message box, as a plain function: the message box hooks that
+// tests swap hold this, since the system's own is stdcall on 32-bit Windows.
+int systemMessageBox(HWND owner, const char* text, const char* caption, UINT type);
+
 #endif

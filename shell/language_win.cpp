@@ -7,13 +7,14 @@
 #include "res/resource.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/pages_win.h"
 #include "shell/shell_win.h"
 
 char startDirectory[256];
 int portMarkCode = 10;
-int (*linkErrorMessageBox)(HWND, const char*, const char*, UINT) = MessageBoxA;
+int (*linkErrorMessageBox)(HWND, const char*, const char*, UINT) = systemMessageBox;
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "link/link.h"
+#include "shell/crash_report_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
 
@@ -28,9 +29,20 @@ int demoGeneration(const char* commandLine) {
     return 0;
 }
 
+#ifdef ZUVELS_TEST_HOOKS
+// Only in the test build (ZuvelS_hooks.exe): ZUVELS_TEST_CRASH set makes the
+// program fail once its window is up, for the crash report test.
+void crashWhenAsked() {
+    if (GetEnvironmentVariableA("ZUVELS_TEST_CRASH", nullptr, 0) == 0) return;
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
+}
+#endif
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+    installCrashReport();
     const int demo = demoGeneration(commandLine ? commandLine : "");
     if (demo) {
         SimConfig config;
@@ -43,5 +55,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
     }
 
     if (!createMainWindow(instance, showCommand)) return 0;
+#ifdef ZUVELS_TEST_HOOKS
+    crashWhenAsked();
+#endif
     return runMessageLoop();
 }

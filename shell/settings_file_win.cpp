@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include "link/link.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 
 namespace {
@@ -35,10 +36,6 @@ bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* pa
     ofn.lpstrDefExt = fmt.defaultExt;
     ofn.Flags = OFN_EXPLORER;
     return save ? GetSaveFileNameA(&ofn) != 0 : GetOpenFileNameA(&ofn) != 0;
-}
-
-int systemMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
-    return MessageBoxA(owner, text, caption, type);
 }
 
 void showIoError(HWND owner) {

@@ -15,6 +15,7 @@
 #include "service/reset.h"
 #include "service/reset_page_win.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -82,7 +83,7 @@ protected:
 
     void TearDown() override {
         if (parent) DestroyWindow(parent);
-        resetMessageBox = MessageBoxA;
+        resetMessageBox = systemMessageBox;
         winW = savedW, winH = savedH, SizeMode = savedSize;
         resetLinkState();
         LinkPort = &simPortOps;

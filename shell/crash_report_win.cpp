@@ -1,0 +1,93 @@
+#include "shell/crash_report_win.h"
+
+#include <cstdio>
+#include <windows.h>
+#include <dbghelp.h>
+
+#include "res/resource.h"
+
+namespace {
+
+// The crash, for the thread that reports it.
+EXCEPTION_POINTERS* crashInfo = nullptr;
+DWORD crashThreadId = 0;
+
+// Fixed English: after a crash the language texts can't be trusted.
+const char ReportText[] =
+    "ZuvelS has stopped because of an error.\n\n"
+    "A crash report was saved as\n%s\n\n"
+    "Please send this file, together with the settings file you were working "
+    "with and ZuvelS.ini from the program's folder, to whoever supplied ZuvelS.";
+const char NoReportText[] =
+    "ZuvelS has stopped because of an error.\n\n"
+    "No crash report could be saved in the temporary folder.";
+
+// <temp>\ZuvelS-<version>-<yyyymmdd>-<hhmmss>.dmp: several crashes leave
+// several files, and the name says which build they came from.
+bool dumpPathFor(char* out, size_t cap) {
+    char temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof temp, temp);
+    if (n == 0 || n >= sizeof temp) return false;
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    const int w =
+        snprintf(out, cap, "%sZuvelS-%s-%04u%02u%02u-%02u%02u%02u.dmp", temp, ZUVELS_VERSION,
+                 t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return w > 0 && static_cast<size_t>(w) < cap;
+}
+
+bool writeDump(const char* path) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    MINIDUMP_EXCEPTION_INFORMATION where;
+    where.ThreadId = crashThreadId;
+    where.ExceptionPointers = crashInfo;
+    where.ClientPointers = FALSE;
+    const BOOL ok = MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file,
+                                      MiniDumpNormal, &where, nullptr, nullptr);
+    CloseHandle(file);
+    if (!ok) DeleteFileA(path);
+    return ok != FALSE;
+}
+
+DWORD WINAPI report(void*) {
+    char path[MAX_PATH + 64];
+    char text[sizeof ReportText + sizeof path];
+    if (dumpPathFor(path, sizeof path) && writeDump(path))
+        snprintf(text, sizeof text, ReportText, path);
+    else
+        snprintf(text, sizeof text, "%s", NoReportText);
+    MessageBoxA(nullptr, text, "ZuvelS", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+    return 0;
+}
+
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info) {
+    // A second crash while the first is reported ends the program at once.
+    static volatile LONG reporting = 0;
+    if (InterlockedExchange(&reporting, 1) != 0) return EXCEPTION_EXECUTE_HANDLER;
+    crashInfo = info;
+    crashThreadId = GetCurrentThreadId();
+    // Reported from a thread of its own: this one stays stopped where it
+    // failed, so the box's message loop can't run the broken windows' timers
+    // again, and the dump shows this thread's stack as it was.
+    HANDLE reporter = CreateThread(nullptr, 0, report, nullptr, 0, nullptr);
+    if (reporter) {
+        WaitForSingleObject(reporter, INFINITE);
+        CloseHandle(reporter);
+    } else {
+        report(nullptr);
+    }
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+}  // namespace
+
+void installCrashReport() {
+    SetUnhandledExceptionFilter(onUnhandledException);
+    // Windows swallows exceptions in timer callbacks unless told not to;
+    // every page works on its timer. Not there on every version: ignored.
+    BOOL suppress = FALSE;
+    SetUserObjectInformationW(GetCurrentProcess(), UOI_TIMERPROC_EXCEPTION_SUPPRESSION, &suppress,
+                              sizeof suppress);
+}
