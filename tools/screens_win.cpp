@@ -134,28 +134,21 @@ static int shootStates(const std::string& out) {
     return shots;
 }
 
-// A modal dialog is shot from a thread timer, which the dialog's own message
-// loop runs; the shot then closes it.
-static std::string dialogShotPath;
+// A modal dialog is shot from inside its own message loop; the shot then
+// closes it. One that never shows is reported and the run goes on.
 static int dialogShots = 0;
 
-static void CALLBACK shootOpenDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    HWND dialog = modalDialog();
-    if (!dialog) {
-        SetTimer(nullptr, 0, 200, shootOpenDialog);  // not up yet: look again
-        return;
-    }
-    // A few more ticks and paints, so what is drawn has reached the screen.
-    pumpMessagesFor(400);
-    dialogShots += saveWindowBmp(dialog, dialogShotPath);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-}
-
 static void shootDialog(void (*open)(HWND), const std::string& path) {
-    dialogShotPath = path;
-    SetTimer(nullptr, 0, 800, shootOpenDialog);
-    open(currentPage);
+    const bool shown =
+        whileModal([&] { open(currentPage); },
+                   [&](HWND dialog) {
+                       // A few more ticks and paints, so what is
+                       // drawn has reached the screen.
+                       pumpMessagesFor(400);
+                       dialogShots += saveWindowBmp(dialog, path);
+                       PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                   });
+    if (!shown) std::fprintf(stderr, "zscreens: no dialog showed for %s\n", path.c_str());
 }
 
 // The three configuration dialogs per generation, thresholds and lamps in

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,66 @@ inline HWND modalDialog() {
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), findShownDialog, reinterpret_cast<LPARAM>(&dialog));
     return dialog;
+}
+
+// Every dialog this thread has, shown or not, is asked to close: what is
+// left of a dialog that never showed, so no modal loop outlives its helper.
+inline BOOL CALLBACK cancelThreadDialog(HWND w, LPARAM) {
+    char cls[16] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (strcmp(cls, "#32770") != 0 || !GetWindow(w, GW_OWNER)) return TRUE;
+    PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    PostMessageA(w, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+// One modal dialog awaited at a time: timer callbacks carry no context.
+struct ModalWatch {
+    std::function<void(HWND)> onShown;
+    DWORD started, deadlineMs;
+    bool shown, gaveUp;
+    UINT_PTR timer;
+};
+inline ModalWatch*& activeModalWatch() {
+    static ModalWatch* watch = nullptr;
+    return watch;
+}
+
+inline void CALLBACK lookForModal(HWND, UINT, UINT_PTR timer, DWORD) {
+    ModalWatch* w = activeModalWatch();
+    if (!w || w->timer != timer) return;  // an outer watch waits for its own dialog
+    if (w->shown || w->gaveUp) return;
+    if (HWND dialog = modalDialog()) {
+        KillTimer(nullptr, timer);
+        w->shown = true;
+        w->onShown(dialog);
+    } else if (GetTickCount() - w->started >= w->deadlineMs) {
+        KillTimer(nullptr, timer);
+        w->gaveUp = true;
+        EnumThreadWindows(GetCurrentThreadId(), cancelThreadDialog, 0);
+    }
+}
+
+// Calls open(), which runs a modal dialog, and hands that dialog to onShown
+// from inside its loop; onShown must close it. A modal dialog shows only once
+// its loop first finds the queue empty, so it is looked for every 20 ms
+// until deadlineMs; then whatever dialog there is gets cancelled. True when
+// the dialog showed.
+inline bool whileModal(const std::function<void()>& open, const std::function<void(HWND)>& onShown,
+                       DWORD deadlineMs = 10000) {
+    ModalWatch watch{onShown, GetTickCount(), deadlineMs, false, false, 0};
+    ModalWatch* outer = activeModalWatch();
+    activeModalWatch() = &watch;
+    watch.timer = SetTimer(nullptr, 0, 20, lookForModal);
+    open();
+    KillTimer(nullptr, watch.timer);
+    activeModalWatch() = outer;
+    return watch.shown;
+}
+
+// Closes a dialog the way its Cancel button would.
+inline void cancelDialog(HWND dialog) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 // A Unix path as Wine shows it: the Unix root is drive Z:.

@@ -31,7 +31,7 @@ run_polling_e2e() {  # run_polling_e2e [LABEL]
   E2E_LABEL=${1:-e2e}
   local work="$WIN_BUILD/e2e" log1 log2 exe_pid
   rm -rf "$work" && mkdir -p "$work" && cp -r "$DIST/Lang" "$work/"
-  printf '[Ustawienia]\nCommPort= 1\nLanguage= ang\n' >"$work/ZuvelS.ini"
+  write_ini "$work/ZuvelS.ini" 1 ang
   log1="$work/frames1.log"
   log2="$work/frames2.log"
 

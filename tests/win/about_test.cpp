@@ -10,6 +10,7 @@
 
 #include "shell/language.h"
 #include "service_fixture.h"
+#include "tools/win_run.h"
 
 using namespace servicetest;
 using shelltest::entryText;
@@ -139,7 +140,6 @@ bool pageReadsAgain() {
 
 struct Watch {
     HWND dialog;
-    DWORD openedAt;
     bool pausedWhileOpen;
     std::vector<int> commandsWhileOpen;
 };
@@ -147,22 +147,15 @@ Watch watch;
 
 // Runs inside the dialog's modal loop: lets the page's timer fire for a
 // while, then closes the dialog with the Escape key.
-void CALLBACK watchDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND active = GetActiveWindow();
-    if (!active || active == mainWindow) return;
-    if (!watch.dialog) {
-        watch.dialog = active;
-        watch.openedAt = GetTickCount();
-        simClearLog();
-        return;
-    }
-    if (GetTickCount() - watch.openedAt < 600) return;
-    KillTimer(nullptr, id);
+void watchDialog(HWND dialog) {
+    watch.dialog = dialog;
+    simClearLog();
+    pumpMessagesFor(600);
     watch.pausedWhileOpen = serviceDialogOpen;
     watch.commandsWhileOpen = commandsReceived();
     HWND focus = GetFocus();
-    PostMessageA(focus ? focus : active, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageA(focus ? focus : active, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    PostMessageA(focus ? focus : dialog, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(focus ? focus : dialog, WM_KEYUP, VK_ESCAPE, 0xC0000001);
 }
 
 TEST_F(ServiceDialogTest, PagePollingPausesWhileEachDialogIsOpen) {
@@ -175,9 +168,7 @@ TEST_F(ServiceDialogTest, PagePollingPausesWhileEachDialogIsOpen) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.command);
         watch = Watch();
-        SetTimer(nullptr, 0, 20, watchDialog);
-        command(c.command);
-        ASSERT_NE(watch.dialog, nullptr);
+        ASSERT_TRUE(whileModal([&] { command(c.command); }, watchDialog));
         EXPECT_TRUE(watch.pausedWhileOpen);
         EXPECT_FALSE(serviceDialogOpen);  // Escape closed it
         EXPECT_FALSE(IsWindow(watch.dialog));

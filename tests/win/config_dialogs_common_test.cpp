@@ -83,10 +83,7 @@ struct ModalProbe {
     bool flagWhileOpen, seen;
 } probe;
 
-void CALLBACK closeOpenDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND d = wintest::modalDialog();
-    if (!d) return;  // not shown yet: the next tick looks again
-    KillTimer(nullptr, timer);
+void closeOpenDialog(HWND d) {
     probe.seen = true;
     probe.flagWhileOpen = *probe.pageFlag;
     PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
@@ -98,9 +95,7 @@ TEST_F(ConfigDialogs, ModalRunHoldsThePageFlagUntilItCloses) {
     for (const auto& d : dialogs) {
         probe = ModalProbe{d.pageFlag, false, false};
         *d.pageFlag = false;  // the open sets it
-        const UINT_PTR closer = SetTimer(nullptr, 0, 200, closeOpenDialog);
-        d.open(parent);
-        KillTimer(nullptr, closer);  // a dialog that never showed fails below
+        whileModal([&] { d.open(parent); }, closeOpenDialog);
         EXPECT_TRUE(probe.seen) << d.name;
         EXPECT_TRUE(probe.flagWhileOpen) << d.name;
         EXPECT_FALSE(*d.pageFlag) << d.name;

@@ -46,14 +46,6 @@ std::string takeFrames() {
     return s;
 }
 
-// Closes the dialog a control opened, from inside the dialog's own loop.
-void CALLBACK closeAnyDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = modalDialog();
-    if (!dialog) return;  // not shown yet: the next tick looks again
-    KillTimer(nullptr, timer);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
-}
-
 // The writes of takeFrames alone: an open dialog polls on its own.
 std::string takeWrites() {
     std::string s;
@@ -210,9 +202,10 @@ TEST_P(ConfigPageTest, EveryListSendsItsWrites) {
     for (const auto& c : cases) {
         // The constructed emulation opens its dialog; it is closed at once.
         const bool opensDialog = c.control == IDC_CFG_EMULATION_TYPE && c.k == 0;
-        const UINT_PTR closer = opensDialog ? SetTimer(nullptr, 0, 20, closeAnyDialog) : 0;
-        choose(c.control, c.k);
-        if (closer) KillTimer(nullptr, closer);  // a dialog that never showed fails below
+        if (opensDialog)
+            EXPECT_TRUE(whileModal([&] { choose(c.control, c.k); }, cancelDialog));
+        else
+            choose(c.control, c.k);
         EXPECT_EQ(onWire(c.writes, generation), opensDialog ? takeWrites() : takeFrames())
             << c.control;
     }
@@ -497,10 +490,7 @@ struct UnderDialog {
 };
 UnderDialog underDialog;
 
-void CALLBACK tickPageUnderDialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = modalDialog();
-    if (!dialog) return;  // not shown yet: the next tick looks again
-    KillTimer(nullptr, timer);
+void tickPageUnderDialog(HWND dialog) {
     underDialog.dialogSeen = true;
     simClearLog();
     SendMessageA(underDialog.page, WM_TIMER, PagePollTimerId, 0);
@@ -518,12 +508,14 @@ TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
     for (const auto& o : openers) {
         SCOPED_TRACE(o.control);
         underDialog = UnderDialog{page, 99, false};
-        const UINT_PTR ticker = SetTimer(nullptr, 0, 150, tickPageUnderDialog);
-        if (o.code == CBN_SELCHANGE)
-            choose(o.control, o.k);
-        else
-            notify(o.control, o.code);
-        KillTimer(nullptr, ticker);
+        whileModal(
+            [&] {
+                if (o.code == CBN_SELCHANGE)
+                    choose(o.control, o.k);
+                else
+                    notify(o.control, o.code);
+            },
+            tickPageUnderDialog);
         EXPECT_TRUE(underDialog.dialogSeen);
         EXPECT_EQ(underDialog.pageFrames, 0u);
         EXPECT_FALSE(configDialogOpen);
@@ -535,9 +527,7 @@ TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
 
 TEST_P(OptionsPageTest, PageWaitsWhileTheCorrectionsAreOpenAndPollsAgainAfter) {
     underDialog = UnderDialog{page, 99, false};
-    const UINT_PTR ticker = SetTimer(nullptr, 0, 150, tickPageUnderDialog);
-    notify(IDC_OPT_CORRECTIONS, BN_CLICKED);
-    KillTimer(nullptr, ticker);
+    whileModal([&] { notify(IDC_OPT_CORRECTIONS, BN_CLICKED); }, tickPageUnderDialog);
     EXPECT_TRUE(underDialog.dialogSeen);
     EXPECT_EQ(underDialog.pageFrames, 0u);
     EXPECT_FALSE(optionsDialogOpen);

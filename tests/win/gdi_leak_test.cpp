@@ -12,12 +12,6 @@ using namespace shelltest;
 
 namespace {
 
-// Closes the dialog a command opened, from inside its own message loop.
-void CALLBACK closeDialogs(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    if (HWND dialog = modalDialog()) PostMessageA(dialog, WM_CLOSE, 0, 0);
-}
-
 class GdiLeak : public ShellTest {
 public:
     void cmd(int id) { command(id); }
@@ -32,18 +26,23 @@ public:
         drainMessages();
         return gdiObjectCount() - before;
     }
+    // Opens a dialog and closes it from inside its own message loop.
     void dialog(int id) {
-        SetTimer(nullptr, 0, 100, closeDialogs);
-        command(id);
+        EXPECT_TRUE(whileModal([&] { command(id); }, closeByMessage)) << "dialog " << id;
     }
+    static void closeByMessage(HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }
     void pageControl(int page, int control, int code) {
         command(page);
         HWND c = GetDlgItem(currentPage, control);
         ASSERT_NE(c, nullptr);
         if (code == CBN_SELCHANGE) SendMessageA(c, CB_SETCURSEL, 0, 0);
-        SetTimer(nullptr, 0, 100, closeDialogs);
-        SendMessageA(currentPage, WM_COMMAND, MAKEWPARAM(control, code),
-                     reinterpret_cast<LPARAM>(c));
+        const bool shown = whileModal(
+            [&] {
+                SendMessageA(currentPage, WM_COMMAND, MAKEWPARAM(control, code),
+                             reinterpret_cast<LPARAM>(c));
+            },
+            closeByMessage);
+        EXPECT_TRUE(shown) << "dialog of control " << control;
     }
 };
 

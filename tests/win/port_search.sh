@@ -13,7 +13,8 @@
 #
 # Sourced (ROOT set, scripts/wine-env sourced, display and prefix made):
 # defines run_port_search_tests, which writes the test output to
-# $WIN_BUILD/port_search_tests.log and returns the runner's exit code.
+# $WIN_BUILD/port_search_tests.log, leaves its counts (run_win_tests) in
+# PORT_SEARCH_COUNTS and returns how many failed.
 # Run directly: sets all that up itself, e.g.
 #   unshare -m --propagation private bash -c 'for d in /dev/ttyS* /dev/ttyUSB* /dev/ttyACM*;
 #     do [ -e "$d" ] && mount --bind /dev/null "$d"; done; export ZUVELS_PORT_ISOLATION=1;
@@ -55,9 +56,10 @@ run_port_search_tests() {
   # The server picks up the mapping when it starts again.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
-  (cd "$WIN_TESTS" && ZUVELS_SEARCH_LOGS="$work" timeout 300 wine win_tests.exe \
-    --gtest_filter='SerialPortSearch*' >"$WIN_BUILD/port_search_tests.log" 2>&1)
-  rc=$?
+  # Counts as run_win_tests gives them, for the caller.
+  PORT_SEARCH_COUNTS=$(ZUVELS_SEARCH_LOGS="$work" run_win_tests \
+    "$WIN_BUILD/port_search_tests.log" 'SerialPortSearch*')
+  read -r _ _ rc _ _ <<<"$PORT_SEARCH_COUNTS"
   kill "${pids[@]}" 2>/dev/null
   wait "${pids[@]}" 2>/dev/null
   # Back to unmapped, so later runs in this prefix see no stale ptys.

@@ -8,6 +8,7 @@
 #include "shell/language.h"
 #include "shell/pages_win.h"
 #include "shell_fixture.h"
+#include "tools/win_run.h"
 
 using namespace shelltest;
 
@@ -173,12 +174,7 @@ TEST_F(ShellTest, EchoingPortRaisesOneLinkErrorBoxUntilAPortIsChosen) {
 
 // Records serviceDialogOpen while a modal dialog runs, then cancels it.
 bool flagWhileOpen;
-bool sawDialog;
-void CALLBACK closeActiveDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dialog = GetActiveWindow();
-    if (!dialog || dialog == mainWindow) return;
-    KillTimer(nullptr, id);
-    sawDialog = true;
+void closeActiveDialog(HWND dialog) {
     flagWhileOpen = serviceDialogOpen;
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
@@ -187,11 +183,8 @@ TEST_F(ShellTest, ServiceDialogsSuspendThePagesWhileOpen) {
     start();
     for (int item : {IDM_ABOUT, IDM_DEVICE_INFO, IDM_AUTO_SCAN}) {
         SCOPED_TRACE(item);
-        sawDialog = false;
         flagWhileOpen = false;
-        SetTimer(nullptr, 0, 20, closeActiveDialog);
-        command(item);
-        EXPECT_TRUE(sawDialog);
+        EXPECT_TRUE(whileModal([&] { command(item); }, closeActiveDialog));
         EXPECT_TRUE(flagWhileOpen);
         EXPECT_FALSE(serviceDialogOpen);
     }

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 #include "link/link.h"
@@ -10,9 +12,19 @@
 #include "readings/readings_win.h"
 #include "shell/palette_win.h"
 #include "sim/sim.h"
+#include "watchdog.h"
+
+// Seconds a test may run before the watchdog fails it; scripts/test shortens
+// it to check the watchdog itself.
+static unsigned testLimitSeconds() {
+    const char* s = std::getenv("ZUVELS_TEST_LIMIT_S");
+    const long v = s ? std::strtol(s, nullptr, 10) : 0;
+    return v > 0 && v < 3600 ? static_cast<unsigned>(v) : 60;
+}
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    installWatchdog(testing::UnitTest::GetInstance()->listeners(), testLimitSeconds(), 10);
     InitCommonControls();
     createPalette();
     buildGaugeTables();
