@@ -40,6 +40,9 @@ bool writeDump(const char* path) {
     HANDLE file =
         CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
+    // A dump needs no symbols; without this, some dbghelp versions load
+    // every module's first (Wine's: tens of seconds).
+    SymSetOptions(SymGetOptions() | SYMOPT_DEFERRED_LOADS);
     MINIDUMP_EXCEPTION_INFORMATION where;
     where.ThreadId = crashThreadId;
     where.ExceptionPointers = crashInfo;
