@@ -166,7 +166,9 @@ WritePlan probeTypeChange(int k, const PageStores& s) {
 
 WritePlan emulationTypeChange(int k, const PageStores& s) {
     WritePlan p = configAWrite(s, Addr::EmulType, (s.configA.emulType & ~EmulType::TypeMask) | k);
-    if (!p.withheld && k == 0) p.after = AfterWrite::LambdaEmulationDialog;
+    // Also when the write is held back: opening the dialog writes nothing,
+    // and its own writes wait for the link like every other.
+    if (k == 0) p.after = AfterWrite::LambdaEmulationDialog;
     return p;
 }
 

@@ -186,6 +186,22 @@ TEST_F(ConfigRefresh, Generation3BoxesFollowTheirBits) {
     }
 }
 
+TEST_F(ConfigRefresh, OtherGenerationsShowNothingOfTheGeneration3Bits) {
+    for (int generation : {1, 2}) {
+        PageStores s = connected(generation);
+        s.configA.emulType = 0xFF;  // emergency start and low signal level set
+        s.configA.emulDoTimeHi = 5;
+        const PageView v = configRefreshView(s);
+        for (int box : {IDC_CFG_EMERGENCY_START, IDC_CFG_LOW_SIGNAL}) {
+            EXPECT_EQ(0, last(v, ViewStep::Enable, box)) << generation << " " << box;
+            EXPECT_EQ(Untouched, last(v, ViewStep::Check, box)) << generation << " " << box;
+        }
+        for (int control :
+             {IDC_CFG_VALVE_OPENING_LABEL, IDC_CFG_VALVE_OPENING, IDC_CFG_VALVE_OPENING_UNIT})
+            EXPECT_EQ(0, last(v, ViewStep::Show, control)) << generation << " " << control;
+    }
+}
+
 TEST_F(ConfigRefresh, GasLevelSensorModeText) {
     const struct {
         uint8_t options;

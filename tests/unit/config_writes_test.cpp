@@ -94,14 +94,28 @@ TEST(ConfigWrites, NeutralPointIsWrittenForTheTypeTheListWasBuiltFor) {
     neutralListType = 0;
 }
 
-TEST(ConfigWrites, OnlyTheConstructedEmulationOpensItsDialog) {
-    const PageStores s = stores(3, 0, 0, 0x02);
-    EXPECT_EQ(AfterWrite::LambdaEmulationDialog,
-              configListChange(IDC_CFG_EMULATION_TYPE, 0, s).after);
-    EXPECT_EQ(AfterWrite::Nothing, configListChange(IDC_CFG_EMULATION_TYPE, 1, s).after);
-    PageStores down = s;
+TEST(ConfigWrites, OnlyTheConstructedEmulationOpensItsDialogWrittenOrNot) {
+    PageStores notRead = stores(3, 0, 0, 0x02);
+    notRead.configAValid = false;
+    PageStores down = stores(3, 0, 0, 0x02);
     down.linkUp = false;
-    EXPECT_EQ(AfterWrite::Nothing, configListChange(IDC_CFG_EMULATION_TYPE, 0, down).after);
+    const struct {
+        const char* what;
+        PageStores s;
+        const char* writes;
+    } cases[] = {
+        {"answering", stores(3, 0, 0, 0x02), "9=0"},
+        {"configuration not read", notRead, "withheld"},
+        {"link down", down, "withheld"},
+    };
+    for (const auto& c : cases) {
+        const WritePlan constructed = configListChange(IDC_CFG_EMULATION_TYPE, 0, c.s);
+        EXPECT_EQ(c.writes, text(constructed)) << c.what;
+        EXPECT_EQ(AfterWrite::LambdaEmulationDialog, constructed.after) << c.what;
+        for (int k : {1, 2, -1, 3})
+            EXPECT_EQ(AfterWrite::Nothing, configListChange(IDC_CFG_EMULATION_TYPE, k, c.s).after)
+                << c.what << " index " << k;
+    }
 }
 
 TEST(ConfigWrites, CheckBoxesWriteTheirBitOnGeneration3Only) {

@@ -14,13 +14,14 @@ const struct {
     DLGPROC proc;
     void (*open)(HWND);
     bool* pageFlag;
+    bool rearmsWhileAListIsOpen;  // only the corrections follow the link's rate then
 } dialogs[] = {
     {"corrections", IDD_CORRECTIONS, correctionsDialogProc, openCorrectionsDialog,
-     &optionsDialogOpen},
+     &optionsDialogOpen, true},
     {"level sensor", IDD_LEVEL_SENSOR, levelSensorDialogProc, openLevelSensorDialog,
-     &configDialogOpen},
+     &configDialogOpen, false},
     {"lambda emulation", IDD_LAMBDA_EMULATION, lambdaEmulationDialogProc, openLambdaEmulationDialog,
-     &configDialogOpen},
+     &configDialogOpen, false},
 };
 
 class ConfigDialogs : public ConfigDialog {
@@ -73,6 +74,24 @@ TEST_F(ConfigDialogs, DroppedDownListStopsThePolling) {
         EXPECT_FALSE(dropDownOpen);
         tick();
         EXPECT_FALSE(received().empty()) << d.name;
+        close();
+    }
+}
+
+TEST_F(ConfigDialogs, IntervalCheckWhileAListIsOpen) {
+    for (const auto& d : dialogs) {
+        open(d.templateId, d.proc, 3);
+        tick();
+        received();
+        notify(IDC_CORRECTION_LIST1, CBN_DROPDOWN);
+        armedInterval = 50;
+        PollInterval = 1000;  // as when the link went down meanwhile
+        tick();
+        KillTimer(dialog, DialogTimerId);
+        EXPECT_EQ(d.rearmsWhileAListIsOpen ? 1000 : 50, armedInterval) << d.name;
+        EXPECT_TRUE(received().empty()) << d.name;
+        notify(IDC_CORRECTION_LIST1, CBN_CLOSEUP);
+        PollInterval = 50;
         close();
     }
 }

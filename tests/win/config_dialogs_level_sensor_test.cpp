@@ -92,6 +92,29 @@ TEST_F(LevelSensorDialog, FirstModeAndGenerationOneLeaveTheThresholdsOff) {
     EXPECT_EQ(std::vector<Frame>({readFrame(1), readFrame(3)}), received());
 }
 
+TEST_F(LevelSensorDialog, PaintLeavesTheThresholdControlsOffUntilTheNextRefresh) {
+    const int on[] = {IDOK,
+                      IDC_LEVEL_MARK_FULL,
+                      IDC_LEVEL_MARK_3,
+                      IDC_LEVEL_MARK_2,
+                      IDC_LEVEL_MARK_1,
+                      IDC_LEVEL_MARK_RESERVE,
+                      IDC_LEVEL_MODE,
+                      IDC_LEVEL_MODE_LABEL};
+    const int off[] = {IDC_LEVEL_BAR1,  IDC_LEVEL_BAR2,  IDC_LEVEL_BAR3,
+                       IDC_LEVEL_BAR4,  IDC_LEVEL_EDIT1, IDC_LEVEL_EDIT2,
+                       IDC_LEVEL_EDIT3, IDC_LEVEL_EDIT4, IDC_LEVEL_FACTORY};
+    openInUse();
+    for (int id : off) ASSERT_TRUE(enabled(id)) << id;  // the refresh turned them on
+    InvalidateRect(dialog, nullptr, TRUE);
+    UpdateWindow(dialog);
+    KillTimer(dialog, DialogTimerId);
+    for (int id : on) EXPECT_TRUE(enabled(id)) << id;
+    for (int id : off) EXPECT_FALSE(enabled(id)) << id;
+    tick();
+    for (int id : off) EXPECT_TRUE(enabled(id)) << id;
+}
+
 TEST_F(LevelSensorDialog, ThumbDragWritesOnceAtItsEnd) {
     openInUse();
     scroll(IDC_LEVEL_BAR1, SB_THUMBTRACK, 100);

@@ -1,6 +1,7 @@
 // The configuration and options pages under Wine: each page from its
 // templates, driven with the notifications a fitter's clicks send, against
 // the simulated controller; the frames it received are what is checked.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -111,7 +112,7 @@ protected:
         ASSERT_NE(nullptr, page);
         setUp(page);
         texts(page);
-        pump();  // the first paint arms the timer; ticks are sent by hand from here on
+        pump(page);  // the first paint arms the timer; ticks are sent by hand from here on
         KillTimer(page, PagePollTimerId);
         tick();
         simClearLog();
@@ -433,14 +434,40 @@ TEST_P(OptionsPageTest, LinkLossShowsZerosAndSendsNothing) {
 
 // ---- templates ----
 
-int countVisible(HWND page, const std::vector<int>& ids) {
-    int n = 0;
-    for (int id : ids)
-        if (GetWindowLongA(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) ++n;
-    return n;
+// The controls each page's templates create hidden: the settings of a
+// function switched off, shown by the refresh when it is on.
+const std::vector<int> ConfigHidden = {IDC_CFG_VALVE_OPENING_LABEL, IDC_CFG_VALVE_OPENING,
+                                       IDC_CFG_VALVE_OPENING_UNIT};
+// clang-format off
+const std::vector<int> OptionsHidden = {
+    IDC_OPT_START_POSITION, IDC_OPT_START_POSITION_UNIT,
+    IDC_OPT_JUMP_LABEL, IDC_OPT_JUMP, IDC_OPT_JUMP_UNIT,
+    IDC_OPT_TPS_JUMP_LABEL, IDC_OPT_TPS_JUMP, IDC_OPT_TPS_JUMP_UNIT,
+    IDC_OPT_CUT_OFF_SPEED_LABEL, IDC_OPT_CUT_OFF_SPEED, IDC_OPT_CUT_OFF_SPEED_UNIT,
+    IDC_OPT_CUT_OFF_STEP_LABEL, IDC_OPT_CUT_OFF_STEP, IDC_OPT_CUT_OFF_STEP_UNIT,
+    IDC_OPT_SWITCH_OFF_SPEED, IDC_OPT_SWITCH_OFF_SPEED_UNIT,
+    IDC_OPT_MIN_TEMPERATURE, IDC_OPT_MIN_TEMPERATURE_UNIT,
+};
+// clang-format on
+
+struct PageTemplate {
+    int id;
+    DLGPROC proc;
+    bool options;
+};
+const PageTemplate Templates[] = {
+    {IDD_CONFIG_1, configPageProc, false},  {IDD_CONFIG_2, configPageProc, false},
+    {IDD_CONFIG_3, configPageProc, false},  {IDD_CONFIG_4, configPageProc, false},
+    {IDD_CONFIG_5, configPageProc, false},  {IDD_OPTIONS_1, optionsPageProc, true},
+    {IDD_OPTIONS_2, optionsPageProc, true}, {IDD_OPTIONS_3, optionsPageProc, true},
+    {IDD_OPTIONS_4, optionsPageProc, true}, {IDD_OPTIONS_5, optionsPageProc, true},
+};
+
+HWND createPage(HWND parent, const PageTemplate& t) {
+    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(t.id), parent, t.proc, 0);
 }
 
-TEST(ConfigTemplates, EverySizeCarriesEveryControl) {
+TEST(ConfigTemplates, EverySizeCarriesEveryControlWithTheSameOnesHidden) {
     HWND parent = makeParent();
     std::vector<int> config = {IDC_CFG_SENSOR_MODE};
     for (const ControlText& t : ConfigTexts) config.push_back(t.control);
@@ -449,30 +476,57 @@ TEST(ConfigTemplates, EverySizeCarriesEveryControl) {
     for (const ControlText& t : OptionsTexts) options.push_back(t.control);
     for (const PageList& l : OptionsLists) options.push_back(l.control);
 
-    const struct {
-        int id;
-        DLGPROC proc;
-        const std::vector<int>& controls;
-        int hidden;
-    } templates[] = {
-        {IDD_CONFIG_1, configPageProc, config, 3},
-        {IDD_CONFIG_2, configPageProc, config, 3},
-        {IDD_CONFIG_3, configPageProc, config, 3},
-        {IDD_CONFIG_4, configPageProc, config, 3},
-        {IDD_CONFIG_5, configPageProc, config, 3},
-        {IDD_OPTIONS_1, optionsPageProc, options, 18},
-        {IDD_OPTIONS_2, optionsPageProc, options, 18},
-        {IDD_OPTIONS_3, optionsPageProc, options, 18},
-        {IDD_OPTIONS_4, optionsPageProc, options, 18},
-        {IDD_OPTIONS_5, optionsPageProc, options, 18},
-    };
-    for (const auto& t : templates) {
-        HWND page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(t.id), parent,
-                                       t.proc, 0);
+    for (const PageTemplate& t : Templates) {
+        HWND page = createPage(parent, t);
         ASSERT_NE(nullptr, page) << t.id;
-        for (int id : t.controls) EXPECT_NE(nullptr, GetDlgItem(page, id)) << t.id << " " << id;
-        EXPECT_EQ(static_cast<int>(t.controls.size()) - t.hidden, countVisible(page, t.controls))
-            << t.id;
+        const std::vector<int>& controls = t.options ? options : config;
+        const std::vector<int>& hidden = t.options ? OptionsHidden : ConfigHidden;
+        for (int id : controls) {
+            HWND control = GetDlgItem(page, id);
+            ASSERT_NE(nullptr, control) << t.id << " " << id;
+            const bool shown = (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+            const bool hides = std::find(hidden.begin(), hidden.end(), id) != hidden.end();
+            EXPECT_EQ(!hides, shown) << t.id << " " << id;
+        }
+        DestroyWindow(page);
+    }
+    DestroyWindow(parent);
+    pump();
+}
+
+TEST(ConfigTemplates, ListsKeepTheirItemsInTheOrderWritten) {
+    // Language texts that a sorting list would turn round; the table is put
+    // back afterwards.
+    struct KeptTable {
+        char saved[LanguageEntries][LanguageTextSize];
+        KeptTable() { memcpy(saved, LanguageTable, sizeof saved); }
+        ~KeptTable() { memcpy(LanguageTable, saved, sizeof saved); }
+    } kept;
+    for (int k = 0; k < LanguageEntries; ++k)
+        snprintf(LanguageTable[k], LanguageTextSize, "%03d", 999 - k);
+    neutralListType = 0;
+    HWND parent = makeParent();
+    for (const PageTemplate& t : Templates) {
+        HWND page = createPage(parent, t);
+        ASSERT_NE(nullptr, page) << t.id;
+        (t.options ? optionsPageFillLists : configPageFillLists)(page);
+        const PageList* lists = t.options ? OptionsLists : ConfigLists;
+        const int n = t.options ? static_cast<int>(OptionsListCount) : ConfigListCount;
+        for (int i = 0; i < n; ++i) {
+            const std::vector<std::string> written =
+                listItems(t.options ? lists[i].kind : configSetUpKind(lists[i]));
+            std::vector<std::string> shown;
+            char item[LanguageTextSize];
+            const int count =
+                static_cast<int>(SendDlgItemMessageA(page, lists[i].control, CB_GETCOUNT, 0, 0));
+            for (int k = 0; k < count; ++k) {
+                item[0] = 0;
+                SendDlgItemMessageA(page, lists[i].control, CB_GETLBTEXT, k,
+                                    reinterpret_cast<LPARAM>(item));
+                shown.push_back(item);
+            }
+            EXPECT_EQ(written, shown) << t.id << " " << lists[i].control;
+        }
         DestroyWindow(page);
     }
     DestroyWindow(parent);
@@ -523,6 +577,12 @@ TEST_P(ConfigPageTest, PageWaitsWhileItsDialogsAreOpenAndPollsAgainAfter) {
         tick();
         EXPECT_FALSE(simFrameLog().empty()) << "polling resumes once the dialog is closed";
     }
+}
+
+TEST_P(ConfigPageTest, ConstructedEmulationOpensItsDialogAlsoWhenItsWriteIsHeldBack) {
+    clearStoreValidity();  // as after choosing another port: type 0 can't be written
+    EXPECT_TRUE(whileModal([&] { choose(IDC_CFG_EMULATION_TYPE, 0); }, cancelDialog));
+    EXPECT_EQ("", takeWrites());
 }
 
 TEST_P(OptionsPageTest, PageWaitsWhileTheCorrectionsAreOpenAndPollsAgainAfter) {

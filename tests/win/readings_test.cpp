@@ -61,7 +61,9 @@ protected:
                                   readingsPageProc, 0);
         ASSERT_NE(nullptr, page);
         SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
-        pump();  // the first paint arms the timer; ticks are sent by hand from here on
+        // The first paint arms the timer; ticks are sent by hand from here on,
+        // so a real tick on a slow machine must not shift the every-fourth count.
+        pump(page);
         KillTimer(page, PagePollTimerId);
         drawFrameOn(page);
         simClearLog();

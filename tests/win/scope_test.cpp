@@ -2,6 +2,8 @@
 // simulated controller: ticks sent as WM_TIMER, frames read from the
 // controller's log, the drawing read back pixel by pixel.
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <vector>
 #include <windows.h>
 #include <mmsystem.h>
@@ -11,6 +13,7 @@
 #include "link/blocks.h"
 #include "link/link.h"
 #include "readings/layout.h"
+#include "readings/readings_win.h"
 #include "res/resource.h"
 #include "scope/scope.h"
 #include "scope/scope_page_win.h"
@@ -47,6 +50,10 @@ protected:
     // The program on the oscilloscope page at a size; ticks by hand from here.
     void openScope(int sizeCommand = IDM_SIZE_800) {
         start(1, "ang");
+        showScope(sizeCommand);
+    }
+    // The page created again at a size.
+    void showScope(int sizeCommand) {
         command(sizeCommand);
         command(IDM_SCOPE);
         shelltest::drainMessages();
@@ -79,6 +86,46 @@ protected:
         return py((Panes[pane].bandTop + Panes[pane].bandBottom) / 2);
     }
     COLORREF fuelBox() { return pixel(px(635), py(500)); }
+
+    // Paints design columns [from, to) of every pane's band in a colour the
+    // page never uses, so that what a tick leaves there shows.
+    void stain(int from, int to) {
+        HDC dc = GetDC(currentPage);
+        HBRUSH brush = CreateSolidBrush(Stain);
+        for (const Pane& p : Panes) {
+            const RECT r = {px(from), py(p.bandTop), px(to), py(p.bandBottom)};
+            FillRect(dc, &r, brush);
+        }
+        DeleteObject(brush);
+        ReleaseDC(currentPage, dc);
+    }
+    // One pixel row across design columns [from, to): W white, R red, S the
+    // stain, ? anything else.
+    std::string row(int y, int from, int to) {
+        std::string s;
+        for (int x = px(from); x < px(to); ++x) {
+            const COLORREF c = pixel(x, y);
+            s += c == White ? 'W' : c == Red ? 'R' : c == Stain ? 'S' : '?';
+        }
+        return s;
+    }
+    // A row of the pane's band that no segment of this tick comes near:
+    // segments run from the traces' last heights to their new ones.
+    int rowAwayFromTraces(int pane, const int before[TraceCount]) const {
+        for (int y = py(Panes[pane].bandTop) + 2; y < py(Panes[pane].bandBottom) - 2; ++y) {
+            bool clear = true;
+            for (int t = 0; t < TraceCount; ++t) {
+                if (paneOf(Trace(t)) != pane) continue;
+                const int low = std::min(before[t], scope.previousY[t]) - 4;
+                const int high = std::max(before[t], scope.previousY[t]) + 4;
+                if (y >= low && y <= high) clear = false;
+            }
+            if (clear) return y;
+        }
+        return -1;
+    }
+
+    static constexpr COLORREF Stain = RGB(255, 0, 255);
 };
 
 TEST_F(ScopePage, StatusAndLiveEveryTickBlock3Once) {
@@ -188,6 +235,168 @@ TEST_F(ScopePage, AnotherPageGoesBackToTheLinksOwnRate) {
     command(IDM_READINGS);
     shelltest::drainMessages();
     EXPECT_EQ(1000, armedInterval);
+}
+
+TEST_F(ScopePage, SweepErasesItsStripsOnThePixelsOfEachSize) {
+    // Pixel rows across the bands after a tick; size 1 starts the strip
+    // before the sweep line one pixel further right.
+    const struct {
+        int sizeCommand;
+        const char* leftEdge;  // design columns 196..205, past the first two samples
+        const char* sweep;     // 251..256, the sample of column 253
+        const char* wrap;      // 594..599, the sample of column 596 and the wrap
+    } cases[] = {
+        {IDM_SIZE_640, "SSSWWWWS", "SSSWR", "SSWWS"},
+        {IDM_SIZE_800, "SSSWWWWWSS", "SSWWRS", "SSWWWS"},
+        {IDM_SIZE_1024, "SSSSWWWWWWWSS", "SSWWWRS", "SSWWWWSS"},
+    };
+    start(1, "ang");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sizeCommand);
+        showScope(c.sizeCommand);
+        for (int i = 0; i < 60 && scope.column < 252; ++i) tick();
+        ASSERT_EQ(252, scope.column);
+        int before[TraceCount];
+        std::copy(scope.previousY, scope.previousY + TraceCount, before);
+        stain(196, 206);
+        stain(251, 257);
+        tick();
+        for (int pane = 0; pane < PaneCount; ++pane) {
+            const int y = rowAwayFromTraces(pane, before);
+            ASSERT_GE(y, 0) << pane;
+            EXPECT_EQ(c.leftEdge, row(y, 196, 206)) << pane;
+            EXPECT_EQ(c.sweep, row(y, 251, 257)) << pane;
+        }
+
+        // The last column: the sweep line drawn ahead of it goes again.
+        scope.column = 595;
+        std::copy(scope.previousY, scope.previousY + TraceCount, before);
+        stain(196, 206);
+        stain(594, 600);
+        tick();
+        ASSERT_EQ(SweepRestart, scope.column);
+        for (int pane = 0; pane < PaneCount; ++pane) {
+            const int y = rowAwayFromTraces(pane, before);
+            ASSERT_GE(y, 0) << pane;
+            EXPECT_EQ(c.leftEdge, row(y, 196, 206)) << pane;
+            EXPECT_EQ(c.wrap, row(y, 594, 600)) << pane;
+        }
+    }
+}
+
+TEST_F(ScopePage, CursorMovingOnPutsBackTheTracePointsItCovered) {
+    openScope(IDM_SIZE_1024);
+    for (int i = 0; i < 60; ++i) tick();
+    cursorMode(true);
+    const int covered = 30;
+    scroll(SB_THUMBTRACK, covered);
+    tick();
+    for (int t = 0; t < TraceCount; ++t) {
+        const TracePoint& p = scope.points[t][covered];
+        EXPECT_EQ(Black, pixel(p.x, p.y)) << t;
+    }
+
+    scroll(SB_THUMBTRACK, covered + 30);
+    tick();
+    // Each trace is back on the column the cursor left, unless the position
+    // trace, drawn later in the same pane, lies over the start position there.
+    int checked = 0;
+    for (int t = 0; t < TraceCount; ++t) {
+        const TracePoint& p = scope.points[t][covered];
+        const TracePoint& over = scope.points[TracePosition][covered];
+        if (t == TraceStart && std::abs(p.y - over.y) <= 3) continue;
+        bool back = false;
+        for (int dy = -1; dy <= 1; ++dy) back = back || pixel(p.x, p.y + dy) == TraceColours[t];
+        EXPECT_TRUE(back) << t;
+        ++checked;
+    }
+    EXPECT_GE(checked, TraceCount - 1);
+}
+
+// Where a text's ink starts: its leftmost and topmost pixel of one colour
+// near a design point, or -1 when there is none.
+struct Ink {
+    int left = -1, top = -1;
+};
+
+class ScopeFrame : public ScopePage {
+protected:
+    // Cell height and average width of a font on the page.
+    SIZE cellOf(HFONT font) {
+        HDC dc = GetDC(currentPage);
+        HGDIOBJ old = SelectObject(dc, font);
+        TEXTMETRICA tm;
+        GetTextMetricsA(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(currentPage, dc);
+        return SIZE{tm.tmAveCharWidth, tm.tmHeight};
+    }
+    // Ink of a colour in a text cell of three characters at design point
+    // (x, y), looked for from a few pixels left of it and above it.
+    Ink inkAt(int x, int y, HFONT font, COLORREF colour, int above = 3) {
+        const SIZE cell = cellOf(font);
+        Ink ink;
+        HDC dc = GetDC(currentPage);
+        for (int py0 = py(y) - above; py0 < py(y) + cell.cy; ++py0)
+            for (int px0 = px(x) - 4; px0 < px(x) + 3 * cell.cx; ++px0) {
+                if (GetPixel(dc, px0, py0) != colour) continue;
+                if (ink.top < 0) ink.top = py0;
+                if (ink.left < 0 || px0 < ink.left) ink.left = px0;
+            }
+        ReleaseDC(currentPage, dc);
+        return ink;
+    }
+    // The text begins at its point: not left of it, nor above its cell, and
+    // in the upper half of the cell.
+    void expectTextAt(int x, int y, HFONT font, COLORREF colour, const char* what) {
+        const Ink ink = inkAt(x, y, font, colour);
+        const int half = cellOf(font).cy / 2;
+        EXPECT_GE(ink.left, px(x)) << what;
+        EXPECT_LE(ink.left, px(x) + 4) << what;
+        EXPECT_GE(ink.top, py(y)) << what;
+        EXPECT_LE(ink.top, py(y) + half) << what;
+    }
+};
+
+TEST_F(ScopeFrame, LabelsStandAtTheirPlacesInTheirColours) {
+    const COLORREF Olive = RGB(128, 128, 0), DarkGreen = RGB(0, 128, 0), Blue = RGB(0, 0, 255),
+                   Navy = RGB(0, 0, 128);
+    const struct {
+        int x, y;
+        COLORREF ink;
+        bool large;
+        const char* what;
+    } labels[] = {
+        {50, 60, Olive, false, "lambda"},
+        {50, 90, Black, false, "probe type"},
+        {50, 170, Green, false, "position"},
+        {50, 190, Black, false, "and"},
+        {50, 210, DarkGreen, false, "start position"},
+        {50, 300, Blue, false, "speed"},
+        {50, 320, Black, false, "speed scale"},
+        {50, 400, Navy, false, "throttle"},
+        {50, 420, Black, false, "throttle sensor type"},
+        {700, 70, Black, true, "volt unit"},
+        {710, 190, Black, false, "position unit"},
+        {710, 300, Black, false, "speed unit"},
+        {130, 490, Black, false, "time axis"},
+    };
+    start(1, "ang");
+    for (int size : {IDM_SIZE_640, IDM_SIZE_1024}) {
+        SCOPED_TRACE(size);
+        showScope(size);
+        for (const auto& l : labels)
+            expectTextAt(l.x, l.y, l.large ? fontLarge : fontSmall, l.ink, l.what);
+        // Seconds: 00, 02 .. 16 every 46 columns, each under a dot on the
+        // panes' lower edge.
+        for (int i = 0; i <= 8; ++i) {
+            expectTextAt(196 + 46 * i, 490, fontSmall, Black, "seconds");
+            const Ink dot = inkAt(203 + 46 * i, 470, fontSmall, Black, 0);
+            EXPECT_GE(dot.left, px(203 + 46 * i)) << i;
+            EXPECT_LE(dot.left, px(203 + 46 * i) + 4) << i;
+            EXPECT_GT(dot.top, py(470) + cellOf(fontSmall).cy / 2) << i;  // on the line, low
+        }
+    }
 }
 
 TEST_F(ScopePage, ControlsArePlacedBySizeOnPaint) {
