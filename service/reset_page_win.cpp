@@ -83,7 +83,11 @@ INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
     case WM_INITDIALOG:
         SendDlgItemMessageA(page, IDC_RESET_PROGRESS, PBM_SETRANGE, 0,
                             MAKELPARAM(0, ResetProgressMax));
-        return TRUE;
+        // The default focus would be the reset button, the page's only tab
+        // stop, and a stray Space would then wipe the controller's settings.
+        // The heading takes the focus instead: no key does anything there.
+        SetFocus(GetDlgItem(page, IDC_RESET_LABEL1));
+        return FALSE;
     case WM_PAINT: onPaint(page); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDC_RESET_BUTTON && HIWORD(wp) == BN_CLICKED) onResetPressed(page);

@@ -9,7 +9,8 @@ measured by rendering them with rsvg-convert and trimming each with
 ImageMagick. The filled picture is written either way, but the language is
 refused (exit status 1, reasons on stderr) when a text is wider than its
 data-maxw, has more lines than its data-maxl, leaves the picture, touches
-another text or crosses a wire, cable or pipe.
+another text, crosses a wire, cable or pipe, or comes closer than MARGIN
+pixels to the edge of a box, from inside or from outside.
 """
 import html
 import os
@@ -25,7 +26,12 @@ ATTR_RE = re.compile(r'([\w-]+)="([^"]*)"')
 LINE_HEIGHT = 1.27  # times the font size
 ROW = 26            # measuring sheet: pixels per text line
 # Drawn strokes that texts must keep clear of, with their widths.
-STROKES = {"wo": 5, "co": 8, "po": 7, "car": 1.6}
+STROKES = {"wo": 5, "co": 9, "po": 7, "car": 1.6}
+# Boxes whose edges texts keep MARGIN pixels away from, inside or outside:
+# rects of these classes, and paths of them that carry data-box="x,y,w,h".
+BOXES = ("box", "ctl", "part", "dark", "note", "panel")
+MARGIN = 5  # clear pixels between a text's ink and a box's drawn border
+RECT_RE = re.compile(r'<(rect|path) ([^>]*)/>')
 
 
 def read_labels(code):
@@ -71,6 +77,8 @@ def fill(svg, labels, fonts):
         x, y = float(attrs["x"]), float(attrs["y"])
         if attrs.get("data-valign") == "bottom":
             y -= (len(parts) - 1) * size * LINE_HEIGHT
+        elif attrs.get("data-valign") == "middle":
+            y -= (len(parts) - 1) * size * LINE_HEIGHT / 2
         spans = []
         for i, part in enumerate(parts):
             base = round(y + i * size * LINE_HEIGHT, 1)
@@ -127,6 +135,50 @@ def crosses(box, seg):
     return sx0 < x1 and x0 < sx1 and sy0 < y1 and y0 < sy1
 
 
+def outlines(svg):
+    """Every box texts keep their distance from, as drawn: (left, top, right, bottom,
+    corner radius, half the width of its border)."""
+    borders = {name: float(width) / 2 for name, width in
+               re.findall(r'\.([\w-]+)\s*\{[^}]*stroke-width:\s*([\d.]+)', svg)}
+    found = []
+    for kind, body in RECT_RE.findall(svg):
+        attrs = dict(ATTR_RE.findall(body))
+        if attrs.get("class") not in BOXES:
+            continue
+        if kind == "rect":
+            x, y, w, h = (float(attrs[k]) for k in ("x", "y", "width", "height"))
+        elif "data-box" in attrs:
+            x, y, w, h = map(float, attrs["data-box"].split(","))
+        else:
+            continue
+        found.append((x, y, x + w, y + h, min(float(attrs.get("rx", 0)), w / 2, h / 2),
+                      borders.get(attrs["class"], 0)))
+    return found
+
+
+def well_inside(box, outline):
+    """True when the text box keeps MARGIN from every edge, rounded corners included."""
+    x0, y0, x1, y1, r, border = outline
+    x0, y0, x1, y1, r = x0 + border, y0 + border, x1 - border, y1 - border, r - border
+    for px, py in ((box[0], box[1]), (box[2], box[1]), (box[0], box[3]), (box[2], box[3])):
+        if not (x0 + MARGIN <= px <= x1 - MARGIN and y0 + MARGIN <= py <= y1 - MARGIN):
+            return False
+        # Near a rounded corner the edge is the corner's arc.
+        cx = min(max(px, x0 + r), x1 - r)
+        cy = min(max(py, y0 + r), y1 - r)
+        in_corner = cx != px and cy != py
+        if in_corner and (px - cx) ** 2 + (py - cy) ** 2 > max(r - MARGIN, 0) ** 2:
+            return False
+    return True
+
+
+def well_outside(box, outline):
+    x0, y0, x1, y1, _, border = outline
+    x0, y0, x1, y1 = x0 - border, y0 - border, x1 + border, y1 + border
+    return (box[2] + MARGIN <= x0 or x1 + MARGIN <= box[0] or
+            box[3] + MARGIN <= y0 or y1 + MARGIN <= box[1])
+
+
 def check(svg, lines, boxes, width, height):
     faults = []
     placed = []
@@ -146,10 +198,15 @@ def check(svg, lines, boxes, width, height):
             if a[0] < b[2] + 1 and b[0] < a[2] + 1 and a[1] < b[3] + 1 and b[1] < a[3] + 1:
                 faults.append("%s '%s' touches %s '%s'" % (ka, pa, kb, pb))
     segs = segments(svg)
+    frames = outlines(svg)
     for key, part, box in placed:
         grown = (box[0] - 1, box[1] - 1, box[2] + 1, box[3] + 1)
         if any(crosses(grown, s) for s in segs):
             faults.append("%s: '%s' crosses a wire" % (key, part))
+        for o in frames:
+            if not well_inside(box, o) and not well_outside(box, o):
+                faults.append("%s: '%s' is closer than %d px to the edge of the box at %g,%g" %
+                              (key, part, MARGIN, o[0], o[1]))
     return faults
 
 

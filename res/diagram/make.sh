@@ -3,6 +3,8 @@
 # palette) from diagram.svg and labels.tsv: diagram_<code>.bmp uncompressed and
 # diagram_<code>_rle.bmp run-length encoded (BI_RLE8), for every language.
 # Needs python3, rsvg-convert (librsvg2-bin), ImageMagick and the DejaVu fonts.
+# Fails when fill.py finds a text too wide, on another text, across a wire,
+# outside the picture or within 5 pixels of the drawn border of a box.
 # Usage: res/diagram/make.sh [output folder]   (default: this folder)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

@@ -3,6 +3,9 @@
 // page's polling while it runs modally.
 #include <windows.h>
 
+#include <cctype>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -94,6 +97,60 @@ TEST_F(AboutDialog, CarriesTheLogoTheIconAndThreeMakerLines) {
     for (HWND c : children(dialog))
         if (isStatic(c, SS_CENTER) && !windowText(c).empty()) ++centredLines;
     EXPECT_EQ(centredLines, 3);
+}
+
+// True when the text holds a run of digits, joined by spaces, dashes, dots,
+// slashes or brackets, of five digits or more (a telephone number or a postcode
+// such as "00-000", "000 00" or "00000"), or a "+" before a digit (an
+// international number). A version such as "5.02" or a year passes.
+bool looksLikePhoneOrPostcode(const std::string& text) {
+    auto digit = [&](size_t i) { return i < text.size() && isdigit(uint8_t(text[i])); };
+    auto separator = [&](size_t i) { return i < text.size() && strchr(" -./()", text[i]); };
+    int digits = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '+' && digit(i + 1)) return true;
+        if (digit(i)) {
+            if (++digits >= 5) return true;
+        } else if (!(digits > 0 && separator(i) && (separator(i + 1) || digit(i + 1)))) {
+            digits = 0;  // a lone separator inside a number does not end it; all else does
+        }
+    }
+    return false;
+}
+
+TEST(AboutTexts, TheNumberCheckTellsContactDetailsFromVersionsAndYears) {
+    const struct {
+        const char* text;
+        bool flagged;
+    } cases[] = {
+        {"tel. +00 000 000 000", true},
+        {"1 Sample Lane, 00-000 Exampleton", true},
+        {"612 345 678", true},
+        {"(22) 123-45-67", true},
+        {"110 00 Praha", true},
+        {"LT-01100 Vilnius", true},
+        {"5.02", false},
+        {"Copyright (C) 2026 the ZuvelS authors", false},
+        {"RS-232, 9600 baud", false},
+        {"ZuvelS", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(looksLikePhoneOrPostcode(c.text), c.flagged) << c.text;
+}
+
+TEST_F(AboutDialog, NoTextLooksLikeATelephoneNumberOrAPostcodeInAnyLanguage) {
+    start(1, "ang");
+    for (int language : {IDM_LANG_POL, IDM_LANG_ANG, IDM_LANG_RUS, IDM_LANG_LIT, IDM_LANG_CS}) {
+        SCOPED_TRACE(language);
+        if (dialog) DestroyWindow(dialog);
+        command(language);
+        openDialog(IDD_ABOUT, aboutDialogProc, 0);
+        ShowWindow(dialog, SW_SHOWNOACTIVATE);
+        UpdateWindow(dialog);
+        std::vector<std::string> texts = {windowText(dialog)};
+        for (HWND c : children(dialog)) texts.push_back(windowText(c));
+        EXPECT_GE(texts.size(), 8u);
+        for (const std::string& t : texts) EXPECT_FALSE(looksLikePhoneOrPostcode(t)) << t;
+    }
 }
 
 TEST_F(AboutDialog, StandsInTheMiddleOfTheScreenNotOfTheMainWindow) {

@@ -242,6 +242,26 @@ TEST_F(ResetPage, Generation3UnansweredLastWriteFailsEvenWithTheSameValueAsBefor
     expectOneBox(139, MB_ICONWARNING);
 }
 
+// ---- keyboard focus ----
+
+TEST_F(ResetPage, OpensWithTheFocusOnTheHeadingNotOnTheResetButton) {
+    connect(1);
+    HWND focus = GetFocus();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_NE(focus, GetDlgItem(page, IDC_RESET_BUTTON));
+    EXPECT_EQ(focus, GetDlgItem(page, IDC_RESET_LABEL1));
+
+    // Space or Enter typed straight away resets nothing.
+    for (WPARAM key : {WPARAM(VK_SPACE), WPARAM(VK_RETURN)}) {
+        SendMessageA(focus, WM_KEYDOWN, key, 1);
+        SendMessageA(focus, WM_CHAR, key == VK_SPACE ? ' ' : '\r', 1);
+        SendMessageA(focus, WM_KEYUP, key, 0xC0000001);
+    }
+    wintest::pump();
+    EXPECT_TRUE(requestsReceived().empty());
+    EXPECT_TRUE(boxes.empty());
+}
+
 // ---- texts and placement ----
 
 TEST_F(ResetPage, PaintSetsTheTextsAndPlacesEveryControlForTheSize) {
