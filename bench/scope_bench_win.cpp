@@ -10,6 +10,7 @@
 #include "scope/scope.h"
 #include "scope/scope_page_win.h"
 #include "shell/dialog_win.h"
+#include "shell/pages_win.h"
 
 namespace {
 
@@ -39,8 +40,7 @@ void reportSampleRate(double rate) {
 // once, so a tick here is shorter than on a real 9600 baud line.
 void reportBackToBack() {
     KillTimer(currentPage, PagePollTimerId);
-    const double tickMs =
-        costPerCall(100, [] { SendMessageA(currentPage, WM_TIMER, PagePollTimerId, 0); }).wallMs;
+    const double tickMs = costPerCall(100, [] { pageHooks(PageScope).tick(currentPage); }).wallMs;
     std::printf(
         "back to back    %6.1f /s  (%.2f ms a tick; answers paced, requests not, so the wire "
         "here is %.2f ms)\n",

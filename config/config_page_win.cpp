@@ -6,6 +6,7 @@
 #include "config/config_page.h"
 #include "config/page_controls_win.h"
 #include "res/resource.h"
+#include "shell/pages_win.h"
 
 namespace {
 
@@ -41,3 +42,35 @@ void configPageFillLists(HWND page) {
 }
 
 void configPageApplyTexts(HWND page) { applyControlTexts(page, ConfigTexts, ConfigTextCount); }
+
+// ---- the page as the shell sees it ----
+
+namespace {
+
+// A language change sets the texts before the lists, as the page always did.
+void onCreated(HWND page, PageCreation how) {
+    if (how == PageCreation::Relanguaged) {
+        configPageApplyTexts(page);
+        configPageFillLists(page);
+    } else {
+        configPageFillLists(page);
+        configPageApplyTexts(page);
+    }
+}
+
+void onTimer(HWND page) { pageTick(page, Handlers); }
+
+}  // namespace
+
+extern const PageHooks configPage = {
+    {IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4, IDD_CONFIG_5},
+    configPageProc,
+    onCreated,
+    nullptr,
+    nullptr,
+    onTimer,
+    nullptr,
+    nullptr,
+    nullptr,
+    false,
+};

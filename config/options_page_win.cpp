@@ -6,6 +6,7 @@
 #include "config/options_page.h"
 #include "config/page_controls_win.h"
 #include "res/resource.h"
+#include "shell/pages_win.h"
 
 namespace {
 
@@ -44,3 +45,29 @@ INT_PTR CALLBACK optionsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
 void optionsPageFillLists(HWND page) { fillPageLists(page, OptionsLists, OptionsListCount); }
 
 void optionsPageApplyTexts(HWND page) { applyControlTexts(page, OptionsTexts, OptionsTextCount); }
+
+// ---- the page as the shell sees it ----
+
+namespace {
+
+void onCreated(HWND page, PageCreation) {
+    optionsPageFillLists(page);
+    optionsPageApplyTexts(page);
+}
+
+void onTimer(HWND page) { pageTick(page, Handlers); }
+
+}  // namespace
+
+extern const PageHooks optionsPage = {
+    {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4, IDD_OPTIONS_5},
+    optionsPageProc,
+    onCreated,
+    nullptr,
+    nullptr,
+    onTimer,
+    nullptr,
+    nullptr,
+    nullptr,
+    false,
+};

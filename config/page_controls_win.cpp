@@ -49,21 +49,21 @@ void paintPage(HWND page) {
     paintPageArea(page);
 }
 
-void onTick(HWND page, const PageHandlers& h) {
+}  // namespace
+
+void pageTick(HWND page, const PageHandlers& h) {
     const TickOutcome t = h.tick();
     if (t == TickOutcome::Suspended) return;
     if (t == TickOutcome::Polled) h.refresh(page);
     if (pollTimerNeedsRearm()) armPollTimer(page, PagePollTimerId);
 }
 
-}  // namespace
-
 INT_PTR pageProc(HWND page, UINT msg, WPARAM wp, const PageHandlers& h) {
     switch (msg) {
     case WM_INITDIALOG: return TRUE;
     case WM_PAINT: paintPage(page); return FALSE;
     case WM_TIMER:
-        if (wp == PagePollTimerId) onTick(page, h);
+        if (wp == PagePollTimerId) pageTick(page, h);
         return FALSE;
     case WM_COMMAND: h.command(page, LOWORD(wp), HIWORD(wp)); return FALSE;
     // A list of a page that is gone can't be open: polling must not wait for it.

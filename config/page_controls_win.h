@@ -26,6 +26,9 @@ struct PageHandlers {
 // the page area; a tick runs the page's tick, refreshes when it polled and
 // re-arms when the interval changed.
 INT_PTR pageProc(HWND page, UINT msg, WPARAM wp, const PageHandlers& handlers);
+// One tick of the poll timer: the page's tick, a refresh when it polled, a
+// re-arm when the interval changed.
+void pageTick(HWND page, const PageHandlers& handlers);
 
 // A list's notification: keeps dropDownOpen in step; true for a new selection.
 bool listSelectionChanged(int notification);

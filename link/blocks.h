@@ -9,6 +9,32 @@
 // Every block is a plain byte string: lead byte 'e', payload, 8-bit sum.
 // All members are single bytes, so the structs have no padding; the
 // static_asserts below keep it that way.
+//
+// The field names are the controller's own, as its settings keys spell them
+// ("AttMax_BJ" is ConfigB.attMaxBj). What the shorter ones stand for:
+//   lead, checksum        first byte 0x65; byte sum of all earlier bytes
+//   identity              generation (bits 5..7, minus 1) and variant
+//   voltageA, voltageB    throttle sensor input, lambda probe input (raw)
+//   position              position value now, on the readings page's bar
+//   attInit               reference position: the centre of both bands
+//   attMin, attMax        lower and upper width of the red band
+//   attMinBj, attMaxBj    lower and upper width of the second (cyan) band
+//   attJump, tpsJump      jump marker; throttle jump threshold
+//   tpsInert              throttle sensor inertia at idle
+//   ...RpmLo, ...RpmHi    an engine speed as a 16-bit period: low, high byte
+//   lpgOn..., lpgOff...   switching over to gas; switching gas off
+//   cutOff...             fuel cut-off: speed and depth (cutOffSteps)
+//   emulType              lambda emulation type and further switches
+//   emulBjTimeHi, ...Lo   emulation times of the high and of the low signal
+//                         state: two values, not two bytes of one
+//   emulDoTimeHi, ...Lo   generation 1: the four corrections of the options
+//                         sub-dialog, a nibble each; generation 3: Hi is
+//                         "WOZG", the initial gas valve opening time
+//   zamOtwBj, zamOtwDo    generation 3: the same four corrections
+//   injectDelay           petrol/gas overlap time
+//   prog1..prog4          gas level thresholds: reserve|1/4 .. 3/4|4/4
+//   tankLevel             tank level now: 0 reserve, 1..4 quarters
+//   gasMinutes, gasHours  time on gas; installDate, registration: service data
 
 struct StatusBlock {
     uint8_t lead;

@@ -1,25 +1,23 @@
-// Per-size geometry of the readings page and design-coordinate scaling. Portable.
+// Per-size geometry of the readings page: pixel values of their own, not
+// scaled design coordinates. Portable.
 #ifndef ZUVELS_READINGS_LAYOUT_H
 #define ZUVELS_READINGS_LAYOUT_H
 
-struct ButtonPlace {
-    int x, y, w, h;
-};
-struct SizeLayout {
-    int winW, winH;
-    double sx, sy;
+#include "shell/sizes.h"
+
+struct ReadingsLayout {
     int cellLeft[4];
     int cellWidth;
     int cellTop, cellBottom;
     int lampDiameter;
     ButtonPlace learnAfterSize;  // after a size change
     ButtonPlace learnOnPaint;    // on main-window paint
-    int fontLargeH, fontLargeW, fontSmallH, fontSmallW;
 };
 // sizeMode 1..5 (out-of-range values clamp).
-const SizeLayout& sizeLayout(int sizeMode);
+const ReadingsLayout& readingsLayout(int sizeMode);
 
-// Design point to pixel: trunc(v * scale), formed in double precision.
-inline int scaleCoord(int v, double scale) { return static_cast<int>(v * scale); }
+// Where the page stands in the main window's client area, at its creation
+// and on each of its own paints.
+enum : int { ReadingsPageX = -5, ReadingsPageY = -10 };
 
 #endif

@@ -15,29 +15,13 @@
 #include "shell/app_state.h"
 #include "shell/canvas_win.h"
 #include "shell/dialog_win.h"
+#include "shell/fonts_win.h"
 #include "shell/language.h"
+#include "shell/pages_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 
-HFONT fontLarge = nullptr, fontSmall = nullptr;
-
 namespace {
-
-// [character set][size mode - 1]: Central European first, Cyrillic second.
-HFONT largeFonts[2][5], smallFonts[2][5];
-bool fontsCreated = false;
-
-HFONT makeFont(int height, int width, int weight, BYTE charSet) {
-    LOGFONTA lf;
-    memset(&lf, 0, sizeof lf);  // zero: default precision, clipping and quality
-    lf.lfHeight = height;
-    lf.lfWidth = width;
-    lf.lfWeight = weight;
-    lf.lfCharSet = charSet;
-    lf.lfPitchAndFamily = 0x20;  // Swiss, default pitch
-    strncpy(lf.lfFaceName, "Arial", LF_FACESIZE - 1);
-    return CreateFontIndirectA(&lf);
-}
 
 // Corners in pixels at every size.
 void roundRect(Canvas& c, int x1, int y1, int x2, int y2) {
@@ -77,7 +61,7 @@ HBRUSH cellBrush(int i) {
 }
 
 void drawStateCells(Canvas& c, int litCell) {
-    const SizeLayout& l = sizeLayout(SizeMode);
+    const ReadingsLayout& l = readingsLayout(SizeMode);
     for (int i = 0; i < 4; ++i) {
         c.use(cellPen(i), i == litCell ? cellBrush(i) : palette.silver);
         Rectangle(c.dc, l.cellLeft[i], l.cellTop, l.cellLeft[i] + l.cellWidth, l.cellBottom);
@@ -156,7 +140,7 @@ void drawStatus(Canvas& c) {
         SetBkColor(c.dc, ColourWhite);
     }
 
-    const int d = sizeLayout(SizeMode).lampDiameter;
+    const int d = readingsLayout(SizeMode).lampDiameter;
     const int x = c.px(635), y = c.py(470);
     c.use(palette.black1, v.lamp == Lamp::Lit ? palette.yellow : palette.olive);
     Ellipse(c.dc, x, y, x + d, y + d);
@@ -335,6 +319,12 @@ void drawFrameOnCanvas(Canvas& c) {
     drawGauge(c);
 }
 
+void onTimer(HWND page) {
+    if (!readingsPollTick()) return;
+    drawReadingsOn(page);
+    if (pollTimerNeedsRearm()) armPollTimer(page, PagePollTimerId);
+}
+
 void learnButtonPressed(HWND page) {
     const LearnPress press = learnButtonDecision(LinkState, ControllerGeneration, readingsState);
     if (press == LearnPress::Ignored) return;
@@ -347,29 +337,10 @@ void learnButtonPressed(HWND page) {
 
 }  // namespace
 
-void createDashboardFonts() {
-    if (fontsCreated) return;
-    const BYTE charSets[2] = {238, 204};  // Central European, Cyrillic
-    for (int set = 0; set < 2; ++set)
-        for (int size = 1; size <= 5; ++size) {
-            const SizeLayout& l = sizeLayout(size);
-            largeFonts[set][size - 1] = makeFont(l.fontLargeH, l.fontLargeW, 600, charSets[set]);
-            smallFonts[set][size - 1] = makeFont(l.fontSmallH, l.fontSmallW, 300, charSets[set]);
-        }
-    fontsCreated = true;
-}
-
-void selectDashboardFonts(int sizeMode, bool cyrillic) {
-    if (sizeMode < 1) sizeMode = 1;
-    if (sizeMode > 5) sizeMode = 5;
-    fontLarge = largeFonts[cyrillic ? 1 : 0][sizeMode - 1];
-    fontSmall = smallFonts[cyrillic ? 1 : 0][sizeMode - 1];
-}
-
 void placeLearnButton(HWND page, int sizeMode, bool onMainPaint) {
     HWND button = page ? GetDlgItem(page, IDC_LEARN) : nullptr;
     if (!button) return;
-    const SizeLayout& l = sizeLayout(sizeMode);
+    const ReadingsLayout& l = readingsLayout(sizeMode);
     const ButtonPlace& b = onMainPaint ? l.learnOnPaint : l.learnAfterSize;
     MoveWindow(button, b.x, b.y, b.w, b.h, TRUE);
 }
@@ -395,7 +366,8 @@ INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
     case WM_PAINT: {
         // The page always covers the whole main window; the first paint
         // starts polling.
-        SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
+        SetWindowPos(page, nullptr, ReadingsPageX, ReadingsPageY, static_cast<int>(winW),
+                     static_cast<int>(winH), 0);
         armPollTimer(page, PagePollTimerId);
         // A page shown by a page command, or uncovered, has just had its
         // background erased by the dialog; without this the dashboard would
@@ -407,10 +379,7 @@ INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
         return FALSE;
     }
     case WM_TIMER:
-        if (wp != PagePollTimerId) return FALSE;
-        if (!readingsPollTick()) return FALSE;
-        drawReadingsOn(page);
-        if (pollTimerNeedsRearm()) armPollTimer(page, PagePollTimerId);
+        if (wp == PagePollTimerId) onTimer(page);
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDC_LEARN) learnButtonPressed(page);
@@ -418,3 +387,51 @@ INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
     }
     return FALSE;
 }
+
+// ---- the page as the shell sees it ----
+
+namespace {
+
+void onCreated(HWND page, PageCreation) {
+    // Placed at once, so the page's own placement on paint changes nothing
+    // and erases nothing.
+    SetWindowPos(page, nullptr, ReadingsPageX, ReadingsPageY, static_cast<int>(winW),
+                 static_cast<int>(winH), SWP_NOZORDER | SWP_NOACTIVATE);
+    drawFrameOn(page);
+}
+
+void onMainPaint(HWND page) {
+    placeLearnButton(page, SizeMode, true);
+    drawFrameOn(page);
+    drawReadingsOn(page);
+    highlightPage();
+    // The frame was just drawn over the learn button, since the page doesn't
+    // clip its children: disabling and enabling it again makes the button
+    // draw itself on top.
+    if (HWND learn = GetDlgItem(page, IDC_LEARN)) {
+        EnableWindow(learn, FALSE);
+        EnableWindow(learn, TRUE);
+    }
+}
+
+bool onResize(HWND page) {
+    // The button of the page as it stands; the page is re-created right
+    // after, and the new one's button is placed by the next main-window paint.
+    placeLearnButton(page, SizeMode, false);
+    return false;
+}
+
+}  // namespace
+
+extern const PageHooks readingsPage = {
+    {IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS},
+    readingsPageProc,
+    onCreated,
+    buildGaugeTables,
+    nullptr,
+    onTimer,
+    onMainPaint,
+    onResize,
+    nullptr,
+    false,
+};

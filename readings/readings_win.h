@@ -6,12 +6,6 @@
 
 INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 
-// Dashboard fonts: created once at start-up (both character sets, all sizes);
-// the shell selects the pair for the SizeMode and language.
-void createDashboardFonts();
-void selectDashboardFonts(int sizeMode, bool cyrillic);
-extern HFONT fontLarge, fontSmall;
-
 // Places the learn button of the page (no-op when it has none).
 // onMainPaint picks the main-window-paint column of the layout table.
 void placeLearnButton(HWND page, int sizeMode, bool onMainPaint);

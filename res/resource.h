@@ -3,10 +3,6 @@
 #ifndef ZUVELS_RES_RESOURCE_H
 #define ZUVELS_RES_RESOURCE_H
 
-// The program's version: shown in the About box, part of the zip's name
-// (scripts/package) and of a crash report's file name.
-#define ZUVELS_VERSION "5.02"
-
 // Strings
 #define IDS_TITLE 1  // "ZuvelS"
 #define IDS_CLASS 3  // "ZUVELMxx"
@@ -242,7 +238,8 @@
 // About dialog
 #define IDB_LOGO 188
 #define IDC_ABOUT_NAME 1075
-#define IDC_ABOUT_VERSION 1076  // "program version" label
+#define IDC_ABOUT_VERSION 1076         // "program version" label
+#define IDC_ABOUT_VERSION_NUMBER 1077  // the version itself, from the version resource
 
 // Device information dialog
 #define IDC_INFO_YEAR 1003

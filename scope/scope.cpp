@@ -253,16 +253,18 @@ int tpsTypeEntry(uint8_t lambdaType) {
 namespace {
 
 // clang-format off
-const ButtonPlace BarPlaces[5] = {
+const ButtonPlace BarPlaces[SizeModeCount] = {
     {137, 0, 364, 20}, {180, 0, 440, 25}, {235, 0, 548, 30}, {300, 10, 677, 40}, {300, 15, 677, 45},
 };
 // Size 2 keeps the template's place (width 0 marks it).
-const ButtonPlace BoxPlaces[5] = {
+const ButtonPlace BoxPlaces[SizeModeCount] = {
     {490, 20, 550, 40}, {0, 0, 0, 0}, {800, 0, 900, 25}, {1000, 0, 1100, 45}, {1000, 0, 1100, 50},
 };
 // clang-format on
 
-int sizeIndex(int sizeMode) { return (sizeMode >= 1 && sizeMode <= 5 ? sizeMode : 1) - 1; }
+int sizeIndex(int sizeMode) {
+    return (sizeMode >= 1 && sizeMode <= SizeModeCount ? sizeMode : 1) - 1;
+}
 
 }  // namespace
 

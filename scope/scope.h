@@ -9,7 +9,7 @@
 
 #include "link/blocks.h"
 #include "readings/dashboard.h"
-#include "readings/layout.h"
+#include "shell/sizes.h"
 
 // ---- panes and traces ----
 

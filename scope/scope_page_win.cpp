@@ -11,13 +11,14 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
-#include "readings/readings_win.h"
 #include "res/resource.h"
 #include "scope/scope.h"
 #include "shell/app_state.h"
 #include "shell/canvas_win.h"
 #include "shell/dialog_win.h"
+#include "shell/fonts_win.h"
 #include "shell/language.h"
+#include "shell/pages_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 
@@ -361,3 +362,25 @@ INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return FALSE;
 }
+
+// ---- the page as the shell sees it ----
+
+namespace {
+
+void onCreated(HWND, PageCreation) { scopePageStart(); }
+void onMainPaint(HWND) { scopeRepaint(); }
+
+}  // namespace
+
+extern const PageHooks scopePage = {
+    {IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE},
+    scopePageProc,
+    onCreated,
+    scopeResetTraces,
+    nullptr,
+    onTimer,
+    onMainPaint,
+    nullptr,
+    nullptr,
+    false,
+};

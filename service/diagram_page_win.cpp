@@ -8,6 +8,7 @@
 #include "service/diagram.h"
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
+#include "shell/pages_win.h"
 #include "shell/shell_win.h"
 
 static_assert(SB_LINEUP == ScrollLineUp && SB_LINEDOWN == ScrollLineDown &&
@@ -20,6 +21,12 @@ namespace {
 
 // The view of the page now shown. The set-up takes a window DC, a memory DC
 // and the bitmap; the page gives all three back when it goes.
+// The window DC is held across messages, unlike every other DC of the
+// program: the picture is copied from the memory DC on every scroll and
+// main-window paint, and the memory DC was made compatible with this one.
+// A window DC comes from the system's small shared cache: holding one for
+// the page's life is fine, but it must go back (releaseView, on WM_DESTROY
+// and at the next set-up) before the page window is gone.
 struct DiagramView {
     HWND page;
     HDC pageDc, memoryDc;
@@ -139,3 +146,30 @@ DiagramViewState diagramViewState() {
     s.h = view.layout.h;
     return s;
 }
+
+// ---- the page as the shell sees it ----
+
+namespace {
+
+// The view is built only after a size change: showing the page or a
+// language change end with applySize (laidOutBySize), which re-creates it.
+void onCreated(HWND, PageCreation how) {
+    if (how == PageCreation::Resized) diagramSetUp();
+}
+
+void onMainPaint(HWND) { diagramCopy(); }
+
+}  // namespace
+
+extern const PageHooks diagramPage = {
+    {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM},
+    diagramPageProc,
+    onCreated,
+    nullptr,
+    deleteDiagramBitmap,
+    nullptr,
+    onMainPaint,
+    nullptr,
+    nullptr,
+    true,
+};

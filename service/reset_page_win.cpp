@@ -13,6 +13,8 @@
 #include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/language_entries.h"
+#include "shell/pages_win.h"
+#include "shell/shell_win.h"
 
 int (*resetMessageBox)(HWND owner, const char* text, const char* caption,
                        UINT type) = systemMessageBox;
@@ -22,7 +24,7 @@ namespace {
 struct ResetLayout {
     int labelX, label1Y, label2Y, buttonX, buttonY, buttonW, buttonH, barY, barH;
 };
-const ResetLayout Layouts[5] = {
+const ResetLayout Layouts[SizeModeCount] = {
     {65, 90, 130, 85, 190, 450, 45, 250, 25},    {150, 130, 170, 120, 250, 550, 55, 320, 30},
     {250, 150, 200, 150, 300, 700, 65, 390, 40}, {360, 250, 300, 220, 400, 800, 75, 500, 50},
     {360, 300, 350, 220, 450, 800, 75, 550, 50},
@@ -30,7 +32,7 @@ const ResetLayout Layouts[5] = {
 const int LabelW = 800, LabelH = 40;
 
 const ResetLayout* layoutFor(int sizeMode) {
-    return sizeMode >= 1 && sizeMode <= 5 ? &Layouts[sizeMode - 1] : nullptr;
+    return sizeMode >= 1 && sizeMode <= SizeModeCount ? &Layouts[sizeMode - 1] : nullptr;
 }
 
 void place(HWND page, int id, int x, int y, int w, int h) {
@@ -109,3 +111,36 @@ void placeResetControls(HWND page, int sizeMode) {
     place(page, IDC_RESET_LABEL2, l->labelX, l->label2Y, LabelW, LabelH);
     place(page, IDC_RESET_BUTTON, l->buttonX, l->buttonY, l->buttonW, l->buttonH);
 }
+
+// ---- the page as the shell sees it ----
+
+namespace {
+
+// Every main-window paint places the page over the whole window and its
+// controls for the size (the page repeats this, with its progress bar, on
+// its own paint).
+void onMainPaint(HWND page) {
+    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    placeResetControls(page, SizeMode);
+}
+
+// The page stays through a size change; the next main-window paint
+// re-places it.
+bool onResize(HWND) { return true; }
+
+}  // namespace
+
+// A language change keeps the page and its title, and renews its three texts.
+extern const PageHooks resetPage = {
+    {IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET},
+    resetPageProc,
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    onMainPaint,
+    onResize,
+    resetPageApplyTexts,
+    false,
+};

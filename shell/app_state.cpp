@@ -6,7 +6,7 @@ bool configDialogOpen = false;
 bool optionsDialogOpen = false;
 int armedInterval = 0;
 
-int PageKind = PageReadings;
+Page PageKind = PageReadings;
 int SizeMode = 1;
 DashboardScaleValue DashboardScale = {0.8, 0.77};
 

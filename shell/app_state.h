@@ -2,23 +2,17 @@
 #ifndef ZUVELS_SHELL_APP_STATE_H
 #define ZUVELS_SHELL_APP_STATE_H
 
+#include "shell/page_list.h"
+
 extern bool serviceDialogOpen;  // About, device information or port search open
 extern bool dropDownOpen;       // a configuration list is dropped down
 extern bool configDialogOpen;   // a sub-dialog of the configuration page is open
 extern bool optionsDialogOpen;  // a sub-dialog of the options page is open
 extern int armedInterval;       // interval the current page's timer was last armed with
 
-// Window sizes and pages.
-enum PageKindValue {
-    PageReadings = 1,
-    PageConfiguration,
-    PageOptions,
-    PageDiagram,
-    PageReset,
-    PageScope
-};
-extern int PageKind;  // 1..6
-extern int SizeMode;  // 1..5
+// The page shown and the window size.
+extern Page PageKind;  // shell/page_list.h
+extern int SizeMode;   // 1..5, shell/sizes.h
 
 struct DashboardScaleValue {
     double sx, sy;

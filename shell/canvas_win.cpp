@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "readings/dashboard.h"
-#include "readings/readings_win.h"
 #include "shell/app_state.h"
+#include "shell/fonts_win.h"
 #include "shell/palette_win.h"
 
 Canvas::Canvas(HWND w, HPEN pen, HBRUSH brush, HGDIOBJ font, double scaleX, double scaleY)

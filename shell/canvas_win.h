@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "readings/layout.h"
+#include "shell/sizes.h"
 
 struct FieldText;
 

@@ -4,9 +4,10 @@
 #include <windows.h>
 #include <dbghelp.h>
 
-#include "res/resource.h"
-
 namespace {
+
+// Kept from the start: a crashed program shouldn't have to read resources.
+char programVersion[16] = "";
 
 // The crash, for the thread that reports it.
 EXCEPTION_POINTERS* crashInfo = nullptr;
@@ -31,7 +32,7 @@ bool dumpPathFor(char* out, size_t cap) {
     SYSTEMTIME t;
     GetLocalTime(&t);
     const int w =
-        snprintf(out, cap, "%sZuvelS-%s-%04u%02u%02u-%02u%02u%02u.dmp", temp, ZUVELS_VERSION,
+        snprintf(out, cap, "%sZuvelS-%s-%04u%02u%02u-%02u%02u%02u.dmp", temp, programVersion,
                  t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
     return w > 0 && static_cast<size_t>(w) < cap;
 }
@@ -86,7 +87,8 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info) {
 
 }  // namespace
 
-void installCrashReport() {
+void installCrashReport(const char* version) {
+    snprintf(programVersion, sizeof programVersion, "%s", version);
     SetUnhandledExceptionFilter(onUnhandledException);
     // Windows swallows exceptions in timer callbacks unless told not to;
     // every page works on its timer. Not there on every version: ignored.

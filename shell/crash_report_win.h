@@ -3,7 +3,8 @@
 #ifndef ZUVELS_SHELL_CRASH_REPORT_WIN_H
 #define ZUVELS_SHELL_CRASH_REPORT_WIN_H
 
-// Installs the unhandled-exception filter. First thing at start-up.
-void installCrashReport();
+// Installs the unhandled-exception filter; version ("5.02") goes into the
+// report's file name. First thing at start-up.
+void installCrashReport(const char* version);
 
 #endif

@@ -18,17 +18,42 @@ int (*linkErrorMessageBox)(HWND, const char*, const char*, UINT) = systemMessage
 
 namespace {
 
+// A language: its code, its menu, its item in every menu and the country
+// flag bitmaps the item shows unchecked and checked.
 struct Language {
     const char* code;
     int menu;
     int command;
+    int flag, flagChecked;
 };
+enum { LanguageCount = 5 };
 // The first entry doubles as the fallback for codes not in the table.
-const Language Languages[] = {
-    {"pol", IDM_MENU_POL, IDM_LANG_POL}, {"ang", IDM_MENU_ANG, IDM_LANG_ANG},
-    {"rus", IDM_MENU_RUS, IDM_LANG_RUS}, {"lit", IDM_MENU_LIT, IDM_LANG_LIT},
-    {"cs", IDM_MENU_CS, IDM_LANG_CS},
+const Language Languages[LanguageCount] = {
+    {"pol", IDM_MENU_POL, IDM_LANG_POL, IDB_FLAG_POL, IDB_FLAG_POL_ON},
+    {"ang", IDM_MENU_ANG, IDM_LANG_ANG, IDB_FLAG_ANG, IDB_FLAG_ANG_ON},
+    {"rus", IDM_MENU_RUS, IDM_LANG_RUS, IDB_FLAG_RUS, IDB_FLAG_RUS_ON},
+    {"lit", IDM_MENU_LIT, IDM_LANG_LIT, IDB_FLAG_LIT, IDB_FLAG_LIT_ON},
+    {"cs", IDM_MENU_CS, IDM_LANG_CS, IDB_FLAG_CS, IDB_FLAG_CS_ON},
 };
+// Menu item bitmaps outlive any menu they are put on, so the flags are
+// loaded once and shared by every language menu instead of once per change.
+HBITMAP flagBitmaps[LanguageCount][2];
+
+HBITMAP flagBitmap(int language, bool checked) {
+    HBITMAP& b = flagBitmaps[language][checked ? 1 : 0];
+    const Language& l = Languages[language];
+    if (!b) b = LoadBitmapA(appInstance, MAKEINTRESOURCEA(checked ? l.flagChecked : l.flag));
+    return b;
+}
+
+// Puts the flag bitmaps on the five language items of the menu.
+void setLanguageBitmaps() {
+    DrawMenuBar(mainWindow);
+    HMENU menu = GetMenu(mainWindow);
+    for (int i = 0; i < LanguageCount; ++i)
+        SetMenuItemBitmaps(menu, Languages[i].command, MF_BYCOMMAND, flagBitmap(i, false),
+                           flagBitmap(i, true));
+}
 
 const Language& languageFor(const char* code) {
     for (const Language& l : Languages)

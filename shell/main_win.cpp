@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "link/link.h"
+#include "service/dialogs_win.h"
 #include "shell/crash_report_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -42,7 +43,7 @@ void crashWhenAsked() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-    installCrashReport();
+    installCrashReport(programVersionText().c_str());
     const int demo = demoGeneration(commandLine ? commandLine : "");
     if (demo) {
         SimConfig config;

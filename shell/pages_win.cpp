@@ -1,16 +1,8 @@
 #include "shell/pages_win.h"
 
-#include <cstring>
-
-#include "config/config_page_win.h"
-#include "config/options_page_win.h"
-#include "readings/layout.h"
-#include "readings/readings_win.h"
 #include "res/resource.h"
-#include "scope/scope_page_win.h"
-#include "service/diagram_page_win.h"
-#include "service/reset_page_win.h"
 #include "shell/app_state.h"
+#include "shell/fonts_win.h"
 #include "shell/language.h"
 #include "shell/shell_win.h"
 
@@ -18,34 +10,33 @@ int currentPageTemplate = 0;
 bool currentPageAwaitsOwnPaint = false;
 int largestEnabledSize = 1;
 
+// Each page's folder defines its entry.
+#define ZUVELS_PAGE_HOOKS_DECL(kind, command, name, polls, hooks) extern const PageHooks hooks;
+ZUVELS_PAGES(ZUVELS_PAGE_HOOKS_DECL)
+#undef ZUVELS_PAGE_HOOKS_DECL
+
 namespace {
 
-// Size items by SizeMode; note 1280x960 is 40032 and 1280x1024 is 40031.
-const int SizeCommands[5] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024, IDM_SIZE_1280_960,
-                             IDM_SIZE_1280_1024};
-const int ConfigTemplates[5] = {IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4,
-                                IDD_CONFIG_5};
-const int OptionsTemplates[5] = {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4,
-                                 IDD_OPTIONS_5};
+// The page table, in PageKind order.
+const PageHooks* const Pages[PageCount] = {
+#define ZUVELS_PAGE_HOOKS_REF(kind, command, name, polls, hooks) &hooks,
+    ZUVELS_PAGES(ZUVELS_PAGE_HOOKS_REF)
+#undef ZUVELS_PAGE_HOOKS_REF
+};
 // Page items by PageKind.
-const int PageCommands[6] = {IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS,
-                             IDM_DIAGRAM,  IDM_RESET,         IDM_SCOPE};
-
-struct FlagPair {
-    int command, unchecked, checked;
+const int PageCommands[PageCount] = {
+#define ZUVELS_PAGE_COMMAND(kind, command, name, polls, hooks) command,
+    ZUVELS_PAGES(ZUVELS_PAGE_COMMAND)
+#undef ZUVELS_PAGE_COMMAND
 };
-const FlagPair Flags[5] = {
-    {IDM_LANG_POL, IDB_FLAG_POL, IDB_FLAG_POL_ON}, {IDM_LANG_ANG, IDB_FLAG_ANG, IDB_FLAG_ANG_ON},
-    {IDM_LANG_RUS, IDB_FLAG_RUS, IDB_FLAG_RUS_ON}, {IDM_LANG_LIT, IDB_FLAG_LIT, IDB_FLAG_LIT_ON},
-    {IDM_LANG_CS, IDB_FLAG_CS, IDB_FLAG_CS_ON},
-};
-// Menu item bitmaps outlive any menu they are put on, so the flags are
-// loaded once and shared by every language menu instead of once per change.
-HBITMAP flagBitmaps[5][2];
 
-int sizeIndex() { return (SizeMode >= 1 && SizeMode <= 5 ? SizeMode : 1) - 1; }
+// Size items by SizeMode; note 1280x960 is 40032 and 1280x1024 is 40031.
+const int SizeCommands[SizeModeCount] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024,
+                                         IDM_SIZE_1280_960, IDM_SIZE_1280_1024};
 
-void setTitle(int page) { SetWindowTextA(mainWindow, LanguageTable[EntryFirstTitle + page - 1]); }
+int sizeIndex() { return (SizeMode >= 1 && SizeMode <= SizeModeCount ? SizeMode : 1) - 1; }
+
+void setTitle(Page page) { SetWindowTextA(mainWindow, LanguageTable[EntryFirstTitle + page - 1]); }
 
 void placeMainWindow() {
     RECT screen;
@@ -55,48 +46,22 @@ void placeMainWindow() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool cyrillic() { return strcmp(LanguageCode, "rus") == 0; }
-
-HWND createReadings() {
-    HWND page = createPage(IDD_READINGS, readingsPageProc);
-    // Placed at once, so the page's own placement on paint changes nothing
-    // and erases nothing.
-    SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    drawFrame();
-    return page;
+// Creates the page's dialog for the current size and runs its set-up.
+void createPageOf(Page page, PageCreation how) {
+    const PageHooks& h = pageHooks(page);
+    HWND window = createPage(h.templates[sizeIndex()], h.proc);
+    if (h.create) h.create(window, how);
 }
 
-void createConfiguration(bool textsFirst) {
-    HWND page = createPage(ConfigTemplates[sizeIndex()], configPageProc);
-    if (textsFirst) {
-        configPageApplyTexts(page);
-        configPageFillLists(page);
-    } else {
-        configPageFillLists(page);
-        configPageApplyTexts(page);
-    }
-}
-
-void createOptions() {
-    HWND page = createPage(OptionsTemplates[sizeIndex()], optionsPageProc);
-    optionsPageFillLists(page);
-    optionsPageApplyTexts(page);
-}
-
-void createScope() {
-    createPage(IDD_SCOPE, scopePageProc);
-    scopePageStart();
+void recreatePage(PageCreation how) {
+    destroyCurrentPage();
+    createPageOf(PageKind, how);
 }
 
 }  // namespace
 
-int largestSizeFor(long w, long h) {
-    if (w >= 1280 && h >= 1024) return 5;
-    if (w >= 1280 && h >= 960) return 4;
-    if (w >= 1024 && h >= 768) return 3;
-    if (w >= 800 && h >= 600) return 2;
-    return 1;
+const PageHooks& pageHooks(Page page) {
+    return *Pages[(page >= 1 && page <= PageCount ? page : PageReadings) - 1];
 }
 
 POINT windowPlaceFor(long w, long h, unsigned windowW, unsigned windowH) {
@@ -114,9 +79,9 @@ POINT windowPlaceFor(long w, long h, unsigned windowW, unsigned windowH) {
 
 void setSizeMode(int sizeMode) {
     SizeMode = sizeMode;
-    const SizeLayout& l = sizeLayout(sizeMode);
-    winW = static_cast<unsigned>(l.winW);
-    winH = static_cast<unsigned>(l.winH);
+    const WindowSize& w = windowSize(sizeMode);
+    winW = static_cast<unsigned>(w.winW);
+    winH = static_cast<unsigned>(w.winH);
 }
 
 HWND createPage(int templateId, DLGPROC proc) {
@@ -132,20 +97,29 @@ void destroyCurrentPage() {
     currentPage = nullptr;
 }
 
-void showPage(int page) {
+void createFirstPage() {
+    createPageOf(PageReadings, PageCreation::Shown);
+    PageKind = PageReadings;
+    setTitle(PageReadings);
+}
+
+void startPages() {
+    for (const PageHooks* h : Pages)
+        if (h->start) h->start();
+}
+
+void releasePages() {
+    for (const PageHooks* h : Pages)
+        if (h->destroy) h->destroy();
+}
+
+void showPage(Page page) {
     if (PageKind != page) {
         destroyCurrentPage();
-        switch (page) {
-        case PageReadings: createReadings(); break;
-        case PageConfiguration: createConfiguration(false); break;
-        case PageOptions: createOptions(); break;
-        case PageDiagram: createPage(IDD_DIAGRAM, diagramPageProc); break;
-        case PageReset: createPage(IDD_RESET, resetPageProc); break;
-        case PageScope: createScope(); break;
-        }
+        createPageOf(page, PageCreation::Shown);
         PageKind = page;
         setTitle(page);
-        if (page == PageDiagram) applySize();
+        if (pageHooks(page).laidOutBySize) applySize();
     }
     highlightPage();
 }
@@ -153,51 +127,24 @@ void showPage(int page) {
 void applySize() {
     applySizeMarks();  // also selects the fonts for the size and language
     placeMainWindow();
-    placeLearnButton(currentPage, SizeMode, false);
-
-    switch (PageKind) {
-    case PageReadings:
-        destroyCurrentPage();
-        createReadings();
-        break;
-    case PageConfiguration:
-        destroyCurrentPage();
-        createConfiguration(false);
-        break;
-    case PageOptions:
-        destroyCurrentPage();
-        createOptions();
-        break;
-    case PageDiagram:
-        destroyCurrentPage();
-        createPage(IDD_DIAGRAM, diagramPageProc);
-        diagramSetUp();
-        break;
-    case PageReset:
-        // Kept as it is; the next main-window paint re-places it.
-        break;
-    case PageScope:
-        destroyCurrentPage();
-        createScope();
-        break;
-    }
+    const PageHooks& h = pageHooks(PageKind);
+    if (!h.resize || !h.resize(currentPage)) recreatePage(PageCreation::Resized);
 }
 
 void applySizeMarks() {
     HMENU menu = GetMenu(mainWindow);
-    for (int i = 0; i < 5; ++i) CheckMenuItem(menu, SizeCommands[i], MF_BYCOMMAND | MF_UNCHECKED);
+    for (int command : SizeCommands) CheckMenuItem(menu, command, MF_BYCOMMAND | MF_UNCHECKED);
     CheckMenuItem(menu, SizeCommands[sizeIndex()], MF_BYCOMMAND | MF_CHECKED);
-    // The state cells, lamp and button places follow from sizeLayout(SizeMode).
-    const SizeLayout& l = sizeLayout(SizeMode);
-    DashboardScale.sx = l.sx;
-    DashboardScale.sy = l.sy;
-    selectDashboardFonts(SizeMode, cyrillic());
+    const WindowSize& w = windowSize(SizeMode);
+    DashboardScale.sx = w.sx;
+    DashboardScale.sy = w.sy;
+    selectDashboardFontsFor(SizeMode, LanguageCode);
 }
 
 void enableSizes(int largest) {
     largestEnabledSize = largest;
     HMENU menu = GetMenu(mainWindow);
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < SizeModeCount; ++i)
         EnableMenuItem(menu, SizeCommands[i],
                        MF_BYCOMMAND | (i < largest ? MF_ENABLED : MF_GRAYED));
 }
@@ -210,62 +157,19 @@ void highlightPage() {
     if (command) HiliteMenuItem(mainWindow, menu, command, MF_BYCOMMAND | MF_HILITE);
 }
 
-void setLanguageBitmaps() {
-    DrawMenuBar(mainWindow);
-    HMENU menu = GetMenu(mainWindow);
-    for (int i = 0; i < 5; ++i) {
-        if (!flagBitmaps[i][0])
-            flagBitmaps[i][0] = LoadBitmapA(appInstance, MAKEINTRESOURCEA(Flags[i].unchecked));
-        if (!flagBitmaps[i][1])
-            flagBitmaps[i][1] = LoadBitmapA(appInstance, MAKEINTRESOURCEA(Flags[i].checked));
-        SetMenuItemBitmaps(menu, Flags[i].command, MF_BYCOMMAND, flagBitmaps[i][0],
-                           flagBitmaps[i][1]);
-    }
-}
-
 void rebuildPageForLanguage() {
-    switch (PageKind) {
-    case PageReadings:
-        destroyCurrentPage();
-        createReadings();
-        setTitle(PageReadings);
-        break;
-    case PageConfiguration:
-        destroyCurrentPage();
-        createConfiguration(true);
-        setTitle(PageConfiguration);
-        break;
-    case PageOptions:
-        destroyCurrentPage();
-        createOptions();
-        setTitle(PageOptions);
-        break;
-    case PageDiagram:
-        destroyCurrentPage();
-        createPage(IDD_DIAGRAM, diagramPageProc);
-        setTitle(PageDiagram);
-        applySize();
-        break;
-    case PageReset:
-        // The page stays and keeps its title; only its three texts change.
-        resetPageApplyTexts(currentPage);
-        break;
-    case PageScope:
-        destroyCurrentPage();
-        createScope();
-        setTitle(PageScope);
-        break;
+    const PageHooks& h = pageHooks(PageKind);
+    if (h.language) {
+        h.language(currentPage);
+        return;
     }
-}
-
-void placeResetPage() {
-    SetWindowPos(currentPage, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    placeResetControls(currentPage, SizeMode);
+    recreatePage(PageCreation::Relanguaged);
+    setTitle(PageKind);
+    if (h.laidOutBySize) applySize();
 }
 
 int sizeCommandFor(int sizeMode) {
-    return sizeMode >= 1 && sizeMode <= 5 ? SizeCommands[sizeMode - 1] : 0;
+    return sizeMode >= 1 && sizeMode <= SizeModeCount ? SizeCommands[sizeMode - 1] : 0;
 }
 
 int positionOf(const int* table, int count, int value) {
@@ -274,8 +178,12 @@ int positionOf(const int* table, int count, int value) {
     return 0;
 }
 
-int sizeModeForCommand(int command) { return positionOf(SizeCommands, 5, command); }
+int sizeModeForCommand(int command) { return positionOf(SizeCommands, SizeModeCount, command); }
 
-int pageCommandFor(int page) { return page >= 1 && page <= 6 ? PageCommands[page - 1] : 0; }
+int pageCommandFor(Page page) {
+    return page >= 1 && page <= PageCount ? PageCommands[page - 1] : 0;
+}
 
-int pageForCommand(int command) { return positionOf(PageCommands, 6, command); }
+Page pageForCommand(int command) {
+    return static_cast<Page>(positionOf(PageCommands, PageCount, command));
+}

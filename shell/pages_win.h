@@ -1,8 +1,47 @@
-// Pages, window sizes and the menu state that goes with them.
+// Pages, window sizes and the menu state that goes with them. The pages are
+// one table: shell/page_list.h names them, and each page's folder defines
+// its PageHooks.
 #ifndef ZUVELS_SHELL_PAGES_WIN_H
 #define ZUVELS_SHELL_PAGES_WIN_H
 
 #include <windows.h>
+
+#include "shell/page_list.h"
+#include "shell/sizes.h"
+
+// Why a page is being created: some pages set up differently after a size
+// or language change.
+enum class PageCreation { Shown, Resized, Relanguaged };
+
+// What the shell calls in a page. Null hooks do nothing unless said.
+struct PageHooks {
+    int templates[SizeModeCount];  // dialog template by SizeMode
+    DLGPROC proc;
+    // The page's set-up once its dialog exists.
+    void (*create)(HWND page, PageCreation how);
+    // Once at program start, before the main window: what the page builds
+    // for the program's life.
+    void (*start)();
+    // When the main window goes: gives back what the page keeps beyond its
+    // window.
+    void (*destroy)();
+    // One tick of the page's poll timer, as its WM_TIMER runs it.
+    void (*tick)(HWND page);
+    // The page's part of every main-window paint.
+    void (*paint)(HWND page);
+    // A size change, run on the page as it stands: true when the page stays;
+    // false (or a null hook) re-creates it.
+    bool (*resize)(HWND page);
+    // A language change: null re-creates the page and sets the title;
+    // otherwise the page (and the title) stay and this runs.
+    void (*language)(HWND page);
+    // The page's view is built by applySize (the wiring diagram): showing it
+    // or a language change ends with applySize.
+    bool laidOutBySize;
+};
+
+// The hooks of a page (PageNone and out-of-range values: the readings page).
+const PageHooks& pageHooks(Page page);
 
 // Template the current page was created from (0 before the first page).
 extern int currentPageTemplate;
@@ -12,9 +51,6 @@ extern bool currentPageAwaitsOwnPaint;
 // The SizeMode the size items were last enabled for; re-applied to a new menu.
 extern int largestEnabledSize;
 
-// Largest SizeMode whose window fits a screen whose desktop rectangle ends
-// at (w, h).
-int largestSizeFor(long w, long h);
 // Where the main window goes on that screen: centred when it leaves more
 // than 50 pixels across, else at (0, 0).
 POINT windowPlaceFor(long w, long h, unsigned windowW, unsigned windowH);
@@ -25,25 +61,28 @@ void setSizeMode(int sizeMode);
 // the current page; the old page must be gone.
 HWND createPage(int templateId, DLGPROC proc);
 void destroyCurrentPage();
+// The main window's first page (creation): the readings page, titled.
+void createFirstPage();
+// Every page's start hook (program start) and destroy hook (the main
+// window goes).
+void startPages();
+void releasePages();
 
-void showPage(int page);
+void showPage(Page page);
 void applySize();
 void applySizeMarks();
 void enableSizes(int largest);
 void highlightPage();
-void setLanguageBitmaps();
 void rebuildPageForLanguage();
-// Main-window paint while the factory reset page is shown.
-void placeResetPage();
 
-// Size command id for a SizeMode and back (0 when not a size command).
 // 1-based position of value in a table of command ids, or 0.
 int positionOf(const int* table, int count, int value);
 
+// Size command id for a SizeMode and back (0 when not a size command).
 int sizeCommandFor(int sizeMode);
 int sizeModeForCommand(int command);
-// Page command id for a PageKind and back (0 when not a page command).
-int pageCommandFor(int page);
-int pageForCommand(int command);
+// Page command id for a PageKind and back (0, PageNone when not a page).
+int pageCommandFor(Page page);
+Page pageForCommand(int command);
 
 #endif

@@ -9,25 +9,24 @@
 #include <commctrl.h>
 
 #include "link/link.h"
-#include "readings/gauge.h"
-#include "readings/readings_win.h"
 #include "res/resource.h"
-#include "scope/scope_page_win.h"
-#include "service/diagram_page_win.h"
 #include "service/dialogs_win.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
+#include "shell/fonts_win.h"
 #include "shell/language.h"
 #include "shell/language_win.h"
 #include "shell/pages_win.h"
 #include "shell/settings_file.h"
 #include "shell/settings_file_win.h"
+#include "shell/sizes.h"
 
 HINSTANCE appInstance;
 HWND mainWindow;
 HWND currentPage;
-unsigned winW = 640, winH = 450;
+unsigned winW = static_cast<unsigned>(windowSize(1).winW);
+unsigned winH = static_cast<unsigned>(windowSize(1).winH);
 long lastScreenW, lastScreenH;
 
 namespace {
@@ -59,12 +58,7 @@ void onCreate(HWND window) {
     applyStartPort();
     loadLanguage();
 
-    createPage(IDD_READINGS, readingsPageProc);
-    SetWindowPos(currentPage, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    drawFrame();
-    PageKind = PageReadings;
-    SetWindowTextA(window, LanguageTable[EntryFirstTitle]);
+    createFirstPage();
 
     installLanguageMenu();
 }
@@ -73,20 +67,9 @@ void onPaint(HWND window) {
     emptyPaint(window);
     if (currentPage) emptyPaint(currentPage);
 
-    selectDashboardFonts(SizeMode, strcmp(LanguageCode, "rus") == 0);
-    placeLearnButton(currentPage, SizeMode, true);
-
-    switch (PageKind) {
-    case PageReadings:
-        drawFrame();
-        drawReadings();
-        highlightPage();
-        break;
-    case PageDiagram: diagramCopy(); break;
-    case PageReset: placeResetPage(); break;
-    case PageScope: scopeRepaint(); break;
-    default: break;
-    }
+    selectDashboardFontsFor(SizeMode, LanguageCode);
+    const PageHooks& page = pageHooks(PageKind);
+    if (currentPage && page.paint) page.paint(currentPage);
 
     // The screen may have changed resolution: offer only the sizes that fit
     // now, but keep the size in use.
@@ -96,12 +79,6 @@ void onPaint(HWND window) {
         lastScreenW = screen.right;
         lastScreenH = screen.bottom;
         enableSizes(largestSizeFor(lastScreenW, lastScreenH));
-    }
-
-    HWND learn = currentPage ? GetDlgItem(currentPage, IDC_LEARN) : nullptr;
-    if (learn) {
-        EnableWindow(learn, FALSE);
-        EnableWindow(learn, TRUE);
     }
 
     // Validating the page above takes its paint, and a page starts its poll
@@ -121,7 +98,7 @@ void closeMainWindow(HWND window) {
 
 // True when the command was one of the main window's.
 bool onCommand(HWND window, int command) {
-    if (const int page = pageForCommand(command)) {
+    if (const Page page = pageForCommand(command)) {
         showPage(page);
         return true;
     }
@@ -165,7 +142,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_EXITMENULOOP: highlightPage(); return 0;
     case WM_CLOSE: closeMainWindow(window); return 0;
     case WM_DESTROY:
-        deleteDiagramBitmap();
+        releasePages();
         closePort();
         mainWindow = nullptr;
         currentPage = nullptr;
@@ -190,12 +167,11 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     // The factory reset page holds a progress bar.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    // The per-size state-cell geometry is a constant table (readings/layout.h).
+    // The per-size geometry is constant tables (shell/sizes.h and the pages').
     recordStartDirectory();
-    buildGaugeTables();
+    startPages();
     fillSettingsKeyTables();
     createDashboardFonts();
-    scopeResetTraces();
     linkErrorHook = showLinkErrorBox;
 
     WNDCLASSA wc = {};
@@ -211,8 +187,9 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
 
     char title[TitleSize] = "";
     LoadStringA(instance, IDS_TITLE, title, sizeof title);
-    HWND window = CreateWindowExA(0, className, title, WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 640, 450,
-                                  nullptr, nullptr, instance, nullptr);
+    HWND window =
+        CreateWindowExA(0, className, title, WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, windowSize(1).winW,
+                        windowSize(1).winH, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     ShowWindow(window, showCommand);
     UpdateWindow(window);
@@ -230,6 +207,12 @@ bool translateShellAccelerator(MSG* msg) {
 }
 
 int runMessageLoop() {
+    // IsDialogMessage is left out on purpose: the pages are modeless dialogs,
+    // and passing their messages through it would give them Tab and arrow
+    // navigation and default-button Enter handling, which the program never
+    // had. The templates still carry WS_TABSTOP, as the resource editor wrote
+    // them; it does nothing without IsDialogMessage (the modal dialogs run
+    // their own loop and do navigate).
     MSG msg;
     BOOL got;
     while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {

@@ -30,8 +30,7 @@ await_status() {  # await_status LOG N T
 run_polling_e2e() {  # run_polling_e2e [LABEL]
   E2E_LABEL=${1:-e2e}
   local work="$WIN_BUILD/e2e" log1 log2 exe_pid
-  rm -rf "$work" && mkdir -p "$work" && cp -r "$DIST/Lang" "$work/"
-  write_ini "$work/ZuvelS.ini" 1 ang
+  make_run_dir "$work"
   log1="$work/frames1.log"
   log2="$work/frames2.log"
 

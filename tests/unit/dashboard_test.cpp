@@ -131,12 +131,12 @@ TEST(DashboardLayout, DesignPointsScaleEachAxisAndTruncate) {
         int size, x, y;
     } cases[] = {{1, 352, 61}, {2, 440, 80}, {3, 563, 105}, {5, 704, 144}};
     for (const auto& c : cases) {
-        const SizeLayout& l = sizeLayout(c.size);
-        EXPECT_EQ(c.x, scaleCoord(440, l.sx)) << c.size;
-        EXPECT_EQ(c.y, scaleCoord(80, l.sy)) << c.size;
+        const WindowSize& w = windowSize(c.size);
+        EXPECT_EQ(c.x, scaleCoord(440, w.sx)) << c.size;
+        EXPECT_EQ(c.y, scaleCoord(80, w.sy)) << c.size;
     }
-    EXPECT_EQ(640, sizeLayout(0).winW);
-    EXPECT_EQ(994, sizeLayout(9).winH);
+    EXPECT_EQ(640, windowSize(0).winW);
+    EXPECT_EQ(994, windowSize(9).winH);
 }
 
 // Written out here rather than read from the table, so that a changed row
@@ -236,11 +236,12 @@ TEST(DashboardLayout, EverySizeRowHoldsItsNumbers) {
     for (int size = 1; size <= 5; ++size) {
         SCOPED_TRACE(size);
         const auto& e = rows[size - 1];
-        const SizeLayout& l = sizeLayout(size);
-        EXPECT_EQ(l.winW, e.winW);
-        EXPECT_EQ(l.winH, e.winH);
-        EXPECT_EQ(l.sx, e.sx);
-        EXPECT_EQ(l.sy, e.sy);
+        const WindowSize& w = windowSize(size);
+        const ReadingsLayout& l = readingsLayout(size);
+        EXPECT_EQ(w.winW, e.winW);
+        EXPECT_EQ(w.winH, e.winH);
+        EXPECT_EQ(w.sx, e.sx);
+        EXPECT_EQ(w.sy, e.sy);
         EXPECT_EQ(l.cellLeft[0], e.cell0);
         EXPECT_EQ(l.cellLeft[3], e.cell3);
         // The cells are evenly spaced between the first and the last.
@@ -252,11 +253,24 @@ TEST(DashboardLayout, EverySizeRowHoldsItsNumbers) {
         EXPECT_EQ(l.lampDiameter, e.lamp);
         EXPECT_TRUE(same(l.learnAfterSize, e.afterSize));
         EXPECT_TRUE(same(l.learnOnPaint, e.onPaint));
-        EXPECT_EQ(l.fontLargeH, e.largeH);
-        EXPECT_EQ(l.fontLargeW, e.largeW);
-        EXPECT_EQ(l.fontSmallH, e.smallH);
-        EXPECT_EQ(l.fontSmallW, e.smallW);
+        EXPECT_EQ(w.fontLargeH, e.largeH);
+        EXPECT_EQ(w.fontLargeW, e.largeW);
+        EXPECT_EQ(w.fontSmallH, e.smallH);
+        EXPECT_EQ(w.fontSmallW, e.smallW);
     }
+}
+
+// The screen edges at which each larger size becomes available.
+TEST(WindowSizes, LargestSizeThatFitsTheScreen) {
+    const struct {
+        long w, h;
+        int size;
+    } cases[] = {
+        {1280, 1024, 5}, {1400, 1050, 5}, {1280, 1023, 4}, {1280, 1000, 4}, {1280, 960, 4},
+        {1279, 1024, 3}, {1280, 959, 3},  {1024, 768, 3},  {1023, 768, 2},  {2000, 767, 2},
+        {800, 600, 2},   {799, 600, 1},   {800, 599, 1},   {640, 480, 1},   {0, 0, 1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.size, largestSizeFor(c.w, c.h)) << c.w << "x" << c.h;
 }
 
 // ---- texts and positions ----

@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
+#include "shell/fonts_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
@@ -60,7 +61,8 @@ protected:
         page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_READINGS), parent,
                                   readingsPageProc, 0);
         ASSERT_NE(nullptr, page);
-        SetWindowPos(page, nullptr, -5, -10, static_cast<int>(winW), static_cast<int>(winH), 0);
+        SetWindowPos(page, nullptr, ReadingsPageX, ReadingsPageY, static_cast<int>(winW),
+                     static_cast<int>(winH), 0);
         // The first paint arms the timer; ticks are sent by hand from here on,
         // so a real tick on a slow machine must not shift the every-fourth count.
         pump(page);
@@ -79,11 +81,11 @@ protected:
     }
 
     void useSize(int size) {
-        const SizeLayout& l = sizeLayout(size);
+        const WindowSize& w = windowSize(size);
         SizeMode = size;
-        DashboardScale = {l.sx, l.sy};
-        winW = static_cast<unsigned>(l.winW);
-        winH = static_cast<unsigned>(l.winH);
+        DashboardScale = {w.sx, w.sy};
+        winW = static_cast<unsigned>(w.winW);
+        winH = static_cast<unsigned>(w.winH);
         selectDashboardFonts(size, false);
     }
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "readings/layout.h"
+#include "shell/sizes.h"
 #include "res/resource.h"
-#include "readings/readings_win.h"
+#include "shell/fonts_win.h"
 #include "shell/pages_win.h"
 #include "shell_fixture.h"
 

@@ -9,7 +9,7 @@
 
 #include "link/link.h"
 #include "readings/gauge.h"
-#include "readings/readings_win.h"
+#include "shell/fonts_win.h"
 #include "shell/palette_win.h"
 #include "sim/sim.h"
 #include "watchdog.h"

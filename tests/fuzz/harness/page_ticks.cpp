@@ -17,7 +17,8 @@
 // portable code so that it can be fuzzed here; keep it that way.
 //
 // A new page: its functions in page_parts.h, a PageIndex, a line in
-// PageTicks in that order, and its actions in tools/make_seeds.cpp.
+// PageTicks in that order (with its kind from shell/page_list.h), and its
+// actions in tools/make_seeds.cpp.
 #include "tests/fuzz/harness/page_ticks.h"
 
 #include <cstring>
@@ -26,7 +27,7 @@
 #include "link/link.h"
 #include "readings/dashboard.h"
 #include "readings/gauge.h"
-#include "readings/layout.h"
+#include "shell/sizes.h"
 #include "scope/scope.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
@@ -153,17 +154,19 @@ void rearmTimer() {
 void switchToPage(PageIndex page) { show(page); }
 
 const PageTick PageTicks[] = {
-    {"readings", readingsReset, nullptr, nullptr, readingsTick, readingsTimer},
-    {"configuration", configReset, configShow, configHide, configTick, configTimer},
-    {"options", nullptr, optionsShow, optionsHide, optionsTick, optionsTimer},
-    {"corrections", nullptr, correctionsShow, correctionsHide, correctionsTick, correctionsTimer},
-    {"level sensor", levelSensorReset, levelSensorShow, levelSensorHide, levelSensorTick,
+    {"readings", PageReadings, readingsReset, nullptr, nullptr, readingsTick, readingsTimer},
+    {"configuration", PageConfiguration, configReset, configShow, configHide, configTick,
+     configTimer},
+    {"options", PageOptions, nullptr, optionsShow, optionsHide, optionsTick, optionsTimer},
+    {"corrections", PageNone, nullptr, correctionsShow, correctionsHide, correctionsTick,
+     correctionsTimer},
+    {"level sensor", PageNone, levelSensorReset, levelSensorShow, levelSensorHide, levelSensorTick,
      levelSensorTimer},
-    {"lambda emulation", lambdaReset, lambdaShow, lambdaHide, lambdaTick, lambdaTimer},
-    {"scope", scopeReset, scopeShow, scopeHide, scopeTick, scopeTimer},
-    {"factory reset", nullptr, nullptr, nullptr, resetPageTick, resetPageTimer},
-    {"device information", deviceInfoReset, deviceInfoShow, deviceInfoHide, deviceInfoTick,
-     deviceInfoTimer},
+    {"lambda emulation", PageNone, lambdaReset, lambdaShow, lambdaHide, lambdaTick, lambdaTimer},
+    {"scope", PageScope, scopeReset, scopeShow, scopeHide, scopeTick, scopeTimer},
+    {"factory reset", PageReset, nullptr, nullptr, nullptr, resetPageTick, resetPageTimer},
+    {"device information", PageNone, deviceInfoReset, deviceInfoShow, deviceInfoHide,
+     deviceInfoTick, deviceInfoTimer},
 };
 const size_t PageTickCount = sizeof PageTicks / sizeof PageTicks[0];
 static_assert(sizeof PageTicks / sizeof PageTicks[0] == PageIndexCount, "one tick per page");
@@ -180,10 +183,21 @@ void runPageTimer() { PageTicks[shown].timerOnly(); }
 
 int pageOwnInterval() { return shown == PageIndexScope ? ScopeInterval : 0; }
 
+// Every page of the shell's list that polls the controller has its tick.
+bool everyPollingPageTicks() {
+    for (const PageEntry& p : AllPages) {
+        bool ticked = !p.polls;
+        for (const PageTick& t : PageTicks) ticked = ticked || t.page == p.kind;
+        if (!ticked) return false;
+    }
+    return true;
+}
+
 void resetPageTicks() {
+    FUZZ_CHECK(everyPollingPageTicks());
     SizeMode = 1;
-    DashboardScale.sx = sizeLayout(1).sx;
-    DashboardScale.sy = sizeLayout(1).sy;
+    DashboardScale.sx = windowSize(1).sx;
+    DashboardScale.sy = windowSize(1).sy;
     for (const PageTick& p : PageTicks)
         if (p.reset) p.reset();
     shown = PageIndexReadings;

@@ -4,16 +4,20 @@
 // they index (FUZZ_CHECK), and the user's actions of the tick (list choices,
 // box clicks, presses, scrolls) with their writes watched (write_watch.h).
 // A new page adds its ticks to PageTicks (page_ticks.cpp); the link target
-// picks it up from there.
+// picks it up from there, and a run stops on a page of the shell's list that
+// polls the controller without one.
 #ifndef ZUVELS_TESTS_FUZZ_HARNESS_PAGE_TICKS_H
 #define ZUVELS_TESTS_FUZZ_HARNESS_PAGE_TICKS_H
 
 #include <cstddef>
 
+#include "shell/page_list.h"
 #include "tests/fuzz/harness/fuzz_input.h"
 
 struct PageTick {
     const char* name;
+    // The shell's page this is (shell/page_list.h); PageNone for a dialog.
+    Page page;
     // Back to the program's start-up state (a new run).
     void (*reset)();
     // The page is created or the dialog opened, and destroyed or closed;

@@ -5,7 +5,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
-#include "readings/layout.h"
+#include "shell/sizes.h"
 #include "scope/scope.h"
 #include "service/device_info.h"
 #include "service/reset.h"
@@ -107,8 +107,8 @@ const CursorMove Moves[] = {CursorMove::LineLeft,  CursorMove::LineRight, Cursor
 void scopeResize(int sizeMode) {
     scopeHide();
     SizeMode = sizeMode;
-    DashboardScale.sx = sizeLayout(sizeMode).sx;
-    DashboardScale.sy = sizeLayout(sizeMode).sy;
+    DashboardScale.sx = windowSize(sizeMode).sx;
+    DashboardScale.sy = windowSize(sizeMode).sy;
     ButtonPlace place;
     if (cursorBarPlace(sizeMode, &place)) FUZZ_CHECK(place.w > 0 && place.h > 0);
     if (cursorBoxPlace(sizeMode, &place)) FUZZ_CHECK(place.w > 0 && place.h > 0);

@@ -1,0 +1,48 @@
+// The program's pages, one line each, in PageKind order from 1 (also the
+// order of their title entries from EntryFirstTitle):
+//   X(kind, menu command, name, polls, hooks)
+// name: what scripts and tools call the page (scripts/faults reads these
+// lines); polls: 1 when the page talks to the controller on its own timer
+// (the fault matrix and the fuzz page ticks cover every such page); hooks:
+// the page's entry of the shell's page table (PageHooks, shell/pages_win.h),
+// defined in the page's own *_win.cpp. Portable.
+//
+// A new page: its folder (dialog procedure, hooks, templates), one line
+// here, its menu item and title entry; a page that polls also gets a fuzz
+// page tick.
+#ifndef ZUVELS_SHELL_PAGE_LIST_H
+#define ZUVELS_SHELL_PAGE_LIST_H
+
+#include "res/resource.h"
+
+// clang-format off
+#define ZUVELS_PAGES(X)                                                      \
+    X(PageReadings,      IDM_READINGS,      "readings",      1, readingsPage) \
+    X(PageConfiguration, IDM_CONFIGURATION, "configuration", 1, configPage)   \
+    X(PageOptions,       IDM_OPTIONS,       "options",       1, optionsPage)  \
+    X(PageDiagram,       IDM_DIAGRAM,       "diagram",       0, diagramPage)  \
+    X(PageReset,         IDM_RESET,         "factory-reset", 0, resetPage)    \
+    X(PageScope,         IDM_SCOPE,         "oscilloscope",  1, scopePage)
+// clang-format on
+
+// PageKind: which page is shown; PageNone only where no page is meant.
+enum Page : int {
+    PageNone = 0,
+#define ZUVELS_PAGE_KIND(kind, command, name, polls, hooks) kind,
+    ZUVELS_PAGES(ZUVELS_PAGE_KIND)
+#undef ZUVELS_PAGE_KIND
+};
+#define ZUVELS_PAGE_ONE(kind, command, name, polls, hooks) +1
+constexpr int PageCount = 0 ZUVELS_PAGES(ZUVELS_PAGE_ONE);
+#undef ZUVELS_PAGE_ONE
+
+struct PageEntry {
+    Page kind;
+    int command;
+    const char* name;
+    bool polls;
+};
+// The lines above as data, in PageKind order (AllPages[kind - 1]).
+extern const PageEntry AllPages[PageCount];
+
+#endif
