@@ -8,3 +8,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# stb's header-only files (libstb-dev) hold no platform code: the cross builds
+# take them from the distribution's folder.
+set(STB_INCLUDE_DIR /usr/include/stb CACHE PATH "stb's headers (stb_image_write.h)")

@@ -42,6 +42,8 @@ struct StatusBlock {
     uint8_t identity;  // bits 5..7 generation - 1, bits 0..4 variant
     uint8_t checksum;
 };
+inline int generationOf(uint8_t identity) { return identity / 32 + 1; }
+inline int variantOf(uint8_t identity) { return identity & 0x1F; }
 
 struct LiveBlock {
     uint8_t lead;

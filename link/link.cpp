@@ -238,9 +238,8 @@ void readExtendedBlock() {
 }
 
 int decodeIdentity() {
-    const uint8_t b = Status.identity;
-    ControllerGeneration = b / 32 + 1;
-    ControllerVariant = b & 0x1F;
+    ControllerGeneration = generationOf(Status.identity);
+    ControllerVariant = variantOf(Status.identity);
     return ControllerGeneration;
 }
 

@@ -124,27 +124,38 @@ SearchTry portSearchNext() {
     return {SearchStep::Trying, FoundPorts[searchIndex], searchIndex + 1};
 }
 
+namespace {
+
+bool answersAt(const char* path, uint8_t* answer) {
+    const uint32_t t0 = LinkPort->tickCount();
+    PortHandle = LinkPort->open(path);
+    PortOpen = true;
+    // A port that takes this long to open is skipped unconfigured.
+    if (static_cast<uint32_t>(LinkPort->tickCount() - t0) >= SlowSearchOpenMs) return false;
+    LinkPort->applySettings(PortHandle, LinkPortSettings);
+    LinkPort->applyTimeouts(PortHandle, LinkPortTimeouts);
+    return controllerAnswers(answer);
+}
+
+}  // namespace
+
 bool portSearchProbe(uint32_t port) {
     // Numbers above the port table can't be opened: passed over like a port
     // that doesn't answer.
-    if (port <= HighestPortNumber) {
-        const uint32_t t0 = LinkPort->tickCount();
-        PortHandle = LinkPort->open(portTablePath(static_cast<int>(port)));
-        PortOpen = true;
-        // A port that takes this long to open is skipped unconfigured.
-        if (static_cast<uint32_t>(LinkPort->tickCount() - t0) < SlowSearchOpenMs) {
-            LinkPort->applySettings(PortHandle, LinkPortSettings);
-            LinkPort->applyTimeouts(PortHandle, LinkPortTimeouts);
-            uint8_t answer[StatusLength];
-            if (controllerAnswers(answer)) {
-                takeFoundPort(port, answer);
-                return true;
-            }
-        }
+    uint8_t answer[StatusLength];
+    if (port <= HighestPortNumber && answersAt(portTablePath(static_cast<int>(port)), answer)) {
+        takeFoundPort(port, answer);
+        return true;
     }
     closePort();
     ++searchIndex;
     return false;
+}
+
+bool controllerAnswersAt(const char* path, uint8_t answer[4]) {
+    const bool found = answersAt(path, answer);
+    closePort();
+    return found;
 }
 
 void portSearchChoose(int selection) {

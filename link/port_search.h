@@ -39,6 +39,12 @@ SearchTry portSearchNext();
 // tick tries the next one.
 bool portSearchProbe(uint32_t port);
 
+// The probe of one port as the search makes it, on a path: open (a port
+// slower to open than SlowSearchOpenMs is passed over), the echo probe, the
+// status request with one repeat; the port is closed again. True with the
+// status reply in answer when a controller answered.
+bool controllerAnswersAt(const char* path, uint8_t answer[4]);
+
 // The manual list closed up on entry selection (port selection + 1).
 void portSearchChoose(int selection);
 // Ok keeps the port of the list's selection; Cancel goes back to the port of

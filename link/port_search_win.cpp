@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "link/link.h"
+#include "link/port_registry_win.h"
 #include "link/port_search.h"
 #include "res/resource.h"
 #include "service/dialogs_win.h"
@@ -17,28 +18,6 @@
 #include "shell/language_win.h"
 
 namespace {
-
-// ---- the registry's list of serial ports ----
-
-bool registryOpen(void* context) {
-    HKEY* key = static_cast<HKEY*>(context);
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, key) ==
-           ERROR_SUCCESS;
-}
-
-bool registryValue(void* context, uint32_t index, char* data, size_t cap) {
-    char name[PortNameDataSize];
-    DWORD nameLength = sizeof name;
-    DWORD dataLength = static_cast<DWORD>(cap);
-    DWORD type = 0;
-    // Any error ends the list, a name or data too long for the buffers too.
-    return RegEnumValueA(*static_cast<HKEY*>(context), index, name, &nameLength, nullptr, &type,
-                         reinterpret_cast<BYTE*>(data), &dataLength) == ERROR_SUCCESS;
-}
-
-void registryClose(void* context) { RegCloseKey(*static_cast<HKEY*>(context)); }
-
-HKEY serialCommKey;
 
 // ---- the dialog ----
 
@@ -169,7 +148,7 @@ bool onCommand(HWND dialog, int id, int code) {
 
 }  // namespace
 
-PortNameSource portSearchNames = {registryOpen, registryValue, registryClose, &serialCommKey};
+PortNameSource portSearchNames = registryPortNames();
 
 INT_PTR CALLBACK portSearchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {

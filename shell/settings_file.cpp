@@ -83,15 +83,22 @@ bool readExpectedWord(FILE* f, const char* expected) {
     return readWholeWord(f, word, sizeof word) && strcmp(word, expected) == 0;
 }
 
+LoadCheck wrongAt(LoadedSettings* out, int word, bool value) {
+    out->wrongWord = word;
+    out->wrongValue = value;
+    return LoadCheck::WrongFormat;
+}
+
 LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
     char(*table)[SettingsWordSize] = keyTableOf(fmt);
     for (int i = 0; i < HeaderWords; ++i)
-        if (!readExpectedWord(f, table[i])) return LoadCheck::WrongFormat;
+        if (!readExpectedWord(f, table[i])) return wrongAt(out, i, false);
     for (int k = 0; k < fmt.keyCount; ++k) {
-        if (!readExpectedWord(f, table[HeaderWords + k])) return LoadCheck::WrongFormat;
+        if (!readExpectedWord(f, table[HeaderWords + k]))
+            return wrongAt(out, HeaderWords + k, false);
         char word[16];
         if (!readWholeWord(f, word, sizeof word) || !parseValue(word, &out->values[k]))
-            return LoadCheck::WrongFormat;
+            return wrongAt(out, HeaderWords + k, true);
         out->addresses[k] = k < SentKeysV3 ? settingsAddresses[k] : 0;
     }
     return LoadCheck::Ok;
@@ -132,7 +139,11 @@ LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings*
     LoadedSettings read;
     memset(&read, 0, sizeof read);
     LoadCheck check = readChecked(f, fmt, &read);
-    if (check != LoadCheck::Ok) return check;
+    if (check != LoadCheck::Ok) {
+        out->wrongWord = read.wrongWord;
+        out->wrongValue = read.wrongValue;
+        return check;
+    }
     read.keyCount = fmt.keyCount;
     read.sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
     *out = read;
@@ -148,15 +159,29 @@ LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSe
     return check;
 }
 
-int sendSettings(const LoadedSettings& s) {
+int sendSettings(const LoadedSettings& s) { return sendSettingsReporting(s, nullptr, nullptr); }
+
+int sendSettingsReporting(const LoadedSettings& s, void (*sent)(int index, void* context),
+                          void* context) {
     for (int i = 0; i < s.sendCount; ++i) {
         // writeParameter leaves the count alone when it sends nothing (a
         // generation it doesn't serve); a stale 3 must not pass for a reply.
         BytesTransferred = 0;
         writeParameter(s.addresses[i], s.values[i]);
         if (BytesTransferred != 3) return i;
+        if (sent) sent(i, context);
     }
     return s.sendCount;
+}
+
+void settingsFromStores(const SettingsFormat& fmt, LoadedSettings* out) {
+    memset(out, 0, sizeof *out);
+    out->keyCount = fmt.keyCount;
+    out->sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
+    for (int k = 0; k < out->sendCount; ++k) {
+        out->addresses[k] = settingsAddresses[k];
+        out->values[k] = readField(fieldForAddress(settingsAddresses[k], fmt.version));
+    }
 }
 
 bool refreshBlocksForSave(const SettingsFormat& fmt) {
@@ -177,13 +202,13 @@ namespace {
 bool writeSettingsWords(FILE* f, const void* context) {
     const SettingsFormat& fmt = *static_cast<const SettingsFormat*>(context);
     char(*table)[SettingsWordSize] = keyTableOf(fmt);
+    LoadedSettings values;
+    settingsFromStores(fmt, &values);
     bool ok = true;
     for (int i = 0; i < HeaderWords; ++i) ok = ok && fprintf(f, "%s\n", table[i]) >= 0;
-    for (int k = 0; k < fmt.keyCount; ++k) {
-        int value = 0;
-        if (k < SentKeysV3) value = readField(fieldForAddress(settingsAddresses[k], fmt.version));
-        ok = ok && fprintf(f, "%s %d\n", table[HeaderWords + k], value) >= 0;
-    }
+    // "NULL=", past the sent keys, is held 0.
+    for (int k = 0; k < fmt.keyCount; ++k)
+        ok = ok && fprintf(f, "%s %d\n", table[HeaderWords + k], values.values[k]) >= 0;
     return ok;
 }
 

@@ -27,6 +27,11 @@ struct LoadedSettings {
     uint8_t values[33];
     uint8_t addresses[33];  // address per key; the "NULL=" key is never sent
     int sendCount;          // how many of them are sent (27 or 32)
+    // WrongFormat: where the file first departs from the format, the word
+    // index of the key table (0..2 the header, 3 + k key k), and whether it
+    // was the key's value rather than the key.
+    int wrongWord;
+    bool wrongValue;
 };
 // Reads and checks a file against the format; nothing is sent.
 LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out);
@@ -36,6 +41,13 @@ LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings*
 // Sends a checked file with writeParameter; stops at the first write whose
 // reply isn't 3 bytes. Returns the number of writes that got a full reply.
 int sendSettings(const LoadedSettings& s);
+// The same, calling sent (when not null) after each write that got a full
+// reply with its index among the keys.
+int sendSettingsReporting(const LoadedSettings& s, void (*sent)(int index, void* context),
+                          void* context);
+
+// The values a file of format fmt would hold, from the block stores.
+void settingsFromStores(const SettingsFormat& fmt, LoadedSettings* out);
 
 // Reads the blocks the format needs; false when the link isn't Up or any of
 // those reads didn't bring a valid reply (nothing is then written).

@@ -1,7 +1,9 @@
 #include "shell/text_file.h"
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #ifdef _WIN32
@@ -79,4 +81,21 @@ bool writeFileReplacing(const char* path, bool (*write)(FILE* f, const void* con
     if (ok) ok = durableFileCalls.replace(temp, path);
     if (!ok) remove(temp);
     return ok;
+}
+
+bool readTextFile(const char* path, std::string* text, std::string* error) {
+    FILE* f = fopen(path, "rb");
+    if (!f) {
+        *error = std::string(path) + ": " + strerror(errno);
+        return false;
+    }
+    text->clear();
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) text->append(chunk, n);
+    const bool readOk = !ferror(f);
+    fclose(f);
+    if (readOk && text->find('\0') == std::string::npos) return true;
+    *error = std::string(path) + (readOk ? ": not a text file" : ": could not be read");
+    return false;
 }

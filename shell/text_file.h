@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 // Reads one whitespace-delimited word into out (at most cap - 1 characters,
 // always terminated); the rest of a longer word is read and dropped.
@@ -33,5 +34,9 @@ extern const DurableFileCalls SystemDurableFileCalls;
 // keeps the old file or the new one.
 bool writeFileReplacing(const char* path, bool (*write)(FILE* f, const void* context),
                         const void* context);
+
+// The whole file at path, read as bytes. False with "path: reason" in *error
+// when it can't be read or holds a NUL byte (no text file of ours does).
+bool readTextFile(const char* path, std::string* text, std::string* error);
 
 #endif

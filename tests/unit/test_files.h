@@ -37,4 +37,14 @@ inline std::string readFileBytes(const std::string& path) {
     return s;
 }
 
+// Everything written to a stream so far (a tmpfile() the test wrote through).
+inline std::string streamText(FILE* f) {
+    fflush(f);
+    rewind(f);
+    std::string s;
+    int c;
+    while ((c = getc(f)) != EOF) s += static_cast<char>(c);
+    return s;
+}
+
 #endif

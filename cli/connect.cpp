@@ -1,0 +1,132 @@
+#include "cli/connect.h"
+
+#include <cstring>
+
+#include "cli/errors.h"
+#include "cli/platform.h"
+#include "link/link.h"
+#include "shell/settings_file.h"
+#include "shell/start_options.h"
+
+namespace {
+
+// The link closes the port after three missed status replies; lpgctl gives
+// the controller as many chances before it says nobody answers.
+const int StatusTries = 3;
+
+std::string label;
+std::string openPath;
+
+bool startsWith(const char* text, const char* prefix) {
+    return strncmp(text, prefix, strlen(prefix)) == 0;
+}
+
+// The port opened once and closed again, so that a failure can be told
+// apart while the system still knows why; the link then opens it for good.
+int probeOpen(const PortChoice& choice) {
+    PortId h = LinkPort->open(openPath.c_str());
+    if (h != InvalidPort) {
+        LinkPort->close(h);
+        return ExitOk;
+    }
+    if (choice.kind != PortKind::Device)
+        return fail(ExitNoSuchPort, "%s can't be opened", label.c_str());
+    std::string reason;
+    switch (lastOpenFailure(&reason)) {
+    case OpenFailure::NoSuchPort: return fail(ExitNoSuchPort, "no such port: %s", label.c_str());
+    case OpenFailure::Permission:
+        return fail(ExitPermission, "permission denied on %s%s", label.c_str(), permissionHint());
+    case OpenFailure::Busy:
+        return fail(ExitPortBusy, "%s is busy: another program has it open", label.c_str());
+    case OpenFailure::Other: break;
+    }
+    return fail(ExitNoSuchPort, "%s can't be opened: %s", label.c_str(), reason.c_str());
+}
+
+}  // namespace
+
+bool parsePortChoice(const char* text, PortChoice* choice, std::string* error) {
+    *choice = PortChoice();
+    if (strcmp(text, "demo") == 0 || strcmp(text, "demo:3") == 0 || strcmp(text, "demo:1") == 0) {
+        choice->kind = PortKind::Demo;
+        choice->generation = strcmp(text, "demo:1") == 0 ? 1 : 3;
+        choice->path = "demo";
+        return true;
+    }
+    if (startsWith(text, "demo:")) {
+        *error = "demo takes generation 1 or 3: demo, demo:1 or demo:3";
+        return false;
+    }
+    if (startsWith(text, "replay:")) {
+        choice->kind = PortKind::Replay;
+        choice->path = text + strlen("replay:");
+        if (choice->path.empty()) *error = "replay: needs a recording, as in replay:drive.txt";
+        return !choice->path.empty();
+    }
+    if (*text == '\0') {
+        *error = "--port needs a port: a device path, COMn, demo, demo:1 or replay:FILE";
+        return false;
+    }
+    return devicePathFor(text, &choice->path, &choice->number, error);
+}
+
+int useBackend(const PortChoice& choice) {
+    switch (choice.kind) {
+    case PortKind::Demo: useDemoBackend(choice.generation); break;
+    case PortKind::Replay: {
+        std::string error;
+        if (!useReplayBackend(choice.path, &error)) return fail(ExitBadFile, "%s", error.c_str());
+        break;
+    }
+    case PortKind::Device: LinkPort = devicePortOps(); break;
+    }
+    openPath = choice.path;
+    selectPort(openPath.c_str(), choice.number);
+    return ExitOk;
+}
+
+int openPortOf(const CliArgs& args) {
+    PortChoice choice;
+    std::string error;
+    const bool named = args.port ? parsePortChoice(args.port, &choice, &error)
+                                 : defaultPortChoice(&choice, &error);
+    if (!named) return fail(ExitUsage, "%s", error.c_str());
+    label = args.port           ? args.port
+            : choice.number > 0 ? "COM" + std::to_string(choice.number)
+                                : choice.path;
+    const int code = useBackend(choice);
+    return code != ExitOk ? code : probeOpen(choice);
+}
+
+int openController(const CliArgs& args) {
+    const int code = openPortOf(args);
+    if (code != ExitOk) return code;
+    for (int i = 0; i < StatusTries && LinkState != LinkStateKind::Up; ++i) {
+        pollStatus();
+        if (LinkFailed)
+            return fail(ExitNoController,
+                        "%s answers with what it is sent: a loop-back plug or a cable "
+                        "without a controller",
+                        label.c_str());
+    }
+    if (LinkState != LinkStateKind::Up)
+        return fail(ExitNoController, "no controller answers on %s", label.c_str());
+    const int generation = decodeIdentity();
+    if (generation != 1 && generation != 3)
+        return fail(ExitWrongGeneration,
+                    "the controller on %s is of generation %d; lpgctl serves generations 1 and 3",
+                    label.c_str(), generation);
+    return ExitOk;
+}
+
+int readControllerBlocks() {
+    const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
+    for (int i = 0; i < StatusTries; ++i) {
+        if (refreshBlocksForSave(fmt)) return ExitOk;
+        pollStatus();  // a garbled reply costs one try, as on the pages
+    }
+    return fail(ExitNoController, "the controller on %s stopped answering the block reads",
+                label.c_str());
+}
+
+const std::string& portLabel() { return label; }

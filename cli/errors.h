@@ -1,0 +1,28 @@
+// lpgctl's exit codes and its one-line error messages on standard error.
+#ifndef ZUVELS_CLI_ERRORS_H
+#define ZUVELS_CLI_ERRORS_H
+
+// Documented in docs/lpgctl.md; scripts rely on them.
+enum ExitCode {
+    ExitOk = 0,
+    ExitDiffer = 1,           // diff: the two sides differ
+    ExitUsage = 2,            // unknown command or option, missing argument
+    ExitNoSuchPort = 3,       // the port doesn't exist
+    ExitPermission = 4,       // the port exists but may not be opened
+    ExitPortBusy = 5,         // another program holds the port
+    ExitNoController = 6,     // the port opened but no controller answered
+    ExitWrongGeneration = 7,  // a controller answered, of a generation not served
+    ExitBadFile = 8,          // a file can't be read or isn't what it should be
+    ExitWriteFailed = 9,      // a write to the controller got no full reply
+    ExitFailed = 10,          // anything else (an output file that can't be written)
+};
+
+// Prints "lpgctl: " and the formatted text as one line on standard error and
+// returns code, so that callers can write `return fail(ExitBadFile, ...)`.
+int fail(int code, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+#endif

@@ -1,0 +1,269 @@
+#include "cli/fields.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "config/corrections.h"
+#include "readings/dashboard.h"
+
+namespace {
+
+const double VoltsPerUnit = 0.02;  // lambda point, throttle jump, inertia steps
+
+const char* const ProbeTypeNames[] = {"0-1 V",   "0-5 V -", "0-5 V +",
+                                      "5-0 V -", "5-0 V +", "0,8-1,6 V"};
+const char* const TankLevelNames[] = {"reserve", "1/4", "2/4", "3/4", "4/4"};
+
+FieldRef ref(BlockId block, const void* base, const void* byte) {
+    return {block, static_cast<uint8_t>(static_cast<const uint8_t*>(byte) -
+                                        static_cast<const uint8_t*>(base))};
+}
+
+// Adds fields of one block, each naming the bytes it comes from.
+struct BlockFields {
+    std::vector<Field>& out;
+    const char* block;
+    BlockId id;
+    const void* base;
+
+    Field& add(const char* key, const char* label, const char* unit, const uint8_t* a,
+               const uint8_t* b = nullptr) {
+        Field f = {block, key, label, unit, FieldKind::Number, 0, 0, "", {}, 0};
+        f.sources[f.sourceCount++] = ref(id, base, a);
+        if (b) f.sources[f.sourceCount++] = ref(id, base, b);
+        out.push_back(f);
+        return out.back();
+    }
+    void number(const char* key, const char* label, const char* unit, double v, int decimals,
+                const uint8_t* a, const uint8_t* b = nullptr) {
+        Field& f = add(key, label, unit, a, b);
+        f.number = v;
+        f.decimals = decimals;
+    }
+    void flag(const char* key, const char* label, const uint8_t* a, uint8_t mask) {
+        Field& f = add(key, label, "", a);
+        f.kind = FieldKind::Flag;
+        f.number = (*a & mask) ? 1 : 0;
+    }
+    void text(const char* key, const char* label, const std::string& t, const uint8_t* a,
+              const uint8_t* b = nullptr) {
+        Field& f = add(key, label, "", a, b);
+        f.kind = FieldKind::Text;
+        f.text = t;
+    }
+};
+
+void decodeStatus(const StatusBlock& s, std::vector<Field>& out) {
+    BlockFields f{out, "status", BlockId::Status, &s};
+    const int generation = generationOf(s.identity);
+    const int variant = variantOf(s.identity);
+    char version[16];
+    formatVersion(generation, variant, version, sizeof version);
+    f.number("generation", "generation", "", generation, 0, &s.identity);
+    f.number("variant", "variant", "", variant, 0, &s.identity);
+    f.text("version", "version", version, &s.identity);
+}
+
+void decodeLive(const LiveBlock& l, std::vector<Field>& out) {
+    BlockFields f{out, "live", BlockId::Live, &l};
+    f.number("engine_speed_rpm", "engine speed", "rpm", engineSpeedShown(l), 0, &l.rpmPeriodLo,
+             &l.rpmPeriodHi);
+    f.number("lambda_voltage_v", "lambda probe voltage", "V", voltsFromRaw(l.voltageB), 2,
+             &l.voltageB);
+    f.number("throttle_voltage_v", "throttle sensor voltage", "V", voltsFromRaw(l.voltageA), 2,
+             &l.voltageA);
+    f.number("position", "position", "", l.position, 0, &l.position);
+    f.number("reference_position", "reference position", "", l.attInit, 0, &l.attInit);
+    f.number("reducer_temperature_c", "reducer temperature", "C",
+             temperatureFromRaw(l.temperatureRaw), 0, &l.temperatureRaw);
+    f.flag("ready", "ready", &l.flagsA, FlagsA::Ready);
+    f.flag("on_gas", "on gas", &l.flagsB, FlagsB::OnGas);
+    f.flag("learn_active", "learning", &l.flagsB, FlagsB::LearnActive);
+    f.flag("gas_off", "gas switched off", &l.flagsB, FlagsB::GasOff);
+    f.flag("cut_off_active", "cut-off active", &l.flagsB, FlagsB::CutOffActive);
+    f.flag("switch_over_speed_reached", "switch-over speed reached", &l.flagsB,
+           FlagsB::SwitchedOver);
+    f.flag("switch_over_temperature_reached", "switch-over temperature reached", &l.flagsB,
+           FlagsB::Warm);
+}
+
+int levelSensorMode(uint8_t options) {
+    if (options & Options::LevelModeFirst) return 1;
+    return (options & Options::LevelModeSecond) ? 2 : 3;
+}
+
+void decodeOptions(BlockFields& f, const ConfigABlock& a) {
+    f.number("level_sensor_mode", "gas level sensor mode", "", levelSensorMode(a.options), 0,
+             &a.options);
+    f.flag("option_switch_over_temperature", "option: switch-over temperature", &a.options,
+           Options::SwitchOverTemp);
+    f.flag("option_reference_position_hidden", "option: reference position hidden", &a.options,
+           Options::AttInitHidden);
+    f.flag("option_jump_functions", "option: jump functions", &a.options, Options::JumpFunctions);
+    f.flag("option_switch_over_falling_speed", "option: switch-over on falling speed", &a.options,
+           Options::TwoWayChoice);
+    f.flag("option_cut_off", "option: cut-off", &a.options, Options::CutOff);
+    f.flag("option_switch_off_speed", "option: switch-off speed", &a.options,
+           Options::SwitchOffSpeed);
+}
+
+void decodeEmulation(BlockFields& f, const ConfigABlock& a, int generation) {
+    f.number("emulation_type", "lambda emulation type", "", a.emulType & EmulType::TypeMask, 0,
+             &a.emulType);
+    if (generation == 3) {
+        f.flag("low_signal_level", "low signal level", &a.emulType, EmulType::LowSignalLevel);
+        f.flag("emergency_start", "emergency engine start", &a.emulType, EmulType::EmergencyStart);
+    }
+    f.flag("detailed_status", "detailed status messages", &a.emulType, EmulType::DetailedStatus);
+    f.number("emulation_time_high_ms", "emulation time, high state", "ms", a.emulBjTimeHi * 25.0, 0,
+             &a.emulBjTimeHi);
+    f.number("emulation_time_low_ms", "emulation time, low state", "ms", a.emulBjTimeLo * 25.0, 0,
+             &a.emulBjTimeLo);
+}
+
+// Four signed corrections, a nibble each of two bytes, as the corrections
+// dialog shows them.
+void decodeCorrections(BlockFields& f, const uint8_t* byteA, const uint8_t* byteB) {
+    static const char* const Keys[CorrectionRows] = {"correction_1", "correction_2", "correction_3",
+                                                     "correction_4"};
+    static const char* const Labels[CorrectionRows] = {"correction 1", "correction 2",
+                                                       "correction 3", "correction 4"};
+    for (int row = 0; row < CorrectionRows; ++row) {
+        const CorrectionField c = correctionField(row);
+        const uint8_t* byte = c.byte == 0 ? byteA : byteB;
+        const int nibble = c.high ? *byte >> 4 : *byte & 0x0F;
+        char text[CorrectionTextSize];
+        correctionItemText(row, correctionIndexForNibble(nibble), text, sizeof text);
+        f.number(Keys[row], Labels[row], "", atoi(text), 0, byte);
+    }
+}
+
+void decodeConfigA(const ConfigABlock& a, int generation, std::vector<Field>& out) {
+    BlockFields f{out, "config_a", BlockId::ConfigA, &a};
+    decodeOptions(f, a);
+    f.number("throttle_sensor_type", "throttle sensor type", "", tpsType(a.lambdaType), 0,
+             &a.lambdaType);
+    const int probe = probeType(a.lambdaType);
+    f.text("lambda_probe_type", "lambda probe type", probe <= 5 ? ProbeTypeNames[probe] : "?",
+           &a.lambdaType);
+    f.number("lambda_point_v", "lambda switching point", "V", a.lambdaPoint * VoltsPerUnit, 2,
+             &a.lambdaPoint);
+    f.number("lambda_delay_s", "lambda reading delay", "s", a.lambdaDelay * 5.0, 0, &a.lambdaDelay);
+    decodeEmulation(f, a, generation);
+    if (generation == 3)
+        f.number("initial_valve_opening_s", "initial gas valve opening time", "s",
+                 a.emulDoTimeHi * 0.1, 1, &a.emulDoTimeHi);
+    else
+        decodeCorrections(f, &a.emulDoTimeHi, &a.emulDoTimeLo);
+    f.number("overlap_time_s", "petrol/gas overlap time", "s", a.injectDelay * 0.1, 1,
+             &a.injectDelay);
+    f.number("switch_over_temperature_c", "switch-over temperature", "C",
+             temperatureFromRaw(a.lpgOnTemp), 0, &a.lpgOnTemp);
+    f.number("throttle_inertia_v", "throttle sensor inertia at idle", "V",
+             a.tpsInert * VoltsPerUnit + VoltsPerUnit, 2, &a.tpsInert);
+}
+
+void decodeConfigB(const ConfigBBlock& b, uint8_t lambdaType, int generation,
+                   std::vector<Field>& out) {
+    BlockFields f{out, "config_b", BlockId::ConfigB, &b};
+    f.number("band_upper", "upper band width", "", b.attMax, 0, &b.attMax);
+    f.number("band_lower", "lower band width", "", b.attMin, 0, &b.attMin);
+    f.number("second_band_upper", "second upper band width", "", b.attMaxBj, 0, &b.attMaxBj);
+    f.number("second_band_lower", "second lower band width", "", b.attMinBj, 0, &b.attMinBj);
+    // Type 1 sensors keep the threshold as 250 - value.
+    const int jump = tpsType(lambdaType) == 1 ? 250 - b.tpsJump : b.tpsJump;
+    f.number("throttle_jump_v", "throttle jump threshold", "V", jump * VoltsPerUnit, 2, &b.tpsJump);
+    if (generation == 3)
+        f.number("jump_marker_percent", "jump marker", "%", b.attJump, 0, &b.attJump);
+    else
+        f.number("jump_marker_position", "jump marker position", "", b.attJump, 0, &b.attJump);
+    f.number("switch_over_speed_rpm", "switch-over engine speed", "rpm",
+             rpmFromBytes(b.lpgOnRpmHi, b.lpgOnRpmLo), 0, &b.lpgOnRpmLo, &b.lpgOnRpmHi);
+    f.number("ignition_type", "ignition type", "", b.ignitionType, 0, &b.ignitionType);
+    f.number("cut_off_speed_rpm", "cut-off engine speed", "rpm",
+             rpmFromBytes(b.cutOffRpmHi, b.cutOffRpmLo), 0, &b.cutOffRpmLo, &b.cutOffRpmHi);
+    f.number("cut_off_depth_percent", "cut-off depth", "%", b.cutOffSteps, 0, &b.cutOffSteps);
+    f.number("switch_off_speed_rpm", "switch-off engine speed", "rpm",
+             rpmFromBytes(b.lpgOffRpmHi, b.lpgOffRpmLo), 0, &b.lpgOffRpmLo, &b.lpgOffRpmHi);
+}
+
+void decodeExtended(const ExtendedBlock& e, std::vector<Field>& out) {
+    BlockFields f{out, "extended", BlockId::Extended, &e};
+    static const char* const Keys[4] = {"gas_level_threshold_1", "gas_level_threshold_2",
+                                        "gas_level_threshold_3", "gas_level_threshold_4"};
+    static const char* const Labels[4] = {
+        "gas level threshold reserve-1/4", "gas level threshold 1/4-2/4",
+        "gas level threshold 2/4-3/4", "gas level threshold 3/4-4/4"};
+    const uint8_t* thresholds[4] = {&e.prog1, &e.prog2, &e.prog3, &e.prog4};
+    for (int i = 0; i < 4; ++i) f.number(Keys[i], Labels[i], "", *thresholds[i], 0, thresholds[i]);
+    const int level = e.tankLevel & TankLevelMask;
+    f.text("tank_level", "tank level", level <= 4 ? TankLevelNames[level] : "?", &e.tankLevel);
+    decodeCorrections(f, &e.zamOtwBj, &e.zamOtwDo);
+    const TimeOnGas t = timeOnGas(e);
+    f.number("time_on_gas_hours", "time on gas, hours", "h", t.hours, 0, &e.gasHoursLo,
+             &e.gasHoursHi);
+    f.number("time_on_gas_minutes", "time on gas, minutes", "min", t.minutes, 0, &e.gasMinutes);
+    char text[32];
+    formatInstallDate(decodeInstallDate(e.installDateLo, e.installDateHi), text, sizeof text);
+    f.text("install_date", "installation date", text, &e.installDateLo, &e.installDateHi);
+    formatRegistration(e, text, sizeof text);
+    f.text("registration", "registration", text, &e.registration[0]);
+}
+
+}  // namespace
+
+std::string jsonQuoted(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char esc[8];
+            snprintf(esc, sizeof esc, "\\u%04x", c);
+            out += esc;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+BlockSet BlockValues::set() { return {&status, &live, &configA, &configB, &extended}; }
+
+std::vector<Field> decodeBlocks(const BlockValues& b, int generation) {
+    std::vector<Field> out;
+    decodeStatus(b.status, out);
+    decodeLive(b.live, out);
+    decodeConfigA(b.configA, generation, out);
+    decodeConfigB(b.configB, b.configA.lambdaType, generation, out);
+    if (generation == 3) decodeExtended(b.extended, out);
+    return out;
+}
+
+std::string fieldValueText(const Field& f) {
+    switch (f.kind) {
+    case FieldKind::Flag: return f.number != 0 ? "yes" : "no";
+    case FieldKind::Text: return f.text;
+    case FieldKind::Number: break;
+    }
+    char text[32];
+    snprintf(text, sizeof text, "%.*f", f.decimals, f.number);
+    return text;
+}
+
+std::string fieldValueWithUnit(const Field& f) {
+    const std::string v = fieldValueText(f);
+    return f.unit[0] ? v + " " + f.unit : v;
+}
+
+std::string fieldJsonValue(const Field& f) {
+    switch (f.kind) {
+    case FieldKind::Flag: return f.number != 0 ? "true" : "false";
+    case FieldKind::Text: return jsonQuoted(f.text);
+    case FieldKind::Number: break;
+    }
+    return fieldValueText(f);
+}
+
+BlockValues storedBlocks() { return {Status, Live, ConfigA, ConfigB, Extended}; }

@@ -1,0 +1,101 @@
+// lpgctl on Windows: the Win32 backend, COMn names, ZuvelS.ini's port and
+// the registry's list of serial ports.
+#include "cli/platform.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <io.h>
+
+#include "cli/connect.h"
+#include "link/link.h"
+#include "link/port_registry_win.h"
+#include "link/port_win.h"
+#include "shell/app_settings.h"
+
+namespace {
+
+// "COM3" or "com3": its number 1..256, else 0.
+int comNumber(const char* name) {
+    if (_strnicmp(name, "COM", 3) != 0 || name[3] == '\0') return 0;
+    int n = 0;
+    for (const char* p = name + 3; *p; ++p) {
+        if (!isdigit(static_cast<unsigned char>(*p)) || n > HighestPortNumber) return 0;
+        n = n * 10 + (*p - '0');
+    }
+    return n <= HighestPortNumber ? n : 0;
+}
+
+bool fileExists(const char* path) {
+    FILE* f = fopen(path, "r");
+    if (f) fclose(f);
+    return f != nullptr;
+}
+
+// ZuvelS.ini as the window finds it (the current folder), else the one
+// beside lpgctl.exe, which is where the window is normally started.
+bool findAppSettings(std::string* path) {
+    if (fileExists(AppSettingsFileName)) return *path = AppSettingsFileName, true;
+    char exe[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
+    if (n == 0 || n >= sizeof exe) return false;
+    char* slash = strrchr(exe, '\\');
+    if (!slash) return false;
+    slash[1] = '\0';
+    *path = std::string(exe) + AppSettingsFileName;
+    return fileExists(path->c_str());
+}
+
+}  // namespace
+
+const PortOps* devicePortOps() { return &win32PortOps; }
+
+bool devicePathFor(const char* name, std::string* path, int* number, std::string* error) {
+    (void)error;
+    *number = comNumber(name);
+    *path = *number > 0 ? portTablePath(*number) : name;
+    return true;
+}
+
+OpenFailure lastOpenFailure(std::string* reason) {
+    const DWORD code = lastPortError();
+    *reason = "error " + std::to_string(static_cast<unsigned long>(code));
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_UNIT: return OpenFailure::NoSuchPort;
+    // Windows answers an open of a port another program holds with "access
+    // denied"; there are no per-user rights on serial ports.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION: return OpenFailure::Busy;
+    default: return OpenFailure::Other;
+    }
+}
+
+const char* permissionHint() { return ""; }
+
+bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+bool defaultPortChoice(PortChoice* choice, std::string* error) {
+    std::string ini;
+    if (!findAppSettings(&ini)) {
+        *error =
+            "no port given and no ZuvelS.ini found: use --port COMn, demo, demo:1 or "
+            "replay:FILE; lpgctl ports lists the serial ports";
+        return false;
+    }
+    // The window's reading: a missing or unreadable number means COM1.
+    readAppSettings(ini.c_str());
+    const int n = CommPort > 0 ? CommPort : 1;
+    return devicePathFor(("COM" + std::to_string(n)).c_str(), &choice->path, &choice->number,
+                         error);
+}
+
+std::vector<SystemPort> systemPorts() {
+    std::vector<SystemPort> ports;
+    const int count = enumeratePorts(registryPortNames());
+    for (int i = 0; i < count; ++i) ports.push_back({"COM" + std::to_string(FoundPorts[i]), ""});
+    return ports;
+}

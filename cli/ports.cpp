@@ -1,0 +1,21 @@
+// lpgctl ports: the serial ports the system reports (the registry on
+// Windows; /dev/ttyS*, ttyUSB*, ttyACM* on Linux with the adapter's name).
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "cli/errors.h"
+#include "cli/platform.h"
+#include "cli/usage.h"
+
+int runPorts(const CliArgs& args) {
+    if (!argumentCountOk(args, 0, 0, "ports")) return ExitUsage;
+    const std::vector<SystemPort> ports = systemPorts();
+    for (const SystemPort& p : ports) {
+        if (p.description.empty())
+            printf("%s\n", p.name.c_str());
+        else
+            printf("%-16s %s\n", p.name.c_str(), p.description.c_str());
+    }
+    if (ports.empty()) fprintf(stderr, "lpgctl: the system reports no serial ports\n");
+    return ExitOk;
+}

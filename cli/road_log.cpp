@@ -1,0 +1,193 @@
+#include "cli/road_log.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+
+#include "link/blocks.h"
+#include "link/link.h"
+#include "readings/dashboard.h"
+
+const char* const RoadColumns[] = {
+    "time",
+    "ms",
+    "engine_speed_rpm",
+    "lambda_v",
+    "throttle_v",
+    "position",
+    "reference_position",
+    "reducer_temp_c",
+    "on_gas",
+    "learn",
+    "cut_off",
+    "gas_off",
+    "link_up",
+};
+const int RoadColumnCount = int(sizeof RoadColumns / sizeof RoadColumns[0]);
+
+RoadRow roadRowFromStores(uint32_t ms, const std::string& time) {
+    RoadRow r = RoadRow();
+    r.time = time;
+    r.ms = ms;
+    r.linkUp = LinkState == LinkStateKind::Up;
+    const int gen = ControllerGeneration;
+    r.hasValues = r.linkUp && LiveValid && (gen == 1 || gen == 3);
+    if (!r.hasValues) return r;
+    r.engineSpeed = engineSpeedShown(Live);
+    r.lambdaVolts = voltsFromRaw(Live.voltageB);
+    if (probeInverted(ConfigA.lambdaType)) r.lambdaVolts = 5 - r.lambdaVolts;
+    r.throttleVolts = voltsFromRaw(Live.voltageA);
+    if (tpsType(ConfigA.lambdaType) == 1) r.throttleVolts = 5 - r.throttleVolts;
+    r.position = Live.position;
+    r.reference = Live.attInit;
+    r.reducerTemperature = temperatureFromRaw(Live.temperatureRaw);
+    r.onGas = (Live.flagsB & FlagsB::OnGas) != 0;
+    r.learn = (Live.flagsB & FlagsB::LearnActive) != 0;
+    r.cutOff = (Live.flagsB & FlagsB::CutOffActive) != 0;
+    r.gasOff = (Live.flagsB & FlagsB::GasOff) != 0;
+    return r;
+}
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string csvHeader() {
+    std::string line;
+    for (int i = 0; i < RoadColumnCount; ++i) line += (i ? "," : "") + csvField(RoadColumns[i]);
+    return line + "\r\n";
+}
+
+namespace {
+
+std::string number(const char* format, double v) {
+    char text[32];
+    snprintf(text, sizeof text, format, v);
+    return text;
+}
+
+std::string flag(bool on) { return on ? "1" : "0"; }
+
+}  // namespace
+
+std::string csvRow(const RoadRow& r) {
+    std::vector<std::string> cells = {r.time, std::to_string(r.ms)};
+    if (r.hasValues) {
+        cells.insert(cells.end(),
+                     {std::to_string(r.engineSpeed), number("%.3f", r.lambdaVolts),
+                      number("%.3f", r.throttleVolts), std::to_string(r.position),
+                      std::to_string(r.reference), std::to_string(r.reducerTemperature)});
+    } else {
+        cells.insert(cells.end(), 6, std::string());
+    }
+    cells.insert(cells.end(),
+                 {flag(r.onGas), flag(r.learn), flag(r.cutOff), flag(r.gasOff), flag(r.linkUp)});
+    std::string line;
+    for (size_t i = 0; i < cells.size(); ++i) line += (i ? "," : "") + csvField(cells[i]);
+    return line + "\r\n";
+}
+
+bool csvParse(const std::string& text, std::vector<std::vector<std::string>>* records) {
+    records->clear();
+    std::vector<std::string> fields(1);
+    bool quoted = false, any = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        any = true;
+        if (quoted) {
+            if (c != '"')
+                fields.back() += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                fields.back() += text[++i];
+            else
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            fields.emplace_back();
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            records->push_back(fields);
+            fields.assign(1, std::string());
+            any = false;
+        } else {
+            fields.back() += c;
+        }
+    }
+    if (any) records->push_back(fields);
+    return !quoted;
+}
+
+int64_t wallClockMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+std::string isoLocalTime(int64_t epochMs) {
+    const time_t t = time_t(epochMs / 1000);
+    const std::tm local = *std::localtime(&t);
+    const std::tm utc = *std::gmtime(&t);
+    // The offset from the two broken-down times: portable, unlike %z.
+    int days = local.tm_yday - utc.tm_yday;
+    if (local.tm_year != utc.tm_year) days = local.tm_year > utc.tm_year ? 1 : -1;
+    const int offset = days * 1440 + (local.tm_hour - utc.tm_hour) * 60 + local.tm_min - utc.tm_min;
+    char text[48];
+    const size_t n = strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+    snprintf(text + n, sizeof text - n, ".%03d%c%02d:%02d", int(epochMs % 1000),
+             offset < 0 ? '-' : '+', std::abs(offset) / 60, std::abs(offset) % 60);
+    return text;
+}
+
+namespace {
+
+// Flushed line by line, so an interrupted log keeps every row it wrote.
+bool emit(const RoadLogRun& run, const std::string& line) {
+    if (run.keep) *run.keep += line;
+    return !run.out || (fputs(line.c_str(), run.out) >= 0 && fflush(run.out) == 0);
+}
+
+// Until the backend's clock reaches due, or Ctrl+C.
+void waitUntil(uint32_t due, const RoadLogRun& run) {
+    for (int32_t left; !*run.stop && (left = int32_t(due - LinkPort->tickCount())) > 0;) {
+        if (!run.realTimePacing) return LinkPort->sleepMs(uint32_t(left));
+        std::this_thread::sleep_for(std::chrono::milliseconds(left < 20 ? left : 20));
+    }
+}
+
+}  // namespace
+
+long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
+    *writeFailed = false;
+    const int64_t wallStart = wallClockMs();
+    const uint32_t start = LinkPort->tickCount();
+    uint32_t due = start;  // when the current tick was due
+    long rows = 0;
+    if (!emit(run, csvHeader())) {
+        *writeFailed = true;
+        return 0;
+    }
+    while (!*run.stop) {
+        const uint32_t ms = LinkPort->tickCount() - start;
+        if (run.seconds && ms >= run.seconds * 1000u) break;
+        readingsPollTick();
+        const RoadRow row = roadRowFromStores(ms, isoLocalTime(wallStart + ms));
+        if (!emit(run, csvRow(row))) {
+            *writeFailed = true;
+            break;
+        }
+        ++rows;
+        // As a window timer: the next tick an interval after this one was
+        // due, or at once when the exchanges took longer than that.
+        due += uint32_t(PollInterval);
+        if (int32_t(due - LinkPort->tickCount()) <= 0) due = LinkPort->tickCount();
+        waitUntil(due, run);
+    }
+    return rows;
+}

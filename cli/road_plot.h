@@ -1,0 +1,36 @@
+// lpgctl plot: a road-test log drawn as one picture, engine speed, lambda,
+// throttle, position and reducer temperature over time, one band each, with
+// the stretches on gas shaded. Portable; the PNG is written by stb.
+#ifndef ZUVELS_CLI_ROAD_PLOT_H
+#define ZUVELS_CLI_ROAD_PLOT_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RoadSample {
+    double seconds;  // since the log started
+    bool hasValues, onGas, linkUp;
+    double engineSpeed, lambdaVolts, throttleVolts, position, reference, temperature;
+};
+
+struct RoadLog {
+    std::string startTime;  // the first row's time cell
+    std::vector<RoadSample> samples;
+};
+
+// Reads a log as lpgctl log writes it; columns are found by their header
+// names, so a log edited in a spreadsheet (columns moved) still reads. False
+// with a one-line reason in *error.
+bool roadLogFromCsv(const std::string& text, RoadLog* log, std::string* error);
+bool readRoadLog(const char* path, RoadLog* log, std::string* error);
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;  // rows top to bottom, 3 bytes a pixel
+};
+Picture drawRoadPlot(const RoadLog& log);
+// False with the reason in *error.
+bool writePng(const char* path, const Picture& picture, std::string* error);
+
+#endif

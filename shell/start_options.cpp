@@ -1,0 +1,101 @@
+#include "shell/start_options.h"
+
+#include <cstring>
+
+#include "link/link.h"
+#include "sim/replay.h"
+#include "shell/text_file.h"
+#include "sim/sim.h"
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool endsWord(char c) { return c == '\0' || isBlank(c) || c == '"'; }
+
+// Where option starts as a word of commandLine, the text just after it;
+// nullptr when it isn't there.
+const char* findOption(const char* commandLine, const char* option) {
+    const size_t n = strlen(option);
+    for (const char* p = commandLine; (p = strstr(p, option)) != nullptr; p += n) {
+        if (p == commandLine || isBlank(p[-1]) || p[-1] == '"') return p + n;
+    }
+    return nullptr;
+}
+
+// "--demo" for generation 3, "--demo=1" or "--demo=3"; 0 when absent.
+int demoGeneration(const char* commandLine) {
+    for (const char* p = commandLine; (p = findOption(p, "--demo")) != nullptr;) {
+        if (endsWord(*p)) return 3;
+        if (p[0] == '=' && (p[1] == '1' || p[1] == '3') && endsWord(p[2])) return p[1] - '0';
+    }
+    return 0;
+}
+
+// The word after "--replay" (or after "--replay="), quoted or not.
+bool replayFile(const char* commandLine, std::string* file) {
+    for (const char* p = commandLine; (p = findOption(p, "--replay")) != nullptr;) {
+        if (*p == '\0' || *p == '"') {
+            file->clear();  // named without a file: refused when used
+            return true;
+        }
+        if (*p != '=' && !isBlank(*p)) continue;
+        ++p;
+        while (isBlank(*p)) ++p;
+        const bool quoted = *p == '"';
+        const char* start = quoted ? p + 1 : p;
+        const char* end = start;
+        while (*end && (quoted ? *end != '"' : !isBlank(*end))) ++end;
+        file->assign(start, end);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool loadRecording(const char* path, std::string* error) {
+    std::string text;
+    if (!readTextFile(path, &text, error)) return false;
+    if (replayLoadText(text.c_str(), error)) return true;
+    *error = std::string(path) + ": " + *error;
+    return false;
+}
+
+void useDemoBackend(int generation) {
+    SimConfig config;
+    config.generation = generation;
+    simPortUseRealTime(true);
+    simPortSetup(config);
+    LinkPort = &simPortOps;
+}
+
+bool useReplayFile(const char* path, std::string* error) {
+    if (!loadRecording(path, error)) return false;
+    LinkPort = &replayPortOps;
+    return true;
+}
+
+StartOptions readStartOptions(const char* commandLine) {
+    StartOptions o;
+    if (replayFile(commandLine, &o.replayFile)) {
+        o.backend = StartBackend::Replay;
+    } else if (const int gen = demoGeneration(commandLine)) {
+        o.backend = StartBackend::Demo;
+        o.demoGeneration = gen;
+    }
+    return o;
+}
+
+bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, std::string* error) {
+    switch (options.backend) {
+    case StartBackend::Ports: LinkPort = portsBackend; return true;
+    case StartBackend::Demo: useDemoBackend(options.demoGeneration); return true;
+    case StartBackend::Replay:
+        if (options.replayFile.empty()) {
+            *error = "--replay needs the recording's file name";
+            return false;
+        }
+        return useReplayFile(options.replayFile.c_str(), error);
+    }
+    return false;
+}

@@ -1,0 +1,131 @@
+// lpgctl log and record, the real program against lpgsim on a pty: a row a
+// tick with plausible values through a link drop and back, and a recording
+// that answers in the controller's place.
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "cli/errors.h"
+#include "cli/road_log.h"
+#include "tests/unit/cli_process.h"
+#include "tests/unit/test_files.h"
+
+namespace {
+
+std::vector<std::vector<std::string>> csvRecords(const std::string& path) {
+    std::vector<std::vector<std::string>> records;
+    EXPECT_TRUE(csvParse(readFileBytes(path), &records));
+    return records;
+}
+
+const int Ms = 1, Rpm = 2, Temp = 7, LinkUp = 12;
+
+}  // namespace
+
+TEST(LpgctlRoad, LogKeepsARowATickThroughALinkDropAndBack) {
+    LpgsimProcess sim;
+    ASSERT_TRUE(sim.start({"--fault", "drop:60"}));
+    const std::string csv = scratchPath("road.csv");
+    // Once the log shows the controller silent, it answers again.
+    std::atomic<bool> logDone{false}, sawDown{false};
+    std::thread watcher([&] {
+        while (!logDone && !sawDown) {
+            if (readFileBytes(csv).find(",0\r\n") != std::string::npos) {
+                sawDown = true;
+                sim.faultOff();
+            }
+            usleep(10000);
+        }
+    });
+    const CliRun run = runLpgctl({"--port", sim.port(), "log", "--seconds", "5", "--out", csv});
+    logDone = true;
+    watcher.join();
+    ASSERT_EQ(run.code, ExitOk) << run.err;
+    ASSERT_TRUE(sawDown) << readFileBytes(csv);
+
+    const auto r = csvRecords(csv);
+    ASSERT_GT(r.size(), 20u);
+    EXPECT_EQ(r[0][LinkUp], "link_up");
+    std::string states;  // U and D, one letter a stretch
+    for (size_t i = 1; i < r.size(); ++i) {
+        ASSERT_EQ(r[i].size(), 13u) << "row " << i;
+        const char state = r[i][LinkUp] == "1" ? 'U' : 'D';
+        if (states.empty() || states.back() != state) states += state;
+        if (state == 'U') {
+            const int rpm = std::stoi(r[i][Rpm]), t = std::stoi(r[i][Temp]);
+            EXPECT_TRUE(rpm >= 0 && rpm <= 8000 && t >= -40 && t <= 130) << "row " << i;
+        } else {
+            EXPECT_EQ(r[i][Rpm], "") << "row " << i;
+        }
+        if (i > 1) {
+            EXPECT_GT(std::stol(r[i][Ms]), std::stol(r[i - 1][Ms])) << "row " << i;
+        }
+    }
+    EXPECT_EQ(states, "UDU");
+    // The rows a tick: one status request for each.
+    int statusRequests = 0;
+    for (const std::string& f : sim.received()) statusRequests += f == "65 01 01 67";
+    EXPECT_EQ(statusRequests, int(r.size()) - 1);
+    unlink(csv.c_str());
+}
+
+TEST(LpgctlRoad, ARecordingAnswersDumpInTheControllersPlace) {
+    LpgsimProcess sim;
+    ASSERT_TRUE(sim.start({"--gen", "3", "--variant", "7"}));
+    const std::string rec = scratchPath("drive.rec");
+    const CliRun record = runLpgctl({"--port", sim.port(), "record", rec, "--seconds", "1"});
+    ASSERT_EQ(record.code, ExitOk) << record.err;
+    const CliRun live = runLpgctl({"--port", sim.port(), "dump", "--json"});
+    ASSERT_EQ(live.code, ExitOk) << live.err;
+    sim.stop();
+
+    // The controller is gone; the recording stands in for it. The live
+    // block moved on meanwhile, the settings and service data did not.
+    const CliRun replayed = runLpgctl({"--port", "replay:" + rec, "dump", "--json"});
+    ASSERT_EQ(replayed.code, ExitOk) << replayed.err;
+    for (const char* field : {"\"version\": \"3.07\"", "\"switch_over_speed_rpm\": 2000,",
+                              "\"registration\": \"SIM 001\""}) {
+        EXPECT_NE(live.out.find(field), std::string::npos) << field << "\n" << live.out;
+        EXPECT_NE(replayed.out.find(field), std::string::npos) << field << "\n" << replayed.out;
+    }
+    // Nothing can be changed on a recorded drive.
+    const std::string saved = scratchPath("replayed.zs2");
+    ASSERT_EQ(runLpgctl({"--port", "replay:" + rec, "save", saved}).code, ExitOk);
+    const CliRun load = runLpgctl({"--port", "replay:" + rec, "load", saved});
+    EXPECT_EQ(load.code, ExitWriteFailed);
+    EXPECT_NE(load.err.find("recorded drive"), std::string::npos) << load.err;
+    unlink(saved.c_str());
+    unlink(rec.c_str());
+}
+
+TEST(LpgctlRoad, WrongUseAndBrokenLogsAreOneLineWithTheirCode) {
+    const std::string broken = scratchPath("broken.csv");
+    writeFileBytes(broken, "time,ms\r\n1,2\r\n");
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {{"--port", "demo", "log", "--o", "x.csv"}, ExitUsage, "no option --o here"},
+        {{"--port", "demo", "log", "--seconds", "1x"}, ExitUsage, "whole number of seconds"},
+        {{"--port", "demo", "log", "--seconds"}, ExitUsage, "--seconds needs a value"},
+        {{"plot", "a.csv", "b.csv", "--out", "x.png"}, ExitUsage, "one file only, not b.csv"},
+        {{"plot", broken}, ExitUsage, "plot needs LOG.csv and --out FILE.png"},
+        {{"plot", broken, "--out", "x.png"}, ExitBadFile, "no column \"engine_speed_rpm\""},
+        {{"--port", "demo", "record"}, ExitUsage, "record needs the file"},
+        {{"--port", "replay:/nonexistent.rec", "log"}, ExitBadFile, "/nonexistent.rec: "},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = runLpgctl(c.args);
+        EXPECT_EQ(r.code, c.code) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+    unlink(broken.c_str());
+}
