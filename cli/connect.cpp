@@ -111,8 +111,8 @@ int openController(const CliArgs& args) {
     }
     if (LinkState != LinkStateKind::Up)
         return fail(ExitNoController, "no controller answers on %s", label.c_str());
-    const int generation = decodeIdentity();
-    if (generation != 1 && generation != 3)
+    const int generation = ControllerGeneration;
+    if (!generationServed(generation))
         return fail(ExitWrongGeneration,
                     "the controller on %s is of generation %d; lpgctl serves generations 1 and 3",
                     label.c_str(), generation);

@@ -11,9 +11,9 @@ namespace {
 
 // The page's flag is set before the dialog opens, so the page can never poll
 // underneath it.
-void runModal(HWND parent, int templateId, DLGPROC proc, bool* pageFlag) {
-    *pageFlag = true;
-    runModalDialog(parent, templateId, proc, pageFlag);
+void runModal(HWND parent, int templateId, DLGPROC proc, void (*setPageFlag)(bool)) {
+    setPageFlag(true);
+    runModalDialog(parent, templateId, proc, setPageFlag);
 }
 
 }  // namespace
@@ -24,22 +24,22 @@ void rearmDialogTimerIfChanged(HWND dialog) {
     if (pollTimerNeedsRearm()) armDialogTimer(dialog);
 }
 
-void noteListNotification(int code) { dropDownOpen = code == CBN_DROPDOWN; }
+void noteListNotification(int code) { setDropDownOpen(code == CBN_DROPDOWN); }
 
-void closeConfigDialog(HWND dialog, int id, bool* pageFlag) {
+void closeConfigDialog(HWND dialog, int id, void (*setPageFlag)(bool)) {
     EndDialog(dialog, id);
     KillTimer(dialog, DialogTimerId);
-    *pageFlag = false;
+    setPageFlag(false);
 }
 
 void openCorrectionsDialog(HWND parent) {
-    runModal(parent, IDD_CORRECTIONS, correctionsDialogProc, &optionsDialogOpen);
+    runModal(parent, IDD_CORRECTIONS, correctionsDialogProc, setOptionsDialogOpen);
 }
 
 void openLevelSensorDialog(HWND parent) {
-    runModal(parent, IDD_LEVEL_SENSOR, levelSensorDialogProc, &configDialogOpen);
+    runModal(parent, IDD_LEVEL_SENSOR, levelSensorDialogProc, setConfigDialogOpen);
 }
 
 void openLambdaEmulationDialog(HWND parent) {
-    runModal(parent, IDD_LAMBDA_EMULATION, lambdaEmulationDialogProc, &configDialogOpen);
+    runModal(parent, IDD_LAMBDA_EMULATION, lambdaEmulationDialogProc, setConfigDialogOpen);
 }

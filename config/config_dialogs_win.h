@@ -18,7 +18,7 @@ void rearmDialogTimerIfChanged(HWND dialog);
 // stops every poll until it closes again.
 void noteListNotification(int code);
 // Ends the dialog with id, stops its timer and clears its page's flag.
-void closeConfigDialog(HWND dialog, int id, bool* pageFlag);
+void closeConfigDialog(HWND dialog, int id, void (*setPageFlag)(bool));
 
 // The three dialog procedures (tests create them modeless).
 INT_PTR CALLBACK correctionsDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);

@@ -65,7 +65,6 @@ bool correctionsPollTick() {
     // The fitter is choosing in an open list: nothing may move under it.
     if (dropDownOpen) return false;
     pollStatus();
-    decodeIdentity();
     if (LinkState == LinkStateKind::Up) {
         if (ControllerGeneration == 1) readConfigABlock();
         if (ControllerGeneration == 3) readExtendedBlock();

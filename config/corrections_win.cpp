@@ -78,7 +78,7 @@ INT_PTR CALLBACK correctionsDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM)
     case WM_COMMAND: {
         const int id = LOWORD(wp);
         if (id == IDOK || id == IDCANCEL) {
-            closeConfigDialog(dialog, id, &optionsDialogOpen);
+            closeConfigDialog(dialog, id, setOptionsDialogOpen);
             return TRUE;
         }
         const int row = rowOfList(id);

@@ -64,8 +64,7 @@ int wavePoints(int high, int low, PlotPoint* out, int cap) {
 bool lambdaEmulationPollTick() {
     if (dropDownOpen) return false;
     pollStatus();
-    decodeIdentity();
-    if (LinkState == LinkStateKind::Up && (ControllerGeneration == 1 || ControllerGeneration == 3))
+    if (LinkState == LinkStateKind::Up && generationServed(ControllerGeneration))
         readConfigABlock();
     return true;
 }

@@ -126,7 +126,7 @@ INT_PTR CALLBACK lambdaEmulationDialogProc(HWND dialog, UINT msg, WPARAM wp, LPA
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDOK:
-        case IDCANCEL: closeConfigDialog(dialog, LOWORD(wp), &configDialogOpen); return TRUE;
+        case IDCANCEL: closeConfigDialog(dialog, LOWORD(wp), setConfigDialogOpen); return TRUE;
         case IDC_EMULATION_HIGH:
         case IDC_EMULATION_LOW: onList(dialog, LOWORD(wp), HIWORD(wp)); return TRUE;
         }

@@ -88,7 +88,6 @@ bool levelSensorPollTick() {
     // While a thumb is dragged the controller's old value would pull it back.
     if (levelSensor.scrollActive || dropDownOpen) return false;
     pollStatus();
-    decodeIdentity();
     readConfigABlock();
     if (LinkState == LinkStateKind::Up && ControllerGeneration == 3) {
         readExtendedBlock();
@@ -100,7 +99,7 @@ bool levelSensorPollTick() {
 
 void levelSensorFactoryPress() {
     pollStatus();
-    if (decodeIdentity() != 3) return;
+    if (ControllerGeneration != 3) return;
     writeParameter(Addr::Command, CmdGasLevelSensor);
     readExtendedBlock();
     if (!LastBlockReadValid) return;

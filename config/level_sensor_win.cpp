@@ -155,7 +155,7 @@ INT_PTR CALLBACK levelSensorDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM 
     case WM_COMMAND:
         switch (LOWORD(wp)) {
         case IDOK:
-        case IDCANCEL: closeConfigDialog(dialog, LOWORD(wp), &configDialogOpen); return TRUE;
+        case IDCANCEL: closeConfigDialog(dialog, LOWORD(wp), setConfigDialogOpen); return TRUE;
         case IDC_LEVEL_MODE: onModeList(HIWORD(wp), reinterpret_cast<HWND>(lp)); return TRUE;
         case IDC_LEVEL_FACTORY:
             if (HIWORD(wp) == BN_CLICKED) levelSensorFactoryPress();

@@ -67,7 +67,7 @@ INT_PTR pageProc(HWND page, UINT msg, WPARAM wp, const PageHandlers& h) {
         return FALSE;
     case WM_COMMAND: h.command(page, LOWORD(wp), HIWORD(wp)); return FALSE;
     // A list of a page that is gone can't be open: polling must not wait for it.
-    case WM_DESTROY: dropDownOpen = false; return FALSE;
+    case WM_DESTROY: setDropDownOpen(false); return FALSE;
     }
     return FALSE;
 }
@@ -102,7 +102,7 @@ bool listSelectionChanged(int notification) {
     if (notification == CBN_SELCHANGE) return true;
     // Polling waits while a list is open, so the choice being made isn't
     // overwritten; any other notification means it has closed.
-    dropDownOpen = notification == CBN_DROPDOWN;
+    setDropDownOpen(notification == CBN_DROPDOWN);
     return false;
 }
 

@@ -166,9 +166,7 @@ void sendWrites(const WritePlan& plan) {
 
 void pollConfigurationBlocks() {
     pollStatus();
-    decodeIdentity();
-    if (LinkState == LinkStateKind::Up &&
-        (ControllerGeneration == 1 || ControllerGeneration == 3)) {
+    if (LinkState == LinkStateKind::Up && generationServed(ControllerGeneration)) {
         // Live too, although these pages show only its start position.
         readLiveBlock();
         readConfigABlock();

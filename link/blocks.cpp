@@ -28,6 +28,10 @@ uint8_t byteSum(const uint8_t* bytes, size_t n) {
     return sum;
 }
 
+bool replyChecks(const uint8_t* bytes, size_t n) {
+    return n > 0 && bytes[0] == LeadByte && byteSum(bytes, n - 1) == bytes[n - 1];
+}
+
 int roundUpAboveHalf(double x) {
     const double t = std::trunc(x);
     // Only a fraction above one half counts, so .5 itself rounds down; a

@@ -230,6 +230,12 @@ inline const uint8_t* blockBytes(const Block& b) {
 // 8-bit sum of n bytes.
 uint8_t byteSum(const uint8_t* bytes, size_t n);
 
+// The first byte of every block, write reply and request frame ('e').
+const uint8_t LeadByte = 0x65;
+// A whole reply of n bytes as the controller sends it: the lead byte first,
+// the 8-bit sum of the bytes before it last.
+bool replyChecks(const uint8_t* bytes, size_t n);
+
 // ---- conversions ----
 
 // Integer part, plus one when the fraction x 100 exceeds 50 (so .5 rounds down).

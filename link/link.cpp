@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "link/blocks.h"
+#include "link/link_testing.h"
 
 namespace {
 
@@ -30,28 +31,40 @@ const PortOps noPortOps = {
     "none", noOpen, noSettings, noTimeouts, noPurge, noIo, noRead, noClose, noTicks, noSleep,
 };
 
-const char DefaultPortPath[] = "\\\\.\\COM1";
-const uint8_t LeadByte = 0x65;  // 'e'
 enum { StatusLength = 4, WriteReplyLength = 3, LongestBlock = 21, OpenTooLongMs = 3000 };
+
+LinkVariables startUpVariables() {
+    LinkVariables v = {};
+    v.PortHandle = InvalidPort;
+    v.LinkState = LinkStateKind::Down;
+    v.PollInterval = v.OwnPollInterval = FastPollInterval;
+    snprintf(v.SelectedPortPath, sizeof v.SelectedPortPath, "%s", portTablePath(0));
+    return v;
+}
+
+LinkVariables L = startUpVariables();
 
 }  // namespace
 
-PortId PortHandle = InvalidPort;
-bool PortOpen = false;
-bool LinkFailed = false;
-bool EchoChecked = false;
-int FailureCount = 0;
-LinkStateKind LinkState = LinkStateKind::Down;
-int PollInterval = FastPollInterval;
-int WriteReplyDelay = 0;
-uint32_t BytesTransferred = 0;
-char SelectedPortPath[64] = "\\\\.\\COM1";
-int CommPort = 0;
-int ControllerGeneration = 0;
-int ControllerVariant = 0;
-bool NewPortUnanswered = false;
-bool LastBlockReadValid = false;
-bool ControllerQuiet = false;
+const LinkVariables& Link = L;
+const PortId& PortHandle = L.PortHandle;
+const bool& PortOpen = L.PortOpen;
+const bool& LinkFailed = L.LinkFailed;
+const bool& EchoChecked = L.EchoChecked;
+const int& FailureCount = L.FailureCount;
+const LinkStateKind& LinkState = L.LinkState;
+const int& PollInterval = L.PollInterval;
+const int& WriteReplyDelay = L.WriteReplyDelay;
+const uint32_t& BytesTransferred = L.BytesTransferred;
+const char (&SelectedPortPath)[64] = L.SelectedPortPath;
+const int& CommPort = L.CommPort;
+const int& ControllerGeneration = L.ControllerGeneration;
+const int& ControllerVariant = L.ControllerVariant;
+const bool& LastBlockReadValid = L.LastBlockReadValid;
+const bool& ControllerQuiet = L.ControllerQuiet;
+const bool& NewPortUnanswered = L.NewPortUnanswered;
+
+LinkVariables& linkForTests() { return L; }
 
 const PortOps* LinkPort = &noPortOps;
 void (*linkErrorHook)() = nullptr;
@@ -65,31 +78,40 @@ const uint8_t RequestFrames[6][4] = {
     {0x0B, 0x01, 0x01, 0x0D},  // echo probe: no controller answers it with itself
 };
 
-namespace {
-
-void purge(unsigned what) { LinkPort->purge(PortHandle, what); }
+void linkPurge(unsigned what) { LinkPort->purge(L.PortHandle, what); }
 
 // Both record the count of the call in BytesTransferred, so it always tells
 // what the last write or read on the port moved.
-bool portWrite(const uint8_t* bytes, uint32_t n) {
+bool linkWrite(const uint8_t* bytes, uint32_t n) {
     uint32_t done = 0;
-    bool ok = LinkPort->write(PortHandle, bytes, n, &done);
-    BytesTransferred = done;
+    bool ok = LinkPort->write(L.PortHandle, bytes, n, &done);
+    L.BytesTransferred = done;
     return ok;
 }
 
-bool portRead(uint8_t* bytes, uint32_t n) {
+bool linkRead(uint8_t* bytes, uint32_t n) {
     uint32_t done = 0;
-    bool ok = LinkPort->read(PortHandle, bytes, n, &done);
-    BytesTransferred = done;
+    bool ok = LinkPort->read(L.PortHandle, bytes, n, &done);
+    L.BytesTransferred = done;
     return ok;
 }
+
+namespace {
 
 void closeHandle() {
-    // A failed open leaves PortOpen set on an invalid handle; nothing to close.
-    if (PortHandle != InvalidPort) LinkPort->close(PortHandle);
-    PortHandle = InvalidPort;
-    PortOpen = false;
+    // A failed open leaves nothing to close, only the tried open to forget.
+    if (L.PortHandle != InvalidPort) LinkPort->close(L.PortHandle);
+    L.PortHandle = InvalidPort;
+    L.PortOpen = false;
+    L.OpenTried = false;
+}
+
+// Sets the handle even when the open failed: the exchanges then fail and the
+// status poll's failure count closes and retries in its own rhythm.
+void openHandle(const char* path) {
+    L.PortHandle = LinkPort->open(path);
+    L.PortOpen = L.PortHandle != InvalidPort;
+    L.OpenTried = true;
 }
 
 // LinkFailed is already set, so polls run by the box's message loop neither
@@ -109,57 +131,61 @@ void zeroBlockStores() {
 
 // The one algorithm behind the four block reads.
 void readBlock(RequestFrame request, uint8_t* store, uint32_t n, bool* valid) {
-    LastBlockReadValid = false;
-    if (ControllerQuiet) {
-        BytesTransferred = 0;
+    L.LastBlockReadValid = false;
+    if (L.ControllerQuiet) {
+        L.BytesTransferred = 0;
         return;
     }
-    if (!PortOpen) openPort();
-    purge(PurgeTxClear);  // the receive side is left alone before a block read
+    if (!L.OpenTried) openPort();
+    linkPurge(PurgeTxClear);  // the receive side is left alone before a block read
 
     uint8_t reply[LongestBlock] = {0};
-    if (portWrite(RequestFrames[request], 4)) {
-        portRead(reply, n);
+    if (linkWrite(RequestFrames[request], 4)) {
+        linkRead(reply, n);
         // Not a byte back: the rest of this tick's reads would only wait out
         // their time-outs too, and the window would stop answering meanwhile.
-        if (BytesTransferred == 0) ControllerQuiet = true;
+        if (L.BytesTransferred == 0) L.ControllerQuiet = true;
     }
-    if (BytesTransferred != n) purge(PurgeRxClear);
+    if (L.BytesTransferred != n) linkPurge(PurgeRxClear);
 
     // A reply that doesn't even start right is simply dropped.
     if (reply[0] != LeadByte) return;
-    if (byteSum(reply, n - 1) == reply[n - 1]) {
+    if (replyChecks(reply, n)) {
         memcpy(store, reply, n);
-        LastBlockReadValid = true;
+        L.LastBlockReadValid = true;
         *valid = true;
     } else {
-        purge(PurgeRxClear);
+        linkPurge(PurgeRxClear);
     }
 }
 
 }  // namespace
 
-void openPort() {
+uint32_t openPortAt(const char* path) {
     const uint32_t t0 = LinkPort->tickCount();
-    if (!LinkFailed) {
-        PortHandle = LinkPort->open(SelectedPortPath);
-        // Set even when the open failed: the exchanges then fail and the status
-        // poll's failure count closes and retries in its own rhythm.
-        PortOpen = true;
-    }
+    openHandle(path);
     // Unsigned difference, so a tick counter wrap doesn't fake a slow open.
-    if (static_cast<uint32_t>(LinkPort->tickCount() - t0) > OpenTooLongMs) {
-        LinkFailed = true;
-        if (PortOpen) closeHandle();
+    return static_cast<uint32_t>(LinkPort->tickCount() - t0);
+}
+
+void setUpPort() {
+    LinkPort->applySettings(L.PortHandle, LinkPortSettings);
+    LinkPort->applyTimeouts(L.PortHandle, LinkPortTimeouts);
+}
+
+void openPort() {
+    const uint32_t took = L.LinkFailed ? 0 : openPortAt(L.SelectedPortPath);
+    if (took > OpenTooLongMs) {
+        L.LinkFailed = true;
+        closeHandle();
         reportLinkError();
     }
     // Applied in every case; on a closed or invalid handle they just fail.
-    LinkPort->applySettings(PortHandle, LinkPortSettings);
-    LinkPort->applyTimeouts(PortHandle, LinkPortTimeouts);
+    setUpPort();
 }
 
 void closePort() {
-    if (PortOpen) closeHandle();
+    if (L.OpenTried) closeHandle();
 }
 
 namespace {
@@ -169,61 +195,78 @@ namespace {
 // status read goes straight into it.
 void checkEcho(uint8_t* answer) {
     const uint8_t* probe = RequestFrames[ReqEchoProbe];
-    if (portWrite(probe, 4)) portRead(answer, StatusLength);
+    if (linkWrite(probe, 4)) linkRead(answer, StatusLength);
     if (memcmp(answer, probe, StatusLength) == 0) {
-        purge(PurgeTxClear);
-        purge(PurgeRxClear);
+        linkPurge(PurgeTxClear);
+        linkPurge(PurgeRxClear);
         memset(answer, 0, StatusLength);
         closeHandle();
-        LinkFailed = true;
+        L.LinkFailed = true;
         reportLinkError();
     } else {
         // Also when nothing came back: the cleared buffer never equals the probe.
-        EchoChecked = true;
+        L.EchoChecked = true;
     }
 }
 
+// The link's own rate; a page's request holds only until the next change.
+void setOwnPollInterval(int ms) { L.PollInterval = L.OwnPollInterval = ms; }
+
 void statusMissed() {
-    if (++FailureCount < 3) return;
-    purge(PurgeRxClear);
-    purge(PurgeTxClear);
-    if (PortOpen) closeHandle();
-    LinkState = LinkStateKind::Down;
-    FailureCount = 0;
-    PollInterval = SlowPollInterval;
+    if (++L.FailureCount < 3) return;
+    linkPurge(PurgeRxClear);
+    linkPurge(PurgeTxClear);
+    closePort();
+    L.LinkState = LinkStateKind::Down;
+    L.FailureCount = 0;
+    setOwnPollInterval(SlowPollInterval);
     zeroBlockStores();  // the write reply is kept
 }
 
 }  // namespace
 
-void pollStatus() {
-    ControllerQuiet = false;
-    if (!PortOpen) openPort();
+namespace {
 
-    BytesTransferred = 0;
-    purge(PurgeTxClear);
-    purge(PurgeRxClear);
+void decodeIdentity() {
+    L.ControllerGeneration = generationOf(Status.identity);
+    L.ControllerVariant = variantOf(Status.identity);
+}
+
+void exchangeStatus() {
+    L.ControllerQuiet = false;
+    if (!L.OpenTried) openPort();
+
+    L.BytesTransferred = 0;
+    linkPurge(PurgeTxClear);
+    linkPurge(PurgeRxClear);
     uint8_t answer[StatusLength] = {0};
-    if (!LinkFailed && !EchoChecked) checkEcho(answer);
+    if (!L.LinkFailed && !L.EchoChecked) checkEcho(answer);
 
-    if (portWrite(RequestFrames[ReqStatus], 4)) portRead(answer, StatusLength);
-    if (BytesTransferred != StatusLength) purge(PurgeRxClear);
+    if (linkWrite(RequestFrames[ReqStatus], 4)) linkRead(answer, StatusLength);
+    if (L.BytesTransferred != StatusLength) linkPurge(PurgeRxClear);
     // No answer at all: the block reads of this tick would wait in vain too.
-    if (BytesTransferred == 0) ControllerQuiet = true;
+    if (L.BytesTransferred == 0) L.ControllerQuiet = true;
 
     if (answer[0] != LeadByte) return statusMissed();
-    if (byteSum(answer, StatusLength - 1) == answer[StatusLength - 1]) {
-        LinkState = LinkStateKind::Up;
-        FailureCount = 0;
-        PollInterval = FastPollInterval;
+    if (replyChecks(answer, StatusLength)) {
+        L.LinkState = LinkStateKind::Up;
+        L.FailureCount = 0;
+        setOwnPollInterval(FastPollInterval);
         memcpy(blockBytes(Status), answer, StatusLength);
         StatusValid = true;
-        NewPortUnanswered = false;
+        L.NewPortUnanswered = false;
     } else {
         // Garbled but present: resynchronise by reopening, not counted.
-        purge(PurgeRxClear);
+        linkPurge(PurgeRxClear);
         closeHandle();
     }
+}
+
+}  // namespace
+
+void pollStatus() {
+    exchangeStatus();
+    decodeIdentity();
 }
 
 void readLiveBlock() { readBlock(ReqLive, blockBytes(Live), sizeof Live, &LiveValid); }
@@ -237,67 +280,69 @@ void readExtendedBlock() {
     readBlock(ReqExtended, blockBytes(Extended), sizeof Extended, &ExtendedValid);
 }
 
-int decodeIdentity() {
-    ControllerGeneration = generationOf(Status.identity);
-    ControllerVariant = variantOf(Status.identity);
-    return ControllerGeneration;
-}
-
 void writeParameter(int address, int value) {
     // A refused write must not leave the count of an earlier one behind.
-    BytesTransferred = 0;
+    L.BytesTransferred = 0;
     // Address and value would be built for the old port's controller.
-    if (NewPortUnanswered) return;
-    if (decodeIdentity() != 1 && decodeIdentity() != 3) return;
+    if (L.NewPortUnanswered) return;
+    decodeIdentity();
+    const int generation = L.ControllerGeneration;
+    if (!generationServed(generation)) return;
 
     uint8_t frame[4];
     frame[0] = LeadByte;
     // Generation 3 numbers its parameters one higher on the wire.
-    frame[1] = static_cast<uint8_t>(address + (ControllerGeneration == 3 ? 1 : 0));
+    frame[1] = static_cast<uint8_t>(address + (generation == 3 ? 1 : 0));
     frame[2] = static_cast<uint8_t>(value);
     frame[3] = byteSum(frame, 3);
 
-    if (!PortOpen) openPort();
-    purge(PurgeRxClear);
-    purge(PurgeTxClear);
-    const bool sent = portWrite(frame, 4);
+    if (!L.OpenTried) openPort();
+    linkPurge(PurgeRxClear);
+    linkPurge(PurgeTxClear);
+    const bool sent = linkWrite(frame, 4);
     // Some commands (factory reset) need time before the controller answers.
-    LinkPort->sleepMs(static_cast<uint32_t>(WriteReplyDelay));
+    LinkPort->sleepMs(static_cast<uint32_t>(L.WriteReplyDelay));
     // Straight into the store: a short reply leaves old bytes behind the new.
-    if (sent) portRead(blockBytes(WriteReply), WriteReplyLength);
-    purge(PurgeRxClear);
+    if (sent) linkRead(blockBytes(WriteReply), WriteReplyLength);
+    linkPurge(PurgeRxClear);
 }
 
-void selectPort(const char* path, int number) {
+void selectPort(const char* path, int number, Selection how) {
+    if (!path) path = portTablePath(0);
     closePort();
-    snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", path ? path : DefaultPortPath);
-    CommPort = number;
     // Another port may reach another controller: nothing stored is its own yet.
-    clearStoreValidity();
-    NewPortUnanswered = true;
-    ControllerQuiet = false;
-    LinkFailed = false;
-    EchoChecked = false;
+    if (how == Selection::Fresh || strcmp(path, L.SelectedPortPath) != 0) {
+        clearStoreValidity();
+        L.NewPortUnanswered = true;
+    }
+    snprintf(L.SelectedPortPath, sizeof L.SelectedPortPath, "%s", path);
+    L.CommPort = number;
+    if (how == Selection::KeepVerdict) return;
+    L.ControllerQuiet = false;
+    L.LinkFailed = false;
+    L.EchoChecked = false;
 }
+
+void takeFoundPort(const char* path, int number, const uint8_t* status) {
+    selectPort(path, number);
+    memcpy(blockBytes(Status), status, StatusLength);
+    StatusValid = true;
+    L.NewPortUnanswered = false;  // it has just answered
+}
+
+void clearFailureCount() { L.FailureCount = 0; }
+
+void requestPollInterval(int ms) { L.PollInterval = ms; }
+
+void releasePollInterval() { L.PollInterval = L.OwnPollInterval; }
+
+ReplyDelayScope::ReplyDelayScope(int ms) : previous(L.WriteReplyDelay) { L.WriteReplyDelay = ms; }
+
+ReplyDelayScope::~ReplyDelayScope() { L.WriteReplyDelay = previous; }
 
 void resetLinkState() {
     closePort();
-    PortHandle = InvalidPort;
-    PortOpen = false;
-    LinkFailed = false;
-    EchoChecked = false;
-    FailureCount = 0;
-    LinkState = LinkStateKind::Down;
-    PollInterval = FastPollInterval;
-    WriteReplyDelay = 0;
-    BytesTransferred = 0;
-    snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", DefaultPortPath);
-    CommPort = 0;
-    ControllerGeneration = 0;
-    ControllerVariant = 0;
-    NewPortUnanswered = false;
-    LastBlockReadValid = false;
-    ControllerQuiet = false;
+    L = startUpVariables();
     zeroBlockStores();
     memset(&WriteReply, 0, sizeof WriteReply);
 }

@@ -10,24 +10,63 @@ enum class LinkStateKind { Down, Up };
 // The two rates of PollInterval, in ms: while the controller answers, after loss.
 enum : int { FastPollInterval = 50, SlowPollInterval = 1000 };
 
-// Program-wide link state.
-extern PortId PortHandle;  // handle of the open serial device
-extern bool PortOpen;
-extern bool LinkFailed;
-extern bool EchoChecked;
-extern int FailureCount;
-extern LinkStateKind LinkState;
-extern int PollInterval;     // ms: 50 while the controller answers, 1000 after loss
-extern int WriteReplyDelay;  // ms between a write frame and reading its reply
-extern uint32_t BytesTransferred;
-extern char SelectedPortPath[64];
-extern int CommPort;
-extern int ControllerGeneration;
-extern int ControllerVariant;
-// Set by a change of port, cleared by the first valid status reply there:
-// until the controller on the new port has answered, the Status store still
-// holds the old one's generation, so writeParameter sends nothing.
-extern bool NewPortUnanswered;
+// The link's state. Only link.cpp writes it; every other module reads it
+// through the names below and asks the link for changes (selectPort,
+// requestPollInterval, ReplyDelayScope, the port search's exchanges).
+struct LinkVariables {
+    PortId PortHandle;  // handle of the open serial device
+    bool PortOpen;      // PortHandle is an open device
+    // An open was tried since the port was last closed, whether or not it
+    // succeeded: exchanges go to PortHandle as it is, and only a close lets
+    // the next exchange try again.
+    bool OpenTried;
+    bool LinkFailed;
+    bool EchoChecked;
+    int FailureCount;
+    LinkStateKind LinkState;
+    // ms the pages poll at: a page's request (requestPollInterval), or the
+    // link's own rate from its next change on and once the page lets go.
+    int PollInterval;
+    int OwnPollInterval;  // ms: 50 while the controller answers, 1000 after loss
+    int WriteReplyDelay;  // ms between a write frame and reading its reply
+    uint32_t BytesTransferred;
+    char SelectedPortPath[64];
+    int CommPort;
+    int ControllerGeneration;
+    int ControllerVariant;
+    // Each block read sets it: true only when its reply was valid and
+    // replaced the store.
+    bool LastBlockReadValid;
+    // Set when the status request or a block read got not a byte back; the
+    // block reads that follow send nothing (and are not valid) until the next
+    // pollStatus, so a tick of a controller that stopped answering waits out
+    // one time-out, not five.
+    bool ControllerQuiet;
+    // Set by a change of port, cleared by the first valid status reply
+    // there: until the controller on the new port has answered, the Status
+    // store still holds the old one's generation, so writeParameter sends
+    // nothing.
+    bool NewPortUnanswered;
+};
+
+// Read-only views of the link's state, under the names its users know.
+extern const LinkVariables& Link;
+extern const PortId& PortHandle;
+extern const bool& PortOpen;
+extern const bool& LinkFailed;
+extern const bool& EchoChecked;
+extern const int& FailureCount;
+extern const LinkStateKind& LinkState;
+extern const int& PollInterval;
+extern const int& WriteReplyDelay;
+extern const uint32_t& BytesTransferred;
+extern const char (&SelectedPortPath)[64];
+extern const int& CommPort;
+extern const int& ControllerGeneration;
+extern const int& ControllerVariant;
+extern const bool& LastBlockReadValid;
+extern const bool& ControllerQuiet;
+extern const bool& NewPortUnanswered;
 
 // The backend in use; chosen once at start-up (Win32, simulated, POSIX, scripted).
 extern const PortOps* LinkPort;
@@ -42,27 +81,61 @@ extern const uint8_t RequestFrames[6][4];
 
 void openPort();
 void closePort();
+// The status request that supervises the link; ControllerGeneration and
+// ControllerVariant follow Status.identity after it, whatever the answer.
 void pollStatus();
-// Each block read sets LastBlockReadValid: true only when its reply was valid
-// and replaced the store.
-extern bool LastBlockReadValid;
-
-// Set when the status request or a block read got not a byte back; the
-// block reads that follow send nothing (and are not valid) until the next
-// pollStatus, so a tick of a controller that stopped answering waits out one
-// time-out, not five.
-extern bool ControllerQuiet;
-
 void readLiveBlock();
 void readConfigABlock();
 void readConfigBBlock();
 void readExtendedBlock();
-int decodeIdentity();
+// Only generations 1 and 3 are served: the others get no writes, and the
+// pages show nothing of theirs.
+inline bool generationServed(int generation) { return generation == 1 || generation == 3; }
+// Sends nothing to a generation the link doesn't serve (by Status.identity,
+// which it decodes first, as pollStatus does).
 void writeParameter(int address, int value);
 
-// Port selection, in the order callers must follow: close, set path and
-// number, clear LinkFailed and EchoChecked.
-void selectPort(const char* path, int number);
+// Port selection: closes the port, sets path and number. Fresh (menu, start-up,
+// a port the search found): nothing stored is this controller's yet, and
+// LinkFailed, EchoChecked and ControllerQuiet start over. KeepVerdict (the
+// port search's Ok and Cancel): the link's verdict stays, and the stores stay
+// valid when the path is the same.
+enum class Selection { Fresh, KeepVerdict };
+void selectPort(const char* path, int number, Selection how = Selection::Fresh);
+
+// A page that polls at a rate of its own asks for it; the link's own rate
+// (fast while the controller answers, slow after loss) comes back when the
+// page lets go.
+void requestPollInterval(int ms);
+void releasePollInterval();
+
+// The delay between a write frame and reading its reply, for the writes made
+// while the scope lives (the factory reset needs time before it answers).
+class ReplyDelayScope {
+public:
+    explicit ReplyDelayScope(int ms);
+    ~ReplyDelayScope();
+    ReplyDelayScope(const ReplyDelayScope&) = delete;
+    ReplyDelayScope& operator=(const ReplyDelayScope&) = delete;
+
+private:
+    int previous;
+};
+
+// The port search's steps on a port of its own choosing. openPortAt opens path
+// as the link's port and returns how long the open took, in ms; setUpPort
+// applies the link's settings and time-outs; linkWrite and linkRead record
+// their count in BytesTransferred, as every exchange on the port does.
+uint32_t openPortAt(const char* path);
+void setUpPort();
+void linkPurge(unsigned what);
+bool linkWrite(const uint8_t* bytes, uint32_t n);
+bool linkRead(uint8_t* bytes, uint32_t n);
+// Each try of the search starts the count of missed status polls over.
+void clearFailureCount();
+// A port on which the search found a controller: selected fresh, with the
+// status it answered stored and valid.
+void takeFoundPort(const char* path, int number, const uint8_t* status);
 
 // Back to the start-up state (tests, demo restarts).
 void resetLinkState();

@@ -50,7 +50,7 @@ struct PortOps {
 
 extern const PortOps win32PortOps;  // link/port_win.cpp (Windows build)
 extern const PortOps posixPortOps;  // link/port_posix.cpp (native build)
-extern const PortOps simPortOps;    // link/port_sim.cpp: in-process simulated controller
+extern const PortOps simPortOps;    // sim/port_sim.cpp: in-process simulated controller
 
 // Device path for port number n: "\\.\COMn" for 1..256; 0, negative numbers and
 // numbers above 256 give "\\.\COM1".

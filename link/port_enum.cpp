@@ -3,7 +3,13 @@
 
 #include <cstring>
 
-uint32_t FoundPorts[MaxFoundPorts];
+namespace {
+
+uint32_t foundPorts[MaxFoundPorts];
+
+}  // namespace
+
+const uint32_t (&FoundPorts)[MaxFoundPorts] = foundPorts;
 
 uint32_t portNumberFromName(const char* data) {
     enum { PrefixLength = 3, MaxDigits = 3 };
@@ -40,9 +46,9 @@ int enumeratePorts(const PortNameSource& source) {
         memset(data, 0, sizeof data);
         if (!source.value(source.context, index, data, sizeof data)) break;
         data[sizeof data - 1] = '\0';
-        if (count < MaxFoundPorts) FoundPorts[count++] = portNumberFromName(data);
+        if (count < MaxFoundPorts) foundPorts[count++] = portNumberFromName(data);
     }
     source.close(source.context);
-    sortPortNumbers(FoundPorts, count);
+    sortPortNumbers(foundPorts, count);
     return count;
 }

@@ -24,8 +24,8 @@ struct PortNameSource {
     void* context;
 };
 
-// Filled by enumeratePorts, ascending.
-extern uint32_t FoundPorts[MaxFoundPorts];
+// Filled by enumeratePorts (only), ascending.
+extern const uint32_t (&FoundPorts)[MaxFoundPorts];
 
 // Reads every value of the source and keeps the first MaxFoundPorts port
 // numbers, sorted; returns how many were kept, or -1 when the source can't be

@@ -7,32 +7,20 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
-#include "shell/app_state.h"
-
-bool searchRunning = false;
-int searchIndex = 0;
-int searchSize = 0;
-int savedCommPort = 0;
+#include "link/link_testing.h"
 
 namespace {
 
-const uint8_t LeadByte = 0x65;  // 'e'
+PortSearchState S;
+
 enum { StatusLength = 4, AutoScanMarkCode = 20 };
 
-void purge(unsigned what) { LinkPort->purge(PortHandle, what); }
-
-// Both keep BytesTransferred up to date, as every exchange on the port does.
-void sendFrame(const uint8_t* frame) {
-    uint32_t done = 0;
-    LinkPort->write(PortHandle, frame, StatusLength, &done);
-    BytesTransferred = done;
-}
-
-uint32_t readAnswer(uint8_t* answer) {
-    uint32_t done = 0;
-    LinkPort->read(PortHandle, answer, StatusLength, &done);
-    BytesTransferred = done;
-    return done;
+// Clears the buffer, sends frame and reads a status-sized answer into it.
+uint32_t ask(const uint8_t* frame, uint8_t* answer) {
+    memset(answer, 0, StatusLength);
+    linkWrite(frame, StatusLength);
+    linkRead(answer, StatusLength);
+    return BytesTransferred;
 }
 
 // The echo probe, then the status request with one repeat. True when a
@@ -40,100 +28,71 @@ uint32_t readAnswer(uint8_t* answer) {
 bool controllerAnswers(uint8_t* answer) {
     const uint8_t* probe = RequestFrames[ReqEchoProbe];
     const uint8_t* status = RequestFrames[ReqStatus];
-    purge(PurgeTxClear);
-    purge(PurgeRxClear);
-    memset(answer, 0, StatusLength);
-    sendFrame(probe);
-    readAnswer(answer);
+    linkPurge(PurgeTxClear);
+    linkPurge(PurgeRxClear);
+    ask(probe, answer);
     // A loop-back port hands back what it was sent: no controller there.
     if (memcmp(answer, probe, StatusLength) == 0) return false;
 
-    purge(PurgeTxClear);
-    purge(PurgeRxClear);
-    memset(answer, 0, StatusLength);
-    sendFrame(status);
-    if (readAnswer(answer) < StatusLength || answer[0] != LeadByte) {
-        purge(PurgeRxClear);
-        purge(PurgeTxClear);
+    linkPurge(PurgeTxClear);
+    linkPurge(PurgeRxClear);
+    if (ask(status, answer) < StatusLength || answer[0] != LeadByte) {
+        linkPurge(PurgeRxClear);
+        linkPurge(PurgeTxClear);
         // The repeat must answer for itself: bytes of a short first reply
         // left in the buffer could otherwise pass for a status.
-        memset(answer, 0, StatusLength);
-        sendFrame(status);
-        readAnswer(answer);
+        ask(status, answer);
     }
-    return answer[0] == LeadByte && byteSum(answer, StatusLength - 1) == answer[StatusLength - 1];
+    return replyChecks(answer, StatusLength);
 }
 
-void takeFoundPort(uint32_t port, const uint8_t* answer) {
-    const int number = static_cast<int>(port);
-    closePort();
-    // A port selection: nothing stored came from this controller, except
-    // the status it has just sent.
-    clearStoreValidity();
-    memcpy(blockBytes(Status), answer, StatusLength);
-    StatusValid = true;
-    NewPortUnanswered = false;
-    CommPort = number;
-    snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", portTablePath(number));
-    LinkFailed = false;
-    EchoChecked = false;
-    searchRunning = false;
-    serviceDialogOpen = false;
-}
-
-// Ok and Cancel: the port by number, without touching LinkFailed or
-// EchoChecked.
+// Ok and Cancel: the port by number, the link's verdict kept.
 void usePort(int number) {
-    serviceDialogOpen = false;
-    closePort();
-    const char* path = portTablePath(number);
-    if (strcmp(path, SelectedPortPath) != 0) {
-        clearStoreValidity();
-        NewPortUnanswered = true;
-    }
-    snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", path);
-    CommPort = number;
+    selectPort(portTablePath(number), number, Selection::KeepVerdict);
+    S.holdsPages = false;
 }
 
 }  // namespace
 
+const PortSearchState& portSearch = S;
+PortSearchState& portSearchForTests() { return S; }
+
 void portSearchOpen() {
-    savedCommPort = CommPort;
-    searchIndex = 0;
-    searchRunning = false;
+    S.savedCommPort = CommPort;
+    S.searchIndex = 0;
+    S.searchRunning = false;
+    S.holdsPages = true;
 }
+
+void resetPortSearch() { S = PortSearchState{}; }
 
 int portSearchBegin(const PortNameSource& source) {
     const int count = enumeratePorts(source);
-    searchSize = count > 0 ? count : 0;
+    S.searchSize = count > 0 ? count : 0;
     if (count <= 0) return count;
-    searchRunning = true;
-    searchIndex = 0;
+    S.searchRunning = true;
+    S.searchIndex = 0;
     return count;
 }
 
 SearchTry portSearchNext() {
-    if (!searchRunning) return {SearchStep::Idle, 0, 0};
-    FailureCount = 0;
-    serviceDialogOpen = true;
+    if (!S.searchRunning) return {SearchStep::Idle, 0, 0};
+    clearFailureCount();
+    S.holdsPages = true;
     closePort();
-    if (searchIndex >= searchSize) {
-        searchRunning = false;
+    if (S.searchIndex >= S.searchSize) {
+        S.searchRunning = false;
         return {SearchStep::Exhausted, 0, 0};
     }
-    return {SearchStep::Trying, FoundPorts[searchIndex], searchIndex + 1};
+    return {SearchStep::Trying, FoundPorts[S.searchIndex], S.searchIndex + 1};
 }
 
 namespace {
 
 bool answersAt(const char* path, uint8_t* answer) {
-    const uint32_t t0 = LinkPort->tickCount();
-    PortHandle = LinkPort->open(path);
-    PortOpen = true;
     // A port that takes this long to open is skipped unconfigured.
-    if (static_cast<uint32_t>(LinkPort->tickCount() - t0) >= SlowSearchOpenMs) return false;
-    LinkPort->applySettings(PortHandle, LinkPortSettings);
-    LinkPort->applyTimeouts(PortHandle, LinkPortTimeouts);
+    if (openPortAt(path) >= SlowSearchOpenMs) return false;
+    setUpPort();
     return controllerAnswers(answer);
 }
 
@@ -143,12 +102,15 @@ bool portSearchProbe(uint32_t port) {
     // Numbers above the port table can't be opened: passed over like a port
     // that doesn't answer.
     uint8_t answer[StatusLength];
-    if (port <= HighestPortNumber && answersAt(portTablePath(static_cast<int>(port)), answer)) {
-        takeFoundPort(port, answer);
+    const char* path = portTablePath(static_cast<int>(port));
+    if (port <= HighestPortNumber && answersAt(path, answer)) {
+        takeFoundPort(path, static_cast<int>(port), answer);
+        S.searchRunning = false;
+        S.holdsPages = false;
         return true;
     }
     closePort();
-    ++searchIndex;
+    ++S.searchIndex;
     return false;
 }
 
@@ -160,12 +122,12 @@ bool controllerAnswersAt(const char* path, uint8_t answer[4]) {
 
 void portSearchChoose(int selection) {
     selectPort(portTablePath(selection + 1), selection + 1);
-    serviceDialogOpen = false;
+    S.holdsPages = false;
 }
 
 void portSearchKeep(int selection) { usePort(selection + 1); }
 
-void portSearchCancel() { usePort(savedCommPort); }
+void portSearchCancel() { usePort(S.savedCommPort); }
 
 int portMarkCodeFor(int port) {
     return static_cast<unsigned>(port) <= 9 ? port + 10 : AutoScanMarkCode;

@@ -8,23 +8,35 @@
 
 #include "link/port_enum.h"
 
-extern bool searchRunning;
-extern int searchIndex;  // position in FoundPorts of the next port to try
-extern int searchSize;   // kept between openings of the dialog; 0 before the first search
-extern int savedCommPort;
+// Written only by port_search.cpp.
+struct PortSearchState {
+    bool searchRunning;
+    int searchIndex;    // position in FoundPorts of the next port to try
+    int searchSize;     // kept between openings of the dialog; 0 before the first search
+    int savedCommPort;  // CommPort at the dialog's start, for Cancel
+    // The pages behind the dialog wait (serviceDialogOpen) while ports are
+    // tried, and poll again once one is chosen or found.
+    bool holdsPages;
+};
+extern const PortSearchState& portSearch;
 
 enum { SearchTickMs = 500, SlowSearchOpenMs = 2000 };
 
-// Dialog start: remembers CommPort for Cancel; the search is idle.
+// Dialog start: remembers CommPort for Cancel; the search is idle and holds
+// the pages.
 void portSearchOpen();
+// Back to the start-up state, no search size kept (tests).
+void resetPortSearch();
 
 // The search button: enumerates the ports; with at least one, starts the
-// search from the first. Returns searchSize (0 or less: nothing to search).
+// search from the first. Returns the number of ports (0 or less: nothing
+// to search).
 int portSearchBegin(const PortNameSource& source);
 
 // First half of a tick. Idle: nothing to do. Exhausted: the list ran out
 // without a find (the search has stopped). Trying: port is about to be
-// probed; the progress bar shows progress.
+// probed; the progress bar shows progress. Every step but Idle closes the
+// port and starts the link's failure count over.
 enum class SearchStep { Idle, Exhausted, Trying };
 struct SearchTry {
     SearchStep step;
@@ -35,7 +47,7 @@ SearchTry portSearchNext();
 
 // Second half of a Trying tick: opens and probes the port. True when a
 // controller answered there: its status is stored, it is the selected port
-// and the search has stopped. False when the port was passed over; the next
+// (a fresh selection) and the search has stopped. False when the port was passed over; the next
 // tick tries the next one.
 bool portSearchProbe(uint32_t port);
 

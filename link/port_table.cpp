@@ -1,5 +1,6 @@
 // Port table and the fixed settings every open applies.
 #include <cstdio>
+#include <cstring>
 
 #include "link/port.h"
 
@@ -35,8 +36,8 @@ struct PortTable {
     PortTable() {
         // COM10 and up open only with the device namespace prefix, so every
         // entry carries it. Entry 0 stands for "no number" and opens COM1.
-        snprintf(path[0], PortPathSize, "\\\\.\\COM1");
         for (int n = 1; n < PortTableSize; ++n) snprintf(path[n], PortPathSize, "\\\\.\\COM%d", n);
+        memcpy(path[0], path[1], PortPathSize);
     }
 };
 

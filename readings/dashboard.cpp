@@ -15,8 +15,6 @@ void resetReadingsState() {
 
 namespace {
 
-bool generationServed(int generation) { return generation == 1 || generation == 3; }
-
 // Only the first `count` characters of a formatted number are drawn.
 FieldText cut(FieldText f, int count) {
     const int len = static_cast<int>(strnlen(f.text, sizeof f.text));
@@ -33,7 +31,6 @@ bool readingsPollTick() {
     // the controller talked to underneath it.
     if (serviceDialogOpen || dropDownOpen) return false;
     pollStatus();
-    decodeIdentity();
     if (LinkState == LinkStateKind::Up && generationServed(ControllerGeneration)) {
         readLiveBlock();
         // The configuration changes only when someone writes it, so a

@@ -19,8 +19,6 @@ const Trace RedrawOrder[TraceCount] = {TraceLambda, TraceStart, TracePosition, T
 
 namespace {
 
-bool generationServed(int generation) { return generation == 1 || generation == 3; }
-
 int capped(int h) { return h > PaneHeightCap ? PaneHeightCap : h; }
 
 // One set of printed values, whichever moment they come from.
@@ -60,7 +58,6 @@ ScopeState startState() {
     s.column = SweepStart;
     s.cursor = CursorMin;
     s.secondTrace = true;
-    s.linkInterval = FastPollInterval;
     return s;
 }
 
@@ -120,7 +117,6 @@ void resetScopeState() {
     scope.cursorMode = false;
     scope.secondTrace = true;
     scope.configAFetched = false;
-    scope.linkInterval = FastPollInterval;
     resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
 }
 
@@ -284,8 +280,6 @@ ScopeTick scopePollTick() {
     if (serviceDialogOpen) return ScopeTick::Skipped;
     if (scope.cursorMode) return ScopeTick::CursorView;
     pollStatus();
-    noteLinkInterval();
-    decodeIdentity();
     if (LinkState != LinkStateKind::Up || !generationServed(ControllerGeneration)) {
         scope.configAFetched = false;
     } else {
@@ -301,15 +295,9 @@ ScopeTick scopePollTick() {
 }
 
 bool scopeTimerNeedsRearm() {
-    PollInterval = ScopeInterval;
+    requestPollInterval(ScopeInterval);
     return armedInterval != ScopeInterval;
 }
-
-void noteLinkInterval() {
-    if (PollInterval != ScopeInterval) scope.linkInterval = PollInterval;
-}
-
-int linkOwnInterval() { return scope.linkInterval; }
 
 bool frameMayReadConfig() {
     return !serviceDialogOpen && LinkState == LinkStateKind::Up &&

@@ -74,7 +74,6 @@ struct ScopeState {
     bool cursorMode;
     bool secondTrace;     // the start position is drawn in pane 2
     bool configAFetched;  // block 3 was read since the link came up
-    int linkInterval;     // the rate the link itself last chose, in ms
 };
 // Program-wide: cursor mode and the second-trace flag outlive the page.
 extern ScopeState scope;
@@ -165,14 +164,9 @@ enum class ScopeTick {
 // The exchanges of one tick: status, identity, the live block and, until
 // it has been read once with a valid reply, block 3.
 ScopeTick scopePollTick();
-// Sets this page's interval; true when the timer must be re-armed with it.
+// Asks the link for this page's interval (given back on destroy); true
+// when the timer must be re-armed with it.
 bool scopeTimerNeedsRearm();
-// Keeps the rate the link itself chose (on a good status or a declared
-// loss) before the page puts its own in PollInterval; called when the page
-// starts and after every status poll.
-void noteLinkInterval();
-// That rate, for the page shown after this one.
-int linkOwnInterval();
 // The static frame reads block 3 only when a tick could.
 bool frameMayReadConfig();
 

@@ -315,7 +315,6 @@ void scopeResetTraces() { resetScopeTraces(DashboardScale.sx, DashboardScale.sy)
 
 void scopePageStart() {
     if (!currentPage) return;
-    noteLinkInterval();
     scopeResetTraces();
     drawStaticFrameOn(currentPage, true);
     {
@@ -357,7 +356,7 @@ INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
         // Also when the main window goes: its children are destroyed with it.
         releaseFineTimer();
         // The next page polls at the link's own rate from its first paint.
-        PollInterval = linkOwnInterval();
+        releasePollInterval();
         return FALSE;
     }
     return FALSE;

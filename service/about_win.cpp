@@ -67,7 +67,7 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
             EndDialog(dialog, LOWORD(wp));
-            serviceDialogOpen = false;
+            setServiceDialogOpen(false);
             return TRUE;
         }
         return FALSE;
@@ -76,5 +76,5 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
 }
 
 INT_PTR showAboutDialog(HWND owner) {
-    return runModalDialog(owner, IDD_ABOUT, aboutDialogProc, &serviceDialogOpen);
+    return runModalDialog(owner, IDD_ABOUT, aboutDialogProc, setServiceDialogOpen);
 }

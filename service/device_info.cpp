@@ -94,7 +94,6 @@ DeviceInfoView deviceInfoView() {
 
 DeviceInfoView deviceInfoTick() {
     pollStatus();
-    decodeIdentity();
     if (LinkState == LinkStateKind::Up && ControllerGeneration == 3) readExtendedBlock();
     return deviceInfoView();
 }

@@ -154,7 +154,7 @@ void onListChange(HWND dialog, int id) {
 void close(HWND dialog, int result) {
     KillTimer(dialog, DeviceInfoTimerId);
     EndDialog(dialog, result);
-    serviceDialogOpen = false;
+    setServiceDialogOpen(false);
 }
 
 bool onCommand(HWND dialog, int id, int code) {
@@ -186,5 +186,5 @@ INT_PTR CALLBACK deviceInfoDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) 
 }
 
 INT_PTR showDeviceInfoDialog(HWND owner) {
-    return runModalDialog(owner, IDD_DEVICE_INFO, deviceInfoDialogProc, &serviceDialogOpen);
+    return runModalDialog(owner, IDD_DEVICE_INFO, deviceInfoDialogProc, setServiceDialogOpen);
 }

@@ -37,9 +37,10 @@ bool writeConfirmed(uint8_t expected) {
 
 ResetOutcome resetGeneration1() {
     WriteReply.value = 0;
-    WriteReplyDelay = ResetReplyDelayMs;
-    writeParameter(Addr::Command, CmdFactoryReset);
-    WriteReplyDelay = 0;
+    {
+        ReplyDelayScope delay(ResetReplyDelayMs);
+        writeParameter(Addr::Command, CmdFactoryReset);
+    }
     return writeConfirmed(ResetConfirmed) ? ResetOutcome::Done : ResetOutcome::Failed;
 }
 
@@ -75,7 +76,7 @@ ResetOutcome resetGeneration3(void (*progress)(int)) {
 ResetOutcome runFactoryReset(void (*progress)(int position)) {
     report(progress, 0);
     pollStatus();
-    const int generation = decodeIdentity();
+    const int generation = ControllerGeneration;
     // The refusal looks at this press's live block: a stale or zeroed store
     // would let a running controller be reset.
     if (LinkState != LinkStateKind::Up) return ResetOutcome::Failed;

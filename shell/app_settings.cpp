@@ -38,10 +38,9 @@ bool writeLines(FILE* f, const void*) {
 }  // namespace
 
 void readAppSettings(const char* path) {
-    CommPort = 0;
     FILE* f = fopen(path, "r");
     if (!f) {
-        CommPort = 1;
+        selectPort(portTablePath(1), 1);
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");
         writeAppSettings(path);
         return;
@@ -54,10 +53,11 @@ void readAppSettings(const char* path) {
     readWord(f, code, cap);
     readWord(f, code, cap);
     int port = 0;
-    if (readPortNumber(f, &port)) CommPort = (port < 0 || port > HighestPort) ? 0 : port;
+    if (!readPortNumber(f, &port) || port < 0 || port > HighestPort) port = 0;
     readWord(f, code, cap);
     readWord(f, code, cap);
     fclose(f);
+    selectPort(portTablePath(port), port);
 }
 
 bool writeAppSettings(const char* path) {

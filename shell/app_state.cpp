@@ -1,10 +1,34 @@
 #include "shell/app_state.h"
 
-bool serviceDialogOpen = false;
-bool dropDownOpen = false;
-bool configDialogOpen = false;
-bool optionsDialogOpen = false;
-int armedInterval = 0;
+namespace {
+
+struct AppFlags {
+    bool serviceDialogOpen;
+    bool dropDownOpen;
+    bool configDialogOpen;
+    bool optionsDialogOpen;
+    int armedInterval;
+};
+AppFlags flags = {false, false, false, false, 0};
+
+}  // namespace
+
+const bool& serviceDialogOpen = flags.serviceDialogOpen;
+const bool& dropDownOpen = flags.dropDownOpen;
+const bool& configDialogOpen = flags.configDialogOpen;
+const bool& optionsDialogOpen = flags.optionsDialogOpen;
+const int& armedInterval = flags.armedInterval;
+
+void setServiceDialogOpen(bool open) { flags.serviceDialogOpen = open; }
+void setDropDownOpen(bool open) { flags.dropDownOpen = open; }
+void setConfigDialogOpen(bool open) { flags.configDialogOpen = open; }
+void setOptionsDialogOpen(bool open) { flags.optionsDialogOpen = open; }
+void setArmedInterval(int ms) { flags.armedInterval = ms; }
+
+void clearPauseFlags() {
+    flags.serviceDialogOpen = flags.dropDownOpen = false;
+    flags.configDialogOpen = flags.optionsDialogOpen = false;
+}
 
 Page PageKind = PageReadings;
 int SizeMode = 1;

@@ -4,11 +4,19 @@
 
 #include "shell/page_list.h"
 
-extern bool serviceDialogOpen;  // About, device information or port search open
-extern bool dropDownOpen;       // a configuration list is dropped down
-extern bool configDialogOpen;   // a sub-dialog of the configuration page is open
-extern bool optionsDialogOpen;  // a sub-dialog of the options page is open
-extern int armedInterval;       // interval the current page's timer was last armed with
+// Program-wide: read anywhere, changed only through the setter beside each.
+extern const bool& serviceDialogOpen;  // About, device information or port search open
+void setServiceDialogOpen(bool open);
+extern const bool& dropDownOpen;  // a configuration list is dropped down
+void setDropDownOpen(bool open);
+extern const bool& configDialogOpen;  // a sub-dialog of the configuration page is open
+void setConfigDialogOpen(bool open);
+extern const bool& optionsDialogOpen;  // a sub-dialog of the options page is open
+void setOptionsDialogOpen(bool open);
+extern const int& armedInterval;  // interval the current page's timer was last armed with
+void setArmedInterval(int ms);
+// No dialog open and no list dropped down (tests).
+void clearPauseFlags();
 
 // The page shown and the window size.
 extern Page PageKind;  // shell/page_list.h

@@ -6,7 +6,7 @@
 
 void armPollTimer(HWND window, UINT_PTR id) {
     SetTimer(window, id, static_cast<UINT>(PollInterval), nullptr);
-    armedInterval = PollInterval;
+    setArmedInterval(PollInterval);
 }
 
 void emptyPaint(HWND window) {
@@ -30,10 +30,10 @@ void centreOnRecordedScreen(HWND dialog) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, bool* pausedFlag) {
+INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, void (*setPaused)(bool)) {
     const INT_PTR result =
         DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), owner, proc, 0);
-    if (result == -1 || result == 0) *pausedFlag = false;
+    if (result == -1 || result == 0) setPaused(false);
     return result;
 }
 

@@ -23,10 +23,11 @@ void paintPageArea(HWND page);
 // the shell last recorded.
 void centreOnRecordedScreen(HWND dialog);
 
-// Runs a dialog modally over owner and returns its result. pausedFlag keeps
-// polling off while the dialog is open; a template that fails to load clears
-// it, so a dialog that never showed can't leave the pages suspended.
-INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, bool* pausedFlag);
+// Runs a dialog modally over owner and returns its result. The flag that
+// keeps polling off while the dialog is open (set through setPaused) is
+// cleared when the template fails to load, so a dialog that never showed
+// can't leave the pages suspended.
+INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, void (*setPaused)(bool));
 
 // The system's message box, as a plain function: the message box hooks that
 // tests swap hold this, since the system's own is stdcall on 32-bit Windows.

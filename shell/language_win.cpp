@@ -158,7 +158,6 @@ void choosePort(int port) {
 }
 
 void applyStartPort() {
-    snprintf(SelectedPortPath, sizeof SelectedPortPath, "%s", portTablePath(CommPort));
     markPortMenu(static_cast<unsigned>(CommPort) <= 9 ? CommPort + 10 : AutoScanMarkCode);
 }
 

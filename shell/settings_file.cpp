@@ -164,9 +164,7 @@ int sendSettings(const LoadedSettings& s) { return sendSettingsReporting(s, null
 int sendSettingsReporting(const LoadedSettings& s, void (*sent)(int index, void* context),
                           void* context) {
     for (int i = 0; i < s.sendCount; ++i) {
-        // writeParameter leaves the count alone when it sends nothing (a
-        // generation it doesn't serve); a stale 3 must not pass for a reply.
-        BytesTransferred = 0;
+        // A write refused for a generation the link doesn't serve counts 0.
         writeParameter(s.addresses[i], s.values[i]);
         if (BytesTransferred != 3) return i;
         if (sent) sent(i, context);

@@ -118,11 +118,11 @@ bool onCommand(HWND window, int command) {
     switch (command) {
     case IDM_EXIT: closeMainWindow(window); return true;
     case IDM_ABOUT:
-        serviceDialogOpen = true;
+        setServiceDialogOpen(true);
         showAboutDialog(currentPage);
         return true;
     case IDM_DEVICE_INFO:
-        serviceDialogOpen = true;
+        setServiceDialogOpen(true);
         showDeviceInfoDialog(currentPage);
         return true;
     case IDM_AUTO_SCAN: showPortSearchDialog(currentPage); return true;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <deque>
 
+#include "link/link.h"
+
 // ---- module state ----
 
 namespace {
@@ -20,24 +22,16 @@ std::vector<uint8_t> rxFrame;  // partial request being assembled
 uint32_t lastRxMs;             // since startMs
 uint64_t lastReleaseUs;        // release time of the last queued byte
 
-const uint8_t Lead = 0x65;
-const uint8_t EchoLead = 0x0B;
 const uint32_t FrameGapMs = 50;      // a partial frame older than this is stale
 const uint32_t StepMs = 20;          // scenario resolution
 const uint64_t ByteTimeUs = 1042;    // 10 bits at 9600 baud
 const size_t MaxLogFrames = 100000;  // demo mode runs for hours
 
-uint8_t sumOf(const uint8_t* b, size_t n) {
-    uint8_t s = 0;
-    for (size_t i = 0; i < n; ++i) s = uint8_t(s + b[i]);
-    return s;
-}
-
 template <typename Block>
 void sealBlock(Block& b) {
     uint8_t* p = blockBytes(b);
-    p[0] = Lead;
-    p[sizeof(Block) - 1] = sumOf(p, sizeof(Block) - 1);
+    p[0] = LeadByte;
+    p[sizeof(Block) - 1] = byteSum(p, sizeof(Block) - 1);
 }
 
 uint32_t sinceStart(uint32_t nowMs) { return nowMs - state.startMs; }
@@ -78,7 +72,7 @@ uint32_t nextRandom() {
 
 uint8_t junkByte() {
     uint8_t b = uint8_t(nextRandom() >> 24);
-    return b == Lead ? uint8_t(Lead - 1) : b;  // junk never looks like a reply start
+    return b == LeadByte ? uint8_t(LeadByte - 1) : b;  // junk never looks like a reply start
 }
 
 // Sends a reply through the active fault.
@@ -367,7 +361,7 @@ bool applyWrite(uint8_t address, uint8_t value, uint32_t nowMs) {
 
 void handleFrame(const uint8_t* f, uint32_t nowMs) {
     SimState& s = state;
-    if (f[0] != Lead) return;  // the echo probe and other strangers: no reply
+    if (f[0] != LeadByte) return;  // the echo probe and other strangers: no reply
     uint8_t cmd = f[1], arg = f[2];
     bool gen3 = s.config.generation == 3;
     int lastBlock = gen3 ? 5 : 4;
@@ -386,7 +380,7 @@ void handleFrame(const uint8_t* f, uint32_t nowMs) {
     if (!applyWrite(uint8_t(address), arg, nowMs)) return;
     uint8_t answer = arg;
     if (address == Addr::Command && arg == CmdFactoryReset && !gen3) answer = '3';
-    reply({Lead, answer, uint8_t(Lead + answer)}, nowMs);
+    reply({LeadByte, answer, uint8_t(LeadByte + answer)}, nowMs);
 }
 
 void setIdentity() {
@@ -538,12 +532,12 @@ void simReceive(const uint8_t* bytes, size_t n, uint32_t nowMs) {
     for (size_t i = 0; i < n; ++i) {
         rxFrame.push_back(bytes[i]);
         while (!rxFrame.empty()) {
-            if (rxFrame[0] != Lead && rxFrame[0] != EchoLead) {
+            if (rxFrame[0] != LeadByte && rxFrame[0] != RequestFrames[ReqEchoProbe][0]) {
                 rxFrame.erase(rxFrame.begin());
                 continue;
             }
             if (rxFrame.size() < 4) break;
-            if (sumOf(rxFrame.data(), 3) != rxFrame[3]) {
+            if (byteSum(rxFrame.data(), 3) != rxFrame[3]) {
                 rxFrame.erase(rxFrame.begin());
                 continue;
             }

@@ -5,7 +5,7 @@
 // The model makes no OS calls. Its host feeds it the bytes it receives and
 // the current time in milliseconds (any monotonic base; the frame log counts
 // from the time given to simReset), and takes the bytes it answers once their
-// release time has come. Hosts: the in-process port backend (link/port_sim.cpp,
+// release time has come. Hosts: the in-process port backend (sim/port_sim.cpp,
 // demo mode and tests), tools/lpgsim (a pty or a real tty) and the unit tests.
 //
 // Behaviour worth knowing when testing against it:
@@ -113,7 +113,7 @@ SimState& simState();
 // Factory values of the parameters, as command 51 restores them.
 void simFactoryValues(SimState& s);
 
-// ---- in-process port backend (link/port_sim.cpp) ----
+// ---- in-process port backend (sim/port_sim.cpp) ----
 // The backend keeps its own clock. In real-time mode (the default, demo mode)
 // it follows the machine's steady clock; waits that the backend cuts short
 // (read time-outs, sleepMs) push it ahead instead of sleeping, so the model

@@ -336,7 +336,7 @@ static int shootConfigPages(const std::string& out, const char* code) {
 // ---- the service dialogs, created modeless over the page so they can be shot ----
 
 static HWND openServiceDialog(int templateId, DLGPROC proc) {
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
     HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId),
                                      currentPage, proc, 0);
     ShowWindow(dialog, SW_SHOW);
@@ -351,7 +351,7 @@ static int shootDialog(HWND dialog, const std::string& out, const char* name) {
 
 static void closeServiceDialog(HWND dialog) {
     DestroyWindow(dialog);
-    serviceDialogOpen = false;
+    setServiceDialogOpen(false);
     pumpMessagesFor(200);
 }
 

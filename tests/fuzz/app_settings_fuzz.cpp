@@ -6,13 +6,14 @@
 #include <cstring>
 
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "tests/fuzz/harness/fuzz_input.h"
 #include "tests/fuzz/harness/scratch_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    CommPort = -7;
+    linkForTests().CommPort = -7;
     snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
     const char* path = writeScratchFile("ZuvelS.ini", data, size);
     readAppSettings(path);
@@ -27,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char code[sizeof LanguageCode];
     memcpy(code, LanguageCode, sizeof code);
     writeAppSettings(path);
-    CommPort = -7;
+    linkForTests().CommPort = -7;
     LanguageCode[0] = '\0';
     readAppSettings(path);
     FUZZ_CHECK(CommPort == port);

@@ -12,6 +12,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "shell/app_state.h"
 #include "shell/settings_file.h"
 #include "tests/fuzz/harness/fuzz_input.h"
@@ -105,8 +106,8 @@ void step(FuzzInput& in) {
         break;
     case StepDialogs: {
         const uint8_t b = in.byte();
-        serviceDialogOpen = (b & 1) != 0;
-        dropDownOpen = (b & 2) != 0;
+        setServiceDialogOpen((b & 1) != 0);
+        setDropDownOpen((b & 2) != 0);
         break;
     }
     case StepClose: closePort(); break;
@@ -127,11 +128,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzzport::begin(&in);
     LinkPort = &fuzzPortOps;
     linkErrorHook = errorBox;
-    PortHandle = InvalidPort;  // a handle of an earlier run is no longer open
-    PortOpen = false;
+    linkForTests().PortHandle = InvalidPort;  // a handle of an earlier run is no longer open
+    linkForTests().PortOpen = false;
     resetLinkState();
     resetPageTicks();
-    WriteReplyDelay = in.byte();
+    linkForTests().WriteReplyDelay = in.byte();
     for (int i = 0; i < 2000 && !in.empty(); ++i) {
         step(in);
         checkLink();

@@ -14,6 +14,7 @@
 #include "test_files.h"
 
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "shell/app_state.h"
 
 namespace {
@@ -24,12 +25,12 @@ protected:
         dir = makeScratchDir("zini");
         ASSERT_FALSE(dir.empty());
         path = dir + "/ZuvelS.ini";
-        CommPort = 77;
+        linkForTests().CommPort = 77;
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
     }
     void TearDown() override {
         removeScratchDir(dir);
-        CommPort = 0;
+        linkForTests().CommPort = 0;
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");
     }
     void writeFile(const std::string& content) { writeFileBytes(path, content); }
@@ -39,12 +40,12 @@ protected:
 };
 
 TEST_F(AppSettingsTest, WritesThreeLinesExactlyAndReadsThemBack) {
-    CommPort = 12;
+    linkForTests().CommPort = 12;
     snprintf(LanguageCode, sizeof LanguageCode, "%s", "ang");
     writeAppSettings(path.c_str());
     EXPECT_EQ(readFile(), "[Ustawienia]\nCommPort= 12\nLanguage= ang\n");
 
-    CommPort = 5;
+    linkForTests().CommPort = 5;
     snprintf(LanguageCode, sizeof LanguageCode, "%s", "x");
     readAppSettings(path.c_str());
     EXPECT_EQ(CommPort, 12);
@@ -87,7 +88,7 @@ TEST_F(AppSettingsTest, MalformedFilesReadByPosition) {
     };
     for (const IniCase& c : cases) {
         writeFile(c.content);
-        CommPort = 77;
+        linkForTests().CommPort = 77;
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
         readAppSettings(path.c_str());
         EXPECT_EQ(CommPort, c.port) << c.name;
@@ -120,7 +121,7 @@ private:
 
 TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
     const std::string old = "[Ustawienia]\nCommPort= 3\nLanguage= rus\n";
-    CommPort = 12;
+    linkForTests().CommPort = 12;
     snprintf(LanguageCode, sizeof LanguageCode, "%s", "ang");
     const struct {
         const char* name;

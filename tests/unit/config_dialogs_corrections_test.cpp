@@ -7,6 +7,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "shell/app_state.h"
 #include "sim/sim.h"
 #include "tests/unit/sim_link_fixture.h"
@@ -53,7 +54,7 @@ class CorrectionStores : public ::testing::Test {
 protected:
     void SetUp() override {
         resetLinkState();
-        LinkState = LinkStateKind::Up;
+        linkForTests().LinkState = LinkStateKind::Up;
         ConfigA.emulDoTimeHi = 0x9F;
         ConfigA.emulDoTimeLo = 0x3C;
         Extended.zamOtwBj = 0x9F;
@@ -117,10 +118,10 @@ class CorrectionsTick : public SimLinkTest {
 protected:
     void SetUp() override {
         SimLinkTest::SetUp();
-        dropDownOpen = false;
+        setDropDownOpen(false);
     }
     void TearDown() override {
-        dropDownOpen = false;
+        setDropDownOpen(false);
         SimLinkTest::TearDown();
     }
 };
@@ -138,10 +139,10 @@ TEST_F(CorrectionsTick, ReadsTheBlockOfTheGeneration) {
 
 TEST_F(CorrectionsTick, OpenListOrLostLinkStopsTheReads) {
     start(3);
-    dropDownOpen = true;
+    setDropDownOpen(true);
     EXPECT_FALSE(correctionsPollTick());
     EXPECT_TRUE(takeCommands().empty());
-    dropDownOpen = false;
+    setDropDownOpen(false);
     simSetFault(SimFault::Silent);
     for (int i = 0; i < 3; ++i) correctionsPollTick();
     takeCommands();

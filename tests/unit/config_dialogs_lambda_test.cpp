@@ -142,7 +142,7 @@ TEST(LambdaEmulationWave, DrawnAgainOnlyAfterAPaintOrNewTimes) {
 class LambdaEmulationTick : public SimLinkTest {
 protected:
     void TearDown() override {
-        dropDownOpen = false;
+        setDropDownOpen(false);
         SimLinkTest::TearDown();
     }
 };
@@ -151,7 +151,7 @@ TEST_F(LambdaEmulationTick, ReadsConfigAUnlessAListIsOpen) {
     start(3);
     EXPECT_TRUE(lambdaEmulationPollTick());
     EXPECT_EQ((std::vector<int>{1, 3}), takeCommands());
-    dropDownOpen = true;
+    setDropDownOpen(true);
     EXPECT_FALSE(lambdaEmulationPollTick());
     EXPECT_TRUE(takeCommands().empty());
 }

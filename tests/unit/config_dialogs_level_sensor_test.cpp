@@ -128,10 +128,10 @@ protected:
     void SetUp() override {
         SimLinkTest::SetUp();
         resetLevelSensorState();
-        dropDownOpen = false;
+        setDropDownOpen(false);
     }
     void TearDown() override {
-        dropDownOpen = false;
+        setDropDownOpen(false);
         resetLevelSensorState();
         SimLinkTest::TearDown();
     }
@@ -171,7 +171,7 @@ TEST_F(LevelSensorTick, MovingScrollBarOrOpenListSkipsTheTick) {
     levelSensor.scrollActive = true;
     EXPECT_FALSE(levelSensorPollTick());
     levelSensor.scrollActive = false;
-    dropDownOpen = true;
+    setDropDownOpen(true);
     EXPECT_FALSE(levelSensorPollTick());
     EXPECT_TRUE(takeCommands().empty());
     EXPECT_EQ(77, levelSensor.working[0]);

@@ -27,9 +27,7 @@ protected:
         clearFlags();
         SimLinkTest::TearDown();
     }
-    static void clearFlags() {
-        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
-    }
+    static void clearFlags() { clearPauseFlags(); }
 };
 
 TEST_F(PageTicks, EachTickReadsStatusLiveAndBothConfigurationBlocks) {
@@ -43,24 +41,24 @@ TEST_F(PageTicks, EachTickReadsStatusLiveAndBothConfigurationBlocks) {
 
 TEST_F(PageTicks, FlagsPauseOrSuspendEachPageAsItsOwn) {
     struct Case {
-        bool* flag;
+        void (*set)(bool);
         TickOutcome config, options;
     };
     const Case cases[] = {
-        {&serviceDialogOpen, TickOutcome::Suspended, TickOutcome::Suspended},
-        {&dropDownOpen, TickOutcome::Paused, TickOutcome::Paused},
+        {setServiceDialogOpen, TickOutcome::Suspended, TickOutcome::Suspended},
+        {setDropDownOpen, TickOutcome::Paused, TickOutcome::Paused},
         // A page's own dialog: the configuration page still checks its
         // interval, the options page does nothing at all.
-        {&configDialogOpen, TickOutcome::Paused, TickOutcome::Polled},
-        {&optionsDialogOpen, TickOutcome::Polled, TickOutcome::Suspended},
+        {setConfigDialogOpen, TickOutcome::Paused, TickOutcome::Polled},
+        {setOptionsDialogOpen, TickOutcome::Polled, TickOutcome::Suspended},
     };
     for (const Case& c : cases) {
-        *c.flag = true;
+        c.set(true);
         EXPECT_EQ(c.config, configPageTick());
         EXPECT_EQ(c.config == TickOutcome::Polled, !takeCommands().empty());
         EXPECT_EQ(c.options, optionsPageTick());
         EXPECT_EQ(c.options == TickOutcome::Polled, !takeCommands().empty());
-        *c.flag = false;
+        c.set(false);
     }
 }
 

@@ -26,11 +26,13 @@ protected:
         SimLinkTest::SetUp();
         start(1);
         resetReadingsState();
-        serviceDialogOpen = dropDownOpen = false;
-        armedInterval = 50;
+        setServiceDialogOpen(false);
+        setDropDownOpen(false);
+        setArmedInterval(50);
     }
     void TearDown() override {
-        serviceDialogOpen = dropDownOpen = false;
+        setServiceDialogOpen(false);
+        setDropDownOpen(false);
         SimLinkTest::TearDown();
     }
     void setFault(SimFault f) {
@@ -51,13 +53,13 @@ TEST_F(DashboardLink, LiveBlockEveryTickConfigurationEveryFourth) {
 }
 
 TEST_F(DashboardLink, NothingIsSentWhileADialogOrListIsOpen) {
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
     EXPECT_FALSE(readingsPollTick());
-    serviceDialogOpen = false;
-    dropDownOpen = true;
+    setServiceDialogOpen(false);
+    setDropDownOpen(true);
     EXPECT_FALSE(readingsPollTick());
     EXPECT_TRUE(simFrameLog().empty());
-    dropDownOpen = false;
+    setDropDownOpen(false);
     // The skipped ticks did not count toward the configuration reads.
     for (int i = 0; i < 3; ++i) readingsPollTick();
     takeCommands();
@@ -83,7 +85,7 @@ TEST_F(DashboardLink, LinkLossSlowsTheTimerAndTheFirstAnswerRestoresIt) {
     readingsPollTick();  // third missing answer
     EXPECT_EQ(LinkStateKind::Down, LinkState);
     ASSERT_TRUE(pollTimerNeedsRearm());
-    armedInterval = PollInterval;
+    setArmedInterval(PollInterval);
     EXPECT_EQ(1000, armedInterval);
 
     setFault(SimFault::None);

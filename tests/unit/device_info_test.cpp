@@ -7,6 +7,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "service/device_info.h"
 #include "shell/language_entries.h"
 #include "sim/sim.h"
@@ -106,9 +107,9 @@ TEST_F(DeviceInfo, GenerationThreeShowsTimeDateAndRegistration) {
 }
 
 TEST_F(DeviceInfo, AnotherGenerationShowsOnlyThatItIsUnsupported) {
-    LinkState = LinkStateKind::Up;
+    linkForTests().LinkState = LinkStateKind::Up;
     Status.identity = 0x20;  // generation 2
-    decodeIdentity();
+    linkForTests().ControllerGeneration = 2;
     const DeviceInfoView v = deviceInfoView();
     EXPECT_EQ(v.mode, InfoMode::Unsupported);
     EXPECT_EQ(v.versionEntry, EntryUnsupportedController);
@@ -140,9 +141,9 @@ TEST_F(DeviceInfo, ArmedEditsAreDroppedWhenTheLinkGoesOrAnotherGenerationAnswers
             simSetFault(SimFault::Silent);
             for (int i = 0; i < 3; ++i) deviceInfoTick();
         } else {
-            LinkState = LinkStateKind::Up;
+            linkForTests().LinkState = LinkStateKind::Up;
             Status.identity = static_cast<uint8_t>((generation - 1) * 32);
-            decodeIdentity();
+            linkForTests().ControllerGeneration = generation;
             deviceInfoView();
         }
         EXPECT_FALSE(registrationEditing);

@@ -9,6 +9,7 @@
 #include "link/blocks.h"
 #include "link/link.h"
 #include "link/port_search.h"
+#include "link/link_testing.h"
 #include "scripted_port.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -72,7 +73,6 @@ protected:
         scripted::queueReply(statusReply(identity));
         pollStatus();
         ASSERT_EQ(LinkState, LinkStateKind::Up);
-        decodeIdentity();
         scripted::clearLog();
     }
     const PortOps* savedPort = nullptr;
@@ -125,10 +125,11 @@ TEST_F(LinkOpen, AppliesExactSettingsThenTimeoutsToTheOpenedHandle) {
     EXPECT_EQ(hookCalls, 0);
 }
 
-TEST_F(LinkOpen, FailedOpenStillSetsPortOpenAndIsNotReported) {
+TEST_F(LinkOpen, FailedOpenIsNotReportedNorRetriedBeforeAClose) {
     scripted::setOpenFails(true);
     openPort();
-    EXPECT_TRUE(PortOpen);
+    EXPECT_FALSE(PortOpen);
+    EXPECT_TRUE(Link.OpenTried);
     EXPECT_EQ(PortHandle, InvalidPort);
     EXPECT_FALSE(LinkFailed);
     EXPECT_EQ(hookCalls, 0);
@@ -136,6 +137,10 @@ TEST_F(LinkOpen, FailedOpenStillSetsPortOpenAndIsNotReported) {
     EXPECT_EQ(scripted::trace(), (Lines{"open \\\\.\\COM1", "settings", "timeouts"}));
     EXPECT_FALSE(scripted::log()[1].ok);
     EXPECT_FALSE(scripted::log()[2].ok);
+    // The exchanges go to the invalid handle, without a second open.
+    readLiveBlock();
+    writeParameter(5, 1);
+    EXPECT_EQ(scripted::count(Call::Open), 1u);
 }
 
 TEST_F(LinkOpen, FailedOpenCountsThreeMissesThenClosesAndRetries) {
@@ -375,7 +380,7 @@ TEST_F(LinkSupervision, ThreeMissingRepliesTakeLinkDown) {
         EXPECT_EQ(storeBytes(ConfigB), Bytes(16, 0));
         EXPECT_EQ(storeBytes(Extended), Bytes(21, 0));
         EXPECT_EQ(storeBytes(WriteReply), Bytes(3, 0x55));
-        EXPECT_EQ(decodeIdentity(), 1);
+        EXPECT_EQ(ControllerGeneration, 1);
         // Tail of the third poll: receive, then transmit purged, then closed.
         Lines t = scripted::trace();
         ASSERT_GE(t.size(), 3u);
@@ -451,7 +456,7 @@ TEST_F(LinkSupervision, BadChecksumStatusClosesPortWithoutCounting) {
     EXPECT_EQ(Status.identity, 0x41);
 }
 
-TEST_F(LinkSupervision, IdentityDecodesGenerationAndVariant) {
+TEST_F(LinkSupervision, EveryPollDecodesGenerationAndVariantFromTheIdentity) {
     struct Case {
         uint8_t identity;
         int generation, variant;
@@ -459,8 +464,10 @@ TEST_F(LinkSupervision, IdentityDecodesGenerationAndVariant) {
     const Case cases[] = {{0x00, 1, 0},  {0x05, 1, 5}, {0x20, 2, 0}, {0x45, 3, 5},
                           {0x5F, 3, 31}, {0x60, 4, 0}, {0xE0, 8, 0}, {0xFF, 8, 31}};
     for (const Case& c : cases) {
-        Status.identity = c.identity;
-        EXPECT_EQ(decodeIdentity(), c.generation) << int(c.identity);
+        SCOPED_TRACE(int(c.identity));
+        resetLinkState();
+        bringUp(c.identity);
+        EXPECT_EQ(generationOf(c.identity), c.generation);
         EXPECT_EQ(ControllerGeneration, c.generation);
         EXPECT_EQ(ControllerVariant, c.variant);
     }
@@ -524,7 +531,7 @@ TEST_F(BlockRead, LiveReplyReplacesOrKeepsStoreWithItsPurges) {
 TEST_F(BlockRead, RefusedRequestPurgesReceiveAndKeepsStore) {
     bringUp(0x40);
     fillStore(ConfigB, 0x31);
-    BytesTransferred = 99;
+    linkForTests().BytesTransferred = 99;
     scripted::setWriteFails(true);
     readConfigBBlock();
     EXPECT_EQ(BytesTransferred, 0u);
@@ -694,7 +701,7 @@ TEST_F(LinkWrite, OtherGenerationsSendNothingAndConfirmNothing) {
     for (int gen : {2, 4, 5, 6, 7, 8}) {
         SCOPED_TRACE(gen);
         bringUp(static_cast<uint8_t>((gen - 1) * 32 + 3));
-        BytesTransferred = 3;
+        linkForTests().BytesTransferred = 3;
         WriteReply = WriteReplyBlock{1, 2, 3};
         writeParameter(5, 7);
         EXPECT_TRUE(scripted::log().empty());
@@ -708,7 +715,7 @@ TEST_F(LinkWrite, OtherGenerationsSendNothingAndConfirmNothing) {
 
 TEST_F(LinkWrite, PurgesRxThenTxAndSleepsTheReplyDelay) {
     bringUp(0x40);
-    WriteReplyDelay = 250;
+    linkForTests().WriteReplyDelay = 250;
     const uint32_t t0 = scripted::now();
     scripted::queueReply({0x65, 0x33, 0x00});
     writeParameter(30, 51);
@@ -720,7 +727,7 @@ TEST_F(LinkWrite, PurgesRxThenTxAndSleepsTheReplyDelay) {
 
 TEST_F(LinkWrite, SleepsEvenWhenTheWriteFails) {
     bringUp(0x00);
-    BytesTransferred = 3;
+    linkForTests().BytesTransferred = 3;
     scripted::setWriteFails(true);
     writeParameter(5, 1);
     EXPECT_EQ(scripted::trace(),
@@ -765,8 +772,8 @@ TEST_F(LinkWrite, OpensAClosedPortBeforeWriting) {
 
 TEST_F(LinkSelect, SelectionClosesThenSetsPathAndClearsFlags) {
     bringUp(0x40);
-    LinkFailed = true;
-    EchoChecked = true;
+    linkForTests().LinkFailed = true;
+    linkForTests().EchoChecked = true;
     selectPort("\\\\.\\COM12", 12);
     EXPECT_EQ(scripted::trace(), (Lines{"close"}));
     EXPECT_FALSE(PortOpen);
@@ -780,8 +787,8 @@ TEST_F(LinkSelect, ResetGivesStartUpValues) {
     bringUp(0x45);
     fillStore(Live, 1);
     fillStore(WriteReply, 2);
-    PollInterval = 1000;
-    WriteReplyDelay = 250;
+    linkForTests().PollInterval = 1000;
+    linkForTests().WriteReplyDelay = 250;
     selectPort("\\\\.\\COM3", 3);
     resetLinkState();
     EXPECT_EQ(PortHandle, InvalidPort);
@@ -826,7 +833,7 @@ TEST_F(LinkSelect, NoWriteGoesOutUntilTheNewPortsControllerAnswers) {
         SCOPED_TRACE(w.name);
         bringUp(0x40);  // generation 3: address 5 goes out as 6
         w.change();
-        BytesTransferred = 3;
+        linkForTests().BytesTransferred = 3;
         writeParameter(5, 7);
         EXPECT_EQ(BytesTransferred, 0u);  // the caller sees no confirmation
         // Nobody there yet, then a garbled reply: still no write.

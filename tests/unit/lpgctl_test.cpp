@@ -45,7 +45,6 @@ std::string windowSave(int generation) {
     config.generation = generation;
     simPortSetup(config);
     pollStatus();
-    decodeIdentity();
     const std::string path = scratchPath("window");
     EXPECT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(generation)), SaveResult::Saved);
     resetLinkState();

@@ -8,10 +8,10 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "link/port_enum.h"
 #include "link/port_search.h"
 #include "scripted_port.h"
-#include "shell/app_state.h"
 
 using Bytes = std::vector<uint8_t>;
 using Lines = std::vector<std::string>;
@@ -102,15 +102,13 @@ protected:
         LinkPort = &scriptedPortOps;
         scripted::reset();
         resetLinkState();
-        searchSize = 0;
-        serviceDialogOpen = false;
-        CommPort = 7;
+        resetPortSearch();
+        linkForTests().CommPort = 7;
         portSearchOpen();
     }
     void TearDown() override {
         resetLinkState();
         LinkPort = savedPort;
-        serviceDialogOpen = false;
     }
 
     void begin(std::vector<std::string> names) {
@@ -147,13 +145,13 @@ TEST_F(PortSearch, EchoingAndSilentPortsArePassedOverAndTheThirdAnswers) {
     scripted::queueSilence();
     scripted::queueSilence();  // COM3: nothing to the probe, then its status
     scripted::queueReply(Gen3Status);
-    LinkFailed = true;
-    EchoChecked = true;
+    linkForTests().LinkFailed = true;
+    linkForTests().EchoChecked = true;
 
     uint32_t tried = 0;
     EXPECT_FALSE(tick(&tried));
     EXPECT_EQ(tried, 1u);
-    EXPECT_TRUE(serviceDialogOpen);
+    EXPECT_TRUE(portSearch.holdsPages);
     EXPECT_FALSE(tick(&tried));
     EXPECT_EQ(tried, 2u);
     EXPECT_TRUE(tick(&tried));
@@ -166,12 +164,12 @@ TEST_F(PortSearch, EchoingAndSilentPortsArePassedOverAndTheThirdAnswers) {
 
     EXPECT_EQ(Bytes(blockBytes(Status), blockBytes(Status) + 4), Gen3Status);
     EXPECT_TRUE(StatusValid);
-    EXPECT_EQ(decodeIdentity(), 3);
+    EXPECT_EQ(generationOf(Status.identity), 3);
     EXPECT_EQ(CommPort, 3);
     EXPECT_STREQ(SelectedPortPath, "\\\\.\\COM3");
-    EXPECT_FALSE(searchRunning);
-    EXPECT_EQ(searchIndex, 2);  // not advanced past the find
-    EXPECT_FALSE(serviceDialogOpen);
+    EXPECT_FALSE(portSearch.searchRunning);
+    EXPECT_EQ(portSearch.searchIndex, 2);  // not advanced past the find
+    EXPECT_FALSE(portSearch.holdsPages);
     EXPECT_FALSE(PortOpen);
     EXPECT_FALSE(LinkFailed);
     EXPECT_FALSE(EchoChecked);
@@ -261,47 +259,46 @@ TEST_F(PortSearch, NumbersAboveThePortTableAreNeverOpened) {
 
 TEST_F(PortSearch, TheListRunsOutWithoutAFind) {
     begin({"COM1"});
-    FailureCount = 2;
+    linkForTests().FailureCount = 2;
     EXPECT_FALSE(tick());
     EXPECT_EQ(FailureCount, 0);
     const SearchTry last = portSearchNext();
     EXPECT_EQ(last.step, SearchStep::Exhausted);
-    EXPECT_FALSE(searchRunning);
-    EXPECT_TRUE(serviceDialogOpen);  // stays paused until the dialog closes
+    EXPECT_FALSE(portSearch.searchRunning);
+    EXPECT_TRUE(portSearch.holdsPages);  // until the dialog closes
     EXPECT_EQ(CommPort, 7);
     EXPECT_EQ(portSearchNext().step, SearchStep::Idle);
 }
 
 TEST_F(PortSearch, NoPortsOrNoListStartsNothing) {
-    searchSize = 4;
+    list.names = {"COM1", "COM2", "COM3", "COM4"};
+    ASSERT_EQ(portSearchBegin(sourceOf(list)), 4);
+    portSearchOpen();
     list.names = {};
     EXPECT_EQ(portSearchBegin(sourceOf(list)), 0);
-    EXPECT_FALSE(searchRunning);
-    EXPECT_EQ(searchSize, 0);
+    EXPECT_FALSE(portSearch.searchRunning);
+    EXPECT_EQ(portSearch.searchSize, 0);
     list.opens = false;
     EXPECT_EQ(portSearchBegin(sourceOf(list)), -1);
-    EXPECT_FALSE(searchRunning);
+    EXPECT_FALSE(portSearch.searchRunning);
     EXPECT_EQ(portSearchNext().step, SearchStep::Idle);
     EXPECT_TRUE(scripted::log().empty());
 }
 
 TEST_F(PortSearch, ListSelectionSwitchesAtOnceAndOkOrCancelDecide) {
-    LinkFailed = EchoChecked = true;
-    serviceDialogOpen = true;
+    linkForTests().LinkFailed = linkForTests().EchoChecked = true;
     portSearchChoose(11);  // "COM 12"
     EXPECT_EQ(CommPort, 12);
     EXPECT_STREQ(SelectedPortPath, "\\\\.\\COM12");
     EXPECT_FALSE(LinkFailed);
     EXPECT_FALSE(EchoChecked);
-    EXPECT_FALSE(serviceDialogOpen);
+    EXPECT_FALSE(portSearch.holdsPages);
 
-    LinkFailed = true;
-    serviceDialogOpen = true;
+    linkForTests().LinkFailed = true;
     portSearchKeep(2);
     EXPECT_EQ(CommPort, 3);
     EXPECT_STREQ(SelectedPortPath, "\\\\.\\COM3");
     EXPECT_TRUE(LinkFailed);  // Ok and Cancel leave the link's verdict alone
-    EXPECT_FALSE(serviceDialogOpen);
 
     portSearchCancel();
     EXPECT_EQ(CommPort, 7);
@@ -320,13 +317,15 @@ TEST_F(PortSearch, KeepingTheSamePortKeepsWhatTheStoresHold) {
     EXPECT_FALSE(StatusValid);
 }
 
-TEST_F(PortSearch, OkAndCancelCloseAnOpenPort) {
+TEST_F(PortSearch, OkAndCancelCloseAnOpenPortAndLetThePagesPoll) {
     for (int ok = 0; ok < 2; ++ok) {
         scripted::reset();
+        portSearchOpen();
         openPort();
         ASSERT_TRUE(PortOpen);
         ok ? portSearchKeep(0) : portSearchCancel();
         EXPECT_FALSE(PortOpen);
+        EXPECT_FALSE(portSearch.holdsPages);
         EXPECT_EQ(scripted::count(Call::Close), 1u);
     }
 }

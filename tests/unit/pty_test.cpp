@@ -163,7 +163,7 @@ TEST_F(PtyLink, PollAndBlockReadsFillTheStores) {
     start(gen3());
     pollStatus();
     ASSERT_EQ(LinkState, LinkStateKind::Up);
-    EXPECT_EQ(decodeIdentity(), 3);
+    EXPECT_EQ(ControllerGeneration, 3);
     readLiveBlock();
     EXPECT_TRUE(LastBlockReadValid);
     EXPECT_EQ(Live.lead, 0x65);
@@ -193,7 +193,7 @@ TEST_F(PtyLink, PollAndBlockReadsFillTheStores) {
 TEST_F(PtyLink, WriteParameterReachesTheShiftedAddress) {
     start(gen3());
     pollStatus();
-    ASSERT_EQ(decodeIdentity(), 3);
+    ASSERT_EQ(ControllerGeneration, 3);
     writeParameter(Addr::Options, 0x2A);
     EXPECT_EQ(BytesTransferred, 3u);
     EXPECT_EQ(WriteReply.value, 0x2A);
@@ -284,7 +284,7 @@ TEST(PtyTool, LpgsimServesTheLinkAndLogsFrames) {
     selectPort(linkPath.c_str(), 1);
     pollStatus();
     EXPECT_EQ(LinkState, LinkStateKind::Up);
-    EXPECT_EQ(decodeIdentity(), 1);
+    EXPECT_EQ(ControllerGeneration, 1);
     EXPECT_EQ(ControllerVariant, 2);
     writeParameter(Addr::Command, CmdFactoryReset);
     EXPECT_EQ(WriteReply.value, 0x33);

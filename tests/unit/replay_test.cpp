@@ -14,6 +14,7 @@
 #include "readings/dashboard.h"
 #include "sim/replay.h"
 #include "sim/sim.h"
+#include "link/link_testing.h"
 
 namespace {
 
@@ -105,7 +106,7 @@ TEST_F(ReplayTest, EachRequestGetsTheReplyRecordedNearestInTime) {
         replayUseRealTime(true);
         replayUseRealTime(false);  // clock back to 0
         replayAdvanceClock(c.at);
-        EchoChecked = true;
+        linkForTests().EchoChecked = true;
         pollStatus();
         EXPECT_EQ(Status.identity, c.identity) << "at " << c.at;
     }
@@ -118,7 +119,7 @@ TEST_F(ReplayTest, WritesAreRefusedAndNothingIsSent) {
         "10 > 65 06 2A 95\n"
         "20 < 65 2A 00\n");
     pollStatus();
-    ASSERT_EQ(decodeIdentity(), 3);
+    ASSERT_EQ(ControllerGeneration, 3);
     writeParameter(Addr::Options, 0x2A);  // recorded, and still refused
     EXPECT_EQ(BytesTransferred, 0u);
     EXPECT_TRUE(replayWriteRefused());
@@ -131,7 +132,7 @@ TEST_F(ReplayTest, BlockFiveOfAGenerationOneDriveIsAWriteAndRefused) {
         "0 > 65 01 01 67\n"
         "5 < 65 00 05 6A\n");  // generation 1
     pollStatus();
-    ASSERT_EQ(decodeIdentity(), 1);
+    ASSERT_EQ(ControllerGeneration, 1);
     readExtendedBlock();
     EXPECT_TRUE(replayWriteRefused());
 }

@@ -1,13 +1,18 @@
 // The factory reset's restore table, built from known blocks.
 #include "service/reset.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "scripted_port.h"
 
 namespace {
 
@@ -49,6 +54,50 @@ TEST_F(RestoreTable, TakesEveryValueFromItsFieldInSendingOrder) {
         EXPECT_EQ(table[k].address, expected[k].address) << "entry " << k;
         EXPECT_EQ(table[k].value, expected[k].value) << "entry " << k;
     }
+}
+
+// The controller needs time before it answers the generation-1 reset: the
+// frames are the same with or without the wait, only the port's calls show it.
+class ResetReplyDelay : public testing::Test {
+protected:
+    scripted::LinkOnScriptedPort port;
+    static std::vector<uint8_t> reply(std::vector<uint8_t> bytes) {
+        bytes.front() = LeadByte;
+        bytes.back() = byteSum(bytes.data(), bytes.size() - 1);
+        return bytes;
+    }
+};
+
+TEST_F(ResetReplyDelay, Generation1ResetWaits250msBeforeReadingItsReplyAndOnlyThen) {
+    const std::vector<uint8_t> status = reply({0, 0, 0x00, 0});  // generation 1
+    scripted::queueSilence();                                    // the echo probe
+    scripted::queueReply(status);
+    pollStatus();
+    ASSERT_EQ(LinkState, LinkStateKind::Up);
+    scripted::clearLog();
+
+    scripted::queueReply(status);
+    scripted::queueReply(reply(std::vector<uint8_t>(sizeof Live, 0)));  // not running
+    scripted::queueReply({LeadByte, ResetConfirmed, 0});
+    ASSERT_EQ(runFactoryReset(nullptr), ResetOutcome::Done);
+
+    const uint8_t command[3] = {LeadByte, Addr::Command, CmdFactoryReset};
+    char frame[32];
+    snprintf(frame, sizeof frame, "write 65 %02X %02X %02X", command[1], command[2],
+             byteSum(command, 3));
+    const std::vector<std::string> t = scripted::trace();
+    const auto write = std::find(t.begin(), t.end(), frame);
+    ASSERT_NE(write, t.end()) << frame;
+    ASSERT_LT(write + 2, t.end());
+    EXPECT_EQ(*(write + 1), "sleep 250");
+    EXPECT_EQ(*(write + 2), "read 3 -> 65 33 00");
+
+    // The delay belongs to the reset alone: the next write reads at once.
+    EXPECT_EQ(WriteReplyDelay, 0);
+    scripted::clearLog();
+    writeParameter(5, 1);
+    const std::vector<std::string> after = scripted::trace();
+    EXPECT_NE(std::find(after.begin(), after.end(), "sleep 0"), after.end());
 }
 
 }  // namespace

@@ -308,11 +308,11 @@ protected:
         SimLinkTest::SetUp();
         start(3);
         resetScopeState();
-        serviceDialogOpen = false;
-        armedInterval = 50;
+        setServiceDialogOpen(false);
+        setArmedInterval(50);
     }
     void TearDown() override {
-        serviceDialogOpen = false;
+        setServiceDialogOpen(false);
         resetScopeState();
         SimLinkTest::TearDown();
     }
@@ -358,7 +358,7 @@ TEST_F(ScopeLink, NothingIsSentInCursorModeOrWhileAServiceDialogIsOpen) {
     scope.cursorMode = true;
     EXPECT_EQ(ScopeTick::CursorView, scopePollTick());
     scope.cursorMode = false;
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
     EXPECT_EQ(ScopeTick::Skipped, scopePollTick());
     EXPECT_TRUE(simFrameLog().empty());
 }
@@ -376,27 +376,28 @@ TEST_F(ScopeLink, UnsupportedGenerationGetsOnlyStatusRequests) {
 TEST_F(ScopeLink, TheLinksOwnRateIsKeptForTheNextPage) {
     // Not answering yet, and the loss not yet declared: the link still polls fast.
     simSetFault(SimFault::Silent);
-    noteLinkInterval();
     scopePollTick();
     scopeTimerNeedsRearm();
     scopePollTick();
     scopeTimerNeedsRearm();
-    EXPECT_EQ(FastPollInterval, linkOwnInterval());
+    EXPECT_EQ(FastPollInterval, Link.OwnPollInterval);
     scopePollTick();  // third missing answer
     scopeTimerNeedsRearm();
     EXPECT_EQ(ScopeInterval, PollInterval);
-    EXPECT_EQ(SlowPollInterval, linkOwnInterval());
+    releasePollInterval();  // the page goes
+    EXPECT_EQ(SlowPollInterval, PollInterval);
     simSetFault(SimFault::None);
     scopePollTick();
     scopeTimerNeedsRearm();
-    EXPECT_EQ(FastPollInterval, linkOwnInterval());
+    releasePollInterval();
+    EXPECT_EQ(FastPollInterval, PollInterval);
 }
 
 TEST_F(ScopeLink, TheTimerIsReArmedOnlyWhenItRunsAtAnotherInterval) {
     scopePollTick();  // a good status sets the link's own 50 ms
     EXPECT_TRUE(scopeTimerNeedsRearm());
     EXPECT_EQ(ScopeInterval, PollInterval);
-    armedInterval = ScopeInterval;
+    setArmedInterval(ScopeInterval);
     scopePollTick();
     EXPECT_FALSE(scopeTimerNeedsRearm());
 }

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <deque>
 
+#include "link/link.h"
+
 namespace scripted {
 namespace {
 
@@ -149,6 +151,17 @@ std::vector<std::string> trace() {
         }
     }
     return lines;
+}
+
+LinkOnScriptedPort::LinkOnScriptedPort() : saved(LinkPort) {
+    LinkPort = &scriptedPortOps;
+    reset();
+    resetLinkState();
+}
+
+LinkOnScriptedPort::~LinkOnScriptedPort() {
+    resetLinkState();
+    LinkPort = saved;
 }
 
 }  // namespace scripted

@@ -53,6 +53,17 @@ std::vector<std::vector<uint8_t>> framesWritten();  // accepted writes only
 // "purge 4", "write 65 01 01 67", "read 4 -> 65 00 01 66", "close", "sleep 0".
 std::vector<std::string> trace();
 
+// The scripted port as the link's backend for as long as it lives, from a
+// clean port and link; the link is reset and the old backend put back after.
+class LinkOnScriptedPort {
+public:
+    LinkOnScriptedPort();
+    ~LinkOnScriptedPort();
+
+private:
+    const PortOps* saved;
+};
+
 }  // namespace scripted
 
 #endif

@@ -12,6 +12,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "scripted_port.h"
 
 namespace {
@@ -135,7 +136,7 @@ protected:
     std::string readFile(const std::string& p) { return readFileBytes(p); }
     void setGeneration(int generation) {
         Status.identity = static_cast<uint8_t>((generation - 1) * 32);
-        ControllerGeneration = generation;
+        linkForTests().ControllerGeneration = generation;
     }
     // Live, ConfigA, ConfigB and Extended as the controller answers them.
     void queueBlocks(bool withExtended) {
@@ -190,7 +191,7 @@ TEST_F(SettingsFileTest, SaveReadsTheBlocksAfreshFirst) {
         scripted::reset();
         resetLinkState();
         setGeneration(c.generation);
-        LinkState = LinkStateKind::Up;
+        linkForTests().LinkState = LinkStateKind::Up;
         queueBlocks(c.generation == 3);
         ASSERT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(c.generation)), SaveResult::Saved);
         EXPECT_EQ(readFile(path), c.expected) << c.generation;
@@ -201,7 +202,7 @@ TEST_F(SettingsFileTest, SaveReadsTheBlocksAfreshFirst) {
 TEST_F(SettingsFileTest, SaveReplacesAnExistingFileCompletelyAndLeavesNoTemporary) {
     writeFile(path, std::string(5000, 'z'));
     setGeneration(1);
-    LinkState = LinkStateKind::Up;
+    linkForTests().LinkState = LinkStateKind::Up;
     queueBlocks(false);
     ASSERT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(1)), SaveResult::Saved);
     EXPECT_EQ(readFile(path), ExpectedV1);
@@ -227,7 +228,7 @@ TEST_F(SettingsFileTest, SaveIsRefusedWithoutFreshBlocksAndTheOldFileSurvives) {
         resetLinkState();
         writeFile(path, good);
         setGeneration(c.generation);
-        LinkState = c.up ? LinkStateKind::Up : LinkStateKind::Down;
+        linkForTests().LinkState = c.up ? LinkStateKind::Up : LinkStateKind::Down;
         fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);  // stale stores must not be saved either
         ConfigABlock a;
         ConfigBBlock b;
@@ -319,7 +320,7 @@ TEST_F(SettingsFileTest, LoadStopsAtTheFirstWriteWithoutAFullReply) {
 
 TEST_F(SettingsFileTest, LoadToAControllerThatTakesNoWritesIsAFailure) {
     setGeneration(2);  // writeParameter sends nothing for it
-    BytesTransferred = 3;
+    linkForTests().BytesTransferred = 3;
     writeFile(path, ExpectedV1);
     int sent = -1;
     EXPECT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(1), &sent), LoadResult::WriteFailed);
@@ -411,7 +412,7 @@ TEST_F(SettingsFileTest, MissingFileCannotBeOpened) {
 
 TEST_F(SettingsFileTest, SavedVersion3FileLoadsBackUnchanged) {
     setGeneration(3);
-    LinkState = LinkStateKind::Up;
+    linkForTests().LinkState = LinkStateKind::Up;
     queueBlocks(true);
     const std::string path3 = dir + "/car.zs2";
     ASSERT_EQ(saveSettingsTo(path3.c_str(), settingsFormatFor(3)), SaveResult::Saved);

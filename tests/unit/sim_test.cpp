@@ -10,6 +10,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "link/port.h"
 #include "sim/sim.h"
 
@@ -402,7 +403,7 @@ TEST_F(SimPort, PollsReadsAndWritesLikeAController) {
     start(configFor(3));
     pollStatus();
     EXPECT_EQ(LinkState, LinkStateKind::Up);
-    EXPECT_EQ(decodeIdentity(), 3);
+    EXPECT_EQ(ControllerGeneration, 3);
     EXPECT_EQ(ControllerVariant, 5);
     readLiveBlock();
     EXPECT_TRUE(LastBlockReadValid);
@@ -436,7 +437,7 @@ TEST_F(SimPort, PurgeDropsOnlyWhatHasArrived) {
     simPortAdvanceClock(SimSlowDelayMs - 2 * 260);
     // The late status reply lands in the next read, which doesn't purge
     // first (the unanswered status would hold it: let it go out anyway).
-    ControllerQuiet = false;
+    linkForTests().ControllerQuiet = false;
     readLiveBlock();
     EXPECT_EQ(BytesTransferred, 4u);
     EXPECT_FALSE(LastBlockReadValid);

@@ -55,7 +55,7 @@ class AboutDialog : public ServiceDialogTest {
 protected:
     void open() {
         start(1, "ang");
-        serviceDialogOpen = true;
+        setServiceDialogOpen(true);
         openDialog(IDD_ABOUT, aboutDialogProc, 0);
         ShowWindow(dialog, SW_SHOWNOACTIVATE);
         UpdateWindow(dialog);
@@ -173,7 +173,7 @@ TEST_F(AboutDialog, OkOrCloseEndsTheServicePause) {
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_FALSE(serviceDialogOpen);
     EXPECT_FALSE(IsWindowVisible(dialog));
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
     SendMessageA(dialog, WM_COMMAND, 1234, 0);  // not a closing command
     EXPECT_TRUE(serviceDialogOpen);
 }

@@ -4,6 +4,7 @@
 
 #include "config/config_dialogs.h"
 #include "res/resource.h"
+#include "link/link_testing.h"
 
 namespace dialogtest {
 namespace {
@@ -13,15 +14,16 @@ const struct {
     int templateId;
     DLGPROC proc;
     void (*open)(HWND);
-    bool* pageFlag;
+    const bool* pageFlag;
+    void (*setPageFlag)(bool);
     bool rearmsWhileAListIsOpen;  // only the corrections follow the link's rate then
 } dialogs[] = {
     {"corrections", IDD_CORRECTIONS, correctionsDialogProc, openCorrectionsDialog,
-     &optionsDialogOpen, true},
+     &optionsDialogOpen, setOptionsDialogOpen, true},
     {"level sensor", IDD_LEVEL_SENSOR, levelSensorDialogProc, openLevelSensorDialog,
-     &configDialogOpen, false},
+     &configDialogOpen, setConfigDialogOpen, false},
     {"lambda emulation", IDD_LAMBDA_EMULATION, lambdaEmulationDialogProc, openLambdaEmulationDialog,
-     &configDialogOpen, false},
+     &configDialogOpen, setConfigDialogOpen, false},
 };
 
 class ConfigDialogs : public ConfigDialog {
@@ -48,13 +50,13 @@ TEST_F(ConfigDialogs, CentredOnTheRecordedScreen) {
 TEST_F(ConfigDialogs, PaintArmsTheTimerWithThePollInterval) {
     for (const auto& d : dialogs) {
         open(d.templateId, d.proc, 3);
-        armedInterval = 0;
-        PollInterval = 1000;
+        setArmedInterval(0);
+        linkForTests().PollInterval = 1000;
         InvalidateRect(dialog, nullptr, TRUE);
         UpdateWindow(dialog);
         KillTimer(dialog, DialogTimerId);
         EXPECT_EQ(1000, armedInterval) << d.name;
-        PollInterval = 50;
+        linkForTests().PollInterval = 50;
         close();
     }
 }
@@ -84,21 +86,21 @@ TEST_F(ConfigDialogs, IntervalCheckWhileAListIsOpen) {
         tick();
         received();
         notify(IDC_CORRECTION_LIST1, CBN_DROPDOWN);
-        armedInterval = 50;
-        PollInterval = 1000;  // as when the link went down meanwhile
+        setArmedInterval(50);
+        linkForTests().PollInterval = 1000;  // as when the link went down meanwhile
         tick();
         KillTimer(dialog, DialogTimerId);
         EXPECT_EQ(d.rearmsWhileAListIsOpen ? 1000 : 50, armedInterval) << d.name;
         EXPECT_TRUE(received().empty()) << d.name;
         notify(IDC_CORRECTION_LIST1, CBN_CLOSEUP);
-        PollInterval = 50;
+        linkForTests().PollInterval = 50;
         close();
     }
 }
 
 // Closes the modal dialog of the running test from inside its message loop.
 struct ModalProbe {
-    bool* pageFlag;
+    const bool* pageFlag;
     bool flagWhileOpen, seen;
 } probe;
 
@@ -113,7 +115,7 @@ TEST_F(ConfigDialogs, ModalRunHoldsThePageFlagUntilItCloses) {
     simPortSetup(c);
     for (const auto& d : dialogs) {
         probe = ModalProbe{d.pageFlag, false, false};
-        *d.pageFlag = false;  // the open sets it
+        d.setPageFlag(false);  // the open sets it
         whileModal([&] { d.open(parent); }, closeOpenDialog);
         EXPECT_TRUE(probe.seen) << d.name;
         EXPECT_TRUE(probe.flagWhileOpen) << d.name;

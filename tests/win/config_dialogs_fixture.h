@@ -42,7 +42,7 @@ protected:
         LinkPort = &simPortOps;
         resetLevelSensorState();
         resetLambdaEmulationState();
-        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
+        clearPauseFlags();
         lastScreenW = 1400;
         lastScreenH = 1050;
         for (int k = 0; k < LanguageEntries; ++k)
@@ -55,7 +55,7 @@ protected:
         if (dialog) DestroyWindow(dialog);
         if (parent) DestroyWindow(parent);
         pump();
-        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
+        clearPauseFlags();
         resetLevelSensorState();
         resetLambdaEmulationState();
         resetLinkState();

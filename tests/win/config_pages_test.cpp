@@ -16,6 +16,7 @@
 #include "config/options_page_win.h"
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
@@ -85,7 +86,7 @@ protected:
     void TearDown() override {
         if (parent) DestroyWindow(parent);
         pump();
-        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
+        clearPauseFlags();
         neutralListType = 0;
         resetLinkState();
     }
@@ -100,7 +101,7 @@ protected:
         simState().configA.options = StartOptions;
         simState().configA.lambdaType = StartLambdaType;
         simState().configA.emulType = StartEmulType;
-        serviceDialogOpen = dropDownOpen = configDialogOpen = optionsDialogOpen = false;
+        clearPauseFlags();
         neutralListType = 0;
         for (int k = 0; k < LanguageEntries; ++k)
             snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
@@ -298,8 +299,8 @@ TEST_P(ConfigPageTest, ValuesPastTheirListShowNoItem) {
 TEST_P(ConfigPageTest, PaintCoversThePageAreaAndArmsTheTimer) {
     const unsigned savedW = winW, savedH = winH;
     winW = 800, winH = 570;
-    armedInterval = 0;
-    PollInterval = 1000;
+    setArmedInterval(0);
+    linkForTests().PollInterval = 1000;
     const RECT r = wintest::placedByItsPaint(page, parent, PagePollTimerId);
     EXPECT_EQ(1000, armedInterval);
     EXPECT_EQ(0, r.left);
@@ -336,30 +337,30 @@ TEST_P(ConfigPageTest, APageGoneWithItsListOpenLeavesPollingFree) {
 }
 
 TEST_P(ConfigPageTest, PausedTicksStillFollowTheInterval) {
-    for (bool* flag : {&dropDownOpen, &configDialogOpen}) {
-        *flag = true;
-        armedInterval = 50;
-        PollInterval = 1000;
+    for (void (*setFlag)(bool) : {setDropDownOpen, setConfigDialogOpen}) {
+        setFlag(true);
+        setArmedInterval(50);
+        linkForTests().PollInterval = 1000;
         tick();
         EXPECT_EQ(1000, armedInterval);
         EXPECT_EQ("", takeFrames());
-        *flag = false;
+        setFlag(false);
     }
-    serviceDialogOpen = true;
-    armedInterval = 50;
+    setServiceDialogOpen(true);
+    setArmedInterval(50);
     tick();
     EXPECT_EQ(50, armedInterval);
     KillTimer(page, PagePollTimerId);
 }
 
 TEST_P(OptionsPageTest, ItsOwnDialogSuspendsEvenTheIntervalCheck) {
-    optionsDialogOpen = true;
-    armedInterval = 50;
-    PollInterval = 1000;
+    setOptionsDialogOpen(true);
+    setArmedInterval(50);
+    linkForTests().PollInterval = 1000;
     tick();
     EXPECT_EQ(50, armedInterval);
-    optionsDialogOpen = false;
-    dropDownOpen = true;
+    setOptionsDialogOpen(false);
+    setDropDownOpen(true);
     tick();
     EXPECT_EQ(1000, armedInterval);
     EXPECT_EQ("", takeFrames());

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "service/device_info.h"
 #include "service_fixture.h"
 
@@ -36,7 +37,7 @@ protected:
         c.generation = generation;
         c.variant = variant;
         simPortSetup(c);
-        serviceDialogOpen = true;  // as the menu command does
+        setServiceDialogOpen(true);  // as the menu command does
         openDialog(IDD_DEVICE_INFO, deviceInfoDialogProc, DeviceInfoTimerId);
         simClearLog();
     }
@@ -255,11 +256,11 @@ TEST_F(DeviceInfoDialog, EditsArmedBeforeTheLinkWentSendNothingWhenItReturns) {
 TEST_F(DeviceInfoDialog, TheTimerKeepsTheIntervalOfTheStart) {
     open(3, 5);
     DestroyWindow(dialog);
-    PollInterval = 50;  // the link's fast interval when the dialog opens
+    linkForTests().PollInterval = 50;  // the link's fast interval when the dialog opens
     dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_DEVICE_INFO),
                                 currentPage, deviceInfoDialogProc, 0);
     ASSERT_NE(dialog, nullptr);
-    PollInterval = 1000;  // as link loss would set it
+    linkForTests().PollInterval = 1000;  // as link loss would set it
     // Five ticks come at the start's 50 ms, not at the new second.
     int ticks = 0;
     const DWORD start = GetTickCount();

@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "link/port_search.h"
 #include "service_fixture.h"
 #include "tools/win_run.h"
@@ -41,6 +43,26 @@ bool nameValue(void*, uint32_t index, char* data, size_t cap) {
 void namesClose(void*) {}
 const PortNameSource TestNames = {namesOpen, nameValue, namesClose, nullptr};
 
+// Presses the search button and lets the dialog's own timer run until the
+// search stops or `most` ticks came, within 30 s; returns when each tick
+// came, in ms from just before the press.
+std::vector<DWORD> runSearchTimer(HWND dialog, size_t most) {
+    const DWORD start = GetTickCount();
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PORT_SEARCH, BN_CLICKED), 0);
+    std::vector<DWORD> ticks;
+    MSG msg;
+    while (portSearch.searchRunning && ticks.size() < most && GetTickCount() - start < 30000) {
+        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+            continue;
+        }
+        if (msg.hwnd == dialog && msg.message == WM_TIMER && msg.wParam == PortSearchTimerId)
+            ticks.push_back(GetTickCount() - start);
+        DispatchMessageA(&msg);
+    }
+    return ticks;
+}
+
 std::string iniText(int port) {
     return "[Ustawienia]\r\nCommPort= " + std::to_string(port) + "\r\nLanguage= ang\r\n";
 }
@@ -60,7 +82,7 @@ protected:
         savedNames = portSearchNames;
         portSearchNames = TestNames;
         listedNames.clear();
-        searchSize = 0;
+        portSearchForTests().searchSize = 0;
     }
     void TearDown() override {
         portSearchNames = savedNames;
@@ -69,7 +91,7 @@ protected:
 
     void open(int port) {
         start(port, "ang");
-        serviceDialogOpen = true;  // as the menu command does
+        setServiceDialogOpen(true);  // as the menu command does
         openDialog(IDD_PORT_SEARCH, portSearchDialogProc, PortSearchTimerId);
         simClearLog();
     }
@@ -89,7 +111,7 @@ protected:
 };
 
 TEST_F(PortSearchDialog, StartsOnTheSelectedPortWithItsTextsAndPlace) {
-    searchSize = 7;  // from a search in an earlier opening
+    portSearchForTests().searchSize = 7;  // from a search in an earlier opening
     open(5);
     ASSERT_EQ(listCount(IDC_PORT_LIST), 256);
     EXPECT_EQ(listItem(IDC_PORT_LIST, 0), "COM 1");
@@ -116,7 +138,7 @@ TEST_F(PortSearchDialog, StartsOnTheSelectedPortWithItsTextsAndPlace) {
 
 TEST_F(PortSearchDialog, ListChoiceSwitchesAtOnceAndCancelGoesBackAndSaves) {
     open(5);
-    LinkFailed = EchoChecked = true;
+    linkForTests().LinkFailed = linkForTests().EchoChecked = true;
     notify(IDC_PORT_LIST, CBN_DROPDOWN);
     EXPECT_TRUE(serviceDialogOpen);
     SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_SETCURSEL, 1, 0);
@@ -156,7 +178,7 @@ TEST_F(PortSearchDialog, NoListedPortsShowEntry207AndStartNothing) {
     EXPECT_EQ(progress(), 0);
     EXPECT_TRUE(enabled(IDC_PORT_LIST));
     EXPECT_TRUE(enabled(IDC_PORT_SEARCH));
-    EXPECT_FALSE(searchRunning);
+    EXPECT_FALSE(portSearch.searchRunning);
     tick();
     EXPECT_TRUE(simFrameLog().empty());
 }
@@ -177,7 +199,7 @@ TEST_F(PortSearchDialog, AFindOfTenOrAboveIsShownOnTheAutoScanItem) {
     EXPECT_TRUE(enabled(IDC_PORT_SEARCH));
     EXPECT_EQ(autoScanLabel(), "AUTO SCAN (COM12)");
     EXPECT_TRUE(shelltest::isChecked(IDM_AUTO_SCAN));
-    EXPECT_EQ(decodeIdentity(), 3);  // the found controller's status is in place
+    EXPECT_EQ(generationOf(Status.identity), 3);  // the found controller's status is in place
     EXPECT_FALSE(serviceDialogOpen);
 
     click(IDOK);
@@ -207,6 +229,21 @@ TEST_F(PortSearchDialog, ThePortsRunOutWithEntry204) {
     click(IDCANCEL);
     EXPECT_FALSE(serviceDialogOpen);
     EXPECT_EQ(shelltest::readFileBytes(iniPath()), iniText(5));
+}
+
+// A port every 500 ms of the clock, however the ticks are delivered: the
+// k-th try never comes before k x 500 ms after the press.
+TEST_F(PortSearchDialog, TriesOnePortEvery500ms) {
+    open(5);
+    listedNames = {"COM1", "COM2", "COM3"};
+    simSetFault(SimFault::Silent);
+    const std::vector<DWORD> tries = runSearchTimer(dialog, 3);
+    ASSERT_EQ(tries.size(), 3u) << "three tries of the search's own timer within 30 s";
+    EXPECT_EQ(status(), entryText("ang", 203) + "3");
+    const DWORD timerSlackMs = 20;  // the tick count's own steps
+    for (size_t k = 0; k < tries.size(); ++k)
+        EXPECT_GE(tries[k] + timerSlackMs, (k + 1) * 500) << "try " << k + 1;
+    KillTimer(dialog, PortSearchTimerId);
 }
 
 // ---- the registry and real ports (tests/win/port_search.sh) ----
@@ -247,29 +284,14 @@ protected:
     void open(int port) {
         start(port, "ang");
         LinkPort = &win32PortOps;
-        serviceDialogOpen = true;
+        setServiceDialogOpen(true);
         dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PORT_SEARCH),
                                     currentPage, portSearchDialogProc, 0);
         ASSERT_NE(dialog, nullptr);
     }
 
     // Lets the dialog's own timer run the search; returns the ticks it took.
-    int runSearch() {
-        int ticks = 0;
-        click(IDC_PORT_SEARCH);
-        const DWORD start = GetTickCount();
-        MSG msg;
-        while (searchRunning && GetTickCount() - start < 30000) {
-            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-                continue;
-            }
-            if (msg.hwnd == dialog && msg.message == WM_TIMER && msg.wParam == PortSearchTimerId)
-                ++ticks;
-            DispatchMessageA(&msg);
-        }
-        return ticks;
-    }
+    int runSearch() { return static_cast<int>(runSearchTimer(dialog, SIZE_MAX).size()); }
 };
 
 TEST_F(SerialPortSearch, PassesOverTheEchoingAndTheSilentPortAndFindsTheThird) {
@@ -280,7 +302,7 @@ TEST_F(SerialPortSearch, PassesOverTheEchoingAndTheSilentPortAndFindsTheThird) {
     EXPECT_EQ(CommPort, 3);
     EXPECT_STREQ(SelectedPortPath, "\\\\.\\COM3");
     EXPECT_TRUE(shelltest::isChecked(IDM_COM3));
-    EXPECT_EQ(decodeIdentity(), 3);
+    EXPECT_EQ(generationOf(Status.identity), 3);
     EXPECT_FALSE(PortOpen);
 
     // COM1 handed the probe back and got nothing more; COM2 was asked for
@@ -334,7 +356,7 @@ TEST_F(SerialPortSearch, AnEmptyRegistryListShowsEntry207) {
     open(5);
     click(IDC_PORT_SEARCH);
     EXPECT_EQ(text(IDC_PORT_STATUS), entryText("ang", 207));
-    EXPECT_FALSE(searchRunning);
+    EXPECT_FALSE(portSearch.searchRunning);
 
     for (const SavedValue& v : saved)
         RegSetValueExA(key, v.name.c_str(), 0, v.type, v.data.data(),

@@ -10,6 +10,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "readings/dashboard.h"
 #include "readings/gauge.h"
 #include "readings/layout.h"
@@ -51,7 +52,8 @@ protected:
         config.generation = 1;
         simPortSetup(config);
         resetReadingsState();
-        serviceDialogOpen = dropDownOpen = false;
+        setServiceDialogOpen(false);
+        setDropDownOpen(false);
         useSize(2);
         for (int k = 0; k < LanguageEntries; ++k)
             snprintf(LanguageTable[k], LanguageTextSize, "T%d", k);
@@ -75,7 +77,8 @@ protected:
         if (parent) DestroyWindow(parent);
         pump();
         winW = savedW, winH = savedH, SizeMode = savedSize, DashboardScale = savedScale;
-        serviceDialogOpen = dropDownOpen = false;
+        setServiceDialogOpen(false);
+        setDropDownOpen(false);
         resetLinkState();
         resetReadingsState();
     }
@@ -111,8 +114,8 @@ protected:
         memset(&Live, 0, sizeof Live);
         memset(&ConfigA, 0, sizeof ConfigA);
         memset(&ConfigB, 0, sizeof ConfigB);
-        LinkState = LinkStateKind::Up;
-        ControllerGeneration = generation;
+        linkForTests().LinkState = LinkStateKind::Up;
+        linkForTests().ControllerGeneration = generation;
         Live.flagsA = 0x08;
     }
 };
@@ -132,17 +135,17 @@ TEST_F(ReadingsPage, TicksReadTheLiveBlockAlwaysAndTheConfigurationEveryFourth) 
 TEST_F(ReadingsPage, NoFrameWhileAServiceDialogOrAListIsOpen) {
     tick();
     takeCommands();
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
     tick();
-    serviceDialogOpen = false;
-    dropDownOpen = true;
+    setServiceDialogOpen(false);
+    setDropDownOpen(true);
     tick();
     EXPECT_TRUE(takeCommands().empty());
 }
 
 TEST_F(ReadingsPage, LinkLossShowsInTheStatusAreaAndSlowsTheTimer) {
     tick();
-    armedInterval = 50;
+    setArmedInterval(50);
     simSetFault(SimFault::Silent);
     tick();
     tick();
@@ -161,8 +164,8 @@ TEST_F(ReadingsPage, LinkLossShowsInTheStatusAreaAndSlowsTheTimer) {
 }
 
 TEST_F(ReadingsPage, FirstPaintPlacesThePageAndArmsTheTimer) {
-    armedInterval = 0;
-    PollInterval = 1000;
+    setArmedInterval(0);
+    linkForTests().PollInterval = 1000;
     const RECT r = wintest::placedByItsPaint(page, parent, PagePollTimerId);
     EXPECT_EQ(1000, armedInterval);
     EXPECT_EQ(-5, r.left);

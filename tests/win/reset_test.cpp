@@ -98,7 +98,7 @@ protected:
         simPortSetup(config);
         pollStatus();
         ASSERT_EQ(LinkState, LinkStateKind::Up);
-        ASSERT_EQ(decodeIdentity(), gen);
+        ASSERT_EQ(ControllerGeneration, gen);
         simClearLog();
     }
 

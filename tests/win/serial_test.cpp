@@ -42,7 +42,7 @@ TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls) {
 
     pollStatus();
     ASSERT_EQ(LinkState, LinkStateKind::Up);
-    ASSERT_EQ(decodeIdentity(), 3);
+    ASSERT_EQ(ControllerGeneration, 3);
     readLiveBlock();
     EXPECT_TRUE(LastBlockReadValid);
     readConfigABlock();

@@ -124,7 +124,7 @@ protected:
         SimConfig config;
         simPortSetup(config);
         LinkPort = &simPortOps;
-        serviceDialogOpen = false;
+        setServiceDialogOpen(false);
     }
 
     void TearDown() override {

@@ -80,7 +80,7 @@ protected:
         start(1, "ang");
         pollStatus();  // link up, generation 3
         ASSERT_EQ(LinkState, LinkStateKind::Up);
-        ASSERT_EQ(decodeIdentity(), 3);
+        ASSERT_EQ(ControllerGeneration, 3);
         simClearLog();
     }
     void TearDown() override {

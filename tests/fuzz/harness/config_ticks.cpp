@@ -128,7 +128,7 @@ void configShow() {
 }
 
 // A list of a page that is gone can't be open.
-void configHide() { dropDownOpen = false; }
+void configHide() { setDropDownOpen(false); }
 
 void configTimer() {
     const TickOutcome t = watchedTick(configPageTick);

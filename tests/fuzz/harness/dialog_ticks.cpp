@@ -168,8 +168,8 @@ void lambdaChoice(bool high, int k) {
 
 // ---- corrections ----
 
-void correctionsShow() { optionsDialogOpen = true; }
-void correctionsHide() { optionsDialogOpen = false; }
+void correctionsShow() { setOptionsDialogOpen(true); }
+void correctionsHide() { setOptionsDialogOpen(false); }
 
 void correctionsTimer() {
     if (watchedPoll(correctionsPollTick)) {
@@ -194,8 +194,8 @@ void correctionsTick(FuzzInput& in) {
 // ---- gas level sensor ----
 
 void levelSensorReset() { resetLevelSensorState(); }
-void levelSensorShow() { configDialogOpen = true; }
-void levelSensorHide() { configDialogOpen = false; }
+void levelSensorShow() { setConfigDialogOpen(true); }
+void levelSensorHide() { setConfigDialogOpen(false); }
 
 void levelSensorTimer() {
     if (!watchedPoll(levelSensorPollTick)) return;
@@ -234,10 +234,10 @@ void lambdaShow() {
     emulationCaption(LanguageTable[EntryEmulationTypeLabel], LanguageTable[EntryEmulationType1],
                      caption, sizeof caption);
     FUZZ_CHECK(strnlen(caption, sizeof caption) < sizeof caption);
-    configDialogOpen = true;
+    setConfigDialogOpen(true);
     lambdaEmulation.redraw = true;
 }
-void lambdaHide() { configDialogOpen = false; }
+void lambdaHide() { setConfigDialogOpen(false); }
 
 void lambdaTimer() {
     if (!watchedPoll(lambdaEmulationPollTick)) return;

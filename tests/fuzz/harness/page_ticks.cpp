@@ -117,7 +117,7 @@ void readingsTimer() {
     readingsValues();
     readingsSpeeds();
     // What armPollTimer records.
-    if (pollTimerNeedsRearm()) armedInterval = PollInterval;
+    if (pollTimerNeedsRearm()) setArmedInterval(PollInterval);
 }
 
 // Input: bit 0: the learn button is pressed.
@@ -148,7 +148,7 @@ int pickIndex(FuzzInput& in) {
 }
 
 void rearmTimer() {
-    if (PollInterval != armedInterval) armedInterval = PollInterval;
+    if (PollInterval != armedInterval) setArmedInterval(PollInterval);
 }
 
 void switchToPage(PageIndex page) { show(page); }
@@ -173,9 +173,6 @@ static_assert(sizeof PageTicks / sizeof PageTicks[0] == PageIndexCount, "one tic
 
 void runPageTick(size_t index, FuzzInput& in) {
     show(static_cast<int>(index % PageTickCount));
-    // Every status poll of the program is followed by decodeIdentity; bare
-    // polls of the link target aren't, so an action sees what it would.
-    decodeIdentity();
     PageTicks[shown].tick(in);
 }
 
@@ -201,10 +198,7 @@ void resetPageTicks() {
     for (const PageTick& p : PageTicks)
         if (p.reset) p.reset();
     shown = PageIndexReadings;
-    serviceDialogOpen = false;
-    dropDownOpen = false;
-    configDialogOpen = false;
-    optionsDialogOpen = false;
-    armedInterval = 0;
+    clearPauseFlags();
+    setArmedInterval(0);
     resetWriteWatch();
 }

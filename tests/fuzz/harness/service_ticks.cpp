@@ -81,7 +81,7 @@ void cursorView() {
 }
 
 void scopePaint() {
-    armedInterval = PollInterval;
+    setArmedInterval(PollInterval);
     staticFrame(false);
     redrawTraces();
     checkValues(scope.cursorMode ? historyValues(scope.history[scope.cursor], ConfigA.lambdaType)
@@ -217,7 +217,7 @@ void infoClear() {
 void infoReopen(CalendarDate today) {
     deviceInfoHide();
     deviceInfoOpen(today);
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
     const CalendarDate d = deviceInfoToday();
     FUZZ_CHECK(d.year >= FirstListYear && d.year <= LastListYear);
     FUZZ_CHECK(isListDate({d.year - FirstListYear, d.month - 1, d.day - 1}));
@@ -235,12 +235,11 @@ void scopeReset() {
     scopeUsed = false;
 }
 
-// As the shell starts the page: the link's own rate kept, empty traces, the
-// static frame, the sweep from its first column. The frame's read of block 3
+// As the shell starts the page: empty traces, the static frame, the sweep
+// from its first column. The frame's read of block 3
 // waits for the first tick to have read its own bytes (page_ticks.h).
 void scopeShow() {
     scopeUsed = true;
-    noteLinkInterval();
     resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
     framePending = true;
     scope.column = SweepStart;
@@ -248,7 +247,7 @@ void scopeShow() {
 
 // The next page polls at the link's own rate.
 void scopeHide() {
-    PollInterval = linkOwnInterval();
+    releasePollInterval();
     FUZZ_CHECK(PollInterval == FastPollInterval || PollInterval == SlowPollInterval);
 }
 
@@ -269,7 +268,7 @@ void scopeTimer() {
             checkSample(acquireSample(Live, ConfigA, DashboardScale.sx, DashboardScale.sy));
         checkValues(liveValues(Live, ConfigA));
     }
-    if (scopeTimerNeedsRearm()) armedInterval = PollInterval;
+    if (scopeTimerNeedsRearm()) setArmedInterval(PollInterval);
 }
 
 // Input: 0 for no action, else (modulo 5) the cursor box, a move of the
@@ -325,10 +324,10 @@ void deviceInfoReset() { deviceInfoOpen({FirstListYear, 1, 1}); }
 
 void deviceInfoShow() {
     deviceInfoOpen({2024, 2, 29});
-    serviceDialogOpen = true;
+    setServiceDialogOpen(true);
 }
 
-void deviceInfoHide() { serviceDialogOpen = false; }
+void deviceInfoHide() { setServiceDialogOpen(false); }
 
 void deviceInfoTimer() {
     DeviceInfoView v;

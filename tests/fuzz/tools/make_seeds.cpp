@@ -14,6 +14,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/link_testing.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/settings_file.h"
@@ -85,7 +86,7 @@ void iniSeeds() {
         const char* code;
     } inis[] = {{1, "pol"}, {12, "ang"}, {256, "cs"}};
     for (const auto& i : inis) {
-        CommPort = i.port;
+        linkForTests().CommPort = i.port;
         snprintf(LanguageCode, sizeof LanguageCode, "%s", i.code);
         writeAppSettings(tmp.c_str());
         const Bytes file = readAll(tmp);

@@ -1,6 +1,7 @@
 // Port search dialog: the manual port list, the automatic search over the
 // ports the registry lists, Ok and Cancel. The search itself is in
-// link/port_search.cpp; this file reads the controls and shows the results.
+// link/port_search.cpp; this file reads the controls, shows the results and
+// holds the pages behind the dialog while the search says so.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -62,7 +63,7 @@ void onInit(HWND dialog) {
     }
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(CommPort - 1), 0);
     centreOnRecordedScreen(dialog);
-    setProgressRange(dialog, searchSize);
+    setProgressRange(dialog, portSearch.searchSize);
     setProgress(dialog, 0);
     ShowWindow(control(dialog, IDC_PORT_PROGRESS), SW_SHOW);
     hideStatus(dialog);
@@ -90,6 +91,10 @@ void onSearchButton(HWND dialog) {
     setProgress(dialog, 0);
 }
 
+// The pages behind wait while ports are tried and poll again once one is
+// chosen or found.
+void followSearch() { setServiceDialogOpen(portSearch.holdsPages); }
+
 void showFound(HWND dialog, uint32_t port) {
     markPortMenu(portMarkCodeFor(CommPort));
     showStatus(dialog, EntryFoundOnPort, port);
@@ -101,6 +106,7 @@ void showFound(HWND dialog, uint32_t port) {
 void onTick(HWND dialog) {
     const SearchTry t = portSearchNext();
     if (t.step == SearchStep::Idle) return;
+    followSearch();
     if (t.step == SearchStep::Exhausted) {
         enableChoice(dialog, true);
         ShowWindow(control(dialog, IDC_PORT_PROGRESS), SW_SHOW);
@@ -112,7 +118,9 @@ void onTick(HWND dialog) {
     showStatus(dialog, EntryCheckingPort, t.port);
     // The probe blocks for up to a second: show which port it is on.
     UpdateWindow(dialog);
-    if (portSearchProbe(t.port)) showFound(dialog, t.port);
+    if (!portSearchProbe(t.port)) return;
+    followSearch();
+    showFound(dialog, t.port);
 }
 
 // Ok keeps the list's port, Cancel the one of the dialog's start; either is
@@ -123,6 +131,7 @@ void close(HWND dialog, int result) {
             static_cast<int>(SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_GETCURSEL, 0, 0)));
     else
         portSearchCancel();
+    followSearch();
     markPortMenu(portMarkCodeFor(CommPort));
     writeAppSettings(AppSettingsFileName);
     KillTimer(dialog, PortSearchTimerId);
@@ -132,11 +141,12 @@ void close(HWND dialog, int result) {
 bool onCommand(HWND dialog, int id, int code) {
     switch (id) {
     case IDC_PORT_LIST:
-        if (code == CBN_DROPDOWN) serviceDialogOpen = true;
+        if (code == CBN_DROPDOWN) setServiceDialogOpen(true);
         if (code == CBN_CLOSEUP) {
             hideStatus(dialog);
             portSearchChoose(
                 static_cast<int>(SendDlgItemMessageA(dialog, IDC_PORT_LIST, CB_GETCURSEL, 0, 0)));
+            followSearch();
         }
         return true;
     case IDC_PORT_SEARCH: onSearchButton(dialog); return true;
@@ -162,6 +172,6 @@ INT_PTR CALLBACK portSearchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) 
 }
 
 INT_PTR showPortSearchDialog(HWND owner) {
-    serviceDialogOpen = true;
-    return runModalDialog(owner, IDD_PORT_SEARCH, portSearchDialogProc, &serviceDialogOpen);
+    setServiceDialogOpen(true);
+    return runModalDialog(owner, IDD_PORT_SEARCH, portSearchDialogProc, setServiceDialogOpen);
 }

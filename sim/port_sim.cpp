@@ -1,4 +1,4 @@
-// Port backend that talks to the in-process simulated controller (sim/).
+// Port backend that talks to the in-process simulated controller.
 // Everything runs on the caller's thread: a write hands the bytes to the
 // model, a read collects what the model has released by then. Where a real
 // port would make the caller wait (bytes still on the line, a read time-out,
