@@ -1,6 +1,7 @@
 #include "shell/crash_report_win.h"
 
 #include <cstdio>
+#include <vector>
 #include <windows.h>
 #include <dbghelp.h>
 
@@ -85,10 +86,30 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info) {
     return EXCEPTION_EXECUTE_HANDLER;
 }
 
+// The file version of the program's version resource, as the About box
+// shows it ("5.02"); left empty when there is none.
+void keepProgramVersion() {
+    char exe[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
+    if (n == 0 || n >= sizeof exe) return;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe, &ignored);
+    std::vector<char> info(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (size == 0 || !GetFileVersionInfoA(exe, 0, size, info.data()) ||
+        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        fixedSize < sizeof *fixed)
+        return;
+    snprintf(programVersion, sizeof programVersion, "%u.%02u",
+             static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
+             static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)));
+}
+
 }  // namespace
 
-void installCrashReport(const char* version) {
-    snprintf(programVersion, sizeof programVersion, "%s", version);
+void installCrashReport() {
+    keepProgramVersion();
     SetUnhandledExceptionFilter(onUnhandledException);
     // Windows swallows exceptions in timer callbacks unless told not to;
     // every page works on its timer. Not there on every version: ignored.

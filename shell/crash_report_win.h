@@ -3,8 +3,8 @@
 #ifndef ZUVELS_SHELL_CRASH_REPORT_WIN_H
 #define ZUVELS_SHELL_CRASH_REPORT_WIN_H
 
-// Installs the unhandled-exception filter; version ("5.02") goes into the
-// report's file name. First thing at start-up.
-void installCrashReport(const char* version);
+// Installs the unhandled-exception filter; the report's file name carries
+// the program's version. First thing at start-up.
+void installCrashReport();
 
 #endif

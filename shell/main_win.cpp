@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include "link/link.h"
-#include "service/dialogs_win.h"
 #include "shell/crash_report_win.h"
 #include "shell/shell_win.h"
 #include "shell/start_options.h"
@@ -24,7 +23,7 @@ void crashWhenAsked() {
 #endif
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
-    installCrashReport(programVersionText().c_str());
+    installCrashReport();
     std::string error;
     if (!useStartBackend(readStartOptions(commandLine ? commandLine : ""), &win32PortOps, &error)) {
         // No language is loaded yet: the reason as the file reader gave it.
