@@ -62,6 +62,7 @@ const int& ControllerGeneration = L.ControllerGeneration;
 const int& ControllerVariant = L.ControllerVariant;
 const bool& LastBlockReadValid = L.LastBlockReadValid;
 const bool& ControllerQuiet = L.ControllerQuiet;
+const bool& NewPortUnanswered = L.NewPortUnanswered;
 
 LinkVariables& linkForTests() { return L; }
 
@@ -253,6 +254,7 @@ void exchangeStatus() {
         setOwnPollInterval(FastPollInterval);
         memcpy(blockBytes(Status), answer, StatusLength);
         StatusValid = true;
+        L.NewPortUnanswered = false;
     } else {
         // Garbled but present: resynchronise by reopening, not counted.
         linkPurge(PurgeRxClear);
@@ -281,6 +283,8 @@ void readExtendedBlock() {
 void writeParameter(int address, int value) {
     // A refused write must not leave the count of an earlier one behind.
     L.BytesTransferred = 0;
+    // Address and value would be built for the old port's controller.
+    if (L.NewPortUnanswered) return;
     decodeIdentity();
     const int generation = L.ControllerGeneration;
     if (!generationServed(generation)) return;
@@ -307,7 +311,10 @@ void selectPort(const char* path, int number, Selection how) {
     if (!path) path = portTablePath(0);
     closePort();
     // Another port may reach another controller: nothing stored is its own yet.
-    if (how == Selection::Fresh || strcmp(path, L.SelectedPortPath) != 0) clearStoreValidity();
+    if (how == Selection::Fresh || strcmp(path, L.SelectedPortPath) != 0) {
+        clearStoreValidity();
+        L.NewPortUnanswered = true;
+    }
     snprintf(L.SelectedPortPath, sizeof L.SelectedPortPath, "%s", path);
     L.CommPort = number;
     if (how == Selection::KeepVerdict) return;
@@ -320,6 +327,7 @@ void takeFoundPort(const char* path, int number, const uint8_t* status) {
     selectPort(path, number);
     memcpy(blockBytes(Status), status, StatusLength);
     StatusValid = true;
+    L.NewPortUnanswered = false;  // it has just answered
 }
 
 void clearFailureCount() { L.FailureCount = 0; }

@@ -42,6 +42,11 @@ struct LinkVariables {
     // pollStatus, so a tick of a controller that stopped answering waits out
     // one time-out, not five.
     bool ControllerQuiet;
+    // Set by a change of port, cleared by the first valid status reply
+    // there: until the controller on the new port has answered, the Status
+    // store still holds the old one's generation, so writeParameter sends
+    // nothing.
+    bool NewPortUnanswered;
 };
 
 // Read-only views of the link's state, under the names its users know.
@@ -61,6 +66,7 @@ extern const int& ControllerGeneration;
 extern const int& ControllerVariant;
 extern const bool& LastBlockReadValid;
 extern const bool& ControllerQuiet;
+extern const bool& NewPortUnanswered;
 
 // The backend in use; chosen once at start-up (Win32, simulated, POSIX, scripted).
 extern const PortOps* LinkPort;

@@ -51,7 +51,9 @@ bool win32ApplySettings(PortId h, const PortSettings& s) {
 
 }  // namespace
 
-void (*portDiagnostic)(const char*) = OutputDebugStringA;
+// A function of our own: the system's is stdcall on 32-bit Windows.
+void debuggerDiagnostic(const char* line) { OutputDebugStringA(line); }
+void (*portDiagnostic)(const char*) = debuggerDiagnostic;
 
 DWORD lastPortError() { return lastError; }
 

@@ -13,8 +13,9 @@ void fillDeviceControlBlock(const PortSettings& s, DCB* dcb);
 // When opening or setting up the port fails, the backend keeps the system's
 // error code and writes one line with the path and the system's reason to
 // portDiagnostic, so a helper with a debug viewer can see why. It starts out
-// as OutputDebugStringA.
+// as debuggerDiagnostic, which hands the line to OutputDebugStringA.
 DWORD lastPortError();
 extern void (*portDiagnostic)(const char* line);
+void debuggerDiagnostic(const char* line);
 
 #endif

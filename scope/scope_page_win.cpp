@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "link/blocks.h"
 #include "link/link.h"
@@ -23,6 +24,20 @@
 #include "shell/text_win.h"
 
 namespace {
+
+const UINT FineTimerMs = 1;
+// Whether this page holds the 1 ms resolution: given back only when it was
+// granted. One page at a time, so one flag.
+bool fineTimerHeld = false;
+
+void holdFineTimer() {
+    if (!fineTimerHeld) fineTimerHeld = scopeTimerResolution.begin(FineTimerMs) == TIMERR_NOERROR;
+}
+
+void releaseFineTimer() {
+    if (fineTimerHeld) scopeTimerResolution.end(FineTimerMs);
+    fineTimerHeld = false;
+}
 
 COLORREF buttonFace() { return GetSysColor(COLOR_BTNFACE); }
 
@@ -295,6 +310,8 @@ void onScroll(HWND bar, WPARAM wp) {
 
 }  // namespace
 
+TimerResolutionCalls scopeTimerResolution = {timeBeginPeriod, timeEndPeriod};
+
 void scopeResetTraces() { resetScopeTraces(DashboardScale.sx, DashboardScale.sy); }
 
 void scopePageStart() {
@@ -323,7 +340,7 @@ void drawScopeSampleOn(HWND page) {
 
 INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_INITDIALOG: return TRUE;
+    case WM_INITDIALOG: holdFineTimer(); return TRUE;
     case WM_PAINT: onPaint(page); return FALSE;
     case WM_TIMER:
         if (wp == PagePollTimerId) onTimer(page);
@@ -337,6 +354,8 @@ INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     }
     case WM_DESTROY:
+        // Also when the main window goes: its children are destroyed with it.
+        releaseFineTimer();
         // The next page polls at the link's own rate from its first paint.
         releasePollInterval();
         return FALSE;

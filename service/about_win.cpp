@@ -19,19 +19,9 @@ void applyTexts(HWND dialog) {
     setItemEntryText(dialog, IDOK, EntryClose);
 }
 
-// The version comes from the program's version resource, its one home; the
-// label stays empty should the resource be missing.
 void showVersion(HWND dialog) {
-    // Resource 1 of type RT_VERSION (16), spelt out so that it stays the
-    // ANSI form this call takes.
-    HRSRC info = FindResourceA(appInstance, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));
-    HGLOBAL loaded = info ? LoadResource(appInstance, info) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    unsigned major = 0, minor = 0;
-    if (!fileVersionOf(static_cast<const unsigned char*>(data),
-                       data ? SizeofResource(appInstance, info) : 0, &major, &minor))
-        return;
-    setItemText(dialog, IDC_ABOUT_VERSION_NUMBER, versionText(major, minor).c_str());
+    const std::string version = programVersionText();
+    if (!version.empty()) setItemText(dialog, IDC_ABOUT_VERSION_NUMBER, version.c_str());
 }
 
 // A static control does not delete the bitmap its template made it load, so
@@ -44,6 +34,20 @@ BOOL CALLBACK freeLogo(HWND child, LPARAM) {
 }
 
 }  // namespace
+
+// The version comes from the program's version resource, its one home.
+std::string programVersionText() {
+    // Resource 1 of type RT_VERSION (16), spelt out so that it stays the
+    // ANSI form this call takes.
+    HRSRC info = FindResourceA(appInstance, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16));
+    HGLOBAL loaded = info ? LoadResource(appInstance, info) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    unsigned major = 0, minor = 0;
+    if (!fileVersionOf(static_cast<const unsigned char*>(data),
+                       data ? SizeofResource(appInstance, info) : 0, &major, &minor))
+        return "";
+    return versionText(major, minor);
+}
 
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     switch (msg) {

@@ -3,6 +3,7 @@
 #ifndef ZUVELS_SERVICE_DIALOGS_WIN_H
 #define ZUVELS_SERVICE_DIALOGS_WIN_H
 
+#include <string>
 #include <windows.h>
 
 #include "link/port_enum.h"
@@ -14,6 +15,10 @@
 INT_PTR showAboutDialog(HWND owner);
 INT_PTR showDeviceInfoDialog(HWND owner);
 INT_PTR showPortSearchDialog(HWND owner);
+
+// The program's version as the About box shows it ("5.02"), from the
+// version resource; empty when that is missing. Also names crash reports.
+std::string programVersionText();
 
 // The dialog procedures, for hosts that create the dialogs themselves
 // (tests, screenshots).

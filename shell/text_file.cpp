@@ -4,9 +4,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
 #endif
 
 long readWord(FILE* f, char* out, size_t cap) {
@@ -27,14 +32,41 @@ long readWord(FILE* f, char* out, size_t cap) {
     return length;
 }
 
-bool replaceFile(const char* from, const char* to) {
+namespace {
+
 #ifdef _WIN32
-    // rename() refuses an existing target on Windows; this replaces it.
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-#else
-    return rename(from, to) == 0;
-#endif
+bool systemFlushToDisk(FILE* f) {
+    if (fflush(f) != 0) return false;
+    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f)));
+    return h != INVALID_HANDLE_VALUE && FlushFileBuffers(h) != 0;
 }
+
+bool systemReplace(const char* from, const char* to) {
+    // rename() refuses an existing target on Windows; this replaces it and
+    // returns only once the change is on the disk.
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+#else
+bool systemFlushToDisk(FILE* f) { return fflush(f) == 0 && fsync(fileno(f)) == 0; }
+
+// The rename is on the disk once the folder that holds both names is.
+bool systemReplace(const char* from, const char* to) {
+    if (rename(from, to) != 0) return false;
+    std::string folder(to);
+    const size_t slash = folder.rfind('/');
+    folder = slash == std::string::npos ? "." : folder.substr(0, slash + 1);
+    const int fd = open(folder.c_str(), O_RDONLY);
+    if (fd < 0) return true;  // replaced all the same
+    fsync(fd);
+    close(fd);
+    return true;
+}
+#endif
+
+}  // namespace
+
+const DurableFileCalls SystemDurableFileCalls = {systemFlushToDisk, systemReplace};
+DurableFileCalls durableFileCalls = SystemDurableFileCalls;
 
 bool writeFileReplacing(const char* path, bool (*write)(FILE* f, const void* context),
                         const void* context) {
@@ -44,9 +76,9 @@ bool writeFileReplacing(const char* path, bool (*write)(FILE* f, const void* con
     FILE* f = fopen(temp, "w");
     if (!f) return false;
     bool ok = write(f, context);
-    ok = ok && fflush(f) == 0 && !ferror(f);
+    ok = ok && fflush(f) == 0 && !ferror(f) && durableFileCalls.flushToDisk(f);
     ok = (fclose(f) == 0) && ok;
-    if (ok) ok = replaceFile(temp, path);
+    if (ok) ok = durableFileCalls.replace(temp, path);
     if (!ok) remove(temp);
     return ok;
 }

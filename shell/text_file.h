@@ -13,15 +13,25 @@
 // is then left as it was).
 long readWord(FILE* f, char* out, size_t cap);
 
-// Replaces the file `to` with the file `from` in one step, so a reader never
-// sees a half-written target. False when it couldn't.
-bool replaceFile(const char* from, const char* to);
+// The two steps that make a save survive a power cut: the temporary file's
+// bytes onto the disk while it is still open, then the replace, itself
+// written through. Swappable so tests can watch their order and make them
+// fail; the system's own by default.
+struct DurableFileCalls {
+    bool (*flushToDisk)(FILE* f);
+    // Replaces the file `to` with the file `from` in one step, so a reader
+    // never sees a half-written target.
+    bool (*replace)(const char* from, const char* to);
+};
+extern DurableFileCalls durableFileCalls;
+extern const DurableFileCalls SystemDurableFileCalls;
 
 // Writes the file at path in text mode without ever leaving it truncated:
 // write(f, context) fills "<path>.tmp" in the same folder, which replaces
-// path only when every write, the flush and the close succeeded. On any
-// failure the temporary file is removed, path is left as it was and the
-// result is false.
+// path only when every write, the flush to the disk and the close
+// succeeded. On any failure the temporary file is removed, path is left as
+// it was and the result is false. A machine that loses power at any moment
+// keeps the old file or the new one.
 bool writeFileReplacing(const char* path, bool (*write)(FILE* f, const void* context),
                         const void* context);
 

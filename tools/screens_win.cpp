@@ -30,6 +30,8 @@
 // zscreens.exe OUTDIR --service-dialogs [CODE] the About, device information
 //                                      and port search dialogs on the built-in
 //                                      simulator, in English unless CODE is given
+// zscreens.exe OUTDIR --each-page      every page once at the size that fits,
+//                                      on the built-in simulator
 #include <windows.h>
 #include <commctrl.h>
 
@@ -200,20 +202,36 @@ static const struct {
     {IDM_LANG_LIT, "lit"}, {IDM_LANG_CS, "cs"},
 };
 
+// Every page once at the current size, as OUTDIR/<page><suffix>.bmp.
+static int shootEveryPage(const std::string& out, const char* suffix) {
+    int shots = 0;
+    char name[160];
+    for (const auto& p : pages) {
+        command(p.id);
+        std::snprintf(name, sizeof name, "%s/%s%s.bmp", out.c_str(), p.name, suffix);
+        shots += saveWindowBmp(mainWindow, name);
+    }
+    return shots;
+}
+
 // Every page at every size, in English.
 static int shootPages(const std::string& out, const char*) {
     int shots = 0;
-    char name[160];
     command(IDM_LANG_ANG);
     for (int s = 0; s < 5; ++s) {
         command(sizes[s]);
-        for (const auto& p : pages) {
-            command(p.id);
-            std::snprintf(name, sizeof name, "%s/%s-size%d.bmp", out.c_str(), p.name, s + 1);
-            shots += saveWindowBmp(mainWindow, name);
-        }
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "-size%d", s + 1);
+        shots += shootEveryPage(out, suffix);
     }
     return shots;
+}
+
+// Every page once at the size the start chose, in English: the quick look
+// scripts/test takes of the 32-bit build.
+static int shootEachPageOnce(const std::string& out, const char*) {
+    command(IDM_LANG_ANG);
+    return shootEveryPage(out, "");
 }
 
 // The readings page at every size in one language.
@@ -420,13 +438,14 @@ static const struct {
     {"--scope", true, shootScope},
     {"--config", true, shootConfigPages},
     {"--service-dialogs", true, shootServiceDialogs},
+    {"--each-page", true, shootEachPageOnce},
 };
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --dialogs "
-                     "| --scope | --config CODE | --service-dialogs | --demo[=1]]\n");
+                     "| --scope | --config CODE | --service-dialogs | --each-page | --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];

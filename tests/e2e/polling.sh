@@ -2,13 +2,16 @@
 # End to end: the real ZuvelS.exe under Wine, COM1 mapped to a pty served by
 # lpgsim. Reads lpgsim's frame logs to check the readings page's polling
 # pattern, the slow polling after the controller goes away, and recovery.
+# Runs the build that wine-env's use_win_build chose (64- or 32-bit, each
+# in its own prefix); the optional argument names the checks (default e2e).
 # Sourced wine-env must be set up (prefix, display) by a script that called
 # isolate_serial_ports first, as scripts/test does, so the program never
 # reaches the machine's own serial ports; prints PASS/FAIL lines.
 set -u
 
+E2E_LABEL=e2e
 e2e_check() {  # e2e_check NAME CONDITION-EXIT-CODE [detail]
-  if [ "$2" -eq 0 ]; then echo "PASS e2e.$1"; else echo "FAIL e2e.$1 ${3:-}"; fi
+  if [ "$2" -eq 0 ]; then echo "PASS $E2E_LABEL.$1"; else echo "FAIL $E2E_LABEL.$1 ${3:-}"; fi
 }
 
 # Command bytes of the requests in a frame log, one per line.
@@ -24,7 +27,8 @@ await_status() {  # await_status LOG N T
   return 1
 }
 
-run_polling_e2e() {
+run_polling_e2e() {  # run_polling_e2e [LABEL]
+  E2E_LABEL=${1:-e2e}
   local work="$WIN_BUILD/e2e" log1 log2 exe_pid
   make_run_dir "$work"
   log1="$work/frames1.log"

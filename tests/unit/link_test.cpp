@@ -8,6 +8,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/port_search.h"
 #include "link/link_testing.h"
 #include "scripted_port.h"
 
@@ -807,6 +808,66 @@ TEST_F(LinkSelect, ResetGivesStartUpValues) {
     EXPECT_EQ(storeBytes(Status), Bytes(4, 0));
     EXPECT_EQ(storeBytes(Live), Bytes(11, 0));
     EXPECT_EQ(storeBytes(WriteReply), Bytes(3, 0));
+}
+
+// A write built before the new port's controller has answered would carry
+// the old controller's generation (its address shift): nothing goes out
+// until the status request there has been answered, whatever changed the port.
+TEST_F(LinkSelect, NoWriteGoesOutUntilTheNewPortsControllerAnswers) {
+    struct Way {
+        const char* name;
+        void (*change)();
+        bool probes;  // a new selection sends the echo probe first
+    };
+    const Way ways[] = {
+        {"port menu", [] { selectPort("\\\\.\\COM2", 2); }, true},
+        {"port search list", [] { portSearchChoose(1); }, true},
+        {"port search Ok",
+         [] {
+             portSearchOpen();
+             portSearchKeep(1);
+         },
+         false},
+    };
+    for (const Way& w : ways) {
+        SCOPED_TRACE(w.name);
+        bringUp(0x40);  // generation 3: address 5 goes out as 6
+        w.change();
+        linkForTests().BytesTransferred = 3;
+        writeParameter(5, 7);
+        EXPECT_EQ(BytesTransferred, 0u);  // the caller sees no confirmation
+        // Nobody there yet, then a garbled reply: still no write.
+        if (w.probes) scripted::queueSilence();
+        scripted::queueSilence();
+        pollStatus();
+        writeParameter(5, 7);
+        scripted::queueReply({0x65, 0x00, 0x00, 0x00});
+        pollStatus();
+        writeParameter(5, 7);
+        std::vector<Bytes> polls = {StatusFrame, StatusFrame};
+        if (w.probes) polls.insert(polls.begin(), ProbeFrame);
+        EXPECT_EQ(scripted::framesWritten(), polls);
+        // A generation-1 controller answers: its own address goes out.
+        scripted::clearLog();
+        scripted::queueReply(statusReply(0x00));
+        pollStatus();
+        scripted::queueReply({0x65, 0x07, 0x00});
+        writeParameter(5, 7);
+        EXPECT_EQ(scripted::framesWritten(),
+                  (std::vector<Bytes>{StatusFrame, {0x65, 0x05, 0x07, 0x71}}));
+        resetLinkState();
+        scripted::clearLog();
+    }
+}
+
+// The same port again reaches the same controller: writes go out at once.
+TEST_F(LinkSelect, TheSamePortAgainNeedsNoNewAnswer) {
+    bringUp(0x40);
+    portSearchOpen();
+    portSearchCancel();  // back to the port of the start: COM1 as before
+    scripted::queueReply({0x65, 0x07, 0x00});
+    writeParameter(5, 7);
+    EXPECT_EQ(scripted::framesWritten(), (std::vector<Bytes>{{0x65, 0x06, 0x07, 0x72}}));
 }
 
 // ---- port table and fixed settings ----

@@ -2,12 +2,14 @@
 // exactly the values it says or is refused, and a save cut short at any
 // moment leaves the target as it was or complete.
 #include "shell/settings_file.h"
+#include "shell/text_file.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -153,6 +155,53 @@ TEST_F(SafeFilesTest, ASaveCutShortAtAnyByteLeavesTheTargetAsItWas) {
     ASSERT_TRUE(writeSettingsFile(path.c_str(), settingsFormatFor(1)));
     EXPECT_EQ(readFileBytes(path), after);
     EXPECT_EQ(readFileBytes(path + ".tmp"), "<missing>");
+}
+
+// What the durable save did, in order, and which step is made to fail.
+std::vector<std::string> saveSteps;
+const char* failingStep = "";
+std::string tempAtReplace;
+
+bool recordFlush(FILE* f) {
+    saveSteps.push_back("flush");
+    return strcmp(failingStep, "flush") != 0 && SystemDurableFileCalls.flushToDisk(f);
+}
+bool recordReplace(const char* from, const char* to) {
+    saveSteps.push_back("replace");
+    tempAtReplace = readFileBytes(from);
+    return strcmp(failingStep, "replace") != 0 && SystemDurableFileCalls.replace(from, to);
+}
+
+// The new bytes are on the disk before they take the old file's place; a
+// step that fails leaves the old file and no temporary one behind.
+TEST_F(SafeFilesTest, TheNewFileReachesTheDiskBeforeItReplacesTheOld) {
+    const std::string before = savedFile(1, false);
+    const std::string after = savedFile(1, true);
+    const struct {
+        const char* failing;
+        bool saved;
+        std::vector<std::string> steps;
+    } cases[] = {
+        {"", true, {"flush", "replace"}},
+        {"flush", false, {"flush"}},
+        {"replace", false, {"flush", "replace"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failing);
+        writeFileBytes(path, before);
+        saveSteps.clear();
+        tempAtReplace.clear();
+        failingStep = c.failing;
+        durableFileCalls = {recordFlush, recordReplace};
+        setStores(1, true);
+        const bool saved = writeSettingsFile(path.c_str(), settingsFormatFor(1));
+        durableFileCalls = SystemDurableFileCalls;
+        EXPECT_EQ(saved, c.saved);
+        EXPECT_EQ(saveSteps, c.steps);
+        if (!tempAtReplace.empty()) EXPECT_EQ(tempAtReplace, after);  // whole when it moves
+        EXPECT_EQ(readFileBytes(path), c.saved ? after : before);
+        EXPECT_EQ(readFileBytes(path + ".tmp"), "<missing>");
+    }
 }
 
 // The real thing: a process saving two different files by turns, killed at

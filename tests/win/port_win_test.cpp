@@ -23,7 +23,7 @@ protected:
         diagnostics().clear();
         portDiagnostic = recordDiagnostic;
     }
-    void TearDown() override { portDiagnostic = OutputDebugStringA; }
+    void TearDown() override { portDiagnostic = debuggerDiagnostic; }
 };
 
 // The system's own text for an error code, without its line end.

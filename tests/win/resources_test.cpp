@@ -151,6 +151,29 @@ TEST(Resources, ClassNameAndTitleStrings) {
     EXPECT_STREQ(buf, "ZUVELMxx");
 }
 
+// The manifest Windows reads before the program starts: no elevation, the
+// Windows versions from 7 on, and DPI-unaware so that scaled displays
+// stretch the fixed-pixel layouts whole.
+TEST(Resources, ManifestAsksForNoElevationNamesWindows7To11AndStaysDpiUnaware) {
+    HRSRC found = FindResourceA(exeInstance(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, nullptr);
+    const char* bytes = static_cast<const char*>(LockResource(LoadResource(exeInstance(), found)));
+    ASSERT_NE(bytes, nullptr);
+    const std::string manifest(bytes, SizeofResource(exeInstance(), found));
+    const char* const wanted[] = {
+        "level=\"asInvoker\"",
+        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+        ">false</dpiAware>",
+        ">unaware</dpiAwareness>",
+    };
+    for (const char* w : wanted) EXPECT_NE(manifest.find(w), std::string::npos) << w;
+    // Common controls 6 would restyle every control the layouts were made for.
+    EXPECT_EQ(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+}
+
 TEST(Resources, ApplicationIconLoadsInBothSizes) {
     const int sizes[2] = {32, 16};
     for (int s : sizes) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include "link/link.h"
 #include "res/resource.h"
 #include "scope/scope.h"
+#include "scope/scope_page_win.h"
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
 #include "shell/fonts_win.h"
@@ -54,7 +56,9 @@ protected:
     void showScope(int sizeCommand) {
         command(sizeCommand);
         command(IDM_SCOPE);
-        shelltest::drainMessages();
+        // The first paint arms the timer; a real tick on a slow machine
+        // must not add a sample before the test counts its own.
+        wintest::pump(currentPage);
         KillTimer(currentPage, PagePollTimerId);
         simClearLog();
     }
@@ -433,6 +437,71 @@ TEST_F(ScopePage, ControlsArePlacedBySizeOnPaint) {
         EXPECT_EQ(395, high);
         command(IDM_READINGS);
     }
+}
+
+// Stand-ins for the timer resolution calls: how many 1 ms requests are
+// outstanding, the most ever at once, and ends without a begin.
+struct ResolutionCount {
+    int held = 0, most = 0, begins = 0, strayEnds = 0, otherPeriods = 0;
+};
+ResolutionCount resolution;
+UINT WINAPI countBegin(UINT ms) {
+    if (ms != 1) ++resolution.otherPeriods;
+    ++resolution.begins;
+    resolution.most = std::max(resolution.most, ++resolution.held);
+    return TIMERR_NOERROR;
+}
+UINT WINAPI countEnd(UINT ms) {
+    if (ms != 1) ++resolution.otherPeriods;
+    if (resolution.held == 0)
+        ++resolution.strayEnds;
+    else
+        --resolution.held;
+    return TIMERR_NOERROR;
+}
+
+// The 1 ms resolution is asked for while the page exists and given back on
+// every way of leaving it; a page made anew (size, language) holds it again.
+TEST_F(ScopePage, FineTimerResolutionIsHeldExactlyWhileThePageExists) {
+    const struct {
+        const char* name;
+        int command;  // a menu command, or 0 for a message to the main window
+        UINT message;
+        int heldAfter;
+        int beginsAfter;
+    } ways[] = {
+        {"another page", IDM_READINGS, 0, 0, 1},
+        {"the same page again", IDM_SCOPE, 0, 1, 1},
+        {"size change", IDM_SIZE_1024, 0, 1, 2},
+        {"language change", IDM_LANG_POL, 0, 1, 2},
+        {"Exit", IDM_EXIT, 0, 0, 1},
+        {"close box", 0, WM_CLOSE, 0, 1},
+        {"main window destroyed", 0, WM_DESTROY, 0, 1},
+    };
+    const TimerResolutionCalls saved = scopeTimerResolution;
+    scopeTimerResolution = {countBegin, countEnd};
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.name);
+        resolution = ResolutionCount();
+        openScope();
+        EXPECT_EQ(1, resolution.held);
+        if (w.command)
+            command(w.command);
+        else if (w.message == WM_CLOSE)
+            SendMessageA(mainWindow, WM_CLOSE, 0, 0);
+        else
+            DestroyWindow(mainWindow);
+        shelltest::drainMessages();
+        EXPECT_EQ(w.heldAfter, resolution.held);
+        EXPECT_EQ(w.beginsAfter, resolution.begins);
+        if (mainWindow) DestroyWindow(mainWindow);
+        shelltest::drainMessages();
+        EXPECT_EQ(0, resolution.held);
+        EXPECT_EQ(1, resolution.most);
+        EXPECT_EQ(0, resolution.strayEnds);
+        EXPECT_EQ(0, resolution.otherPeriods);
+    }
+    scopeTimerResolution = saved;
 }
 
 }  // namespace

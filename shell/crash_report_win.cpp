@@ -1,0 +1,122 @@
+#include "shell/crash_report_win.h"
+
+#include <cstdio>
+#include <vector>
+#include <windows.h>
+#include <dbghelp.h>
+
+namespace {
+
+// Kept from the start: a crashed program shouldn't have to read resources.
+char programVersion[16] = "";
+
+// The crash, for the thread that reports it.
+EXCEPTION_POINTERS* crashInfo = nullptr;
+DWORD crashThreadId = 0;
+
+// Fixed English: after a crash the language texts can't be trusted.
+const char ReportText[] =
+    "ZuvelS has stopped because of an error.\n\n"
+    "A crash report was saved as\n%s\n\n"
+    "Please send this file, together with the settings file you were working "
+    "with and ZuvelS.ini from the program's folder, to whoever supplied ZuvelS.";
+const char NoReportText[] =
+    "ZuvelS has stopped because of an error.\n\n"
+    "No crash report could be saved in the temporary folder.";
+
+// <temp>\ZuvelS-<version>-<yyyymmdd>-<hhmmss>.dmp: several crashes leave
+// several files, and the name says which build they came from.
+bool dumpPathFor(char* out, size_t cap) {
+    char temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathA(sizeof temp, temp);
+    if (n == 0 || n >= sizeof temp) return false;
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    const int w =
+        snprintf(out, cap, "%sZuvelS-%s-%04u%02u%02u-%02u%02u%02u.dmp", temp, programVersion,
+                 t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    return w > 0 && static_cast<size_t>(w) < cap;
+}
+
+bool writeDump(const char* path) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    // A dump needs no symbols; without this, some dbghelp versions load
+    // every module's first (Wine's: tens of seconds).
+    SymSetOptions(SymGetOptions() | SYMOPT_DEFERRED_LOADS);
+    MINIDUMP_EXCEPTION_INFORMATION where;
+    where.ThreadId = crashThreadId;
+    where.ExceptionPointers = crashInfo;
+    where.ClientPointers = FALSE;
+    const BOOL ok = MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file,
+                                      MiniDumpNormal, &where, nullptr, nullptr);
+    CloseHandle(file);
+    if (!ok) DeleteFileA(path);
+    return ok != FALSE;
+}
+
+DWORD WINAPI report(void*) {
+    char path[MAX_PATH + 64];
+    char text[sizeof ReportText + sizeof path];
+    if (dumpPathFor(path, sizeof path) && writeDump(path))
+        snprintf(text, sizeof text, ReportText, path);
+    else
+        snprintf(text, sizeof text, "%s", NoReportText);
+    // The path is in the system's code page, as GetTempPathA gave it.
+    wchar_t wide[sizeof text];
+    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, wide, sizeof text)) wide[0] = L'\0';
+    MessageBoxW(nullptr, wide, L"ZuvelS", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+    return 0;
+}
+
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info) {
+    // A second crash while the first is reported ends the program at once.
+    static volatile LONG reporting = 0;
+    if (InterlockedExchange(&reporting, 1) != 0) return EXCEPTION_EXECUTE_HANDLER;
+    crashInfo = info;
+    crashThreadId = GetCurrentThreadId();
+    // Reported from a thread of its own: this one stays stopped where it
+    // failed, so the box's message loop can't run the broken windows' timers
+    // again, and the dump shows this thread's stack as it was.
+    HANDLE reporter = CreateThread(nullptr, 0, report, nullptr, 0, nullptr);
+    if (reporter) {
+        WaitForSingleObject(reporter, INFINITE);
+        CloseHandle(reporter);
+    } else {
+        report(nullptr);
+    }
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// The file version of the program's version resource, as the About box
+// shows it ("5.02"); left empty when there is none.
+void keepProgramVersion() {
+    char exe[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
+    if (n == 0 || n >= sizeof exe) return;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(exe, &ignored);
+    std::vector<char> info(size);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (size == 0 || !GetFileVersionInfoA(exe, 0, size, info.data()) ||
+        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        fixedSize < sizeof *fixed)
+        return;
+    snprintf(programVersion, sizeof programVersion, "%u.%02u",
+             static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
+             static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)));
+}
+
+}  // namespace
+
+void installCrashReport() {
+    keepProgramVersion();
+    SetUnhandledExceptionFilter(onUnhandledException);
+    // Windows swallows exceptions in timer callbacks unless told not to;
+    // every page works on its timer. Not there on every version: ignored.
+    BOOL suppress = FALSE;
+    SetUserObjectInformationW(GetCurrentProcess(), UOI_TIMERPROC_EXCEPTION_SUPPRESSION, &suppress,
+                              sizeof suppress);
+}
