@@ -20,8 +20,8 @@
 const double MsPerByte = 10.0 / 9.6;
 
 // The requests the benchmarks count.
-const std::vector<uint8_t> StatusRequest = {0x65, 0x01, 0x01, 0x67};
-const std::vector<uint8_t> LiveRequest = {0x65, 0x02, 0x02, 0x69};
+const std::vector<uint8_t> StatusRequest(RequestFrames[ReqStatus], RequestFrames[ReqStatus] + 4);
+const std::vector<uint8_t> LiveRequest(RequestFrames[ReqLive], RequestFrames[ReqLive] + 4);
 
 struct BenchArgs {
     const char* frameLog;  // lpgsim's, as a Unix path

@@ -4,41 +4,24 @@
 // port would make the caller wait (bytes still on the line, a read time-out,
 // sleepMs), this backend moves its own clock ahead instead of blocking, so
 // tests run at full speed and a silent controller doesn't freeze the window.
-#include <chrono>
-
 #include "link/port.h"
 #include "sim/sim.h"
+#include "sim/skip_clock.h"
 
 namespace {
 
 const PortId SimHandle = 1;
 
-bool realTime = true;
+SkipClock portClock;
 bool modelSetUp = false;
 bool handleOpen = false;
-uint64_t realBaseMs = 0;  // steady clock at first use
-int64_t aheadMs = 0;      // real-time mode: waits skipped so far
-uint64_t virtualMs = 0;   // virtual mode clock
 PortTimeouts timeouts = {200, 40, 100, 40, 100};
 
-uint64_t steadyMs() {
-    using namespace std::chrono;
-    return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-uint32_t clockNow() {
-    if (!realTime) return uint32_t(virtualMs);
-    if (realBaseMs == 0) realBaseMs = steadyMs();
-    return uint32_t(steadyMs() - realBaseMs + uint64_t(aheadMs));
-}
+uint32_t clockNow() { return portClock.now(); }
 
 void advanceTo(uint32_t t) {
-    int32_t d = int32_t(t - clockNow());
-    if (d <= 0) return;
-    if (realTime)
-        aheadMs += d;
-    else
-        virtualMs += uint64_t(d);
+    const int32_t d = int32_t(t - clockNow());
+    if (d > 0) portClock.skip(uint32_t(d));
 }
 
 bool valid(PortId h) { return handleOpen && h == SimHandle; }
@@ -135,11 +118,7 @@ void simPortSetup(const SimConfig& config) {
     modelSetUp = true;
 }
 
-void simPortUseRealTime(bool on) {
-    if (on == realTime) return;
-    realTime = on;
-    virtualMs = 0;
-}
+void simPortUseRealTime(bool on) { portClock.useRealTime(on); }
 
 void simPortAdvanceClock(uint32_t ms) { advanceTo(clockNow() + ms); }
 
