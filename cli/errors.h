@@ -14,7 +14,10 @@ enum ExitCode {
     ExitWrongGeneration = 7,  // a controller answered, of a generation not served
     ExitBadFile = 8,          // a file can't be read or isn't what it should be
     ExitWriteFailed = 9,      // a write to the controller got no full reply
-    ExitFailed = 10,          // anything else (an output file that can't be written)
+    ExitFailed = 10,          // anything else
+    ExitOutputFailed = 11,    // an output (a file, standard output) couldn't be written
+    ExitLinkNeverUp = 12,     // log, record: no controller answered during the whole drive
+    ExitInterrupted = 13,     // Ctrl+C, SIGTERM or a closed pipe stopped the command
 };
 
 // Prints "lpgctl: " and the formatted text as one line on standard error and
