@@ -106,9 +106,12 @@ bool roadLogFromCsv(const std::string& text, RoadLog* log, std::string* error) {
     return !log->samples.empty();
 }
 
+// Ten days of rows at the fast poll rate.
+const long long MaxRoadLogBytes = 2LL << 30;
+
 bool readRoadLog(const char* path, RoadLog* log, std::string* error) {
     std::string text;
-    if (!readTextFile(path, &text, error)) return false;
+    if (!readTextFile(path, MaxRoadLogBytes, &text, error)) return false;
     if (!roadLogFromCsv(text, log, error)) {
         *error = std::string(path) + ": " + *error;
         return false;

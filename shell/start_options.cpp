@@ -53,9 +53,12 @@ bool replayFile(const char* commandLine, std::string* file) {
 
 }  // namespace
 
+// Hours of frames; a file beyond it is not a recording of ours.
+const long long MaxRecordingBytes = 1LL << 30;
+
 bool loadRecording(const char* path, std::string* error) {
     std::string text;
-    if (!readTextFile(path, &text, error)) return false;
+    if (!readTextFile(path, MaxRecordingBytes, &text, error)) return false;
     if (replayLoadText(text.c_str(), error)) return true;
     *error = std::string(path) + ": " + *error;
     return false;

@@ -34,9 +34,31 @@ extern const DurableFileCalls SystemDurableFileCalls;
 // keeps the old file or the new one.
 bool writeFileReplacing(const char* path, bool (*write)(FILE* f, const void* context),
                         const void* context);
+// The same for a file of bytes (a picture): no line-end translation.
+bool writeBinaryFileReplacing(const char* path, bool (*write)(FILE* f, const void* context),
+                              const void* context);
 
-// The whole file at path, read as bytes. False with "path: reason" in *error
-// when it can't be read or holds a NUL byte (no text file of ours does).
-bool readTextFile(const char* path, std::string* text, std::string* error);
+// Opens path for reading as bytes when it is a regular file of at most
+// maxBytes: a folder, a FIFO or a device is refused before it can block or
+// stream without end. nullptr with "path: reason" in *error.
+FILE* openInputFile(const char* path, long long maxBytes, std::string* error);
+
+// Outputs written as a stream (a log, a recording), row by row so that an
+// interrupted run keeps what it wrote. checkOutputPath tells before a long
+// run whether openOutputFile would succeed: a regular file (through a
+// symlink) or a new name in a folder that exists; anything else that exists
+// (a folder, a FIFO, a device) is refused. An existing file is truncated in
+// place, so a symlink stays a symlink and the file keeps its mode. Both give
+// "path: reason" in *error.
+bool checkOutputPath(const char* path, std::string* error);
+FILE* openOutputFile(const char* path, std::string* error);
+// Closes f; false with "path: reason" when a write, the flush or the close
+// failed. A file left empty by a failure is removed.
+bool closeOutputFile(FILE* f, const char* path, std::string* error);
+
+// The whole file at path (see openInputFile), read as bytes. False with
+// "path: reason" in *error when it can't be read or holds a NUL byte (no
+// text file of ours does).
+bool readTextFile(const char* path, long long maxBytes, std::string* text, std::string* error);
 
 #endif
