@@ -183,7 +183,12 @@ void settingsFromStores(const SettingsFormat& fmt, LoadedSettings* out) {
 }
 
 bool refreshBlocksForSave(const SettingsFormat& fmt) {
+    // The status first, as a tick does: a save made from a page that doesn't
+    // poll would otherwise meet the quiet flag the last polling page left.
+    pollStatus();
     if (LinkState != LinkStateKind::Up) return false;
+    // Another controller behind the same port: the format chosen is not its.
+    if (settingsFormatFor(ControllerGeneration).version != fmt.version) return false;
     void (*const reads[])() = {readLiveBlock, readConfigABlock, readConfigBBlock,
                                readExtendedBlock};
     const int count = fmt.version == 3 ? 4 : 3;

@@ -49,7 +49,8 @@ int sendSettingsReporting(const LoadedSettings& s, void (*sent)(int index, void*
 // The values a file of format fmt would hold, from the block stores.
 void settingsFromStores(const SettingsFormat& fmt, LoadedSettings* out);
 
-// Reads the blocks the format needs; false when the link isn't Up or any of
+// Polls the status, then reads the blocks the format needs; false when the
+// link isn't Up, the controller is not of the format's generation, or any of
 // those reads didn't bring a valid reply (nothing is then written).
 bool refreshBlocksForSave(const SettingsFormat& fmt);
 // Writes the file from the block stores, through a temporary file in the same

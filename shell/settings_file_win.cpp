@@ -47,6 +47,14 @@ void showIoError(HWND owner) {
     settingsMessageBox(owner, entryText(EntryCannotOpen), IoErrorCaption, MB_OK | MB_ICONWARNING);
 }
 
+// A save refused because the controller didn't answer: the file was never
+// the problem, so the fitter is told what the readings page tells him.
+void showNoAnswer(HWND owner) {
+    const std::wstring text =
+        std::wstring(entryText(EntryLinkLost)) + L"\n" + entryText(EntryLinkLostHint);
+    settingsMessageBox(owner, text.c_str(), entryText(EntrySaveTitle), MB_OK | MB_ICONWARNING);
+}
+
 // The file dialogs may leave the process in the folder the user browsed to,
 // and ZuvelS.ini is opened by its bare name: without this the next port or
 // language choice would be written there and be lost at the next start.
@@ -102,5 +110,9 @@ void saveSettingsFile(HWND owner) {
         if (answer == IDYES) break;
         // No: offer the dialog again.
     }
-    if (saveSettingsTo(path, fmt) != SaveResult::Saved) showIoError(owner);
+    switch (saveSettingsTo(path, fmt)) {
+    case SaveResult::Saved: break;
+    case SaveResult::Refused: showNoAnswer(owner); break;
+    case SaveResult::CannotWrite: showIoError(owner); break;
+    }
 }

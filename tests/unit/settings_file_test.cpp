@@ -138,8 +138,25 @@ protected:
         Status.identity = static_cast<uint8_t>((generation - 1) * 32);
         linkForTests().ControllerGeneration = generation;
     }
-    // Live, ConfigA, ConfigB and Extended as the controller answers them.
+    // The port open, its echo probe done and the controller of the
+    // generation set answering, as while a page polls.
+    void linkUp() {
+        scripted::queueSilence();
+        queueStatus();
+        pollStatus();
+        ASSERT_EQ(LinkState, LinkStateKind::Up);
+        scripted::clearLog();
+    }
+    // The status of the generation set, as the controller answers it.
+    void queueStatus() {
+        StatusBlock status = StatusBlock();
+        status.identity = Status.identity;
+        scripted::queueReply(validReply(status));
+    }
+    // The status, then Live, ConfigA, ConfigB and Extended as the controller
+    // answers them.
     void queueBlocks(bool withExtended) {
+        queueStatus();
         ConfigABlock a;
         ConfigBBlock b;
         LiveBlock live;
@@ -187,11 +204,11 @@ TEST_F(SettingsFileTest, SaveReadsTheBlocksAfreshFirst) {
         const char* expected;
         size_t blockReads;
     };
-    for (const Case& c : {Case{1, ExpectedV1, 3}, Case{3, ExpectedV3, 4}}) {
+    for (const Case& c : {Case{1, ExpectedV1, 4}, Case{3, ExpectedV3, 5}}) {
         scripted::reset();
         resetLinkState();
         setGeneration(c.generation);
-        linkForTests().LinkState = LinkStateKind::Up;
+        linkUp();
         queueBlocks(c.generation == 3);
         ASSERT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(c.generation)), SaveResult::Saved);
         EXPECT_EQ(readFile(path), c.expected) << c.generation;
@@ -202,7 +219,7 @@ TEST_F(SettingsFileTest, SaveReadsTheBlocksAfreshFirst) {
 TEST_F(SettingsFileTest, SaveReplacesAnExistingFileCompletelyAndLeavesNoTemporary) {
     writeFile(path, std::string(5000, 'z'));
     setGeneration(1);
-    linkForTests().LinkState = LinkStateKind::Up;
+    linkUp();
     queueBlocks(false);
     ASSERT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(1)), SaveResult::Saved);
     EXPECT_EQ(readFile(path), ExpectedV1);
@@ -228,13 +245,14 @@ TEST_F(SettingsFileTest, SaveIsRefusedWithoutFreshBlocksAndTheOldFileSurvives) {
         resetLinkState();
         writeFile(path, good);
         setGeneration(c.generation);
-        linkForTests().LinkState = c.up ? LinkStateKind::Up : LinkStateKind::Down;
+        if (c.up) linkUp();
         fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);  // stale stores must not be saved either
         ConfigABlock a;
         ConfigBBlock b;
         LiveBlock live;
         ExtendedBlock ext;
         fillBlocks(&a, &b, &live, &ext);
+        if (c.up) queueStatus();
         std::vector<std::vector<uint8_t>> replies = {validReply(live), validReply(a),
                                                      validReply(b)};
         for (int i = 0; i < c.goodReplies; ++i) scripted::queueReply(replies[i]);
@@ -249,6 +267,36 @@ TEST_F(SettingsFileTest, SaveIsRefusedWithoutFreshBlocksAndTheOldFileSurvives) {
         EXPECT_EQ(readFile(path), good) << c.name;
         EXPECT_EQ(readFile(path + ".tmp"), "<missing>") << c.name;
     }
+}
+
+// A save from a page that doesn't poll (the wiring diagram) after the
+// controller missed one tick on the last polling page, and a controller of
+// the other generation answering by the time the save is made.
+TEST_F(SettingsFileTest, SavePollsTheStatusBeforeTheBlocks) {
+    struct Case {
+        const char* name;
+        int answeringGeneration;
+        SaveResult expected;
+    };
+    const Case cases[] = {
+        {"quiet flag left by the last page", 1, SaveResult::Saved},
+        {"another generation answers now", 3, SaveResult::Refused},
+    };
+    for (const Case& c : cases) {
+        scripted::reset();
+        resetLinkState();
+        setGeneration(c.answeringGeneration);
+        linkUp();
+        linkForTests().ControllerQuiet = true;
+        queueBlocks(c.answeringGeneration == 3);
+        setGeneration(1);
+        EXPECT_EQ(saveSettingsTo(path.c_str(), settingsFormatFor(1)), c.expected) << c.name;
+        ASSERT_FALSE(frames().empty()) << c.name;
+        EXPECT_EQ(frames()[0],
+                  std::vector<uint8_t>(RequestFrames[ReqStatus], RequestFrames[ReqStatus] + 4))
+            << c.name;
+    }
+    EXPECT_EQ(readFile(path), ExpectedV1);
 }
 
 TEST_F(SettingsFileTest, SaveIntoMissingFolderFailsWithoutCreatingAnything) {
@@ -412,7 +460,7 @@ TEST_F(SettingsFileTest, MissingFileCannotBeOpened) {
 
 TEST_F(SettingsFileTest, SavedVersion3FileLoadsBackUnchanged) {
     setGeneration(3);
-    linkForTests().LinkState = LinkStateKind::Up;
+    linkUp();
     queueBlocks(true);
     const std::string path3 = dir + "/car.zs2";
     ASSERT_EQ(saveSettingsTo(path3.c_str(), settingsFormatFor(3)), SaveResult::Saved);
