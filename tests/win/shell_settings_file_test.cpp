@@ -96,7 +96,9 @@ TEST_F(SettingsFileCommands, SaveReadsTheBlocksAndWritesTheVersion3File) {
     EXPECT_EQ(chooserCalls, 1);
     EXPECT_TRUE(boxCalls().empty());
 
-    const std::vector<std::vector<uint8_t>> reads = {{0x65, 0x02, 0x02, 0x69},
+    // The status first, then the four blocks.
+    const std::vector<std::vector<uint8_t>> reads = {{0x65, 0x01, 0x01, 0x67},
+                                                     {0x65, 0x02, 0x02, 0x69},
                                                      {0x65, 0x03, 0x03, 0x6B},
                                                      {0x65, 0x04, 0x04, 0x6D},
                                                      {0x65, 0x05, 0x05, 0x6F}};
