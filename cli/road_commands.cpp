@@ -81,8 +81,9 @@ void afterRow(const RoadRow& row, long rows, void* context) {
 
 // Polls until --seconds have passed, Ctrl+C or SIGTERM, the rows to out
 // (may be nullptr) and kept in *csv; then closes the port and sums up.
-// ExitOk, or ExitOutputFailed after the message when a row could not be
-// written to target.
+// ExitOk, or after the message ExitOutputFailed when a row could not be
+// written to target, ExitInterrupted when target was a pipe whose reader
+// has gone (`lpgctl log | head`).
 int drive(FILE* out, const RoadOptions& o, std::string* csv, DriveWatch* w, const char* verb,
           const char* target) {
     catchStopSignals();
@@ -93,6 +94,8 @@ int drive(FILE* out, const RoadOptions& o, std::string* csv, DriveWatch* w, cons
     releaseStopSignals();
     closePort();
     fputs(w->status.finish(w->last, verb, target).c_str(), stderr);
+    if (writeFailed && writeError == EPIPE)
+        return fail(ExitInterrupted, "interrupted: the reader of %s has gone", target);
     if (writeFailed)
         return fail(ExitOutputFailed, "%s: %s", target,
                     writeError ? strerror(writeError) : "could not be written");

@@ -420,16 +420,16 @@ private:
         if (std::string(hex) == "65 01 01 67") return reply({lead, 0x01, 0x45, 0xAB});
         if (!isWriteFrame(hex)) return;
         if (++writes_ == held_ && !released_) return void(holding_ = true);
-        reply({lead, uint8_t(frame[2]), uint8_t(lead + uint8_t(frame[2]))});
         ++replies_;
+        reply({lead, uint8_t(frame[2]), uint8_t(lead + uint8_t(frame[2]))});
     }
     void serve() {
         std::string seen;
         while (!stop_) {
             if (holding_ && released_) {
                 holding_ = false;
+                ++replies_;  // counted first: lpgctl may be gone once it has the reply
                 reply({0x65, 0x00, 0x65});
-                ++replies_;
             }
             pollfd p = {pty_.master, POLLIN, 0};
             if (poll(&p, 1, 5) <= 0) continue;
