@@ -8,6 +8,7 @@
 
 #include "cli/commands.h"
 #include "cli/errors.h"
+#include "cli/stop_signals.h"
 #include "cli/usage.h"
 
 namespace {
@@ -41,6 +42,7 @@ bool isHelp(const char* a) { return strcmp(a, "--help") == 0 || strcmp(a, "-h") 
 }  // namespace
 
 int main(int argc, char** argv) {
+    ignoreBrokenPipe();
     std::vector<char*> args(argv + 1, argv + argc);
     const char* port = nullptr;
     if (!takePort(&args, &port)) return ExitUsage;

@@ -1,6 +1,5 @@
 // Road tests and recordings: log, plot and record.
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,15 +8,16 @@
 #include "cli/commands.h"
 #include "cli/connect.h"
 #include "cli/errors.h"
+#include "cli/drive_status.h"
+#include "cli/platform.h"
 #include "cli/road_log.h"
 #include "cli/road_plot.h"
+#include "cli/stop_signals.h"
 #include "link/link.h"
+#include "shell/text_file.h"
 #include "sim/replay.h"
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-void onInterrupt(int) { interrupted = 1; }
 
 struct RoadOptions {
     long seconds = 0;
@@ -61,17 +61,73 @@ int drawPlot(const RoadLog& log, const char* path) {
     return ExitOk;
 }
 
-// Polls until --seconds have passed or Ctrl+C, the rows to out (may be
-// nullptr) and kept in *csv.
-int pollRoad(FILE* out, const RoadOptions& o, std::string* csv) {
-    interrupted = 0;
-    std::signal(SIGINT, onInterrupt);
+// A drive's account on standard error, kept up after each row.
+struct DriveWatch {
+    DriveStatus status;
+    const long* frames = nullptr;  // record: the frames so far; otherwise the rows count
+    DriveTick last = {0, 0, false};
+    bool answered = false;  // a controller answered at least once
+};
+
+void afterRow(const RoadRow& row, long rows, void* context) {
+    DriveWatch& w = *static_cast<DriveWatch*>(context);
+    w.answered = w.answered || row.answered;
+    w.last = {row.ms, w.frames ? *w.frames : rows, row.linkUp};
+    const std::string text = w.status.afterTick(w.last);
+    if (text.empty()) return;
+    fputs(text.c_str(), stderr);
+    fflush(stderr);
+}
+
+// Polls until --seconds have passed, Ctrl+C or SIGTERM, the rows to out
+// (may be nullptr) and kept in *csv; then closes the port and sums up.
+// ExitOk, or after the message ExitOutputFailed when a row could not be
+// written to target, ExitInterrupted when target was a pipe whose reader
+// has gone (`lpgctl log | head`).
+int drive(FILE* out, const RoadOptions& o, std::string* csv, DriveWatch* w, const char* verb,
+          const char* target) {
+    catchStopSignals();
     bool writeFailed = false;
-    runRoadLog(RoadLogRun{out, csv, uint32_t(o.seconds), &interrupted, true}, &writeFailed);
-    std::signal(SIGINT, SIG_DFL);
+    int writeError = 0;
+    RoadLogRun run{out, csv, uint32_t(o.seconds), &stopRequested, true, afterRow, w, &writeError};
+    runRoadLog(run, &writeFailed);
+    releaseStopSignals();
     closePort();
-    if (writeFailed) return fail(ExitFailed, "%s: could not write a row", o.out ? o.out : "output");
+    fputs(w->status.finish(w->last, verb, target).c_str(), stderr);
+    if (writeFailed && writeError == EPIPE)
+        return fail(ExitInterrupted, "interrupted: the reader of %s has gone", target);
+    if (writeFailed)
+        return fail(ExitOutputFailed, "%s: %s", target,
+                    writeError ? strerror(writeError) : "could not be written");
     return ExitOk;
+}
+
+int neverAnswered(const char* what) {
+    return fail(ExitLinkNeverUp, "warning: no controller answered on %s during the whole drive; %s",
+                portLabel().c_str(), what);
+}
+
+// Every output is checked before the port is opened, so a wrong path
+// costs no drive.
+bool outputsOk(const char* out, const char* plot) {
+    std::string error;
+    for (const char* path : {out, plot})
+        if (path && !checkOutputPath(path, &error))
+            return fail(ExitOutputFailed, "%s", error.c_str()), false;
+    return true;
+}
+
+int logDrive(FILE* out, const RoadOptions& o, std::string* csv) {
+    const char* target = o.out ? o.out : "standard output";
+    // The status line only where the rows don't scroll by on the same terminal.
+    DriveWatch w = {
+        DriveStatus(std::string("logging to ") + target, "rows", o.out && stderrIsTerminal())};
+    int code = drive(out, o, csv, &w, "logged", target);
+    std::string error;
+    if (out != stdout && !closeOutputFile(out, o.out, &error) && code == ExitOk)
+        code = fail(ExitOutputFailed, "%s", error.c_str());
+    if (code == ExitOk && !w.answered) code = neverAnswered("every row says link_up 0");
+    return code;
 }
 
 }  // namespace
@@ -80,20 +136,21 @@ int runLog(const CliArgs& args) {
     RoadOptions o;
     if (!readOptions(args, "--seconds --out --plot", &o)) return ExitUsage;
     if (o.input) return fail(ExitUsage, "log takes no file of its own (--out FILE.csv)");
-    // The port first: a wrong port leaves no empty log behind.
+    if (!outputsOk(o.out, o.plot)) return ExitOutputFailed;
+    // The port before the file: a wrong port leaves no empty log behind.
     int code = openPortOf(args);
     if (code != ExitOk) return code;
-    FILE* out = o.out ? fopen(o.out, "wb") : stdout;
-    if (!out) return closePort(), fail(ExitFailed, "%s: %s", o.out, strerror(errno));
-    std::string csv;
-    code = pollRoad(out, o, &csv);
-    if (out != stdout) fclose(out);
-    if (code != ExitOk || !o.plot) return code;
-    RoadLog log;
     std::string error;
+    FILE* out = o.out ? openOutputFile(o.out, &error) : stdout;
+    if (!out) return closePort(), fail(ExitOutputFailed, "%s", error.c_str());
+    std::string csv;
+    code = logDrive(out, o, &csv);
+    if ((code != ExitOk && code != ExitLinkNeverUp) || !o.plot) return code;
+    RoadLog log;
     if (!roadLogFromCsv(csv, &log, &error))
         return fail(ExitFailed, "nothing to draw: %s", error.c_str());
-    return drawPlot(log, o.plot);
+    const int drawn = drawPlot(log, o.plot);
+    return drawn != ExitOk ? drawn : code;
 }
 
 int runPlot(const CliArgs& args) {
@@ -106,16 +163,46 @@ int runPlot(const CliArgs& args) {
     return drawPlot(log, o.out);
 }
 
+namespace {
+
+// The frames crossing the recording backend, for record's status line.
+long recordedFrames = 0;
+
+bool countWrite(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
+    const bool ok = recordingPortOps.write(h, buf, n, done);
+    recordedFrames += *done > 0;
+    return ok;
+}
+
+bool countRead(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
+    const bool ok = recordingPortOps.read(h, buf, n, done);
+    recordedFrames += *done > 0;
+    return ok;
+}
+
+PortOps countingRecordingOps() {
+    PortOps ops = recordingPortOps;
+    ops.write = countWrite;
+    ops.read = countRead;
+    return ops;
+}
+
+}  // namespace
+
 int runRecord(const CliArgs& args) {
     RoadOptions o;
     if (!readOptions(args, "--seconds", &o)) return ExitUsage;
     if (!o.input) return fail(ExitUsage, "record needs the file to record into");
+    if (!outputsOk(o.input, nullptr)) return ExitOutputFailed;
     int code = openController(args);
     if (code != ExitOk) return code;
-    FILE* f = fopen(o.input, "wb");
-    if (!f) return fail(ExitFailed, "%s: %s", o.input, strerror(errno));
+    std::string error;
+    FILE* f = openOutputFile(o.input, &error);
+    if (!f) return closePort(), fail(ExitOutputFailed, "%s", error.c_str());
     recordingStart(LinkPort, f, portLabel().c_str(), isoLocalTime(wallClockMs()).c_str());
-    LinkPort = &recordingPortOps;
+    static const PortOps counting = countingRecordingOps();
+    recordedFrames = 0;
+    LinkPort = &counting;
     // The whole controller once, so a replay answers every block read (the
     // settings and service data too), then the drive as the readings page
     // polls it.
@@ -124,9 +211,16 @@ int runRecord(const CliArgs& args) {
     readConfigABlock();
     readConfigBBlock();
     if (ControllerGeneration == 3) readExtendedBlock();
-    code = pollRoad(nullptr, o, nullptr);
-    fclose(f);
-    if (code == ExitOk && recordingFailed())
-        return fail(ExitFailed, "%s: could not write", o.input);
+    DriveWatch w = {
+        DriveStatus(std::string("recording to ") + o.input, "frames", stderrIsTerminal()),
+        &recordedFrames};
+    code = drive(nullptr, o, nullptr, &w, "recorded", o.input);
+    const bool closed = closeOutputFile(f, o.input, &error);
+    if (code == ExitOk && (!closed || recordingFailed()))
+        return fail(
+            ExitOutputFailed, "%s",
+            closed ? (std::string(o.input) + ": could not be written").c_str() : error.c_str());
+    if (code == ExitOk && !w.answered)
+        return neverAnswered("the recording holds only unanswered requests");
     return code;
 }

@@ -1,5 +1,6 @@
 #include "cli/road_log.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
@@ -31,6 +32,7 @@ RoadRow roadRowFromStores(uint32_t ms, const std::string& time) {
     r.time = time;
     r.ms = ms;
     r.linkUp = LinkState == LinkStateKind::Up;
+    r.answered = r.linkUp && FailureCount == 0;
     const int gen = ControllerGeneration;
     r.hasValues = r.linkUp && LiveValid && (gen == 1 || gen == 3);
     if (!r.hasValues) return r;
@@ -150,7 +152,10 @@ namespace {
 // Flushed line by line, so an interrupted log keeps every row it wrote.
 bool emit(const RoadLogRun& run, const std::string& line) {
     if (run.keep) *run.keep += line;
-    return !run.out || (fputs(line.c_str(), run.out) >= 0 && fflush(run.out) == 0);
+    errno = 0;
+    if (!run.out || (fputs(line.c_str(), run.out) >= 0 && fflush(run.out) == 0)) return true;
+    if (run.writeError) *run.writeError = errno;
+    return false;
 }
 
 // Until the backend's clock reaches due, or Ctrl+C.
@@ -183,6 +188,7 @@ long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
             break;
         }
         ++rows;
+        if (run.afterRow) run.afterRow(row, rows, run.context);
         // As a window timer: the next tick an interval after this one was
         // due, or at once when the exchanges took longer than that.
         due += uint32_t(PollInterval);

@@ -23,6 +23,9 @@ struct RoadRow {
     int position, reference;  // the readings page's bar and its start-position marker
     int reducerTemperature;   // degrees C
     bool onGas, learn, cutOff, gasOff;
+    // Not a column: a status reply came this tick (link_up stays 1 through
+    // the misses before the link gives up).
+    bool answered;
 };
 
 // Column names of the header row, in order; stable, documented in docs/lpgctl.md.
@@ -56,6 +59,12 @@ struct RoadLogRun {
     // log in real time must not do; the serial ports sleep either way.
     // Off only for the backends' virtual time in tests.
     bool realTimePacing;
+    // Called after each row is written, with the rows so far (may be
+    // nullptr): a command's status line.
+    void (*afterRow)(const RoadRow& row, long rows, void* context) = nullptr;
+    void* context = nullptr;
+    // Why a row could not be written (errno), when one couldn't.
+    int* writeError = nullptr;
 };
 // Polls through the link backend in use as the readings page does, at its
 // rhythm (the link's poll interval, on the backend's clock), writing and

@@ -161,13 +161,13 @@ LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSe
 
 int sendSettings(const LoadedSettings& s) { return sendSettingsReporting(s, nullptr, nullptr); }
 
-int sendSettingsReporting(const LoadedSettings& s, void (*sent)(int index, void* context),
+int sendSettingsReporting(const LoadedSettings& s, bool (*sent)(int index, void* context),
                           void* context) {
     for (int i = 0; i < s.sendCount; ++i) {
         // A write refused for a generation the link doesn't serve counts 0.
         writeParameter(s.addresses[i], s.values[i]);
         if (BytesTransferred != 3) return i;
-        if (sent) sent(i, context);
+        if (sent && !sent(i, context)) return i + 1;
     }
     return s.sendCount;
 }

@@ -42,8 +42,9 @@ LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings*
 // reply isn't 3 bytes. Returns the number of writes that got a full reply.
 int sendSettings(const LoadedSettings& s);
 // The same, calling sent (when not null) after each write that got a full
-// reply with its index among the keys.
-int sendSettingsReporting(const LoadedSettings& s, void (*sent)(int index, void* context),
+// reply with its index among the keys; when it returns false the sending
+// stops there (Ctrl+C between two writes, never in the middle of one).
+int sendSettingsReporting(const LoadedSettings& s, bool (*sent)(int index, void* context),
                           void* context);
 
 // The values a file of format fmt would hold, from the block stores.

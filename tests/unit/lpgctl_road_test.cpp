@@ -2,6 +2,8 @@
 // tick with plausible values through a link drop and back, and a recording
 // that answers in the controller's place.
 #include <algorithm>
+#include <csignal>
+#include <cstdlib>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -12,8 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "cli/errors.h"
+#include "cli/drive_status.h"
 #include "cli/road_log.h"
 #include "tests/unit/cli_process.h"
+#include "tests/unit/cli_session.h"
 #include "tests/unit/test_files.h"
 
 namespace {
@@ -48,6 +52,12 @@ TEST(LpgctlRoad, LogKeepsARowATickThroughALinkDropAndBack) {
     watcher.join();
     ASSERT_EQ(run.code, ExitOk) << run.err;
     ASSERT_TRUE(sawDown) << readFileBytes(csv);
+    // Not on a terminal: no status line, the drop and the return as lines.
+    EXPECT_EQ(run.err.find('\r'), std::string::npos) << run.err;
+    const size_t down = run.err.find("link down at "), up = run.err.find("\nlink up again at ");
+    EXPECT_NE(down, std::string::npos) << run.err;
+    EXPECT_NE(up, std::string::npos) << run.err;
+    EXPECT_LT(down, up) << run.err;
 
     const auto r = csvRecords(csv);
     ASSERT_GT(r.size(), 20u);
@@ -128,4 +138,99 @@ TEST(LpgctlRoad, WrongUseAndBrokenLogsAreOneLineWithTheirCode) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
     unlink(broken.c_str());
+}
+
+// A drive in which no controller ever answered is written all the same,
+// but ends with a warning and its own exit code: a silent controller for
+// log, one that falls silent once record has read it.
+TEST(LpgctlRoad, ADriveWithoutAnAnswerWarns) {
+    struct Case {
+        const char* fault;
+        const char* command;
+        const char* says;
+    } cases[] = {
+        {"silent", "log", "every row says link_up 0"},
+        {"drop:6", "record", "the recording holds only unanswered requests"},
+    };
+    for (const Case& c : cases) {
+        LpgsimProcess sim;
+        ASSERT_TRUE(sim.start({"--fault", c.fault}));
+        const std::string file = scratchPath("never.out");
+        std::vector<std::string> args = {"--port", sim.port(), c.command};
+        if (std::string(c.command) == "log") args.push_back("--out");
+        args.insert(args.end(), {file, "--seconds", "2"});
+        const CliRun r = runLpgctl(args);
+        EXPECT_EQ(r.code, ExitLinkNeverUp) << c.command << "\n" << r.err;
+        EXPECT_NE(r.err.find("lpgctl: warning: no controller answered on " + sim.port() +
+                             " during the whole drive; " + c.says + "\n"),
+                  std::string::npos)
+            << r.err;
+        // The rows (or frames) were still written.
+        const std::string text = readFileBytes(file);
+        EXPECT_GT(std::count(text.begin(), text.end(), '\n'), 2) << text;
+        unlink(file.c_str());
+    }
+}
+
+// A path that can't be written is refused, with its reason, before the
+// port is opened: the controller never hears a frame.
+TEST(LpgctlRoad, OutputPathsAreCheckedBeforeTheDrive) {
+    const std::string folder = makeScratchDir("lpgctl_out");
+    ASSERT_FALSE(folder.empty());
+    const std::string missing = folder + "/nodir/x";
+    const std::vector<std::vector<std::string>> cases = {
+        {"log", "--seconds", "3", "--plot", missing + ".png"},
+        {"log", "--seconds", "3", "--out", missing + ".csv"},
+        {"log", "--seconds", "3", "--out", folder},
+        {"record", missing + ".rec", "--seconds", "3"},
+    };
+    for (const auto& c : cases) {
+        LpgsimProcess sim;
+        ASSERT_TRUE(sim.start());
+        std::vector<std::string> args = {"--port", sim.port()};
+        args.insert(args.end(), c.begin(), c.end());
+        const CliRun r = runLpgctl(args);
+        EXPECT_EQ(r.code, ExitOutputFailed) << c.back() << "\n" << r.err;
+        const bool isFolder = c.back() == folder;
+        EXPECT_NE(r.err.find(isFolder ? "a folder, not a file" : "no such folder"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        // Every run that polls starts with the echo probe: only the status
+        // run's may be there.
+        EXPECT_EQ(runLpgctl({"--port", sim.port(), "status"}).code, ExitOk);
+        ASSERT_TRUE(sim.waitForReceived("65 01 01 67", 1));
+        const auto frames = sim.received();
+        EXPECT_EQ(std::count(frames.begin(), frames.end(), "0B 01 01 0D"), 1) << sim.logText();
+    }
+    removeScratchDir(folder);
+}
+
+// On a terminal a recording shows where it goes, for how long, how many
+// frames and the link, on one line redrawn in place, then a summary.
+TEST(LpgctlRoad, ARecordingOnATerminalShowsItsStatusLine) {
+    LpgsimProcess sim;
+    ASSERT_TRUE(sim.start());
+    const std::string rec = scratchPath("status.rec");
+    LpgctlSession record;
+    ASSERT_TRUE(
+        record.start({"--port", sim.port(), "record", rec}, LpgctlSession::ErrorOutput::Terminal));
+    const std::string line = "\rrecording to " + rec + ", Ctrl+C to stop  0:01  ";
+    ASSERT_TRUE(record.waitFor(line)) << "no status line after a second";
+    record.signal(SIGINT);
+    const CliRun r = record.finish();
+    EXPECT_EQ(r.code, ExitOk) << r.err;
+    EXPECT_NE(r.err.find(" frames  link up"), std::string::npos) << r.err;
+    const size_t summary = r.err.find("\r\nrecorded ");
+    ASSERT_NE(summary, std::string::npos) << r.err;
+    const size_t in = r.err.find(" frames in 0:", summary);
+    ASSERT_NE(in, std::string::npos) << r.err;
+    const int seconds = atoi(r.err.c_str() + in + 13);
+    EXPECT_GE(seconds, 1) << r.err;
+    EXPECT_EQ(r.err.substr(in + 15), " to " + rec + "\r\n") << r.err;
+    // A few redraws a second, not one a tick (20 a second).
+    const long redraws =
+        std::count(r.err.begin(), r.err.end(), '\r') - std::count(r.err.begin(), r.err.end(), '\n');
+    EXPECT_LE(redraws, (seconds + 1) * (1000 / DriveStatus::RedrawMs) + 2) << r.err;
+    unlink(rec.c_str());
 }

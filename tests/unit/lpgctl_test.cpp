@@ -1,6 +1,8 @@
 // lpgctl as a fitter runs it: every command against the built-in simulated
 // controller (demo, demo:1) and against lpgsim over a pty, checked on the
 // exit code, the output and the frames the controller received.
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -17,10 +19,12 @@
 
 #include "cli/commands.h"
 #include "cli/errors.h"
+#include "link/blocks.h"
 #include "link/link.h"
 #include "shell/settings_file.h"
 #include "sim/sim.h"
 #include "tests/unit/cli_process.h"
+#include "tests/unit/cli_session.h"
 
 namespace {
 
@@ -337,7 +341,8 @@ TEST(LpgctlErrors, PermissionDeniedAndBusyPortsAreToldApart) {
 }
 
 // lpgsim answers a given number of frames, then falls silent: the load
-// stops at the first write without a reply and names its key.
+// stops at the first write without a reply and names its key. That write
+// reached the controller, which may have applied it: the message says so.
 TEST(LpgctlLoad, StopsAtTheFirstUnconfirmedWriteAndNamesTheKey) {
     const std::string path = scratchPath("drop.zs2");
     {
@@ -346,25 +351,179 @@ TEST(LpgctlLoad, StopsAtTheFirstUnconfirmedWriteAndNamesTheKey) {
         ASSERT_EQ(runLpgctl({"--port", whole.port(), "save", path}).code, ExitOk);
     }
     LpgsimProcess sim;
-    ASSERT_TRUE(sim.start({"--fault", "drop:12"}));
+    ASSERT_TRUE(sim.start({"--fault", "drop:10"}));
     const CliRun r = runLpgctl({"--port", sim.port(), "load", path});
     EXPECT_EQ(r.code, ExitWriteFailed) << r.err;
     EXPECT_EQ(lineCount(r.err), 1) << r.err;
-    const size_t at = r.err.find("; the ");
+    const size_t at = r.err.find(" taken; the ");
     ASSERT_NE(at, std::string::npos) << r.err;
-    const int before = atoi(r.err.c_str() + at + 6);
-    EXPECT_GT(before, 0) << r.err;
+    const int before = atoi(r.err.c_str() + at + 12);
+    ASSERT_GT(before, 0) << r.err;
     const std::string key = settingsKeyWord(settingsFormatFor(3), 3 + before);
-    EXPECT_NE(r.err.find("write of " + key + " "), std::string::npos) << r.err;
+    const int address = settingsAddresses[before];
+    char expected[256];
+    snprintf(expected, sizeof expected,
+             "lpgctl: %s (key %d of 32, address %d) got no full reply: it may or may not have "
+             "been taken; the %d values before it are in the controller, the rest were not sent\n",
+             key.c_str(), before + 1, address, before);
+    EXPECT_EQ(r.err, expected);
     // The writes that were confirmed and the one that wasn't reached the
-    // controller; nothing after it was sent. Once the echo probe of a later
-    // run is logged, every frame of the load is.
+    // controller, the last one being that key's; nothing after it was sent.
+    // Once the echo probe of a later run is logged, every frame of the load is.
     EXPECT_EQ(runLpgctl({"--port", sim.port(), "status"}).code, ExitNoController);
     ASSERT_TRUE(sim.waitForReceived("0B 01 01 0D", 2)) << sim.logText();
-    int writes = 0;
-    for (const std::string& f : sim.received()) writes += isWriteFrame(f);
-    EXPECT_EQ(writes, before + 1) << sim.logText();
+    std::vector<std::string> writes;
+    for (const std::string& f : sim.received())
+        if (isWriteFrame(f)) writes.push_back(f);
+    ASSERT_EQ(int(writes.size()), before + 1) << sim.logText();
+    char frameStart[16];  // generation 3 numbers its parameters one higher on the wire
+    snprintf(frameStart, sizeof frameStart, "65 %02X ", address + 1);
+    EXPECT_EQ(writes.back().rfind(frameStart, 0), 0u) << writes.back();
     unlink(path.c_str());
+}
+
+// A controller of generation 3 served by hand on a pty: it answers the
+// status request and every write, but keeps back the reply to write number
+// held until release(), so that the test acts while lpgctl waits for it.
+class HandController {
+public:
+    explicit HandController(int held) : held_(held) {}
+    bool start() {
+        if (!pty_.open()) return false;
+        thread_ = std::thread([this] { serve(); });
+        return true;
+    }
+    const std::string& port() const { return pty_.slave; }
+    bool waitForHeldWrite() const {
+        for (int i = 0; i < 1000 && writes_ < held_; ++i) usleep(10000);
+        return writes_ >= held_;
+    }
+    void release() { released_ = true; }
+    int writes() const { return writes_; }
+    int replies() const { return replies_; }
+    ~HandController() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    void reply(const std::vector<uint8_t>& bytes) {
+        (void)!write(pty_.master, bytes.data(), bytes.size());
+    }
+    // One request frame: the status reply of generation 3 variant 5, a
+    // write's three bytes; the echo probe and block reads go unanswered.
+    void answer(const std::string& frame) {
+        const uint8_t lead = 0x65;
+        char hex[16];
+        snprintf(hex, sizeof hex, "%02X %02X %02X %02X", uint8_t(frame[0]), uint8_t(frame[1]),
+                 uint8_t(frame[2]), uint8_t(frame[3]));
+        if (std::string(hex) == "65 01 01 67") return reply({lead, 0x01, 0x45, 0xAB});
+        if (!isWriteFrame(hex)) return;
+        if (++writes_ == held_ && !released_) return void(holding_ = true);
+        ++replies_;
+        reply({lead, uint8_t(frame[2]), uint8_t(lead + uint8_t(frame[2]))});
+    }
+    void serve() {
+        std::string seen;
+        while (!stop_) {
+            if (holding_ && released_) {
+                holding_ = false;
+                ++replies_;  // counted first: lpgctl may be gone once it has the reply
+                reply({0x65, 0x00, 0x65});
+            }
+            pollfd p = {pty_.master, POLLIN, 0};
+            if (poll(&p, 1, 5) <= 0) continue;
+            char buf[64];
+            const ssize_t n = read(pty_.master, buf, sizeof buf);
+            if (n > 0) seen.append(buf, size_t(n));
+            while (!seen.empty() && seen[0] != '\x65' && seen[0] != '\x0B') seen.erase(0, 1);
+            for (; seen.size() >= 4; seen.erase(0, 4)) answer(seen.substr(0, 4));
+        }
+    }
+    HeldPty pty_;
+    const int held_;
+    std::thread thread_;
+    std::atomic<int> writes_{0}, replies_{0};
+    std::atomic<bool> released_{false}, holding_{false}, stop_{false};
+};
+
+std::string demoSave() {
+    const std::string path = scratchPath("interrupted.zs2");
+    EXPECT_EQ(runLpgctl({"--port", "demo", "save", path}).code, ExitOk);
+    return path;
+}
+
+std::string interruptedLine(int done) {
+    return "lpgctl: interrupted: the first " + std::to_string(done) +
+           " of 32 values are in the controller; the next would have been " +
+           settingsKeyWord(settingsFormatFor(3), 3 + done) + " (key " + std::to_string(done + 1) +
+           ")\n";
+}
+
+// Ctrl+C or SIGTERM while a write waits for its reply: that write is
+// finished, nothing after it is sent, and the line says how far it got.
+TEST(LpgctlLoad, ASignalStopsTheLoadAfterTheWriteInFlight) {
+    const std::string file = demoSave();
+    for (const int sig : {SIGINT, SIGTERM}) {
+        HandController controller(12);
+        ASSERT_TRUE(controller.start());
+        LpgctlSession load;
+        ASSERT_TRUE(load.start({"--port", controller.port(), "load", file}));
+        ASSERT_TRUE(controller.waitForHeldWrite()) << "write 12 never came";
+        load.signal(sig);
+        controller.release();
+        const CliRun r = load.finish();
+        EXPECT_EQ(r.code, ExitInterrupted) << sig << r.err;
+        EXPECT_EQ(r.err, interruptedLine(12));
+        EXPECT_EQ(lineCount(r.out), 12) << r.out;
+        EXPECT_NE(r.out.find("12/32 "), std::string::npos) << r.out;
+        EXPECT_EQ(controller.writes(), 12);
+        EXPECT_EQ(controller.replies(), 12);
+    }
+    unlink(file.c_str());
+}
+
+// On a terminal the progress bar's line is ended before the message.
+TEST(LpgctlLoad, AnInterruptedProgressBarEndsItsLine) {
+    const std::string file = demoSave();
+    HandController controller(20);
+    ASSERT_TRUE(controller.start());
+    LpgctlSession load;
+    ASSERT_TRUE(load.start({"--port", controller.port(), "load", file},
+                           LpgctlSession::ErrorOutput::Terminal));
+    ASSERT_TRUE(controller.waitForHeldWrite());
+    load.signal(SIGINT);
+    controller.release();
+    const CliRun r = load.finish();
+    EXPECT_EQ(r.code, ExitInterrupted) << r.err;
+    const size_t message = r.err.find("lpgctl: interrupted: the first 20 of 32");
+    ASSERT_NE(message, std::string::npos) << r.err;
+    // The terminal turns each line end into CR LF.
+    const std::string bar = r.err.substr(0, message);
+    EXPECT_EQ(bar.substr(bar.size() - 2), "\r\n") << bar;
+    EXPECT_NE(bar.rfind("] 20/32 "), std::string::npos) << bar;
+    EXPECT_EQ(lineCount(r.err), 2) << r.err;
+    unlink(file.c_str());
+}
+
+// `lpgctl load FILE | head -1`: the reader goes after the first line; the
+// next line can't be written, and the load stops as on Ctrl+C.
+TEST(LpgctlLoad, AClosedOutputPipeStopsTheLoadInGoodOrder) {
+    const std::string file = demoSave();
+    HandController controller(2);
+    ASSERT_TRUE(controller.start());
+    LpgctlSession load;
+    ASSERT_TRUE(load.start({"--port", controller.port(), "load", file}));
+    ASSERT_TRUE(load.waitFor(" 1/32 ")) << "no first line";
+    ASSERT_TRUE(controller.waitForHeldWrite());
+    load.closeOutputReader();
+    controller.release();
+    const CliRun r = load.finish();
+    EXPECT_EQ(r.code, ExitInterrupted) << r.err;
+    EXPECT_EQ(r.err, interruptedLine(2));
+    EXPECT_EQ(controller.writes(), 2);
+    EXPECT_EQ(controller.replies(), 2);
+    unlink(file.c_str());
 }
 
 TEST(LpgctlHelp, ProgramAndEveryCommandHaveHelp) {

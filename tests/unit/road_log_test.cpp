@@ -10,6 +10,7 @@
 
 #include "tests/unit/test_files.h"
 
+#include "cli/drive_status.h"
 #include "cli/road_log.h"
 #include "cli/road_plot.h"
 #include "link/link.h"
@@ -184,4 +185,56 @@ TEST(RoadPlot, BrokenLogsAreRefusedWithAReason) {
         EXPECT_FALSE(roadLogFromCsv(c.csv, &log, &error));
         EXPECT_EQ(error, c.error);
     }
+}
+
+TEST(DriveStatus, ElapsedTimeReadsAsAClock) {
+    const std::pair<uint32_t, const char*> cases[] = {
+        {0, "0:00"}, {999, "0:00"}, {61000, "1:01"}, {3599999, "59:59"}, {3723000, "1:02:03"}};
+    for (const auto& c : cases) EXPECT_EQ(elapsedText(c.first), c.second) << c.first;
+}
+
+// The status line over a drive that loses the link and gets it back: what
+// goes to the terminal after each tick.
+TEST(DriveStatus, TheLineIsRedrawnAFewTimesASecondAndTheLinkChangesAreLines) {
+    DriveStatus s("recording to d.rec", "frames", true);
+    const std::string up = "recording to d.rec, Ctrl+C to stop  0:00  4 frames  link up";
+    const std::string down1 = "recording to d.rec, Ctrl+C to stop  0:01  90 frames  link down";
+    const std::string drop = "link down at 0:01: the controller stopped answering";
+    const std::string back = "link up again at 0:02";
+    struct Step {
+        DriveTick tick;
+        std::string shows;
+    } steps[] = {
+        {{0, 4, true}, "\r" + up},
+        {{50, 6, true}, ""},
+        {{249, 10, true}, ""},
+        {{250, 12, true}, "\rrecording to d.rec, Ctrl+C to stop  0:00  12 frames  link up"},
+        {{1100, 90, false},
+         "\r" + drop + std::string(up.size() + 1 - drop.size(), ' ') + "\n\r" + down1},
+        {{1200, 91, false}, ""},
+        {{2100, 92, true},
+         "\r" + back + std::string(down1.size() - back.size(), ' ') +
+             "\n\rrecording to d.rec, Ctrl+C to stop  0:02  92 frames  link up"},
+    };
+    for (const Step& step : steps) EXPECT_EQ(s.afterTick(step.tick), step.shows) << step.tick.ms;
+    EXPECT_TRUE(s.linkEverUp());
+    EXPECT_EQ(s.finish({2100, 92, true}, "recorded", "d.rec"),
+              "\nrecorded 92 frames in 0:02 to d.rec; the link was down in 2 of 7 polls\n");
+}
+
+TEST(DriveStatus, WithoutATerminalOnlyTheNoticesAndTheSummaryAreLines) {
+    DriveStatus s("logging to standard output", "rows", false);
+    const std::pair<DriveTick, const char*> steps[] = {
+        {{0, 1, false}, "link down at 0:00: no controller answers\n"},
+        {{1000, 2, false}, ""},
+        {{2000, 3, true}, "link up at 0:02\n"},
+        {{2050, 4, true}, ""},
+    };
+    for (const auto& step : steps) EXPECT_EQ(s.afterTick(step.first), step.second);
+    EXPECT_EQ(s.finish({2050, 4, true}, "logged", "standard output"),
+              "logged 4 rows in 0:02 to standard output; the link was down in 2 of 4 polls\n");
+    DriveStatus never("logging to x.csv", "rows", true);
+    never.afterTick({0, 1, false});
+    EXPECT_FALSE(never.linkEverUp());
+    EXPECT_EQ(never.finish({0, 1, false}, "logged", "x.csv"), "\nlogged 1 rows in 0:00 to x.csv\n");
 }
