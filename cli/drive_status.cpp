@@ -16,9 +16,18 @@ std::string elapsedText(uint32_t ms) {
 DriveStatus::DriveStatus(std::string activity, std::string unit, bool statusLine)
     : activity_(std::move(activity)), unit_(std::move(unit)), lineShown_(statusLine) {}
 
+namespace {
+
+// "1 row", "2 rows": the unit is given in the plural.
+std::string counted(long count, const std::string& unit) {
+    return std::to_string(count) + " " + (count == 1 ? unit.substr(0, unit.size() - 1) : unit);
+}
+
+}  // namespace
+
 std::string DriveStatus::statusLine(const DriveTick& t) const {
-    return activity_ + ", Ctrl+C to stop  " + elapsedText(t.ms) + "  " + std::to_string(t.count) +
-           " " + unit_ + "  link " + (t.linkUp ? "up" : "down");
+    return activity_ + ", Ctrl+C to stop  " + elapsedText(t.ms) + "  " + counted(t.count, unit_) +
+           "  link " + (t.linkUp ? "up" : "down");
 }
 
 // "" when the link stayed as it was; a drive that starts with the link up
@@ -60,8 +69,8 @@ std::string DriveStatus::afterTick(const DriveTick& t) {
 
 std::string DriveStatus::finish(const DriveTick& t, const char* verb, const char* target) const {
     std::string text = lineShown_ && started_ ? "\n" : "";
-    text += std::string(verb) + " " + std::to_string(t.count) + " " + unit_ + " in " +
-            elapsedText(t.ms) + " to " + target;
+    text += std::string(verb) + " " + counted(t.count, unit_) + " in " + elapsedText(t.ms) +
+            " to " + target;
     if (downTicks_ > 0 && everUp_)
         text += "; the link was down in " + std::to_string(downTicks_) + " of " +
                 std::to_string(ticks_) + " polls";

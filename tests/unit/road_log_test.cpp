@@ -236,5 +236,5 @@ TEST(DriveStatus, WithoutATerminalOnlyTheNoticesAndTheSummaryAreLines) {
     DriveStatus never("logging to x.csv", "rows", true);
     never.afterTick({0, 1, false});
     EXPECT_FALSE(never.linkEverUp());
-    EXPECT_EQ(never.finish({0, 1, false}, "logged", "x.csv"), "\nlogged 1 rows in 0:00 to x.csv\n");
+    EXPECT_EQ(never.finish({0, 1, false}, "logged", "x.csv"), "\nlogged 1 row in 0:00 to x.csv\n");
 }
