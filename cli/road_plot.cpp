@@ -250,10 +250,9 @@ void shadeStates(Canvas& c, const RoadLog& log, const TimeAxis& ax, int top, int
 }
 
 void drawTimeGrid(Canvas& c, const TimeAxis& ax, int top, int bottom, bool labels) {
-    const double step = niceStep((ax.t1 - ax.t0) / 10);
-    for (double t = std::ceil(ax.t0 / step) * step; t <= ax.t1; t += step) {
-        c.fill(ax.x(t), top, ax.x(t) + 1, bottom, Grid);
-        if (labels) c.text(ax.x(t) - 12, bottom + 6, clockText(t), TextGrey);
+    for (const TimeTick& t : roadTimeTicks(ax.t0, ax.t1)) {
+        c.fill(t.x, top, t.x + 1, bottom, Grid);
+        if (labels) c.text(t.labelLeft, bottom + 6, t.label, TextGrey);
     }
 }
 
@@ -317,6 +316,17 @@ void drawHeading(Canvas& c, const RoadLog& log, const TimeAxis& ax) {
 }
 
 }  // namespace
+
+std::vector<TimeTick> roadTimeTicks(double t0, double t1) {
+    const TimeAxis ax{t0, t1};
+    std::vector<TimeTick> ticks;
+    const double step = niceStep((ax.t1 - ax.t0) / 10);
+    for (double t = std::ceil(ax.t0 / step) * step; t <= ax.t1; t += step) {
+        const std::string label = clockText(t);
+        ticks.push_back({ax.x(t), ax.x(t) - 12, ax.x(t) - 12 + stb_easy_font_width(&std::string(label)[0]) * 2, label});
+    }
+    return ticks;
+}
 
 Picture drawRoadPlot(const RoadLog& log) {
     Picture p;

@@ -30,6 +30,14 @@ struct Picture {
     std::vector<uint8_t> rgb;  // rows top to bottom, 3 bytes a pixel
 };
 Picture drawRoadPlot(const RoadLog& log);
+
+// The time axis of a plot from t0 to t1 seconds: each tick's x in the
+// picture and its label's extent there.
+struct TimeTick {
+    int x, labelLeft, labelRight;
+    std::string label;
+};
+std::vector<TimeTick> roadTimeTicks(double t0, double t1);
 // False with the reason in *error.
 bool writePng(const char* path, const Picture& picture, std::string* error);
 
