@@ -62,12 +62,12 @@ int drawPlot(const RoadLog& log, const char* path) {
 }
 
 // Polls until --seconds have passed or Ctrl+C, the rows to out (may be
-// nullptr) and kept in *csv.
-int pollRoad(FILE* out, const RoadOptions& o, std::string* csv) {
+// nullptr) and kept in *keep when it isn't nullptr.
+int pollRoad(FILE* out, const RoadOptions& o, RoadLog* keep) {
     interrupted = 0;
     std::signal(SIGINT, onInterrupt);
     bool writeFailed = false;
-    runRoadLog(RoadLogRun{out, csv, uint32_t(o.seconds), &interrupted, true}, &writeFailed);
+    runRoadLog(RoadLogRun{out, keep, uint32_t(o.seconds), &interrupted, true}, &writeFailed);
     std::signal(SIGINT, SIG_DFL);
     closePort();
     if (writeFailed) return fail(ExitFailed, "%s: could not write a row", o.out ? o.out : "output");
@@ -85,15 +85,12 @@ int runLog(const CliArgs& args) {
     if (code != ExitOk) return code;
     FILE* out = o.out ? fopen(o.out, "wb") : stdout;
     if (!out) return closePort(), fail(ExitFailed, "%s: %s", o.out, strerror(errno));
-    std::string csv;
-    code = pollRoad(out, o, &csv);
+    RoadLog kept;
+    code = pollRoad(out, o, o.plot ? &kept : nullptr);
     if (out != stdout) fclose(out);
     if (code != ExitOk || !o.plot) return code;
-    RoadLog log;
-    std::string error;
-    if (!roadLogFromCsv(csv, &log, &error))
-        return fail(ExitFailed, "nothing to draw: %s", error.c_str());
-    return drawPlot(log, o.plot);
+    if (kept.samples.empty()) return fail(ExitFailed, "nothing to draw: no rows were logged");
+    return drawPlot(kept, o.plot);
 }
 
 int runPlot(const CliArgs& args) {

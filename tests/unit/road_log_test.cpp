@@ -134,6 +134,33 @@ TEST_F(RoadLogTest, ALostLinkLeavesTheValuesEmptyAndTheLogGoesOn) {
     EXPECT_LE(downRows, 8);
 }
 
+TEST_F(RoadLogTest, RowsKeptForThePlotAreTheRowsTheCsvReadsBackAs) {
+    SimConfig c;
+    c.fault = SimFault::Drop;
+    c.dropAfter = 30;
+    simPortSetup(c);
+    FILE* f = tmpfile();
+    volatile std::sig_atomic_t stop = 0;
+    bool failed = true;
+    RoadLog kept, read;
+    runRoadLog(RoadLogRun{f, &kept, 4, &stop, false}, &failed);
+    std::string error;
+    ASSERT_TRUE(roadLogFromCsv(streamText(f), &read, &error)) << error;
+    fclose(f);
+    ASSERT_EQ(kept.samples.size(), read.samples.size());
+    EXPECT_EQ(kept.startTime, read.startTime);
+    for (size_t i = 0; i < kept.samples.size(); ++i) {
+        const RoadSample &k = kept.samples[i], &r = read.samples[i];
+        EXPECT_EQ(k.seconds, r.seconds) << i;
+        EXPECT_EQ(k.hasValues, r.hasValues) << i;
+        EXPECT_EQ(k.linkUp, r.linkUp) << i;
+        EXPECT_EQ(k.onGas, r.onGas) << i;
+        EXPECT_EQ(k.engineSpeed, r.engineSpeed) << i;
+        EXPECT_NEAR(k.lambdaVolts, r.lambdaVolts, 0.0006) << i;
+        EXPECT_EQ(k.temperature, r.temperature) << i;
+    }
+}
+
 TEST(RoadPlot, LogReadsBackAndOnGasStretchesAreShaded) {
     std::string csv = csvHeader();
     for (uint32_t ms = 0; ms <= 20000; ms += 50) {
@@ -229,9 +256,8 @@ Picture plotOf(const std::vector<std::string>& rows) {
 }  // namespace
 
 TEST(RoadPlot, TimeLabelsFitTheSpanAndNeverRepeatOrOverlap) {
-    const double spans[][2] = {{0, 1},      {0, 5},         {12.5, 13.5},    {0, 59},
-                               {0, 600},    {0, 3 * 3600.}, {0, 864000},     {0, 4294967.295},
-                               {100, 100.3}};
+    const double spans[][2] = {{0, 1},         {0, 5},      {12.5, 13.5},     {0, 59},     {0, 600},
+                               {0, 3 * 3600.}, {0, 864000}, {0, 4294967.295}, {100, 100.3}};
     for (const auto& s : spans) {
         const std::vector<TimeTick> ticks = roadTimeTicks(s[0], s[1]);
         const std::string span = std::to_string(s[0]) + ".." + std::to_string(s[1]);
@@ -256,8 +282,7 @@ TEST(RoadPlot, LoneRowsAndValuesOnTheBandsEdgeStayVisible) {
         std::vector<std::string> rows;
     } cases[] = {
         {"one row", {"0,800,0.5,1,100,90,0,0,1"}},
-        {"one row between gaps",
-         {"0,,,,,,,0,0", "5000,800,0.5,1,100,90,0,0,1", "10000,,,,,,,0,0"}},
+        {"one row between gaps", {"0,,,,,,,0,0", "5000,800,0.5,1,100,90,0,0,1", "10000,,,,,,,0,0"}},
         {"one row at the end", {"0,,,,,,,0,0", "10000,800,0.5,1,100,90,0,0,1"}},
     };
     for (const Case& c : cases) {
@@ -288,11 +313,12 @@ TEST(RoadPlot, SemicolonLogsAndMovedColumnsRead) {
          "\xEF\xBB\xBFms,link_up,on_gas,reducer_temp_c,reference_position,position,throttle_v,"
          "lambda_v,engine_speed_rpm,time\r\n"
          "0,1,1,40,90,100,1.5,0.450,1300,2026-01-01T00:00:00.000+00:00\r\n"},
-        {"semicolons, quoted", "\"time\";\"ms\";\"engine_speed_rpm\";\"lambda_v\";\"throttle_v\";"
-                               "\"position\";\"reference_position\";\"reducer_temp_c\";\"on_gas\";"
-                               "\"link_up\"\n"
-                               "\"2026-01-01T00:00:00.000+00:00\";\"0\";\"1300\";\"0,45\";\"1,50\";"
-                               "\"100\";\"90\";\"40\";\"1\";\"1\"\n"},
+        {"semicolons, quoted",
+         "\"time\";\"ms\";\"engine_speed_rpm\";\"lambda_v\";\"throttle_v\";"
+         "\"position\";\"reference_position\";\"reducer_temp_c\";\"on_gas\";"
+         "\"link_up\"\n"
+         "\"2026-01-01T00:00:00.000+00:00\";\"0\";\"1300\";\"0,45\";\"1,50\";"
+         "\"100\";\"90\";\"40\";\"1\";\"1\"\n"},
     };
     for (const Case& c : cases) {
         RoadLog log;
