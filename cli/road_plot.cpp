@@ -330,10 +330,12 @@ struct TimeAxis {
     double t0, t1;
     int x(double t) const { return PlotLeft + int((t - t0) / (t1 - t0) * PlotSpan); }
 };
-// At least a second, so a lone row or a few have room.
+// At least a second, so a lone row or a few have room; within the times a
+// log can hold, so every x and every tick count fits an int.
 TimeAxis timeAxisOf(double t0, double t1) {
-    if (!std::isfinite(t0)) t0 = 0;
-    if (!(t1 >= t0 + 1) || !std::isfinite(t1)) t1 = t0 + 1;
+    const double end = MaxMs / 1000;
+    t0 = std::isfinite(t0) ? std::min(std::max(t0, 0.0), end) : 0;
+    t1 = std::isfinite(t1) ? std::min(std::max(t1, t0 + 1), end + 1) : t0 + 1;
     return {t0, t1};
 }
 
@@ -348,13 +350,14 @@ std::string valueText(double v, double step) {
 // step under a second.
 std::string tickText(long long ms, double step, bool hours) {
     const int decimals = step >= 1 ? 0 : step >= 0.1 ? 1 : step >= 0.01 ? 2 : 3;
-    const long long s = ms / 1000;
+    const long s = long(ms / 1000);  // times as read stay within 50 days
     char text[48];
-    int n = hours ? snprintf(text, sizeof text, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60)
-                  : snprintf(text, sizeof text, "%lld:%02lld", s / 60, s % 60);
+    const int n =
+        hours ? snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60)
+              : snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
     if (decimals) {
         char fraction[8];
-        snprintf(fraction, sizeof fraction, "%03lld", ms % 1000);
+        snprintf(fraction, sizeof fraction, "%03d", int(ms % 1000));
         snprintf(text + n, sizeof text - size_t(n), ".%.*s", decimals, fraction);
     }
     return text;

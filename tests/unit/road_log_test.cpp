@@ -256,8 +256,9 @@ Picture plotOf(const std::vector<std::string>& rows) {
 }  // namespace
 
 TEST(RoadPlot, TimeLabelsFitTheSpanAndNeverRepeatOrOverlap) {
-    const double spans[][2] = {{0, 1},         {0, 5},      {12.5, 13.5},     {0, 59},     {0, 600},
-                               {0, 3 * 3600.}, {0, 864000}, {0, 4294967.295}, {100, 100.3}};
+    const double spans[][2] = {{0, 1},       {0, 5},         {12.5, 13.5},   {0, 59},
+                               {0, 600},     {0, 3 * 3600.}, {0, 864000},    {0, 4294967.295},
+                               {100, 100.3}, {1e300, 1e300}, {-1e300, 1e300}};
     for (const auto& s : spans) {
         const std::vector<TimeTick> ticks = roadTimeTicks(s[0], s[1]);
         const std::string span = std::to_string(s[0]) + ".." + std::to_string(s[1]);
