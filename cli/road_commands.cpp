@@ -80,16 +80,17 @@ void afterRow(const RoadRow& row, long rows, void* context) {
 }
 
 // Polls until --seconds have passed, Ctrl+C or SIGTERM, the rows to out
-// (may be nullptr) and kept in *csv; then closes the port and sums up.
+// (may be nullptr) and kept in *keep when it isn't nullptr; then closes the
+// port and sums up.
 // ExitOk, or after the message ExitOutputFailed when a row could not be
 // written to target, ExitInterrupted when target was a pipe whose reader
 // has gone (`lpgctl log | head`).
-int drive(FILE* out, const RoadOptions& o, std::string* csv, DriveWatch* w, const char* verb,
+int drive(FILE* out, const RoadOptions& o, RoadLog* keep, DriveWatch* w, const char* verb,
           const char* target) {
     catchStopSignals();
     bool writeFailed = false;
     int writeError = 0;
-    RoadLogRun run{out, csv, uint32_t(o.seconds), &stopRequested, true, afterRow, w, &writeError};
+    RoadLogRun run{out, keep, uint32_t(o.seconds), &stopRequested, true, afterRow, w, &writeError};
     runRoadLog(run, &writeFailed);
     releaseStopSignals();
     closePort();
@@ -117,12 +118,12 @@ bool outputsOk(const char* out, const char* plot) {
     return true;
 }
 
-int logDrive(FILE* out, const RoadOptions& o, std::string* csv) {
+int logDrive(FILE* out, const RoadOptions& o, RoadLog* keep) {
     const char* target = o.out ? o.out : "standard output";
     // The status line only where the rows don't scroll by on the same terminal.
     DriveWatch w = {
         DriveStatus(std::string("logging to ") + target, "rows", o.out && stderrIsTerminal())};
-    int code = drive(out, o, csv, &w, "logged", target);
+    int code = drive(out, o, keep, &w, "logged", target);
     std::string error;
     if (out != stdout && !closeOutputFile(out, o.out, &error) && code == ExitOk)
         code = fail(ExitOutputFailed, "%s", error.c_str());
@@ -143,13 +144,11 @@ int runLog(const CliArgs& args) {
     std::string error;
     FILE* out = o.out ? openOutputFile(o.out, &error) : stdout;
     if (!out) return closePort(), fail(ExitOutputFailed, "%s", error.c_str());
-    std::string csv;
-    code = logDrive(out, o, &csv);
+    RoadLog kept;
+    code = logDrive(out, o, o.plot ? &kept : nullptr);
     if ((code != ExitOk && code != ExitLinkNeverUp) || !o.plot) return code;
-    RoadLog log;
-    if (!roadLogFromCsv(csv, &log, &error))
-        return fail(ExitFailed, "nothing to draw: %s", error.c_str());
-    const int drawn = drawPlot(log, o.plot);
+    if (kept.samples.empty()) return fail(ExitFailed, "nothing to draw: no rows were logged");
+    const int drawn = drawPlot(kept, o.plot);
     return drawn != ExitOk ? drawn : code;
 }
 

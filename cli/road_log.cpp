@@ -6,6 +6,7 @@
 #include <ctime>
 #include <thread>
 
+#include "cli/road_plot.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "readings/dashboard.h"
@@ -96,35 +97,94 @@ std::string csvRow(const RoadRow& r) {
     return line + "\r\n";
 }
 
-bool csvParse(const std::string& text, std::vector<std::vector<std::string>>* records) {
-    records->clear();
-    std::vector<std::string> fields(1);
-    bool quoted = false, any = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        any = true;
+namespace {
+
+// Ends the record at a line break: hands it on and starts the next.
+bool endRecord(CsvSplitter& s, CsvTake take, void* context) {
+    const bool go = take(s.fields, context);
+    s.fields.resize(1);
+    s.fields[0].clear();
+    s.any = s.full = false;
+    return go;
+}
+
+void addToField(CsvSplitter& s, char c) {
+    std::string& f = s.fields.back();
+    if (!s.full && f.size() < MaxCsvField) f += c;
+}
+
+void nextField(CsvSplitter& s) {
+    if (s.fields.size() < MaxCsvFields)
+        s.fields.emplace_back();
+    else
+        s.full = true;
+}
+
+}  // namespace
+
+bool CsvSplitter::feed(const char* data, size_t n, CsvTake take, void* context) {
+    for (size_t i = 0; i < n; ++i) {
+        const char c = data[i];
+        if (afterCr) {
+            afterCr = false;
+            if (c == '\n') continue;  // the CR ended the record
+        }
         if (quoted) {
-            if (c != '"')
-                fields.back() += c;
-            else if (i + 1 < text.size() && text[i + 1] == '"')
-                fields.back() += text[++i];
-            else
-                quoted = false;
-        } else if (c == '"') {
+            if (quoteSeen) {
+                quoteSeen = false;
+                if (c == '"') {
+                    addToField(*this, c);  // a doubled quote stands for itself
+                    continue;
+                }
+                quoted = false;  // the quote closed the field; c is outside it
+            } else {
+                if (c == '"')
+                    quoteSeen = true;
+                else
+                    addToField(*this, c);
+                continue;
+            }
+        }
+        any = true;
+        if (c == '"') {
             quoted = true;
-        } else if (c == ',') {
-            fields.emplace_back();
+        } else if (c == separator) {
+            nextField(*this);
         } else if (c == '\n' || c == '\r') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            records->push_back(fields);
-            fields.assign(1, std::string());
-            any = false;
+            afterCr = c == '\r';
+            if (!endRecord(*this, take, context)) return false;
         } else {
-            fields.back() += c;
+            addToField(*this, c);
         }
     }
-    if (any) records->push_back(fields);
-    return !quoted;
+    return true;
+}
+
+bool CsvSplitter::finish(CsvTake take, void* context) {
+    return !(any || quoted) || endRecord(*this, take, context);
+}
+
+char csvSeparatorOf(const char* text, size_t n) {
+    long commas = 0, semicolons = 0;
+    bool quoted = false;
+    for (size_t i = 0; i < n && (quoted || (text[i] != '\n' && text[i] != '\r')); ++i) {
+        if (text[i] == '"') quoted = !quoted;
+        if (!quoted) commas += text[i] == ',', semicolons += text[i] == ';';
+    }
+    return semicolons > commas ? ';' : ',';
+}
+
+bool csvParse(const std::string& text, std::vector<std::vector<std::string>>* records) {
+    records->clear();
+    CsvSplitter s;
+    const CsvTake keep = [](const std::vector<std::string>& fields, void* to) {
+        static_cast<std::vector<std::vector<std::string>>*>(to)->push_back(fields);
+        return true;
+    };
+    s.feed(text.data(), text.size(), keep, records);
+    const bool closed = !s.quoteOpen();
+    s.finish(keep, records);
+    return closed;
 }
 
 int64_t wallClockMs() {
@@ -151,7 +211,6 @@ namespace {
 
 // Flushed line by line, so an interrupted log keeps every row it wrote.
 bool emit(const RoadLogRun& run, const std::string& line) {
-    if (run.keep) *run.keep += line;
     errno = 0;
     if (!run.out || (fputs(line.c_str(), run.out) >= 0 && fflush(run.out) == 0)) return true;
     if (run.writeError) *run.writeError = errno;
@@ -183,6 +242,7 @@ long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
         if (run.seconds && ms >= run.seconds * 1000u) break;
         readingsPollTick();
         const RoadRow row = roadRowFromStores(ms, isoLocalTime(wallStart + ms));
+        if (run.keep) roadLogAdd(run.keep, row);
         if (!emit(run, csvRow(row))) {
             *writeFailed = true;
             break;

@@ -40,8 +40,32 @@ std::string csvField(const std::string& text);
 // Header and rows end with CR LF.
 std::string csvHeader();
 std::string csvRow(const RoadRow& row);
-// Splits CSV text into records of fields (quoted fields may hold commas,
-// doubled quotes and line breaks); false on a quote left open.
+
+// Splits CSV into records as its bytes come in, so a file is read a piece
+// at a time and only one record is held: quoted fields may hold the
+// separator, doubled quotes and line breaks. A field keeps at most
+// MaxCsvField bytes and a record MaxCsvFields fields (the rest is dropped),
+// so a broken or hostile file can't grow one record without end.
+enum : size_t { MaxCsvField = 1024, MaxCsvFields = 256 };
+// Gets each record; returns false to stop the splitting.
+using CsvTake = bool (*)(const std::vector<std::string>& fields, void* context);
+struct CsvSplitter {
+    char separator = ',';
+    // False as soon as take returns false.
+    bool feed(const char* data, size_t n, CsvTake take, void* context);
+    // The last record when the text does not end with a line break; false
+    // when take refuses it.
+    bool finish(CsvTake take, void* context);
+    bool quoteOpen() const { return quoted && !quoteSeen; }
+
+    std::vector<std::string> fields = std::vector<std::string>(1);
+    bool quoted = false, quoteSeen = false, afterCr = false, any = false, full = false;
+};
+// ';' when the first line holds more semicolons than commas outside quotes
+// (as spreadsheets set to a decimal comma save CSV), else ','.
+char csvSeparatorOf(const char* text, size_t n);
+// Splits CSV text (comma separated) into records of fields; false on a
+// quote left open. For small texts: every record is kept.
 bool csvParse(const std::string& text, std::vector<std::vector<std::string>>* records);
 
 // ISO 8601 local time of wall-clock milliseconds since 1970, e.g.
@@ -49,9 +73,10 @@ bool csvParse(const std::string& text, std::vector<std::vector<std::string>>* re
 std::string isoLocalTime(int64_t epochMs);
 int64_t wallClockMs();
 
+struct RoadLog;
 struct RoadLogRun {
     FILE* out;                               // nullptr: rows are only kept
-    std::string* keep;                       // when not nullptr, the CSV text is kept here too
+    RoadLog* keep;                           // when not nullptr, each row is kept here too
     uint32_t seconds;                        // 0: until stop is set
     const volatile std::sig_atomic_t* stop;  // set by Ctrl+C
     // Waits between ticks on the machine's clock. The in-process backends

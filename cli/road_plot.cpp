@@ -17,16 +17,6 @@
 
 namespace {
 
-// Cell of the named column; "" when the row is short.
-struct Columns {
-    int index[16];
-    const std::string& cell(const std::vector<std::string>& row, int column) const {
-        static const std::string none;
-        const int i = index[column];
-        return i >= 0 && size_t(i) < row.size() ? row[size_t(i)] : none;
-    }
-};
-
 enum Column {
     ColTime,
     ColMs,
@@ -45,78 +35,181 @@ const char* const ColumnNames[ColumnCount] = {
     "throttle_v", "position", "reference_position", "reducer_temp_c",
     "on_gas",     "link_up"};
 
-bool findColumns(const std::vector<std::string>& header, Columns* c, std::string* error) {
+// The writer's ms is 32 bits; values beyond this are no reading of ours.
+const double MaxMs = 4294967295.0, MaxValue = 1e6;
+// Cells are echoed in errors and the heading only this long.
+const size_t CellShown = 40;
+
+// A log being read, one record at a time.
+struct LogReader {
+    RoadLog* log;
+    std::string* error;
+    char separator = ',';
+    int index[ColumnCount] = {};
+    long row = 0;  // of the file, the header is row 1
+    bool header = true;
+
+    const std::string& cell(const std::vector<std::string>& f, int column) const {
+        static const std::string none;
+        return size_t(index[column]) < f.size() ? f[size_t(index[column])] : none;
+    }
+    bool fail(const std::string& why) {
+        *error = why;
+        return false;
+    }
+};
+
+// A name as a spreadsheet may have left it: a byte-order mark before the
+// first, spaces around.
+std::string headerName(const std::string& cell) {
+    size_t from = cell.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0, to = cell.size();
+    while (from < to && cell[from] == ' ') ++from;
+    while (to > from && cell[to - 1] == ' ') --to;
+    return cell.substr(from, to - from);
+}
+
+bool findColumns(LogReader& r, const std::vector<std::string>& header) {
     for (int col = 0; col < ColumnCount; ++col) {
-        auto it = std::find(header.begin(), header.end(), ColumnNames[col]);
-        if (it == header.end()) {
-            *error = std::string("no column \"") + ColumnNames[col] + "\" in the header row";
-            return false;
-        }
-        c->index[col] = int(it - header.begin());
+        r.index[col] = -1;
+        for (size_t i = 0; i < header.size() && r.index[col] < 0; ++i)
+            if (headerName(header[i]) == ColumnNames[col]) r.index[col] = int(i);
+        if (r.index[col] < 0)
+            return r.fail(std::string("no column \"") + ColumnNames[col] + "\" in the header row" +
+                          (r.separator == ';' ? " (fields separated by ';')" : ""));
     }
     return true;
 }
 
-bool number(const std::string& text, double* v) {
-    if (text.empty()) return false;
+// A finite number; with ';' between fields a decimal comma is taken too.
+// A number too large for a double reads as infinite, for the range check
+// to refuse.
+bool number(const std::string& text, char separator, double* v) {
+    char digits[64];
+    if (text.empty() || text.size() >= sizeof digits) return false;
+    for (size_t i = 0; i <= text.size(); ++i)
+        digits[i] = separator == ';' && text[i] == ',' ? '.' : text.c_str()[i];
     char* end = nullptr;
-    *v = strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(*v);
+    *v = strtod(digits, &end);
+    return *end == '\0';
 }
 
-bool sampleFromRow(const std::vector<std::string>& row, const Columns& c, RoadSample* s) {
+std::string shown(const std::string& cell) { return cell.substr(0, CellShown); }
+
+bool readTime(LogReader& r, const std::vector<std::string>& f, RoadSample* s) {
+    const std::string rowText = "row " + std::to_string(r.row);
+    const std::string& text = r.cell(f, ColMs);
     double ms;
-    if (!number(c.cell(row, ColMs), &ms)) return false;
-    *s = RoadSample();
+    if (!number(text, r.separator, &ms)) return r.fail(rowText + " has no time in ms");
+    if (!(ms >= 0 && ms <= MaxMs))
+        return r.fail(rowText + ": time " + shown(text) + " ms is out of range");
     s->seconds = ms / 1000;
-    s->onGas = c.cell(row, ColOnGas) == "1";
-    s->linkUp = c.cell(row, ColLinkUp) == "1";
-    double* const values[] = {&s->engineSpeed, &s->lambdaVolts, &s->throttleVolts,
-                              &s->position,    &s->reference,   &s->temperature};
+    if (r.log->samples.empty() || s->seconds >= r.log->samples.back().seconds) return true;
+    char before[32];
+    snprintf(before, sizeof before, "%.0f", r.log->samples.back().seconds * 1000);
+    return r.fail(rowText + ": time " + shown(text) + " ms is before the row above's (" + before +
+                  " ms); the rows must stay in time order");
+}
+
+// Values are all there or the row is a gap; one out of range is an error.
+bool readValues(LogReader& r, const std::vector<std::string>& f, RoadSample* s) {
+    float* const values[] = {&s->engineSpeed, &s->lambdaVolts, &s->throttleVolts,
+                             &s->position,    &s->reference,   &s->temperature};
     s->hasValues = true;
-    for (int k = 0; k < 6; ++k) s->hasValues &= number(c.cell(row, ColRpm + k), values[k]);
+    for (int k = 0; k < 6; ++k) {
+        const std::string& text = r.cell(f, ColRpm + k);
+        double v = 0;
+        const bool read = number(text, r.separator, &v);
+        s->hasValues = s->hasValues && read;
+        if (read && !(std::fabs(v) <= MaxValue))
+            return r.fail("row " + std::to_string(r.row) + ": " + ColumnNames[ColRpm + k] + " " +
+                          shown(text) + " is out of range");
+        *values[k] = float(v);
+    }
     return true;
+}
+
+bool takeRecord(const std::vector<std::string>& f, void* context) {
+    LogReader& r = *static_cast<LogReader*>(context);
+    ++r.row;
+    if (r.header) {
+        r.header = false;
+        return findColumns(r, f);
+    }
+    if (f.size() == 1 && f[0].empty()) return true;  // a blank line
+    RoadSample s = RoadSample();
+    if (!readTime(r, f, &s) || !readValues(r, f, &s)) return false;
+    s.onGas = r.cell(f, ColOnGas) == "1";
+    s.linkUp = r.cell(f, ColLinkUp) == "1";
+    if (r.log->samples.empty()) r.log->startTime = shown(r.cell(f, ColTime));
+    r.log->samples.push_back(s);
+    return true;
+}
+
+bool finishLog(CsvSplitter& split, LogReader& r) {
+    if (split.quoteOpen()) return r.fail("a quoted field is never closed");
+    if (!split.finish(takeRecord, &r)) return false;
+    if (r.header) return r.fail("empty file");
+    return !r.log->samples.empty() || r.fail("no rows after the header");
 }
 
 }  // namespace
 
+void roadLogAdd(RoadLog* log, const RoadRow& row) {
+    RoadSample s = RoadSample();
+    s.seconds = row.ms / 1000.0;
+    s.hasValues = row.hasValues;
+    s.onGas = row.onGas;
+    s.linkUp = row.linkUp;
+    s.engineSpeed = float(row.engineSpeed);
+    s.lambdaVolts = float(row.lambdaVolts);
+    s.throttleVolts = float(row.throttleVolts);
+    s.position = float(row.position);
+    s.reference = float(row.reference);
+    s.temperature = float(row.reducerTemperature);
+    if (log->samples.empty()) log->startTime = row.time;
+    log->samples.push_back(s);
+}
+
 bool roadLogFromCsv(const std::string& text, RoadLog* log, std::string* error) {
-    std::vector<std::vector<std::string>> records;
-    if (!csvParse(text, &records)) {
-        *error = "a quoted field is never closed";
-        return false;
-    }
-    Columns c;
-    if (records.empty() || !findColumns(records[0], &c, error)) {
-        if (records.empty()) *error = "empty file";
-        return false;
-    }
-    log->samples.clear();
-    for (size_t i = 1; i < records.size(); ++i) {
-        if (records[i].size() == 1 && records[i][0].empty()) continue;  // blank line
-        RoadSample s;
-        if (!sampleFromRow(records[i], c, &s)) {
-            *error = "row " + std::to_string(i + 1) + " has no time in ms";
-            return false;
-        }
-        if (log->samples.empty()) log->startTime = c.cell(records[i], ColTime);
-        log->samples.push_back(s);
-    }
-    if (log->samples.empty()) *error = "no rows after the header";
-    return !log->samples.empty();
+    *log = RoadLog();
+    LogReader r{log, error};
+    CsvSplitter split;
+    split.separator = r.separator = csvSeparatorOf(text.data(), text.size());
+    return split.feed(text.data(), text.size(), takeRecord, &r) && finishLog(split, r);
 }
 
 // Ten days of rows at the fast poll rate.
 const long long MaxRoadLogBytes = 2LL << 30;
 
-bool readRoadLog(const char* path, RoadLog* log, std::string* error) {
-    std::string text;
-    if (!readTextFile(path, MaxRoadLogBytes, &text, error)) return false;
-    if (!roadLogFromCsv(text, log, error)) {
-        *error = std::string(path) + ": " + *error;
-        return false;
+namespace {
+
+// The file a piece at a time; the separator from the first piece, which
+// holds the header row (or as much of it as tells).
+bool readLogFile(FILE* f, RoadLog* log, std::string* error) {
+    LogReader r{log, error};
+    CsvSplitter split;
+    std::vector<char> buffer(1 << 16);
+    char* const chunk = buffer.data();
+    long long total = 0;
+    for (size_t n; (n = fread(chunk, 1, buffer.size(), f)) > 0;) {
+        if (total == 0) split.separator = r.separator = csvSeparatorOf(chunk, n);
+        if ((total += n) > MaxRoadLogBytes) return r.fail("too large for a file of this kind");
+        if (memchr(chunk, '\0', n)) return r.fail("not a text file");
+        if (!split.feed(chunk, n, takeRecord, &r)) return false;
     }
-    return true;
+    return ferror(f) ? r.fail("could not be read") : finishLog(split, r);
+}
+
+}  // namespace
+
+bool readRoadLog(const char* path, RoadLog* log, std::string* error) {
+    *log = RoadLog();
+    FILE* f = openInputFile(path, MaxRoadLogBytes, error);
+    if (!f) return false;
+    const bool ok = readLogFile(f, log, error);
+    fclose(f);
+    if (!ok) *error = std::string(path) + ": " + *error;
+    return ok;
 }
 
 // ---- drawing ----
@@ -132,6 +225,11 @@ const Rgb White = {255, 255, 255}, Black = {0, 0, 0}, Frame = {150, 150, 150},
 
 enum : int { Width = 1200, Left = 92, Right = 24, Top = 74, BandHeight = 150, BandGap = 30 };
 const int PlotWidth = Width - Left - Right;
+// Room between the frame and the traces, so a value on the scale's edge or
+// a row at the log's start or end is drawn in full, not under the frame.
+const int Inset = 5;
+const int PlotLeft = Left + Inset, PlotSpan = PlotWidth - 2 * Inset - 2;
+const int LabelScale = 2, LabelGap = 28;  // pixels between two time labels at least
 
 struct Canvas {
     Picture& p;
@@ -174,7 +272,7 @@ struct Canvas {
 
 struct Trace {
     const char* name;
-    double RoadSample::*value;
+    float RoadSample::*value;
     Rgb colour;
 };
 struct Band {
@@ -207,30 +305,38 @@ double niceStep(double x) {
 
 struct Scale {
     double lo, hi, step;
+    int top;  // the band's
+    // Two-pixel traces from the inset below the top to the inset above the bottom.
+    int y(double v) const {
+        return top + BandHeight - 3 - Inset -
+               int((v - lo) / (hi - lo) * (BandHeight - 4 - 2 * Inset));
+    }
 };
-Scale bandScale(const RoadLog& log, const Band& band) {
+Scale bandScale(const RoadLog& log, const Band& band, int top) {
     double lo = band.floor, hi = band.floor + band.minSpan;
     for (const RoadSample& s : log.samples) {
         if (!s.hasValues) continue;
         for (int t = 0; t < band.traceCount; ++t) {
-            lo = std::min(lo, s.*band.traces[t].value);
-            hi = std::max(hi, s.*band.traces[t].value);
+            lo = std::min(lo, double(s.*band.traces[t].value));
+            hi = std::max(hi, double(s.*band.traces[t].value));
         }
     }
     const double step = niceStep((hi - lo) / 5);
-    return {std::floor(lo / step) * step, std::ceil(hi / step) * step, step};
+    return {std::floor(lo / step) * step, std::ceil(hi / step) * step, step, top};
 }
 
+// Times as read are within 0..2^32 ms, so x stays an int.
 struct TimeAxis {
     double t0, t1;
-    int x(double t) const { return Left + int((t - t0) / (t1 - t0) * (PlotWidth - 1)); }
+    int x(double t) const { return PlotLeft + int((t - t0) / (t1 - t0) * PlotSpan); }
 };
-
-std::string clockText(double seconds) {
-    char text[32];
-    const long s = long(seconds);
-    snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
-    return text;
+// At least a second, so a lone row or a few have room; within the times a
+// log can hold, so every x and every tick count fits an int.
+TimeAxis timeAxisOf(double t0, double t1) {
+    const double end = MaxMs / 1000;
+    t0 = std::isfinite(t0) ? std::min(std::max(t0, 0.0), end) : 0;
+    t1 = std::isfinite(t1) ? std::min(std::max(t1, t0 + 1), end + 1) : t0 + 1;
+    return {t0, t1};
 }
 
 std::string valueText(double v, double step) {
@@ -239,43 +345,121 @@ std::string valueText(double v, double step) {
     return text;
 }
 
-// Shades each sample's stretch (up to the next sample) by its state.
-void shadeStates(Canvas& c, const RoadLog& log, const TimeAxis& ax, int top, int bottom) {
-    for (size_t i = 0; i < log.samples.size(); ++i) {
-        const RoadSample& s = log.samples[i];
-        const double next = i + 1 < log.samples.size() ? log.samples[i + 1].seconds : ax.t1;
-        if (!s.linkUp || s.onGas)
-            c.fill(ax.x(s.seconds), top, ax.x(next) + 1, bottom, s.linkUp ? GasShade : DownShade);
+// A tick's time, as fine as the step between ticks needs: m:ss with
+// hours in front on a log of an hour or more, tenths to thousandths for a
+// step under a second.
+std::string tickText(long long ms, double step, bool hours) {
+    const int decimals = step >= 1 ? 0 : step >= 0.1 ? 1 : step >= 0.01 ? 2 : 3;
+    const long s = long(ms / 1000);  // times as read stay within 50 days
+    char text[48];
+    const int n =
+        hours ? snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60)
+              : snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
+    if (decimals) {
+        char fraction[8];
+        snprintf(fraction, sizeof fraction, "%03d", int(ms % 1000));
+        snprintf(text + n, sizeof text - size_t(n), ".%.*s", decimals, fraction);
     }
+    return text;
+}
+
+int labelWidth(const std::string& text) {
+    std::string s = text;
+    return stb_easy_font_width(&s[0]) * LabelScale;
+}
+
+// Steps a tick may take, in seconds, fine to coarse; beyond the last, whole
+// multiples of it.
+const double TickSteps[] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05,  0.1,   0.2,   0.5,
+                            1,     2,     5,     10,   15,   30,    60,    120,   300,
+                            600,   900,   1800,  3600, 7200, 10800, 21600, 43200, 86400};
+
+// The finest step whose labels leave LabelGap between them.
+double tickStep(const TimeAxis& ax, bool hours) {
+    const double pixelsPerSecond = PlotSpan / (ax.t1 - ax.t0);
+    const long long endMs = (long long)(ax.t1 * 1000);
+    for (int i = 0;; ++i) {
+        const int last = int(sizeof TickSteps / sizeof TickSteps[0]) - 1;
+        const double step = i <= last ? TickSteps[i] : TickSteps[last] * (i - last + 1);
+        if (step * pixelsPerSecond >= labelWidth(tickText(endMs, step, hours)) + LabelGap)
+            return step;
+    }
+}
+
+// Shades each sample's stretch (up to the next sample) by its state: a
+// state a column at a time, a lost link over gas over none, so the work
+// stays with the picture's width however many rows there are.
+void shadeStates(Canvas& c, const RoadLog& log, const TimeAxis& ax, int top, int bottom) {
+    std::vector<uint8_t> state(size_t(PlotWidth), 0);
+    const size_t n = log.samples.size();
+    for (size_t i = 0; i < n; ++i) {
+        const RoadSample& s = log.samples[i];
+        const int from = i == 0 ? Left : ax.x(s.seconds);
+        const int to = i + 1 < n ? ax.x(log.samples[i + 1].seconds) : Left + PlotWidth;
+        const uint8_t mark = !s.linkUp ? 2 : s.onGas ? 1 : 0;
+        for (int x = from; x < std::max(to, from + 1); ++x)
+            state[size_t(x - Left)] = std::max(state[size_t(x - Left)], mark);
+    }
+    for (int x = 0; x < PlotWidth; ++x)
+        if (state[size_t(x)])
+            c.fill(Left + x, top, Left + x + 1, bottom,
+                   state[size_t(x)] == 2 ? DownShade : GasShade);
 }
 
 void drawTimeGrid(Canvas& c, const TimeAxis& ax, int top, int bottom, bool labels) {
-    const double step = niceStep((ax.t1 - ax.t0) / 10);
-    for (double t = std::ceil(ax.t0 / step) * step; t <= ax.t1; t += step) {
-        c.fill(ax.x(t), top, ax.x(t) + 1, bottom, Grid);
-        if (labels) c.text(ax.x(t) - 12, bottom + 6, clockText(t), TextGrey);
+    for (const TimeTick& t : roadTimeTicks(ax.t0, ax.t1)) {
+        c.fill(t.x, top, t.x + 1, bottom, Grid);
+        if (labels) c.text(t.labelLeft, bottom + 6, t.label, TextGrey, LabelScale);
     }
 }
 
-void drawTrace(Canvas& c, const RoadLog& log, const TimeAxis& ax, const Trace& tr, const Scale& sc,
-               int top) {
-    auto y = [&](double v) {
-        return top + BandHeight - 2 - int((v - sc.lo) / (sc.hi - sc.lo) * (BandHeight - 3));
-    };
-    const RoadSample* prev = nullptr;
+// One pixel column of a trace: the values of its rows from lowest to
+// highest, the last of them, and whether a line joins it to a neighbour.
+struct Stroke {
+    int x, lo, hi, last;
+    bool joined;
+};
+
+// A column's rows as one vertical stroke, or a lone row as a dot.
+void drawStroke(Canvas& c, const Stroke& s, Rgb colour) {
+    if (s.joined || s.lo != s.hi)
+        c.fill(s.x, s.lo, s.x + 2, s.hi + 2, colour);
+    else
+        c.fill(s.x - 2, s.lo - 2, s.x + 4, s.hi + 4, colour);
+}
+
+// Rows that fall into one pixel column reduce to that column's stroke, so
+// the drawing is bounded by the picture, not by the number of rows.
+void drawTrace(Canvas& c, const RoadLog& log, const TimeAxis& ax, const Trace& tr,
+               const Scale& sc) {
+    Stroke cur = {0, 0, 0, 0, false};
+    bool started = false, gap = true;
     for (const RoadSample& s : log.samples) {
         if (!s.hasValues) {
-            prev = nullptr;  // a gap, not a line across the lost link
+            gap = true;  // a gap, not a line across the lost link
             continue;
         }
-        if (prev)
-            c.line(ax.x(prev->seconds), y(prev->*tr.value), ax.x(s.seconds), y(s.*tr.value),
-                   tr.colour);
-        else
-            c.fill(ax.x(s.seconds), y(s.*tr.value), ax.x(s.seconds) + 2, y(s.*tr.value) + 2,
-                   tr.colour);
-        prev = &s;
+        const int x = ax.x(s.seconds), y = sc.y(s.*tr.value);
+        if (started && x == cur.x) {
+            cur.lo = std::min(cur.lo, y), cur.hi = std::max(cur.hi, y);
+            cur.joined = cur.joined || (!gap && y != cur.last);
+            cur.last = y;
+            gap = false;
+            continue;
+        }
+        if (started && !gap) c.line(cur.x, cur.last, x, y, tr.colour), cur.joined = true;
+        if (started) drawStroke(c, cur, tr.colour);
+        cur = Stroke{x, y, y, y, started && !gap};
+        started = true, gap = false;
     }
+    if (started) drawStroke(c, cur, tr.colour);
+}
+
+void drawFrame(Canvas& c, int top, int bottom) {
+    c.fill(Left, top, Left + PlotWidth, top + 1, Frame);
+    c.fill(Left, bottom - 1, Left + PlotWidth, bottom, Frame);
+    c.fill(Left, top, Left + 1, bottom, Frame);
+    c.fill(Left + PlotWidth - 1, top, Left + PlotWidth, bottom, Frame);
 }
 
 void drawBand(Canvas& c, const RoadLog& log, const TimeAxis& ax, const Band& band, int top,
@@ -284,20 +468,16 @@ void drawBand(Canvas& c, const RoadLog& log, const TimeAxis& ax, const Band& ban
     c.fill(Left, top, Left + PlotWidth, bottom, White);
     shadeStates(c, log, ax, top, bottom);
     drawTimeGrid(c, ax, top, bottom, last);
-    const Scale sc = bandScale(log, band);
+    const Scale sc = bandScale(log, band, top);
     for (double v = sc.lo; v <= sc.hi + sc.step / 2; v += sc.step) {
-        const int y = top + BandHeight - 2 - int((v - sc.lo) / (sc.hi - sc.lo) * (BandHeight - 3));
+        const int y = sc.y(v);
         c.fill(Left, y, Left + PlotWidth, y + 1, Grid);
         const std::string label = valueText(v, sc.step);
         c.text(Left - 8 - 10 * int(label.size()), y - 6, label, TextGrey);
     }
+    drawFrame(c, top, bottom);
     // The first trace on top: position over its reference.
-    for (int t = band.traceCount - 1; t >= 0; --t) drawTrace(c, log, ax, band.traces[t], sc, top);
-    // Frame and title.
-    c.fill(Left, top, Left + PlotWidth, top + 1, Frame);
-    c.fill(Left, bottom - 1, Left + PlotWidth, bottom, Frame);
-    c.fill(Left, top, Left + 1, bottom, Frame);
-    c.fill(Left + PlotWidth - 1, top, Left + PlotWidth, bottom, Frame);
+    for (int t = band.traceCount - 1; t >= 0; --t) drawTrace(c, log, ax, band.traces[t], sc);
     int x = Left + c.text(Left, top - 20, band.title, Black) + 24;
     for (int t = 0; band.traceCount > 1 && t < band.traceCount; ++t) {
         c.fill(x, top - 14, x + 20, top - 10, band.traces[t].colour);
@@ -305,9 +485,13 @@ void drawBand(Canvas& c, const RoadLog& log, const TimeAxis& ax, const Band& ban
     }
 }
 
-void drawHeading(Canvas& c, const RoadLog& log, const TimeAxis& ax) {
-    const std::string title = "Road test " + log.startTime + ", " + clockText(ax.t1 - ax.t0) +
-                              " (m:ss), " + std::to_string(log.samples.size()) + " readings";
+void drawHeading(Canvas& c, const RoadLog& log) {
+    const double span =
+        log.samples.empty() ? 0 : log.samples.back().seconds - log.samples[0].seconds;
+    const bool hours = span >= 3600;
+    const std::string title =
+        "Road test " + log.startTime + ", " + tickText((long long)(span * 1000), 1, hours) +
+        (hours ? " (h:mm:ss), " : " (m:ss), ") + std::to_string(log.samples.size()) + " readings";
     c.text(Left, 14, title, Black);
     int x = Left;
     c.fill(x, 42, x + 28, 56, GasShade);
@@ -318,18 +502,38 @@ void drawHeading(Canvas& c, const RoadLog& log, const TimeAxis& ax) {
 
 }  // namespace
 
+std::vector<TimeTick> roadTimeTicks(double t0, double t1) {
+    const TimeAxis ax = timeAxisOf(t0, t1);
+    const bool hours = ax.t1 >= 3600;
+    const double step = tickStep(ax, hours);
+    // Whole steps, counted, so neither rounding nor a huge time can make
+    // the loop run on: the step leaves room for only so many labels.
+    const long long first = (long long)std::ceil(ax.t0 / step - 1e-9);
+    const long long last = (long long)std::floor(ax.t1 / step + 1e-9);
+    std::vector<TimeTick> ticks;
+    for (long long k = first; k <= last; ++k) {
+        const double t = double(k) * step;
+        TimeTick tick;
+        tick.x = ax.x(std::min(std::max(t, ax.t0), ax.t1));
+        tick.label = tickText(std::llround(t * 1000), step, hours);
+        const int w = labelWidth(tick.label);
+        tick.labelLeft = std::min(std::max(tick.x - w / 2, 0), Width - w);
+        tick.labelRight = tick.labelLeft + w;
+        ticks.push_back(tick);
+    }
+    return ticks;
+}
+
 Picture drawRoadPlot(const RoadLog& log) {
     Picture p;
     p.width = Width;
     p.height = Top + BandCount * (BandHeight + BandGap) + 10;
     p.rgb.assign(size_t(p.width) * size_t(p.height) * 3, 0xF6);
     Canvas c{p};
-    TimeAxis ax{0, 1};
-    if (!log.samples.empty()) {
-        ax.t0 = log.samples.front().seconds;
-        ax.t1 = std::max(log.samples.back().seconds, ax.t0 + 1);
-    }
-    drawHeading(c, log, ax);
+    const TimeAxis ax = log.samples.empty()
+                            ? timeAxisOf(0, 1)
+                            : timeAxisOf(log.samples.front().seconds, log.samples.back().seconds);
+    drawHeading(c, log);
     for (int b = 0; b < BandCount; ++b)
         drawBand(c, log, ax, Bands[b], Top + 16 + b * (BandHeight + BandGap), b == BandCount - 1);
     return p;

@@ -53,15 +53,17 @@ bool replayFile(const char* commandLine, std::string* file) {
 
 }  // namespace
 
-// Hours of frames; a file beyond it is not a recording of ours.
+// Days of frames at the readings page's rhythm; a file beyond it is not a
+// recording of ours.
 const long long MaxRecordingBytes = 1LL << 30;
 
 bool loadRecording(const char* path, std::string* error) {
-    std::string text;
-    if (!readTextFile(path, MaxRecordingBytes, &text, error)) return false;
-    if (replayLoadText(text.c_str(), error)) return true;
-    *error = std::string(path) + ": " + *error;
-    return false;
+    FILE* f = openInputFile(path, MaxRecordingBytes, error);
+    if (!f) return false;
+    const bool ok = replayLoadFile(f, MaxRecordingBytes, error);
+    fclose(f);
+    if (!ok) *error = std::string(path) + ": " + *error;
+    return ok;
 }
 
 void useDemoBackend(int generation) {

@@ -21,14 +21,17 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// A reply is its bytes' place in the recording's one buffer of replies, so
+// hours of frames take little more than their bytes.
 struct Exchange {
     uint32_t ms;
-    Bytes reply;
+    uint32_t at, size;
 };
 
 // A loaded recording: the exchanges of each distinct request in time order.
 struct Recording {
     std::map<Bytes, std::vector<Exchange>> byRequest;
+    Bytes replies;  // every reply's bytes, one after another
     uint32_t firstMs = 0;
     int generation = 0;  // from the first valid status reply; 0 when none
 };
@@ -48,12 +51,23 @@ ReplayPort replay;
 
 // ---- parsing ----
 
+// Longer than any frame of ours: a line beyond it is refused before it is
+// held whole.
+const size_t MaxFrameLine = 16384;
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 // "MS D HH HH ..." with D '>' or '<'; false for anything else.
 bool parseFrameLine(const char* line, uint32_t* ms, char* dir, Bytes* bytes) {
     char* end = nullptr;
     if (!isdigit(static_cast<unsigned char>(*line))) return false;
-    const unsigned long v = strtoul(line, &end, 10);
-    if (end == line || v > 0xFFFFFFFFul || *end != ' ') return false;
+    const unsigned long long v = strtoull(line, &end, 10);
+    if (end == line || v > 0xFFFFFFFFull || *end != ' ') return false;
     *ms = uint32_t(v);
     const char* p = end + 1;
     if (*p != '>' && *p != '<') return false;
@@ -62,69 +76,106 @@ bool parseFrameLine(const char* line, uint32_t* ms, char* dir, Bytes* bytes) {
     while (*p == ' ') {
         while (*p == ' ') ++p;
         if (*p == '\0') break;
-        if (!isxdigit(static_cast<unsigned char>(p[0])) ||
-            !isxdigit(static_cast<unsigned char>(p[1])))
-            return false;
-        bytes->push_back(uint8_t(strtoul(std::string(p, 2).c_str(), nullptr, 16)));
+        const int hi = hexDigit(p[0]), lo = hi < 0 ? -1 : hexDigit(p[1]);
+        if (lo < 0) return false;
+        bytes->push_back(uint8_t(hi * 16 + lo));
         p += 2;
     }
     return *p == '\0';
 }
 
-int generationOfStatus(const Bytes& reply) {
-    if (reply.size() != sizeof(StatusBlock) || reply[0] != RequestFrames[ReqStatus][0]) return 0;
-    if (byteSum(reply.data(), 3) != reply[3]) return 0;
+int generationOfStatus(const uint8_t* reply, size_t n) {
+    if (n != sizeof(StatusBlock) || reply[0] != RequestFrames[ReqStatus][0]) return 0;
+    if (byteSum(reply, 3) != reply[3]) return 0;
     return reply[2] / 32 + 1;
 }
 
-// Adds one frame line; a reply goes to the latest request. Only the latest
-// request's list grows, and *last is taken afresh when it does.
-void addFrame(Recording& rec, uint32_t ms, char dir, const Bytes& bytes, Exchange** last) {
+// A recording being read, one line at a time.
+struct RecordingReader {
+    Recording rec;
+    std::vector<Exchange>* last = nullptr;  // the latest request's list
+    bool lastIsStatus = false;
+    long lineNo = 0;
+    Bytes bytes;  // of the current line
+    std::string error;
+
+    bool fail(const char* why) {
+        error = "line " + std::to_string(lineNo) + " " + why;
+        return false;
+    }
+};
+
+// Adds one frame line. A reply goes to the latest request; its bytes are
+// always the last in the buffer, so a reply in pieces stays in one piece.
+bool addFrame(RecordingReader& r, uint32_t ms, char dir) {
+    Recording& rec = r.rec;
     if (dir == '>') {
         if (rec.byRequest.empty()) rec.firstMs = ms;
-        std::vector<Exchange>& list = rec.byRequest[bytes];
-        list.push_back(Exchange{ms, Bytes()});
-        *last = &list.back();
-        return;
+        r.last = &rec.byRequest[r.bytes];
+        r.last->push_back(Exchange{ms, uint32_t(rec.replies.size()), 0});
+        r.lastIsStatus = r.bytes == Bytes(RequestFrames[ReqStatus], RequestFrames[ReqStatus] + 4);
+        return true;
     }
-    if (*last) (*last)->reply.insert((*last)->reply.end(), bytes.begin(), bytes.end());
+    if (!r.last) return true;  // bytes before any request: nobody asked
+    if (rec.replies.size() + r.bytes.size() > 0xFFFFFFFFu) {
+        r.error = "too large for a recording";
+        return false;
+    }
+    rec.replies.insert(rec.replies.end(), r.bytes.begin(), r.bytes.end());
+    Exchange& e = r.last->back();
+    e.size += uint32_t(r.bytes.size());
+    if (r.lastIsStatus && !rec.generation)
+        rec.generation = generationOfStatus(&rec.replies[e.at], e.size);
+    return true;
 }
 
-bool parseRecording(const char* text, Recording* rec, std::string* error) {
-    Exchange* last = nullptr;
-    const Bytes status(RequestFrames[ReqStatus], RequestFrames[ReqStatus] + 4);
-    Bytes lastRequest;
-    int lineNo = 0;
-    for (const char* p = text; *p;) {
-        const char* eol = strchr(p, '\n');
-        std::string line(p, eol ? size_t(eol - p) : strlen(p));
-        p = eol ? eol + 1 : p + line.size();
-        ++lineNo;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        uint32_t ms;
-        char dir;
-        Bytes bytes;
-        if (!parseFrameLine(line.c_str(), &ms, &dir, &bytes)) {
-            *error = "line " + std::to_string(lineNo) + " is not a recorded frame";
-            return false;
+// One line without its line break.
+bool readLine(RecordingReader& r, std::string& line) {
+    ++r.lineNo;
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (line.empty() || line[0] == '#') return true;
+    if (line.size() > MaxFrameLine || line.find('\0') != std::string::npos)
+        return r.fail("is not a recorded frame");
+    uint32_t ms;
+    char dir;
+    if (!parseFrameLine(line.c_str(), &ms, &dir, &r.bytes))
+        return r.fail("is not a recorded frame");
+    return addFrame(r, ms, dir);
+}
+
+// Splits bytes into lines; *partial carries a line's start over to the
+// next piece, never longer than a frame line can be.
+bool feedLines(RecordingReader& r, const char* data, size_t n, std::string* partial) {
+    for (size_t from = 0; from < n;) {
+        const char* eol = static_cast<const char*>(memchr(data + from, '\n', n - from));
+        const size_t to = eol ? size_t(eol - data) : n;
+        if (partial->size() + (to - from) > MaxFrameLine + 2) {
+            ++r.lineNo;
+            return r.fail("is not a recorded frame");
         }
-        if (dir == '>') lastRequest = bytes;
-        addFrame(*rec, ms, dir, bytes, &last);
-        if (dir == '<' && !rec->generation && lastRequest == status)
-            rec->generation = generationOfStatus(last->reply);
+        partial->append(data + from, to - from);
+        if (!eol) return true;
+        if (!readLine(r, *partial)) return false;
+        partial->clear();
+        from = to + 1;
     }
-    if (rec->byRequest.empty()) {
-        *error = "no recorded frames";
+    return true;
+}
+
+bool finishRecording(RecordingReader& r, std::string& partial) {
+    if (!partial.empty() && !readLine(r, partial)) return false;
+    if (r.rec.byRequest.empty()) {
+        r.error = "no recorded frames";
         return false;
     }
     return true;
 }
 
 void sortByTime(Recording& rec) {
+    const auto earlier = [](const Exchange& a, const Exchange& b) { return a.ms < b.ms; };
     for (auto& entry : rec.byRequest)
-        std::stable_sort(entry.second.begin(), entry.second.end(),
-                         [](const Exchange& a, const Exchange& b) { return a.ms < b.ms; });
+        if (!std::is_sorted(entry.second.begin(), entry.second.end(), earlier))
+            std::stable_sort(entry.second.begin(), entry.second.end(), earlier);
 }
 
 void installRecording(Recording& rec) {
@@ -194,8 +245,9 @@ bool replayWrite(PortId h, const uint8_t* buf, uint32_t n, uint32_t* done) {
     auto found = replay.rec.byRequest.find(frame);
     if (found != replay.rec.byRequest.end()) {
         const uint32_t at = replay.rec.firstMs + (replay.clock.now() - replay.zeroMs);
-        const Bytes& reply = nearest(found->second, at)->reply;
-        replay.pending.insert(replay.pending.end(), reply.begin(), reply.end());
+        const Exchange& e = *nearest(found->second, at);
+        const auto reply = replay.rec.replies.begin() + e.at;
+        replay.pending.insert(replay.pending.end(), reply, reply + e.size);
     }
     *done = n;
     return true;
@@ -230,9 +282,32 @@ void replaySleepMs(uint32_t ms) { replay.clock.skip(ms); }
 }  // namespace
 
 bool replayLoadText(const char* text, std::string* error) {
-    Recording rec;
-    if (!parseRecording(text, &rec, error)) return false;
-    installRecording(rec);
+    RecordingReader r;
+    std::string partial;
+    if (!feedLines(r, text, strlen(text), &partial) || !finishRecording(r, partial)) {
+        *error = r.error;
+        return false;
+    }
+    installRecording(r.rec);
+    return true;
+}
+
+bool replayLoadFile(FILE* f, long long maxBytes, std::string* error) {
+    RecordingReader r;
+    std::string partial;
+    std::vector<char> chunk(1 << 16);
+    long long total = 0;
+    bool ok = true;
+    for (size_t n; ok && (n = fread(chunk.data(), 1, chunk.size(), f)) > 0;) {
+        if ((total += n) > maxBytes) r.error = "too large for a recording", ok = false;
+        ok = ok && feedLines(r, chunk.data(), n, &partial);
+    }
+    if (ok && ferror(f)) r.error = "could not be read", ok = false;
+    if (!ok || !finishRecording(r, partial)) {
+        *error = r.error;
+        return false;
+    }
+    installRecording(r.rec);
     return true;
 }
 

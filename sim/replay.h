@@ -37,6 +37,9 @@ extern const PortOps recordingPortOps;
 // previous recording stays loaded on failure. (Files: loadRecording in
 // shell/start_options.h.)
 bool replayLoadText(const char* text, std::string* error);
+// The same from a file, read a piece at a time and at most maxBytes of it:
+// only the frames are kept, their bytes in one buffer.
+bool replayLoadFile(FILE* f, long long maxBytes, std::string* error);
 
 // Real time (the default: the window and lpgctl) follows the machine's steady
 // clock, skipping ahead instead of waiting out a read time-out; virtual time

@@ -130,6 +130,9 @@ TEST(LpgctlRoad, WrongUseAndBrokenLogsAreOneLineWithTheirCode) {
         {{"plot", broken, "--out", "x.png"}, ExitBadFile, "no column \"engine_speed_rpm\""},
         {{"--port", "demo", "record"}, ExitUsage, "record needs the file"},
         {{"--port", "replay:/nonexistent.rec", "log"}, ExitBadFile, "/nonexistent.rec: "},
+        // Neither waits on a device that streams without end.
+        {{"--port", "replay:/dev/zero", "log"}, ExitBadFile, "/dev/zero: not a regular file"},
+        {{"plot", "/dev/zero", "--out", "x.png"}, ExitBadFile, "/dev/zero: not a regular file"},
     };
     for (const Case& c : cases) {
         const CliRun r = runLpgctl(c.args);

@@ -169,3 +169,51 @@ TEST_F(ReplayTest, BrokenRecordingsAreRefusedNamingTheLine) {
     pollStatus();
     EXPECT_EQ(Status.identity, 0x45);
 }
+
+TEST_F(ReplayTest, AFileReadInPiecesPlaysAsItsText) {
+    Snapshot early, late;
+    const std::string text = recordDrive(&early, &late);
+    ASSERT_GT(text.size(), 1u << 16) << "fits in one piece";
+    FILE* f = tmpfile();
+    fputs(text.c_str(), f);
+    rewind(f);
+    std::string error;
+    ASSERT_TRUE(replayLoadFile(f, 1 << 30, &error)) << error;
+    fclose(f);
+    resetLinkState();
+    LinkPort = &replayPortOps;
+    for (int tick = 0; tick <= 608; ++tick) {
+        readingsPollTick();
+        if (tick == 8) {
+            EXPECT_EQ(std::memcmp(&Live, &early.live, sizeof Live), 0) << "tick 8";
+        }
+        replayAdvanceClock(50);
+    }
+    EXPECT_EQ(std::memcmp(&Live, &late.live, sizeof Live), 0) << "tick 608";
+}
+
+TEST_F(ReplayTest, BrokenRecordingFilesAreRefusedNamingTheLine) {
+    std::string endless = "0 > 65 01 01 67\n5 <";
+    for (int i = 0; i < 100000; ++i) endless += " 00";
+    struct Case {
+        std::string text;
+        long long maxBytes;
+        const char* error;
+    };
+    const Case cases[] = {
+        {endless + "\n", 1 << 30, "line 2 is not a recorded frame"},
+        {endless, 1 << 30, "line 2 is not a recorded frame"},
+        {std::string("0 > 65 01 01 67\n5 < 65\0 00\n", 27), 1 << 30,
+         "line 2 is not a recorded frame"},
+        {"0 > 65 01 01 67\n5 < 65 00 45 AA\n", 20, "too large for a recording"},
+    };
+    for (const Case& c : cases) {
+        FILE* f = tmpfile();
+        fwrite(c.text.data(), 1, c.text.size(), f);
+        rewind(f);
+        std::string error;
+        EXPECT_FALSE(replayLoadFile(f, c.maxBytes, &error)) << c.error;
+        EXPECT_EQ(error, c.error);
+        fclose(f);
+    }
+}
