@@ -100,8 +100,8 @@ int useBackend(const PortChoice& choice) {
     }
     openPath = choice.path;
     if (!selectPort(openPath.c_str(), choice.number))
-        return fail(ExitUsage, "the port's path is %zu characters long; this system allows %d",
-                    openPath.size(), PortPathCapacity - 1);
+        return fail(ExitUsage, "the port's path is %d characters long; this system allows %d",
+                    static_cast<int>(openPath.size()), PortPathCapacity - 1);
     return ExitOk;
 }
 
