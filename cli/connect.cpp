@@ -21,26 +21,44 @@ bool startsWith(const char* text, const char* prefix) {
     return strncmp(text, prefix, strlen(prefix)) == 0;
 }
 
-// The port opened once and closed again, so that a failure can be told
-// apart while the system still knows why; the link then opens it for good.
-int probeOpen(const PortChoice& choice) {
-    PortId h = LinkPort->open(openPath.c_str());
-    if (h != InvalidPort) {
-        LinkPort->close(h);
-        return ExitOk;
-    }
-    if (choice.kind != PortKind::Device)
-        return fail(ExitNoSuchPort, "%s can't be opened", label.c_str());
+// A device that answered its open with a refusal: the line and exit code
+// for it, without the "lpgctl: " lead.
+int openFailureOf(const std::string& name, std::string* message) {
     std::string reason;
     switch (lastOpenFailure(&reason)) {
-    case OpenFailure::NoSuchPort: return fail(ExitNoSuchPort, "no such port: %s", label.c_str());
+    case OpenFailure::NoSuchPort: *message = "no such port: " + name; return ExitNoSuchPort;
     case OpenFailure::Permission:
-        return fail(ExitPermission, "permission denied on %s%s", label.c_str(), permissionHint());
+        *message = "permission denied on " + name + permissionHint();
+        return ExitPermission;
     case OpenFailure::Busy:
-        return fail(ExitPortBusy, "%s is busy: another program has it open", label.c_str());
+        *message = name + " is busy: another program has it open";
+        return ExitPortBusy;
+    case OpenFailure::NotASerialPort:
+        *message = name + " is not a serial port: " + reason;
+        return ExitNoSuchPort;
     case OpenFailure::Other: break;
     }
-    return fail(ExitNoSuchPort, "%s can't be opened: %s", label.c_str(), reason.c_str());
+    *message = name + " can't be opened: " + reason;
+    return ExitNoSuchPort;
+}
+
+// A device is opened by the link itself and stays open (and locked) from
+// here on, so that no other program slips in between a trial open and the
+// link's; a failure is told apart while the system still knows why. The
+// other backends are opened once and closed again.
+int probeOpen(const PortChoice& choice) {
+    if (choice.kind == PortKind::Device) {
+        openPort();
+        if (PortOpen) return ExitOk;
+        if (LinkFailed) return fail(ExitNoSuchPort, "%s took too long to open", label.c_str());
+        std::string message;
+        const int code = openFailureOf(label, &message);
+        return fail(code, "%s", message.c_str());
+    }
+    PortId h = LinkPort->open(openPath.c_str());
+    if (h == InvalidPort) return fail(ExitNoSuchPort, "%s can't be opened", label.c_str());
+    LinkPort->close(h);
+    return ExitOk;
 }
 
 }  // namespace
@@ -81,7 +99,9 @@ int useBackend(const PortChoice& choice) {
     case PortKind::Device: LinkPort = devicePortOps(); break;
     }
     openPath = choice.path;
-    selectPort(openPath.c_str(), choice.number);
+    if (!selectPort(openPath.c_str(), choice.number))
+        return fail(ExitUsage, "the port's path is %d characters long; this system allows %d",
+                    static_cast<int>(openPath.size()), PortPathCapacity - 1);
     return ExitOk;
 }
 
@@ -109,6 +129,10 @@ int openController(const CliArgs& args) {
                         "without a controller",
                         label.c_str());
     }
+    if (LinkState != LinkStateKind::Up && GarbledReplies > 0)
+        return fail(ExitNoController,
+                    "replies from %s fail their checksum: noise, or a wrong baud rate?",
+                    label.c_str());
     if (LinkState != LinkStateKind::Up)
         return fail(ExitNoController, "no controller answers on %s", label.c_str());
     const int generation = ControllerGeneration;
@@ -130,3 +154,15 @@ int readControllerBlocks() {
 }
 
 const std::string& portLabel() { return label; }
+
+bool searchRefusal(const std::string& name, const std::string& path, std::string* message) {
+    const PortId h = LinkPort->open(path.c_str());
+    if (h != InvalidPort) {
+        LinkPort->close(h);
+        return false;
+    }
+    std::string reason;
+    if (lastOpenFailure(&reason) == OpenFailure::NoSuchPort) return false;
+    openFailureOf(name, message);
+    return true;
+}

@@ -46,6 +46,11 @@ int openController(const CliArgs& args);
 // line when the controller stops answering them.
 int readControllerBlocks();
 
+// For scan, on the device backend: true with a line saying why when the
+// device name can't be searched for a reason other than its absence (it is
+// no serial port, it is busy, it is forbidden).
+bool searchRefusal(const std::string& name, const std::string& path, std::string* message);
+
 // The port in words for messages: "/dev/ttyUSB0", "COM3", "demo".
 const std::string& portLabel();
 

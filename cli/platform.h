@@ -16,8 +16,10 @@ const PortOps* devicePortOps();
 // here (COMn on Linux).
 bool devicePathFor(const char* name, std::string* path, int* number, std::string* error);
 
-// Why the last open of the device backend failed.
-enum class OpenFailure { NoSuchPort, Permission, Busy, Other };
+// Why the last open of the device backend failed. NotASerialPort: the name
+// is there but is something else (a file, a folder, a pipe); *reason then
+// says what, with a hint fit for it.
+enum class OpenFailure { NoSuchPort, Permission, Busy, NotASerialPort, Other };
 OpenFailure lastOpenFailure(std::string* reason);
 // A hint to add to a permission error ("" when there is none).
 const char* permissionHint();

@@ -18,6 +18,7 @@
 namespace {
 
 int lastErrno = 0;
+std::string lastPath;
 
 bool isComName(const char* name) {
     if (strncasecmp(name, "COM", 3) != 0 || name[3] == '\0') return false;
@@ -29,7 +30,31 @@ bool isComName(const char* name) {
 PortId openRemembering(const char* path) {
     PortId h = posixPortOps.open(path);
     lastErrno = h == InvalidPort ? errno : 0;
+    lastPath = path;
     return h;
+}
+
+bool endsWith(const std::string& text, const char* tail) {
+    const size_t n = strlen(tail);
+    return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, tail) == 0;
+}
+
+// What path is when it is there but no serial port, with a hint; "" when
+// it is missing or is a serial device. Asked after the open failed, so even
+// a file that may not be opened for writing is named for what it is.
+std::string whatElseItIs(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return "";
+    const mode_t m = st.st_mode;
+    if (S_ISREG(m) && (endsWith(path, ".zss") || endsWith(path, ".zs2")))
+        return "it is a settings file; lpgctl load or diff takes it";
+    if (S_ISREG(m)) return "it is a file; use replay:" + path + " to play a recording back";
+    if (S_ISDIR(m)) return "it is a folder";
+    if (S_ISFIFO(m)) return "it is a named pipe";
+    if (S_ISSOCK(m)) return "it is a socket";
+    if (S_ISBLK(m)) return "it is a block device (a disk or a partition)";
+    if (S_ISCHR(m) && lastErrno == ENOTTY) return "it is a device but no terminal line";
+    return "";
 }
 
 // The device backend with the open's errno kept for lastOpenFailure.
@@ -64,6 +89,8 @@ bool devicePathFor(const char* name, std::string* path, int* number, std::string
 }
 
 OpenFailure lastOpenFailure(std::string* reason) {
+    *reason = whatElseItIs(lastPath);
+    if (!reason->empty()) return OpenFailure::NotASerialPort;
     *reason = strerror(lastErrno);
     switch (lastErrno) {
     case ENOENT:

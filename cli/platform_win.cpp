@@ -52,9 +52,16 @@ bool findAppSettings(std::string* path) {
 const PortOps* devicePortOps() { return &win32PortOps; }
 
 bool devicePathFor(const char* name, std::string* path, int* number, std::string* error) {
-    (void)error;
-    *number = comNumber(name);
-    *path = *number > 0 ? portTablePath(*number) : name;
+    // Only port names: a file given as a port would be opened and written to.
+    const bool deviceForm = strncmp(name, "\\\\.\\", 4) == 0;
+    *number = comNumber(deviceForm ? name + 4 : name);
+    if (*number == 0) {
+        *error = std::string(name) +
+                 " is not a serial port: give COM1..COM256 (lpgctl ports lists them); "
+                 "to play a recording back use replay:FILE";
+        return false;
+    }
+    *path = portTablePath(*number);
     return true;
 }
 
@@ -70,6 +77,7 @@ OpenFailure lastOpenFailure(std::string* reason) {
     // denied"; there are no per-user rights on serial ports.
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION: return OpenFailure::Busy;
+    case ERROR_BAD_DEVICE: *reason = "it is no serial device"; return OpenFailure::NotASerialPort;
     default: return OpenFailure::Other;
     }
 }

@@ -31,6 +31,11 @@ bool tryPort(const std::string& name) {
         return false;
     }
     if (useBackend(choice) != ExitOk) return false;
+    std::string refusal;
+    if (choice.kind == PortKind::Device && searchRefusal(name, choice.path, &refusal)) {
+        printf("%s\n", refusal.c_str());
+        return false;
+    }
     StatusBlock status;
     if (!controllerAnswersAt(choice.path.c_str(), blockBytes(status))) {
         printf("%-16s no controller\n", name.c_str());

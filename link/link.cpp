@@ -56,13 +56,14 @@ const LinkStateKind& LinkState = L.LinkState;
 const int& PollInterval = L.PollInterval;
 const int& WriteReplyDelay = L.WriteReplyDelay;
 const uint32_t& BytesTransferred = L.BytesTransferred;
-const char (&SelectedPortPath)[64] = L.SelectedPortPath;
+const char (&SelectedPortPath)[PortPathCapacity] = L.SelectedPortPath;
 const int& CommPort = L.CommPort;
 const int& ControllerGeneration = L.ControllerGeneration;
 const int& ControllerVariant = L.ControllerVariant;
 const bool& LastBlockReadValid = L.LastBlockReadValid;
 const bool& ControllerQuiet = L.ControllerQuiet;
 const bool& NewPortUnanswered = L.NewPortUnanswered;
+const int& GarbledReplies = L.GarbledReplies;
 
 LinkVariables& linkForTests() { return L; }
 
@@ -129,6 +130,11 @@ void zeroBlockStores() {
     clearStoreValidity();
 }
 
+// A reply failed its checks; bytes that came at all are told from silence.
+void noteGarbled() {
+    if (L.BytesTransferred > 0) ++L.GarbledReplies;
+}
+
 // The one algorithm behind the four block reads.
 void readBlock(RequestFrame request, uint8_t* store, uint32_t n, bool* valid) {
     L.LastBlockReadValid = false;
@@ -149,12 +155,14 @@ void readBlock(RequestFrame request, uint8_t* store, uint32_t n, bool* valid) {
     if (L.BytesTransferred != n) linkPurge(PurgeRxClear);
 
     // A reply that doesn't even start right is simply dropped.
-    if (reply[0] != LeadByte) return;
+    if (reply[0] != LeadByte) return noteGarbled();
     if (replyChecks(reply, n)) {
         memcpy(store, reply, n);
         L.LastBlockReadValid = true;
+        L.GarbledReplies = 0;
         *valid = true;
     } else {
+        noteGarbled();
         linkPurge(PurgeRxClear);
     }
 }
@@ -247,16 +255,22 @@ void exchangeStatus() {
     // No answer at all: the block reads of this tick would wait in vain too.
     if (L.BytesTransferred == 0) L.ControllerQuiet = true;
 
-    if (answer[0] != LeadByte) return statusMissed();
+    if (answer[0] != LeadByte) {
+        noteGarbled();
+        return statusMissed();
+    }
     if (replyChecks(answer, StatusLength)) {
         L.LinkState = LinkStateKind::Up;
         L.FailureCount = 0;
+        L.GarbledReplies = 0;
         setOwnPollInterval(FastPollInterval);
         memcpy(blockBytes(Status), answer, StatusLength);
         StatusValid = true;
         L.NewPortUnanswered = false;
     } else {
-        // Garbled but present: resynchronise by reopening, not counted.
+        // Garbled but present: resynchronise by reopening, not counted as
+        // a miss.
+        noteGarbled();
         linkPurge(PurgeRxClear);
         closeHandle();
     }
@@ -307,8 +321,9 @@ void writeParameter(int address, int value) {
     linkPurge(PurgeRxClear);
 }
 
-void selectPort(const char* path, int number, Selection how) {
+bool selectPort(const char* path, int number, Selection how) {
     if (!path) path = portTablePath(0);
+    if (strlen(path) >= sizeof L.SelectedPortPath) return false;
     closePort();
     // Another port may reach another controller: nothing stored is its own yet.
     if (how == Selection::Fresh || strcmp(path, L.SelectedPortPath) != 0) {
@@ -317,10 +332,12 @@ void selectPort(const char* path, int number, Selection how) {
     }
     snprintf(L.SelectedPortPath, sizeof L.SelectedPortPath, "%s", path);
     L.CommPort = number;
-    if (how == Selection::KeepVerdict) return;
+    if (how == Selection::KeepVerdict) return true;
     L.ControllerQuiet = false;
     L.LinkFailed = false;
     L.EchoChecked = false;
+    L.GarbledReplies = 0;
+    return true;
 }
 
 void takeFoundPort(const char* path, int number, const uint8_t* status) {

@@ -30,7 +30,7 @@ struct LinkVariables {
     int OwnPollInterval;  // ms: 50 while the controller answers, 1000 after loss
     int WriteReplyDelay;  // ms between a write frame and reading its reply
     uint32_t BytesTransferred;
-    char SelectedPortPath[64];
+    char SelectedPortPath[PortPathCapacity];
     int CommPort;
     int ControllerGeneration;
     int ControllerVariant;
@@ -47,6 +47,10 @@ struct LinkVariables {
     // store still holds the old one's generation, so writeParameter sends
     // nothing.
     bool NewPortUnanswered;
+    // Replies that came but failed their checks (lead byte or checksum)
+    // since the last valid one on this port: noise or a wrong baud rate
+    // rather than silence.
+    int GarbledReplies;
 };
 
 // Read-only views of the link's state, under the names its users know.
@@ -60,13 +64,14 @@ extern const LinkStateKind& LinkState;
 extern const int& PollInterval;
 extern const int& WriteReplyDelay;
 extern const uint32_t& BytesTransferred;
-extern const char (&SelectedPortPath)[64];
+extern const char (&SelectedPortPath)[PortPathCapacity];
 extern const int& CommPort;
 extern const int& ControllerGeneration;
 extern const int& ControllerVariant;
 extern const bool& LastBlockReadValid;
 extern const bool& ControllerQuiet;
 extern const bool& NewPortUnanswered;
+extern const int& GarbledReplies;
 
 // The backend in use; chosen once at start-up (Win32, simulated, POSIX, scripted).
 extern const PortOps* LinkPort;
@@ -99,9 +104,10 @@ void writeParameter(int address, int value);
 // a port the search found): nothing stored is this controller's yet, and
 // LinkFailed, EchoChecked and ControllerQuiet start over. KeepVerdict (the
 // port search's Ok and Cancel): the link's verdict stays, and the stores stay
-// valid when the path is the same.
+// valid when the path is the same. A path that doesn't fit SelectedPortPath
+// is refused, never cut: false, and nothing changes.
 enum class Selection { Fresh, KeepVerdict };
-void selectPort(const char* path, int number, Selection how = Selection::Fresh);
+bool selectPort(const char* path, int number, Selection how = Selection::Fresh);
 
 // A page that polls at a rate of its own asks for it; the link's own rate
 // (fast while the controller answers, slow after loss) comes back when the

@@ -8,6 +8,10 @@
 typedef intptr_t PortId;
 const PortId InvalidPort = -1;
 
+// Room for a device path and its NUL: Linux allows paths of 4095
+// characters (PATH_MAX), Windows ports are opened as \\.\COMn.
+enum : int { PortPathCapacity = 4096 };
+
 // Port settings as the device control block gets them: 9600 8N1, no flow
 // control, DTR and RTS off, only the input XON/XOFF bit in the flag word.
 struct PortSettings {
@@ -35,7 +39,9 @@ enum : unsigned { PurgeTxClear = 4, PurgeRxClear = 8 };
 // handle that isn't open must fail at once and report 0 bytes moved.
 struct PortOps {
     const char* name;
-    // Open path for read/write, exclusive; InvalidPort on failure.
+    // Open path for read/write, exclusive; InvalidPort on failure. Only a
+    // serial device is opened: anything else is refused before a byte is
+    // written to it.
     PortId (*open)(const char* path);
     bool (*applySettings)(PortId h, const PortSettings& s);
     bool (*applyTimeouts)(PortId h, const PortTimeouts& t);

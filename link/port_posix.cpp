@@ -9,7 +9,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -72,12 +74,32 @@ speed_t speedFor(uint32_t baud) {
     }
 }
 
+// Why fd, just opened, may not serve as the link's port: 0 when it may.
+// Only a terminal line is a serial port; a file, pipe or folder named by
+// mistake is refused before a byte is written to it. The lock keeps out a
+// second program even when it runs as root, whom the tty's own exclusive
+// mode lets through.
+int refusalOf(int fd) {
+    struct stat st;
+    if (fstat(fd, &st) != 0) return errno;
+    if (!S_ISCHR(st.st_mode) || !isatty(fd)) return ENOTTY;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) return errno == EWOULDBLOCK ? EBUSY : errno;
+    return 0;
+}
+
 PortId posixOpen(const char* path) {
-    // Non-blocking so that a port with carrier detect doesn't hang the open;
-    // the reads and writes below wait with poll() anyway.
+    // Non-blocking so that neither a port with carrier detect nor a named
+    // pipe hangs the open; the reads and writes below wait with poll() anyway.
     int fd = ::open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return InvalidPort;
-    if (isatty(fd)) ioctl(fd, TIOCEXCL);  // exclusive, as the link asks for
+    const int refusal = refusalOf(fd);
+    if (refusal != 0) {
+        // Closed as it is: the holder's exclusive mode stays in place.
+        ::close(fd);
+        errno = refusal;
+        return InvalidPort;
+    }
+    ioctl(fd, TIOCEXCL);  // exclusive, as the link asks for
     return PortId(fd);
 }
 

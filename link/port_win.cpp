@@ -7,7 +7,7 @@ namespace {
 
 DWORD lastError = ERROR_SUCCESS;
 // The port the failures are about: the link has one port open at a time.
-char lastPath[64] = "";
+char lastPath[PortPathCapacity] = "";
 
 HANDLE asHandle(PortId h) { return reinterpret_cast<HANDLE>(h); }
 
@@ -34,6 +34,14 @@ PortId win32Open(const char* path) {
         CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         reportFailure("opening");
+        return InvalidPort;
+    }
+    // A file or pipe by that name is no serial port: refused before a byte
+    // is written to it.
+    if (GetFileType(h) != FILE_TYPE_CHAR) {
+        CloseHandle(h);
+        SetLastError(ERROR_BAD_DEVICE);
+        reportFailure("opening (no serial device)");
         return InvalidPort;
     }
     return reinterpret_cast<PortId>(h);

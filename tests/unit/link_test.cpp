@@ -456,6 +456,41 @@ TEST_F(LinkSupervision, BadChecksumStatusClosesPortWithoutCounting) {
     EXPECT_EQ(Status.identity, 0x41);
 }
 
+// Replies that came but failed their checks are counted until a valid one;
+// silence is not counted, and a fresh selection starts the count over.
+TEST_F(LinkSupervision, GarbledRepliesAreCountedUntilAValidOne) {
+    struct Step {
+        const char* name;
+        Bytes reply;
+        int garbled;
+    };
+    const Step steps[] = {
+        {"bad checksum", {0x65, 0x00, 0x41, 0x00}, 1},
+        {"silence", {}, 1},
+        {"junk without lead", {0x13, 0x37, 0x00, 0x01}, 2},
+        {"valid", statusReply(0x41), 0},
+        {"short with lead", {0x65, 0x00}, 1},
+    };
+    bringUp(0x41);
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.name);
+        if (s.reply.empty())
+            scripted::queueSilence();
+        else
+            scripted::queueReply(s.reply);
+        pollStatus();
+        EXPECT_EQ(GarbledReplies, s.garbled);
+    }
+    scripted::queueReply(validBlock(11));
+    readLiveBlock();
+    EXPECT_EQ(GarbledReplies, 0);
+    scripted::queueReply({0x65, 0x01, 0x02});
+    readLiveBlock();
+    EXPECT_EQ(GarbledReplies, 1);
+    selectPort("\\\\.\\COM2", 2);
+    EXPECT_EQ(GarbledReplies, 0);
+}
+
 TEST_F(LinkSupervision, EveryPollDecodesGenerationAndVariantFromTheIdentity) {
     struct Case {
         uint8_t identity;
@@ -781,6 +816,27 @@ TEST_F(LinkSelect, SelectionClosesThenSetsPathAndClearsFlags) {
     EXPECT_EQ(CommPort, 12);
     EXPECT_FALSE(LinkFailed);
     EXPECT_FALSE(EchoChecked);
+}
+
+// Device paths as long as the system allows are kept whole; a longer one
+// is refused and the selection stays as it was.
+TEST_F(LinkSelect, LongPathsAreKeptWholeOrRefusedNeverCut) {
+    selectPort("\\\\.\\COM3", 3);
+    const std::string longest = "/dev/serial/by-id/" + std::string(PortPathCapacity - 19, 'x');
+    for (size_t length : {size_t(64), size_t(300), longest.size()}) {
+        const std::string path = longest.substr(0, length);
+        EXPECT_TRUE(selectPort(path.c_str(), 0)) << length;
+        EXPECT_EQ(std::string(SelectedPortPath), path) << length;
+    }
+    scripted::clearLog();
+    pollStatus();
+    ASSERT_FALSE(scripted::log().empty());
+    EXPECT_EQ(scripted::log()[0].path, longest);
+
+    selectPort("\\\\.\\COM3", 3);
+    EXPECT_FALSE(selectPort((longest + "y").c_str(), 4));
+    EXPECT_STREQ(SelectedPortPath, "\\\\.\\COM3");
+    EXPECT_EQ(CommPort, 3);
 }
 
 TEST_F(LinkSelect, ResetGivesStartUpValues) {

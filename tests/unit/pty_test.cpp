@@ -314,3 +314,59 @@ TEST(PtyTool, LpgsimServesTheLinkAndLogsFrames) {
     unlink(linkPath.c_str());
     unlink(logPath.c_str());
 }
+
+namespace {
+
+// The backend opens only a terminal line, and only once at a time: a second
+// open of a held port (even by root, whom the tty's own exclusive mode lets
+// through) is refused as busy, and the first handle goes on working.
+TEST_F(PtyLink, ASecondOpenOfAHeldPortIsBusyAndTheFirstWorksOn) {
+    start(gen3());
+    const PortId first = posixPortOps.open(controller.slavePath.c_str());
+    ASSERT_NE(first, InvalidPort) << strerror(errno);
+    errno = 0;
+    const PortId second = posixPortOps.open(controller.slavePath.c_str());
+    const int refusal = errno;
+    if (second != InvalidPort) posixPortOps.close(second);
+    EXPECT_EQ(second, InvalidPort);
+    EXPECT_EQ(refusal, EBUSY) << strerror(refusal);
+
+    ASSERT_TRUE(posixPortOps.applySettings(first, LinkPortSettings));
+    ASSERT_TRUE(posixPortOps.applyTimeouts(first, LinkPortTimeouts));
+    uint32_t done = 0;
+    ASSERT_TRUE(posixPortOps.write(first, StatusFrame.data(), 4, &done));
+    uint8_t reply[4] = {0};
+    ASSERT_TRUE(posixPortOps.read(first, reply, 4, &done));
+    EXPECT_EQ(done, 4u);
+    EXPECT_EQ(reply[0], LeadByte);
+    posixPortOps.close(first);
+
+    // Closed: the port is free again.
+    const PortId again = posixPortOps.open(controller.slavePath.c_str());
+    EXPECT_NE(again, InvalidPort) << strerror(errno);
+    posixPortOps.close(again);
+}
+
+TEST(PosixPort, AnythingButATerminalLineIsRefusedUntouched) {
+    char dir[] = "/tmp/zuvels_port_XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string file = std::string(dir) + "/drive.rec", fifo = std::string(dir) + "/pipe";
+    std::ofstream(file, std::ios::binary) << "recorded";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {file, fifo, std::string(dir), std::string("/dev/null")}) {
+        errno = 0;
+        const PortId h = posixPortOps.open(path.c_str());
+        const int refusal = errno;
+        if (h != InvalidPort) posixPortOps.close(h);
+        EXPECT_EQ(h, InvalidPort) << path;
+        EXPECT_NE(refusal, 0) << path;
+    }
+    std::ifstream in(file, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+              "recorded");
+    unlink(file.c_str());
+    unlink(fifo.c_str());
+    rmdir(dir);
+}
+
+}  // namespace
