@@ -365,10 +365,12 @@ FILE* openOutputFile(const char* path, std::string* error) {
     if (fd < 0) return *error = withReason(path, strerror(errno)), nullptr;
     struct stat st;
     const char* refusal = nullptr;
-    if (fstat(fd, &st) != 0 || ftruncate(fd, 0) != 0)
+    if (fstat(fd, &st) != 0)
         refusal = strerror(errno);
     else if (!S_ISREG(st.st_mode))
         refusal = "not a regular file; it is left as it is";
+    else if (ftruncate(fd, 0) != 0)
+        refusal = strerror(errno);
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     FILE* f = refusal ? nullptr : fdopen(fd, "wb");
     if (!f) {
