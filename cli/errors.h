@@ -28,4 +28,18 @@ int fail(int code, const char* format, ...)
 #endif
     ;
 
+// "lpgctl: warning: " and the formatted text as one line on standard error.
+void warn(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// At the end of a command: flushes standard output and, when anything
+// written to it was lost, says so in one line with the system's reason.
+// Returns code, or ExitOutputFailed (ExitInterrupted when the reader of a
+// pipe has gone) when the output failed and code was ExitOk or ExitDiffer;
+// a command's own failure keeps its code and its one line.
+int finishStandardOutput(int code);
+
 #endif

@@ -212,19 +212,62 @@ void decodeExtended(const ExtendedBlock& e, std::vector<Field>& out) {
 
 }  // namespace
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at s[i] (1..4), or 0 when
+// the bytes there aren't one: a stray continuation byte, an overlong form, a
+// surrogate, a code point past U+10FFFF or a sequence cut short.
+size_t utf8SequenceAt(const std::string& s, size_t i) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    size_t length;
+    unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0) low = 0xA0;
+        if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0) low = 0x90;
+        if (c == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size()) return 0;
+    for (size_t k = 1; k < length; ++k) {
+        const unsigned char b = static_cast<unsigned char>(s[i + k]);
+        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) return 0;
+    }
+    return length;
+}
+
+const char ReplacementCharacter[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
+
+}  // namespace
+
 std::string jsonQuoted(const std::string& s) {
     std::string out = "\"";
-    for (unsigned char c : s) {
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        const size_t length = utf8SequenceAt(s, i);
+        if (length == 0) {
+            out += ReplacementCharacter;
+            ++i;
+            continue;
+        }
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
+        } else if (c < 0x20 || c == 0x7F) {
             char esc[8];
             snprintf(esc, sizeof esc, "\\u%04x", c);
             out += esc;
         } else {
-            out += static_cast<char>(c);
+            out.append(s, i, length);
         }
+        i += length;
     }
     return out + "\"";
 }

@@ -47,7 +47,9 @@ std::string fieldValueWithUnit(const Field& f);
 // The value as JSON: 1500, 0.45, true, "ABC123".
 std::string fieldJsonValue(const Field& f);
 
-// A JSON string: quoted, with quotes, backslashes and other bytes escaped.
+// A JSON string: quoted, UTF-8 kept as it is, quotes, backslashes and
+// control characters escaped; each byte that isn't part of well-formed
+// UTF-8 becomes U+FFFD.
 std::string jsonQuoted(const std::string& s);
 
 // The program's stores, copied.

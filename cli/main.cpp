@@ -39,11 +39,8 @@ bool takePort(std::vector<char*>* args, const char** port) {
 
 bool isHelp(const char* a) { return strcmp(a, "--help") == 0 || strcmp(a, "-h") == 0; }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    ignoreBrokenPipe();
-    std::vector<char*> args(argv + 1, argv + argc);
+// The command or help the arguments ask for; its exit code.
+int runArguments(std::vector<char*> args) {
     const char* port = nullptr;
     if (!takePort(&args, &port)) return ExitUsage;
     if (args.empty()) {
@@ -63,4 +60,12 @@ int main(int argc, char** argv) {
         if (isHelp(args[i])) return printCommandHelp(stdout, *command), ExitOk;
     CliArgs commandArgs = {port, static_cast<int>(args.size()) - 1, args.data() + 1};
     return command->run(commandArgs);
+}
+
+}  // namespace
+
+// Whatever ran, a lost standard output (a full disk, /dev/full) is an error.
+int main(int argc, char** argv) {
+    ignoreBrokenPipe();
+    return finishStandardOutput(runArguments(std::vector<char*>(argv + 1, argv + argc)));
 }

@@ -1,8 +1,7 @@
 // lpgctl save FILE: the settings file the window's "Save As..." writes for
 // the same controller, through the same writer.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "cli/commands.h"
 #include "cli/connect.h"
@@ -10,15 +9,23 @@
 #include "cli/usage.h"
 #include "link/link.h"
 #include "shell/settings_file.h"
+#include "shell/text_file.h"
 
 int runSave(const CliArgs& args) {
     if (!argumentCountOk(args, 1, 1, "save")) return ExitUsage;
     const char* path = args.argv[0];
+    // The port first: a wrong one is named before anything about the file.
     int code = openController(args);
     if (code != ExitOk) return code;
+    // The path before the blocks are read: a file that can't be written
+    // costs no reads and is named with its reason.
+    std::string error;
+    if (!checkOutputPath(path, &error)) {
+        closePort();
+        return fail(ExitOutputFailed, "can't write %s", error.c_str());
+    }
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
-    errno = 0;
-    switch (saveSettingsTo(path, fmt)) {
+    switch (saveSettingsTo(path, fmt, &error)) {
     case SaveResult::Saved:
         printf("saved the settings of the generation-%d controller on %s to %s\n",
                ControllerGeneration, portLabel().c_str(), path);
@@ -29,8 +36,7 @@ int runSave(const CliArgs& args) {
                     portLabel().c_str(), path);
         break;
     case SaveResult::CannotWrite:
-        code = fail(ExitFailed, "can't write %s: %s", path,
-                    errno ? strerror(errno) : "the file couldn't be replaced");
+        code = fail(ExitOutputFailed, "can't write %s", error.c_str());
         break;
     }
     closePort();

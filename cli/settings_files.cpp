@@ -1,7 +1,6 @@
 #include "cli/settings_files.h"
 
-#include <cerrno>
-#include <cstring>
+#include <string>
 
 #include "cli/errors.h"
 
@@ -9,8 +8,17 @@ namespace {
 
 enum { HeaderWords = 3 };
 
-int cannotOpen(const char* path) {
-    return fail(ExitBadFile, "can't open %s: %s", path, strerror(errno));
+int cannotOpen(const std::string& reason) {
+    return fail(ExitBadFile, "can't open %s", reason.c_str());
+}
+
+// The format reads up to the last key; anything after it is ignored, as
+// the window ignores it, but a file with more in it may not be the one
+// meant.
+int accepted(const char* path, const LoadedSettings& read) {
+    if (read.trailingBytes > 0)
+        warn("%s: %ld bytes after the last key are ignored", path, read.trailingBytes);
+    return ExitOk;
 }
 
 // Names where the file departs from the format.
@@ -30,10 +38,10 @@ int notOfFormat(const char* path, const SettingsFormat& fmt, const LoadedSetting
 
 int readSettingsForGeneration(const char* path, int generation, LoadedSettings* out) {
     const SettingsFormat& fmt = settingsFormatFor(generation);
-    errno = 0;
-    switch (readSettingsFile(path, fmt, out)) {
-    case LoadCheck::Ok: return ExitOk;
-    case LoadCheck::CannotOpen: return cannotOpen(path);
+    std::string reason;
+    switch (readSettingsFile(path, fmt, out, &reason)) {
+    case LoadCheck::Ok: return accepted(path, *out);
+    case LoadCheck::CannotOpen: return cannotOpen(reason);
     case LoadCheck::WrongFormat: break;
     }
     const SettingsFormat& other = settingsFormatFor(fmt.version == 3 ? 1 : 3);
@@ -50,11 +58,11 @@ int readSettingsForGeneration(const char* path, int generation, LoadedSettings* 
 int readSettingsAnyFormat(const char* path, LoadedSettings* out, int* version) {
     const int versions[] = {3, 1};
     for (int v : versions) {
-        errno = 0;
         const SettingsFormat& fmt = settingsFormatFor(v);
-        switch (readSettingsFile(path, fmt, out)) {
-        case LoadCheck::Ok: *version = v; return ExitOk;
-        case LoadCheck::CannotOpen: return cannotOpen(path);
+        std::string reason;
+        switch (readSettingsFile(path, fmt, out, &reason)) {
+        case LoadCheck::Ok: *version = v; return accepted(path, *out);
+        case LoadCheck::CannotOpen: return cannotOpen(reason);
         case LoadCheck::WrongFormat: break;
         }
         // It starts as this format does (the first word differs between

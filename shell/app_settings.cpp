@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "link/link.h"
 #include "shell/app_state.h"
@@ -13,6 +14,9 @@ const char* const AppSettingsFileName = "ZuvelS.ini";
 namespace {
 
 const int HighestPort = 256;  // the port table's last entry
+
+// A real ZuvelS.ini has three short lines; a larger file is not one.
+const long long MaxAppSettingsBytes = 64 * 1024;
 
 // Reads the port number after "CommPort=". False when no integer can be
 // read there; a number too long for the width counts as out of range.
@@ -38,7 +42,8 @@ bool writeLines(FILE* f, const void*) {
 }  // namespace
 
 void readAppSettings(const char* path) {
-    FILE* f = fopen(path, "r");
+    std::string error;
+    FILE* f = openInputTextFile(path, MaxAppSettingsBytes, &error);
     if (!f) {
         selectPort(portTablePath(1), 1);
         snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");

@@ -6,7 +6,8 @@ extern const char* const AppSettingsFileName;  // "ZuvelS.ini", current director
 
 // Reads the port, which it selects (selectPort), and LanguageCode
 // (shell/app_state.h) from the file at path; creates it with the defaults
-// (port 1, "pol") when it can't be opened.
+// (port 1, "pol") when it can't be opened (missing, not a regular file, or
+// larger than such a file can be).
 // Words are read by position, never compared. A port number that can't be
 // read, is negative or is above 256 reads as 0; the code keeps at most 63
 // characters of its word.

@@ -1,6 +1,17 @@
 #include "shell/language.h"
 
 #include <cstring>
+#include <string>
+
+#include "shell/text_file.h"
+
+namespace {
+
+// A language file holds at most LanguageEntries lines of LanguageTextSize
+// bytes (about 27 KB; ours are under 5 KB); this is well above any of them.
+const long long MaxLanguageFileBytes = 1024 * 1024;
+
+}  // namespace
 
 char LanguageTable[LanguageEntries][LanguageTextSize];
 char16_t LanguageText[LanguageEntries][LanguageTextSize];
@@ -35,7 +46,8 @@ void loadLanguageStream(FILE* f, CodePage cp) {
 }
 
 bool loadLanguageFile(const char* path, CodePage cp) {
-    FILE* f = fopen(path, "r");
+    std::string error;
+    FILE* f = openInputTextFile(path, MaxLanguageFileBytes, &error);
     if (!f) return false;
     loadLanguageStream(f, cp);
     fclose(f);

@@ -17,7 +17,8 @@ extern char16_t LanguageText[LanguageEntries][LanguageTextSize];
 // Reads a language file over the table: line k's text after its last '='
 // replaces entry k; lines without '=' keep the entry (in both tables, so a
 // text kept from an earlier language still reads in that language's code
-// page). False when the file can't be opened (the table is then unchanged).
+// page). False when the file can't be opened, isn't a regular file or is far
+// larger than a language file can be (the table is then unchanged).
 bool loadLanguageFile(const char* path, CodePage cp);
 void loadLanguageStream(FILE* f, CodePage cp);
 

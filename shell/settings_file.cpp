@@ -1,5 +1,6 @@
 #include "shell/settings_file.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -89,6 +90,17 @@ LoadCheck wrongAt(LoadedSettings* out, int word, bool value) {
     return LoadCheck::WrongFormat;
 }
 
+// What is left after the last value: blanks, then the bytes counted.
+long countTrailingBytes(FILE* f) {
+    int c;
+    do {
+        c = getc(f);
+    } while (c != EOF && isspace(c));
+    long count = 0;
+    for (; c != EOF && count < MaxSettingsFileBytes; c = getc(f)) ++count;
+    return count;
+}
+
 LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
     char(*table)[SettingsWordSize] = keyTableOf(fmt);
     for (int i = 0; i < HeaderWords; ++i)
@@ -146,14 +158,20 @@ LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings*
     }
     read.keyCount = fmt.keyCount;
     read.sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
+    read.trailingBytes = countTrailingBytes(f);
     *out = read;
     return LoadCheck::Ok;
 }
 
-LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out) {
+LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out,
+                           std::string* error) {
     memset(out, 0, sizeof *out);
-    FILE* f = fopen(path, "r");
-    if (!f) return LoadCheck::CannotOpen;
+    std::string reason;
+    FILE* f = openInputTextFile(path, MaxSettingsFileBytes, &reason);
+    if (!f) {
+        if (error) *error = reason;
+        return LoadCheck::CannotOpen;
+    }
     LoadCheck check = readSettingsStream(f, fmt, out);
     fclose(f);
     return check;
@@ -217,9 +235,9 @@ bool writeSettingsWords(FILE* f, const void* context) {
 
 }  // namespace
 
-bool writeSettingsFile(const char* path, const SettingsFormat& fmt) {
+bool writeSettingsFile(const char* path, const SettingsFormat& fmt, std::string* error) {
     // The target is replaced only by a complete file.
-    return writeFileReplacing(path, writeSettingsWords, &fmt);
+    return writeFileReplacing(path, writeSettingsWords, &fmt, error);
 }
 
 LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent) {
@@ -235,8 +253,8 @@ LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* se
     return done == s.sendCount ? LoadResult::Sent : LoadResult::WriteFailed;
 }
 
-SaveResult saveSettingsTo(const char* path, const SettingsFormat& fmt) {
+SaveResult saveSettingsTo(const char* path, const SettingsFormat& fmt, std::string* error) {
     // Fresh blocks first: a dead link must not turn a good file into zeros.
     if (!refreshBlocksForSave(fmt)) return SaveResult::Refused;
-    return writeSettingsFile(path, fmt) ? SaveResult::Saved : SaveResult::CannotWrite;
+    return writeSettingsFile(path, fmt, error) ? SaveResult::Saved : SaveResult::CannotWrite;
 }

@@ -6,8 +6,13 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 enum { SettingsWordSize = 30 };  // slot of a key word: at most 29 characters
+
+// The largest settings file read: a real one is about 600 bytes; this leaves
+// room for any spacing and line ends, and still stops a stream of garbage.
+const long long MaxSettingsFileBytes = 64 * 1024;
 
 struct SettingsFormat {
     int version;             // 1 or 3
@@ -32,9 +37,16 @@ struct LoadedSettings {
     // was the key's value rather than the key.
     int wrongWord;
     bool wrongValue;
+    // Ok: bytes after the last key's value, from the first one that isn't
+    // blank to the end of the file (at most MaxSettingsFileBytes are
+    // counted). The format ignores them; lpgctl warns of them.
+    long trailingBytes;
 };
-// Reads and checks a file against the format; nothing is sent.
-LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out);
+// Reads and checks a file against the format; nothing is sent. The file
+// must be a regular one of at most MaxSettingsFileBytes: CannotOpen
+// otherwise, with "path: reason" in *error when given.
+LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSettings* out,
+                           std::string* error = nullptr);
 // The same on a stream already open (never CannotOpen).
 LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings* out);
 
@@ -55,8 +67,10 @@ void settingsFromStores(const SettingsFormat& fmt, LoadedSettings* out);
 // those reads didn't bring a valid reply (nothing is then written).
 bool refreshBlocksForSave(const SettingsFormat& fmt);
 // Writes the file from the block stores, through a temporary file in the same
-// folder that then replaces the target. False when it can't be written.
-bool writeSettingsFile(const char* path, const SettingsFormat& fmt);
+// folder that then replaces the target (writeFileReplacing in
+// shell/text_file.h). False when it can't be written, with "path: reason"
+// in *error when given.
+bool writeSettingsFile(const char* path, const SettingsFormat& fmt, std::string* error = nullptr);
 
 // The two menu commands without their dialogs and boxes.
 enum class LoadResult { Sent, CannotOpen, WrongFormat, WriteFailed };
@@ -65,7 +79,9 @@ enum class LoadResult { Sent, CannotOpen, WrongFormat, WriteFailed };
 LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent);
 enum class SaveResult { Saved, Refused, CannotWrite };
 // Refused: the link isn't up or a block read failed; the target is untouched.
-SaveResult saveSettingsTo(const char* path, const SettingsFormat& fmt);
+// CannotWrite: "path: reason" in *error when given.
+SaveResult saveSettingsTo(const char* path, const SettingsFormat& fmt,
+                          std::string* error = nullptr);
 
 // Header word i (0..2) or key i (3..) of the format's key table.
 const char* settingsKeyWord(const SettingsFormat& fmt, int index);

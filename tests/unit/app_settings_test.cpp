@@ -153,4 +153,18 @@ TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
     EXPECT_EQ(readFileBytes(path + ".tmp"), "<missing>");
 }
 
+// A ZuvelS.ini that is a FIFO or a device is neither waited on nor
+// replaced: the defaults are used and it stays what it is.
+TEST_F(AppSettingsTest, AnIniThatIsNoFileIsNeitherReadNorReplaced) {
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
+    const int result = resultWithin(10, [&] {
+        readAppSettings(path.c_str());
+        return strcmp(LanguageCode, "pol") == 0 && CommPort == 1 ? 0 : 1;
+    });
+    EXPECT_EQ(result, 0) << "-1: blocked on the FIFO, 1: not the defaults";
+    struct stat st;
+    ASSERT_EQ(lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 }  // namespace

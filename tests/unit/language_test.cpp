@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "test_files.h"
@@ -97,6 +99,21 @@ TEST_F(LanguageTest, MissingFileKeepsTheTable) {
     EXPECT_FALSE(loadLanguageFile((dir + "/ZuvelS_lang.none").c_str(), CodePage::Central1250));
     EXPECT_STREQ(LanguageTable[0], "kept");
     EXPECT_STREQ(LanguageTable[215], "kept too");
+}
+
+// A language file that is a FIFO or a device is refused, never waited on
+// or read without end; the table stays.
+TEST_F(LanguageTest, ALanguageFileThatIsNoFileIsRefused) {
+    const std::string pipe = dir + "/ZuvelS_lang.pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        const int result = resultWithin(10, [&] {
+            preset(0, "kept");
+            const bool loaded = loadLanguageFile(path.c_str(), CodePage::Central1250);
+            return !loaded && strcmp(LanguageTable[0], "kept") == 0 ? 0 : 1;
+        });
+        EXPECT_EQ(result, 0) << path << " -1: blocked or still reading, 1: loaded";
+    }
 }
 
 }  // namespace

@@ -149,4 +149,30 @@ TEST(LpgctlFields, GenerationOneHasNoServiceBlockAndJsonIsEscaped) {
     EXPECT_EQ(fieldJsonValue(*reg), "\"A\\\"B\\\\C\"");
 }
 
+// JSON strings carry UTF-8 as it is; only control characters, the quote and
+// the backslash are escaped, and each byte that isn't part of well-formed
+// UTF-8 becomes U+FFFD.
+TEST(LpgctlFields, JsonStringsKeepUtf8AndReplaceWhatIsNot) {
+    const std::string R = "\xEF\xBF\xBD";  // U+FFFD
+    const struct {
+        const char* name;
+        std::string in, out;
+    } cases[] = {
+        {"ASCII", "COM3 demo", "COM3 demo"},
+        {"two-byte letters", "\xC5\xBC\xC3\xB3\xC5\x82w", "\xC5\xBC\xC3\xB3\xC5\x82w"},
+        {"three and four bytes", "\xE2\x86\x92 \xF0\x9F\x9A\x97", "\xE2\x86\x92 \xF0\x9F\x9A\x97"},
+        {"quote, backslash, control", "a\"b\\c\n\x01\x7F", "a\\\"b\\\\c\\u000a\\u0001\\u007f"},
+        {"a lone code-page byte",
+         "A\xB3"
+         "B",
+         "A" + R + "B"},
+        {"a lead byte cut short", "x\xC5", "x" + R},
+        {"a three-byte form cut short", "\xE2\x86x", R + R + "x"},
+        {"an overlong slash", "\xC0\xAF", R + R},
+        {"a surrogate", "\xED\xA0\x80", R + R + R},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", R + R + R + R},
+    };
+    for (const auto& c : cases) EXPECT_EQ(jsonQuoted(c.in), "\"" + c.out + "\"") << c.name;
+}
+
 }  // namespace

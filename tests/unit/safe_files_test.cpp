@@ -4,6 +4,7 @@
 #include "shell/settings_file.h"
 #include "shell/text_file.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -198,7 +202,9 @@ TEST_F(SafeFilesTest, TheNewFileReachesTheDiskBeforeItReplacesTheOld) {
         durableFileCalls = SystemDurableFileCalls;
         EXPECT_EQ(saved, c.saved);
         EXPECT_EQ(saveSteps, c.steps);
-        if (!tempAtReplace.empty()) EXPECT_EQ(tempAtReplace, after);  // whole when it moves
+        if (!tempAtReplace.empty()) {
+            EXPECT_EQ(tempAtReplace, after);  // whole when it moves
+        }
         EXPECT_EQ(readFileBytes(path), c.saved ? after : before);
         EXPECT_EQ(readFileBytes(path + ".tmp"), "<missing>");
     }
@@ -233,6 +239,244 @@ TEST_F(SafeFilesTest, ASaveKilledAtRandomMomentsLeavesAWholeFile) {
     EXPECT_EQ(intact, trials);
     printf("%d saves killed, %d of them while the temporary file was there, %d targets whole\n",
            trials, midSave, intact);
+}
+
+}  // namespace
+
+namespace {
+
+bool writeHello(FILE* f, const void*) { return fputs("hello\n", f) >= 0; }
+
+std::string kindAt(const std::string& path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return "missing";
+    if (S_ISLNK(st.st_mode)) return "symlink";
+    if (S_ISFIFO(st.st_mode)) return "fifo";
+    if (S_ISCHR(st.st_mode)) return "device";
+    if (S_ISDIR(st.st_mode)) return "folder";
+    return S_ISREG(st.st_mode) ? "file" : "other";
+}
+
+unsigned modeAt(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// What a save finds at its path, and what must hold after it.
+struct ReplaceCase {
+    const char* name;
+    void (*prepare)(const std::string& dir);  // makes dir + "/target" and what it needs
+    bool written;
+    int errnoAfter;  // when refused
+    const char* kindAfter;
+    const char* fileWithText;  // the file (below dir) that holds "hello\n", or ""
+};
+
+void makeFile(const std::string& path, const char* text, unsigned mode) {
+    writeFileBytes(path, text);
+    chmod(path.c_str(), mode);
+}
+
+const ReplaceCase ReplaceCases[] = {
+    {"a new file", [](const std::string&) {}, true, 0, "file", "target"},
+    {"a file keeps its mode", [](const std::string& d) { makeFile(d + "/target", "old", 0604); },
+     true, 0, "file", "target"},
+    {"a relative symlink is written through",
+     [](const std::string& d) {
+         makeFile(d + "/real", "old", 0640);
+         symlink("real", (d + "/target").c_str());
+     },
+     true, 0, "symlink", "real"},
+    {"a chain of symlinks into another folder",
+     [](const std::string& d) {
+         mkdir((d + "/sub").c_str(), 0755);
+         makeFile(d + "/sub/real", "old", 0600);
+         symlink((d + "/sub/real").c_str(), (d + "/sub/link").c_str());
+         symlink("sub/link", (d + "/target").c_str());
+     },
+     true, 0, "symlink", "sub/real"},
+    {"a dangling symlink gets its file",
+     [](const std::string& d) { symlink("made", (d + "/target").c_str()); }, true, 0, "symlink",
+     "made"},
+    {"a symlink loop is refused",
+     [](const std::string& d) { symlink("target", (d + "/target").c_str()); }, false, ELOOP,
+     "symlink", ""},
+    {"a FIFO is left alone", [](const std::string& d) { mkfifo((d + "/target").c_str(), 0644); },
+     false, EINVAL, "fifo", ""},
+    {"a folder is left alone", [](const std::string& d) { mkdir((d + "/target").c_str(), 0755); },
+     false, EISDIR, "folder", ""},
+};
+
+// writeFileReplacing puts a new file only where a regular file is or none
+// is; through a symlink it replaces the file the link names, beside it.
+TEST_F(SafeFilesTest, ReplacingWritesThroughSymlinksKeepsModesAndLeavesOtherKindsAlone) {
+    for (const ReplaceCase& c : ReplaceCases) {
+        SCOPED_TRACE(c.name);
+        const std::string d = dir + "/case";
+        mkdir(d.c_str(), 0755);
+        c.prepare(d);
+        const unsigned modeBefore = modeAt(d + "/" + (*c.fileWithText ? c.fileWithText : "x"));
+        errno = 0;
+        EXPECT_EQ(writeFileReplacing((d + "/target").c_str(), writeHello, nullptr), c.written);
+        if (!c.written) {
+            EXPECT_EQ(errno, c.errnoAfter) << strerror(errno);
+        }
+        EXPECT_EQ(kindAt(d + "/target"), c.kindAfter);
+        if (*c.fileWithText) {
+            EXPECT_EQ(readFileBytes(d + "/" + c.fileWithText), "hello\n");
+            if (modeBefore) {
+                EXPECT_EQ(modeAt(d + "/" + c.fileWithText), modeBefore);
+            }
+        }
+        EXPECT_EQ(system(("test -z \"$(find '" + d + "' -name '*.tmp')\"").c_str()), 0);
+        removeScratchDir(d);
+    }
+}
+
+// As root: a device node (of the kind of /dev/full, in the scratch folder)
+// is neither replaced nor written.
+TEST_F(SafeFilesTest, ReplacingLeavesADeviceAlone) {
+    const std::string node = dir + "/full";
+    if (mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "no device nodes here: " << strerror(errno);
+    errno = 0;
+    EXPECT_FALSE(writeFileReplacing(node.c_str(), writeHello, nullptr));
+    EXPECT_EQ(errno, EINVAL);
+    EXPECT_EQ(kindAt(node), "device");
+}
+
+// The temporary name is as long as it has to be: long paths are written,
+// a name at the folder entry's limit too, and a path beyond what the
+// system takes fails with its reason.
+TEST_F(SafeFilesTest, ReplacingTakesPathsOfAnyLengthTheSystemTakes) {
+    std::string deep = dir;
+    while (deep.size() < 1000) {
+        deep += "/" + std::string(100, 'd');
+        ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
+    }
+    struct Case {
+        std::string path;
+        bool written;
+        int errnoAfter;
+    };
+    const Case cases[] = {
+        {deep + "/car.zss", true, 0},
+        {dir + "/" + std::string(255, 'n'), true, 0},
+        {deep + "/" + std::string(256, 'n'), false, ENAMETOOLONG},
+        {deep + std::string(4000, '/') + "car.zss", false, ENAMETOOLONG},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.size());
+        errno = 0;
+        EXPECT_EQ(writeFileReplacing(c.path.c_str(), writeHello, nullptr), c.written);
+        EXPECT_EQ(errno, c.errnoAfter) << strerror(errno);
+        if (c.written) {
+            EXPECT_EQ(readFileBytes(c.path), "hello\n");
+        }
+    }
+    EXPECT_EQ(system(("test -z \"$(find '" + dir + "' -name '*.tmp')\"").c_str()), 0);
+}
+
+// readWord stops in a word without end; the rest is left for the next call.
+TEST_F(SafeFilesTest, AWordWithoutEndIsReadInBoundedSteps) {
+    std::string text(100000, 'w');
+    FILE* f = fmemopen(&text[0], text.size(), "r");
+    ASSERT_NE(f, nullptr);
+    char word[8];
+    EXPECT_EQ(readWord(f, word, sizeof word), MaxWordLength);
+    EXPECT_STREQ(word, "wwwwwww");
+    EXPECT_EQ(ftell(f), MaxWordLength);
+    fclose(f);
+}
+
+}  // namespace
+
+namespace {
+
+// Reads are of regular files within their kind's size: the rest is refused
+// with the reason, before it can block or stream.
+TEST_F(SafeFilesTest, OnlyRegularFilesWithinTheirSizeAreRead) {
+    writeFileBytes(dir + "/small", "1234");
+    writeFileBytes(dir + "/large", std::string(5000, 'x'));
+    ASSERT_EQ(symlink("small", (dir + "/link").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0644), 0);
+    struct Case {
+        std::string path;
+        const char* reason;  // "" when it is read
+    };
+    const Case cases[] = {
+        {dir + "/small", ""},
+        {dir + "/link", ""},
+        {dir + "/large", "too large for a file of this kind (5000 bytes; at most 4096)"},
+        {dir, "a folder, not a file"},
+        {dir + "/pipe", "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {dir + "/none", "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        std::string text, error;
+        const bool read = readTextFile(c.path.c_str(), 4096, &text, &error);
+        EXPECT_EQ(read, !*c.reason);
+        EXPECT_EQ(read ? text : error, *c.reason ? c.path + ": " + c.reason : "1234");
+    }
+}
+
+// A stream output truncates a file in place: a symlink stays, the mode too;
+// what is not a regular file is refused before anything is written.
+TEST_F(SafeFilesTest, StreamOutputsKeepSymlinksAndModesAndRefuseOtherKinds) {
+    makeFile(dir + "/real.csv", "old rows", 0604);
+    ASSERT_EQ(symlink("real.csv", (dir + "/log.csv").c_str()), 0);
+    std::string error;
+    FILE* f = openOutputFile((dir + "/log.csv").c_str(), &error);
+    ASSERT_NE(f, nullptr) << error;
+    fputs("row\n", f);
+    EXPECT_TRUE(closeOutputFile(f, (dir + "/log.csv").c_str(), &error)) << error;
+    EXPECT_EQ(kindAt(dir + "/log.csv"), "symlink");
+    EXPECT_EQ(readFileBytes(dir + "/real.csv"), "row\n");
+    EXPECT_EQ(modeAt(dir + "/real.csv"), 0604u);
+
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0644), 0);
+    const struct {
+        std::string path;
+        const char* reason;
+    } refused[] = {
+        {dir + "/pipe", "not a regular file; it is left as it is"},
+        {dir, "a folder, not a file"},
+        {dir + "/none/log.csv", "no such folder"},
+    };
+    for (const auto& c : refused) {
+        EXPECT_FALSE(checkOutputPath(c.path.c_str(), &error));
+        EXPECT_EQ(error, c.path + ": " + c.reason);
+        EXPECT_EQ(openOutputFile(c.path.c_str(), &error), nullptr);
+        EXPECT_EQ(error, c.path + ": " + c.reason);
+    }
+    EXPECT_EQ(kindAt(dir + "/pipe"), "fifo");
+}
+
+// A stream output whose writes all failed (here: no file may grow, as on
+// a full disk) says why and leaves no empty file behind. In a child, as
+// the limit holds for the whole process.
+TEST_F(SafeFilesTest, AStreamOutputThatGotNothingWrittenLeavesNoEmptyFile) {
+    const std::string path = dir + "/log.csv";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit none = {0, 0};
+        setrlimit(RLIMIT_FSIZE, &none);
+        std::string error;
+        FILE* f = openOutputFile(path.c_str(), &error);
+        if (!f) _exit(10);
+        fputs("row\n", f);
+        const bool closed = closeOutputFile(f, path.c_str(), &error);
+        _exit(closed ? 11 : error == path + ": File too large" ? 0 : 12);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: not opened, 11: closed as good, 12: other reason";
+    EXPECT_EQ(kindAt(path), "missing");
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "test_files.h"
@@ -471,6 +473,62 @@ TEST_F(SettingsFileTest, SavedVersion3FileLoadsBackUnchanged) {
     ASSERT_EQ(written.size(), 32u);
     EXPECT_EQ(written.back()[1], 38);  // "WOZG=" at address 37, the last one sent
     EXPECT_EQ(written.back()[2], 18);
+}
+
+// What follows the last key is ignored, as ever, but counted from its
+// first byte that isn't blank, so lpgctl can warn of it.
+TEST_F(SettingsFileTest, BytesAfterTheLastKeyAreCountedAndIgnored) {
+    std::string noise(3000, '\0');
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 131 + 7);
+    noise[0] = 'x';
+    const struct {
+        const char* name;
+        std::string after;
+        long counted;
+    } cases[] = {
+        {"nothing", "", 0},
+        {"blank lines", "\n \t\r\n\n", 0},
+        {"a word", "\n\nextra= 5\n", 9},
+        {"3,000 bytes of noise", noise, 3000},
+    };
+    for (const auto& c : cases) {
+        writeFile(path, ExpectedV1 + c.after);
+        LoadedSettings s;
+        ASSERT_EQ(readSettingsFile(path.c_str(), settingsFormatFor(1), &s), LoadCheck::Ok)
+            << c.name;
+        EXPECT_EQ(s.trailingBytes, c.counted) << c.name;
+        for (int i = 0; i < 27; ++i) EXPECT_EQ(s.values[i], ValuesV1[i]) << c.name << " " << i;
+    }
+}
+
+// Only a regular file of a settings file's size is read; anything else is
+// refused with the reason before it can block or stream without end.
+TEST_F(SettingsFileTest, OnlyARegularFileOfBoundedSizeIsRead) {
+    ASSERT_EQ(mkfifo((dir + "/pipe").c_str(), 0644), 0);
+    writeFile(dir + "/big.zss", ExpectedV1 + std::string(MaxSettingsFileBytes, ' '));
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {dir + "/pipe", "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {dir, "a folder, not a file"},
+        {dir + "/big.zss", "too large for a file of this kind"},
+        {dir + "/none.zss", "No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const int result = resultWithin(10, [&] {
+            LoadedSettings s;
+            std::string error;
+            const LoadCheck check =
+                readSettingsFile(c.path.c_str(), settingsFormatFor(1), &s, &error);
+            if (check != LoadCheck::CannotOpen) return 1;
+            return error.rfind(c.path + ": " + c.reason, 0) == 0 ? 0 : 2;
+        });
+        EXPECT_EQ(result, 0)
+            << "-1: still reading at the deadline, 1: not refused, 2: other reason";
+    }
 }
 
 }  // namespace

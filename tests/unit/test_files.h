@@ -2,9 +2,14 @@
 #ifndef ZUVELS_TESTS_UNIT_TEST_FILES_H
 #define ZUVELS_TESTS_UNIT_TEST_FILES_H
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +50,21 @@ inline std::string streamText(FILE* f) {
     int c;
     while ((c = getc(f)) != EOF) s += static_cast<char>(c);
     return s;
+}
+
+// Runs body in a child process that is stopped after seconds: its result
+// (0..255), or -1 when it didn't finish in time. For reads that must
+// never block: a regression fails by name instead of hanging the run.
+inline int resultWithin(int seconds, const std::function<int()>& body) {
+    const pid_t child = fork();
+    if (child < 0) return -2;
+    if (child == 0) {
+        alarm(static_cast<unsigned>(seconds));
+        _exit(body());
+    }
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return -2;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 #endif
