@@ -10,6 +10,7 @@
 #include "cli/connect.h"
 #include "cli/errors.h"
 #include "cli/road_log.h"
+#include "cli/road_options.h"
 #include "cli/road_plot.h"
 #include "link/link.h"
 #include "sim/replay.h"
@@ -18,42 +19,6 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 void onInterrupt(int) { interrupted = 1; }
-
-struct RoadOptions {
-    long seconds = 0;
-    const char* out = nullptr;
-    const char* plot = nullptr;
-    const char* input = nullptr;  // the one positional argument
-};
-
-// True when option is one of the space-separated words of allowed.
-bool optionAllowed(const char* allowed, const std::string& option) {
-    return (" " + std::string(allowed) + " ").find(" " + option + " ") != std::string::npos;
-}
-
-// Reads --seconds N, --out FILE, --plot FILE (each only where allowed) and
-// at most one positional argument. False after the error line.
-bool readOptions(const CliArgs& args, const char* allowed, RoadOptions* o) {
-    for (int i = 0; i < args.argc; ++i) {
-        const char* a = args.argv[i];
-        if (a[0] != '-' || a[1] != '-') {
-            if (o->input) return fail(ExitUsage, "one file only, not %s", a), false;
-            o->input = a;
-            continue;
-        }
-        if (!optionAllowed(allowed, a)) return fail(ExitUsage, "no option %s here", a), false;
-        if (i + 1 >= args.argc) return fail(ExitUsage, "%s needs a value", a), false;
-        const char* value = args.argv[++i];
-        char* end = nullptr;
-        if (strcmp(a, "--out") == 0)
-            o->out = value;
-        else if (strcmp(a, "--plot") == 0)
-            o->plot = value;
-        else if ((o->seconds = strtol(value, &end, 10)) <= 0 || *end || o->seconds > 864000)
-            return fail(ExitUsage, "--seconds takes a whole number of seconds"), false;
-    }
-    return true;
-}
 
 int drawPlot(const RoadLog& log, const char* path) {
     std::string error;
@@ -78,8 +43,7 @@ int pollRoad(FILE* out, const RoadOptions& o, std::string* csv) {
 
 int runLog(const CliArgs& args) {
     RoadOptions o;
-    if (!readOptions(args, "--seconds --out --plot", &o)) return ExitUsage;
-    if (o.input) return fail(ExitUsage, "log takes no file of its own (--out FILE.csv)");
+    if (!readRoadOptions("log", args, &o)) return ExitUsage;
     // The port first: a wrong port leaves no empty log behind.
     int code = openPortOf(args);
     if (code != ExitOk) return code;
@@ -98,8 +62,7 @@ int runLog(const CliArgs& args) {
 
 int runPlot(const CliArgs& args) {
     RoadOptions o;
-    if (!readOptions(args, "--out", &o)) return ExitUsage;
-    if (!o.input || !o.out) return fail(ExitUsage, "plot needs LOG.csv and --out FILE.png");
+    if (!readRoadOptions("plot", args, &o)) return ExitUsage;
     RoadLog log;
     std::string error;
     if (!readRoadLog(o.input, &log, &error)) return fail(ExitBadFile, "%s", error.c_str());
@@ -108,8 +71,7 @@ int runPlot(const CliArgs& args) {
 
 int runRecord(const CliArgs& args) {
     RoadOptions o;
-    if (!readOptions(args, "--seconds", &o)) return ExitUsage;
-    if (!o.input) return fail(ExitUsage, "record needs the file to record into");
+    if (!readRoadOptions("record", args, &o)) return ExitUsage;
     int code = openController(args);
     if (code != ExitOk) return code;
     FILE* f = fopen(o.input, "wb");
