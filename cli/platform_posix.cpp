@@ -3,7 +3,6 @@
 #include "cli/platform.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -19,13 +18,6 @@ namespace {
 
 int lastErrno = 0;
 std::string lastPath;
-
-bool isComName(const char* name) {
-    if (strncasecmp(name, "COM", 3) != 0 || name[3] == '\0') return false;
-    for (const char* p = name + 3; *p; ++p)
-        if (!isdigit(static_cast<unsigned char>(*p))) return false;
-    return true;
-}
 
 PortId openRemembering(const char* path) {
     PortId h = posixPortOps.open(path);
@@ -74,19 +66,6 @@ const PortOps devicePorts = {
 }  // namespace
 
 const PortOps* devicePortOps() { return &devicePorts; }
-
-bool devicePathFor(const char* name, std::string* path, int* number, std::string* error) {
-    *number = 0;
-    if (isComName(name)) {
-        *error = std::string(name) +
-                 " is a Windows port name; on Linux give a device path such as /dev/ttyUSB0 "
-                 "(lpgctl ports lists them)";
-        return false;
-    }
-    // "ttyUSB0" for "/dev/ttyUSB0".
-    *path = strchr(name, '/') ? std::string(name) : "/dev/" + std::string(name);
-    return true;
-}
 
 OpenFailure lastOpenFailure(std::string* reason) {
     *reason = whatElseItIs(lastPath);

@@ -11,6 +11,7 @@
 #include "cli/drive_status.h"
 #include "cli/platform.h"
 #include "cli/road_log.h"
+#include "cli/road_options.h"
 #include "cli/road_plot.h"
 #include "cli/stop_signals.h"
 #include "link/link.h"
@@ -19,45 +20,10 @@
 
 namespace {
 
-struct RoadOptions {
-    long seconds = 0;
-    const char* out = nullptr;
-    const char* plot = nullptr;
-    const char* input = nullptr;  // the one positional argument
-};
-
-// True when option is one of the space-separated words of allowed.
-bool optionAllowed(const char* allowed, const std::string& option) {
-    return (" " + std::string(allowed) + " ").find(" " + option + " ") != std::string::npos;
-}
-
-// Reads --seconds N, --out FILE, --plot FILE (each only where allowed) and
-// at most one positional argument. False after the error line.
-bool readOptions(const CliArgs& args, const char* allowed, RoadOptions* o) {
-    for (int i = 0; i < args.argc; ++i) {
-        const char* a = args.argv[i];
-        if (a[0] != '-' || a[1] != '-') {
-            if (o->input) return fail(ExitUsage, "one file only, not %s", a), false;
-            o->input = a;
-            continue;
-        }
-        if (!optionAllowed(allowed, a)) return fail(ExitUsage, "no option %s here", a), false;
-        if (i + 1 >= args.argc) return fail(ExitUsage, "%s needs a value", a), false;
-        const char* value = args.argv[++i];
-        char* end = nullptr;
-        if (strcmp(a, "--out") == 0)
-            o->out = value;
-        else if (strcmp(a, "--plot") == 0)
-            o->plot = value;
-        else if ((o->seconds = strtol(value, &end, 10)) <= 0 || *end || o->seconds > 864000)
-            return fail(ExitUsage, "--seconds takes a whole number of seconds"), false;
-    }
-    return true;
-}
-
 int drawPlot(const RoadLog& log, const char* path) {
     std::string error;
-    if (!writePng(path, drawRoadPlot(log), &error)) return fail(ExitFailed, "%s", error.c_str());
+    if (!writePng(path, drawRoadPlot(log), &error))
+        return fail(ExitOutputFailed, "%s", error.c_str());
     return ExitOk;
 }
 
@@ -135,8 +101,7 @@ int logDrive(FILE* out, const RoadOptions& o, RoadLog* keep) {
 
 int runLog(const CliArgs& args) {
     RoadOptions o;
-    if (!readOptions(args, "--seconds --out --plot", &o)) return ExitUsage;
-    if (o.input) return fail(ExitUsage, "log takes no file of its own (--out FILE.csv)");
+    if (!readRoadOptions("log", args, &o)) return ExitUsage;
     if (!outputsOk(o.out, o.plot)) return ExitOutputFailed;
     // The port before the file: a wrong port leaves no empty log behind.
     int code = openPortOf(args);
@@ -154,8 +119,8 @@ int runLog(const CliArgs& args) {
 
 int runPlot(const CliArgs& args) {
     RoadOptions o;
-    if (!readOptions(args, "--out", &o)) return ExitUsage;
-    if (!o.input || !o.out) return fail(ExitUsage, "plot needs LOG.csv and --out FILE.png");
+    if (!readRoadOptions("plot", args, &o)) return ExitUsage;
+    if (!outputsOk(o.out, nullptr)) return ExitOutputFailed;
     RoadLog log;
     std::string error;
     if (!readRoadLog(o.input, &log, &error)) return fail(ExitBadFile, "%s", error.c_str());
@@ -190,8 +155,7 @@ PortOps countingRecordingOps() {
 
 int runRecord(const CliArgs& args) {
     RoadOptions o;
-    if (!readOptions(args, "--seconds", &o)) return ExitUsage;
-    if (!o.input) return fail(ExitUsage, "record needs the file to record into");
+    if (!readRoadOptions("record", args, &o)) return ExitUsage;
     if (!outputsOk(o.input, nullptr)) return ExitOutputFailed;
     int code = openController(args);
     if (code != ExitOk) return code;

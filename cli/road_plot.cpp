@@ -539,10 +539,30 @@ Picture drawRoadPlot(const RoadLog& log) {
     return p;
 }
 
+namespace {
+
+void appendBytes(void* context, void* data, int size) {
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    static_cast<std::vector<uint8_t>*>(context)->insert(
+        static_cast<std::vector<uint8_t>*>(context)->end(), bytes, bytes + size);
+}
+
+bool writeBytes(FILE* f, const void* context) {
+    const std::vector<uint8_t>& png = *static_cast<const std::vector<uint8_t>*>(context);
+    return fwrite(png.data(), 1, png.size(), f) == png.size();
+}
+
+}  // namespace
+
+// Encoded in memory first, then written as the settings files are: a full
+// disk leaves the old picture (or none), never a cut one, and a symlink
+// stays a symlink.
 bool writePng(const char* path, const Picture& picture, std::string* error) {
-    if (stbi_write_png(path, picture.width, picture.height, 3, picture.rgb.data(),
-                       picture.width * 3))
-        return true;
-    *error = std::string(path) + ": could not write the picture";
-    return false;
+    std::vector<uint8_t> png;
+    if (!stbi_write_png_to_func(appendBytes, &png, picture.width, picture.height, 3,
+                                picture.rgb.data(), picture.width * 3)) {
+        *error = std::string(path) + ": the picture could not be encoded";
+        return false;
+    }
+    return writeBinaryFileReplacing(path, writeBytes, &png, error);
 }

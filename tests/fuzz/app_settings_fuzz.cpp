@@ -13,6 +13,7 @@
 #include "tests/fuzz/harness/scratch_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    saveWithoutDiskFlush();
     linkForTests().CommPort = -7;
     snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
     const char* path = writeScratchFile("ZuvelS.ini", data, size);

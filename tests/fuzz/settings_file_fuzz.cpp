@@ -53,6 +53,7 @@ void checkFormat(const char* path, const uint8_t* data, size_t size, int generat
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    saveWithoutDiskFlush();
     fillSettingsKeyTables();
     const std::string path = writeScratchFile("settings", data, size);
     checkFormat(path.c_str(), data, size, 1);

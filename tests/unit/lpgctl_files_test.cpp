@@ -349,3 +349,27 @@ TEST_F(LpgctlFiles, JsonCarriesNamesOutsideAsciiAsTheyAre) {
 }
 
 }  // namespace
+
+// The picture is made in full before its file is touched: a full disk
+// leaves the old picture, a symlink stays one, a FIFO is left alone.
+TEST_F(LpgctlFiles, APlotReplacesItsPictureWholeOrNotAtAll) {
+    const std::string csv = dir + "/road.csv", png = dir + "/road.png", real = dir + "/real.png",
+                      link = dir + "/link.png", fifo = dir + "/fifo.png";
+    const CliRun log = runLpgctl({"--port", "demo", "log", "--seconds", "1", "--out", csv});
+    ASSERT_EQ(log.code, ExitOk) << log.err;
+    std::ofstream(png) << "old picture";
+    std::ofstream(real) << "old picture";
+    ASSERT_EQ(symlink("real.png", link.c_str()), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const CliRun full = runLpgctlInto("/dev/null", {"plot", csv, "--out", png}, 4096);
+    EXPECT_EQ(full.code, ExitOutputFailed) << full.err;
+    EXPECT_NE(full.err.find("File too large"), std::string::npos) << full.err;
+    EXPECT_TRUE(fileText(png) == "old picture") << "the old picture was replaced";
+    const CliRun linked = runLpgctl({"plot", csv, "--out", link});
+    EXPECT_EQ(linked.code, ExitOk) << linked.err;
+    EXPECT_EQ(kindOf(link), "symlink");
+    EXPECT_EQ(fileText(real).compare(1, 3, "PNG"), 0);
+    const CliRun piped = runLpgctl({"plot", csv, "--out", fifo});
+    EXPECT_EQ(piped.code, ExitOutputFailed) << piped.err;
+    EXPECT_EQ(kindOf(fifo), "fifo");
+}

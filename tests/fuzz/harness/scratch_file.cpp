@@ -6,11 +6,15 @@
 
 #include <unistd.h>
 
+#include "shell/text_file.h"
 #include "tests/fuzz/harness/fuzz_input.h"
 
 namespace {
 
 std::string folder;
+
+bool flushOnly(FILE* f) { return fflush(f) == 0; }
+bool renameOnly(const char* from, const char* to) { return rename(from, to) == 0; }
 
 void removeFolder() {
     if (folder.empty()) return;
@@ -47,3 +51,5 @@ const char* writeScratchFile(const char* name, const uint8_t* data, size_t size)
     FUZZ_CHECK(fclose(f) == 0);
     return path;
 }
+
+void saveWithoutDiskFlush() { durableFileCalls = {flushOnly, renameOnly}; }

@@ -12,4 +12,9 @@ const char* scratchPath(const char* name);
 // Writes the bytes to the scratch file called name; returns its path.
 const char* writeScratchFile(const char* name, const uint8_t* data, size_t size);
 
+// Saves go through the program's durable write without the flush to the
+// disk (fflush and rename only): a scratch file needs no power-cut safety,
+// and the fsyncs took most of a save target's time.
+void saveWithoutDiskFlush();
+
 #endif

@@ -2,7 +2,8 @@
 // settings files and ZuvelS.ini as the program writes them, the language
 // files, typical port lists as the system reports them, and sessions of the link against the
 // simulated controller, recorded both as the link target's port answers and as the simulator
-// target's received bytes and times.
+// target's received bytes and times; recordings of the simulator for the replay target, a
+// road-test log of it for the road target, and lpgctl command lines.
 //
 //   make_seeds REPO OUT    (OUT/<target>/<seed>; the committed corpora are
 //                           tests/fuzz/corpus/)
@@ -21,7 +22,10 @@
 #include "tests/sim_frames.h"
 #include "config/level_sensor.h"
 #include "link/port_enum.h"
+#include "sim/replay.h"
 #include "sim/sim.h"
+#include "cli/road_log.h"
+#include "readings/dashboard.h"
 #include "tests/fuzz/harness/fuzz_port.h"
 #include "tests/fuzz/harness/link_steps.h"
 #include "tests/fuzz/harness/page_parts.h"
@@ -337,6 +341,103 @@ void jumpSeed() {
     writeSeed("sim", "gen3-jumps", b);
 }
 
+// ---- recordings, road-test logs and command lines ----
+
+// The readings page's polls of the simulated controller for ms, recorded.
+std::string simRecording(int generation, SimFault fault, uint32_t ms) {
+    SimConfig config;
+    config.generation = generation;
+    config.fault = fault;
+    config.dropAfter = 6;
+    simPortUseRealTime(false);
+    simPortSetup(config);
+    resetLinkState();
+    FILE* f = tmpfile();
+    if (!f) exit(1);
+    recordingStart(&simPortOps, f, "demo", "2026-01-01T08:00:00.000+01:00");
+    LinkPort = &recordingPortOps;
+    pollStatus();
+    readLiveBlock();
+    readConfigABlock();
+    readConfigBBlock();
+    if (generation == 3) readExtendedBlock();
+    for (uint32_t t = 0; t < ms; t += 50) {
+        readingsPollTick();
+        simPortAdvanceClock(50);
+    }
+    resetLinkState();
+    std::string text;
+    rewind(f);
+    for (int c; (c = getc(f)) != EOF;) text += char(c);
+    fclose(f);
+    return text;
+}
+
+Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+void replaySeeds() {
+    writeSeed("replay", "gen3", bytesOf(simRecording(3, SimFault::None, 600)));
+    writeSeed("replay", "gen1", bytesOf(simRecording(1, SimFault::None, 300)));
+    writeSeed("replay", "gen3-drop", bytesOf(simRecording(3, SimFault::Drop, 600)));
+    // The recording, then steps (replay_fuzz.cpp): the round, a write, a
+    // wait, a jump across the clock's wrap, a close, a poll.
+    Bytes b = bytesOf(simRecording(3, SimFault::None, 300));
+    b.insert(b.end(), {0, 0, 1, 2, 3, 4, 5, 20, 7, 6, 100, 7, 0xFF, 0xFF, 0xFF, 0x00, 8, 0});
+    writeSeed("replay", "gen3-steps", b);
+}
+
+volatile std::sig_atomic_t noStop = 0;
+
+std::string roadLog(int generation, SimFault fault, uint32_t seconds) {
+    SimConfig config;
+    config.generation = generation;
+    config.fault = fault;
+    config.dropAfter = 6;
+    simPortUseRealTime(false);
+    simPortSetup(config);
+    resetLinkState();
+    LinkPort = &simPortOps;
+    std::string csv;
+    bool failed = false;
+    runRoadLog(RoadLogRun{nullptr, &csv, seconds, &noStop, false}, &failed);
+    resetLinkState();
+    return csv;
+}
+
+void roadSeeds() {
+    writeSeed("road", "gen3.csv", bytesOf(roadLog(3, SimFault::None, 2)));
+    writeSeed("road", "gen1-drop.csv", bytesOf(roadLog(1, SimFault::Drop, 2)));
+    // Columns moved and a quoted cell, as a spreadsheet saves it.
+    writeSeed("road", "moved.csv",
+              bytesOf("ms,on_gas,link_up,time,engine_speed_rpm,lambda_v,throttle_v,position,"
+                      "reference_position,reducer_temp_c,note\n"
+                      "0,1,1,2026-01-01T08:00:00.000+01:00,800,0.4,1.2,100,90,35,\"a, \"\"b\"\"\"\n"
+                      "50,0,0,,,,,,,,\n"
+                      "100,1,1,,2500,0.9,3.5,140,90,36,\n"));
+}
+
+void commandLine(const char* name, std::initializer_list<const char*> words) {
+    Bytes b;
+    for (const char* w : words) {
+        b.insert(b.end(), w, w + strlen(w));
+        b.push_back(0);
+    }
+    writeSeed("command_line", name, b);
+}
+
+void commandLineSeeds() {
+    commandLine("status", {"--port", "demo:1", "status"});
+    commandLine("dump", {"dump", "--json", "--port=replay:drive.txt"});
+    commandLine("log", {"--port", "ttyUSB0", "log", "--seconds", "30", "--out", "a.csv", "--plot",
+                        "a.png"});
+    commandLine("plot", {"plot", "a.csv", "--out", "a.png"});
+    commandLine("record", {"record", "drive.txt", "--seconds", "864000", "--port", "/dev/x"});
+    commandLine("help", {"help", "diff"});
+    commandLine("command-help", {"scan", "COM3", "demo", "-h"});
+    commandLine("bad-port", {"--port", "demo:2", "diff", "a.zs2", "-"});
+    commandLine("com", {"--port", "COM12", "save", "x.zs2"});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -361,5 +462,8 @@ int main(int argc, char** argv) {
     pagesSession("pages-gen3", 3);
     pagesSession("pages-gen1", 1);
     jumpSeed();
+    replaySeeds();
+    roadSeeds();
+    commandLineSeeds();
     return 0;
 }
