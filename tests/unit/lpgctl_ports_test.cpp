@@ -12,15 +12,9 @@
 
 #include "cli/errors.h"
 #include "tests/unit/cli_process.h"
+#include "tests/unit/test_files.h"
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 int countOf(const std::vector<std::string>& frames, const std::string& frame) {
     int n = 0;
@@ -66,8 +60,8 @@ TEST(LpgctlPortEdge, WhatIsNoSerialPortIsRefusedUntouched) {
         EXPECT_NE(scan.out.find("not a serial port"), std::string::npos) << scan.out;
         EXPECT_NE(scan.out.find("/dev/lpgctl-test-no-such-port"), std::string::npos) << scan.out;
     }
-    EXPECT_EQ(readFile(recording), content);
-    EXPECT_EQ(readFile(settings), content);
+    EXPECT_EQ(readFileBytes(recording), content);
+    EXPECT_EQ(readFileBytes(settings), content);
     for (const std::string& p : {recording, settings, fifo, link}) unlink(p.c_str());
     rmdir(folder.c_str());
 }

@@ -343,8 +343,9 @@ void jumpSeed() {
 
 // ---- recordings, road-test logs and command lines ----
 
-// The readings page's polls of the simulated controller for ms, recorded.
-std::string simRecording(int generation, SimFault fault, uint32_t ms) {
+// The simulated controller of generation with fault, on a clock of its own,
+// as the link's port.
+void startSim(int generation, SimFault fault) {
     SimConfig config;
     config.generation = generation;
     config.fault = fault;
@@ -352,6 +353,21 @@ std::string simRecording(int generation, SimFault fault, uint32_t ms) {
     simPortUseRealTime(false);
     simPortSetup(config);
     resetLinkState();
+    LinkPort = &simPortOps;
+}
+
+// What f holds, from its start; f is closed.
+std::string textOf(FILE* f) {
+    std::string text;
+    rewind(f);
+    for (int c; (c = getc(f)) != EOF;) text += char(c);
+    fclose(f);
+    return text;
+}
+
+// The readings page's polls of the simulated controller for ms, recorded.
+std::string simRecording(int generation, SimFault fault, uint32_t ms) {
+    startSim(generation, fault);
     FILE* f = tmpfile();
     if (!f) exit(1);
     recordingStart(&simPortOps, f, "demo", "2026-01-01T08:00:00.000+01:00");
@@ -366,11 +382,7 @@ std::string simRecording(int generation, SimFault fault, uint32_t ms) {
         simPortAdvanceClock(50);
     }
     resetLinkState();
-    std::string text;
-    rewind(f);
-    for (int c; (c = getc(f)) != EOF;) text += char(c);
-    fclose(f);
-    return text;
+    return textOf(f);
 }
 
 Bytes bytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
@@ -389,19 +401,13 @@ void replaySeeds() {
 volatile std::sig_atomic_t noStop = 0;
 
 std::string roadLog(int generation, SimFault fault, uint32_t seconds) {
-    SimConfig config;
-    config.generation = generation;
-    config.fault = fault;
-    config.dropAfter = 6;
-    simPortUseRealTime(false);
-    simPortSetup(config);
-    resetLinkState();
-    LinkPort = &simPortOps;
-    std::string csv;
+    startSim(generation, fault);
+    FILE* f = tmpfile();
+    if (!f) exit(1);
     bool failed = false;
-    runRoadLog(RoadLogRun{nullptr, &csv, seconds, &noStop, false}, &failed);
+    runRoadLog(RoadLogRun{f, nullptr, seconds, &noStop, false}, &failed);
     resetLinkState();
-    return csv;
+    return textOf(f);
 }
 
 void roadSeeds() {
