@@ -189,7 +189,7 @@ bool linkTo(const char* linkPath, const char* slavePath) {
 
 // A new pty: its master is returned, its slave path goes to slavePath and
 // our own open slave to *holdFd, so client closes never hang up the pty.
-int openPty(const char* linkPath, char* slavePath, size_t cap, int* holdFd) {
+int openPty(char* slavePath, size_t cap, int* holdFd) {
     const int fd = posix_openpt(O_RDWR | O_NOCTTY);
     if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0 || !ptsname(fd)) {
         std::fprintf(stderr, "lpgsim: cannot create a pty: %s\n", std::strerror(errno));
@@ -205,13 +205,15 @@ int openPty(const char* linkPath, char* slavePath, size_t cap, int* holdFd) {
         std::fprintf(stderr, "lpgsim: cannot set up %s\n", slavePath);
         return -1;
     }
-    if (linkPath) {
-        if (!linkTo(linkPath, slavePath)) return -1;
-    } else {
-        std::printf("%s\n", slavePath);
-        std::fflush(stdout);
-    }
     return fd;
+}
+
+// Where clients find the pty: the link, or the first line of stdout.
+bool announce(const char* linkPath, const char* slavePath) {
+    if (linkPath) return linkTo(linkPath, slavePath);
+    std::printf("%s\n", slavePath);
+    std::fflush(stdout);
+    return true;
 }
 
 void installSignals() {
@@ -231,7 +233,7 @@ void installSignals() {
 struct Line {
     const char* linkPath = nullptr;
     char slavePath[256] = "";
-    int fd = -1;  // pty master or device; -1 while unplugged
+    int fd = -1;  // pty master or device
     int holdFd = -1;
 };
 
@@ -264,20 +266,25 @@ void closeLine(Line* line) {
 }
 
 // Bytes on their way are lost with the adapter; the client sees a hang-up.
-void pullOut(Line* line, Unplug* u, std::vector<uint8_t>* unsent, uint32_t now, FILE* log) {
+// The pty it comes back as is made now, while the client still holds the old
+// one, so it has a path of its own, as a replugged adapter may: the client
+// has to follow the link, not keep the old path. False when no pty could be
+// made.
+bool pullOut(Line* line, Unplug* u, std::vector<uint8_t>* unsent, uint32_t now, FILE* log) {
     closeLine(line);
     unsent->clear();
     simDiscardOutput();
     u->stage = Unplug::Out;
     u->backAtMs = now + u->seconds * 1000u;
     logNote(log, now, "unplugged");
+    line->fd = openPty(line->slavePath, sizeof line->slavePath, &line->holdFd);
+    return line->fd >= 0;
 }
 
-// False when no new pty could be made.
+// False when the link could not be made.
 bool plugIn(Line* line, Unplug* u, uint32_t now, FILE* log) {
     u->stage = Unplug::Back;
-    line->fd = openPty(line->linkPath, line->slavePath, sizeof line->slavePath, &line->holdFd);
-    if (line->fd < 0) return false;
+    if (!linkTo(line->linkPath, line->slavePath)) return false;
     logNote(log, now, "plugged in");
     return true;
 }
@@ -285,8 +292,8 @@ bool plugIn(Line* line, Unplug* u, uint32_t now, FILE* log) {
 // One step of the unplug fault; false when the adapter could not come back.
 bool stepUnplug(Line* line, Unplug* u, std::vector<uint8_t>* unsent, uint32_t now, FILE* log) {
     if (u->stage == Unplug::Waiting && simState().repliesMade >= UnplugAfterReplies)
-        pullOut(line, u, unsent, now, log);
-    else if (u->stage == Unplug::Out && int32_t(now - u->backAtMs) >= 0)
+        return pullOut(line, u, unsent, now, log);
+    if (u->stage == Unplug::Out && int32_t(now - u->backAtMs) >= 0)
         return plugIn(line, u, now, log);
     return true;
 }
@@ -334,7 +341,7 @@ bool serve(Line* line, Unplug* unplug, FILE* log) {
     std::vector<uint8_t> unsent;  // released bytes the tty didn't take yet
     bool ok = true;
     while (ok && !stopRequested) {
-        if (line->fd >= 0) {
+        if (unplug->stage != Unplug::Out) {
             if (!exchange(line->fd, &unsent, start)) break;
         } else {
             // Unplugged: the engine runs on, nobody talks to it.
@@ -367,9 +374,12 @@ int main(int argc, char** argv) {
 
     Line line;
     line.linkPath = args.linkPath;
-    line.fd = args.devicePath
-                  ? openDevice(args.devicePath)
-                  : openPty(args.linkPath, line.slavePath, sizeof line.slavePath, &line.holdFd);
+    if (args.devicePath) {
+        line.fd = openDevice(args.devicePath);
+    } else {
+        line.fd = openPty(line.slavePath, sizeof line.slavePath, &line.holdFd);
+        if (line.fd >= 0 && !announce(args.linkPath, line.slavePath)) closeLine(&line);
+    }
     if (line.fd < 0) return 1;
 
     FILE* log = nullptr;

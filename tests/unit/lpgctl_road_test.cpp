@@ -39,6 +39,12 @@ std::string linkStretches(const std::vector<std::vector<std::string>>& r) {
     return states;
 }
 
+std::string linkTarget(const std::string& path) {
+    char target[256];
+    const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    return n > 0 ? std::string(target, size_t(n)) : std::string();
+}
+
 long long monotonicMs() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -103,6 +109,7 @@ TEST(LpgctlRoad, LogKeepsARowATickThroughALinkDropAndBack) {
 TEST(LpgctlRoad, LogFollowsTheAdapterOutAndBackIn) {
     LpgsimProcess sim;
     ASSERT_TRUE(sim.start({"--fault", "unplug:2"}));
+    const std::string before = linkTarget(sim.port());
     const std::string csv = scratchPath("unplug.csv");
     // Out after a few ticks, 2 s away, then found again within the link's
     // reopening round of three slow polls.
@@ -118,7 +125,8 @@ TEST(LpgctlRoad, LogFollowsTheAdapterOutAndBackIn) {
         }
     }
 
-    // The same controller answered on the new pty.
+    // The same controller answered on a new pty, which the link followed.
+    EXPECT_NE(linkTarget(sim.port()), before);
     const std::string log = sim.logText();
     const size_t out = log.find(" unplugged\n"), in = log.find(" plugged in\n");
     ASSERT_NE(out, std::string::npos) << log;
