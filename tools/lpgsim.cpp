@@ -245,8 +245,9 @@ struct Unplug {
 };
 
 void logNote(FILE* log, uint32_t now, const char* what) {
-    if (log) std::fprintf(log, "# %lu %s\n", static_cast<unsigned long>(now), what);
-    if (log) std::fflush(log);
+    if (!log) return;
+    std::fprintf(log, "# %lu %s\n", static_cast<unsigned long>(now), what);
+    std::fflush(log);
 }
 
 // Removes the link only while it is still ours.
