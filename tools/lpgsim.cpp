@@ -9,6 +9,14 @@
 // line of stdout. Runs until SIGTERM or SIGINT, then exits with 0. SIGUSR1
 // switches the fault off: the controller answers again, and the frame log
 // gets a line "# MS fault cleared".
+//
+// --fault unplug:N is the USB-serial adapter pulled out and put back, so it
+// is the tool's own fault, not the model's: once the controller has answered
+// UnplugAfterReplies requests, the pty goes away (its master closed, the
+// --link symlink removed) for N seconds, then a new pty comes back on the same
+// link and the controller answers as before. SIGUSR1 puts it back at once.
+// The frame log goes on across it, with lines "# MS unplugged" and
+// "# MS plugged in".
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -27,6 +35,11 @@
 
 namespace {
 
+// Enough for a client to see the link up (a few polling ticks) before the
+// adapter goes.
+const int UnplugAfterReplies = 10;
+const int LongestUnplugSeconds = 3600;
+
 volatile sig_atomic_t stopRequested = 0;
 volatile sig_atomic_t faultOffRequested = 0;
 
@@ -42,8 +55,12 @@ uint32_t monotonicMs() {
 void usage() {
     std::fprintf(stderr,
                  "usage: lpgsim [--link PATH | --device PATH] [--gen 1|3] [--variant N]\n"
-                 "              [--fault echo|silent|badsum|short|slow|drop:N|garbage]\n"
-                 "              [--pace] [--log FILE]\n");
+                 "              [--fault echo|silent|badsum|short|slow|drop:N|garbage|unplug:N]\n"
+                 "              [--pace] [--log FILE]\n"
+                 "unplug:N pulls the pty (and its --link) away for N seconds once the\n"
+                 "controller has answered %d requests, then brings it back on the same link.\n"
+                 "SIGUSR1 switches the fault off (an unplugged pty comes back at once).\n",
+                 UnplugAfterReplies);
 }
 
 bool makeRaw(int fd) {
@@ -87,7 +104,15 @@ struct Args {
     const char* devicePath = nullptr;
     const char* logPath = nullptr;
     SimConfig config;
+    int unplugSeconds = 0;  // --fault unplug:N
 };
+
+// The model's faults, or the tool's own: unplug:N.
+bool parseFault(const char* name, Args* args) {
+    if (std::strncmp(name, "unplug:", 7) == 0)
+        return parseInt(name + 7, 1, LongestUnplugSeconds, &args->unplugSeconds);
+    return simParseFault(name, &args->config.fault, &args->config.dropAfter);
+}
 
 // 0 when the arguments are good, else the exit code.
 int parseArgs(int argc, char** argv, Args* args) {
@@ -113,7 +138,7 @@ int parseArgs(int argc, char** argv, Args* args) {
                 return 2;
             }
         } else if (std::strcmp(a, "--fault") == 0 && hasValue) {
-            if (!simParseFault(argv[++i], &args->config.fault, &args->config.dropAfter)) {
+            if (!parseFault(argv[++i], args)) {
                 std::fprintf(stderr, "lpgsim: unknown fault '%s'\n", argv[i]);
                 return 2;
             }
@@ -126,6 +151,11 @@ int parseArgs(int argc, char** argv, Args* args) {
     }
     if (args->linkPath && args->devicePath) {
         std::fprintf(stderr, "lpgsim: --link and --device exclude each other\n");
+        return 2;
+    }
+    // Only a pty of our own can vanish and come back on the same path.
+    if (args->unplugSeconds && !args->linkPath) {
+        std::fprintf(stderr, "lpgsim: --fault unplug:N needs --link\n");
         return 2;
     }
     return 0;
@@ -159,7 +189,7 @@ bool linkTo(const char* linkPath, const char* slavePath) {
 
 // A new pty: its master is returned, its slave path goes to slavePath and
 // our own open slave to *holdFd, so client closes never hang up the pty.
-int openPty(const char* linkPath, char* slavePath, size_t cap, int* holdFd) {
+int openPty(char* slavePath, size_t cap, int* holdFd) {
     const int fd = posix_openpt(O_RDWR | O_NOCTTY);
     if (fd < 0 || grantpt(fd) != 0 || unlockpt(fd) != 0 || !ptsname(fd)) {
         std::fprintf(stderr, "lpgsim: cannot create a pty: %s\n", std::strerror(errno));
@@ -175,13 +205,15 @@ int openPty(const char* linkPath, char* slavePath, size_t cap, int* holdFd) {
         std::fprintf(stderr, "lpgsim: cannot set up %s\n", slavePath);
         return -1;
     }
-    if (linkPath) {
-        if (!linkTo(linkPath, slavePath)) return -1;
-    } else {
-        std::printf("%s\n", slavePath);
-        std::fflush(stdout);
-    }
     return fd;
+}
+
+// Where clients find the pty: the link, or the first line of stdout.
+bool announce(const char* linkPath, const char* slavePath) {
+    if (linkPath) return linkTo(linkPath, slavePath);
+    std::printf("%s\n", slavePath);
+    std::fflush(stdout);
+    return true;
 }
 
 void installSignals() {
@@ -196,51 +228,26 @@ void installSignals() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-// Moves bytes between the tty and the model until a signal asks to stop.
-void serve(int fd, FILE* log) {
-    const uint32_t start = monotonicMs();
-    std::vector<uint8_t> unsent;  // released bytes the tty didn't take yet
-    uint8_t buf[512];
-    while (!stopRequested) {
-        uint32_t now = monotonicMs() - start;
-        int waitMs = 1;
-        uint32_t next;
-        if (unsent.empty() && simNextRelease(&next) && int32_t(next - now) <= 0) waitMs = 0;
-        pollfd p = {fd, POLLIN, 0};
-        if (!unsent.empty()) p.events |= POLLOUT;
-        const int r = poll(&p, 1, waitMs);
-        if (r < 0 && errno != EINTR) break;
-        now = monotonicMs() - start;
-        bool gotBytes = false;
-        if (r > 0 && (p.revents & POLLIN)) {
-            const ssize_t k = read(fd, buf, sizeof buf);
-            gotBytes = k > 0;
-            if (gotBytes) simReceive(buf, size_t(k), now);
-        }
-        if (r > 0 && (p.revents & (POLLHUP | POLLERR)) && !gotBytes) {
-            // No client on a device that reports hang-ups: poll keeps
-            // answering at once (a hung-up tty also flags POLLIN and reads
-            // nothing), so wait instead of spinning.
-            timespec ts = {0, 1000000L};
-            nanosleep(&ts, nullptr);
-        }
-        simAdvance(now);
-        const size_t took = simTakeOutput(buf, sizeof buf, now);
-        unsent.insert(unsent.end(), buf, buf + took);
-        if (!unsent.empty()) {
-            const ssize_t w = write(fd, unsent.data(), unsent.size());
-            if (w > 0) unsent.erase(unsent.begin(), unsent.begin() + w);
-        }
-        flushLog(log);
-        if (faultOffRequested) {
-            // The controller answers again from here on; the log says when,
-            // on a line the frame readers pass over.
-            faultOffRequested = 0;
-            simSetFault(SimFault::None);
-            if (log) std::fprintf(log, "# %lu fault cleared\n", static_cast<unsigned long>(now));
-        }
-    }
-    flushLog(log);
+// What the client's port is: a pty of ours (its master, our own open slave
+// and the link to it) or an existing device.
+struct Line {
+    const char* linkPath = nullptr;
+    char slavePath[256] = "";
+    int fd = -1;  // pty master or device
+    int holdFd = -1;
+};
+
+// The adapter of --fault unplug:N, from plugged in to pulled out and back.
+struct Unplug {
+    enum Stage { Off, Waiting, Out, Back } stage = Off;
+    uint32_t seconds = 0;
+    uint32_t backAtMs = 0;  // while Out
+};
+
+void logNote(FILE* log, uint32_t now, const char* what) {
+    if (!log) return;
+    std::fprintf(log, "# %lu %s\n", static_cast<unsigned long>(now), what);
+    std::fflush(log);
 }
 
 // Removes the link only while it is still ours.
@@ -252,17 +259,129 @@ void removeLink(const char* linkPath, const char* slavePath) {
     if (std::strcmp(target, slavePath) == 0) unlink(linkPath);
 }
 
+void closeLine(Line* line) {
+    if (line->linkPath) removeLink(line->linkPath, line->slavePath);
+    if (line->holdFd >= 0) close(line->holdFd);
+    if (line->fd >= 0) close(line->fd);
+    line->fd = line->holdFd = -1;
+}
+
+// Bytes on their way are lost with the adapter; the client sees a hang-up.
+// The pty it comes back as is made now, while the client still holds the old
+// one, so it has a path of its own, as a replugged adapter may: the client
+// has to follow the link, not keep the old path. False when no pty could be
+// made.
+bool pullOut(Line* line, Unplug* u, std::vector<uint8_t>* unsent, uint32_t now, FILE* log) {
+    closeLine(line);
+    unsent->clear();
+    simDiscardOutput();
+    u->stage = Unplug::Out;
+    u->backAtMs = now + u->seconds * 1000u;
+    logNote(log, now, "unplugged");
+    line->fd = openPty(line->slavePath, sizeof line->slavePath, &line->holdFd);
+    return line->fd >= 0;
+}
+
+// False when the link could not be made.
+bool plugIn(Line* line, Unplug* u, uint32_t now, FILE* log) {
+    u->stage = Unplug::Back;
+    if (!linkTo(line->linkPath, line->slavePath)) return false;
+    logNote(log, now, "plugged in");
+    return true;
+}
+
+// One step of the unplug fault; false when the adapter could not come back.
+bool stepUnplug(Line* line, Unplug* u, std::vector<uint8_t>* unsent, uint32_t now, FILE* log) {
+    if (u->stage == Unplug::Waiting && simState().repliesMade >= UnplugAfterReplies)
+        return pullOut(line, u, unsent, now, log);
+    if (u->stage == Unplug::Out && int32_t(now - u->backAtMs) >= 0)
+        return plugIn(line, u, now, log);
+    return true;
+}
+
+// Moves bytes between the tty and the model for up to a millisecond; false
+// when the tty can't be polled.
+bool exchange(int fd, std::vector<uint8_t>* unsent, uint32_t start) {
+    uint8_t buf[512];
+    uint32_t now = monotonicMs() - start;
+    int waitMs = 1;
+    uint32_t next;
+    if (unsent->empty() && simNextRelease(&next) && int32_t(next - now) <= 0) waitMs = 0;
+    pollfd p = {fd, POLLIN, 0};
+    if (!unsent->empty()) p.events |= POLLOUT;
+    const int r = poll(&p, 1, waitMs);
+    if (r < 0 && errno != EINTR) return false;
+    now = monotonicMs() - start;
+    bool gotBytes = false;
+    if (r > 0 && (p.revents & POLLIN)) {
+        const ssize_t k = read(fd, buf, sizeof buf);
+        gotBytes = k > 0;
+        if (gotBytes) simReceive(buf, size_t(k), now);
+    }
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR)) && !gotBytes) {
+        // No client on a device that reports hang-ups: poll keeps
+        // answering at once (a hung-up tty also flags POLLIN and reads
+        // nothing), so wait instead of spinning.
+        timespec ts = {0, 1000000L};
+        nanosleep(&ts, nullptr);
+    }
+    simAdvance(now);
+    const size_t took = simTakeOutput(buf, sizeof buf, now);
+    unsent->insert(unsent->end(), buf, buf + took);
+    if (!unsent->empty()) {
+        const ssize_t w = write(fd, unsent->data(), unsent->size());
+        if (w > 0) unsent->erase(unsent->begin(), unsent->begin() + w);
+    }
+    return true;
+}
+
+// Serves the line until a signal asks to stop; false when an unplugged
+// adapter could not come back.
+bool serve(Line* line, Unplug* unplug, FILE* log) {
+    const uint32_t start = monotonicMs();
+    std::vector<uint8_t> unsent;  // released bytes the tty didn't take yet
+    bool ok = true;
+    while (ok && !stopRequested) {
+        if (unplug->stage != Unplug::Out) {
+            if (!exchange(line->fd, &unsent, start)) break;
+        } else {
+            // Unplugged: the engine runs on, nobody talks to it.
+            timespec ts = {0, 1000000L};
+            nanosleep(&ts, nullptr);
+            simAdvance(monotonicMs() - start);
+        }
+        const uint32_t now = monotonicMs() - start;
+        flushLog(log);
+        if (faultOffRequested) {
+            // The controller answers again from here on; the log says when,
+            // on a line the frame readers pass over.
+            faultOffRequested = 0;
+            simSetFault(SimFault::None);
+            if (unplug->stage == Unplug::Out) ok = plugIn(line, unplug, now, log);
+            if (unplug->stage != Unplug::Off) unplug->stage = Unplug::Back;
+            logNote(log, now, "fault cleared");
+        }
+        if (ok) ok = stepUnplug(line, unplug, &unsent, now, log);
+    }
+    flushLog(log);
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Args args;
     if (const int bad = parseArgs(argc, argv, &args)) return bad;
 
-    int holdFd = -1;
-    char slavePath[256] = "";
-    const int fd = args.devicePath ? openDevice(args.devicePath)
-                                   : openPty(args.linkPath, slavePath, sizeof slavePath, &holdFd);
-    if (fd < 0) return 1;
+    Line line;
+    line.linkPath = args.linkPath;
+    if (args.devicePath) {
+        line.fd = openDevice(args.devicePath);
+    } else {
+        line.fd = openPty(line.slavePath, sizeof line.slavePath, &line.holdFd);
+        if (line.fd >= 0 && !announce(args.linkPath, line.slavePath)) closeLine(&line);
+    }
+    if (line.fd < 0) return 1;
 
     FILE* log = nullptr;
     if (args.logPath) {
@@ -275,11 +394,12 @@ int main(int argc, char** argv) {
     }
     installSignals();
     simReset(args.config, 0);
-    serve(fd, log);
+    Unplug unplug;
+    unplug.seconds = uint32_t(args.unplugSeconds);
+    if (unplug.seconds) unplug.stage = Unplug::Waiting;
+    const bool ok = serve(&line, &unplug, log);
 
     if (log) std::fclose(log);
-    if (args.linkPath) removeLink(args.linkPath, slavePath);
-    if (holdFd >= 0) close(holdFd);
-    close(fd);
-    return 0;
+    closeLine(&line);
+    return ok ? 0 : 1;
 }

@@ -1,14 +1,17 @@
 // lpgctl log and record, the real program against lpgsim on a pty: a row a
-// tick with plausible values through a link drop and back, and a recording
-// that answers in the controller's place.
+// tick with plausible values through a link drop and back, through an
+// adapter pulled out and put back, and a recording that answers in the
+// controller's place.
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <atomic>
+#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -29,6 +32,37 @@ std::vector<std::vector<std::string>> csvRecords(const std::string& path) {
 }
 
 const int Ms = 1, Rpm = 2, Temp = 7, LinkUp = 12;
+
+// The link_up column as one letter a stretch: "UDU" for up, down, up.
+std::string linkStretches(const std::vector<std::vector<std::string>>& r) {
+    std::string states;
+    for (size_t i = 1; i < r.size(); ++i) {
+        const char state = r[i].size() > LinkUp && r[i][LinkUp] == "1" ? 'U' : 'D';
+        if (states.empty() || states.back() != state) states += state;
+    }
+    return states;
+}
+
+std::string linkTarget(const std::string& path) {
+    char target[256];
+    const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    return n > 0 ? std::string(target, size_t(n)) : std::string();
+}
+
+long long monotonicMs() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000LL + ts.tv_nsec / 1000000;
+}
+
+// Waits until the path exists (or, with gone, no longer exists).
+bool waitForPath(const std::string& path, bool gone) {
+    for (long long until = monotonicMs() + 5000; monotonicMs() < until; usleep(5000)) {
+        struct stat st;
+        if ((lstat(path.c_str(), &st) != 0) == gone) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -62,12 +96,9 @@ TEST(LpgctlRoad, LogKeepsARowATickThroughALinkDropAndBack) {
     const auto r = csvRecords(csv);
     ASSERT_GT(r.size(), 20u);
     EXPECT_EQ(r[0][LinkUp], "link_up");
-    std::string states;  // U and D, one letter a stretch
     for (size_t i = 1; i < r.size(); ++i) {
         ASSERT_EQ(r[i].size(), 13u) << "row " << i;
-        const char state = r[i][LinkUp] == "1" ? 'U' : 'D';
-        if (states.empty() || states.back() != state) states += state;
-        if (state == 'U') {
+        if (r[i][LinkUp] == "1") {
             const int rpm = std::stoi(r[i][Rpm]), t = std::stoi(r[i][Temp]);
             EXPECT_TRUE(rpm >= 0 && rpm <= 8000 && t >= -40 && t <= 130) << "row " << i;
         } else {
@@ -77,12 +108,60 @@ TEST(LpgctlRoad, LogKeepsARowATickThroughALinkDropAndBack) {
             EXPECT_GT(std::stol(r[i][Ms]), std::stol(r[i - 1][Ms])) << "row " << i;
         }
     }
-    EXPECT_EQ(states, "UDU");
+    EXPECT_EQ(linkStretches(r), "UDU");
     // The rows a tick: one status request for each.
     int statusRequests = 0;
     for (const std::string& f : sim.received()) statusRequests += f == "65 01 01 67";
     EXPECT_EQ(statusRequests, int(r.size()) - 1);
     unlink(csv.c_str());
+}
+
+TEST(LpgctlRoad, LogFollowsTheAdapterOutAndBackIn) {
+    LpgsimProcess sim;
+    ASSERT_TRUE(sim.start({"--fault", "unplug:2"}));
+    const std::string before = linkTarget(sim.port());
+    const std::string csv = scratchPath("unplug.csv");
+    // Out after a few ticks, 2 s away, then found again within the link's
+    // reopening round of three slow polls.
+    const CliRun run =
+        runLpgctl({"--port", sim.port(), "log", "--seconds", "9", "--out", csv}, 40000);
+    ASSERT_EQ(run.code, ExitOk) << run.err;
+    const auto r = csvRecords(csv);
+    ASSERT_GT(r.size(), 20u);
+    EXPECT_EQ(linkStretches(r), "UDU") << readFileBytes(csv);
+    for (size_t i = 1; i < r.size(); ++i) {
+        if (r[i][LinkUp] == "0") {
+            EXPECT_EQ(r[i][Rpm], "") << "row " << i;
+        }
+    }
+
+    // The same controller answered on a new pty, which the link followed.
+    EXPECT_NE(linkTarget(sim.port()), before);
+    const std::string log = sim.logText();
+    const size_t out = log.find(" unplugged\n"), in = log.find(" plugged in\n");
+    ASSERT_NE(out, std::string::npos) << log;
+    ASSERT_NE(in, std::string::npos) << log;
+    EXPECT_LT(out, in);
+    EXPECT_NE(log.find(" < 65", in), std::string::npos) << "no reply after the plug-in";
+    unlink(csv.c_str());
+}
+
+TEST(LpgctlRoad, FaultOffPutsAnUnpluggedAdapterBackAtOnce) {
+    LpgsimProcess sim;
+    ASSERT_TRUE(sim.start({"--fault", "unplug:600"}));
+    const CliRun first = runLpgctl({"--port", sim.port(), "log", "--seconds", "1"});
+    ASSERT_EQ(first.code, ExitOk) << first.err;
+    ASSERT_TRUE(waitForPath(sim.port(), true)) << "the link stayed while unplugged";
+    EXPECT_EQ(runLpgctl({"--port", sim.port(), "status"}).code, ExitNoSuchPort);
+
+    sim.faultOff();
+    ASSERT_TRUE(waitForPath(sim.port(), false)) << "the link did not come back";
+    const CliRun back = runLpgctl({"--port", sim.port(), "status"});
+    EXPECT_EQ(back.code, ExitOk) << back.err;
+    const std::string log = sim.logText();
+    const size_t in = log.find(" plugged in\n"), cleared = log.find(" fault cleared\n");
+    ASSERT_NE(in, std::string::npos) << log;
+    EXPECT_LT(in, cleared);
 }
 
 TEST(LpgctlRoad, ARecordingAnswersDumpInTheControllersPlace) {
