@@ -145,10 +145,15 @@ int openController(const CliArgs& args) {
 
 int readControllerBlocks() {
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
-    for (int i = 0; i < StatusTries; ++i) {
+    // Each try polls the status first; a garbled reply costs one try, as on
+    // the pages.
+    for (int i = 0; i < StatusTries; ++i)
         if (refreshBlocksForSave(fmt)) return ExitOk;
-        pollStatus();  // a garbled reply costs one try, as on the pages
-    }
+    if (GarbledReplies > 0)
+        return fail(ExitNoController,
+                    "the block reads' replies from %s fail their checksum: noise, or a wrong "
+                    "baud rate?",
+                    label.c_str());
     return fail(ExitNoController, "the controller on %s stopped answering the block reads",
                 label.c_str());
 }
