@@ -90,22 +90,34 @@ TEST_F(PortWinTest, FailedOpenSaysWhichPathAndWhy) {
     EXPECT_NE(line.find(reason), std::string::npos) << line;
 }
 
-TEST_F(PortWinTest, FailedSetUpSaysWhichPathAndWhy) {
-    // A plain file opens like a port but takes no port settings.
+// A file named as the port is refused before a byte is written to it.
+TEST_F(PortWinTest, AFileIsNoPortAndStaysUntouched) {
     char folder[MAX_PATH], file[MAX_PATH];
     ASSERT_NE(GetTempPathA(sizeof folder, folder), 0u);
     ASSERT_NE(GetTempFileNameA(folder, "zpt", 0, file), 0u);
-    const PortId h = win32PortOps.open(file);
+    EXPECT_EQ(win32PortOps.open(file), InvalidPort);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA(file, GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 0u);
+    DeleteFileA(file);
+    ASSERT_EQ(diagnostics().size(), 1u);
+    EXPECT_NE(diagnostics()[0].find(file), std::string::npos) << diagnostics()[0];
+    EXPECT_NE(diagnostics()[0].find("no serial device"), std::string::npos) << diagnostics()[0];
+}
+
+TEST_F(PortWinTest, FailedSetUpSaysWhichPathAndWhy) {
+    // The null device is a character device that takes no port settings.
+    const char* path = "NUL";
+    const PortId h = win32PortOps.open(path);
     ASSERT_NE(h, InvalidPort);
     EXPECT_FALSE(win32PortOps.applySettings(h, LinkPortSettings));
     EXPECT_FALSE(win32PortOps.applyTimeouts(h, LinkPortTimeouts));
     win32PortOps.close(h);
-    DeleteFileA(file);
 
     ASSERT_EQ(diagnostics().size(), 2u);
     EXPECT_NE(lastPortError(), static_cast<DWORD>(ERROR_SUCCESS));
     for (const std::string& line : diagnostics()) {
-        EXPECT_NE(line.find(file), std::string::npos) << line;
+        EXPECT_NE(line.find(path), std::string::npos) << line;
         EXPECT_EQ(line.find("(no text)"), std::string::npos) << line;
     }
 }
