@@ -124,8 +124,9 @@ bool addFrame(RecordingReader& r, uint32_t ms, char dir) {
     rec.replies.insert(rec.replies.end(), r.bytes.begin(), r.bytes.end());
     Exchange& e = r.last->back();
     e.size += uint32_t(r.bytes.size());
-    if (r.lastIsStatus && !rec.generation)
-        rec.generation = generationOfStatus(&rec.replies[e.at], e.size);
+    // A reply line without bytes may come before any reply bytes at all.
+    if (r.lastIsStatus && !rec.generation && e.size > 0)
+        rec.generation = generationOfStatus(rec.replies.data() + e.at, e.size);
     return true;
 }
 
