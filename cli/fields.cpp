@@ -3,8 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "config/corrections.h"
-#include "readings/dashboard.h"
+#include "link/correction_nibbles.h"
 
 namespace {
 
@@ -132,9 +131,8 @@ void decodeCorrections(BlockFields& f, const uint8_t* byteA, const uint8_t* byte
         const CorrectionField c = correctionField(row);
         const uint8_t* byte = c.byte == 0 ? byteA : byteB;
         const int nibble = c.high ? *byte >> 4 : *byte & 0x0F;
-        char text[CorrectionTextSize];
-        correctionItemText(row, correctionIndexForNibble(nibble), text, sizeof text);
-        f.number(Keys[row], Labels[row], "", atoi(text), 0, byte);
+        f.number(Keys[row], Labels[row], "", correctionValue(row, correctionIndexForNibble(nibble)),
+                 0, byte);
     }
 }
 

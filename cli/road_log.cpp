@@ -9,7 +9,7 @@
 #include "cli/road_plot.h"
 #include "link/blocks.h"
 #include "link/link.h"
-#include "readings/dashboard.h"
+#include "link/poll_plan.h"
 
 const char* const RoadColumns[] = {
     "time",
@@ -233,6 +233,7 @@ long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
     const uint32_t start = LinkPort->tickCount();
     uint32_t due = start;  // when the current tick was due
     long rows = 0;
+    unsigned slowTicks = 0;  // towards the configuration blocks, as on the readings page
     if (!emit(run, csvHeader())) {
         *writeFailed = true;
         return 0;
@@ -240,7 +241,7 @@ long runRoadLog(const RoadLogRun& run, bool* writeFailed) {
     while (!*run.stop) {
         const uint32_t ms = LinkPort->tickCount() - start;
         if (run.seconds && ms >= run.seconds * 1000u) break;
-        readingsPollTick();
+        runPollPlan(ReadingsPoll, PauseNone, &slowTicks);
         const RoadRow row = roadRowFromStores(ms, isoLocalTime(wallStart + ms));
         if (run.keep) roadLogAdd(run.keep, row);
         if (!emit(run, csvRow(row))) {

@@ -3,7 +3,6 @@
 #include "config/config_dialogs.h"
 #include "config/config_dialogs_win.h"
 
-#include "readings/dashboard.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
 

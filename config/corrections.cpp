@@ -3,12 +3,10 @@
 #include <cstdio>
 
 #include "link/blocks.h"
+#include "link/poll_plan.h"
 #include "shell/app_state.h"
 
 namespace {
-
-// Correction of index 0 per row: -12, -10, -20 and -16.
-const int RowOffset[CorrectionRows] = {12, 10, 20, 16};
 
 bool validRow(int row) { return row >= 0 && row < CorrectionRows; }
 
@@ -16,12 +14,8 @@ bool validRow(int row) { return row >= 0 && row < CorrectionRows; }
 
 void correctionItemText(int row, int index, char* out, size_t cap) {
     if (!out || cap == 0) return;
-    const long value = validRow(row) ? 2L * index - RowOffset[row] : 0;
+    const long value = correctionValue(row, index);
     snprintf(out, cap, value > 0 ? "+%ld" : "%ld", value);
-}
-
-CorrectionField correctionField(int row) {
-    return CorrectionField{row >= 2 ? 1 : 0, row == 1 || row == 3};
 }
 
 CorrectionBytes correctionBytes(int generation) {
@@ -61,13 +55,4 @@ CorrectionSelection correctionSelection(int generation) {
     return s;
 }
 
-bool correctionsPollTick() {
-    // The fitter is choosing in an open list: nothing may move under it.
-    if (dropDownOpen) return false;
-    pollStatus();
-    if (LinkState == LinkStateKind::Up) {
-        if (ControllerGeneration == 1) readConfigABlock();
-        if (ControllerGeneration == 3) readExtendedBlock();
-    }
-    return true;
-}
+bool correctionsPollTick() { return runPollPlan(CorrectionsPoll, pollPausesNow(), nullptr); }

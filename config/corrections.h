@@ -7,25 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "link/correction_nibbles.h"
 #include "link/link.h"
 
-enum { CorrectionRows = 4, CorrectionItems = 16, CorrectionTextSize = 8 };
+enum { CorrectionTextSize = 8 };
 
 // Item text of a row's list: the correction of index k is 2k minus the
 // row's offset, with a "+" in front of positive values ("-12" .. "+18").
 void correctionItemText(int row, int index, char* out, size_t cap);
-
-// A nibble n is shown as list index 15 - n and back.
-inline int correctionIndexForNibble(int nibble) { return 15 - (nibble & 0x0F); }
-inline int correctionNibbleForIndex(int index) { return (15 - index) & 0x0F; }
-
-// Rows 0 and 1 edit the low and high nibble of byte A, rows 2 and 3 those of
-// byte B.
-struct CorrectionField {
-    int byte;  // 0 = A, 1 = B
-    bool high;
-};
-CorrectionField correctionField(int row);
 
 // The two bytes for a generation: ConfigA's for 1, Extended's for 3.
 // served is false for any other generation; valid tells whether their store

@@ -4,6 +4,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/poll_plan.h"
 #include "shell/app_state.h"
 
 LambdaEmulationState lambdaEmulation = {1, 1, false};
@@ -64,11 +65,7 @@ int wavePoints(int high, int low, PlotPoint* out, int cap) {
 }
 
 bool lambdaEmulationPollTick() {
-    if (dropDownOpen) return false;
-    pollStatus();
-    if (LinkState == LinkStateKind::Up && generationServed(ControllerGeneration))
-        readConfigABlock();
-    return true;
+    return runPollPlan(LambdaEmulationPoll, pollPausesNow(), nullptr);
 }
 
 bool lambdaWaveNeedsDrawing(int high, int low) {

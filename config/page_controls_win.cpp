@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "readings/dashboard.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
 #include "shell/text_win.h"

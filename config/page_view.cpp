@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/poll_plan.h"
+#include "shell/app_state.h"
 #include "shell/language.h"
 
 PageStores currentStores() {
@@ -163,12 +165,4 @@ void sendWrites(const WritePlan& plan) {
 
 // ---- polling ----
 
-void pollConfigurationBlocks() {
-    pollStatus();
-    if (LinkState == LinkStateKind::Up && generationServed(ControllerGeneration)) {
-        // Live too, although these pages show only its start position.
-        readLiveBlock();
-        readConfigABlock();
-        readConfigBBlock();
-    }
-}
+void pollConfigurationBlocks() { runPollPlan(ConfigurationPoll, pollPausesNow(), nullptr); }

@@ -50,6 +50,11 @@ unsigned periodFromRpm(int rpm) {
     return 15000000u / static_cast<unsigned>(rpm);
 }
 
+int engineSpeedShown(const LiveBlock& live) {
+    if (live.rpmPeriodHi == 255) return 0;
+    return rpmFromBytes(live.rpmPeriodHi, live.rpmPeriodLo);
+}
+
 int temperatureFromRaw(uint8_t raw) {
     if (raw < 68) return 0;
     if (raw < 200) return roundUpAboveHalf((raw - 68) / 2.582);

@@ -244,6 +244,8 @@ int roundUpAboveHalf(double x);
 // Engine speed in rpm from a 16-bit period (0 for period 0), a multiple of 50.
 int rpmFromPeriod(unsigned period);
 inline int rpmFromBytes(uint8_t hi, uint8_t lo) { return rpmFromPeriod(hi * 256u + lo); }
+// Engine speed as shown: 0 while the engine is reported stopped (hi = 255).
+int engineSpeedShown(const LiveBlock& live);
 // Period for writing a speed: 15000000 / rpm; 0 for rpm <= 0.
 unsigned periodFromRpm(int rpm);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/poll_plan.h"
 #include "shell/app_state.h"
 
 ReadingsPageState readingsState = {};
@@ -13,64 +14,11 @@ void resetReadingsState() {
     slowBlockCounter = 0;
 }
 
-namespace {
-
-// Only the first `count` characters of a formatted number are drawn.
-FieldText cut(FieldText f, int count) {
-    const int len = static_cast<int>(strnlen(f.text, sizeof f.text));
-    f.count = len < count ? len : count;
-    return f;
-}
-
-}  // namespace
-
 // ---- poll cycle ----
 
-bool readingsPollTick() {
-    // A nested message loop of a dialog or a dropped-down list must not see
-    // the controller talked to underneath it.
-    if (serviceDialogOpen || dropDownOpen) return false;
-    pollStatus();
-    if (LinkState == LinkStateKind::Up && generationServed(ControllerGeneration)) {
-        readLiveBlock();
-        // The configuration changes only when someone writes it, so a
-        // quarter of the rate keeps the 50 ms tick short.
-        if (++slowBlockCounter > 3) {
-            readConfigABlock();
-            readConfigBBlock();
-            slowBlockCounter = 0;
-        }
-    }
-    return true;
-}
-
-bool pollTimerNeedsRearm() { return PollInterval != armedInterval; }
+bool readingsPollTick() { return runPollPlan(ReadingsPoll, pollPausesNow(), &slowBlockCounter); }
 
 // ---- texts ----
-
-FieldText voltsText(double volts) {
-    FieldText f;
-    snprintf(f.text, sizeof f.text, "%f", volts);
-    return cut(f, 4);
-}
-
-FieldText threeDigits(int value) {
-    FieldText f;
-    snprintf(f.text, sizeof f.text, "%03dl", value);
-    return cut(f, 3);
-}
-
-FieldText fourDigits(int value) {
-    FieldText f;
-    snprintf(f.text, sizeof f.text, "%04dl", value);
-    return cut(f, 4);
-}
-
-FieldText probeBText(uint8_t voltageB, uint8_t lambdaType) {
-    double v = voltsFromRaw(voltageB);
-    if (probeInverted(lambdaType)) v = 5 - v;
-    return voltsText(v);
-}
 
 int markerOffsetFor(uint8_t voltageB, uint8_t lambdaType) {
     int offset = voltageB;
@@ -95,31 +43,6 @@ StateCells stateCellsFor(uint8_t flagsA) {
     case FlagsA::StateCell4: return {3, 1};
     default: return {-1, 0};
     }
-}
-
-ProbeAField probeAField(uint8_t voltageA, uint8_t lambdaType, uint8_t flagsA) {
-    const double v = voltsFromRaw(voltageA);
-    ProbeAField p;
-    p.silverClearRight = 0;
-    switch (tpsType(lambdaType)) {
-    case 1: p.text = voltsText(5 - v); break;
-    case 2:
-    case 3:
-        snprintf(p.text.text, sizeof p.text.text, "_.__");
-        p.text.count = 4;
-        break;
-    case 6:
-    case 7:
-        // Switch-type sensors: a three-letter state on a cleared patch, as
-        // the four-character voltage would otherwise show through.
-        p.silverClearRight = tpsType(lambdaType) == 6 ? 105 : 110;
-        snprintf(p.text.text, sizeof p.text.text, "%s",
-                 (flagsA & FlagsA::SwitchOff) ? "OFF" : " ON");
-        p.text.count = 3;
-        break;
-    default: p.text = voltsText(v); break;
-    }
-    return p;
 }
 
 FieldText tpsInertText(uint8_t tpsInert) { return voltsText(tpsInert / 50.0 + 0.02); }
@@ -151,11 +74,6 @@ bool jumpMarkerShown(uint8_t lambdaType, uint8_t options) {
     const int type = tpsType(lambdaType);
     if (type == 2 || type == 3 || type == 6 || type == 7) return false;
     return (options & Options::JumpFunctions) != 0;
-}
-
-int engineSpeedShown(const LiveBlock& live) {
-    if (live.rpmPeriodHi == 255) return 0;
-    return rpmFromBytes(live.rpmPeriodHi, live.rpmPeriodLo);
 }
 
 bool tickIsRed(uint8_t options, int redZoneRpm, int rpmPerTick, int tick) {

@@ -8,6 +8,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "shell/field_text.h"
 #include "shell/language_entries.h"
 
 // What was last shown; program-wide, so it outlives page re-creation.
@@ -31,8 +32,6 @@ void resetReadingsState();
 // is skipped (a service dialog or a dropped-down list): then nothing else
 // may happen on this tick, drawing and re-arming included.
 bool readingsPollTick();
-// True when the timer must be re-armed with PollInterval.
-bool pollTimerNeedsRearm();
 
 // ---- design-space geometry ----
 
@@ -41,21 +40,8 @@ enum : int { DesignWidth = 800, DesignHeight = 570 };
 // Scale of the bars: a value v stands at x = v + BarOrigin.
 enum : int { BarOrigin = 161, BandRightLimit = 418, BarRightEdge = 417 };
 
-// ---- fixed-width texts ----
+// ---- instruments (their texts: shell/field_text.h) ----
 
-// A number formatted whole, of which only the first `count` characters are
-// drawn (so voltages are cut, not rounded, and format suffixes never show).
-enum { FieldTextSize = 24 };
-struct FieldText {
-    char text[FieldTextSize];
-    int count;
-};
-FieldText voltsText(double volts);  // "%f", 4 characters: 2.4696 -> "2.46"
-FieldText threeDigits(int value);   // "%03dl", 3 characters
-FieldText fourDigits(int value);    // "%04dl", 4 characters
-
-// Probe B voltage as shown: inverted for the 5-0 V probe types.
-FieldText probeBText(uint8_t voltageB, uint8_t lambdaType);
 // Probe B marker offset: raw, times 5 for the 0-1 V probe, at most 255.
 int markerOffsetFor(uint8_t voltageB, uint8_t lambdaType);
 enum class MarkerColour { DarkGreen, Yellow, Red };
@@ -67,14 +53,6 @@ struct StateCells {
     int stateCellLit;
 };
 StateCells stateCellsFor(uint8_t flagsA);
-
-// Probe A field by throttle sensor type; silverClearRight is the design x up
-// to which (30, 155)-(x, 195) is cleared first, 0 when nothing is cleared.
-struct ProbeAField {
-    FieldText text;
-    int silverClearRight;
-};
-ProbeAField probeAField(uint8_t voltageA, uint8_t lambdaType, uint8_t flagsA);
 
 FieldText tpsInertText(uint8_t tpsInert);  // raw / 50 + 0.02 V
 // Gas switch-on temperature: two digits, capped at 100 (then three).
@@ -91,9 +69,6 @@ int jumpMarkerOffset(int generation, uint8_t attInit, uint8_t attJump);
 // The marker is drawn only with the jump functions on and a throttle sensor
 // type that has jumps.
 bool jumpMarkerShown(uint8_t lambdaType, uint8_t options);
-
-// Engine speed shown: 0 while the engine is reported stopped (hi = 255).
-int engineSpeedShown(const LiveBlock& live);
 
 // Tick colour: red above the switch-off speed when that function is on.
 // rpmPerTick is 1000 for the major ticks and 200 for the minor ones.

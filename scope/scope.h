@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "link/blocks.h"
-#include "readings/dashboard.h"
+#include "shell/field_text.h"
 #include "shell/sizes.h"
 
 // ---- panes and traces ----

@@ -7,6 +7,8 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/poll_plan.h"
+#include "shell/app_state.h"
 #include "shell/language_entries.h"
 
 bool registrationEditing = false;
@@ -93,8 +95,7 @@ DeviceInfoView deviceInfoView() {
 }
 
 DeviceInfoView deviceInfoTick() {
-    pollStatus();
-    if (LinkState == LinkStateKind::Up && ControllerGeneration == 3) readExtendedBlock();
+    runPollPlan(DeviceInfoPoll, pollPausesNow(), nullptr);
     return deviceInfoView();
 }
 

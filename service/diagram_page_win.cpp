@@ -2,6 +2,7 @@
 // two scroll bars at the sizes where it doesn't fit whole.
 #include "service/diagram_page_win.h"
 
+#include <utility>
 #include <windows.h>
 
 #include "res/resource.h"
@@ -9,6 +10,7 @@
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
 #include "shell/pages_win.h"
+#include "shell/scoped_win.h"
 #include "shell/shell_win.h"
 
 static_assert(SB_LINEUP == ScrollLineUp && SB_LINEDOWN == ScrollLineDown &&
@@ -27,25 +29,25 @@ namespace {
 // A window DC comes from the system's small shared cache: holding one for
 // the page's life is fine, but it must go back (releaseView, on WM_DESTROY
 // and at the next set-up) before the page window is gone.
+// The handles go in reverse order: the diagram out of the memory DC (a
+// bitmap still selected can't be deleted), the memory DC, the window DC,
+// the bitmap.
 struct DiagramView {
-    HWND page;
-    HDC pageDc, memoryDc;
-    HBITMAP bitmap;
-    HGDIOBJ memoryDcBitmap;  // what the memory DC held before the diagram
-    int bitmapId;
-    DiagramLayout layout;
-    int offsetX, offsetY;
+    HWND page = nullptr;
+    GdiObject<HBITMAP> bitmap;
+    WindowDc pageDc;
+    MemoryDc memoryDc;
+    Selection diagramSelected;  // puts back what the memory DC held before
+    int bitmapId = 0;
+    DiagramLayout layout = {};
+    int offsetX = 0, offsetY = 0;
 };
 DiagramView view;
 
 void releaseView() {
-    if (view.memoryDc) {
-        // A bitmap still selected into a DC can't be deleted.
-        if (view.memoryDcBitmap) SelectObject(view.memoryDc, view.memoryDcBitmap);
-        DeleteDC(view.memoryDc);
-    }
-    if (view.pageDc) ReleaseDC(view.page, view.pageDc);
-    if (view.bitmap) DeleteObject(view.bitmap);
+    // Moved out whole, so that its handles go in the order above (assigning
+    // over view would free them member by member, bitmap first).
+    { DiagramView gone = std::move(view); }
     view = DiagramView();
 }
 
@@ -70,11 +72,11 @@ void applyLayout(HWND page) {
 
 void loadPicture(HWND page) {
     view.bitmapId = diagramBitmapFor(LanguageCode);
-    view.bitmap = LoadBitmapA(appInstance, MAKEINTRESOURCEA(view.bitmapId));
-    view.pageDc = GetDC(page);
-    view.memoryDc = CreateCompatibleDC(view.pageDc);
+    view.bitmap = GdiObject<HBITMAP>(LoadBitmapA(appInstance, MAKEINTRESOURCEA(view.bitmapId)));
+    view.pageDc = WindowDc(page);
+    view.memoryDc = MemoryDc(view.pageDc.get());
     if (view.memoryDc && view.bitmap)
-        view.memoryDcBitmap = SelectObject(view.memoryDc, view.bitmap);
+        view.diagramSelected = Selection(view.memoryDc.get(), view.bitmap.get());
 }
 
 void onScroll(HWND page, bool horizontal, WPARAM wp) {
@@ -84,7 +86,7 @@ void onScroll(HWND page, bool horizontal, WPARAM wp) {
     offset = scrolledOffset(offset, maximum, LOWORD(wp), HIWORD(wp));
     SetScrollPos(GetDlgItem(page, horizontal ? IDC_DIAGRAM_HBAR : IDC_DIAGRAM_VBAR), SB_CTL, offset,
                  TRUE);
-    if (view.memoryDc && view.bitmap) SelectObject(view.memoryDc, view.bitmap);
+    if (view.memoryDc && view.bitmap) SelectObject(view.memoryDc.get(), view.bitmap.get());
     diagramCopy();
 }
 
@@ -127,8 +129,8 @@ void diagramSetUp() {
 void diagramCopy() {
     if (!view.pageDc || !view.memoryDc) return;
     const DiagramLayout& l = view.layout;
-    BitBlt(view.pageDc, l.originX, l.originY, l.w, l.h, view.memoryDc, view.offsetX, view.offsetY,
-           SRCCOPY);
+    BitBlt(view.pageDc.get(), l.originX, l.originY, l.w, l.h, view.memoryDc.get(), view.offsetX,
+           view.offsetY, SRCCOPY);
 }
 
 void deleteDiagramBitmap() { releaseView(); }
@@ -137,7 +139,7 @@ DiagramViewState diagramViewState() {
     DiagramViewState s = {};
     s.page = view.page;
     s.bitmapId = view.bitmapId;
-    s.bitmapLoaded = view.bitmap != nullptr;
+    s.bitmapLoaded = static_cast<bool>(view.bitmap);
     s.offsetX = view.offsetX;
     s.offsetY = view.offsetY;
     s.originX = view.layout.originX;

@@ -1,5 +1,8 @@
 #include "shell/app_state.h"
 
+#include "link/link.h"
+#include "link/poll_plan.h"
+
 namespace {
 
 struct AppFlags {
@@ -24,6 +27,12 @@ void setDropDownOpen(bool open) { flags.dropDownOpen = open; }
 void setConfigDialogOpen(bool open) { flags.configDialogOpen = open; }
 void setOptionsDialogOpen(bool open) { flags.optionsDialogOpen = open; }
 void setArmedInterval(int ms) { flags.armedInterval = ms; }
+bool pollTimerNeedsRearm() { return PollInterval != armedInterval; }
+
+unsigned pollPausesNow() {
+    return (flags.serviceDialogOpen ? PauseServiceDialog : 0u) |
+           (flags.dropDownOpen ? PauseDropDown : 0u);
+}
 
 void clearPauseFlags() {
     flags.serviceDialogOpen = flags.dropDownOpen = false;

@@ -15,8 +15,12 @@ extern const bool& optionsDialogOpen;  // a sub-dialog of the options page is op
 void setOptionsDialogOpen(bool open);
 extern const int& armedInterval;  // interval the current page's timer was last armed with
 void setArmedInterval(int ms);
+// True when the page's timer must be re-armed with PollInterval.
+bool pollTimerNeedsRearm();
 // No dialog open and no list dropped down (tests).
 void clearPauseFlags();
+// The PollPause bits (link/poll_plan.h) that hold now.
+unsigned pollPausesNow();
 
 // The page shown and the window size.
 extern Page PageKind;  // shell/page_list.h

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "readings/dashboard.h"
+#include "shell/field_text.h"
 #include "shell/app_state.h"
 #include "shell/fonts_win.h"
 #include "shell/palette_win.h"

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <dbghelp.h>
 
+#include "shell/scoped_win.h"
+
 namespace {
 
 // Kept from the start: a crashed program shouldn't have to read resources.
@@ -38,10 +40,8 @@ bool dumpPathFor(char* out, size_t cap) {
     return w > 0 && static_cast<size_t>(w) < cap;
 }
 
-bool writeDump(const char* path) {
-    HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+// The dump written into file; false when it fails.
+bool dumpInto(HANDLE file) {
     // A dump needs no symbols; without this, some dbghelp versions load
     // every module's first (Wine's: tens of seconds).
     SymSetOptions(SymGetOptions() | SYMOPT_DEFERRED_LOADS);
@@ -49,11 +49,20 @@ bool writeDump(const char* path) {
     where.ThreadId = crashThreadId;
     where.ExceptionPointers = crashInfo;
     where.ClientPointers = FALSE;
-    const BOOL ok = MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file,
-                                      MiniDumpNormal, &where, nullptr, nullptr);
-    CloseHandle(file);
+    return MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
+                             &where, nullptr, nullptr) != FALSE;
+}
+
+bool writeDump(const char* path) {
+    bool ok = false;
+    {
+        const ScopedHandle file = fileHandle(CreateFileA(
+            path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        ok = dumpInto(file.get());
+    }  // closed before a failed dump's file is deleted
     if (!ok) DeleteFileA(path);
-    return ok != FALSE;
+    return ok;
 }
 
 DWORD WINAPI report(void*) {
@@ -79,10 +88,9 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info) {
     // Reported from a thread of its own: this one stays stopped where it
     // failed, so the box's message loop can't run the broken windows' timers
     // again, and the dump shows this thread's stack as it was.
-    HANDLE reporter = CreateThread(nullptr, 0, report, nullptr, 0, nullptr);
+    const ScopedHandle reporter(CreateThread(nullptr, 0, report, nullptr, 0, nullptr));
     if (reporter) {
-        WaitForSingleObject(reporter, INFINITE);
-        CloseHandle(reporter);
+        WaitForSingleObject(reporter.get(), INFINITE);
     } else {
         report(nullptr);
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "shell/scoped_win.h"
 #include "shell/sizes.h"
 
 HFONT fontLarge = nullptr, fontSmall = nullptr;
@@ -9,7 +10,8 @@ HFONT fontLarge = nullptr, fontSmall = nullptr;
 namespace {
 
 // [character set][size mode - 1]: Central European first, Cyrillic second.
-HFONT largeFonts[2][SizeModeCount], smallFonts[2][SizeModeCount];
+// Kept for the program's life; fontLarge and fontSmall borrow from them.
+GdiObject<HFONT> largeFonts[2][SizeModeCount], smallFonts[2][SizeModeCount];
 bool fontsCreated = false;
 
 HFONT makeFont(int height, int width, int weight, BYTE charSet) {
@@ -33,9 +35,9 @@ void createDashboardFonts() {
         for (int size = 1; size <= SizeModeCount; ++size) {
             const WindowSize& w = windowSize(size);
             largeFonts[set][size - 1] =
-                makeFont(w.fontLargeH, w.fontLargeW, FW_SEMIBOLD, charSets[set]);
+                GdiObject<HFONT>(makeFont(w.fontLargeH, w.fontLargeW, FW_SEMIBOLD, charSets[set]));
             smallFonts[set][size - 1] =
-                makeFont(w.fontSmallH, w.fontSmallW, FW_LIGHT, charSets[set]);
+                GdiObject<HFONT>(makeFont(w.fontSmallH, w.fontSmallW, FW_LIGHT, charSets[set]));
         }
     fontsCreated = true;
 }
@@ -43,8 +45,8 @@ void createDashboardFonts() {
 void selectDashboardFonts(int sizeMode, bool cyrillic) {
     if (sizeMode < 1) sizeMode = 1;
     if (sizeMode > SizeModeCount) sizeMode = SizeModeCount;
-    fontLarge = largeFonts[cyrillic ? 1 : 0][sizeMode - 1];
-    fontSmall = smallFonts[cyrillic ? 1 : 0][sizeMode - 1];
+    fontLarge = largeFonts[cyrillic ? 1 : 0][sizeMode - 1].get();
+    fontSmall = smallFonts[cyrillic ? 1 : 0][sizeMode - 1].get();
 }
 
 void selectDashboardFontsFor(int sizeMode, const char* languageCode) {

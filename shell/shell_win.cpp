@@ -11,13 +11,13 @@
 
 #include "link/link.h"
 #include "res/resource.h"
-#include "service/dialogs_win.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
 #include "shell/fonts_win.h"
 #include "shell/language.h"
 #include "shell/language_win.h"
+#include "shell/menu_dialogs_win.h"
 #include "shell/pages_win.h"
 #include "shell/settings_file.h"
 #include "shell/settings_file_win.h"
@@ -117,17 +117,9 @@ bool onCommand(HWND window, int command) {
         choosePort(port);
         return true;
     }
+    if (openMenuDialog(command, currentPage)) return true;
     switch (command) {
     case IDM_EXIT: closeMainWindow(window); return true;
-    case IDM_ABOUT:
-        setServiceDialogOpen(true);
-        showAboutDialog(currentPage);
-        return true;
-    case IDM_DEVICE_INFO:
-        setServiceDialogOpen(true);
-        showDeviceInfoDialog(currentPage);
-        return true;
-    case IDM_AUTO_SCAN: showPortSearchDialog(currentPage); return true;
     case IDM_OPEN: loadSettingsFile(currentPage); return true;
     case IDM_SAVE_AS: saveSettingsFile(currentPage); return true;
     }

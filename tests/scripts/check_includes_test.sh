@@ -19,13 +19,15 @@ plants=(
     "config/config_page.cpp scope/scope.h"
     "service/reset.cpp readings/dashboard.h"
     "shell/app_state.cpp link/link_testing.h"
+    "cli/fields.cpp readings/dashboard.h"
+    "cli/road_log.cpp service/reset.h"
 )
 for plant in "${plants[@]}"; do
     read -r file include <<<"$plant"
     copy="$tmp/copy"
     rm -rf "$copy" && mkdir -p "$copy"
     cp -r "$REPO/link" "$REPO/sim" "$REPO/shell" "$REPO/readings" "$REPO/config" \
-        "$REPO/scope" "$REPO/service" "$copy/"
+        "$REPO/scope" "$REPO/service" "$REPO/cli" "$copy/"
     sed -i "1i #include \"$include\"" "$copy/$file"
     if "$CHECK" "$copy" >"$tmp/out" 2>&1; then
         echo "FAIL: $file including $include passed"
