@@ -21,6 +21,7 @@
 #include "shell/dialog_win.h"
 #include "shell/fonts_win.h"
 #include "shell/language.h"
+#include "shell/pages_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -232,6 +233,65 @@ TEST_F(ReadingsPage, HiddenEditGetsTheRawTemperature) {
     char caption[64] = "";
     GetDlgItemTextA(page, IDC_LEARN, caption, sizeof caption);
     EXPECT_STREQ("T33", caption);
+}
+
+// ---- ticks decide, paints draw ----
+
+// The page's pixels, read back whole.
+std::vector<COLORREF> pagePixels(HWND page) {
+    RECT r;
+    GetClientRect(page, &r);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(page);
+    for (int y = 0; y < r.bottom; y += 2)
+        for (int x = 0; x < r.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(page, dc);
+    return pixels;
+}
+
+// Learning with a lit cell (the lamp blinks) and the switched-over message
+// ageing; a tick, then `paints` times the page's own paint and the main
+// window's, then one more tick.
+struct TickOutcome {
+    ReadingsPageState state;
+    std::vector<COLORREF> pixels;
+};
+
+TEST_F(ReadingsPage, PaintsBetweenTicksChangeNeitherTheStateNorTheNextTick) {
+    auto run = [this](int paints) {
+        resetLinkState();
+        LinkPort = &simPortOps;
+        SimConfig config;
+        config.generation = 1;
+        simPortSetup(config);
+        simPortAdvanceClock(16000);  // warm, on gas
+        simState().learnUntilMs = 100000;
+        resetReadingsState();
+        drawFrameOn(page);
+        for (int i = 0; i < 5; ++i) tick();  // the fourth reads the configuration
+        const ReadingsPageState before = readingsState;
+        for (int i = 0; i < paints; ++i) {
+            InvalidateRect(page, nullptr, TRUE);
+            UpdateWindow(page);
+            pageHooks(PageReadings).paint(page);
+        }
+        KillTimer(page, PagePollTimerId);
+        EXPECT_EQ(0, memcmp(&before, &readingsState, sizeof before)) << paints << " paints";
+        tick();
+        return TickOutcome{readingsState, pagePixels(page)};
+    };
+    const TickOutcome quiet = run(0);
+    ASSERT_EQ(1, quiet.state.learnActive);
+    for (int paints : {1, 3}) {
+        const TickOutcome painted = run(paints);
+        EXPECT_EQ(quiet.state.blinkPhase, painted.state.blinkPhase) << paints;
+        EXPECT_EQ(quiet.state.blinkCounter, painted.state.blinkCounter) << paints;
+        EXPECT_EQ(quiet.state.messageAge, painted.state.messageAge) << paints;
+        EXPECT_EQ(0, memcmp(&quiet.state, &painted.state, sizeof quiet.state)) << paints;
+        size_t differ = 0;
+        for (size_t i = 0; i < quiet.pixels.size(); ++i) differ += quiet.pixels[i] != painted.pixels[i];
+        EXPECT_EQ(0u, differ) << paints << " paints";
+    }
 }
 
 // ---- drawing probes ----
