@@ -3,13 +3,30 @@
 #include <cstdio>
 #include <cstring>
 
+#include "readings/gauge.h"
 #include "shell/app_state.h"
 
+namespace {
+
+// Nothing decided yet: every status line blank, no fuel box.
+ReadingsView startView() {
+    ReadingsView v = {};
+    for (StatusLine& l : v.status.lines) l = {LineBlank, false};
+    v.status.fuel = FuelBox::Unchanged;
+    v.status.lamp = Lamp::Dark;
+    v.decided = v.status;
+    return v;
+}
+
+}  // namespace
+
 ReadingsPageState readingsState = {};
+ReadingsView readingsView = startView();
 unsigned slowBlockCounter = 0;
 
 void resetReadingsState() {
     readingsState = ReadingsPageState{};
+    readingsView = startView();
     slowBlockCounter = 0;
 }
 
@@ -315,6 +332,69 @@ StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& liv
     return view;
 }
 
+// ---- the page's view ----
+
+namespace {
+
+void decideProbes(ReadingsView& v) {
+    v.temperatureRaw = Live.temperatureRaw;
+    v.probeB = probeBText(Live.voltageB, ConfigA.lambdaType);
+    v.markerOffset = markerOffsetFor(Live.voltageB, ConfigA.lambdaType);
+    v.marker = markerColour(Live.flagsA);
+    v.cells = stateCellsFor(Live.flagsA);
+    v.probeA = probeAField(Live.voltageA, ConfigA.lambdaType, Live.flagsA);
+    v.tpsInert = tpsInertText(ConfigA.tpsInert);
+}
+
+void decidePosition(ReadingsView& v) {
+    v.position = Live.position;
+    v.attInit = Live.attInit;
+    v.cyanBand = toleranceBand(Live.attInit, ConfigB.attMinBj, ConfigB.attMaxBj);
+    v.redBand = toleranceBand(Live.attInit, ConfigB.attMin, ConfigB.attMax);
+    v.jumpOffset = jumpMarkerOffset(ControllerGeneration, Live.attInit, ConfigB.attJump);
+    v.jumpShown = jumpMarkerShown(ConfigA.lambdaType, ConfigA.options);
+}
+
+void decideSpeeds(ReadingsView& v) {
+    v.rpm = engineSpeedShown(Live);
+    v.redZoneRpm = rpmFromBytes(ConfigB.lpgOffRpmHi, ConfigB.lpgOffRpmLo);
+    v.options = ConfigA.options;
+    v.cutOff = rpmFromBytes(ConfigB.cutOffRpmHi, ConfigB.cutOffRpmLo);
+    v.switchOn = rpmFromBytes(ConfigB.lpgOnRpmHi, ConfigB.lpgOnRpmLo);
+    v.gasOff = (Live.flagsB & FlagsB::GasOff) != 0;
+    v.cutOffActive = (Live.flagsB & FlagsB::CutOffActive) != 0;
+    v.temperature = temperatureFromRaw(Live.temperatureRaw);
+    v.switchOnTemp = switchOnTempText(ConfigA.lpgOnTemp);
+}
+
+// The lines and the fuel box this tick wrote, over what stood before.
+void keepShown(StatusView& shown, const StatusView& decided) {
+    for (int i = 0; i < StatusLineCount; ++i)
+        if (decided.lines[i].entry != LineUntouched) shown.lines[i] = decided.lines[i];
+    if (decided.fuel != FuelBox::Unchanged) shown.fuel = decided.fuel;
+    shown.lamp = decided.lamp;
+}
+
+}  // namespace
+
+void decideReadings() {
+    ReadingsView& v = readingsView;
+    const ReadingsView before = v;
+    decideProbes(v);
+    decidePosition(v);
+    decideSpeeds(v);
+    v.needleBefore = gaugeIndex(before.rpm);
+    v.needleMoved = v.rpm != before.rpm;
+    v.redZoneMoved = v.redZoneRpm != before.redZoneRpm;
+    v.attInitMoved = v.attInit != before.attInit;
+    // The "LPG ON" indicator shows the fuel decided on the tick before.
+    v.gasOnLit = readingsState.gasOnShown != 0;
+    readingsState.stateCellLit = v.cells.stateCellLit;
+    v.decided =
+        decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, v.rpm, readingsState);
+    keepShown(v.status, v.decided);
+}
+
 // ---- learn button ----
 
 LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageState& st) {
@@ -323,6 +403,7 @@ LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageS
     if (st.learnActive) {
         st.messageAge = 0;
         st.learnRequested = 0;
+        readingsView.status.lines[4] = {EntryLearnAlready, true};
         return LearnPress::AlreadyActive;
     }
     st.learnRequested = 1;
