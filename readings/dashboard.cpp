@@ -7,17 +7,7 @@
 #include "shell/app_state.h"
 
 namespace {
-
-// Nothing decided yet: every status line blank, no fuel box.
-ReadingsView startView() {
-    ReadingsView v = {};
-    for (StatusLine& l : v.status.lines) l = {LineBlank, false};
-    v.status.fuel = FuelBox::Unchanged;
-    v.status.lamp = Lamp::Dark;
-    v.decided = v.status;
-    return v;
-}
-
+ReadingsView startView();
 }  // namespace
 
 ReadingsPageState readingsState = {};
@@ -336,35 +326,62 @@ StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& liv
 
 namespace {
 
-void decideProbes(ReadingsView& v) {
-    v.temperatureRaw = Live.temperatureRaw;
-    v.probeB = probeBText(Live.voltageB, ConfigA.lambdaType);
-    v.markerOffset = markerOffsetFor(Live.voltageB, ConfigA.lambdaType);
-    v.marker = markerColour(Live.flagsA);
-    v.cells = stateCellsFor(Live.flagsA);
-    v.probeA = probeAField(Live.voltageA, ConfigA.lambdaType, Live.flagsA);
-    v.tpsInert = tpsInertText(ConfigA.tpsInert);
+// What the stores hold, as the page shows it.
+struct Stores {
+    const LiveBlock& live;
+    const ConfigABlock& a;
+    const ConfigBBlock& b;
+    int generation;
+};
+
+void decideProbes(ReadingsView& v, const Stores& s) {
+    v.temperatureRaw = s.live.temperatureRaw;
+    v.probeB = probeBText(s.live.voltageB, s.a.lambdaType);
+    v.markerOffset = markerOffsetFor(s.live.voltageB, s.a.lambdaType);
+    v.marker = markerColour(s.live.flagsA);
+    v.cells = stateCellsFor(s.live.flagsA);
+    v.probeA = probeAField(s.live.voltageA, s.a.lambdaType, s.live.flagsA);
+    v.tpsInert = tpsInertText(s.a.tpsInert);
 }
 
-void decidePosition(ReadingsView& v) {
-    v.position = Live.position;
-    v.attInit = Live.attInit;
-    v.cyanBand = toleranceBand(Live.attInit, ConfigB.attMinBj, ConfigB.attMaxBj);
-    v.redBand = toleranceBand(Live.attInit, ConfigB.attMin, ConfigB.attMax);
-    v.jumpOffset = jumpMarkerOffset(ControllerGeneration, Live.attInit, ConfigB.attJump);
-    v.jumpShown = jumpMarkerShown(ConfigA.lambdaType, ConfigA.options);
+void decidePosition(ReadingsView& v, const Stores& s) {
+    v.position = s.live.position;
+    v.attInit = s.live.attInit;
+    v.cyanBand = toleranceBand(s.live.attInit, s.b.attMinBj, s.b.attMaxBj);
+    v.redBand = toleranceBand(s.live.attInit, s.b.attMin, s.b.attMax);
+    v.jumpOffset = jumpMarkerOffset(s.generation, s.live.attInit, s.b.attJump);
+    v.jumpShown = jumpMarkerShown(s.a.lambdaType, s.a.options);
 }
 
-void decideSpeeds(ReadingsView& v) {
-    v.rpm = engineSpeedShown(Live);
-    v.redZoneRpm = rpmFromBytes(ConfigB.lpgOffRpmHi, ConfigB.lpgOffRpmLo);
-    v.options = ConfigA.options;
-    v.cutOff = rpmFromBytes(ConfigB.cutOffRpmHi, ConfigB.cutOffRpmLo);
-    v.switchOn = rpmFromBytes(ConfigB.lpgOnRpmHi, ConfigB.lpgOnRpmLo);
-    v.gasOff = (Live.flagsB & FlagsB::GasOff) != 0;
-    v.cutOffActive = (Live.flagsB & FlagsB::CutOffActive) != 0;
-    v.temperature = temperatureFromRaw(Live.temperatureRaw);
-    v.switchOnTemp = switchOnTempText(ConfigA.lpgOnTemp);
+void decideSpeeds(ReadingsView& v, const Stores& s) {
+    v.rpm = engineSpeedShown(s.live);
+    v.redZoneRpm = rpmFromBytes(s.b.lpgOffRpmHi, s.b.lpgOffRpmLo);
+    v.options = s.a.options;
+    v.cutOff = rpmFromBytes(s.b.cutOffRpmHi, s.b.cutOffRpmLo);
+    v.switchOn = rpmFromBytes(s.b.lpgOnRpmHi, s.b.lpgOnRpmLo);
+    v.gasOff = (s.live.flagsB & FlagsB::GasOff) != 0;
+    v.cutOffActive = (s.live.flagsB & FlagsB::CutOffActive) != 0;
+    v.temperature = temperatureFromRaw(s.live.temperatureRaw);
+    v.switchOnTemp = switchOnTempText(s.a.lpgOnTemp);
+}
+
+void decideFields(ReadingsView& v, const Stores& s) {
+    decideProbes(v, s);
+    decidePosition(v, s);
+    decideSpeeds(v, s);
+}
+
+// Nothing read yet: the fields as empty stores show them (a paint before
+// the first tick draws a page the ticks could have drawn), every status
+// line blank, no fuel box.
+ReadingsView startView() {
+    ReadingsView v = {};
+    decideFields(v, Stores{LiveBlock{}, ConfigABlock{}, ConfigBBlock{}, 0});
+    for (StatusLine& l : v.status.lines) l = {LineBlank, false};
+    v.status.fuel = FuelBox::Unchanged;
+    v.status.lamp = Lamp::Dark;
+    v.decided = v.status;
+    return v;
 }
 
 // The lines and the fuel box this tick wrote, over what stood before.
@@ -380,9 +397,7 @@ void keepShown(StatusView& shown, const StatusView& decided) {
 void decideReadings() {
     ReadingsView& v = readingsView;
     const ReadingsView before = v;
-    decideProbes(v);
-    decidePosition(v);
-    decideSpeeds(v);
+    decideFields(v, Stores{Live, ConfigA, ConfigB, ControllerGeneration});
     v.needleBefore = gaugeIndex(before.rpm);
     v.needleMoved = v.rpm != before.rpm;
     v.redZoneMoved = v.redZoneRpm != before.redZoneRpm;

@@ -299,6 +299,22 @@ TEST_F(ReadingsPage, PaintsBetweenTicksChangeNeitherTheStateNorTheNextTick) {
     }
 }
 
+// Before the first tick the view holds what empty stores show: a paint then
+// draws the bands and their clearing inside the bar, never across the panel
+// edge and the background left of it.
+TEST_F(ReadingsPage, PaintBeforeTheFirstTickKeepsTheBandsInsideTheBar) {
+    resetReadingsState();
+    drawFrameOn(page);
+    const int xs[] = {5, 20, 80, 135, BarOrigin - 8}, ys[] = {302, 309};
+    std::vector<COLORREF> frame;
+    for (int y : ys)
+        for (int x : xs) frame.push_back(at(x, y));
+    paintReadingsOn(page);
+    size_t i = 0;
+    for (int y : ys)
+        for (int x : xs) EXPECT_EQ(frame[i++], at(x, y)) << "design point " << x << "," << y;
+}
+
 // ---- drawing probes ----
 
 TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
