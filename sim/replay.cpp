@@ -124,8 +124,9 @@ bool addFrame(RecordingReader& r, uint32_t ms, char dir) {
     rec.replies.insert(rec.replies.end(), r.bytes.begin(), r.bytes.end());
     Exchange& e = r.last->back();
     e.size += uint32_t(r.bytes.size());
-    if (r.lastIsStatus && !rec.generation)
-        rec.generation = generationOfStatus(&rec.replies[e.at], e.size);
+    // A reply line may hold no bytes; then there is nothing to read yet.
+    if (r.lastIsStatus && !rec.generation && e.size)
+        rec.generation = generationOfStatus(rec.replies.data() + e.at, e.size);
     return true;
 }
 
