@@ -47,10 +47,9 @@ void checkStatus(const StatusView& v) {
                    (l.entry >= 0 && l.entry < LanguageEntries));
 }
 
-// The tick's decisions, then what the drawing indexes with the view.
-void readingsDecisions() {
-    decideReadings();
-    const ReadingsView& v = readingsView;
+// What the drawing indexes with the view; a paint may draw it before the
+// first tick as well as after any.
+void checkView(const ReadingsView& v) {
     checkText(v.probeB);
     FUZZ_CHECK(v.markerOffset >= 0 && v.markerOffset <= 255);
     FUZZ_CHECK(v.cells.litCell >= -1 && v.cells.litCell < 4);
@@ -71,6 +70,11 @@ void readingsDecisions() {
     checkStatus(v.status);
 }
 
+void readingsDecisions() {
+    decideReadings();
+    checkView(readingsView);
+}
+
 void resetPageTimer() {}
 void optionsHide() { configHide(); }
 
@@ -88,7 +92,10 @@ void show(int page) {
 
 // ---- readings page ----
 
-void readingsReset() { resetReadingsState(); }
+void readingsReset() {
+    resetReadingsState();
+    checkView(readingsView);
+}
 
 void readingsTimer() {
     bool polled;
