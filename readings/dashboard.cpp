@@ -4,13 +4,20 @@
 #include <cstring>
 
 #include "link/poll_plan.h"
+#include "readings/gauge.h"
 #include "shell/app_state.h"
 
+namespace {
+ReadingsView startView();
+}  // namespace
+
 ReadingsPageState readingsState = {};
+ReadingsView readingsView = startView();
 unsigned slowBlockCounter = 0;
 
 void resetReadingsState() {
     readingsState = ReadingsPageState{};
+    readingsView = startView();
     slowBlockCounter = 0;
 }
 
@@ -233,6 +240,94 @@ StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& liv
     return view;
 }
 
+// ---- the page's view ----
+
+namespace {
+
+// What the stores hold, as the page shows it.
+struct Stores {
+    const LiveBlock& live;
+    const ConfigABlock& a;
+    const ConfigBBlock& b;
+    int generation;
+};
+
+void decideProbes(ReadingsView& v, const Stores& s) {
+    v.temperatureRaw = s.live.temperatureRaw;
+    v.probeB = probeBText(s.live.voltageB, s.a.lambdaType);
+    v.markerOffset = markerOffsetFor(s.live.voltageB, s.a.lambdaType);
+    v.marker = markerColour(s.live.flagsA);
+    v.cells = stateCellsFor(s.live.flagsA);
+    v.probeA = probeAField(s.live.voltageA, s.a.lambdaType, s.live.flagsA);
+    v.tpsInert = tpsInertText(s.a.tpsInert);
+}
+
+void decidePosition(ReadingsView& v, const Stores& s) {
+    v.position = s.live.position;
+    v.attInit = s.live.attInit;
+    v.cyanBand = toleranceBand(s.live.attInit, s.b.attMinBj, s.b.attMaxBj);
+    v.redBand = toleranceBand(s.live.attInit, s.b.attMin, s.b.attMax);
+    v.jumpOffset = jumpMarkerOffset(s.generation, s.live.attInit, s.b.attJump);
+    v.jumpShown = jumpMarkerShown(s.a.lambdaType, s.a.options);
+}
+
+void decideSpeeds(ReadingsView& v, const Stores& s) {
+    v.rpm = engineSpeedShown(s.live);
+    v.redZoneRpm = rpmFromBytes(s.b.lpgOffRpmHi, s.b.lpgOffRpmLo);
+    v.options = s.a.options;
+    v.cutOff = rpmFromBytes(s.b.cutOffRpmHi, s.b.cutOffRpmLo);
+    v.switchOn = rpmFromBytes(s.b.lpgOnRpmHi, s.b.lpgOnRpmLo);
+    v.gasOff = (s.live.flagsB & FlagsB::GasOff) != 0;
+    v.cutOffActive = (s.live.flagsB & FlagsB::CutOffActive) != 0;
+    v.temperature = temperatureFromRaw(s.live.temperatureRaw);
+    v.switchOnTemp = switchOnTempText(s.a.lpgOnTemp);
+}
+
+void decideFields(ReadingsView& v, const Stores& s) {
+    decideProbes(v, s);
+    decidePosition(v, s);
+    decideSpeeds(v, s);
+}
+
+// Nothing read yet: the fields as empty stores show them (a paint before
+// the first tick draws a page the ticks could have drawn), every status
+// line blank, no fuel box.
+ReadingsView startView() {
+    ReadingsView v = {};
+    decideFields(v, Stores{LiveBlock{}, ConfigABlock{}, ConfigBBlock{}, 0});
+    for (StatusLine& l : v.status.lines) l = {LineBlank, false};
+    v.status.fuel = FuelBox::Unchanged;
+    v.status.lamp = Lamp::Dark;
+    v.decided = v.status;
+    return v;
+}
+
+// The lines and the fuel box this tick wrote, over what stood before.
+void keepShown(StatusView& shown, const StatusView& decided) {
+    for (int i = 0; i < StatusLineCount; ++i)
+        if (decided.lines[i].entry != LineUntouched) shown.lines[i] = decided.lines[i];
+    if (decided.fuel != FuelBox::Unchanged) shown.fuel = decided.fuel;
+    shown.lamp = decided.lamp;
+}
+
+}  // namespace
+
+void decideReadings() {
+    ReadingsView& v = readingsView;
+    const ReadingsView before = v;
+    decideFields(v, Stores{Live, ConfigA, ConfigB, ControllerGeneration});
+    v.needleBefore = gaugeIndex(before.rpm);
+    v.needleMoved = v.rpm != before.rpm;
+    v.redZoneMoved = v.redZoneRpm != before.redZoneRpm;
+    v.attInitMoved = v.attInit != before.attInit;
+    // The "LPG ON" indicator shows the fuel decided on the tick before.
+    v.gasOnLit = readingsState.gasOnShown != 0;
+    readingsState.stateCellLit = v.cells.stateCellLit;
+    v.decided =
+        decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, v.rpm, readingsState);
+    keepShown(v.status, v.decided);
+}
+
 // ---- learn button ----
 
 LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageState& st) {
@@ -241,6 +336,7 @@ LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageS
     if (st.learnActive) {
         st.messageAge = 0;
         st.learnRequested = 0;
+        readingsView.status.lines[4] = {EntryLearnAlready, true};
         return LearnPress::AlreadyActive;
     }
     st.learnRequested = 1;

@@ -11,10 +11,9 @@
 #include "shell/field_text.h"
 #include "shell/language_entries.h"
 
-// What was last shown; program-wide, so it outlives page re-creation.
+// The status decisions carried from tick to tick; program-wide, so they
+// outlive page re-creation.
 struct ReadingsPageState {
-    int rpmShown, rpmDrawn, redZoneRpm, needleIndex;  // gauge
-    int markerOffset, attInitShown;                   // bars
     int gasOnShown, learnActive, learnRequested, messageAge, stateCellLit;
     int blinkPhase, blinkCounter;  // learn lamp
 };
@@ -96,13 +95,49 @@ StatusView decideStatus(LinkStateKind link, int generation, const LiveBlock& liv
                         const ConfigABlock& configA, const ConfigBBlock& configB, int rpmShown,
                         ReadingsPageState& st);
 
+// ---- the page's view ----
+
+// What the dashboard shows, as the last tick decided it. A tick draws what
+// moved; a paint draws all of it again, from any message and as often as
+// it comes, and changes nothing.
+struct ReadingsView {
+    int temperatureRaw;
+    FieldText probeB;
+    int markerOffset;
+    MarkerColour marker;
+    StateCells cells;
+    ProbeAField probeA;
+    FieldText tpsInert;
+    int position, attInit;
+    Band cyanBand, redBand;
+    int jumpOffset;
+    bool jumpShown;
+    int rpm, redZoneRpm;
+    uint8_t options;  // configuration A: tick colours and dimmed values
+    int cutOff, switchOn;
+    bool gasOnLit, gasOff, cutOffActive;
+    int temperature;
+    FieldText switchOnTemp;
+    StatusView status;  // every line as it stands, the fuel box once decided
+    // What this tick changed, for the tick's own drawing only.
+    StatusView decided;  // lines not written this tick are LineUntouched
+    int needleBefore;    // gauge index the needle left
+    bool needleMoved, redZoneMoved, attInitMoved;
+};
+extern ReadingsView readingsView;
+
+// The tick's decisions from the stores, after its exchanges: a new view
+// (compared with the one before for what moved), the status flags advanced.
+void decideReadings();
+
 enum class LearnPress {
     Ignored,        // not connected, unsupported controller or not on gas
     Requested,      // the answer is awaited in the status area
     AlreadyActive,  // show entry 32 in line 5 (red), then send anyway
 };
-// Bookkeeping of a press of the learn button; the caller shows entry 32 for
-// AlreadyActive and then, unless Ignored, calls sendLearnCommand.
+// Bookkeeping of a press of the learn button; for AlreadyActive line 5 of
+// the view holds entry 32 and the caller draws it; unless Ignored, the
+// caller then calls sendLearnCommand.
 LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageState& st);
 void sendLearnCommand();
 

@@ -69,25 +69,25 @@ void drawStateCells(Canvas& c, int litCell) {
     }
 }
 
-void drawGauge(Canvas& c) {
-    ReadingsPageState& st = readingsState;
+// The needle at the view's speed, the one at eraseIndex erased first.
+void drawGauge(Canvas& c, const ReadingsView& v, int eraseIndex) {
     // The face is black, so a black needle erases the old one.
     c.use(palette.black4, palette.black);
-    gaugeLine(c, needleBase[st.needleIndex], needleTip[st.needleIndex]);
+    gaugeLine(c, needleBase[eraseIndex], needleTip[eraseIndex]);
 
-    const int idx = gaugeIndex(st.rpmShown);
+    const int idx = gaugeIndex(v.rpm);
     c.use(palette.red4, palette.red);
     gaugeLine(c, needleBase[idx], needleTip[idx]);
     gaugeEllipse(c, 605, 150, 645, 190);
 
     for (int i = 0; i < MajorTickCount; ++i) {
-        SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 1000, i) ? palette.red2
-                                                                              : palette.lightGrey2);
+        SelectObject(
+            c.dc, tickIsRed(v.options, v.redZoneRpm, 1000, i) ? palette.red2 : palette.lightGrey2);
         gaugeLine(c, tickOuter[20 * i], majorTickInner[i]);
     }
     for (int i = 0; i < MinorTickCount; ++i) {
-        SelectObject(c.dc, tickIsRed(ConfigA.options, st.redZoneRpm, 200, i) ? palette.red2
-                                                                             : palette.lightGrey2);
+        SelectObject(
+            c.dc, tickIsRed(v.options, v.redZoneRpm, 200, i) ? palette.red2 : palette.lightGrey2);
         gaugeLine(c, tickOuter[4 * i], minorTickInner[i]);
     }
 
@@ -105,7 +105,6 @@ void drawGauge(Canvas& c) {
     c.use(palette.red4, palette.red);
     gaugeEllipse(c, 605, 150, 645, 190);
     gaugeLine(c, needleBase[idx], needleTip[idx]);
-    st.needleIndex = idx;
 }
 
 const int StatusLineTop[StatusLineCount] = {405, 425, 445, 465, 485};
@@ -121,10 +120,9 @@ void drawStatusLine(Canvas& c, int line, int entry, bool red) {
     drawText(c.dc, r.left, r.top, ETO_OPAQUE, &r, s, static_cast<int>(wcslen(s)));
 }
 
-void drawStatus(Canvas& c) {
-    ReadingsPageState& st = readingsState;
-    const StatusView v =
-        decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, st.rpmShown, st);
+// The lines and fuel box of v that are not LineUntouched or Unchanged, and
+// the lamp.
+void drawStatus(Canvas& c, const StatusView& v) {
     for (int i = 0; i < StatusLineCount; ++i)
         if (v.lines[i].entry != LineUntouched)
             drawStatusLine(c, i, v.lines[i].entry, v.lines[i].red);
@@ -149,50 +147,45 @@ void drawStatus(Canvas& c) {
 COLORREF blackWhen(bool on) { return on ? ColourBlack : ColourGrey; }
 
 // Probe B: value, then the marker with its bar cleared either side.
-void drawProbeB(Canvas& c, ReadingsPageState& st) {
-    c.text(fontLarge, 40, 45, probeBText(Live.voltageB, ConfigA.lambdaType), ColourBlack,
-           ColourWhite);
-    st.markerOffset = markerOffsetFor(Live.voltageB, ConfigA.lambdaType);
-    switch (markerColour(Live.flagsA)) {
+void drawProbeB(Canvas& c, const ReadingsView& v) {
+    c.text(fontLarge, 40, 45, v.probeB, ColourBlack, ColourWhite);
+    switch (v.marker) {
     case MarkerColour::DarkGreen: c.use(palette.darkGreen1, palette.darkGreen); break;
     case MarkerColour::Red: c.use(palette.red1, palette.red); break;
     default: c.use(palette.yellow1, palette.yellow); break;
     }
-    const int mo = st.markerOffset;
+    const int mo = v.markerOffset;
     c.rect(mo + 140, 52, mo + 180, 73);
     silverClear(c, 140, 52, mo + 140, 73);
     silverClear(c, mo + 180, 52, 436, 73);
 }
 
 // Probe A with the state cells and the idle inertia.
-void drawProbeA(Canvas& c, ReadingsPageState& st) {
-    const StateCells cells = stateCellsFor(Live.flagsA);
-    drawStateCells(c, cells.litCell);
-    st.stateCellLit = cells.stateCellLit;
-
-    const ProbeAField a = probeAField(Live.voltageA, ConfigA.lambdaType, Live.flagsA);
+void drawProbeA(Canvas& c, const ReadingsView& v) {
+    drawStateCells(c, v.cells.litCell);
+    const ProbeAField& a = v.probeA;
     if (a.silverClearRight) silverClear(c, 30, 155, a.silverClearRight, 195);
     c.text(fontLarge, 40, 155, a.text, ColourBlack, ColourWhite);
-    c.text(fontSmall, 305, 196, tpsInertText(ConfigA.tpsInert), ColourBlack, ColourWhite);
+    c.text(fontSmall, 305, 196, v.tpsInert, ColourBlack, ColourWhite);
 }
 
-// The position bar, the start position marker, the two bands and the jump marker.
-void drawPosition(Canvas& c, ReadingsPageState& st) {
-    const int pos = Live.position;
+// The position bar, the start position marker, the two bands and the jump
+// marker; a tick clears the marker's old place when it moved.
+void drawPosition(Canvas& c, const ReadingsView& view, bool tick) {
+    const int pos = view.position;
     c.text(fontLarge, 40, 265, threeDigits(pos), ColourBlack, ColourWhite);
     c.use(palette.navy1, palette.navy);
     c.rect(BarOrigin, 270, BarOrigin + pos, 290);
     silverClear(c, BarOrigin + pos, 270, BarRightEdge, 290);
 
-    const int v = Live.attInit;
-    if (v != st.attInitShown) silverClear(c, 140, 316, 440, 360);
+    const int v = view.attInit;
+    if (tick && view.attInitMoved) silverClear(c, 140, 316, 440, 360);
     c.text(fontSmall, v + 157, 315, "^", ColourBlack, ColourSilver);
     c.text(fontSmall, v + 144, 345, entryText(EntryStartMarker), ColourBlack, ColourSilver);
     c.text(fontSmall, v + 147, 326, threeDigits(v), ColourBlack, ColourWhite);
-    st.attInitShown = v;
 
-    const Band cyan = toleranceBand(Live.attInit, ConfigB.attMinBj, ConfigB.attMaxBj);
-    const Band red = toleranceBand(Live.attInit, ConfigB.attMin, ConfigB.attMax);
+    const Band& cyan = view.cyanBand;
+    const Band& red = view.redBand;
     c.use(palette.cyan1, palette.cyan);
     c.rect(cyan.left, 300, cyan.right, 305);
     c.use(palette.red1, palette.red);
@@ -202,8 +195,8 @@ void drawPosition(Canvas& c, ReadingsPageState& st) {
     silverClear(c, BarOrigin - 1, 307, red.left, 312);
     silverClear(c, red.right, 307, BandRightLimit, 312);
 
-    const int j = jumpMarkerOffset(ControllerGeneration, Live.attInit, ConfigB.attJump);
-    if (jumpMarkerShown(ConfigA.lambdaType, ConfigA.options)) {
+    const int j = view.jumpOffset;
+    if (view.jumpShown) {
         c.use(palette.black1, palette.black);
         c.rect(j + 160, 293, j + 162, 298);
         silverClear(c, 150, 293, j + 160, 298);
@@ -214,51 +207,43 @@ void drawPosition(Canvas& c, ReadingsPageState& st) {
     }
 }
 
-// Engine speed, the gauge when it moved, the three speeds and the indicators.
-void drawSpeeds(Canvas& c, ReadingsPageState& st) {
-    st.rpmShown = engineSpeedShown(Live);
-    c.text(fontLarge, 590, 210, fourDigits(st.rpmShown), ColourBlack, ColourWhite);
-    if (st.rpmShown != st.rpmDrawn) {
-        drawGauge(c);
-        st.rpmDrawn = st.rpmShown;
-    }
+// Engine speed, the gauge when a tick moved it, the three speeds and the
+// indicators.
+void drawSpeeds(Canvas& c, const ReadingsView& v, bool tick) {
+    c.text(fontLarge, 590, 210, fourDigits(v.rpm), ColourBlack, ColourWhite);
+    const int needle = gaugeIndex(v.rpm);
+    if (tick && v.needleMoved) drawGauge(c, v, v.needleBefore);
 
-    const int cutOff = rpmFromBytes(ConfigB.cutOffRpmHi, ConfigB.cutOffRpmLo);
-    c.text(fontSmall, 510, 265, fourDigits(cutOff), blackWhen(ConfigA.options & Options::CutOff),
+    c.text(fontSmall, 510, 265, fourDigits(v.cutOff), blackWhen(v.options & Options::CutOff),
            ColourWhite);
-    const int switchOn = rpmFromBytes(ConfigB.lpgOnRpmHi, ConfigB.lpgOnRpmLo);
-    c.text(fontSmall, 605, 265, fourDigits(switchOn), ColourBlack, ColourWhite);
-    const int switchOff = rpmFromBytes(ConfigB.lpgOffRpmHi, ConfigB.lpgOffRpmLo);
-    if (switchOff != st.redZoneRpm) {
+    c.text(fontSmall, 605, 265, fourDigits(v.switchOn), ColourBlack, ColourWhite);
+    if (tick && v.redZoneMoved) {
         // New tick colours; the needle stays where it is.
-        st.redZoneRpm = switchOff;
-        drawGauge(c);
-        st.rpmDrawn = st.rpmShown;
-        drawGauge(c);
+        drawGauge(c, v, needle);
+        drawGauge(c, v, needle);
     }
-    c.text(fontSmall, 705, 265, fourDigits(switchOff),
-           blackWhen(ConfigA.options & Options::SwitchOffSpeed), ColourWhite);
+    c.text(fontSmall, 705, 265, fourDigits(v.redZoneRpm),
+           blackWhen(v.options & Options::SwitchOffSpeed), ColourWhite);
 
-    c.text(fontSmall, 590, 290, " LPG ON ", st.gasOnShown ? ColourDarkGreen : ColourBlack,
+    c.text(fontSmall, 590, 290, " LPG ON ", v.gasOnLit ? ColourDarkGreen : ColourBlack,
            ColourSilver);
-    c.text(fontSmall, 685, 290, " LPG OFF ",
-           (Live.flagsB & FlagsB::GasOff) ? ColourRed : ColourBlack, ColourSilver);
-    c.text(fontSmall, 485, 290, " CUT-OFF ",
-           (Live.flagsB & FlagsB::CutOffActive) ? ColourRed : ColourBlack, ColourSilver);
+    c.text(fontSmall, 685, 290, " LPG OFF ", v.gasOff ? ColourRed : ColourBlack, ColourSilver);
+    c.text(fontSmall, 485, 290, " CUT-OFF ", v.cutOffActive ? ColourRed : ColourBlack,
+           ColourSilver);
 }
 
-void drawReadingsOnCanvas(Canvas& c) {
-    ReadingsPageState& st = readingsState;
-    SetDlgItemInt(c.window, IDC_TEMPERATURE_RAW, Live.temperatureRaw, FALSE);
-    drawProbeB(c, st);
-    drawProbeA(c, st);
-    drawPosition(c, st);
-    drawSpeeds(c, st);
-    c.text(fontLarge, 490, 375, threeDigits(temperatureFromRaw(Live.temperatureRaw)), ColourBlack,
+// Every live element of the view: a tick draws what it decided and what
+// moved, a paint (over a fresh frame) every line as it stands.
+void drawLive(Canvas& c, const ReadingsView& v, bool tick) {
+    SetDlgItemInt(c.window, IDC_TEMPERATURE_RAW, v.temperatureRaw, FALSE);
+    drawProbeB(c, v);
+    drawProbeA(c, v);
+    drawPosition(c, v, tick);
+    drawSpeeds(c, v, tick);
+    c.text(fontLarge, 490, 375, threeDigits(v.temperature), ColourBlack, ColourWhite);
+    c.text(fontSmall, 705, 385, v.switchOnTemp, blackWhen(v.options & Options::SwitchOverTemp),
            ColourWhite);
-    c.text(fontSmall, 705, 385, switchOnTempText(ConfigA.lpgOnTemp),
-           blackWhen(ConfigA.options & Options::SwitchOverTemp), ColourWhite);
-    drawStatus(c);
+    drawStatus(c, tick ? v.decided : v.status);
 }
 
 // The panel labels and units of the static frame.
@@ -320,7 +305,7 @@ void drawFrameOnCanvas(Canvas& c) {
     setItemEntryText(c.window, IDC_LEARN, EntryLearnCaption);
 
     drawFrameLabels(c);
-    drawGauge(c);
+    drawGauge(c, readingsView, gaugeIndex(readingsView.rpm));
 }
 
 void onTimer(HWND page) {
@@ -334,7 +319,8 @@ void learnButtonPressed(HWND page) {
     if (press == LearnPress::Ignored) return;
     if (press == LearnPress::AlreadyActive) {
         Canvas c = pageCanvas(page, palette.silver);
-        drawStatusLine(c, 4, EntryLearnAlready, true);
+        const StatusLine& l = readingsView.status.lines[4];
+        drawStatusLine(c, 4, l.entry, l.red);
     }
     sendLearnCommand();
 }
@@ -357,8 +343,16 @@ void drawFrameOn(HWND page) {
 
 void drawReadingsOn(HWND page) {
     if (!page) return;
+    decideReadings();
     Canvas c = pageCanvas(page, palette.silver);
-    drawReadingsOnCanvas(c);
+    drawLive(c, readingsView, true);
+}
+
+void paintReadingsOn(HWND page) {
+    if (!page) return;
+    Canvas c = pageCanvas(page, palette.silver);
+    drawFrameOnCanvas(c);
+    drawLive(c, readingsView, false);
 }
 
 void drawFrame() { drawFrameOn(currentPage); }
@@ -377,8 +371,7 @@ INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
         // background erased by the dialog; without this the dashboard would
         // show its live values on a blank page until the main window repaints.
         emptyPaint(page);
-        drawFrameOn(page);
-        drawReadingsOn(page);
+        paintReadingsOn(page);
         // Left to the dialog as well; the update region is already empty.
         return FALSE;
     }
@@ -406,8 +399,7 @@ void onCreated(HWND page, PageCreation) {
 
 void onMainPaint(HWND page) {
     placeLearnButton(page, SizeMode, true);
-    drawFrameOn(page);
-    drawReadingsOn(page);
+    paintReadingsOn(page);
     highlightPage();
     // The frame was just drawn over the learn button, since the page doesn't
     // clip its children: disabling and enabling it again makes the button

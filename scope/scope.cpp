@@ -120,9 +120,10 @@ void resetScopeState() {
     resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
 }
 
-void levelTraceStarts() {
-    for (auto& trace : scope.points)
-        for (int j = 1; j <= 3; ++j) trace[j].y = trace[4].y;
+TracePoint shownPoint(int t, int j) {
+    TracePoint p = scope.points[t][j];
+    if (j >= 1 && j <= 3) p.y = scope.points[t][4].y;
+    return p;
 }
 
 int sweepNudge(int sizeMode) { return sizeMode == 1 ? 1 : 0; }

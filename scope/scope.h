@@ -84,9 +84,10 @@ void resetScopeTraces(double sx, double sy);
 // Everything back to the start-up values (tests).
 void resetScopeState();
 
-// Full redraws start each trace at point 4 so that the left edge, where the
-// sweep wraps, shows no stale values.
-void levelTraceStarts();
+// Point j of trace t as full redraws and the cursor's repairs show it:
+// points 1..3 at the height of point 4, so that the left edge, where the
+// sweep wraps, shows no stale values. The points themselves stay as acquired.
+TracePoint shownPoint(int t, int j);
 
 // Pixel columns [left, right) of a strip across a pane's band.
 struct Span {

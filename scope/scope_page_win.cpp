@@ -150,14 +150,17 @@ void drawStaticFrameOn(HWND page, bool readConfig) {
     drawTimeAxis(c);
 }
 
+POINT shownPixel(int t, int j) {
+    const TracePoint p = shownPoint(t, j);
+    return {p.x, p.y};
+}
+
 void redrawTraces(Canvas& c) {
     drawPanes(c);
-    levelTraceStarts();
     POINT pts[RedrawLast - RedrawFirst + 1];
     for (Trace t : RedrawOrder) {
         if (!traceShown(t)) continue;
-        for (int j = RedrawFirst; j <= RedrawLast; ++j)
-            pts[j - RedrawFirst] = {scope.points[t][j].x, scope.points[t][j].y};
+        for (int j = RedrawFirst; j <= RedrawLast; ++j) pts[j - RedrawFirst] = shownPixel(t, j);
         SelectObject(c.dc, tracePen(t));
         Polyline(c.dc, pts, RedrawLast - RedrawFirst + 1);
     }
@@ -239,8 +242,7 @@ void drawCursorView(Canvas& c) {
         for (Trace t : RedrawOrder) {
             if (!traceShown(t)) continue;
             POINT pts[3];
-            for (int k = 0; k < 3; ++k)
-                pts[k] = {scope.points[t][first + k].x, scope.points[t][first + k].y};
+            for (int k = 0; k < 3; ++k) pts[k] = shownPixel(t, first + k);
             SelectObject(c.dc, tracePen(t));
             Polyline(c.dc, pts, 3);
         }

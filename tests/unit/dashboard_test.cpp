@@ -390,6 +390,36 @@ TEST(DashboardJumpMarker, PositionAndVisibility) {
     EXPECT_FALSE(jumpMarkerShown(0x00, 0xF7));
 }
 
+// Before the first tick the page may be painted: its view must then hold
+// what a tick would decide from the empty stores, not zeroes no tick makes
+// (a band of 0..0 clears leftwards out of the bar).
+TEST(DashboardView, StartsAsATickShowsEmptyStores) {
+    resetLinkState();
+    resetReadingsState();
+    const ReadingsView start = readingsView;
+    decideReadings();
+    const ReadingsView& v = readingsView;
+    auto sameText = [](const FieldText& a, const FieldText& b) {
+        return a.count == b.count && strncmp(a.text, b.text, a.count) == 0;
+    };
+    EXPECT_TRUE(sameText(start.probeB, v.probeB));
+    EXPECT_TRUE(sameText(start.probeA.text, v.probeA.text));
+    EXPECT_TRUE(sameText(start.tpsInert, v.tpsInert));
+    EXPECT_TRUE(sameText(start.switchOnTemp, v.switchOnTemp));
+    EXPECT_EQ(v.markerOffset, start.markerOffset);
+    EXPECT_EQ(v.probeA.silverClearRight, start.probeA.silverClearRight);
+    EXPECT_EQ(v.cells.litCell, start.cells.litCell);
+    const int bands[][2] = {{v.cyanBand.left, start.cyanBand.left},
+                            {v.cyanBand.right, start.cyanBand.right},
+                            {v.redBand.left, start.redBand.left},
+                            {v.redBand.right, start.redBand.right}};
+    for (const auto& b : bands) EXPECT_EQ(b[0], b[1]);
+    EXPECT_EQ(v.jumpOffset, start.jumpOffset);
+    EXPECT_EQ(v.temperature, start.temperature);
+    EXPECT_FALSE(v.needleMoved || v.redZoneMoved || v.attInitMoved);
+    resetReadingsState();
+}
+
 TEST(DashboardGauge, EngineSpeedAndRedZoneTicks) {
     LiveBlock live{};
     live.rpmPeriodHi = 0x07;

@@ -21,6 +21,7 @@
 #include "shell/dialog_win.h"
 #include "shell/fonts_win.h"
 #include "shell/language.h"
+#include "shell/pages_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -234,6 +235,86 @@ TEST_F(ReadingsPage, HiddenEditGetsTheRawTemperature) {
     EXPECT_STREQ("T33", caption);
 }
 
+// ---- ticks decide, paints draw ----
+
+// The page's pixels, read back whole.
+std::vector<COLORREF> pagePixels(HWND page) {
+    RECT r;
+    GetClientRect(page, &r);
+    std::vector<COLORREF> pixels;
+    HDC dc = GetDC(page);
+    for (int y = 0; y < r.bottom; y += 2)
+        for (int x = 0; x < r.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(page, dc);
+    return pixels;
+}
+
+// Learning with a lit cell (the lamp blinks) and the switched-over message
+// ageing; a tick, then `paints` times the page's own paint and the main
+// window's, then one more tick.
+struct TickOutcome {
+    ReadingsPageState state;
+    std::vector<COLORREF> pixels;
+};
+
+TEST_F(ReadingsPage, PaintsBetweenTicksChangeNeitherTheStateNorTheNextTick) {
+    auto run = [this](int paints) {
+        resetLinkState();
+        LinkPort = &simPortOps;
+        SimConfig config;
+        config.generation = 1;
+        simPortSetup(config);
+        simPortAdvanceClock(16000);  // warm, on gas
+        simState().learnUntilMs = 100000;
+        resetReadingsState();
+        // As the main window shows the page: its paint places the learn button.
+        pageHooks(PageReadings).paint(page);
+        pump(page);
+        for (int i = 0; i < 5; ++i) tick();  // the fourth reads the configuration
+        const ReadingsPageState before = readingsState;
+        for (int i = 0; i < paints; ++i) {
+            InvalidateRect(page, nullptr, TRUE);
+            UpdateWindow(page);
+            pageHooks(PageReadings).paint(page);
+        }
+        pump(page);  // the controls draw themselves again, as after any paint
+        KillTimer(page, PagePollTimerId);
+        EXPECT_EQ(0, memcmp(&before, &readingsState, sizeof before)) << paints << " paints";
+        tick();
+        return TickOutcome{readingsState, pagePixels(page)};
+    };
+    const TickOutcome quiet = run(0);
+    ASSERT_EQ(1, quiet.state.learnActive);
+    for (int paints : {1, 3}) {
+        const TickOutcome painted = run(paints);
+        EXPECT_EQ(quiet.state.blinkPhase, painted.state.blinkPhase) << paints;
+        EXPECT_EQ(quiet.state.blinkCounter, painted.state.blinkCounter) << paints;
+        EXPECT_EQ(quiet.state.messageAge, painted.state.messageAge) << paints;
+        EXPECT_EQ(0, memcmp(&quiet.state, &painted.state, sizeof quiet.state)) << paints;
+        size_t differ = 0, first = 0;
+        for (size_t i = quiet.pixels.size(); i-- > 0;)
+            if (quiet.pixels[i] != painted.pixels[i]) ++differ, first = i;
+        EXPECT_EQ(0u, differ) << paints << " paints, first at sample " << first << ": " << std::hex
+                              << quiet.pixels[first] << " / " << painted.pixels[first];
+    }
+}
+
+// Before the first tick the view holds what empty stores show: a paint then
+// draws the bands and their clearing inside the bar, never across the panel
+// edge and the background left of it.
+TEST_F(ReadingsPage, PaintBeforeTheFirstTickKeepsTheBandsInsideTheBar) {
+    resetReadingsState();
+    drawFrameOn(page);
+    const int xs[] = {5, 20, 80, 135, BarOrigin - 8}, ys[] = {302, 309};
+    std::vector<COLORREF> frame;
+    for (int y : ys)
+        for (int x : xs) frame.push_back(at(x, y));
+    paintReadingsOn(page);
+    size_t i = 0;
+    for (int y : ys)
+        for (int x : xs) EXPECT_EQ(frame[i++], at(x, y)) << "design point " << x << "," << y;
+}
+
 // ---- drawing probes ----
 
 TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
@@ -242,7 +323,7 @@ TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
     Live.rpmPeriodHi = 0x07;
     Live.rpmPeriodLo = 0xD0;  // 7500 rpm
     drawReadingsOn(page);
-    EXPECT_EQ(150, readingsState.needleIndex);
+    EXPECT_EQ(150, gaugeIndex(readingsView.rpm));
     // A point 60 % of the way out along the needle: off the hub and the numbers.
     auto along = [](int index) {
         const ArcPoint b = gaugePixel(needleBase[index], 1.0),
@@ -315,8 +396,6 @@ TEST_F(ReadingsPage, LampBlinksEverySecondTickWhileLearningWithALitCell) {
     Live.flagsA = 0x48;
     Live.flagsB = 0x03;
     ConfigA.emulType = 0x80;
-    // The page's own paints in SetUp moved the phase on; start from rest.
-    readingsState.blinkPhase = readingsState.blinkCounter = 0;
     std::vector<COLORREF> seen;
     for (int i = 0; i < 8; ++i) {
         drawReadingsOn(page);

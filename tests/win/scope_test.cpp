@@ -2,6 +2,7 @@
 // simulated controller: ticks sent as WM_TIMER, frames read from the
 // controller's log, the drawing read back pixel by pixel.
 #include <algorithm>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
 #include "shell/fonts_win.h"
+#include "shell/pages_win.h"
 #include "shell/shell_win.h"
 #include "shell/sizes.h"
 #include "sim/sim.h"
@@ -164,6 +166,25 @@ TEST_F(ScopePage, SampleDrawsASegmentPerTraceAndTheSweepLineAhead) {
         // The previous sweep line was wiped with the strip before this one.
         EXPECT_NE(Red, pixel(sweepLine(col - 1, DashboardScale.sx).left, bandMiddle(pane)));
     }
+}
+
+TEST_F(ScopePage, PaintsBetweenTicksLeaveTheTracesAsAcquired) {
+    openScope();
+    simPortAdvanceClock(16000);  // a running engine: the traces move off their baselines
+    for (int i = 0; i < 8; ++i) tick();
+    static ScopeState before;
+    before = scope;
+    for (int i = 0; i < 3; ++i) {
+        InvalidateRect(currentPage, nullptr, TRUE);
+        UpdateWindow(currentPage);
+        pageHooks(PageScope).paint(currentPage);
+    }
+    KillTimer(currentPage, PagePollTimerId);
+    EXPECT_EQ(0, memcmp(before.points, scope.points, sizeof scope.points));
+    EXPECT_EQ(0, memcmp(before.history, scope.history, sizeof scope.history));
+    EXPECT_EQ(0, memcmp(before.previousY, scope.previousY, sizeof scope.previousY));
+    EXPECT_EQ(before.column, scope.column);
+    EXPECT_EQ(before.cursorDrawn, scope.cursorDrawn);
 }
 
 TEST_F(ScopePage, CursorModeStopsAcquisitionAndShowsTheRecordedValues) {

@@ -47,45 +47,32 @@ void checkStatus(const StatusView& v) {
                    (l.entry >= 0 && l.entry < LanguageEntries));
 }
 
-// What drawReadings computes from the stores, minus the drawing.
-void readingsValues() {
-    ReadingsPageState& st = readingsState;
-    checkText(probeBText(Live.voltageB, ConfigA.lambdaType));
-    st.markerOffset = markerOffsetFor(Live.voltageB, ConfigA.lambdaType);
-    FUZZ_CHECK(st.markerOffset >= 0 && st.markerOffset <= 255);
-    markerColour(Live.flagsA);
-    const StateCells cells = stateCellsFor(Live.flagsA);
-    FUZZ_CHECK(cells.litCell >= -1 && cells.litCell < 4);
-    st.stateCellLit = cells.stateCellLit;
-    const ProbeAField a = probeAField(Live.voltageA, ConfigA.lambdaType, Live.flagsA);
-    checkText(a.text);
-    checkText(tpsInertText(ConfigA.tpsInert));
-    checkText(threeDigits(Live.position));
-    checkText(threeDigits(Live.attInit));
-    st.attInitShown = Live.attInit;
-    checkBand(toleranceBand(Live.attInit, ConfigB.attMinBj, ConfigB.attMaxBj));
-    checkBand(toleranceBand(Live.attInit, ConfigB.attMin, ConfigB.attMax));
-    const int j = jumpMarkerOffset(ControllerGeneration, Live.attInit, ConfigB.attJump);
-    FUZZ_CHECK(j >= 0 && j <= 255);
-    jumpMarkerShown(ConfigA.lambdaType, ConfigA.options);
+// What the drawing indexes with the view; a paint may draw it before the
+// first tick as well as after any.
+void checkView(const ReadingsView& v) {
+    checkText(v.probeB);
+    FUZZ_CHECK(v.markerOffset >= 0 && v.markerOffset <= 255);
+    FUZZ_CHECK(v.cells.litCell >= -1 && v.cells.litCell < 4);
+    checkText(v.probeA.text);
+    checkText(v.tpsInert);
+    checkText(threeDigits(v.position));
+    checkText(threeDigits(v.attInit));
+    checkBand(v.cyanBand);
+    checkBand(v.redBand);
+    FUZZ_CHECK(v.jumpOffset >= 0 && v.jumpOffset <= 255);
+    checkText(fourDigits(v.rpm));
+    const int needle = gaugeIndex(v.rpm);
+    FUZZ_CHECK(needle >= 0 && needle < ArcPointCount);
+    FUZZ_CHECK(v.needleBefore >= 0 && v.needleBefore < ArcPointCount);
+    checkText(threeDigits(v.temperature));
+    checkText(v.switchOnTemp);
+    checkStatus(v.decided);
+    checkStatus(v.status);
 }
 
-void readingsSpeeds() {
-    ReadingsPageState& st = readingsState;
-    st.rpmShown = engineSpeedShown(Live);
-    checkText(fourDigits(st.rpmShown));
-    const int needle = gaugeIndex(st.rpmShown);
-    FUZZ_CHECK(needle >= 0 && needle < ArcPointCount);
-    st.needleIndex = needle;
-    st.rpmDrawn = st.rpmShown;
-    st.redZoneRpm = rpmFromBytes(ConfigB.lpgOffRpmHi, ConfigB.lpgOffRpmLo);
-    for (int i = 0; i < MajorTickCount; ++i) tickIsRed(ConfigA.options, st.redZoneRpm, 1000, i);
-    for (int i = 0; i < MinorTickCount; ++i) tickIsRed(ConfigA.options, st.redZoneRpm, 200, i);
-    checkText(threeDigits(temperatureFromRaw(Live.temperatureRaw)));
-    checkText(switchOnTempText(ConfigA.lpgOnTemp));
-    const StatusView v =
-        decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, st.rpmShown, st);
-    checkStatus(v);
+void readingsDecisions() {
+    decideReadings();
+    checkView(readingsView);
 }
 
 void resetPageTimer() {}
@@ -105,7 +92,10 @@ void show(int page) {
 
 // ---- readings page ----
 
-void readingsReset() { resetReadingsState(); }
+void readingsReset() {
+    resetReadingsState();
+    checkView(readingsView);
+}
 
 void readingsTimer() {
     bool polled;
@@ -114,8 +104,7 @@ void readingsTimer() {
         polled = readingsPollTick();
     }
     if (!polled) return;
-    readingsValues();
-    readingsSpeeds();
+    readingsDecisions();
     // What armPollTimer records.
     if (pollTimerNeedsRearm()) setArmedInterval(PollInterval);
 }

@@ -41,8 +41,9 @@ void staticFrame(bool read) {
 
 // A full redraw: points RedrawFirst..RedrawLast of every trace.
 void redrawTraces() {
-    levelTraceStarts();
     FUZZ_CHECK(RedrawFirst >= 1 && RedrawLast < PointCount);
+    for (int t = 0; t < TraceCount; ++t)
+        FUZZ_CHECK(shownPoint(t, RedrawFirst).y == shownPoint(t, 4).y);
 }
 
 // Each trace's new point inside its pane's band, the sweep inside the panes.
