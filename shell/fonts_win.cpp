@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "shell/language_list.h"
 #include "shell/sizes.h"
 
 HFONT fontLarge = nullptr, fontSmall = nullptr;
@@ -48,5 +49,5 @@ void selectDashboardFonts(int sizeMode, bool cyrillic) {
 }
 
 void selectDashboardFontsFor(int sizeMode, const char* languageCode) {
-    selectDashboardFonts(sizeMode, strcmp(languageCode, "rus") == 0);
+    selectDashboardFonts(sizeMode, languageOrFallback(languageCode).cyrillicFonts);
 }

@@ -43,6 +43,7 @@
 #include "link/link.h"
 #include "link/port_search.h"
 #include "res/resource.h"
+#include "shell/language_list.h"
 #include "shell/language_win.h"
 #include "service/dialogs_win.h"
 #include "shell/app_state.h"
@@ -194,13 +195,6 @@ static const struct {
     {IDM_OPTIONS, "options"},   {IDM_DIAGRAM, "diagram"},
     {IDM_RESET, "reset"},       {IDM_SCOPE, "scope"},
 };
-static const struct {
-    int id;
-    const char* code;
-} languages[] = {
-    {IDM_LANG_POL, "pol"}, {IDM_LANG_ANG, "ang"}, {IDM_LANG_RUS, "rus"},
-    {IDM_LANG_LIT, "lit"}, {IDM_LANG_CS, "cs"},
-};
 
 // Every page once at the current size, as OUTDIR/<page><suffix>.bmp.
 static int shootEveryPage(const std::string& out, const char* suffix) {
@@ -237,9 +231,9 @@ static int shootEachPageOnce(const std::string& out, const char*) {
 // The readings page at every size in one language.
 static int shootLanguage(const std::string& out, const char* code) {
     int shots = 0;
-    for (const auto& l : languages)
+    for (const LanguageRow& l : AllLanguages)
         if (code && std::strcmp(l.code, code) == 0) {
-            command(l.id);
+            command(l.command);
             command(IDM_READINGS);
             shots += shootSizes(out, l.code);
         }
@@ -254,9 +248,9 @@ static int shootStatesMode(const std::string& out, const char*) { return shootSt
 static int shootService(const std::string& out, const char* code) {
     int shots = 0;
     char name[160];
-    for (const auto& l : languages) {
+    for (const LanguageRow& l : AllLanguages) {
         if (!code || std::strcmp(l.code, code) != 0) continue;
-        command(l.id);
+        command(l.command);
         command(IDM_RESET);
         for (int s = 0; s < 5; ++s) {
             command(sizes[s]);
@@ -318,8 +312,8 @@ static int shootConfigPages(const std::string& out, const char* code) {
     int shots = 0;
     char name[160];
     simState().configA.emulType |= EmulType::EmergencyStart;
-    for (const auto& l : languages)
-        if (code && std::strcmp(l.code, code) == 0) command(l.id);
+    for (const LanguageRow& l : AllLanguages)
+        if (code && std::strcmp(l.code, code) == 0) command(l.command);
     for (int s = 0; s < 5; ++s) {
         command(sizes[s]);
         for (const auto& p : pages) {
