@@ -62,15 +62,6 @@ void onTimer(HWND page) { pageTick(page, Handlers); }
 
 }  // namespace
 
-extern const PageHooks configPage = {
-    {IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4, IDD_CONFIG_5},
-    configPageProc,
-    onCreated,
-    nullptr,
-    nullptr,
-    onTimer,
-    nullptr,
-    nullptr,
-    nullptr,
-    false,
-};
+extern const PageHooks configPage =
+    makePageHooks({IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4, IDD_CONFIG_5},
+                  configPageProc, OnCreate{onCreated}, OnTick{onTimer});

@@ -59,15 +59,6 @@ void onTimer(HWND page) { pageTick(page, Handlers); }
 
 }  // namespace
 
-extern const PageHooks optionsPage = {
-    {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4, IDD_OPTIONS_5},
-    optionsPageProc,
-    onCreated,
-    nullptr,
-    nullptr,
-    onTimer,
-    nullptr,
-    nullptr,
-    nullptr,
-    false,
-};
+extern const PageHooks optionsPage =
+    makePageHooks({IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4, IDD_OPTIONS_5},
+                  optionsPageProc, OnCreate{onCreated}, OnTick{onTimer});

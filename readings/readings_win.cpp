@@ -419,15 +419,7 @@ bool onResize(HWND page) {
 
 }  // namespace
 
-extern const PageHooks readingsPage = {
-    {IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS},
-    readingsPageProc,
-    onCreated,
-    buildGaugeTables,
-    nullptr,
-    onTimer,
-    onMainPaint,
-    onResize,
-    nullptr,
-    false,
-};
+extern const PageHooks readingsPage =
+    makePageHooks({IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS},
+                  readingsPageProc, OnCreate{onCreated}, OnStart{buildGaugeTables}, OnTick{onTimer},
+                  OnPaint{onMainPaint}, OnResize{onResize});

@@ -374,15 +374,6 @@ void onMainPaint(HWND) { scopeRepaint(); }
 
 }  // namespace
 
-extern const PageHooks scopePage = {
-    {IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE},
-    scopePageProc,
-    onCreated,
-    scopeResetTraces,
-    nullptr,
-    onTimer,
-    onMainPaint,
-    nullptr,
-    nullptr,
-    false,
-};
+extern const PageHooks scopePage = makePageHooks(
+    {IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE}, scopePageProc, OnCreate{onCreated},
+    OnStart{scopeResetTraces}, OnTick{onTimer}, OnPaint{onMainPaint});

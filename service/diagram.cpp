@@ -1,8 +1,7 @@
 #include "service/diagram.h"
 
-#include <cstring>
-
 #include "res/resource.h"
+#include "shell/language_list.h"
 
 namespace {
 
@@ -51,14 +50,6 @@ int scrolledOffset(int offset, int maximum, int request, uint16_t thumb) {
 }
 
 int diagramBitmapFor(const char* languageCode) {
-    static const struct {
-        const char* code;
-        int bitmap;
-    } bitmaps[] = {
-        {"pol", IDB_DIAGRAM_POL}, {"ang", IDB_DIAGRAM_ANG}, {"rus", IDB_DIAGRAM_RUS},
-        {"lit", IDB_DIAGRAM_LIT}, {"cs", IDB_DIAGRAM_CS},
-    };
-    for (const auto& b : bitmaps)
-        if (languageCode && strcmp(languageCode, b.code) == 0) return b.bitmap;
-    return IDB_DIAGRAM_ANG;
+    const LanguageRow* l = findLanguage(languageCode);
+    return l ? l->diagram : IDB_DIAGRAM_ANG;
 }

@@ -163,15 +163,6 @@ void onMainPaint(HWND) { diagramCopy(); }
 
 }  // namespace
 
-extern const PageHooks diagramPage = {
-    {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM},
-    diagramPageProc,
-    onCreated,
-    nullptr,
-    deleteDiagramBitmap,
-    nullptr,
-    onMainPaint,
-    nullptr,
-    nullptr,
-    true,
-};
+extern const PageHooks diagramPage = makePageHooks(
+    {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM}, diagramPageProc,
+    OnCreate{onCreated}, OnDestroy{deleteDiagramBitmap}, OnPaint{onMainPaint}, LaidOutBySize{});

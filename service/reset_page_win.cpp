@@ -128,15 +128,6 @@ bool onResize(HWND) { return true; }
 }  // namespace
 
 // A language change keeps the page and its title, and renews its three texts.
-extern const PageHooks resetPage = {
-    {IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET},
-    resetPageProc,
-    nullptr,
-    nullptr,
-    nullptr,
-    nullptr,
-    onMainPaint,
-    onResize,
-    resetPageApplyTexts,
-    false,
-};
+extern const PageHooks resetPage =
+    makePageHooks({IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET}, resetPageProc,
+                  OnPaint{onMainPaint}, OnResize{onResize}, OnLanguage{resetPageApplyTexts});

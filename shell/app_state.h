@@ -32,7 +32,7 @@ struct DashboardScaleValue {
 // 0.8 / 0.77 before the first size is applied.
 extern DashboardScaleValue DashboardScale;
 
-// Language code ("pol", "ang", "rus", "lit", "cs" or anything read from the ini).
+// Language code (a code of shell/language_list.h or anything read from the ini).
 extern char LanguageCode[64];
 
 #endif

@@ -1,6 +1,6 @@
 #include "shell/code_page.h"
 
-#include <cstring>
+#include "shell/language_list.h"
 
 namespace {
 
@@ -59,12 +59,9 @@ const char16_t* upperHalf(CodePage cp) {
 }  // namespace
 
 CodePage codePageForLanguage(const char* code) {
-    if (!code) return CodePage::Central1250;
-    if (strcmp(code, "rus") == 0) return CodePage::Cyrillic1251;
-    if (strcmp(code, "ang") == 0) return CodePage::Western1252;
-    // "pol", "cs", "lit"; a file of an unknown language has always been
-    // read as Central European.
-    return CodePage::Central1250;
+    // A file of an unknown language has always been read as the first
+    // language's: Central European.
+    return languageOrFallback(code).codePage;
 }
 
 char16_t decodeByte(CodePage cp, unsigned char byte) {

@@ -9,8 +9,8 @@
 
 enum class CodePage { Central1250, Cyrillic1251, Western1252 };
 
-// The code page a language's file is written in: 1251 for "rus", 1252 for
-// "ang", 1250 for "pol", "cs", "lit" and for any code not known.
+// The code page a language's file is written in (shell/language_list.h);
+// the first language's, Central European, for any code not known.
 CodePage codePageForLanguage(const char* code);
 
 // One byte as the character it stands for. Bytes the code page leaves

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "shell/language_list.h"
 #include "shell/scoped_win.h"
 #include "shell/sizes.h"
 
@@ -50,5 +51,5 @@ void selectDashboardFonts(int sizeMode, bool cyrillic) {
 }
 
 void selectDashboardFontsFor(int sizeMode, const char* languageCode) {
-    selectDashboardFonts(sizeMode, strcmp(languageCode, "rus") == 0);
+    selectDashboardFonts(sizeMode, languageOrFallback(languageCode).cyrillicFonts);
 }

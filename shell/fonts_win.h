@@ -7,8 +7,8 @@
 
 void createDashboardFonts();
 void selectDashboardFonts(int sizeMode, bool cyrillic);
-// The fonts for the size and a language code: Cyrillic for "rus", Central
-// European for every other code.
+// The fonts for the size and a language code: Cyrillic where its row in
+// shell/language_list.h says so, else Central European.
 void selectDashboardFontsFor(int sizeMode, const char* languageCode);
 extern HFONT fontLarge, fontSmall;
 

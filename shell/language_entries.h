@@ -162,8 +162,13 @@ enum LanguageEntry : int {
     EntryOverwriteCaption = 172,
     EntryOverwrite = 173,
 
-    // main window titles, in PageKind order from the readings page
-    EntryFirstTitle = 175,
+    // main window titles, one per page (shell/page_list.h)
+    EntryTitleReadings = 175,
+    EntryTitleConfiguration = 176,
+    EntryTitleOptions = 177,
+    EntryTitleDiagram = 178,
+    EntryTitleReset = 179,
+    EntryTitleScope = 180,
 
     // port search dialog and the link error box
     EntryCheckingPort = 203,

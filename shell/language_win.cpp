@@ -1,13 +1,13 @@
 #include "shell/language_win.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "link/link.h"
 #include "res/resource.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "shell/language_list.h"
 #include "shell/pages_win.h"
 #include "shell/shell_win.h"
 #include "shell/text_win.h"
@@ -18,47 +18,24 @@ int (*linkErrorMessageBox)(HWND, const wchar_t*, const wchar_t*, UINT) = showMes
 
 namespace {
 
-// A language: its code, its menu, its item in every menu and the country
-// flag bitmaps the item shows unchecked and checked.
-struct Language {
-    const char* code;
-    int menu;
-    int command;
-    int flag, flagChecked;
-};
-enum { LanguageCount = 5 };
-// The first entry doubles as the fallback for codes not in the table.
-const Language Languages[LanguageCount] = {
-    {"pol", IDM_MENU_POL, IDM_LANG_POL, IDB_FLAG_POL, IDB_FLAG_POL_ON},
-    {"ang", IDM_MENU_ANG, IDM_LANG_ANG, IDB_FLAG_ANG, IDB_FLAG_ANG_ON},
-    {"rus", IDM_MENU_RUS, IDM_LANG_RUS, IDB_FLAG_RUS, IDB_FLAG_RUS_ON},
-    {"lit", IDM_MENU_LIT, IDM_LANG_LIT, IDB_FLAG_LIT, IDB_FLAG_LIT_ON},
-    {"cs", IDM_MENU_CS, IDM_LANG_CS, IDB_FLAG_CS, IDB_FLAG_CS_ON},
-};
 // Menu item bitmaps outlive any menu they are put on, so the flags are
 // loaded once and shared by every language menu instead of once per change.
 HBITMAP flagBitmaps[LanguageCount][2];
 
 HBITMAP flagBitmap(int language, bool checked) {
     HBITMAP& b = flagBitmaps[language][checked ? 1 : 0];
-    const Language& l = Languages[language];
+    const LanguageRow& l = AllLanguages[language];
     if (!b) b = LoadBitmapA(appInstance, MAKEINTRESOURCEA(checked ? l.flagChecked : l.flag));
     return b;
 }
 
-// Puts the flag bitmaps on the five language items of the menu.
+// Puts the flag bitmaps on the language items of the menu.
 void setLanguageBitmaps() {
     DrawMenuBar(mainWindow);
     HMENU menu = GetMenu(mainWindow);
     for (int i = 0; i < LanguageCount; ++i)
-        SetMenuItemBitmaps(menu, Languages[i].command, MF_BYCOMMAND, flagBitmap(i, false),
+        SetMenuItemBitmaps(menu, AllLanguages[i].command, MF_BYCOMMAND, flagBitmap(i, false),
                            flagBitmap(i, true));
-}
-
-const Language& languageFor(const char* code) {
-    for (const Language& l : Languages)
-        if (strcmp(l.code, code) == 0) return l;
-    return Languages[0];
 }
 
 // Port items in menu order, COM 1 .. COM 9.
@@ -81,11 +58,11 @@ void loadLanguage() {
     loadLanguageFile(path, codePageForLanguage(LanguageCode));
 }
 
-int languageCommandFor(const char* code) { return languageFor(code).command; }
-int languageMenuFor(const char* code) { return languageFor(code).menu; }
+int languageCommandFor(const char* code) { return languageOrFallback(code).command; }
+int languageMenuFor(const char* code) { return languageOrFallback(code).menu; }
 
 const char* languageCodeForCommand(int command) {
-    for (const Language& l : Languages)
+    for (const LanguageRow& l : AllLanguages)
         if (l.command == command) return l.code;
     return nullptr;
 }
@@ -100,7 +77,7 @@ void installLanguageMenu() {
     menu = GetMenu(mainWindow);
 
     const int chosen = languageCommandFor(LanguageCode);
-    for (const Language& l : Languages)
+    for (const LanguageRow& l : AllLanguages)
         CheckMenuItem(menu, l.command,
                       MF_BYCOMMAND | (l.command == chosen ? MF_CHECKED : MF_UNCHECKED));
     setLanguageBitmaps();

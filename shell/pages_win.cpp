@@ -12,7 +12,8 @@ bool currentPageAwaitsOwnPaint = false;
 int largestEnabledSize = 1;
 
 // Each page's folder defines its entry.
-#define ZUVELS_PAGE_HOOKS_DECL(kind, command, name, polls, hooks) extern const PageHooks hooks;
+#define ZUVELS_PAGE_HOOKS_DECL(kind, command, name, polls, title, hooks) \
+    extern const PageHooks hooks;
 ZUVELS_PAGES(ZUVELS_PAGE_HOOKS_DECL)
 #undef ZUVELS_PAGE_HOOKS_DECL
 
@@ -20,13 +21,13 @@ namespace {
 
 // The page table, in PageKind order.
 const PageHooks* const Pages[PageCount] = {
-#define ZUVELS_PAGE_HOOKS_REF(kind, command, name, polls, hooks) &hooks,
+#define ZUVELS_PAGE_HOOKS_REF(kind, command, name, polls, title, hooks) &hooks,
     ZUVELS_PAGES(ZUVELS_PAGE_HOOKS_REF)
 #undef ZUVELS_PAGE_HOOKS_REF
 };
 // Page items by PageKind.
 const int PageCommands[PageCount] = {
-#define ZUVELS_PAGE_COMMAND(kind, command, name, polls, hooks) command,
+#define ZUVELS_PAGE_COMMAND(kind, command, name, polls, title, hooks) command,
     ZUVELS_PAGES(ZUVELS_PAGE_COMMAND)
 #undef ZUVELS_PAGE_COMMAND
 };
@@ -37,7 +38,9 @@ const int SizeCommands[SizeModeCount] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_10
 
 int sizeIndex() { return (SizeMode >= 1 && SizeMode <= SizeModeCount ? SizeMode : 1) - 1; }
 
-void setTitle(Page page) { setEntryText(mainWindow, EntryFirstTitle + page - 1); }
+void setTitle(Page page) {
+    if (page >= 1 && page <= PageCount) setEntryText(mainWindow, AllPages[page - 1].title);
+}
 
 void placeMainWindow() {
     RECT screen;

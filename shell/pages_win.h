@@ -13,32 +13,74 @@
 // or language change.
 enum class PageCreation { Shown, Resized, Relanguaged };
 
-// What the shell calls in a page. Null hooks do nothing unless said.
+// A hook the shell calls in a page: each kind has a type of its own (the
+// tag), so a page's table names every hook it sets, and two hooks of the
+// same signature can't trade places unnoticed. Empty hooks do nothing
+// unless said.
+template <class Tag, class Fn>
+struct PageHook {
+    Fn* run = nullptr;
+    explicit operator bool() const { return run != nullptr; }
+    template <class... Args>
+    auto operator()(Args... args) const {
+        return run(args...);
+    }
+};
+// The page's set-up once its dialog exists.
+using OnCreate = PageHook<struct CreateHook, void(HWND page, PageCreation how)>;
+// Once at program start, before the main window: what the page builds for
+// the program's life.
+using OnStart = PageHook<struct StartHook, void()>;
+// When the main window goes: gives back what the page keeps beyond its window.
+using OnDestroy = PageHook<struct DestroyHook, void()>;
+// One tick of the page's poll timer, as its WM_TIMER runs it.
+using OnTick = PageHook<struct TickHook, void(HWND page)>;
+// The page's part of every main-window paint.
+using OnPaint = PageHook<struct PaintHook, void(HWND page)>;
+// A size change, run on the page as it stands: true when the page stays;
+// false (or no hook) re-creates it.
+using OnResize = PageHook<struct ResizeHook, bool(HWND page)>;
+// A language change: without it the page is re-created and the title set;
+// with it the page (and the title) stay and this runs.
+using OnLanguage = PageHook<struct LanguageHook, void(HWND page)>;
+// The page's view is built by applySize (the wiring diagram): showing it or a
+// language change ends with applySize.
+struct LaidOutBySize {};
+
+// What the shell calls in a page; made by makePageHooks.
 struct PageHooks {
     int templates[SizeModeCount];  // dialog template by SizeMode
     DLGPROC proc;
-    // The page's set-up once its dialog exists.
-    void (*create)(HWND page, PageCreation how);
-    // Once at program start, before the main window: what the page builds
-    // for the program's life.
-    void (*start)();
-    // When the main window goes: gives back what the page keeps beyond its
-    // window.
-    void (*destroy)();
-    // One tick of the page's poll timer, as its WM_TIMER runs it.
-    void (*tick)(HWND page);
-    // The page's part of every main-window paint.
-    void (*paint)(HWND page);
-    // A size change, run on the page as it stands: true when the page stays;
-    // false (or a null hook) re-creates it.
-    bool (*resize)(HWND page);
-    // A language change: null re-creates the page and sets the title;
-    // otherwise the page (and the title) stay and this runs.
-    void (*language)(HWND page);
-    // The page's view is built by applySize (the wiring diagram): showing it
-    // or a language change ends with applySize.
+    OnCreate create;
+    OnStart start;
+    OnDestroy destroy;
+    OnTick tick;
+    OnPaint paint;
+    OnResize resize;
+    OnLanguage language;
     bool laidOutBySize;
 };
+
+constexpr void setHook(PageHooks& h, OnCreate f) { h.create = f; }
+constexpr void setHook(PageHooks& h, OnStart f) { h.start = f; }
+constexpr void setHook(PageHooks& h, OnDestroy f) { h.destroy = f; }
+constexpr void setHook(PageHooks& h, OnTick f) { h.tick = f; }
+constexpr void setHook(PageHooks& h, OnPaint f) { h.paint = f; }
+constexpr void setHook(PageHooks& h, OnResize f) { h.resize = f; }
+constexpr void setHook(PageHooks& h, OnLanguage f) { h.language = f; }
+constexpr void setHook(PageHooks& h, LaidOutBySize) { h.laidOutBySize = true; }
+
+// A page's hooks: its templates and dialog procedure, then the hooks it has,
+// each by its type in any order, e.g. OnTick{onTimer}.
+template <class... Hook>
+constexpr PageHooks makePageHooks(const int (&templates)[SizeModeCount], DLGPROC proc,
+                                  Hook... hooks) {
+    PageHooks h{};
+    for (int i = 0; i < SizeModeCount; ++i) h.templates[i] = templates[i];
+    h.proc = proc;
+    (setHook(h, hooks), ...);
+    return h;
+}
 
 // The hooks of a page (PageNone and out-of-range values: the readings page).
 const PageHooks& pageHooks(Page page);

@@ -43,7 +43,9 @@
 #include "link/link.h"
 #include "link/port_search.h"
 #include "res/resource.h"
+#include "shell/language_list.h"
 #include "shell/language_win.h"
+#include "shell/page_list.h"
 #include "service/dialogs_win.h"
 #include "shell/app_state.h"
 #include "shell/palette_win.h"
@@ -186,28 +188,12 @@ static int shootDialogs(const std::string& out, const char* code) {
     return dialogShots;
 }
 
-static const struct {
-    int id;
-    const char* name;
-} pages[] = {
-    {IDM_READINGS, "readings"}, {IDM_CONFIGURATION, "configuration"},
-    {IDM_OPTIONS, "options"},   {IDM_DIAGRAM, "diagram"},
-    {IDM_RESET, "reset"},       {IDM_SCOPE, "scope"},
-};
-static const struct {
-    int id;
-    const char* code;
-} languages[] = {
-    {IDM_LANG_POL, "pol"}, {IDM_LANG_ANG, "ang"}, {IDM_LANG_RUS, "rus"},
-    {IDM_LANG_LIT, "lit"}, {IDM_LANG_CS, "cs"},
-};
-
 // Every page once at the current size, as OUTDIR/<page><suffix>.bmp.
 static int shootEveryPage(const std::string& out, const char* suffix) {
     int shots = 0;
     char name[160];
-    for (const auto& p : pages) {
-        command(p.id);
+    for (const PageEntry& p : AllPages) {
+        command(p.command);
         std::snprintf(name, sizeof name, "%s/%s%s.bmp", out.c_str(), p.name, suffix);
         shots += saveWindowBmp(mainWindow, name);
     }
@@ -237,9 +223,9 @@ static int shootEachPageOnce(const std::string& out, const char*) {
 // The readings page at every size in one language.
 static int shootLanguage(const std::string& out, const char* code) {
     int shots = 0;
-    for (const auto& l : languages)
+    for (const LanguageRow& l : AllLanguages)
         if (code && std::strcmp(l.code, code) == 0) {
-            command(l.id);
+            command(l.command);
             command(IDM_READINGS);
             shots += shootSizes(out, l.code);
         }
@@ -254,9 +240,9 @@ static int shootStatesMode(const std::string& out, const char*) { return shootSt
 static int shootService(const std::string& out, const char* code) {
     int shots = 0;
     char name[160];
-    for (const auto& l : languages) {
+    for (const LanguageRow& l : AllLanguages) {
         if (!code || std::strcmp(l.code, code) != 0) continue;
-        command(l.id);
+        command(l.command);
         command(IDM_RESET);
         for (int s = 0; s < 5; ++s) {
             command(sizes[s]);
@@ -318,13 +304,13 @@ static int shootConfigPages(const std::string& out, const char* code) {
     int shots = 0;
     char name[160];
     simState().configA.emulType |= EmulType::EmergencyStart;
-    for (const auto& l : languages)
-        if (code && std::strcmp(l.code, code) == 0) command(l.id);
+    for (const LanguageRow& l : AllLanguages)
+        if (code && std::strcmp(l.code, code) == 0) command(l.command);
     for (int s = 0; s < 5; ++s) {
         command(sizes[s]);
-        for (const auto& p : pages) {
-            if (p.id != IDM_CONFIGURATION && p.id != IDM_OPTIONS) continue;
-            command(p.id);
+        for (const PageEntry& p : AllPages) {
+            if (p.kind != PageConfiguration && p.kind != PageOptions) continue;
+            command(p.command);
             pumpMessagesFor(300);  // a few ticks: the page shows the controller
             std::snprintf(name, sizeof name, "%s/%s-%s-size%d.bmp", out.c_str(), p.name,
                           code ? code : "ang", s + 1);

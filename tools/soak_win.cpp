@@ -11,10 +11,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "link/link.h"
 #include "link/port.h"
 #include "res/resource.h"
+#include "shell/language_list.h"
+#include "shell/page_list.h"
 #include "shell/shell_win.h"
 #include "tools/win_run.h"
 
@@ -27,42 +30,46 @@ struct Action {
     int code;  // PageControl: the notification, as the control sends it
 };
 
-// One round: every page at a changing size and language, every dialog the
-// menu opens. A dialog is closed on the step after it was opened, from
-// inside its own message loop (timers keep running there).
-const Action Round[] = {
-    {Step::Command, IDM_SIZE_640, 0},
-    {Step::Command, IDM_READINGS, 0},
-    {Step::Command, IDM_CONFIGURATION, 0},
-    {Step::PageControl, IDC_CFG_LEVEL_SENSOR, BN_CLICKED},
-    {Step::CloseDialog, 0, 0},
-    {Step::PageControl, IDC_CFG_EMULATION_TYPE, CBN_SELCHANGE},  // the constructed emulation
-    {Step::CloseDialog, 0, 0},
-    {Step::Command, IDM_LANG_RUS, 0},
-    {Step::Command, IDM_OPTIONS, 0},
-    {Step::PageControl, IDC_OPT_CORRECTIONS, BN_CLICKED},
-    {Step::CloseDialog, 0, 0},
-    {Step::Command, IDM_SIZE_1024, 0},
-    {Step::Command, IDM_SCOPE, 0},
-    {Step::Command, IDM_DIAGRAM, 0},
-    {Step::Command, IDM_LANG_LIT, 0},
-    {Step::Command, IDM_RESET, 0},
-    {Step::Command, IDM_SIZE_800, 0},
-    {Step::Command, IDM_READINGS, 0},
-    {Step::OpenDialog, IDM_ABOUT, 0},
-    {Step::CloseDialog, 0, 0},
-    {Step::OpenDialog, IDM_DEVICE_INFO, 0},
-    {Step::CloseDialog, 0, 0},
-    {Step::OpenDialog, IDM_AUTO_SCAN, 0},
-    {Step::CloseDialog, 0, 0},
-    {Step::Command, IDM_LANG_CS, 0},
-    {Step::Command, IDM_SIZE_1280_1024, 0},
-    {Step::Command, IDM_CONFIGURATION, 0},
-    {Step::Command, IDM_LANG_POL, 0},
-    {Step::Command, IDM_SCOPE, 0},
-    {Step::Command, IDM_LANG_ANG, 0},
+// The sizes a round steps through, one per two pages.
+const int RoundSizes[] = {IDM_SIZE_640, IDM_SIZE_1024, IDM_SIZE_800, IDM_SIZE_1280_1024};
+// Page controls that open a dialog, with the page they are on.
+const struct {
+    Page page;
+    int id;
+    int code;
+} DialogControls[] = {
+    {PageConfiguration, IDC_CFG_LEVEL_SENSOR, BN_CLICKED},
+    {PageConfiguration, IDC_CFG_EMULATION_TYPE, CBN_SELCHANGE},  // the constructed emulation
+    {PageOptions, IDC_OPT_CORRECTIONS, BN_CLICKED},
 };
-const int RoundLength = sizeof Round / sizeof Round[0];
+const int MenuDialogs[] = {IDM_ABOUT, IDM_DEVICE_INFO, IDM_AUTO_SCAN};
+
+// One round: every page of the page table at a changing size and language,
+// with the dialogs its controls open, then every dialog the menu opens. A
+// dialog is closed on the step after it was opened, from inside its own
+// message loop (timers keep running there).
+std::vector<Action> makeRound() {
+    std::vector<Action> round;
+    const int sizes = sizeof RoundSizes / sizeof RoundSizes[0];
+    for (int i = 0; i < PageCount; ++i) {
+        const PageEntry& p = AllPages[i];
+        if (i % 2 == 0) round.push_back({Step::Command, RoundSizes[(i / 2) % sizes], 0});
+        round.push_back({Step::Command, AllLanguages[(i + 1) % LanguageCount].command, 0});
+        round.push_back({Step::Command, p.command, 0});
+        for (const auto& c : DialogControls)
+            if (c.page == p.kind) {
+                round.push_back({Step::PageControl, c.id, c.code});
+                round.push_back({Step::CloseDialog, 0, 0});
+            }
+    }
+    for (int id : MenuDialogs) {
+        round.push_back({Step::OpenDialog, id, 0});
+        round.push_back({Step::CloseDialog, 0, 0});
+    }
+    return round;
+}
+const std::vector<Action> Round = makeRound();
+const int RoundLength = static_cast<int>(Round.size());
 
 int nextAction = 0;
 int round_ = 0;

@@ -12,17 +12,11 @@
 
 namespace {
 
-TEST(CodePage, FollowsTheLanguageCode) {
-    const struct {
-        const char* code;
-        CodePage cp;
-    } cases[] = {
-        {"rus", CodePage::Cyrillic1251}, {"ang", CodePage::Western1252},
-        {"pol", CodePage::Central1250},  {"cs", CodePage::Central1250},
-        {"lit", CodePage::Central1250},  {"xyz", CodePage::Central1250},
-        {"", CodePage::Central1250},     {"RUS", CodePage::Central1250},
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.cp, codePageForLanguage(c.code)) << c.code;
+// The languages' own code pages are held by the shipped files' test below;
+// a code not in the table (or not exactly) reads as Central European.
+TEST(CodePage, UnknownCodesReadAsCentralEuropean) {
+    for (const char* code : {"xyz", "", "RUS", "ru"})
+        EXPECT_EQ(CodePage::Central1250, codePageForLanguage(code)) << code;
     EXPECT_EQ(CodePage::Central1250, codePageForLanguage(nullptr));
 }
 

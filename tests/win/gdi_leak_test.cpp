@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "res/resource.h"
+#include "shell/pages_win.h"
 #include "shell_fixture.h"
 #include "tools/win_run.h"
 
@@ -55,9 +56,8 @@ TEST_F(GdiLeak, PagesSizesLanguagesAndDialogsGiveBackWhatTheyTake) {
     } cases[] = {
         {"pages",
          [](GdiLeak& t) {
-             for (int id :
-                  {IDM_CONFIGURATION, IDM_OPTIONS, IDM_SCOPE, IDM_DIAGRAM, IDM_RESET, IDM_READINGS})
-                 t.cmd(id);
+             // every page, ending on the readings page it started on
+             for (int i = 1; i <= PageCount; ++i) t.cmd(AllPages[i % PageCount].command);
          }},
         {"sizes", [](GdiLeak& t) { t.cmd(IDM_SIZE_640), t.cmd(IDM_SIZE_800); }},
         {"languages", [](GdiLeak& t) { t.cmd(IDM_LANG_RUS), t.cmd(IDM_LANG_ANG); }},

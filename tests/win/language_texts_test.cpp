@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "service/dialogs_win.h"
 #include "shell/language.h"
+#include "shell/pages_win.h"
 #include "shell/settings_file_win.h"
 #include "shell/text_win.h"
 #include "shell_fixture.h"
@@ -202,21 +203,11 @@ void LanguageTexts::checkLanguage(const Language& l) {
     expected = expectedTexts(readFileBytes(dir + "\\Lang\\ZuvelS_lang." + l.code), l.codePage);
     verified = 0;
     command(IDM_SIZE_1024);
-    const struct {
-        int command, templateId;
-        const char* name;
-    } pages[] = {
-        {IDM_READINGS, IDD_READINGS, "readings"},
-        {IDM_CONFIGURATION, IDD_CONFIG_3, "configuration"},
-        {IDM_OPTIONS, IDD_OPTIONS_3, "options"},
-        {IDM_DIAGRAM, IDD_DIAGRAM, "diagram"},
-        {IDM_RESET, IDD_RESET, "reset"},
-        {IDM_SCOPE, IDD_SCOPE, "oscilloscope"},
-    };
-    for (const auto& p : pages) {
+    for (const PageEntry& p : AllPages) {
         command(p.command);
         pumpMessagesFor(150);  // the page's first ticks fill and select its lists
-        checkWindow(mainWindow, p.templateId, p.name);
+        checkWindow(mainWindow, pageHooks(p.kind).templates[sizeModeForCommand(IDM_SIZE_1024) - 1],
+                    p.name);
     }
     checkDialog(IDD_CORRECTIONS, correctionsDialogProc, "corrections");
     checkDialog(IDD_LEVEL_SENSOR, levelSensorDialogProc, "gas level sensor");

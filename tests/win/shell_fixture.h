@@ -12,6 +12,7 @@
 
 #include "link/link.h"
 #include "shell/app_state.h"
+#include "shell/language_list.h"
 #include "shell/language_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
@@ -118,8 +119,8 @@ protected:
         dir = name;
         ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
         ASSERT_TRUE(CreateDirectoryA((dir + "\\Lang").c_str(), nullptr));
-        for (const char* code : {"pol", "ang", "rus", "lit", "cs"})
-            writeFileBytes(dir + "\\Lang\\ZuvelS_lang." + code, languageFileText(code));
+        for (const LanguageRow& l : AllLanguages)
+            writeFileBytes(dir + "\\Lang\\ZuvelS_lang." + l.code, languageFileText(l.code));
         SetCurrentDirectoryA(dir.c_str());
 
         fakeScreen() = {0, 0, 1400, 1050};
@@ -138,8 +139,8 @@ protected:
         drainMessages();
         resetLinkState();
         SetCurrentDirectoryA(previousDir);
-        for (const char* code : {"pol", "ang", "rus", "lit", "cs"})
-            DeleteFileA((dir + "\\Lang\\ZuvelS_lang." + code).c_str());
+        for (const LanguageRow& l : AllLanguages)
+            DeleteFileA((dir + "\\Lang\\ZuvelS_lang." + l.code).c_str());
         RemoveDirectoryA((dir + "\\Lang").c_str());
         DeleteFileA((dir + "\\ZuvelS.ini").c_str());
         RemoveDirectoryA(dir.c_str());

@@ -1,6 +1,10 @@
 // The main window: start-up size and place, pages, window sizes, shutdown.
 #include <windows.h>
 
+#include <set>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "shell/sizes.h"
@@ -86,34 +90,26 @@ TEST_F(ShellTest, StartsOnTheReadingsPageWithTheMainWindowStyleAndTitle) {
 }
 
 struct PageCase {
-    int command, page, titleEntry;
-    int templateBySize[5];
+    int command;
+    Page page;
+    int titleEntry;
+    const int* templateBySize;
 };
-const PageCase PageCases[] = {
-    {IDM_CONFIGURATION,
-     PageConfiguration,
-     176,
-     {IDD_CONFIG_1, IDD_CONFIG_2, IDD_CONFIG_3, IDD_CONFIG_4, IDD_CONFIG_5}},
-    {IDM_OPTIONS,
-     PageOptions,
-     177,
-     {IDD_OPTIONS_1, IDD_OPTIONS_2, IDD_OPTIONS_3, IDD_OPTIONS_4, IDD_OPTIONS_5}},
-    {IDM_DIAGRAM,
-     PageDiagram,
-     178,
-     {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM}},
-    {IDM_RESET, PageReset, 179, {IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET}},
-    {IDM_SCOPE, PageScope, 180, {IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE}},
-    {IDM_READINGS,
-     PageReadings,
-     175,
-     {IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS}},
-};
-const int PageItems[6] = {IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS,
-                          IDM_DIAGRAM,  IDM_RESET,         IDM_SCOPE};
+// The page table's rows from its second, ending on the readings page the
+// window starts with, so that each command changes the page.
+std::vector<PageCase> pageCases() {
+    std::vector<PageCase> cases;
+    for (int i = 1; i <= PageCount; ++i) {
+        const PageEntry& p = AllPages[i % PageCount];
+        cases.push_back({p.command, p.kind, p.title, pageHooks(p.kind).templates});
+    }
+    return cases;
+}
+const std::vector<PageCase> PageCases = pageCases();
 
 TEST_F(ShellTest, EachPageCommandCreatesItsTemplateForTheSizeWithItsTitle) {
     start(1, "ang");
+    std::set<std::string> titles;  // each page has a title of its own
     for (int size : {1, 3, 5}) {
         command(SizeItems[size - 1]);
         for (const PageCase& c : PageCases) {
@@ -124,10 +120,13 @@ TEST_F(ShellTest, EachPageCommandCreatesItsTemplateForTheSizeWithItsTitle) {
             EXPECT_TRUE(IsWindow(currentPage));
             EXPECT_EQ(GetParent(currentPage), mainWindow);
             EXPECT_EQ(windowText(mainWindow), entryText("ang", c.titleEntry));
-            for (int item : PageItems)
-                EXPECT_EQ(isHilited(item), item == c.command) << "page item " << item;
+            titles.insert(windowText(mainWindow));
+            for (const PageEntry& p : AllPages)
+                EXPECT_EQ(isHilited(p.command), p.command == c.command)
+                    << "page item " << p.command;
         }
     }
+    EXPECT_EQ(titles.size(), static_cast<size_t>(PageCount));
 }
 
 TEST_F(ShellTest, ChoosingTheShownPageAgainKeepsIt) {

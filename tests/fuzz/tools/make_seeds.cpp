@@ -18,6 +18,7 @@
 #include "link/link_testing.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
+#include "shell/language_list.h"
 #include "shell/settings_file.h"
 #include "tests/sim_frames.h"
 #include "config/level_sensor.h"
@@ -101,10 +102,10 @@ void iniSeeds() {
 }
 
 void languageSeeds(const std::string& repo) {
-    for (const char* code : {"pol", "ang", "rus", "lit", "cs"}) {
-        const Bytes file = readAll(repo + "/res/lang/ZuvelS_lang." + code);
+    for (const LanguageRow& l : AllLanguages) {
+        const Bytes file = readAll(repo + "/res/lang/ZuvelS_lang." + l.code);
         if (file.empty()) exit(1);
-        writeSeed("language", code, file);
+        writeSeed("language", l.code, file);
     }
 }
 
