@@ -16,6 +16,7 @@
 #include "shell/app_state.h"
 #include "shell/settings_file.h"
 #include "tests/fuzz/harness/fuzz_input.h"
+#include "tests/fuzz/harness/store_checks.h"
 #include "tests/fuzz/harness/fuzz_port.h"
 #include "tests/fuzz/harness/link_steps.h"
 #include "tests/fuzz/harness/page_ticks.h"
@@ -34,15 +35,6 @@ void errorBox() {
     const int ticks = input->byte() % 4;
     for (int i = 0; i < ticks; ++i) runPageTimer();
     inErrorBox = false;
-}
-
-// A store marked valid holds a reply as the controller sent it.
-template <typename Block>
-void checkStore(const Block& b, bool valid) {
-    if (!valid) return;
-    const uint8_t* bytes = blockBytes(b);
-    FUZZ_CHECK(bytes[0] == 0x65);
-    FUZZ_CHECK(byteSum(bytes, sizeof b - 1) == bytes[sizeof b - 1]);
 }
 
 void checkLink() {

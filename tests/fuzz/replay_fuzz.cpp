@@ -16,6 +16,7 @@
 #include "link/link_testing.h"
 #include "sim/replay.h"
 #include "tests/fuzz/harness/fuzz_input.h"
+#include "tests/fuzz/harness/store_checks.h"
 
 namespace {
 
@@ -118,14 +119,6 @@ const PortOps watchingOps = {
 };
 
 // ---- the link over it ----
-
-template <typename Block>
-void checkStore(const Block& b, bool valid) {
-    if (!valid) return;
-    const uint8_t* bytes = blockBytes(b);
-    FUZZ_CHECK(bytes[0] == 0x65);
-    FUZZ_CHECK(byteSum(bytes, sizeof b - 1) == bytes[sizeof b - 1]);
-}
 
 void checkLink() {
     FUZZ_CHECK(PortOpen == (openHandles == 1));
