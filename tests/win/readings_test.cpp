@@ -50,6 +50,7 @@ protected:
         savedW = winW, savedH = winH, savedSize = SizeMode, savedScale = DashboardScale;
         resetLinkState();
         LinkPort = &simPortOps;
+        simPortUseRealTime(false);  // the engine moves only with the ticks
         SimConfig config;
         config.generation = 1;
         simPortSetup(config);
@@ -268,6 +269,7 @@ TEST_F(ReadingsPage, PaintsBetweenTicksChangeNeitherTheStateNorTheNextTick) {
     auto run = [this](int paints) {
         resetLinkState();
         LinkPort = &simPortOps;
+        simPortUseRealTime(false);  // the engine moves only with the ticks
         SimConfig config;
         config.generation = 1;
         simPortSetup(config);

@@ -40,7 +40,9 @@ std::vector<int> recordDrive(const std::string& path, int ticks) {
     fclose(f);
     resetLinkState();
     resetReadingsState();
-    simPortUseRealTime(true);
+    // Back to the test runner's own clock (win_main.cpp): a real-time clock
+    // left on would move the simulated engine in the tests after this one.
+    simPortUseRealTime(false);
     return temperatures;
 }
 
