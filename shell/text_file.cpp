@@ -407,24 +407,3 @@ bool closeOutputFile(FILE* f, const char* path, std::string* error) {
 #endif
     return false;
 }
-
-bool readTextFile(const char* path, long long maxBytes, std::string* text, std::string* error) {
-    FILE* f = openInputFile(path, maxBytes, error);
-    if (!f) return false;
-    text->clear();
-    char chunk[4096];
-    size_t n;
-    // The size was checked at the open; a file that grows past it is cut
-    // off there instead of read without end.
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0 &&
-           static_cast<long long>(text->size()) <= maxBytes)
-        text->append(chunk, n);
-    const bool readOk = !ferror(f);
-    const bool fits = static_cast<long long>(text->size()) <= maxBytes;
-    fclose(f);
-    if (readOk && fits && text->find('\0') == std::string::npos) return true;
-    *error = std::string(path) + (!readOk ? ": could not be read"
-                                  : !fits ? ": grew too large while being read"
-                                          : ": not a text file");
-    return false;
-}

@@ -76,9 +76,4 @@ bool closeOutputFile(FILE* f, const char* path, std::string* error);
 // write failed for a reason no longer known.
 int streamFailure(FILE* f);
 
-// The whole file at path (see openInputFile), read as bytes. False with
-// "path: reason" in *error when it can't be read or holds a NUL byte (no
-// text file of ours does).
-bool readTextFile(const char* path, long long maxBytes, std::string* text, std::string* error);
-
 #endif

@@ -48,12 +48,7 @@ protected:
 
     void SetUp() override {
         savedW = winW, savedH = winH, savedSize = SizeMode, savedScale = DashboardScale;
-        resetLinkState();
-        LinkPort = &simPortOps;
-        simPortUseRealTime(false);  // the engine moves only with the ticks
-        SimConfig config;
-        config.generation = 1;
-        simPortSetup(config);
+        startSimulator();
         resetReadingsState();
         setServiceDialogOpen(false);
         setDropDownOpen(false);
@@ -96,6 +91,17 @@ protected:
     }
 
     void tick() { SendMessageA(page, WM_TIMER, PagePollTimerId, 0); }
+
+    // A fresh generation-1 controller on the link, its engine moving only
+    // with the ticks.
+    static void startSimulator() {
+        resetLinkState();
+        LinkPort = &simPortOps;
+        simPortUseRealTime(false);
+        SimConfig config;
+        config.generation = 1;
+        simPortSetup(config);
+    }
 
     // Pixel of the page at a design point of the current size.
     COLORREF at(int x, int y) {
@@ -267,12 +273,7 @@ TEST_F(ReadingsPage, PaintsBetweenTicksChangeNeitherTheStateNorTheNextTick) {
     GetClientRect(page, &client);
     const int columns = client.right;
     auto run = [this](int paints) {
-        resetLinkState();
-        LinkPort = &simPortOps;
-        simPortUseRealTime(false);  // the engine moves only with the ticks
-        SimConfig config;
-        config.generation = 1;
-        simPortSetup(config);
+        startSimulator();
         simPortAdvanceClock(16000);  // warm, on gas
         simState().learnUntilMs = 100000;
         resetReadingsState();
