@@ -1,6 +1,7 @@
 #include "config/level_sensor.h"
 
 #include "link/blocks.h"
+#include "link/poll_plan.h"
 #include "shell/app_state.h"
 
 LevelSensorState levelSensor = {};
@@ -85,14 +86,10 @@ ScrollStep scrollThreshold(int value, int code, int thumbPosition, bool* scrollA
 }
 
 bool levelSensorPollTick() {
-    // While a thumb is dragged the controller's old value would pull it back.
-    if (levelSensor.scrollActive || dropDownOpen) return false;
-    pollStatus();
-    readConfigABlock();
-    if (LinkState == LinkStateKind::Up && ControllerGeneration == 3) {
-        readExtendedBlock();
+    const unsigned hold = levelSensor.scrollActive ? PausePageHold : 0u;
+    if (!runPollPlan(LevelSensorPoll, pollPausesNow() | hold, nullptr)) return false;
+    if (LinkState == LinkStateKind::Up && ControllerGeneration == 3)
         levelSensor.level = Extended.tankLevel & TankLevelMask;
-    }
     loadWorkingValues();
     return true;
 }

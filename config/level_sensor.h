@@ -96,8 +96,9 @@ struct ScrollStep {
 // the end of the movement clears it and asks for the one write.
 ScrollStep scrollThreshold(int value, int code, int thumbPosition, bool* scrollActive);
 
-// The dialog's tick up to the refresh: status, identity, ConfigA, and for
-// generation 3 the Extended block with the level and the working values.
+// The dialog's tick up to the refresh, by the row LevelSensorPoll: status,
+// identity, ConfigA, and for generation 3 the Extended block with the level
+// and the working values.
 // False when skipped (a scroll bar moving or a list dropped down); then
 // nothing else happens on that tick.
 bool levelSensorPollTick();

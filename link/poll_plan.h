@@ -6,18 +6,36 @@
 #define ZUVELS_LINK_POLL_PLAN_H
 
 // What may hold a tick back (bits): a nested message loop of a dialog or a
-// dropped-down list must not see the controller talked to underneath it.
-enum PollPause : unsigned { PauseNone = 0, PauseServiceDialog = 1, PauseDropDown = 2 };
+// dropped-down list must not see the controller talked to underneath it,
+// and a page may hold its own reads (PausePageHold: a scroll bar dragged,
+// the cursor over recorded traces).
+enum PollPause : unsigned {
+    PauseNone = 0,
+    PauseServiceDialog = 1,
+    PauseDropDown = 2,
+    PausePageHold = 4,
+};
 
-// Blocks (bits), read in this order after the status poll.
-enum PollBlock : unsigned { ReadLive = 1, ReadConfigA = 2, ReadConfigB = 4, ReadExtended = 8 };
+// Blocks (bits), read in this order within each column of a row.
+enum PollBlock : unsigned {
+    ReadLive = 1,
+    ReadConfigA = 2,
+    ReadConfigB = 4,
+    ReadExtended = 8,
+    ReadEveryBlock = ReadLive | ReadConfigA | ReadConfigB | ReadExtended,
+};
 
+// The columns are read in their order here, after the status poll.
 struct PollPlan {
-    unsigned pausedBy;  // PollPause bits that skip the tick
-    // Read every tick while the link is up, by the controller's generation.
+    unsigned pausedBy;     // PollPause bits that skip the tick
+    unsigned afterStatus;  // whatever the status poll brought
+    unsigned whileUp;      // while the link is up, whatever the generation
+    // Every tick the link is up, by the controller's generation; nothing
+    // else is read for a generation the program doesn't serve.
     unsigned generation1, generation3;
-    // Read on every n-th tick the link is up with a served generation
-    // (0: never), after those above.
+    // Each such tick until one read came back valid since the link came up.
+    unsigned untilValid;
+    // On every n-th such tick (0: never).
     unsigned slowBlocks;
     int slowEvery;
 };
@@ -27,12 +45,20 @@ extern const PollPlan ReadingsPoll;       // the readings page and lpgctl's road
 extern const PollPlan ConfigurationPoll;  // the configuration and options pages
 extern const PollPlan LambdaEmulationPoll;
 extern const PollPlan CorrectionsPoll;
+extern const PollPlan LevelSensorPoll;
+extern const PollPlan ScopePoll;
 extern const PollPlan DeviceInfoPoll;
+extern const PollPlan ResetPressPoll;  // the factory reset's button, before it decides
 
 // One tick of plan: the status poll, then its blocks. pauses holds the
-// PollPause bits true now; slowTicks counts the ticks towards the slow
-// blocks (the caller keeps it). False when the tick is skipped: then nothing
-// else may happen on this tick.
-bool runPollPlan(const PollPlan& plan, unsigned pauses, unsigned* slowTicks);
+// PollPause bits true now. The caller keeps, from zero: slowTicks, the ticks
+// towards the slow blocks, and fetched, the untilValid blocks read valid
+// since the link came up (either may be null when the row has none). False
+// when the tick is skipped: then nothing else may happen on this tick.
+bool runPollPlan(const PollPlan& plan, unsigned pauses, unsigned* slowTicks,
+                 unsigned* fetched = nullptr);
+
+// The blocks given, in PollBlock order, without a status poll.
+void readPollBlocks(unsigned blocks);
 
 #endif

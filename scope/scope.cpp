@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/link.h"
+#include "link/poll_plan.h"
 #include "shell/app_state.h"
 #include "shell/language_entries.h"
 
@@ -116,7 +117,7 @@ void resetScopeState() {
     scope.cursorDrawn = 0;
     scope.cursorMode = false;
     scope.secondTrace = true;
-    scope.configAFetched = false;
+    scope.fetchedBlocks = 0;
     resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
 }
 
@@ -278,20 +279,9 @@ bool cursorBoxPlace(int sizeMode, ButtonPlace* out) {
 // ---- poll cycle ----
 
 ScopeTick scopePollTick() {
-    if (serviceDialogOpen) return ScopeTick::Skipped;
-    if (scope.cursorMode) return ScopeTick::CursorView;
-    pollStatus();
-    if (LinkState != LinkStateKind::Up || !generationServed(ControllerGeneration)) {
-        scope.configAFetched = false;
-    } else {
-        readLiveBlock();
-        // Block 3 only changes when someone writes it; a failed read is
-        // tried again next tick, or the scales would stay wrong.
-        if (!scope.configAFetched) {
-            readConfigABlock();
-            scope.configAFetched = LastBlockReadValid;
-        }
-    }
+    const unsigned hold = scope.cursorMode ? PausePageHold : 0u;
+    if (!runPollPlan(ScopePoll, pollPausesNow() | hold, nullptr, &scope.fetchedBlocks))
+        return serviceDialogOpen ? ScopeTick::Skipped : ScopeTick::CursorView;
     return LinkState == LinkStateKind::Up ? ScopeTick::Acquire : ScopeTick::ValuesOnly;
 }
 

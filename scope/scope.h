@@ -72,8 +72,8 @@ struct ScopeState {
     int cursor;                 // cursor position, CursorMin..CursorMax
     int cursorDrawn;            // position the cursor was last drawn at, 0 before
     bool cursorMode;
-    bool secondTrace;     // the start position is drawn in pane 2
-    bool configAFetched;  // block 3 was read since the link came up
+    bool secondTrace;        // the start position is drawn in pane 2
+    unsigned fetchedBlocks;  // PollBlock bits read valid since the link came up
 };
 // Program-wide: cursor mode and the second-trace flag outlive the page.
 extern ScopeState scope;
@@ -162,8 +162,8 @@ enum class ScopeTick {
     Acquire,     // the link is up: one sample and the live values
     ValuesOnly,  // the link is down: the zeroed values, the sweep stands
 };
-// The exchanges of one tick: status, identity, the live block and, until
-// it has been read once with a valid reply, block 3.
+// The exchanges of one tick, by the row ScopePoll: status, identity, the
+// live block and, until it has been read once with a valid reply, block 3.
 ScopeTick scopePollTick();
 // Asks the link for this page's interval (given back on destroy); true
 // when the timer must be re-armed with it.

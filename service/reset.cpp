@@ -2,6 +2,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/poll_plan.h"
 
 const uint8_t restoreAddresses[RestoreCount] = {
     Addr::Options,     Addr::LambdaType,   Addr::LambdaPoint,  Addr::LambdaDelay,
@@ -48,10 +49,7 @@ ResetOutcome resetGeneration1() {
 // four blocks came back valid, so nothing stale is ever written back.
 bool readFreshBlocks() {
     clearStoreValidity();
-    readLiveBlock();
-    readConfigABlock();
-    readConfigBBlock();
-    readExtendedBlock();
+    readPollBlocks(ReadEveryBlock);
     return LiveValid && ConfigAValid && ConfigBValid && ExtendedValid;
 }
 
@@ -75,13 +73,10 @@ ResetOutcome resetGeneration3(void (*progress)(int)) {
 
 ResetOutcome runFactoryReset(void (*progress)(int position)) {
     report(progress, 0);
-    pollStatus();
+    runPollPlan(ResetPressPoll, PauseNone, nullptr);
     const int generation = ControllerGeneration;
-    // The refusal looks at this press's live block: a stale or zeroed store
-    // would let a running controller be reset.
-    if (LinkState != LinkStateKind::Up) return ResetOutcome::Failed;
-    readLiveBlock();
-    if (!LastBlockReadValid) return ResetOutcome::Failed;
+    // Up, the live block was the last read.
+    if (LinkState != LinkStateKind::Up || !LastBlockReadValid) return ResetOutcome::Failed;
     if (Live.flagsA & FlagsA::Ready) return ResetOutcome::Refused;
     if (generation == 1) return resetGeneration1();
     if (generation == 3) return resetGeneration3(progress);

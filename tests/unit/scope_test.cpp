@@ -324,7 +324,7 @@ TEST_F(ScopeLink, FailedBlock3ReadIsTriedAgainUntilItSucceeds) {
     simSetFault(SimFault::Drop, 2);  // status and live answered, block 3 not
     EXPECT_EQ(ScopeTick::Acquire, scopePollTick());
     EXPECT_EQ((Commands{1, 2, 3}), takeCommands());
-    EXPECT_FALSE(scope.configAFetched);
+    EXPECT_EQ(0u, scope.fetchedBlocks);
     simSetFault(SimFault::None);
     scopePollTick();
     EXPECT_EQ((Commands{1, 2, 3}), takeCommands());
@@ -369,7 +369,7 @@ TEST_F(ScopeLink, UnsupportedGenerationGetsOnlyStatusRequests) {
         scopePollTick();
         EXPECT_EQ(Commands{1}, takeCommands());
     }
-    EXPECT_FALSE(scope.configAFetched);
+    EXPECT_EQ(0u, scope.fetchedBlocks);
     EXPECT_FALSE(frameMayReadConfig());
 }
 
