@@ -7,7 +7,10 @@ for byte on every run. Usage: python3 res/make_bitmaps.py [output folder]
 import math
 import os
 import struct
+import subprocess
 import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # The classic 16-colour palette; the flags use its pure colours only.
 PALETTE = [
@@ -175,11 +178,25 @@ def ico(sizes):
     return out + b"".join(data for _, data in images)
 
 
+def language_codes():
+    """The program's language codes, from its one list (shell/language_list.h)."""
+    out = subprocess.run([os.path.join(ROOT, "scripts", "languages")],
+                         check=True, capture_output=True, text=True).stdout
+    return out.split()
+
+
+def flag(code):
+    """The flag drawn by flag_<code> above."""
+    draw = globals().get("flag_" + code)
+    if draw is None:
+        sys.exit("make_bitmaps.py: no flag for language %s: add flag_%s()" % (code, code))
+    return draw()
+
+
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
-    flags = {"pol": flag_pol(), "ang": flag_ang(), "rus": flag_rus(),
-             "lit": flag_lit(), "cs": flag_cs()}
-    for code, rows in flags.items():
+    for code in language_codes():
+        rows = flag(code)
         with open(os.path.join(folder, "flag_%s.bmp" % code), "wb") as f:
             f.write(bmp4(with_frame(rows, SILVER)))
         with open(os.path.join(folder, "flag_%s_on.bmp" % code), "wb") as f:

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fills the diagram template with one language's texts and checks the layout.
 
-Usage: fill.py CODE OUT.svg   (CODE: pol, ang, rus, lit or cs)
+Usage: fill.py CODE OUT.svg   (CODE: a code of scripts/languages)
 
 Every <text> of diagram.svg holding {{key}} gets the text of that key from
 labels.tsv; a "|" starts a new line. All texts, the fixed ones too, are then
@@ -20,7 +20,10 @@ import sys
 import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-CODES = ["pol", "ang", "rus", "lit", "cs"]
+# The program's language codes, from its one list (shell/language_list.h);
+# labels.tsv has a column for each, in this order.
+CODES = subprocess.run([os.path.join(HERE, "..", "..", "scripts", "languages")],
+                       check=True, capture_output=True, text=True).stdout.split()
 TEXT_RE = re.compile(r'<text ([^>]*)>(\{\{(\w+)\}\}|[^<{]*)</text>')
 ATTR_RE = re.compile(r'([\w-]+)="([^"]*)"')
 LINE_HEIGHT = 1.27  # times the font size
@@ -38,7 +41,8 @@ def read_labels(code):
     col = CODES.index(code) + 1
     labels = {}
     with open(os.path.join(HERE, "labels.tsv"), encoding="utf-8") as f:
-        next(f)
+        if next(f).rstrip("\n").split("\t")[1:] != CODES:
+            sys.exit("labels.tsv: the columns must be key, %s" % ", ".join(CODES))
         for n, line in enumerate(f, 2):
             cells = line.rstrip("\n").split("\t")
             if len(cells) != len(CODES) + 1:

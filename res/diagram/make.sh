@@ -27,7 +27,7 @@ print(w,h,bits,comp)' "$1"
 }
 
 status=0
-for code in pol ang rus lit cs; do
+for code in $("$here/../../scripts/languages"); do
   python3 "$here/fill.py" "$code" "$work/$code.svg" || status=1
   rsvg-convert -w 961 -h 636 -b white -o "$work/$code.png" "$work/$code.svg"
   # No dithering: flat colours and clean text edges compress and read better.
