@@ -37,7 +37,7 @@ struct DiagramView {
     GdiObject<HBITMAP> bitmap;
     WindowDc pageDc;
     MemoryDc memoryDc;
-    Selection diagramSelected;  // puts back what the memory DC held before
+    SelectedObject diagramSelected;  // puts back what the memory DC held before
     int bitmapId = 0;
     DiagramLayout layout = {};
     int offsetX = 0, offsetY = 0;
@@ -76,7 +76,7 @@ void loadPicture(HWND page) {
     view.pageDc = WindowDc(page);
     view.memoryDc = MemoryDc(view.pageDc.get());
     if (view.memoryDc && view.bitmap)
-        view.diagramSelected = Selection(view.memoryDc.get(), view.bitmap.get());
+        view.diagramSelected = SelectedObject(view.memoryDc.get(), view.bitmap.get());
 }
 
 void onScroll(HWND page, bool horizontal, WPARAM wp) {

@@ -76,14 +76,16 @@ struct MemoryDc : ScopedWin<HDC, FreeMemoryDc> {
     explicit MemoryDc(HDC dc) : ScopedWin(CreateCompatibleDC(dc)) {}
 };
 // A pen, brush, font or bitmap, deleted with DeleteObject. Not while it is
-// selected into a DC: a Selection declared after it puts the old one back
-// first.
+// selected into a DC: a SelectedObject declared after it puts the old one
+// back first.
 template <typename Object>
 using GdiObject = ScopedWin<Object, FreeGdiObject<Object>>;
-// object selected into dc; the object it replaced goes back.
-struct Selection : ScopedWin<HGDIOBJ, FreeSelection> {
-    Selection() = default;
-    Selection(HDC dc, HGDIOBJ object) : ScopedWin(SelectObject(dc, object), FreeSelection{dc}) {}
+// object selected into dc; the object it replaced goes back. (Not named
+// Selection: the link's port selection has that name.)
+struct SelectedObject : ScopedWin<HGDIOBJ, FreeSelection> {
+    SelectedObject() = default;
+    SelectedObject(HDC dc, HGDIOBJ object)
+        : ScopedWin(SelectObject(dc, object), FreeSelection{dc}) {}
 };
 // A kernel handle (file, thread), closed with CloseHandle. CreateFile's
 // INVALID_HANDLE_VALUE is taken as none: see fileHandle.
