@@ -13,17 +13,12 @@ enum PollPause : unsigned {
     PauseNone = 0,
     PauseServiceDialog = 1,
     PauseDropDown = 2,
-    PausePageHold = 4,
+    PausePageHold = 4
 };
 
 // Blocks (bits), read in this order within each column of a row.
-enum PollBlock : unsigned {
-    ReadLive = 1,
-    ReadConfigA = 2,
-    ReadConfigB = 4,
-    ReadExtended = 8,
-    ReadEveryBlock = ReadLive | ReadConfigA | ReadConfigB | ReadExtended,
-};
+enum PollBlock : unsigned { ReadLive = 1, ReadConfigA = 2, ReadConfigB = 4, ReadExtended = 8 };
+const unsigned ReadEveryBlock = ReadLive | ReadConfigA | ReadConfigB | ReadExtended;
 
 // The columns are read in their order here, after the status poll.
 struct PollPlan {
