@@ -9,8 +9,10 @@
 // pictures. CMake and the scripts read the codes and locales from these
 // lines (scripts/languages). Portable.
 //
-// A new language: one line here, res/lang/ZuvelS_lang.<code>, its menu,
-// flag bitmaps and diagram in res/.
+// A new language: one line here, res/lang/ZuvelS_lang.<code>, its menu and
+// resource ids in res/, its flag drawing (flag_<code> in res/make_bitmaps.py)
+// and its column of res/diagram/labels.tsv; the generators read the codes
+// from these lines.
 #ifndef ZUVELS_SHELL_LANGUAGE_LIST_H
 #define ZUVELS_SHELL_LANGUAGE_LIST_H
 
