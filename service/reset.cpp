@@ -2,6 +2,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 
 const uint8_t restoreAddresses[RestoreCount] = {
     Addr::Options,     Addr::LambdaType,   Addr::LambdaPoint,  Addr::LambdaDelay,
