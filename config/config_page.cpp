@@ -22,6 +22,14 @@ const PageList ConfigLists[ConfigListCount] = {
     {IDC_CFG_VALVE_OPENING, ListKind::Tenths},
 };
 
+// The lists that write their item's value on the parameter's scale.
+const ScaledList ConfigScaledLists[ConfigScaledCount] = {
+    {IDC_CFG_READING_DELAY, Param::LambdaDelay}, {IDC_CFG_HIGH_TIME, Param::EmulBjTimeHi},
+    {IDC_CFG_LOW_TIME, Param::EmulBjTimeLo},     {IDC_CFG_IGNITION_TYPE, Param::IgnitionType},
+    {IDC_CFG_TPS_INERT, Param::TpsInert},        {IDC_CFG_OVERLAP, Param::InjectDelay},
+    {IDC_CFG_VALVE_OPENING, Param::Wozg},
+};
+
 const ControlText ConfigTexts[ConfigTextCount] = {
     {IDC_CFG_LAMBDA_HEADING, EntryConfigLambdaHeading},
     {IDC_CFG_SPEED_HEADING, EntryConfigSpeedHeading},
@@ -167,14 +175,6 @@ WritePlan emulationTypeChange(int k, const PageStores& s) {
     return p;
 }
 
-// The lists that write their item's value on the parameter's scale.
-const ScaledList ScaledLists[] = {
-    {IDC_CFG_READING_DELAY, Param::LambdaDelay}, {IDC_CFG_HIGH_TIME, Param::EmulBjTimeHi},
-    {IDC_CFG_LOW_TIME, Param::EmulBjTimeLo},     {IDC_CFG_IGNITION_TYPE, Param::IgnitionType},
-    {IDC_CFG_TPS_INERT, Param::TpsInert},        {IDC_CFG_OVERLAP, Param::InjectDelay},
-    {IDC_CFG_VALVE_OPENING, Param::Wozg},
-};
-
 }  // namespace
 
 ListKind configSetUpKind(const PageList& l) {
@@ -223,7 +223,7 @@ PageView configRefreshView(const PageStores& s) {
 
 WritePlan configListChange(int control, int k, const PageStores& s) {
     if (k < 0 || k >= listCountOf(control)) return nothingSent();
-    for (const ScaledList& l : ScaledLists)
+    for (const ScaledList& l : ConfigScaledLists)
         if (l.control == control) return scaledWrite(s, l.param, k);
     switch (control) {
     case IDC_CFG_PROBE_TYPE: return probeTypeChange(k, s);

@@ -19,6 +19,13 @@ const PageList OptionsLists[OptionsListCount] = {
     {IDC_OPT_MODE, ListKind::Mode},
 };
 
+// The lists that write their item's value on the parameter's scale.
+const ScaledList OptionsScaledLists[OptionsScaledCount] = {
+    {IDC_OPT_START_POSITION, Param::AttInit}, {IDC_OPT_IDLE_LOWER, Param::AttMinBj},
+    {IDC_OPT_IDLE_UPPER, Param::AttMaxBj},    {IDC_OPT_LOAD_LOWER, Param::AttMin},
+    {IDC_OPT_LOAD_UPPER, Param::AttMax},      {IDC_OPT_CUT_OFF_STEP, Param::CutOffSteps},
+};
+
 const ControlText OptionsTexts[OptionsTextCount] = {
     {IDC_OPT_HEADING1, EntryOptionsHeading1},
     {IDC_OPT_HEADING2, EntryOptionsHeading1 + 1},
@@ -154,13 +161,6 @@ WritePlan boxWrite(const Switchable& sw, bool checked, const PageStores& s) {
     return configAWrite(s, Addr::Options, (s.configA.options & ~sw.bit) | (checked ? sw.bit : 0));
 }
 
-// The lists that write their item's value on the parameter's scale.
-const ScaledList ScaledLists[] = {
-    {IDC_OPT_START_POSITION, Param::AttInit}, {IDC_OPT_IDLE_LOWER, Param::AttMinBj},
-    {IDC_OPT_IDLE_UPPER, Param::AttMaxBj},    {IDC_OPT_LOAD_LOWER, Param::AttMin},
-    {IDC_OPT_LOAD_UPPER, Param::AttMax},      {IDC_OPT_CUT_OFF_STEP, Param::CutOffSteps},
-};
-
 WritePlan jumpChange(int k, const PageStores& s) {
     const ListScale& jumps = *listScale(jumpListKind(s.generation));
     if (k >= jumps.count) return nothingSent();
@@ -204,7 +204,7 @@ WritePlan optionsListChange(int control, int k, const PageStores& s) {
     if (k < 0) return nothingSent();
     if (control == IDC_OPT_JUMP) return jumpChange(k, s);
     if (k >= countOf(control)) return nothingSent();
-    for (const ScaledList& l : ScaledLists)
+    for (const ScaledList& l : OptionsScaledLists)
         if (l.control == control) return scaledWrite(s, l.param, k);
     switch (control) {
     case IDC_OPT_TPS_JUMP: return tpsJumpChange(k, s);
