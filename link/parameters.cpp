@@ -48,11 +48,11 @@ int scaleIndex(const ListScale& s, int value) {
 
 namespace {
 
-// Digits of the fraction of a unit: 10 one, 60 and 100 two, 1000 three.
+// Digits of the fraction of a unit: 10 one, 60 and 100 two, 1000 three
+// (and no more).
 int fractionDigits(int unit) {
-    int digits = 0;
-    for (int rest = unit - 1; rest > 0; rest /= 10) ++digits;
-    return digits;
+    if (unit > 100) return 3;
+    return unit > 10 ? 2 : 1;
 }
 
 }  // namespace
