@@ -168,8 +168,7 @@ void decodeConfigB(const ConfigBBlock& b, uint8_t lambdaType, int generation,
     f.param(Param::AttMin, b.attMin, 0, &b.attMin);
     f.param(Param::AttMaxBj, b.attMaxBj, 0, &b.attMaxBj);
     f.param(Param::AttMinBj, b.attMinBj, 0, &b.attMinBj);
-    // Type 1 sensors keep the threshold as 250 - value.
-    const int jump = tpsType(lambdaType) == 1 ? 250 - b.tpsJump : b.tpsJump;
+    const int jump = tpsJumpTurned(lambdaType, b.tpsJump);
     f.param(Param::TpsJump, jump * VoltsPerUnit, 2, &b.tpsJump);
     if (generation == 3)
         f.number("jump_marker_percent", "jump marker", "%", b.attJump, 0, &b.attJump);

@@ -89,9 +89,6 @@ const Switchable MinTemperature = {IDC_OPT_MIN_TEMPERATURE_BOX, Options::SwitchO
                                    TemperatureControls, 2};
 const Switchable* const Boxes[] = {&JumpFunctions, &CutOff, &SwitchOff, &MinTemperature};
 
-// The throttle sensor code whose jump threshold is stored as 250 - v.
-enum { InvertedTpsCode = 1, InvertedTpsTop = 250 };
-
 int countOf(int control) {
     const PageList* l = findList(OptionsLists, OptionsListCount, control);
     return l ? listCount(l->kind) : 0;
@@ -137,8 +134,7 @@ void refreshJump(PageView& v, const PageStores& s, int jumpListCount) {
     const ListScale& jumps = *listScale(kind);
     v.select(IDC_OPT_JUMP, scaleIndex(jumps, s.configB.attJump), jumps.count);
 
-    int tps = s.configB.tpsJump;
-    if (code == InvertedTpsCode) tps = InvertedTpsTop - tps;
+    const int tps = tpsJumpTurned(s.configA.lambdaType, s.configB.tpsJump);
     // 255 on an inverted sensor lies a whole step below the first item: none.
     if (tps <= -TpsJumps.step)
         v.select(IDC_OPT_TPS_JUMP, NoItem, TpsJumps.count);
@@ -168,9 +164,8 @@ WritePlan jumpChange(int k, const PageStores& s) {
 }
 
 WritePlan tpsJumpChange(int k, const PageStores& s) {
-    const bool inverted = tpsType(s.configA.lambdaType) == InvertedTpsCode;
     return configAWrite(s, Addr::TpsJump,
-                        scaleValue(TpsJumps, inverted ? TpsJumps.count - 1 - k : k));
+                        tpsJumpTurned(s.configA.lambdaType, scaleValue(TpsJumps, k)));
 }
 
 }  // namespace

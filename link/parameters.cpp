@@ -40,6 +40,11 @@ const ListScale ChoiceOf2 = {0, 1, 2, Named};
 const ListScale ChoiceOf3 = {0, 1, 3, Named};
 const ListScale ChoiceOf6 = {0, 1, 6, Named};
 
+int tpsJumpTurned(uint8_t lambdaType, int value) {
+    const int top = scaleValue(TpsJumps, TpsJumps.count - 1);
+    return tpsType(lambdaType) == 1 ? top - value : value;
+}
+
 int scaleValue(const ListScale& s, int k) { return s.base + s.step * k; }
 
 int scaleIndex(const ListScale& s, int value) {

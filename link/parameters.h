@@ -61,31 +61,34 @@ extern const ListScale Temperatures;       // degrees C, written through rawFrom
 extern const ListScale IgnitionTypes;      // texts from the language
 extern const ListScale ChoiceOf2, ChoiceOf3, ChoiceOf6;  // index = value; language texts
 
+// The throttle jump threshold as meant from the byte as stored, and back:
+// throttle sensors of code 1 keep it reversed (the top of TpsJumps minus
+// the value), the others as it is.
+int tpsJumpTurned(uint8_t lambdaType, int value);
+
 // ---- the table ----
 
 // Where a row's byte lives for a generation: ConfigA, ConfigB, Live,
-// Extended, or nowhere (NoByte: a command, or an address the generation
-// takes and forgets).
-#define ZUVELS_IN_A(member) \
-    FieldRef { BlockId::ConfigA, offsetof(ConfigABlock, member) }
-#define ZUVELS_IN_B(member) \
-    FieldRef { BlockId::ConfigB, offsetof(ConfigBBlock, member) }
-#define ZUVELS_IN_L(member) \
-    FieldRef { BlockId::Live, offsetof(LiveBlock, member) }
-#define ZUVELS_IN_E(member) \
-    FieldRef { BlockId::Extended, offsetof(ExtendedBlock, member) }
-#define ZUVELS_NO_BYTE \
-    FieldRef { BlockId::None, 0 }
+// Extended, or nowhere (ZUVELS_NO_BYTE: a command, or an address the
+// generation takes and forgets).
+// clang-format off
+#define ZUVELS_IN_A(member) FieldRef{BlockId::ConfigA, offsetof(ConfigABlock, member)}
+#define ZUVELS_IN_B(member) FieldRef{BlockId::ConfigB, offsetof(ConfigBBlock, member)}
+#define ZUVELS_IN_L(member) FieldRef{BlockId::Live, offsetof(LiveBlock, member)}
+#define ZUVELS_IN_E(member) FieldRef{BlockId::Extended, offsetof(ExtendedBlock, member)}
+#define ZUVELS_NO_BYTE FieldRef{BlockId::None, 0}
+// clang-format on
 
 // Settings-file formats a key belongs to (version 1 .zss, version 3 .zs2).
 enum : uint8_t { InV1 = 1, InV3 = 2, InBoth = InV1 | InV3 };
 // No settings key, no factory value.
 enum : int { NoKey = -1, NoFactory = -1 };
 
-// Options a controller leaves the factory with.
+// Options and emulation switches a controller leaves the factory with.
 enum : uint8_t {
-    FactoryOptions =
-        Options::SwitchOverTemp | Options::JumpFunctions | Options::CutOff | Options::SwitchOffSpeed
+    FactoryOptions = Options::SwitchOverTemp | Options::JumpFunctions | Options::CutOff |
+                     Options::SwitchOffSpeed,
+    FactoryEmulType = EmulType::DetailedStatus
 };
 
 // X(name, address, span, byte of generation 1, byte of generation 3,
@@ -101,7 +104,8 @@ enum : uint8_t {
 // clang-format off
 #define ZUVELS_PARAMETERS(X) \
     X(Options, 5, 1, ZUVELS_IN_A(options), ZUVELS_IN_A(options), \
-      0, "Options=", InBoth, FactoryOptions, FactoryOptions, nullptr, nullptr, nullptr, nullptr) \
+      0, "Options=", InBoth, FactoryOptions, FactoryOptions, \
+      nullptr, nullptr, nullptr, nullptr) \
     X(LambdaType, 6, 1, ZUVELS_IN_A(lambdaType), ZUVELS_IN_A(lambdaType), \
       1, "LambdaType=", InBoth, 0, 0, nullptr, nullptr, nullptr, nullptr) \
     X(LambdaPoint, 7, 1, ZUVELS_IN_A(lambdaPoint), ZUVELS_IN_A(lambdaPoint), \
@@ -111,7 +115,8 @@ enum : uint8_t {
       3, "LambdaDelay=", InBoth, 2, 2, &ReadingDelays, \
       "lambda_delay_s", "lambda reading delay", "s") \
     X(EmulType, 9, 1, ZUVELS_IN_A(emulType), ZUVELS_IN_A(emulType), \
-      4, "EmulType=", InBoth, EmulType::DetailedStatus, EmulType::DetailedStatus, nullptr, nullptr, nullptr, nullptr) \
+      4, "EmulType=", InBoth, FactoryEmulType, FactoryEmulType, \
+      nullptr, nullptr, nullptr, nullptr) \
     X(EmulBjTimeHi, 10, 1, ZUVELS_IN_A(emulBjTimeHi), ZUVELS_IN_A(emulBjTimeHi), \
       5, "EmulBJ_TimeHi=", InBoth, 20, 20, &EmulationTimes, \
       "emulation_time_high_ms", "emulation time, high state", "ms") \
