@@ -11,6 +11,7 @@
 #include "cli/settings_files.h"
 #include "cli/usage.h"
 #include "link/link.h"
+#include "link/parameters.h"
 
 namespace {
 

@@ -4,13 +4,12 @@
 #include <cstdlib>
 
 #include "link/correction_nibbles.h"
+#include "link/parameters.h"
 
 namespace {
 
 const double VoltsPerUnit = 0.02;  // lambda point, throttle jump, inertia steps
 
-const char* const ProbeTypeNames[] = {"0-1 V",   "0-5 V -", "0-5 V +",
-                                      "5-0 V -", "5-0 V +", "0,8-1,6 V"};
 const char* const TankLevelNames[] = {"reserve", "1/4", "2/4", "3/4", "4/4"};
 
 FieldRef ref(BlockId block, const void* base, const void* byte) {
@@ -38,6 +37,14 @@ struct BlockFields {
         Field& f = add(key, label, unit, a, b);
         f.number = v;
         f.decimals = decimals;
+    }
+    // A number named as its parameter row names it.
+    void param(Param p, double v, int decimals, const uint8_t* a, const uint8_t* b = nullptr) {
+        const Parameter& row = parameter(p);
+        number(row.cliKey, row.cliLabel, row.unit, v, decimals, a, b);
+    }
+    void paramText(Param p, const std::string& t, const uint8_t* a, const uint8_t* b = nullptr) {
+        text(parameter(p).cliKey, parameter(p).cliLabel, t, a, b);
     }
     void flag(const char* key, const char* label, const uint8_t* a, uint8_t mask) {
         Field& f = add(key, label, "", a);
@@ -72,7 +79,7 @@ void decodeLive(const LiveBlock& l, std::vector<Field>& out) {
     f.number("throttle_voltage_v", "throttle sensor voltage", "V", voltsFromRaw(l.voltageA), 2,
              &l.voltageA);
     f.number("position", "position", "", l.position, 0, &l.position);
-    f.number("reference_position", "reference position", "", l.attInit, 0, &l.attInit);
+    f.param(Param::AttInit, l.attInit, 0, &l.attInit);
     f.number("reducer_temperature_c", "reducer temperature", "C",
              temperatureFromRaw(l.temperatureRaw), 0, &l.temperatureRaw);
     f.flag("ready", "ready", &l.flagsA, FlagsA::Ready);
@@ -114,10 +121,8 @@ void decodeEmulation(BlockFields& f, const ConfigABlock& a, int generation) {
         f.flag("emergency_start", "emergency engine start", &a.emulType, EmulType::EmergencyStart);
     }
     f.flag("detailed_status", "detailed status messages", &a.emulType, EmulType::DetailedStatus);
-    f.number("emulation_time_high_ms", "emulation time, high state", "ms", a.emulBjTimeHi * 25.0, 0,
-             &a.emulBjTimeHi);
-    f.number("emulation_time_low_ms", "emulation time, low state", "ms", a.emulBjTimeLo * 25.0, 0,
-             &a.emulBjTimeLo);
+    f.param(Param::EmulBjTimeHi, a.emulBjTimeHi * 25.0, 0, &a.emulBjTimeHi);
+    f.param(Param::EmulBjTimeLo, a.emulBjTimeLo * 25.0, 0, &a.emulBjTimeLo);
 }
 
 // Four signed corrections, a nibble each of two bytes, as the corrections
@@ -142,70 +147,60 @@ void decodeConfigA(const ConfigABlock& a, int generation, std::vector<Field>& ou
     f.number("throttle_sensor_type", "throttle sensor type", "", tpsType(a.lambdaType), 0,
              &a.lambdaType);
     const int probe = probeType(a.lambdaType);
-    f.text("lambda_probe_type", "lambda probe type", probe <= 5 ? ProbeTypeNames[probe] : "?",
-           &a.lambdaType);
-    f.number("lambda_point_v", "lambda switching point", "V", a.lambdaPoint * VoltsPerUnit, 2,
-             &a.lambdaPoint);
-    f.number("lambda_delay_s", "lambda reading delay", "s", a.lambdaDelay * 5.0, 0, &a.lambdaDelay);
+    f.text("lambda_probe_type", "lambda probe type",
+           probe < ProbeTypeCount ? ProbeTypeNames[probe] : "?", &a.lambdaType);
+    f.param(Param::LambdaPoint, a.lambdaPoint * VoltsPerUnit, 2, &a.lambdaPoint);
+    f.param(Param::LambdaDelay, a.lambdaDelay * 5.0, 0, &a.lambdaDelay);
     decodeEmulation(f, a, generation);
     if (generation == 3)
-        f.number("initial_valve_opening_s", "initial gas valve opening time", "s",
-                 a.emulDoTimeHi * 0.1, 1, &a.emulDoTimeHi);
+        f.param(Param::Wozg, a.emulDoTimeHi * 0.1, 1, &a.emulDoTimeHi);
     else
         decodeCorrections(f, &a.emulDoTimeHi, &a.emulDoTimeLo);
-    f.number("overlap_time_s", "petrol/gas overlap time", "s", a.injectDelay * 0.1, 1,
-             &a.injectDelay);
-    f.number("switch_over_temperature_c", "switch-over temperature", "C",
-             temperatureFromRaw(a.lpgOnTemp), 0, &a.lpgOnTemp);
-    f.number("throttle_inertia_v", "throttle sensor inertia at idle", "V",
-             a.tpsInert * VoltsPerUnit + VoltsPerUnit, 2, &a.tpsInert);
+    f.param(Param::InjectDelay, a.injectDelay * 0.1, 1, &a.injectDelay);
+    f.param(Param::LpgOnTemp, temperatureFromRaw(a.lpgOnTemp), 0, &a.lpgOnTemp);
+    f.param(Param::TpsInert, a.tpsInert * VoltsPerUnit + VoltsPerUnit, 2, &a.tpsInert);
 }
 
 void decodeConfigB(const ConfigBBlock& b, uint8_t lambdaType, int generation,
                    std::vector<Field>& out) {
     BlockFields f{out, "config_b", BlockId::ConfigB, &b};
-    f.number("band_upper", "upper band width", "", b.attMax, 0, &b.attMax);
-    f.number("band_lower", "lower band width", "", b.attMin, 0, &b.attMin);
-    f.number("second_band_upper", "second upper band width", "", b.attMaxBj, 0, &b.attMaxBj);
-    f.number("second_band_lower", "second lower band width", "", b.attMinBj, 0, &b.attMinBj);
-    // Type 1 sensors keep the threshold as 250 - value.
-    const int jump = tpsType(lambdaType) == 1 ? 250 - b.tpsJump : b.tpsJump;
-    f.number("throttle_jump_v", "throttle jump threshold", "V", jump * VoltsPerUnit, 2, &b.tpsJump);
+    f.param(Param::AttMax, b.attMax, 0, &b.attMax);
+    f.param(Param::AttMin, b.attMin, 0, &b.attMin);
+    f.param(Param::AttMaxBj, b.attMaxBj, 0, &b.attMaxBj);
+    f.param(Param::AttMinBj, b.attMinBj, 0, &b.attMinBj);
+    const int jump = tpsJumpTurned(lambdaType, b.tpsJump);
+    f.param(Param::TpsJump, jump * VoltsPerUnit, 2, &b.tpsJump);
     if (generation == 3)
         f.number("jump_marker_percent", "jump marker", "%", b.attJump, 0, &b.attJump);
     else
         f.number("jump_marker_position", "jump marker position", "", b.attJump, 0, &b.attJump);
-    f.number("switch_over_speed_rpm", "switch-over engine speed", "rpm",
-             rpmFromBytes(b.lpgOnRpmHi, b.lpgOnRpmLo), 0, &b.lpgOnRpmLo, &b.lpgOnRpmHi);
-    f.number("ignition_type", "ignition type", "", b.ignitionType, 0, &b.ignitionType);
-    f.number("cut_off_speed_rpm", "cut-off engine speed", "rpm",
-             rpmFromBytes(b.cutOffRpmHi, b.cutOffRpmLo), 0, &b.cutOffRpmLo, &b.cutOffRpmHi);
-    f.number("cut_off_depth_percent", "cut-off depth", "%", b.cutOffSteps, 0, &b.cutOffSteps);
-    f.number("switch_off_speed_rpm", "switch-off engine speed", "rpm",
-             rpmFromBytes(b.lpgOffRpmHi, b.lpgOffRpmLo), 0, &b.lpgOffRpmLo, &b.lpgOffRpmHi);
+    f.param(Param::LpgOnRpmLo, rpmFromBytes(b.lpgOnRpmHi, b.lpgOnRpmLo), 0, &b.lpgOnRpmLo,
+            &b.lpgOnRpmHi);
+    f.param(Param::IgnitionType, b.ignitionType, 0, &b.ignitionType);
+    f.param(Param::CutOffRpmLo, rpmFromBytes(b.cutOffRpmHi, b.cutOffRpmLo), 0, &b.cutOffRpmLo,
+            &b.cutOffRpmHi);
+    f.param(Param::CutOffSteps, b.cutOffSteps, 0, &b.cutOffSteps);
+    f.param(Param::LpgOffRpmLo, rpmFromBytes(b.lpgOffRpmHi, b.lpgOffRpmLo), 0, &b.lpgOffRpmLo,
+            &b.lpgOffRpmHi);
 }
 
 void decodeExtended(const ExtendedBlock& e, std::vector<Field>& out) {
     BlockFields f{out, "extended", BlockId::Extended, &e};
-    static const char* const Keys[4] = {"gas_level_threshold_1", "gas_level_threshold_2",
-                                        "gas_level_threshold_3", "gas_level_threshold_4"};
-    static const char* const Labels[4] = {
-        "gas level threshold reserve-1/4", "gas level threshold 1/4-2/4",
-        "gas level threshold 2/4-3/4", "gas level threshold 3/4-4/4"};
     const uint8_t* thresholds[4] = {&e.prog1, &e.prog2, &e.prog3, &e.prog4};
-    for (int i = 0; i < 4; ++i) f.number(Keys[i], Labels[i], "", *thresholds[i], 0, thresholds[i]);
+    const Param rows[4] = {Param::Prog1, Param::Prog2, Param::Prog3, Param::Prog4};
+    for (int i = 0; i < 4; ++i) f.param(rows[i], *thresholds[i], 0, thresholds[i]);
     const int level = e.tankLevel & TankLevelMask;
     f.text("tank_level", "tank level", level <= 4 ? TankLevelNames[level] : "?", &e.tankLevel);
     decodeCorrections(f, &e.zamOtwBj, &e.zamOtwDo);
     const TimeOnGas t = timeOnGas(e);
     f.number("time_on_gas_hours", "time on gas, hours", "h", t.hours, 0, &e.gasHoursLo,
              &e.gasHoursHi);
-    f.number("time_on_gas_minutes", "time on gas, minutes", "min", t.minutes, 0, &e.gasMinutes);
+    f.param(Param::GasMinutes, t.minutes, 0, &e.gasMinutes);
     char text[32];
     formatInstallDate(decodeInstallDate(e.installDateLo, e.installDateHi), text, sizeof text);
-    f.text("install_date", "installation date", text, &e.installDateLo, &e.installDateHi);
+    f.paramText(Param::InstallDateLo, text, &e.installDateLo, &e.installDateHi);
     formatRegistration(e, text, sizeof text);
-    f.text("registration", "registration", text, &e.registration[0]);
+    f.paramText(Param::Registration, text, &e.registration[0]);
 }
 
 }  // namespace

@@ -22,6 +22,14 @@ const PageList ConfigLists[ConfigListCount] = {
     {IDC_CFG_VALVE_OPENING, ListKind::Tenths},
 };
 
+// The lists that write their item's value on the parameter's scale.
+const ScaledList ConfigScaledLists[ConfigScaledCount] = {
+    {IDC_CFG_READING_DELAY, Param::LambdaDelay}, {IDC_CFG_HIGH_TIME, Param::EmulBjTimeHi},
+    {IDC_CFG_LOW_TIME, Param::EmulBjTimeLo},     {IDC_CFG_IGNITION_TYPE, Param::IgnitionType},
+    {IDC_CFG_TPS_INERT, Param::TpsInert},        {IDC_CFG_OVERLAP, Param::InjectDelay},
+    {IDC_CFG_VALVE_OPENING, Param::Wozg},
+};
+
 const ControlText ConfigTexts[ConfigTextCount] = {
     {IDC_CFG_LAMBDA_HEADING, EntryConfigLambdaHeading},
     {IDC_CFG_SPEED_HEADING, EntryConfigSpeedHeading},
@@ -81,9 +89,6 @@ enum { Emulation = 6, TpsInertia = 3, ValveOpening = 3 };
 
 bool isGeneration3(const PageStores& s) { return s.generation == 3; }
 
-// Index of a stored value v in a list whose first item stands for 1.
-int fromOne(int v) { return indexAbove(v, 1); }
-
 // Position of a throttle sensor code in the TPS type list.
 int tpsTypeIndex(int code) {
     if (code & 0x08) return 5;
@@ -106,22 +111,21 @@ void refreshLambda(PageView& v, const ConfigABlock& a) {
         neutralListType = t;
         v.add(ViewStep::Refill, IDC_CFG_NEUTRAL_POINT, static_cast<int>(neutralPointKind(t)));
     }
-    v.select(IDC_CFG_NEUTRAL_POINT, indexAbove(a.lambdaPoint, neutralPointBase(neutralListType)),
-             listCountOf(IDC_CFG_NEUTRAL_POINT));
-    v.select(IDC_CFG_READING_DELAY, fromOne(a.lambdaDelay), listCountOf(IDC_CFG_READING_DELAY));
+    const ListScale& points = *listScale(neutralPointKind(neutralListType));
+    v.select(IDC_CFG_NEUTRAL_POINT, scaleIndex(points, a.lambdaPoint), points.count);
+    selectScaled(v, IDC_CFG_READING_DELAY, Param::LambdaDelay, a.lambdaDelay);
 
     const int e = a.emulType & EmulType::TypeMask;
     v.select(IDC_CFG_EMULATION_TYPE, e, listCountOf(IDC_CFG_EMULATION_TYPE));
     v.enable(EmulationTimeControls, Emulation, e == 0);
-    v.select(IDC_CFG_HIGH_TIME, fromOne(a.emulBjTimeHi), listCountOf(IDC_CFG_HIGH_TIME));
-    v.select(IDC_CFG_LOW_TIME, fromOne(a.emulBjTimeLo), listCountOf(IDC_CFG_LOW_TIME));
+    selectScaled(v, IDC_CFG_HIGH_TIME, Param::EmulBjTimeHi, a.emulBjTimeHi);
+    selectScaled(v, IDC_CFG_LOW_TIME, Param::EmulBjTimeLo, a.emulBjTimeLo);
 }
 
 void refreshSpeed(PageView& v, const PageStores& s) {
-    v.select(IDC_CFG_IGNITION_TYPE, fromOne(s.configB.ignitionType),
-             listCountOf(IDC_CFG_IGNITION_TYPE));
-    const int rpm = rpmFromBytes(s.configB.lpgOnRpmHi, s.configB.lpgOnRpmLo);
-    v.select(IDC_CFG_SWITCH_SPEED, indexAbove(rpm, 1500) / 100, listCountOf(IDC_CFG_SWITCH_SPEED));
+    selectScaled(v, IDC_CFG_IGNITION_TYPE, Param::IgnitionType, s.configB.ignitionType);
+    selectScaled(v, IDC_CFG_SWITCH_SPEED, Param::LpgOnRpmLo,
+                 rpmFromBytes(s.configB.lpgOnRpmHi, s.configB.lpgOnRpmLo));
     v.select(IDC_CFG_SWITCH_DIRECTION, (s.configA.options & Options::TwoWayChoice) ? 1 : 0,
              listCountOf(IDC_CFG_SWITCH_DIRECTION));
 }
@@ -137,8 +141,8 @@ void refreshLowSignal(PageView& v, const PageStores& s) {
 void refreshTps(PageView& v, const ConfigABlock& a) {
     v.select(IDC_CFG_TPS_TYPE, tpsTypeIndex(tpsType(a.lambdaType)), listCountOf(IDC_CFG_TPS_TYPE));
     v.enable(TpsInertiaControls, TpsInertia, (a.lambdaType & NoInertiaBit) == 0);
-    v.select(IDC_CFG_TPS_INERT, fromOne(a.tpsInert), listCountOf(IDC_CFG_TPS_INERT));
-    v.select(IDC_CFG_OVERLAP, fromOne(a.injectDelay), listCountOf(IDC_CFG_OVERLAP));
+    selectScaled(v, IDC_CFG_TPS_INERT, Param::TpsInert, a.tpsInert);
+    selectScaled(v, IDC_CFG_OVERLAP, Param::InjectDelay, a.injectDelay);
 }
 
 int sensorModeEntry(uint8_t options) {
@@ -152,8 +156,7 @@ void refreshEmergencyStart(PageView& v, const PageStores& s) {
     v.add(ViewStep::Enable, IDC_CFG_EMERGENCY_START, isGeneration3(s));
     if (isGeneration3(s)) v.add(ViewStep::Check, IDC_CFG_EMERGENCY_START, on);
     v.show(ValveOpeningControls, ValveOpening, on);
-    v.select(IDC_CFG_VALVE_OPENING, fromOne(s.configA.emulDoTimeHi),
-             listCountOf(IDC_CFG_VALVE_OPENING));
+    selectScaled(v, IDC_CFG_VALVE_OPENING, Param::Wozg, s.configA.emulDoTimeHi);
 }
 
 WritePlan probeTypeChange(int k, const PageStores& s) {
@@ -172,17 +175,6 @@ WritePlan emulationTypeChange(int k, const PageStores& s) {
     return p;
 }
 
-// The list rows that write k + 1 to their address.
-const struct {
-    int control;
-    int address;
-} FromOneWrites[] = {
-    {IDC_CFG_READING_DELAY, Addr::LambdaDelay}, {IDC_CFG_HIGH_TIME, Addr::EmulBjTimeHi},
-    {IDC_CFG_LOW_TIME, Addr::EmulBjTimeLo},     {IDC_CFG_IGNITION_TYPE, Addr::IgnitionType},
-    {IDC_CFG_TPS_INERT, Addr::TpsInert},        {IDC_CFG_OVERLAP, Addr::InjectDelay},
-    {IDC_CFG_VALVE_OPENING, Addr::Wozg},
-};
-
 }  // namespace
 
 ListKind configSetUpKind(const PageList& l) {
@@ -195,11 +187,7 @@ ListKind neutralPointKind(int type) {
     return ListKind::NeutralPointWide;
 }
 
-int neutralPointBase(int type) {
-    if (type == NarrowProbe) return 20;
-    if (type == HighProbe) return 50;
-    return 100;
-}
+int neutralPointBase(int type) { return listScale(neutralPointKind(type))->base; }
 
 int neutralPointPreset(int type) {
     if (type == NarrowProbe) return 22;  // 0,44 V
@@ -235,14 +223,15 @@ PageView configRefreshView(const PageStores& s) {
 
 WritePlan configListChange(int control, int k, const PageStores& s) {
     if (k < 0 || k >= listCountOf(control)) return nothingSent();
-    for (const auto& w : FromOneWrites)
-        if (w.control == control) return plainWrite(s, w.address, k + 1);
+    for (const ScaledList& l : ConfigScaledLists)
+        if (l.control == control) return scaledWrite(s, l.param, k);
     switch (control) {
     case IDC_CFG_PROBE_TYPE: return probeTypeChange(k, s);
     case IDC_CFG_NEUTRAL_POINT:
-        return plainWrite(s, Addr::LambdaPoint, k + neutralPointBase(neutralListType));
+        return plainWrite(s, Addr::LambdaPoint,
+                          scaleValue(*listScale(neutralPointKind(neutralListType)), k));
     case IDC_CFG_EMULATION_TYPE: return emulationTypeChange(k, s);
-    case IDC_CFG_SWITCH_SPEED: return periodWrite(s, Addr::LpgOnRpmLo, 1500 + 100 * k);
+    case IDC_CFG_SWITCH_SPEED: return speedWrite(s, Param::LpgOnRpmLo, k);
     case IDC_CFG_SWITCH_DIRECTION:
         return configAWrite(
             s, Addr::Options,

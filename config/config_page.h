@@ -20,6 +20,9 @@ const PageList* findList(const PageList* lists, int n, int control);
 
 enum { ConfigListCount = 13 };
 extern const PageList ConfigLists[ConfigListCount];
+// The lists among them that offer a parameter on its row's scale.
+enum { ConfigScaledCount = 7 };
+extern const ScaledList ConfigScaledLists[ConfigScaledCount];
 // What list l holds when the page is set up: the neutral-point list is
 // built for neutralListType.
 ListKind configSetUpKind(const PageList& l);

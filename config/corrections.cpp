@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "link/blocks.h"
+#include "link/parameters.h"
 #include "link/poll_plan.h"
 #include "shell/app_state.h"
 

@@ -4,6 +4,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "link/poll_plan.h"
 #include "shell/app_state.h"
 

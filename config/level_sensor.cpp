@@ -1,6 +1,7 @@
 #include "config/level_sensor.h"
 
 #include "link/blocks.h"
+#include "link/parameters.h"
 #include "link/poll_plan.h"
 #include "shell/app_state.h"
 

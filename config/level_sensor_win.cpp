@@ -9,6 +9,7 @@
 #include "config/config_dialogs_win.h"
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
 #include "shell/canvas_win.h"

@@ -19,6 +19,13 @@ const PageList OptionsLists[OptionsListCount] = {
     {IDC_OPT_MODE, ListKind::Mode},
 };
 
+// The lists that write their item's value on the parameter's scale.
+const ScaledList OptionsScaledLists[OptionsScaledCount] = {
+    {IDC_OPT_START_POSITION, Param::AttInit}, {IDC_OPT_IDLE_LOWER, Param::AttMinBj},
+    {IDC_OPT_IDLE_UPPER, Param::AttMaxBj},    {IDC_OPT_LOAD_LOWER, Param::AttMin},
+    {IDC_OPT_LOAD_UPPER, Param::AttMax},      {IDC_OPT_CUT_OFF_STEP, Param::CutOffSteps},
+};
+
 const ControlText OptionsTexts[OptionsTextCount] = {
     {IDC_OPT_HEADING1, EntryOptionsHeading1},
     {IDC_OPT_HEADING2, EntryOptionsHeading1 + 1},
@@ -82,9 +89,6 @@ const Switchable MinTemperature = {IDC_OPT_MIN_TEMPERATURE_BOX, Options::SwitchO
                                    TemperatureControls, 2};
 const Switchable* const Boxes[] = {&JumpFunctions, &CutOff, &SwitchOff, &MinTemperature};
 
-// The throttle sensor code whose jump threshold is stored as 250 - v.
-enum { InvertedTpsCode = 1 };
-
 int countOf(int control) {
     const PageList* l = findList(OptionsLists, OptionsListCount, control);
     return l ? listCount(l->kind) : 0;
@@ -92,9 +96,6 @@ int countOf(int control) {
 
 // Throttle sensors without jumps: none, or a switch.
 bool tpsWithoutJumps(int code) { return code == 2 || code == 3 || code == 6 || code == 7; }
-
-// Index of an even percentage 2..100 stored as v.
-int evenPercentIndex(int v) { return indexAbove(v >> 1, 1); }
 
 void checkAndShow(PageView& v, const Switchable& sw, bool on) {
     v.add(ViewStep::Check, sw.box, on);
@@ -105,11 +106,11 @@ void refreshStartAndLimits(PageView& v, const PageStores& s) {
     const bool byHand = (s.configA.options & Options::AttInitHidden) == 0;
     v.add(ViewStep::Check, IDC_OPT_START_POSITION_BOX, byHand);
     v.show(StartPositionControls, 2, byHand);
-    v.select(IDC_OPT_START_POSITION, s.live.attInit, 256);
-    v.select(IDC_OPT_IDLE_UPPER, s.configB.attMaxBj, 256);
-    v.select(IDC_OPT_IDLE_LOWER, s.configB.attMinBj, 256);
-    v.select(IDC_OPT_LOAD_UPPER, s.configB.attMax, 256);
-    v.select(IDC_OPT_LOAD_LOWER, s.configB.attMin, 256);
+    selectScaled(v, IDC_OPT_START_POSITION, Param::AttInit, s.live.attInit);
+    selectScaled(v, IDC_OPT_IDLE_UPPER, Param::AttMaxBj, s.configB.attMaxBj);
+    selectScaled(v, IDC_OPT_IDLE_LOWER, Param::AttMinBj, s.configB.attMinBj);
+    selectScaled(v, IDC_OPT_LOAD_UPPER, Param::AttMax, s.configB.attMax);
+    selectScaled(v, IDC_OPT_LOAD_LOWER, Param::AttMin, s.configB.attMin);
 }
 
 void refreshJump(PageView& v, const PageStores& s, int jumpListCount) {
@@ -130,49 +131,41 @@ void refreshJump(PageView& v, const PageStores& s, int jumpListCount) {
     const ListKind kind = jumpListKind(s.generation);
     if (jumpListCount != listCount(kind))
         v.add(ViewStep::Refill, IDC_OPT_JUMP, static_cast<int>(kind));
-    const int jump = s.configB.attJump;
-    v.select(IDC_OPT_JUMP, percent ? evenPercentIndex(jump) : jump, listCount(kind));
+    const ListScale& jumps = *listScale(kind);
+    v.select(IDC_OPT_JUMP, scaleIndex(jumps, s.configB.attJump), jumps.count);
 
-    int tps = s.configB.tpsJump;
-    if (code == InvertedTpsCode) tps = 250 - tps;
-    v.select(IDC_OPT_TPS_JUMP, tps / 5, countOf(IDC_OPT_TPS_JUMP));  // negative: no item
+    const int tps = tpsJumpTurned(s.configA.lambdaType, s.configB.tpsJump);
+    // 255 on an inverted sensor lies a whole step below the first item: none.
+    if (tps <= -TpsJumps.step)
+        v.select(IDC_OPT_TPS_JUMP, NoItem, TpsJumps.count);
+    else
+        selectScaled(v, IDC_OPT_TPS_JUMP, Param::TpsJump, tps);
 }
 
 void refreshSpeeds(PageView& v, const PageStores& s) {
     const ConfigBBlock& b = s.configB;
     checkAndShow(v, CutOff, s.configA.options & Options::CutOff);
-    v.select(IDC_OPT_CUT_OFF_SPEED,
-             indexAbove(rpmFromBytes(b.cutOffRpmHi, b.cutOffRpmLo), 1000) / 100,
-             countOf(IDC_OPT_CUT_OFF_SPEED));
-    v.select(IDC_OPT_CUT_OFF_STEP, evenPercentIndex(b.cutOffSteps), countOf(IDC_OPT_CUT_OFF_STEP));
+    selectScaled(v, IDC_OPT_CUT_OFF_SPEED, Param::CutOffRpmLo,
+                 rpmFromBytes(b.cutOffRpmHi, b.cutOffRpmLo));
+    selectScaled(v, IDC_OPT_CUT_OFF_STEP, Param::CutOffSteps, b.cutOffSteps);
     checkAndShow(v, SwitchOff, s.configA.options & Options::SwitchOffSpeed);
-    v.select(IDC_OPT_SWITCH_OFF_SPEED,
-             indexAbove(rpmFromBytes(b.lpgOffRpmHi, b.lpgOffRpmLo), 4000) / 100,
-             countOf(IDC_OPT_SWITCH_OFF_SPEED));
+    selectScaled(v, IDC_OPT_SWITCH_OFF_SPEED, Param::LpgOffRpmLo,
+                 rpmFromBytes(b.lpgOffRpmHi, b.lpgOffRpmLo));
 }
 
 WritePlan boxWrite(const Switchable& sw, bool checked, const PageStores& s) {
     return configAWrite(s, Addr::Options, (s.configA.options & ~sw.bit) | (checked ? sw.bit : 0));
 }
 
-// The lists that write their index unchanged.
-const struct {
-    int control;
-    int address;
-} IndexWrites[] = {
-    {IDC_OPT_START_POSITION, Addr::AttInit}, {IDC_OPT_IDLE_LOWER, Addr::AttMinBj},
-    {IDC_OPT_IDLE_UPPER, Addr::AttMaxBj},    {IDC_OPT_LOAD_LOWER, Addr::AttMin},
-    {IDC_OPT_LOAD_UPPER, Addr::AttMax},
-};
-
 WritePlan jumpChange(int k, const PageStores& s) {
-    if (k >= listCount(jumpListKind(s.generation))) return nothingSent();
-    return plainWrite(s, Addr::AttJump, s.generation == 3 ? 2 * k + 2 : k);
+    const ListScale& jumps = *listScale(jumpListKind(s.generation));
+    if (k >= jumps.count) return nothingSent();
+    return plainWrite(s, Addr::AttJump, scaleValue(jumps, k));
 }
 
 WritePlan tpsJumpChange(int k, const PageStores& s) {
-    const bool inverted = tpsType(s.configA.lambdaType) == InvertedTpsCode;
-    return configAWrite(s, Addr::TpsJump, inverted ? 5 * (50 - k) : 5 * k);
+    return configAWrite(s, Addr::TpsJump,
+                        tpsJumpTurned(s.configA.lambdaType, scaleValue(TpsJumps, k)));
 }
 
 }  // namespace
@@ -195,8 +188,8 @@ PageView optionsRefreshView(const PageStores& s, int jumpListCount) {
     refreshJump(v, s, jumpListCount);
     refreshSpeeds(v, s);
     checkAndShow(v, MinTemperature, s.configA.options & Options::SwitchOverTemp);
-    const int t = temperatureFromRaw(s.configA.lpgOnTemp);
-    v.select(IDC_OPT_MIN_TEMPERATURE, indexAbove(t, 10) / 2, countOf(IDC_OPT_MIN_TEMPERATURE));
+    selectScaled(v, IDC_OPT_MIN_TEMPERATURE, Param::LpgOnTemp,
+                 temperatureFromRaw(s.configA.lpgOnTemp));
     v.select(IDC_OPT_MODE, (s.configA.emulType & EmulType::OptionsPageMask) >> 4,
              countOf(IDC_OPT_MODE));
     return v;
@@ -206,15 +199,14 @@ WritePlan optionsListChange(int control, int k, const PageStores& s) {
     if (k < 0) return nothingSent();
     if (control == IDC_OPT_JUMP) return jumpChange(k, s);
     if (k >= countOf(control)) return nothingSent();
-    for (const auto& w : IndexWrites)
-        if (w.control == control) return plainWrite(s, w.address, k);
+    for (const ScaledList& l : OptionsScaledLists)
+        if (l.control == control) return scaledWrite(s, l.param, k);
     switch (control) {
     case IDC_OPT_TPS_JUMP: return tpsJumpChange(k, s);
-    case IDC_OPT_CUT_OFF_SPEED: return periodWrite(s, Addr::CutOffRpmLo, 1000 + 100 * k);
-    case IDC_OPT_CUT_OFF_STEP: return plainWrite(s, Addr::CutOffSteps, 2 * k + 2);
-    case IDC_OPT_SWITCH_OFF_SPEED: return periodWrite(s, Addr::LpgOffRpmLo, 4000 + 100 * k);
+    case IDC_OPT_CUT_OFF_SPEED: return speedWrite(s, Param::CutOffRpmLo, k);
+    case IDC_OPT_SWITCH_OFF_SPEED: return speedWrite(s, Param::LpgOffRpmLo, k);
     case IDC_OPT_MIN_TEMPERATURE:
-        return plainWrite(s, Addr::LpgOnTemp, rawFromTemperature(2 * k + 10));
+        return plainWrite(s, Addr::LpgOnTemp, rawFromTemperature(scaleValue(Temperatures, k)));
     case IDC_OPT_MODE:
         return configAWrite(s, Addr::EmulType,
                             (s.configA.emulType & ~EmulType::OptionsPageMask) | (k << 4));

@@ -9,6 +9,9 @@
 
 enum { OptionsListCount = 12 };
 extern const PageList OptionsLists[OptionsListCount];
+// The lists among them that offer a parameter on its row's scale.
+enum { OptionsScaledCount = 6 };
+extern const ScaledList OptionsScaledLists[OptionsScaledCount];
 enum { OptionsTextCount = 31 };
 extern const ControlText OptionsTexts[OptionsTextCount];
 

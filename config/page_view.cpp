@@ -40,60 +40,37 @@ void PageView::show(const int* controls, int n, bool on) {
 
 namespace {
 
-using ItemText = void (*)(long i, char* out, size_t cap);
-
-// One list: items for the loop counter i = first..last, each either
-// formatted by text or, without text, language entry entry + i.
+// One list: its scale and, for named choices, the language entry of its
+// first item (0 when the scale writes its own texts).
 struct ListRule {
     ListKind kind;
-    long first, last;
-    ItemText text;
+    const ListScale* scale;
     int entry;
 };
 
-const char* const ProbeTypes[6] = {"0-1 V",   "0-5 V -", "0-5 V +",
-                                   "5-0 V -", "5-0 V +", "0,8-1,6 V"};
-
 const ListRule ListRules[] = {
-    {ListKind::ProbeType, 0, 5,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%s", ProbeTypes[i]); }, 0},
-    {ListKind::NeutralPointLow, 0, 10,
-     [](long i, char* t, size_t n) { snprintf(t, n, "0,%ld", 40 + 2 * i); }, 0},
-    {ListKind::NeutralPointHigh, 0, 15,
-     [](long i, char* t, size_t n) { snprintf(t, n, "1,%02ld", 2 * i); }, 0},
-    // A colon here, not a decimal comma.
-    {ListKind::NeutralPointWide, 0, 50,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld:%02ld", 2 + 2 * i / 100, 2 * i % 100); },
-     0},
-    {ListKind::ReadingDelay, 1, 255,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld:%02ld", 5 * i / 60, 5 * i % 60); }, 0},
-    {ListKind::EmulationType, 0, 2, nullptr, EntryEmulationType1},
-    {ListKind::EmulationTime, 1, 255,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld,%03ld", 25 * i / 1000, 25 * i % 1000); },
-     0},
-    {ListKind::IgnitionType, 0, 17, nullptr, EntryIgnitionType1},
-    {ListKind::SwitchOverSpeed, 0, 20,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld", 1500 + 100 * i); }, 0},
-    {ListKind::SwitchOverDirection, 0, 1, nullptr, EntryRisingSpeed},
-    {ListKind::TpsType, 0, 5, nullptr, EntryTpsType1},
-    {ListKind::TpsInertia, 1, 19,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld,%02ld", 0L, 2 * i + 2); }, 0},
-    {ListKind::Tenths, 1, 50,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld,%ld", i / 10, i % 10); }, 0},
-    {ListKind::Plain256, 0, 255, [](long i, char* t, size_t n) { snprintf(t, n, "%ld", i); }, 0},
-    {ListKind::Minus256, 0, 255, [](long i, char* t, size_t n) { snprintf(t, n, "-%ld", i); }, 0},
-    {ListKind::Plus256, 0, 255, [](long i, char* t, size_t n) { snprintf(t, n, "+%ld", i); }, 0},
-    {ListKind::EvenPercent, 1, 50, [](long i, char* t, size_t n) { snprintf(t, n, "%ld", 2 * i); },
-     0},
-    {ListKind::TpsJump, 0, 50,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld,%ld", i / 10, i % 10); }, 0},
-    {ListKind::CutOffSpeed, 0, 15,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld", 1000 + 100 * i); }, 0},
-    {ListKind::SwitchOffSpeed, 0, 40,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld", 4000 + 100 * i); }, 0},
-    {ListKind::Temperature, 0, 25,
-     [](long i, char* t, size_t n) { snprintf(t, n, "%ld", 2 * i + 10); }, 0},
-    {ListKind::Mode, 0, 2, nullptr, EntryMode1},
+    {ListKind::ProbeType, &ProbeTypes, 0},
+    {ListKind::NeutralPointLow, &NeutralPointsLow, 0},
+    {ListKind::NeutralPointHigh, &NeutralPointsHigh, 0},
+    {ListKind::NeutralPointWide, &NeutralPointsWide, 0},
+    {ListKind::ReadingDelay, &ReadingDelays, 0},
+    {ListKind::EmulationType, &ChoiceOf3, EntryEmulationType1},
+    {ListKind::EmulationTime, &EmulationTimes, 0},
+    {ListKind::IgnitionType, &IgnitionTypes, EntryIgnitionType1},
+    {ListKind::SwitchOverSpeed, &SwitchOverSpeeds, 0},
+    {ListKind::SwitchOverDirection, &ChoiceOf2, EntryRisingSpeed},
+    {ListKind::TpsType, &ChoiceOf6, EntryTpsType1},
+    {ListKind::TpsInertia, &TpsInertias, 0},
+    {ListKind::Tenths, &Tenths, 0},
+    {ListKind::Plain256, &Plain256, 0},
+    {ListKind::Minus256, &Minus256, 0},
+    {ListKind::Plus256, &Plus256, 0},
+    {ListKind::EvenPercent, &EvenPercents, 0},
+    {ListKind::TpsJump, &TpsJumps, 0},
+    {ListKind::CutOffSpeed, &CutOffSpeeds, 0},
+    {ListKind::SwitchOffSpeed, &SwitchOffSpeeds, 0},
+    {ListKind::Temperature, &Temperatures, 0},
+    {ListKind::Mode, &ChoiceOf3, EntryMode1},
 };
 
 const ListRule* ruleFor(ListKind kind) {
@@ -109,20 +86,30 @@ std::vector<std::u16string> listItems(ListKind kind) {
     const ListRule* r = ruleFor(kind);
     if (!r) return items;
     char text[32];
-    for (long i = r->first; i <= r->last; ++i) {
-        if (r->text) {
-            r->text(i, text, sizeof text);
-            items.push_back(asciiText(text));
+    for (int k = 0; k < r->scale->count; ++k) {
+        if (r->entry) {
+            items.push_back(LanguageText[r->entry + k]);
         } else {
-            items.push_back(LanguageText[r->entry + i]);
+            scaleText(*r->scale, k, text, sizeof text);
+            items.push_back(asciiText(text));
         }
     }
     return items;
 }
 
+const ListScale* listScale(ListKind kind) {
+    const ListRule* r = ruleFor(kind);
+    return r ? r->scale : nullptr;
+}
+
 int listCount(ListKind kind) {
     const ListRule* r = ruleFor(kind);
-    return r ? static_cast<int>(r->last - r->first + 1) : 0;
+    return r ? r->scale->count : 0;
+}
+
+void selectScaled(PageView& v, int control, Param p, int value) {
+    const ListScale& scale = *parameter(p).scale;
+    v.select(control, scaleIndex(scale, value), scale.count);
 }
 
 // ---- writes ----
@@ -155,6 +142,16 @@ WritePlan periodWrite(const PageStores& s, int loAddress, int rpm) {
     WritePlan p = plainWrite(s, loAddress, period & 0xFF);
     if (!p.withheld) p.add(loAddress + 1, (period >> 8) & 0xFF);
     return p;
+}
+
+WritePlan scaledWrite(const PageStores& s, Param p, int k) {
+    const Parameter& row = parameter(p);
+    return plainWrite(s, row.address, scaleValue(*row.scale, k));
+}
+
+WritePlan speedWrite(const PageStores& s, Param lo, int k) {
+    const Parameter& row = parameter(lo);
+    return periodWrite(s, row.address, scaleValue(*row.scale, k));
 }
 
 void sendWrites(const WritePlan& plan) {

@@ -11,6 +11,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 
 // The stores and link facts a page decides from.
 struct PageStores {
@@ -54,10 +55,6 @@ struct PageView {
     void show(const int* controls, int n, bool on);
 };
 
-// A list index for a stored value v of a list whose first item means base:
-// v - base, or the first item for values below base.
-inline int indexAbove(int v, int base) { return v >= base ? v - base : 0; }
-
 // ---- list contents ----
 
 enum class ListKind : uint8_t {
@@ -90,6 +87,12 @@ enum class ListKind : uint8_t {
 // formats built here, in ASCII).
 std::vector<std::u16string> listItems(ListKind kind);
 int listCount(ListKind kind);
+// The scale a list's items follow.
+const ListScale* listScale(ListKind kind);
+
+// Selects the item of a stored value in a list that offers parameter p on
+// its row's scale.
+void selectScaled(PageView& v, int control, Param p, int value);
 
 // ---- writes ----
 
@@ -116,6 +119,15 @@ WritePlan configAWrite(const PageStores& s, int address, int value);
 WritePlan nothingSent();
 // Engine speed written as its period: low byte, then high byte.
 WritePlan periodWrite(const PageStores& s, int loAddress, int rpm);
+// The value of item k of a list on parameter p's scale, written to its address.
+WritePlan scaledWrite(const PageStores& s, Param p, int k);
+// The same for a two-byte speed whose low byte's row is lo.
+WritePlan speedWrite(const PageStores& s, Param lo, int k);
+// A list whose item k writes scaleValue(k) of its parameter's scale.
+struct ScaledList {
+    int control;
+    Param param;
+};
 
 void sendWrites(const WritePlan& plan);
 

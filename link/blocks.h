@@ -274,71 +274,16 @@ void formatRegistration(const ExtendedBlock& e, char* out, size_t cap);  // up t
 // Registration bytes to send for addresses 42..48 (0 beyond the text's end).
 void registrationBytes(const char* text, uint8_t out[7]);
 
-// ---- write addresses (program numbering; the wire adds 1 for generation 3) ----
-namespace Addr {
-enum : uint8_t {
-    Options = 5,
-    LambdaType = 6,
-    LambdaPoint = 7,
-    LambdaDelay = 8,
-    EmulType = 9,
-    EmulBjTimeHi = 10,
-    EmulBjTimeLo = 11,
-    EmulDoTimeHi = 12,
-    EmulDoTimeLo = 13,
-    ZamOtwBj = 12,
-    ZamOtwDo = 13,
-    InjectDelay = 14,
-    LpgOnTemp = 15,
-    AttMax = 16,
-    AttMin = 17,
-    AttInit = 18,
-    TpsJump = 19,
-    AttJump = 20,
-    LpgOnRpmLo = 21,
-    LpgOnRpmHi = 22,
-    IgnitionType = 23,
-    CutOffRpmLo = 24,
-    CutOffRpmHi = 25,
-    CutOffSteps = 26,
-    LpgOffRpmLo = 27,
-    LpgOffRpmHi = 28,
-    TpsInert = 29,
-    Command = 30,
-    AttMaxBj = 31,
-    AttMinBj = 32,
-    Prog1 = 33,
-    Prog2 = 34,
-    Prog3 = 35,
-    Prog4 = 36,
-    Wozg = 37,
-    GasCounterA = 38,
-    GasCounterB = 39,
-    InstallDateLo = 40,
-    InstallDateHi = 41,
-    Registration = 42,  // 42..48
-    GasMinutes = 49,
-};
-}
-
 // Commands written to the command register (address 30).
 enum : uint8_t { CmdLearn = 50, CmdFactoryReset = 51, CmdGasLevelSensor = 52 };
 
-// Where a settings-file value lives in the block stores. Settings-file key i
-// (after the header words) belongs to settingsAddresses[i].
+// Where a value lives in the block stores (link/parameters.h maps the
+// write addresses to these).
 enum class BlockId : uint8_t { Status, Live, ConfigA, ConfigB, Extended, None };
 struct FieldRef {
     BlockId block;
     uint8_t offset;
 };
-
-// Addresses in settings-file order: 5..29, 31, 32, 33..37.
-extern const uint8_t settingsAddresses[32];
-// The block byte that address a changes on a controller of generation gen:
-// the one address map, used by settings files and the simulator alike.
-// BlockId::None for the command register, the time-on-gas counter bytes 38
-// and 39, "WOZG" (37) on generation 1 and unknown addresses.
-FieldRef fieldForAddress(uint8_t address, int generation);
 
 // A set of blocks to resolve fields against: the program's stores or the
 // simulator's own copies.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/parameters.h"
 #include "link/poll_plan.h"
 #include "readings/gauge.h"
 #include "shell/app_state.h"

@@ -2,25 +2,17 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "link/poll_plan.h"
 
-const uint8_t restoreAddresses[RestoreCount] = {
-    Addr::Options,     Addr::LambdaType,   Addr::LambdaPoint,  Addr::LambdaDelay,
-    Addr::EmulType,    Addr::EmulBjTimeHi, Addr::EmulBjTimeLo, Addr::ZamOtwBj,
-    Addr::ZamOtwDo,    Addr::InjectDelay,  Addr::LpgOnTemp,    Addr::AttMax,
-    Addr::AttMin,      Addr::AttInit,      Addr::TpsJump,      Addr::AttJump,
-    Addr::LpgOnRpmLo,  Addr::LpgOnRpmHi,   Addr::IgnitionType, Addr::CutOffRpmLo,
-    Addr::CutOffRpmHi, Addr::CutOffSteps,  Addr::LpgOffRpmLo,  Addr::LpgOffRpmHi,
-    Addr::TpsInert,    Addr::AttMaxBj,     Addr::AttMinBj,     Addr::Prog1,
-    Addr::Prog2,       Addr::Prog3,        Addr::Prog4,        Addr::Wozg,
-    Addr::GasMinutes,
-};
-
 void buildRestoreTable(RestoreEntry out[RestoreCount]) {
-    // Only generation 3 restores, so its address map says where each value lives.
+    // Only generation 3 restores: what its settings file holds, then the
+    // minutes on gas.
+    const int keys = settingsParameterCount(3);
     for (int k = 0; k < RestoreCount; ++k) {
-        out[k].address = restoreAddresses[k];
-        out[k].value = readField(fieldForAddress(restoreAddresses[k], 3));
+        const Parameter& row = k < keys ? *settingsParameter(3, k) : parameter(Param::GasMinutes);
+        out[k].address = row.address;
+        out[k].value = readField(parameterByte(row, 3));
     }
 }
 

@@ -17,11 +17,10 @@ struct RestoreEntry {
     uint8_t value;
 };
 
-// Write addresses of the restore, in sending order: every parameter the
-// controller keeps, without the command register and the service data.
-extern const uint8_t restoreAddresses[RestoreCount];
-
-// The restore table from the block stores as they are now.
+// The restore table from the block stores as they are now, in sending
+// order: every parameter the controller keeps (the version-3 settings keys
+// of link/parameters.h), then the minutes on gas; not the command register
+// nor the rest of the service data.
 void buildRestoreTable(RestoreEntry out[RestoreCount]);
 
 enum class ResetOutcome {

@@ -6,6 +6,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "shell/text_file.h"
 
 namespace {
@@ -24,27 +25,13 @@ const SettingsFormat FormatV3 = {3, "ZuvelS settings (*.zs2)", "*.zs2", "zs2", K
 const char* const HeaderOfV1[HeaderWords] = {"[Zuvel_S]", "Version=1.2", "[Configuration]"};
 const char* const HeaderOfV3[HeaderWords] = {"[Zuvel_S2]", "Version=3", "[Configuration]"};
 
-// Keys of version 1 in file order. Version 3 has the same keys but for the
-// 8th and 9th (its two sub-dialog bytes live in block 5), and six more.
-const char* const KeysOfV1[KeysV1] = {
-    "Options=",       "LambdaType=",    "LambdaPoint=",   "LambdaDelay=",   "EmulType=",
-    "EmulBJ_TimeHi=", "EmulBJ_TimeLo=", "EmulDO_TimeHi=", "EmulDO_TimeLo=", "InjectDelay=",
-    "LPGOnTemp=",     "AttMax=",        "AttMin=",        "AttInit=",       "TPSJump=",
-    "AttJump=",       "LPGOnRPMLo=",    "LPGOnRPMHi=",    "IgnitionType=",  "CutOffRPMLo=",
-    "CutOffRPMHi=",   "CutOffSteps=",   "LPGOffRPMLo=",   "LPGOffRPMHi=",   "TPSInert=",
-    "AttMax_BJ=",     "AttMin_BJ=",
-};
-const int FirstOwnKeyV3 = 7;  // index of "ZAM_OTW_BJ=" among the keys
-const char* const OwnKeysV3[2] = {"ZAM_OTW_BJ=", "ZAM_OTW_DO="};
-const char* const AddedKeysV3[KeysV3 - KeysV1] = {
-    "Prog1=", "Prog2=", "Prog3=", "Prog4=", "WOZG=", "NULL="};
+// The parameter keys come from the parameter table; version 3 ends with one
+// more, written as 0 and never sent.
+const char* const TrailingKeyV3 = "NULL=";
 
 char keyTableV1[WordsV1][SettingsWordSize];
 char keyTableV3[WordsV3][SettingsWordSize];
 bool keyTablesFilled = false;
-
-// Key 33 of version 3 ("NULL=") is written as 0 and never sent.
-const int SentKeysV3 = KeysV3 - 1;
 
 char (*keyTableOf(const SettingsFormat& fmt))[SettingsWordSize] {
     if (!keyTablesFilled) fillSettingsKeyTables();
@@ -111,7 +98,8 @@ LoadCheck readChecked(FILE* f, const SettingsFormat& fmt, LoadedSettings* out) {
         char word[16];
         if (!readWholeWord(f, word, sizeof word) || !parseValue(word, &out->values[k]))
             return wrongAt(out, HeaderWords + k, true);
-        out->addresses[k] = k < SentKeysV3 ? settingsAddresses[k] : 0;
+        const Parameter* row = settingsParameter(fmt.version, k);
+        out->addresses[k] = row ? row->address : 0;
     }
     return LoadCheck::Ok;
 }
@@ -122,19 +110,23 @@ const SettingsFormat& settingsFormatFor(int controllerGeneration) {
     return controllerGeneration == 3 ? FormatV3 : FormatV1;
 }
 
+namespace {
+
+void fillKeyTable(char (*table)[SettingsWordSize], const SettingsFormat& fmt,
+                  const char* const* header) {
+    for (int i = 0; i < HeaderWords; ++i) snprintf(table[i], SettingsWordSize, "%s", header[i]);
+    for (int k = 0; k < fmt.keyCount; ++k) {
+        const Parameter* row = settingsParameter(fmt.version, k);
+        snprintf(table[HeaderWords + k], SettingsWordSize, "%s",
+                 row ? row->settingsKey : TrailingKeyV3);
+    }
+}
+
+}  // namespace
+
 void fillSettingsKeyTables() {
-    for (int i = 0; i < HeaderWords; ++i) {
-        snprintf(keyTableV1[i], SettingsWordSize, "%s", HeaderOfV1[i]);
-        snprintf(keyTableV3[i], SettingsWordSize, "%s", HeaderOfV3[i]);
-    }
-    for (int k = 0; k < KeysV1; ++k) {
-        const bool ownV3 = k == FirstOwnKeyV3 || k == FirstOwnKeyV3 + 1;
-        snprintf(keyTableV1[HeaderWords + k], SettingsWordSize, "%s", KeysOfV1[k]);
-        snprintf(keyTableV3[HeaderWords + k], SettingsWordSize, "%s",
-                 ownV3 ? OwnKeysV3[k - FirstOwnKeyV3] : KeysOfV1[k]);
-    }
-    for (int k = KeysV1; k < KeysV3; ++k)
-        snprintf(keyTableV3[HeaderWords + k], SettingsWordSize, "%s", AddedKeysV3[k - KeysV1]);
+    fillKeyTable(keyTableV1, FormatV1, HeaderOfV1);
+    fillKeyTable(keyTableV3, FormatV3, HeaderOfV3);
     keyTablesFilled = true;
 }
 
@@ -157,7 +149,7 @@ LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings*
         return check;
     }
     read.keyCount = fmt.keyCount;
-    read.sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
+    read.sendCount = settingsParameterCount(fmt.version);
     read.trailingBytes = countTrailingBytes(f);
     *out = read;
     return LoadCheck::Ok;
@@ -193,10 +185,11 @@ int sendSettingsReporting(const LoadedSettings& s, bool (*sent)(int index, void*
 void settingsFromStores(const SettingsFormat& fmt, LoadedSettings* out) {
     memset(out, 0, sizeof *out);
     out->keyCount = fmt.keyCount;
-    out->sendCount = fmt.version == 3 ? SentKeysV3 : KeysV1;
+    out->sendCount = settingsParameterCount(fmt.version);
     for (int k = 0; k < out->sendCount; ++k) {
-        out->addresses[k] = settingsAddresses[k];
-        out->values[k] = readField(fieldForAddress(settingsAddresses[k], fmt.version));
+        const Parameter& row = *settingsParameter(fmt.version, k);
+        out->addresses[k] = row.address;
+        out->values[k] = readField(parameterByte(row, fmt.version));
     }
 }
 

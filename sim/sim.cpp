@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "link/link.h"
+#include "link/parameters.h"
 
 // ---- module state ----
 
@@ -313,7 +314,18 @@ void stepScenario(uint32_t t, uint32_t dtMs) {
 
 // ---- writes ----
 
-const uint8_t gasSensorThresholds[4] = {40, 90, 140, 190};
+BlockSet ownBlocks(SimState& s) {
+    return BlockSet{&s.status, &s.live, &s.configA, &s.configB, &s.extended};
+}
+
+// The gas level sensor's learning leaves the factory thresholds.
+void factoryThresholds(SimState& s) {
+    for (Param p : {Param::Prog1, Param::Prog2, Param::Prog3, Param::Prog4}) {
+        const Parameter& row = parameter(p);
+        *fieldByte(parameterByte(row, 3), ownBlocks(s)) =
+            static_cast<uint8_t>(factoryValue(row, 3));
+    }
+}
 
 void runCommand(uint8_t value, uint32_t nowMs) {
     SimState& s = state;
@@ -324,12 +336,7 @@ void runCommand(uint8_t value, uint32_t nowMs) {
         s.answerUntilMs = 0;
         break;
     case CmdFactoryReset: simFactoryValues(s); break;
-    case CmdGasLevelSensor:
-        s.extended.prog1 = gasSensorThresholds[0];
-        s.extended.prog2 = gasSensorThresholds[1];
-        s.extended.prog3 = gasSensorThresholds[2];
-        s.extended.prog4 = gasSensorThresholds[3];
-        break;
+    case CmdGasLevelSensor: factoryThresholds(s); break;
     default: break;
     }
     (void)nowMs;
@@ -352,8 +359,7 @@ bool applyWrite(uint8_t address, uint8_t value, uint32_t nowMs) {
         break;
     default: break;
     }
-    const BlockSet own{&s.status, &s.live, &s.configA, &s.configB, &s.extended};
-    uint8_t* field = fieldByte(fieldForAddress(address, s.config.generation), own);
+    uint8_t* field = fieldByte(fieldForAddress(address, s.config.generation), ownBlocks(s));
     if (!field) return false;
     *field = value;
     return true;
@@ -396,46 +402,12 @@ void setIdentity() {
 // ---- interface ----
 
 void simFactoryValues(SimState& s) {
-    bool gen3 = s.config.generation == 3;
-    ConfigABlock& a = s.configA;
-    a.options = Options::SwitchOverTemp | Options::JumpFunctions | Options::CutOff |
-                Options::SwitchOffSpeed;
-    a.lambdaType = 0x00;
-    a.lambdaPoint = 22;
-    a.lambdaDelay = 2;
-    a.emulType = EmulType::DetailedStatus;
-    a.emulBjTimeHi = 20;
-    a.emulBjTimeLo = 20;
-    a.emulDoTimeHi = gen3 ? 15 : 0x33;
-    a.emulDoTimeLo = gen3 ? 0 : 0x33;
-    a.injectDelay = 10;
-    a.lpgOnTemp = 145;  // 30 degrees C
-    a.tpsInert = 5;
-
-    ConfigBBlock& b = s.configB;
-    b.attMax = 20;
-    b.attMin = 20;
-    b.tpsJump = 25;
-    b.attJump = gen3 ? 20 : 160;
-    b.lpgOnRpmLo = 0x4C;  // 2000 rpm = period 7500
-    b.lpgOnRpmHi = 0x1D;
-    b.ignitionType = 1;
-    b.cutOffRpmLo = 0x10;  // 1500 rpm = period 10000
-    b.cutOffRpmHi = 0x27;
-    b.cutOffSteps = 50;
-    b.lpgOffRpmLo = 0xC4;  // 6000 rpm = period 2500
-    b.lpgOffRpmHi = 0x09;
-    b.attMaxBj = 40;
-    b.attMinBj = 40;
-
-    s.live.attInit = 128;
-    ExtendedBlock& e = s.extended;
-    e.prog1 = gasSensorThresholds[0];
-    e.prog2 = gasSensorThresholds[1];
-    e.prog3 = gasSensorThresholds[2];
-    e.prog4 = gasSensorThresholds[3];
-    e.zamOtwBj = 0x23;
-    e.zamOtwDo = 0x45;
+    const int generation = s.config.generation;
+    for (const Parameter& row : Parameters) {
+        const int value = factoryValue(row, generation);
+        uint8_t* byte = fieldByte(parameterByte(row, generation), ownBlocks(s));
+        if (value != NoFactory && byte) *byte = static_cast<uint8_t>(value);
+    }
 }
 
 void simReset(const SimConfig& config, uint32_t nowMs) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "link/blocks.h"
+#include "link/parameters.h"
 #include "shell/settings_file.h"
 #include "tests/fuzz/harness/fuzz_input.h"
 #include "tests/fuzz/harness/scratch_file.h"
@@ -46,7 +47,8 @@ void checkFormat(const char* path, const uint8_t* data, size_t size, int generat
     FUZZ_CHECK(s.keyCount == fmt.keyCount);
     FUZZ_CHECK(s.sendCount == (fmt.version == 3 ? 32 : 27));
     FUZZ_CHECK(memcmp(s.values, expected, static_cast<size_t>(fmt.keyCount)) == 0);
-    for (int k = 0; k < s.sendCount; ++k) FUZZ_CHECK(s.addresses[k] == settingsAddresses[k]);
+    for (int k = 0; k < s.sendCount; ++k)
+        FUZZ_CHECK(s.addresses[k] == settingsParameter(fmt.version, k)->address);
     checkRoundTrip(s, fmt);
 }
 

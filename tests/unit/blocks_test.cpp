@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "link/blocks.h"
+#include "link/parameters.h"
 
 namespace {
 
@@ -262,7 +263,16 @@ TEST(ConvText, RegistrationBytesPadWithZeros) {
 TEST(BlockFields, SettingsAddressesInFileOrder) {
     const uint8_t expected[32] = {5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
                                   21, 22, 23, 24, 25, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37};
-    EXPECT_EQ(0, memcmp(settingsAddresses, expected, sizeof expected));
+    for (int version : {1, 3}) {
+        const int keys = version == 3 ? 32 : 27;
+        for (int k = 0; k < keys; ++k) {
+            ASSERT_NE(settingsParameter(version, k), nullptr) << version << " key " << k;
+            EXPECT_EQ(settingsParameter(version, k)->address, expected[k])
+                << version << " key " << k;
+        }
+        EXPECT_EQ(settingsParameter(version, keys), nullptr) << version;
+        EXPECT_EQ(settingsParameterCount(version), keys) << version;
+    }
 }
 
 TEST(BlockFields, FieldSavedForEachAddress) {
@@ -325,7 +335,8 @@ TEST(BlockFields, FieldSavedForEachAddress) {
 
 TEST(BlockFields, EverySettingsAddressHasAStoredByte) {
     // Version-1 files end with the key of address 32.
-    for (uint8_t a : settingsAddresses) {
+    for (int k = 0; k < settingsParameterCount(3); ++k) {
+        const uint8_t a = settingsParameter(3, k)->address;
         if (a <= Addr::AttMinBj) {
             EXPECT_NE(fieldForAddress(a, 1).block, BlockId::None) << int(a);
         }

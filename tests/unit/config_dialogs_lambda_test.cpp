@@ -9,6 +9,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "shell/app_state.h"
 #include "sim/sim.h"
 #include "tests/unit/sim_link_fixture.h"

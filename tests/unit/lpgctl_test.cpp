@@ -21,6 +21,7 @@
 #include "cli/errors.h"
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "shell/settings_file.h"
 #include "sim/sim.h"
 #include "tests/unit/cli_process.h"
@@ -360,7 +361,7 @@ TEST(LpgctlLoad, StopsAtTheFirstUnconfirmedWriteAndNamesTheKey) {
     const int before = atoi(r.err.c_str() + at + 12);
     ASSERT_GT(before, 0) << r.err;
     const std::string key = settingsKeyWord(settingsFormatFor(3), 3 + before);
-    const int address = settingsAddresses[before];
+    const int address = settingsParameter(3, before)->address;
     char expected[256];
     snprintf(expected, sizeof expected,
              "lpgctl: %s (key %d of 32, address %d) got no full reply: it may or may not have "

@@ -26,6 +26,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "link/port.h"
 #include "sim/sim.h"
 

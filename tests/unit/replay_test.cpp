@@ -10,6 +10,7 @@
 #include "tests/unit/test_files.h"
 
 #include "link/blocks.h"
+#include "link/parameters.h"
 #include "link/link.h"
 #include "readings/dashboard.h"
 #include "sim/replay.h"

@@ -11,6 +11,7 @@
 #include "link/blocks.h"
 #include "link/link.h"
 #include "link/link_testing.h"
+#include "link/parameters.h"
 #include "link/port.h"
 #include "sim/sim.h"
 

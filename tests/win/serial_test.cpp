@@ -12,6 +12,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "tools/win_run.h"
 
 namespace {

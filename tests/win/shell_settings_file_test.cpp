@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "link/blocks.h"
+#include "link/parameters.h"
 #include "res/resource.h"
 #include "shell/settings_file.h"
 #include "shell/settings_file_win.h"
@@ -141,7 +142,7 @@ TEST_F(SettingsFileCommands, LoadSendsEveryValueToItsShiftedAddressInFileOrder) 
     const std::vector<KeyLine> lines = keyLines(text);
     std::vector<std::vector<uint8_t>> expected;
     for (size_t i = 0; i < 32; ++i) {
-        const uint8_t wire = static_cast<uint8_t>(settingsAddresses[i] + 1);
+        const uint8_t wire = static_cast<uint8_t>(settingsParameter(3, int(i))->address + 1);
         const uint8_t v = static_cast<uint8_t>(lines[i].value);
         expected.push_back({0x65, wire, v, static_cast<uint8_t>(0x65 + wire + v)});
     }

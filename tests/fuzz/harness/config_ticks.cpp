@@ -6,6 +6,7 @@
 #include "config/page_view.h"
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "res/resource.h"
 #include "shell/app_state.h"
 #include "tests/fuzz/harness/page_parts.h"

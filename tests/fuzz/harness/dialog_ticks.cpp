@@ -9,6 +9,7 @@
 #include "config/level_sensor.h"
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/parameters.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
 #include "shell/language_entries.h"

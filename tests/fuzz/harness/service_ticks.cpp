@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "link/blocks.h"
+#include "link/parameters.h"
 #include "link/link.h"
 #include "shell/sizes.h"
 #include "scope/scope.h"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "link/blocks.h"
+#include "link/parameters.h"
 #include "link/link.h"
 #include "link/link_testing.h"
 #include "shell/app_settings.h"
