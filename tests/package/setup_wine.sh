@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# The Windows setup (build/ZuvelS-<version>-setup.exe, from scripts/package)
+# under Wine, as a user would meet it: a silent install in Russian, the
+# program, Lang\ and README.txt in %LOCALAPPDATA%\Programs\ZuvelS, ZuvelS.ini
+# in the chosen language, the shortcuts starting in that folder, the entry in
+# the user's list of programs; the program started in the shortcut's folder
+# writes its ini there; a second setup over it keeps that ini; the silent
+# uninstaller removes the program and its traces and keeps the ini and a
+# settings file of the user's. Prints PASS/FAIL lines.
+#
+# Sourced by scripts/test, which has isolated the serial ports already; run
+# by hand it does that itself:  tests/package/setup_wine.sh
+set -u
+
+setup_check() {  # setup_check NAME CONDITION-EXIT-CODE [detail]
+  if [ "$2" -eq 0 ]; then echo "PASS setup.$1"; else echo "FAIL setup.$1 ${3:-}"; fi
+}
+
+# A Windows path of the prefix (C:\...) as a path here.
+setup_unix_path() { printf '%s' "$WINEPREFIX/drive_c$(printf '%s' "${1#[Cc]:}" | tr '\\' /)"; }
+
+# The working folder a shortcut (.lnk) names, as Windows wrote it: its
+# StringData after the header, the item list and the location block.
+setup_lnk_working_dir() {
+  python3 - "$1" <<'EOF'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+flags = struct.unpack_from("<I", data, 20)[0]
+at = 76
+if flags & 0x1:  # HasLinkTargetIDList
+    at += 2 + struct.unpack_from("<H", data, at)[0]
+if flags & 0x2:  # HasLinkInfo
+    at += struct.unpack_from("<I", data, at)[0]
+unicode = flags & 0x80
+for bit in (0x4, 0x8, 0x10, 0x20, 0x40):  # name, relative path, working dir, args, icon
+    if flags & bit:
+        count = struct.unpack_from("<H", data, at)[0]
+        size = count * 2 if unicode else count
+        text = data[at + 2:at + 2 + size].decode("utf-16-le" if unicode else "latin-1")
+        at += 2 + size
+        if bit == 0x10:
+            print(text)
+EOF
+}
+
+# One value of the uninstall entry, or nothing.
+setup_reg_value() {  # setup_reg_value NAME
+  wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZuvelS' /v "$1" 2>/dev/null |
+    tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+
+# Runs the setup or the uninstaller, then waits for every process of the
+# prefix (the uninstaller goes on in a copy of itself from the temporary
+# folder) for 60 s at most.
+setup_run() {  # setup_run EXE ARGS...
+  timeout 120 wine "$@" >/dev/null 2>&1
+  local rc=$?
+  timeout 60 wineserver -w || rc=124
+  return $rc
+}
+
+# Starts ZuvelS.exe in FOLDER and ends it once its ini is there (30 s at
+# most); true when the ini came.
+setup_start_program() {  # setup_start_program FOLDER
+  (cd "$1" && exec timeout 60 wine ./ZuvelS.exe --demo >/dev/null 2>&1) &
+  local pid=$! came=1 _
+  for _ in $(seq 300); do
+    grep -q '^Language=' "$1/ZuvelS.ini" 2>/dev/null && { came=0; break; }
+    sleep 0.1
+  done
+  wineserver -k >/dev/null 2>&1
+  wait "$pid" 2>/dev/null
+  timeout 30 wineserver -w
+  return $came
+}
+
+run_setup_wine_tests() {
+  local setup version dir local_app app_data desktop ini_sum code lnk
+  setup=$(ls "$ROOT"/build/ZuvelS-*-setup.exe 2>/dev/null | head -n 1)
+  [ -n "$setup" ] || { setup_check built 1 "(no build/ZuvelS-*-setup.exe)"; return; }
+  version=$(basename "$setup" | sed 's/^ZuvelS-\(.*\)-setup\.exe$/\1/')
+  # Shortcuts made in the prefix stay there: no menu entries for this machine.
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+  local_app=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+  app_data=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+  desktop=$(wine cmd /c echo %USERPROFILE% 2>/dev/null | tr -d '\r')'\Desktop'
+  dir=$(setup_unix_path "$local_app\\Programs\\ZuvelS")
+  lnk=$(setup_unix_path "$app_data\\Microsoft\\Windows\\Start Menu\\Programs\\ZuvelS.lnk")
+  rm -rf "$dir"
+
+  # 1. A first install, silent, in Russian.
+  setup_run "$setup" /S /LANG=rus
+  setup_check install-silent $? "(exit code)"
+  local missing=""
+  for f in ZuvelS.exe lpgctl.exe README.txt Uninstall.exe; do
+    [ -f "$dir/$f" ] || missing="$missing $f"
+  done
+  for code in $("$ROOT/scripts/languages"); do
+    [ -f "$dir/Lang/ZuvelS_lang.$code" ] || missing="$missing Lang/ZuvelS_lang.$code"
+  done
+  [ -z "$missing" ]
+  setup_check files-in-place $? "(missing in $dir:$missing)"
+  # A 64-bit Wine is a 64-bit Windows: the 64-bit program.
+  file -b "$dir/ZuvelS.exe" 2>/dev/null | grep -q '^PE32+ executable .*x86-64'
+  setup_check program-for-64-bit $? "($(file -b "$dir/ZuvelS.exe" 2>&1))"
+  tr -d '\r' <"$dir/ZuvelS.ini" 2>/dev/null | grep -q '^Language= rus$'
+  setup_check ini-in-chosen-language $? "($(tr '\r\n' '  ' <"$dir/ZuvelS.ini" 2>&1))"
+
+  # 2. The shortcuts start in the program's folder.
+  local want_dir="$local_app\\Programs\\ZuvelS" got
+  got=$(setup_lnk_working_dir "$lnk" 2>&1)
+  [ "$got" = "$want_dir" ]
+  setup_check start-menu-shortcut $? "(working folder '$got', want '$want_dir', in $lnk)"
+  got=$(setup_lnk_working_dir "$(setup_unix_path "$desktop\\ZuvelS.lnk")" 2>&1)
+  [ "$got" = "$want_dir" ]
+  setup_check desktop-shortcut $? "(working folder '$got')"
+
+  # 3. The user's uninstall entry.
+  local entry
+  entry="$(setup_reg_value DisplayName)|$(setup_reg_value DisplayVersion)|$(setup_reg_value Publisher)"
+  entry="$entry|$(setup_reg_value DisplayIcon)|$(setup_reg_value QuietUninstallString)"
+  [ "$entry" = "ZuvelS|$version|ZuvelS developers|$want_dir\\ZuvelS.exe,0|\"$want_dir\\Uninstall.exe\" /S" ] &&
+    [ "$(setup_reg_value UninstallString)" = "\"$want_dir\\Uninstall.exe\"" ] &&
+    [ $(($(setup_reg_value EstimatedSize))) -gt 1000 ]
+  setup_check uninstall-entry $? "($entry, size $(setup_reg_value EstimatedSize))"
+
+  # 4. Started in the shortcut's folder, the program writes its ini there.
+  rm -f "$dir/ZuvelS.ini"
+  setup_start_program "$(setup_unix_path "$(setup_lnk_working_dir "$lnk")")"
+  setup_check program-writes-ini-there $? "(no ZuvelS.ini in $dir)"
+
+  # 5. A second setup, in another language, keeps that ini.
+  ini_sum=$(md5sum <"$dir/ZuvelS.ini" 2>/dev/null)
+  printf 'the user settings file\r\n' >"$dir/car.zs2"
+  setup_run "$setup" /S /LANG=cs
+  [ $? -eq 0 ] && [ "$(md5sum <"$dir/ZuvelS.ini" 2>/dev/null)" = "$ini_sum" ] && [ -f "$dir/ZuvelS.exe" ]
+  setup_check upgrade-keeps-ini $? "($(tr '\r\n' '  ' <"$dir/ZuvelS.ini" 2>&1))"
+
+  # 6. The uninstaller, silent, as the entry says: the program and its traces
+  # go, the ini and the user's file stay.
+  setup_run "$dir/Uninstall.exe" /S
+  local left
+  left=$(cd "$dir" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
+  [ "$left" = "./ZuvelS.ini ./car.zs2 " ] && [ "$(md5sum <"$dir/ZuvelS.ini")" = "$ini_sum" ] &&
+    [ ! -e "$lnk" ] && [ ! -e "$(setup_unix_path "$desktop\\ZuvelS.lnk")" ] &&
+    [ -z "$(setup_reg_value DisplayName)" ]
+  setup_check uninstall-keeps-ini $? "(left in $dir: $left; entry '$(setup_reg_value DisplayName)')"
+}
+
+# A prefix of its own under build/setup-wine, made afresh, with a home of its
+# own there too: Wine links the prefix's Desktop to the home's, and the
+# setup's desktop shortcut must not land on this machine's desktop.
+setup_wine_prefix() {
+  export HOME="$ROOT/build/setup-wine/home" WINEPREFIX="$ROOT/build/setup-wine/wineprefix"
+  rm -rf "$HOME" && mkdir -p "$HOME"
+  make_prefix
+}
+
+# By hand: the serial ports out of reach, a display and the prefix.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+  cd "$ROOT" || exit 1
+  . scripts/wine-env
+  isolate_serial_ports "$ROOT/tests/package/setup_wine.sh" "$@"
+  trap wine_cleanup EXIT
+  start=$SECONDS
+  start_xvfb && setup_wine_prefix && run_setup_wine_tests
+  echo "time: setup-wine $((SECONDS - start)) s"
+fi
