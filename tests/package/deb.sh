@@ -60,8 +60,8 @@ run_deb_tests() {
   deb_check program-runs $? "($(tail -n 1 "$work/status.out"))"
 
   # 3. lintian: errors fail, warnings and the rest are only shown.
-  lintian --fail-on error --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1
-  local lintian_rc=$?
+  lintian --fail-on error -I --tag-display-limit 0 "$deb" 2>&1 | grep -v "root privileges" >"$work/lintian.log"
+  local lintian_rc=${PIPESTATUS[0]}
   sed 's/^/  lintian: /' "$work/lintian.log"
   deb_check lintian-no-errors "$lintian_rc" "($(grep -c '^E:' "$work/lintian.log") errors)"
 

@@ -39,28 +39,46 @@ for bit in (0x4, 0x8, 0x10, 0x20, 0x40):  # name, relative path, working dir, ar
         text = data[at + 2:at + 2 + size].decode("utf-16-le" if unicode else "latin-1")
         at += 2 + size
         if bit == 0x10:
-            print(text)
+            print(text.rstrip("\0"))
 EOF
 }
 
-# One value of the uninstall entry, or nothing.
-setup_reg_value() {  # setup_reg_value NAME
-  wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZuvelS' /v "$1" 2>/dev/null |
-    tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+# The user's uninstall entry as reg lists it ("    NAME    REG_SZ    VALUE"),
+# into SETUP_ENTRY; empty when there is none.
+setup_read_entry() {
+  # reg says that a key is missing on standard output, with exit code 1.
+  SETUP_ENTRY=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZuvelS' 2>/dev/null) ||
+    SETUP_ENTRY=""
+  SETUP_ENTRY=${SETUP_ENTRY//$'\r'/}
 }
 
-# Runs the setup or the uninstaller, then waits for every process of the
-# prefix (the uninstaller goes on in a copy of itself from the temporary
-# folder) for 60 s at most.
+# One value of SETUP_ENTRY, or nothing.
+setup_reg_value() {  # setup_reg_value NAME
+  printf '%s\n' "$SETUP_ENTRY" | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+
+# Runs the setup (wine returns when it ends), 120 s at most.
 setup_run() {  # setup_run EXE ARGS...
   timeout 120 wine "$@" >/dev/null 2>&1
-  local rc=$?
-  timeout 60 wineserver -w || rc=124
-  return $rc
 }
 
-# Starts ZuvelS.exe in FOLDER and ends it once its ini is there (30 s at
-# most); true when the ini came.
+# Waits until the uninstaller has removed itself from DIR and its entry from
+# the registry, 60 s at most: it goes on in a copy of itself in the
+# temporary folder after the one started has ended.
+setup_await_uninstalled() {  # setup_await_uninstalled DIR
+  local deadline=$((SECONDS + 60))
+  while [ $SECONDS -lt $deadline ]; do
+    if [ ! -e "$1/Uninstall.exe" ]; then
+      setup_read_entry
+      [ -z "$SETUP_ENTRY" ] && return 0
+    fi
+    sleep 0.2
+  done
+  return 1
+}
+
+# Starts ZuvelS.exe in FOLDER, waits for its ini there (30 s at most), then
+# ends it; true when the ini came.
 setup_start_program() {  # setup_start_program FOLDER
   (cd "$1" && exec timeout 60 wine ./ZuvelS.exe --demo >/dev/null 2>&1) &
   local pid=$! came=1 _
@@ -68,9 +86,15 @@ setup_start_program() {  # setup_start_program FOLDER
     grep -q '^Language=' "$1/ZuvelS.ini" 2>/dev/null && { came=0; break; }
     sleep 0.1
   done
-  wineserver -k >/dev/null 2>&1
+  # timeout passes the signal on to the program.
+  kill -TERM "$pid" 2>/dev/null
+  for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  # Still there after 10 s: every process of the prefix goes.
+  kill -0 "$pid" 2>/dev/null && { echo "setup: ZuvelS.exe ignored SIGTERM"; wineserver -k; }
   wait "$pid" 2>/dev/null
-  timeout 30 wineserver -w
   return $came
 }
 
@@ -81,9 +105,11 @@ run_setup_wine_tests() {
   version=$(basename "$setup" | sed 's/^ZuvelS-\(.*\)-setup\.exe$/\1/')
   # Shortcuts made in the prefix stay there: no menu entries for this machine.
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
-  local_app=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
-  app_data=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
-  desktop=$(wine cmd /c echo %USERPROFILE% 2>/dev/null | tr -d '\r')'\Desktop'
+  # One Wine server for the whole run, rather than one started for each
+  # program and lingering after it; wine_cleanup ends it.
+  wineserver -p
+  { read -r local_app && read -r app_data && read -r desktop; } < <(
+    wine cmd /c 'echo %LOCALAPPDATA%&echo %APPDATA%&echo %USERPROFILE%\Desktop' 2>/dev/null | tr -d '\r')
   dir=$(setup_unix_path "$local_app\\Programs\\ZuvelS")
   lnk=$(setup_unix_path "$app_data\\Microsoft\\Windows\\Start Menu\\Programs\\ZuvelS.lnk")
   rm -rf "$dir"
@@ -117,6 +143,7 @@ run_setup_wine_tests() {
 
   # 3. The user's uninstall entry.
   local entry
+  setup_read_entry
   entry="$(setup_reg_value DisplayName)|$(setup_reg_value DisplayVersion)|$(setup_reg_value Publisher)"
   entry="$entry|$(setup_reg_value DisplayIcon)|$(setup_reg_value QuietUninstallString)"
   [ "$entry" = "ZuvelS|$version|ZuvelS developers|$want_dir\\ZuvelS.exe,0|\"$want_dir\\Uninstall.exe\" /S" ] &&
@@ -138,8 +165,9 @@ run_setup_wine_tests() {
 
   # 6. The uninstaller, silent, as the entry says: the program and its traces
   # go, the ini and the user's file stay.
-  setup_run "$dir/Uninstall.exe" /S
+  setup_run "$dir/Uninstall.exe" /S && setup_await_uninstalled "$dir"
   local left
+  setup_read_entry
   left=$(cd "$dir" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
   [ "$left" = "./ZuvelS.ini ./car.zs2 " ] && [ "$(md5sum <"$dir/ZuvelS.ini")" = "$ini_sum" ] &&
     [ ! -e "$lnk" ] && [ ! -e "$(setup_unix_path "$desktop\\ZuvelS.lnk")" ] &&
@@ -147,23 +175,33 @@ run_setup_wine_tests() {
   setup_check uninstall-keeps-ini $? "(left in $dir: $left; entry '$(setup_reg_value DisplayName)')"
 }
 
-# A prefix of its own under build/setup-wine, made afresh, with a home of its
-# own there too: Wine links the prefix's Desktop to the home's, and the
-# setup's desktop shortcut must not land on this machine's desktop.
+# Makes the prefix ready: the one there (scripts/test made it fresh for the
+# Windows tests of the same run), or a new one. Wine links the prefix's
+# Desktop to the home folder: a folder of the prefix's own instead, so that
+# the setup's desktop shortcut stays in the prefix; and a home of its own,
+# for whatever else Wine puts there.
 setup_wine_prefix() {
-  export HOME="$ROOT/build/setup-wine/home" WINEPREFIX="$ROOT/build/setup-wine/wineprefix"
+  export HOME="$ROOT/build/setup-wine/home"
   rm -rf "$HOME" && mkdir -p "$HOME"
-  make_prefix
+  [ -f "$WINEPREFIX/system.reg" ] || make_prefix
+  local d
+  for d in "$WINEPREFIX"/drive_c/users/*/Desktop; do
+    if [ -L "$d" ]; then rm -f "$d" && mkdir -p "$d"; fi
+  done
 }
 
-# By hand: the serial ports out of reach, a display and the prefix.
+# By hand: the serial ports out of reach, a display and a new prefix of its
+# own.
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   ROOT=$(cd "$(dirname "$0")/../.." && pwd)
   cd "$ROOT" || exit 1
   . scripts/wine-env
   isolate_serial_ports "$ROOT/tests/package/setup_wine.sh" "$@"
+  export WINEPREFIX="$ROOT/build/setup-wine/wineprefix" HOME="$ROOT/build/setup-wine/home"
+  mkdir -p "$HOME"
   trap wine_cleanup EXIT
+  start_xvfb && make_prefix
   start=$SECONDS
-  start_xvfb && setup_wine_prefix && run_setup_wine_tests
-  echo "time: setup-wine $((SECONDS - start)) s"
+  setup_wine_prefix && run_setup_wine_tests
+  echo "time: setup-wine $((SECONDS - start)) s (the new prefix not counted)"
 fi
