@@ -17,8 +17,8 @@ DEB_COMPLETE='
 . "$1"
 by_id=$2
 shift 2
-spec=$(complete -p lpgctl) || exit 1
-[ "$spec" = "complete -F _lpgctl lpgctl" ] || { echo "registered: $spec"; exit 1; }
+registered=$(complete -p lpgctl) || exit 1
+[ "$registered" = "complete -F _lpgctl lpgctl" ] || { echo "registered: $registered"; exit 1; }
 for line in "$@"; do
   COMP_LINE=$line COMP_POINT=${#line}
   # The word bash hands over: the text after the last blank, ":" or "=", or
