@@ -101,33 +101,39 @@ Function LanguageCode
   ${EndSelect}
 FunctionEnd
 
-; /LANG=CODE on the command line sets $LANGUAGE; the error flag when absent
-; or not one of the codes.
+; /LANG=CODE on the command line sets $LANGUAGE; pushes "set" when it did,
+; "" when the option is absent or not one of the codes. (Testing the error
+; flag clears it, so it can't carry the answer back.)
 Function LanguageFromCommandLine
   ${GetParameters} $0
   ClearErrors
   ${GetOptions} $0 "/LANG=" $1
-  ${IfNot} ${Errors}
-    ${Select} $1
-      ${Case} "pol"
-        StrCpy $LANGUAGE ${LANG_POLISH}
-      ${Case} "ang"
-        StrCpy $LANGUAGE ${LANG_ENGLISH}
-      ${Case} "rus"
-        StrCpy $LANGUAGE ${LANG_RUSSIAN}
-      ${Case} "lit"
-        StrCpy $LANGUAGE ${LANG_LITHUANIAN}
-      ${Case} "cs"
-        StrCpy $LANGUAGE ${LANG_CZECH}
-      ${CaseElse}
-        SetErrors
-    ${EndSelect}
+  ${If} ${Errors}
+    Push ""
+    Return
   ${EndIf}
+  Push "set"
+  ${Select} $1
+    ${Case} "pol"
+      StrCpy $LANGUAGE ${LANG_POLISH}
+    ${Case} "ang"
+      StrCpy $LANGUAGE ${LANG_ENGLISH}
+    ${Case} "rus"
+      StrCpy $LANGUAGE ${LANG_RUSSIAN}
+    ${Case} "lit"
+      StrCpy $LANGUAGE ${LANG_LITHUANIAN}
+    ${Case} "cs"
+      StrCpy $LANGUAGE ${LANG_CZECH}
+    ${CaseElse}
+      Pop $0
+      Push ""
+  ${EndSelect}
 FunctionEnd
 
 Function .onInit
   Call LanguageFromCommandLine
-  ${If} ${Errors}
+  Pop $0
+  ${If} $0 == ""
     !insertmacro MUI_LANGDLL_DISPLAY
   ${EndIf}
 FunctionEnd

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The Windows setup (build/ZuvelS-<version>-setup.exe, from scripts/package)
-# under Wine, as a user would meet it: a silent install in Russian, the
-# program, Lang\ and README.txt in %LOCALAPPDATA%\Programs\ZuvelS, ZuvelS.ini
-# in the chosen language, the shortcuts starting in that folder, the entry in
-# the user's list of programs; the program started in the shortcut's folder
-# writes its ini there; a second setup over it keeps that ini; the silent
-# uninstaller removes the program and its traces and keeps the ini and a
-# settings file of the user's. Prints PASS/FAIL lines.
+# under Wine, as a user would meet it: started plainly, it asks for its
+# language; a silent install in Russian puts the program, Lang\ and
+# README.txt in %LOCALAPPDATA%\Programs\ZuvelS and ZuvelS.ini in Russian, the
+# shortcuts start in that folder, the user's list of programs has the entry;
+# the program started in the shortcut's folder writes its ini there; a second
+# setup over it keeps that ini; the silent uninstaller removes the program
+# and its traces and keeps the ini and a settings file of the user's. Prints
+# PASS/FAIL lines.
 #
 # Sourced by scripts/test, which has isolated the serial ports already; run
 # by hand it does that itself:  tests/package/setup_wine.sh
@@ -77,6 +78,34 @@ setup_await_uninstalled() {  # setup_await_uninstalled DIR
   return 1
 }
 
+# Ends a program started in the background under timeout (PID), which
+# passes the signal on; 10 s at most, then every process of the prefix.
+setup_end() {  # setup_end PID
+  local _
+  kill -TERM "$1" 2>/dev/null
+  for _ in $(seq 100); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$1" 2>/dev/null && { echo "setup: a program ignored SIGTERM"; wineserver -k; }
+  wait "$1" 2>/dev/null
+}
+
+# True when the setup, started without /S and /LANG, first asks for its
+# language (rather than opening its first page), within 30 s.
+setup_asks_language() {  # setup_asks_language SETUP
+  (exec timeout 60 wine "$1" >/dev/null 2>&1) &
+  local pid=$! asked=1 deadline=$((SECONDS + 30))
+  while [ $SECONDS -lt $deadline ]; do
+    if xdotool search --name '^Installer Language$' >/dev/null 2>&1; then asked=0 && break; fi
+    # A page of the setup: the title starts with the name in every language.
+    xdotool search --name '^ZuvelS [0-9]' >/dev/null 2>&1 && break
+    sleep 0.2
+  done
+  setup_end "$pid"
+  return $asked
+}
+
 # Starts ZuvelS.exe in FOLDER, waits for its ini there (30 s at most), then
 # ends it; true when the ini came.
 setup_start_program() {  # setup_start_program FOLDER
@@ -86,15 +115,7 @@ setup_start_program() {  # setup_start_program FOLDER
     grep -q '^Language=' "$1/ZuvelS.ini" 2>/dev/null && { came=0; break; }
     sleep 0.1
   done
-  # timeout passes the signal on to the program.
-  kill -TERM "$pid" 2>/dev/null
-  for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  # Still there after 10 s: every process of the prefix goes.
-  kill -0 "$pid" 2>/dev/null && { echo "setup: ZuvelS.exe ignored SIGTERM"; wineserver -k; }
-  wait "$pid" 2>/dev/null
+  setup_end "$pid"
   return $came
 }
 
@@ -113,6 +134,10 @@ run_setup_wine_tests() {
   dir=$(setup_unix_path "$local_app\\Programs\\ZuvelS")
   lnk=$(setup_unix_path "$app_data\\Microsoft\\Windows\\Start Menu\\Programs\\ZuvelS.lnk")
   rm -rf "$dir"
+
+  # 0. Started without options, it asks for its language first.
+  setup_asks_language "$setup"
+  setup_check asks-language $? "(no 'Installer Language' window)"
 
   # 1. A first install, silent, in Russian.
   setup_run "$setup" /S /LANG=rus
