@@ -119,18 +119,37 @@ setup_start_program() {  # setup_start_program FOLDER
   return $came
 }
 
-run_setup_wine_tests() {
-  local setup version dir local_app app_data desktop ini_sum code lnk
-  setup=$(ls "$ROOT"/build/ZuvelS-*-setup.exe 2>/dev/null | head -n 1)
-  [ -n "$setup" ] || { setup_check built 1 "(no build/ZuvelS-*-setup.exe)"; return; }
-  version=$(basename "$setup" | sed 's/^ZuvelS-\(.*\)-setup\.exe$/\1/')
+# The setup and the prefix's folders, for the tests below: SETUP_EXE,
+# SETUP_VERSION, and the Windows paths LOCAL_APP, APP_DATA, DESKTOP. Starts
+# the prefix's Wine server. False when there is no setup.
+setup_begin() {
+  SETUP_EXE=$(ls "$ROOT"/build/ZuvelS-*-setup.exe 2>/dev/null | head -n 1)
+  [ -n "$SETUP_EXE" ] || { setup_check built 1 "(no build/ZuvelS-*-setup.exe)"; return 1; }
+  SETUP_VERSION=$(basename "$SETUP_EXE" | sed 's/^ZuvelS-\(.*\)-setup\.exe$/\1/')
   # Shortcuts made in the prefix stay there: no menu entries for this machine.
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
   # One Wine server for the whole run, rather than one started for each
   # program and lingering after it; wine_cleanup ends it.
   wineserver -p
-  { read -r local_app && read -r app_data && read -r desktop; } < <(
+  { read -r LOCAL_APP && read -r APP_DATA && read -r DESKTOP; } < <(
     wine cmd /c 'echo %LOCALAPPDATA%&echo %APPDATA%&echo %USERPROFILE%\Desktop' 2>/dev/null | tr -d '\r')
+}
+
+# On a 32-bit Windows (a 32-bit prefix) the 32-bit programs go in.
+run_setup_win32_tests() {
+  setup_begin || return
+  local dir
+  dir=$(setup_unix_path "$LOCAL_APP\\Programs\\ZuvelS")
+  rm -rf "$dir"
+  setup_run "$SETUP_EXE" /S /LANG=ang
+  [ "$(file -b "$dir/ZuvelS.exe" "$dir/lpgctl.exe" 2>&1 | grep -c '^PE32 executable .*Intel 80386')" -eq 2 ]
+  setup_check program-for-32-bit $? "($(file -b "$dir/ZuvelS.exe" 2>&1))"
+}
+
+run_setup_wine_tests() {
+  local setup version dir local_app app_data desktop ini_sum code lnk
+  setup_begin || return
+  setup=$SETUP_EXE version=$SETUP_VERSION local_app=$LOCAL_APP app_data=$APP_DATA desktop=$DESKTOP
   dir=$(setup_unix_path "$local_app\\Programs\\ZuvelS")
   lnk=$(setup_unix_path "$app_data\\Microsoft\\Windows\\Start Menu\\Programs\\ZuvelS.lnk")
   rm -rf "$dir"
@@ -228,5 +247,11 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   start_xvfb && make_prefix
   start=$SECONDS
   setup_wine_prefix && run_setup_wine_tests
-  echo "time: setup-wine $((SECONDS - start)) s (the new prefix not counted)"
+  took=$((SECONDS - start))
+  wine_cleanup
+  export WINEPREFIX="$ROOT/build/setup-wine/wineprefix32" WINEARCH=win32
+  start_xvfb && make_prefix
+  start=$SECONDS
+  setup_wine_prefix && run_setup_win32_tests
+  echo "time: setup-wine $((took + SECONDS - start)) s (the new prefixes not counted)"
 fi
