@@ -98,8 +98,8 @@ setup_asks_language() {  # setup_asks_language SETUP
   local pid=$! asked=1 deadline=$((SECONDS + 30))
   while [ $SECONDS -lt $deadline ]; do
     if xdotool search --name '^Installer Language$' >/dev/null 2>&1; then asked=0 && break; fi
-    # A page of the setup: the title starts with the name in every language.
-    xdotool search --name '^ZuvelS [0-9]' >/dev/null 2>&1 && break
+    # A page of the setup instead: its title names it in every language.
+    xdotool search --name 'ZuvelS [0-9]' >/dev/null 2>&1 && break
     sleep 0.2
   done
   setup_end "$pid"
@@ -146,77 +146,90 @@ run_setup_win32_tests() {
   setup_check program-for-32-bit $? "($(file -b "$dir/ZuvelS.exe" 2>&1))"
 }
 
-run_setup_wine_tests() {
-  local setup version dir local_app app_data desktop ini_sum code lnk
-  setup_begin || return
-  setup=$SETUP_EXE version=$SETUP_VERSION local_app=$LOCAL_APP app_data=$APP_DATA desktop=$DESKTOP
-  dir=$(setup_unix_path "$local_app\\Programs\\ZuvelS")
-  lnk=$(setup_unix_path "$app_data\\Microsoft\\Windows\\Start Menu\\Programs\\ZuvelS.lnk")
-  rm -rf "$dir"
+# The steps below share: SETUP_DIR (the install folder here), SETUP_AT (the
+# same as Windows names it), SETUP_LNK (the Start-menu shortcut here),
+# SETUP_DESKTOP_LNK, SETUP_INI_SUM.
 
-  # 0. Started without options, it asks for its language first.
-  setup_asks_language "$setup"
-  setup_check asks-language $? "(no 'Installer Language' window)"
-
-  # 1. A first install, silent, in Russian.
-  setup_run "$setup" /S /LANG=rus
+# A first install, silent, in Russian: the files, the 64-bit program, the ini.
+setup_step_install() {
+  setup_run "$SETUP_EXE" /S /LANG=rus
   setup_check install-silent $? "(exit code)"
-  local missing=""
+  local missing="" f code
   for f in ZuvelS.exe lpgctl.exe README.txt Uninstall.exe; do
-    [ -f "$dir/$f" ] || missing="$missing $f"
+    [ -f "$SETUP_DIR/$f" ] || missing="$missing $f"
   done
   for code in $("$ROOT/scripts/languages"); do
-    [ -f "$dir/Lang/ZuvelS_lang.$code" ] || missing="$missing Lang/ZuvelS_lang.$code"
+    [ -f "$SETUP_DIR/Lang/ZuvelS_lang.$code" ] || missing="$missing Lang/ZuvelS_lang.$code"
   done
   [ -z "$missing" ]
-  setup_check files-in-place $? "(missing in $dir:$missing)"
+  setup_check files-in-place $? "(missing in $SETUP_DIR:$missing)"
   # A 64-bit Wine is a 64-bit Windows: the 64-bit program.
-  file -b "$dir/ZuvelS.exe" 2>/dev/null | grep -q '^PE32+ executable .*x86-64'
-  setup_check program-for-64-bit $? "($(file -b "$dir/ZuvelS.exe" 2>&1))"
-  tr -d '\r' <"$dir/ZuvelS.ini" 2>/dev/null | grep -q '^Language= rus$'
-  setup_check ini-in-chosen-language $? "($(tr '\r\n' '  ' <"$dir/ZuvelS.ini" 2>&1))"
+  file -b "$SETUP_DIR/ZuvelS.exe" 2>/dev/null | grep -q '^PE32+ executable .*x86-64'
+  setup_check program-for-64-bit $? "($(file -b "$SETUP_DIR/ZuvelS.exe" 2>&1))"
+  tr -d '\r' <"$SETUP_DIR/ZuvelS.ini" 2>/dev/null | grep -q '^Language= rus$'
+  setup_check ini-in-chosen-language $? "($(tr '\r\n' '  ' <"$SETUP_DIR/ZuvelS.ini" 2>&1))"
+}
 
-  # 2. The shortcuts start in the program's folder.
-  local want_dir="$local_app\\Programs\\ZuvelS" got
-  got=$(setup_lnk_working_dir "$lnk" 2>&1)
-  [ "$got" = "$want_dir" ]
-  setup_check start-menu-shortcut $? "(working folder '$got', want '$want_dir', in $lnk)"
-  got=$(setup_lnk_working_dir "$(setup_unix_path "$desktop\\ZuvelS.lnk")" 2>&1)
-  [ "$got" = "$want_dir" ]
+# The shortcuts start in the program's folder; the user's uninstall entry.
+setup_step_shortcuts_and_entry() {
+  local got entry
+  got=$(setup_lnk_working_dir "$SETUP_LNK" 2>&1)
+  [ "$got" = "$SETUP_AT" ]
+  setup_check start-menu-shortcut $? "(working folder '$got', want '$SETUP_AT', in $SETUP_LNK)"
+  got=$(setup_lnk_working_dir "$SETUP_DESKTOP_LNK" 2>&1)
+  [ "$got" = "$SETUP_AT" ]
   setup_check desktop-shortcut $? "(working folder '$got')"
 
-  # 3. The user's uninstall entry.
-  local entry
   setup_read_entry
   entry="$(setup_reg_value DisplayName)|$(setup_reg_value DisplayVersion)|$(setup_reg_value Publisher)"
   entry="$entry|$(setup_reg_value DisplayIcon)|$(setup_reg_value QuietUninstallString)"
-  [ "$entry" = "ZuvelS|$version|ZuvelS developers|$want_dir\\ZuvelS.exe,0|\"$want_dir\\Uninstall.exe\" /S" ] &&
-    [ "$(setup_reg_value UninstallString)" = "\"$want_dir\\Uninstall.exe\"" ] &&
+  [ "$entry" = "ZuvelS|$SETUP_VERSION|ZuvelS developers|$SETUP_AT\\ZuvelS.exe,0|\"$SETUP_AT\\Uninstall.exe\" /S" ] &&
+    [ "$(setup_reg_value UninstallString)" = "\"$SETUP_AT\\Uninstall.exe\"" ] &&
     [ $(($(setup_reg_value EstimatedSize))) -gt 1000 ]
   setup_check uninstall-entry $? "($entry, size $(setup_reg_value EstimatedSize))"
+}
 
-  # 4. Started in the shortcut's folder, the program writes its ini there.
-  rm -f "$dir/ZuvelS.ini"
-  setup_start_program "$(setup_unix_path "$(setup_lnk_working_dir "$lnk")")"
-  setup_check program-writes-ini-there $? "(no ZuvelS.ini in $dir)"
+# Started in the shortcut's folder, the program writes its ini there; a
+# second setup, in another language, keeps that ini.
+setup_step_program_and_upgrade() {
+  rm -f "$SETUP_DIR/ZuvelS.ini"
+  setup_start_program "$(setup_unix_path "$(setup_lnk_working_dir "$SETUP_LNK")")"
+  setup_check program-writes-ini-there $? "(no ZuvelS.ini in $SETUP_DIR)"
 
-  # 5. A second setup, in another language, keeps that ini.
-  ini_sum=$(md5sum <"$dir/ZuvelS.ini" 2>/dev/null)
-  printf 'the user settings file\r\n' >"$dir/car.zs2"
-  setup_run "$setup" /S /LANG=cs
-  [ $? -eq 0 ] && [ "$(md5sum <"$dir/ZuvelS.ini" 2>/dev/null)" = "$ini_sum" ] && [ -f "$dir/ZuvelS.exe" ]
-  setup_check upgrade-keeps-ini $? "($(tr '\r\n' '  ' <"$dir/ZuvelS.ini" 2>&1))"
+  SETUP_INI_SUM=$(md5sum <"$SETUP_DIR/ZuvelS.ini" 2>/dev/null)
+  printf 'the user settings file\r\n' >"$SETUP_DIR/car.zs2"
+  setup_run "$SETUP_EXE" /S /LANG=cs &&
+    [ "$(md5sum <"$SETUP_DIR/ZuvelS.ini" 2>/dev/null)" = "$SETUP_INI_SUM" ] && [ -f "$SETUP_DIR/ZuvelS.exe" ]
+  setup_check upgrade-keeps-ini $? "($(tr '\r\n' '  ' <"$SETUP_DIR/ZuvelS.ini" 2>&1))"
+}
 
-  # 6. The uninstaller, silent, as the entry says: the program and its traces
-  # go, the ini and the user's file stay.
-  setup_run "$dir/Uninstall.exe" /S && setup_await_uninstalled "$dir"
+# The uninstaller, silent, as the entry says: the program and its traces go,
+# the ini and the user's file stay.
+setup_step_uninstall() {
   local left
+  setup_run "$SETUP_DIR/Uninstall.exe" /S && setup_await_uninstalled "$SETUP_DIR"
   setup_read_entry
-  left=$(cd "$dir" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
-  [ "$left" = "./ZuvelS.ini ./car.zs2 " ] && [ "$(md5sum <"$dir/ZuvelS.ini")" = "$ini_sum" ] &&
-    [ ! -e "$lnk" ] && [ ! -e "$(setup_unix_path "$desktop\\ZuvelS.lnk")" ] &&
-    [ -z "$(setup_reg_value DisplayName)" ]
-  setup_check uninstall-keeps-ini $? "(left in $dir: $left; entry '$(setup_reg_value DisplayName)')"
+  left=$(cd "$SETUP_DIR" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
+  [ "$left" = "./ZuvelS.ini ./car.zs2 " ] && [ "$(md5sum <"$SETUP_DIR/ZuvelS.ini")" = "$SETUP_INI_SUM" ] &&
+    [ ! -e "$SETUP_LNK" ] && [ ! -e "$SETUP_DESKTOP_LNK" ] && [ -z "$(setup_reg_value DisplayName)" ]
+  setup_check uninstall-keeps-ini $? "(left in $SETUP_DIR: $left; entry '$(setup_reg_value DisplayName)')"
+}
+
+run_setup_wine_tests() {
+  setup_begin || return
+  SETUP_AT="$LOCAL_APP\\Programs\\ZuvelS"
+  SETUP_DIR=$(setup_unix_path "$SETUP_AT")
+  SETUP_LNK=$(setup_unix_path "$APP_DATA\\Microsoft\\Windows\\Start Menu\\Programs\\ZuvelS.lnk")
+  SETUP_DESKTOP_LNK=$(setup_unix_path "$DESKTOP\\ZuvelS.lnk")
+  rm -rf "$SETUP_DIR"
+
+  # Started without options, it asks for its language first.
+  setup_asks_language "$SETUP_EXE"
+  setup_check asks-language $? "(no 'Installer Language' window)"
+  setup_step_install
+  setup_step_shortcuts_and_entry
+  setup_step_program_and_upgrade
+  setup_step_uninstall
 }
 
 # Makes the prefix ready: the one there (scripts/test made it fresh for the
