@@ -27,6 +27,8 @@ bool readOptions(const CliArgs& args, RoadOptions* o) {
 bool readRoadOptions(const char* command, const CliArgs& args, RoadOptions* o) {
     *o = RoadOptions();
     if (!readOptions(args, o)) return false;
+    // log --out -: the rows on standard output, as without --out.
+    if (strcmp(command, "log") == 0 && o->out && strcmp(o->out, "-") == 0) o->out = nullptr;
     if (strcmp(command, "log") == 0 && o->input)
         return fail(ExitUsage, "log takes no file of its own (--out FILE.csv)"), false;
     if (strcmp(command, "plot") == 0 && (!o->input || !o->out))

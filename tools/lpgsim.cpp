@@ -55,7 +55,7 @@ uint32_t monotonicMs() {
 void usage() {
     std::fprintf(stderr,
                  "usage: lpgsim [--link PATH | --device PATH] [--gen 1|3] [--variant N]\n"
-                 "              [--fault echo|silent|badsum|short|slow|drop:N|garbage|unplug:N]\n"
+                 "              [--fault echo|silent|badsum|short|slow|drop:N|garbage|forget|unplug:N]\n"
                  "              [--pace] [--log FILE]\n"
                  "unplug:N pulls the pty (and its --link) away for N seconds once the\n"
                  "controller has answered %d requests, then brings it back on the same link.\n"
