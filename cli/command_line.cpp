@@ -140,7 +140,9 @@ CommandLineAsks read(CommandLine* line, const char* environmentPort) {
     std::vector<char*>& w = line->words;
     ProgramOptions o;
     if (!takeProgramOptions(&w, &o)) return CommandLineAsks::Usage;
-    line->verbosity = o.verbose ? Verbosity::Verbose : o.quiet ? Verbosity::Quiet : Verbosity::Normal;
+    line->verbosity = o.verbose ? Verbosity::Verbose
+                      : o.quiet ? Verbosity::Quiet
+                                : Verbosity::Normal;
     line->args.port = o.port;
     if (!o.port && environmentPort && *environmentPort) {
         line->args.port = environmentPort;

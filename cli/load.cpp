@@ -64,12 +64,12 @@ bool showSent(int index, void* context) {
 
 // How a load ended, for its --json object.
 struct LoadOutcome {
-    int written = 0;       // writes that got their full reply
-    int skipped = 0;       // values never sent
-    int verified = -1;     // values read back as written; -1 when not read back
-    std::string failure;   // "" when none: "no reply", "refused", "interrupted", "mismatch"
-    int failedKey = -1;    // the key the failure is about
-    int readBack = -1;     // mismatch: what the first differing value reads back as
+    int written = 0;      // writes that got their full reply
+    int skipped = 0;      // values never sent
+    int verified = -1;    // values read back as written; -1 when not read back
+    std::string failure;  // "" when none: "no reply", "refused", "interrupted", "mismatch"
+    int failedKey = -1;   // the key the failure is about
+    int readBack = -1;    // mismatch: what the first differing value reads back as
 };
 
 int loadStopped(const SettingsFormat& fmt, const LoadedSettings& values, int sent) {

@@ -46,7 +46,7 @@ int runSave(const CliArgs& args) {
     case SaveResult::Saved:
         if (!quiet())
             printf("saved the settings of the generation-%d controller on %s to %s\n",
-               ControllerGeneration, portLabel().c_str(), path);
+                   ControllerGeneration, portLabel().c_str(), path);
         break;
     case SaveResult::Refused:
         code = fail(ExitNoController,

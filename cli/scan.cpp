@@ -96,7 +96,8 @@ int runScan(const CliArgs& args) {
         }
     }
     if (json)
-        fputs(jsonObject({{"found", found ? jsonQuoted(found) : "null"}, {"searched", jsonList(items)}})
+        fputs(jsonObject(
+                  {{"found", found ? jsonQuoted(found) : "null"}, {"searched", jsonList(items)}})
                   .c_str(),
               stdout);
     if (found) return ExitOk;

@@ -475,8 +475,8 @@ bool simParseFault(const char* name, SimFault* fault, int* dropAfter) {
         const char* name;
         SimFault fault;
     } names[] = {
-        {"none", SimFault::None},       {"echo", SimFault::Echo},   {"silent", SimFault::Silent},
-        {"badsum", SimFault::BadSum},   {"short", SimFault::Short}, {"slow", SimFault::Slow},
+        {"none", SimFault::None},       {"echo", SimFault::Echo},     {"silent", SimFault::Silent},
+        {"badsum", SimFault::BadSum},   {"short", SimFault::Short},   {"slow", SimFault::Slow},
         {"garbage", SimFault::Garbage}, {"forget", SimFault::Forget},
     };
     *dropAfter = 0;
