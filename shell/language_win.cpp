@@ -134,6 +134,35 @@ void applyStartPort() {
     markPortMenu(static_cast<unsigned>(CommPort) <= 9 ? CommPort + 10 : AutoScanMarkCode);
 }
 
+namespace {
+
+bool settingsUnwritableTold = false;
+
+// The box waits for the message loop, so that it reads in the language
+// loaded by then: the new one after a language change.
+void noteSettingsUnwritable(const char*) {
+    if (settingsUnwritableTold || !mainWindow) return;
+    settingsUnwritableTold = true;
+    PostMessageW(mainWindow, WM_SETTINGS_UNWRITABLE, 0, 0);
+}
+
+}  // namespace
+
+void watchSettingsWrites() {
+    settingsUnwritableTold = false;
+    appSettingsUnwritableHook = noteSettingsUnwritable;
+}
+
+void showSettingsUnwritableBox() {
+    // ZuvelS.ini is written in the current folder.
+    wchar_t folder[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    const std::wstring text = std::wstring(entryText(EntrySettingsUnwritable)) + L"\n\n" + folder +
+                              L"\n\n" + entryText(EntrySettingsSetupHint);
+    linkErrorMessageBox(mainWindow, text.c_str(), entryText(EntrySettingsUnwritableCaption),
+                        MB_OK | MB_ICONWARNING);
+}
+
 void showLinkErrorBox() {
     char port[16];
     snprintf(port, sizeof port, " %d", CommPort);
