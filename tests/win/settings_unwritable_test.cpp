@@ -16,8 +16,8 @@ namespace {
 // The folder's Unix path, from Wine.
 std::string unixPathOf(const std::string& windowsPath) {
     typedef char*(CDECL * ToUnix)(const WCHAR*);
-    const ToUnix toUnix = reinterpret_cast<ToUnix>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    const ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     wchar_t wide[MAX_PATH];
     MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
     char* unix = toUnix ? toUnix(wide) : nullptr;
@@ -51,7 +51,9 @@ protected:
     bool locked = false;
     void lock() { ASSERT_TRUE(locked = chattr("+i", dir)) << "chattr +i " << unixPathOf(dir); }
     void TearDown() override {
-        if (locked) EXPECT_TRUE(chattr("-i", dir));
+        if (locked) {
+            EXPECT_TRUE(chattr("-i", dir));
+        }
         ShellTest::TearDown();
     }
     std::string folder() const {
