@@ -137,12 +137,20 @@ void applyStartPort() {
 namespace {
 
 bool settingsUnwritableTold = false;
+// The folder of the write that failed, taken at once: the current folder
+// moves back to the start folder when a language is loaded.
+wchar_t unwritableFolder[MAX_PATH];
 
 // The box waits for the message loop, so that it reads in the language
 // loaded by then: the new one after a language change.
-void noteSettingsUnwritable(const char*) {
+void noteSettingsUnwritable(const char* path) {
     if (settingsUnwritableTold || !mainWindow) return;
     settingsUnwritableTold = true;
+    wchar_t* name = nullptr;
+    if (!GetFullPathNameW(asciiWide(path).c_str(), MAX_PATH, unwritableFolder, &name))
+        unwritableFolder[0] = L'\0';
+    else if (name && name > unwritableFolder)
+        name[-1] = L'\0';  // the folder without the file's name
     PostMessageW(mainWindow, WM_SETTINGS_UNWRITABLE, 0, 0);
 }
 
@@ -154,11 +162,8 @@ void watchSettingsWrites() {
 }
 
 void showSettingsUnwritableBox() {
-    // ZuvelS.ini is written in the current folder.
-    wchar_t folder[MAX_PATH] = L"";
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    const std::wstring text = std::wstring(entryText(EntrySettingsUnwritable)) + L"\n\n" + folder +
-                              L"\n\n" + entryText(EntrySettingsSetupHint);
+    const std::wstring text = std::wstring(entryText(EntrySettingsUnwritable)) + L"\n\n" +
+                              unwritableFolder + L"\n\n" + entryText(EntrySettingsSetupHint);
     linkErrorMessageBox(mainWindow, text.c_str(), entryText(EntrySettingsUnwritableCaption),
                         MB_OK | MB_ICONWARNING);
 }

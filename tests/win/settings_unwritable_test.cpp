@@ -1,5 +1,5 @@
-// A folder in which ZuvelS.ini can't be written (a program folder the user
-// may not write): the window says so once per run, in the language of the
+// A folder in which ZuvelS.ini can't be written (as a program folder under
+// Program Files is for a user): the window says so once per run, in the language of the
 // moment, naming the folder and the setup, and the old file stays.
 #include <windows.h>
 
@@ -13,56 +13,22 @@ using namespace shelltest;
 
 namespace {
 
-// The folder's Unix path, from Wine.
-std::string unixPathOf(const std::string& windowsPath) {
-    typedef char*(CDECL * ToUnix)(const WCHAR*);
-    const ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-    char* unix = toUnix ? toUnix(wide) : nullptr;
-    const std::string path = unix ? unix : "";
-    if (unix) HeapFree(GetProcessHeap(), 0, unix);
-    return path;
-}
-
-// Runs chattr on the folder: "+i" makes it take no new file, even from
-// root (as the tests may run), as a folder under Program Files takes none
-// from a user; "-i" gives it back.
-bool chattr(const char* flag, const std::string& folder) {
-    std::string commandLine =
-        std::string("/usr/bin/chattr ") + flag + " \"" + unixPathOf(folder) + "\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA("Z:\\usr\\bin\\chattr", &commandLine[0], nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &si, &pi))
-        return false;
-    const bool ended = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
-    DWORD code = 1;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return ended && code == 0;
-}
+// A folder that takes no new file, whoever asks (the tests may run as
+// root, whom a folder's mode doesn't stop): Linux's /sys, as Wine shows it.
+// The program's own folder stays where its Lang\ is; only the current
+// folder, where ZuvelS.ini is written, moves there.
+const char UnwritableFolder[] = "Z:\\sys";
 
 class SettingsUnwritableTest : public ShellTest {
 protected:
-    bool locked = false;
-    void lock() { ASSERT_TRUE(locked = chattr("+i", dir)) << "chattr +i " << unixPathOf(dir); }
-    void TearDown() override {
-        if (locked) {
-            EXPECT_TRUE(chattr("-i", dir));
-        }
-        ShellTest::TearDown();
-    }
-    std::string folder() const {
-        char buf[MAX_PATH] = "";
-        GetCurrentDirectoryA(sizeof buf, buf);
-        return buf;
+    void lock() {
+        ASSERT_TRUE(SetCurrentDirectoryA(UnwritableFolder));
+        FILE* probe = fopen("ZuvelS.tmp", "wb");
+        if (probe) fclose(probe);
+        ASSERT_EQ(probe, nullptr) << UnwritableFolder << " takes new files here";
     }
     std::string boxText(const char* code) const {
-        return entryText(code, EntrySettingsUnwritable) + "\n\n" + folder() + "\n\n" +
+        return entryText(code, EntrySettingsUnwritable) + "\n\n" + UnwritableFolder + "\n\n" +
                entryText(code, EntrySettingsSetupHint);
     }
 };
@@ -71,8 +37,6 @@ TEST_F(SettingsUnwritableTest, IsToldOncePerRunNamingTheFolderAndTheSetup) {
     start(1, "pol");
     const std::string before = readFileBytes(iniPath());
     lock();
-    FILE* probe = fopen((dir + "\\probe.txt").c_str(), "wb");
-    ASSERT_EQ(probe, nullptr) << "the folder still takes new files";
 
     command(IDM_LANG_ANG);
     drainMessages();
@@ -83,17 +47,21 @@ TEST_F(SettingsUnwritableTest, IsToldOncePerRunNamingTheFolderAndTheSetup) {
     EXPECT_EQ(boxCalls()[0].owner, mainWindow);
 
     // More lost choices in the same run: no second box.
+    lock();
     command(IDM_LANG_CS);
+    lock();
     command(IDM_COM3);
     drainMessages();
     EXPECT_EQ(boxCalls().size(), 1u);
     EXPECT_EQ(readFileBytes(iniPath()), before);
 
-    // The next run tells again.
+    // The next run, started in its own folder, tells again.
     DestroyWindow(mainWindow);
     drainMessages();
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
     ASSERT_NE(createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE), nullptr);
     drainMessages();
+    lock();
     command(IDM_LANG_RUS);
     drainMessages();
     ASSERT_EQ(boxCalls().size(), 2u);
