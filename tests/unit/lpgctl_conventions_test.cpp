@@ -378,3 +378,28 @@ TEST(LpgctlConventions, VerboseTracesEveryFrameAndQuietKeepsOnlyTheOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LpgctlConventions, ADashIsStandardOutputWhereACommandWritesAFile) {
+    const std::string csv = scratchPath("dash.csv");
+    ASSERT_EQ(runLpgctl({"-p", "demo", "log", "--seconds=1", "--out", csv}).code, ExitOk);
+    const struct {
+        std::vector<std::string> args;
+        const char* startsWith;
+    } cases[] = {
+        {{"-p", "demo", "log", "--seconds", "1", "--out=-"}, "time,ms,engine_speed_rpm,"},
+        {{"plot", csv, "--out", "-"}, "\x89PNG\r\n"},
+        {{"-p", "demo", "record", "-", "--seconds=1"}, "# lpgctl recording of demo,"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = runLpgctl(c.args);
+        EXPECT_EQ(r.code, ExitOk) << c.args[2] << r.err;
+        EXPECT_EQ(r.out.rfind(c.startsWith, 0), 0u) << c.args[2] << r.out.substr(0, 40);
+    }
+    // No file called "-" was made on the way.
+    EXPECT_NE(access("-", F_OK), 0);
+    unlink(csv.c_str());
+}
+
+}  // namespace
