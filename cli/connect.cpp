@@ -110,7 +110,9 @@ int openPortOf(const CliArgs& args) {
     std::string error;
     const bool named = args.port ? parsePortChoice(args.port, &choice, &error)
                                  : defaultPortChoice(&choice, &error);
-    if (!named) return fail(ExitUsage, "%s", error.c_str());
+    if (!named)
+        return fail(ExitUsage, "%s%s", args.portFromEnvironment ? "LPGCTL_PORT: " : "",
+                    error.c_str());
     label = args.port           ? args.port
             : choice.number > 0 ? "COM" + std::to_string(choice.number)
                                 : choice.path;

@@ -8,6 +8,7 @@
 #include "cli/connect.h"
 #include "cli/errors.h"
 #include "cli/fields.h"
+#include "cli/json_text.h"
 #include "cli/settings_files.h"
 #include "cli/usage.h"
 #include "link/link.h"
@@ -102,22 +103,56 @@ std::string shown(const Side& s, const Field* f, bool withRaw) {
     return withRaw ? v + " [bytes " + rawBytes(s, *f) + "]" : v;
 }
 
-int printDifferences(const Side& a, const Side& b) {
-    const std::vector<Field> fa = settingsFields(a), fb = settingsFields(b);
-    int differences = 0;
-    auto report = [&](const Field& f, const Field* x, const Field* y) {
-        const bool sameBytes = x && y && rawBytes(a, *x) == rawBytes(b, *y);
-        if (sameBytes) return;
-        const bool sameText = x && y && fieldValueWithUnit(*x) == fieldValueWithUnit(*y);
-        if (differences++ == 0)
-            printf("%-38s %-24s %s\n", "", ("A: " + a.name).c_str(), ("B: " + b.name).c_str());
-        printf("%-38s %-24s %s\n", f.label, shown(a, x, sameText).c_str(),
-               shown(b, y, sameText).c_str());
-    };
-    for (const Field& f : fa) report(f, &f, find(fb, f));
+// One field that differs: the field and each side's own (nullptr: absent).
+struct Difference {
+    const Field* field;
+    const Field* a;
+    const Field* b;
+};
+
+std::vector<Difference> differences(const Side& a, const Side& b, const std::vector<Field>& fa,
+                                    const std::vector<Field>& fb) {
+    std::vector<Difference> out;
+    for (const Field& f : fa)
+        if (!find(fb, f) || rawBytes(a, f) != rawBytes(b, *find(fb, f)))
+            out.push_back({&f, &f, find(fb, f)});
     for (const Field& f : fb)
-        if (!find(fa, f)) report(f, nullptr, &f);
-    return differences;
+        if (!find(fa, f)) out.push_back({&f, nullptr, &f});
+    return out;
+}
+
+void printText(const Side& a, const Side& b, const std::vector<Difference>& list) {
+    if (!list.empty())
+        printf("%-38s %-24s %s\n", "", ("A: " + a.name).c_str(), ("B: " + b.name).c_str());
+    for (const Difference& d : list) {
+        // The bytes too where two different bytes read the same.
+        const bool sameText = d.a && d.b && fieldValueWithUnit(*d.a) == fieldValueWithUnit(*d.b);
+        printf("%-38s %-24s %s\n", d.field->label, shown(a, d.a, sameText).c_str(),
+               shown(b, d.b, sameText).c_str());
+    }
+}
+
+std::string jsonBytes(const Side& s, const Field* f) {
+    if (!f) return "null";
+    std::string raw = rawBytes(s, *f);
+    for (size_t i = 0; (i = raw.find(' ', i)) != std::string::npos; i += 2) raw.replace(i, 1, ", ");
+    return "[" + raw + "]";
+}
+
+void printJson(const Side& a, const Side& b, const std::vector<Difference>& list) {
+    std::vector<std::string> items;
+    for (const Difference& d : list)
+        items.push_back(jsonInline({{"field", jsonQuoted(d.field->key)},
+                                    {"a", d.a ? fieldJsonValue(*d.a) : "null"},
+                                    {"b", d.b ? fieldJsonValue(*d.b) : "null"},
+                                    {"a_bytes", jsonBytes(a, d.a)},
+                                    {"b_bytes", jsonBytes(b, d.b)}}));
+    fputs(jsonObject({{"a", jsonQuoted(a.name)},
+                      {"b", jsonQuoted(b.name)},
+                      {"equal", list.empty() ? "true" : "false"},
+                      {"differences", jsonList(items)}})
+              .c_str(),
+          stdout);
 }
 
 }  // namespace
@@ -130,5 +165,8 @@ int runDiff(const CliArgs& args) {
     int code = readSide(args, args.argv[0], &a);
     if (code == ExitOk) code = readSide(args, args.argv[1], &b);
     if (code != ExitOk) return code;
-    return printDifferences(a, b) == 0 ? ExitOk : ExitDiffer;
+    const std::vector<Field> fa = settingsFields(a), fb = settingsFields(b);
+    const std::vector<Difference> list = differences(a, b, fa, fb);
+    hasOption(args, "--json") ? printJson(a, b, list) : printText(a, b, list);
+    return list.empty() ? ExitOk : ExitDiffer;
 }

@@ -52,10 +52,8 @@ void printJson(const std::vector<Field>& fields) {
 }  // namespace
 
 int runDump(const CliArgs& args) {
-    if (!argumentCountOk(args, 0, 1, "dump")) return ExitUsage;
-    const bool json = args.argc == 1;
-    if (json && strcmp(args.argv[0], "--json") != 0)
-        return fail(ExitUsage, "usage: lpgctl dump [--json]");
+    if (!argumentCountOk(args, 0, 0, "dump")) return ExitUsage;
+    const bool json = hasOption(args, "--json");
     int code = openController(args);
     if (code == ExitOk) code = readControllerBlocks();
     if (code == ExitOk) {

@@ -2,7 +2,8 @@
 #ifndef ZUVELS_CLI_ERRORS_H
 #define ZUVELS_CLI_ERRORS_H
 
-// Documented in docs/lpgctl.md; scripts rely on them.
+// Documented in docs/lpgctl.md; scripts rely on them. lpgctl --help lists
+// them from ExitCodeMeanings.
 enum ExitCode {
     ExitOk = 0,
     ExitDiffer = 1,           // diff: the two sides differ
@@ -18,7 +19,16 @@ enum ExitCode {
     ExitOutputFailed = 11,    // an output (a file, standard output) couldn't be written
     ExitLinkNeverUp = 12,     // log, record: no controller answered during the whole drive
     ExitInterrupted = 13,     // Ctrl+C, SIGTERM or a closed pipe stopped the command
+    ExitVerifyFailed = 14,    // load: a value read back differs from the one written
 };
+
+// Every exit code with its meaning in a few words, in the order of the codes.
+struct ExitCodeMeaning {
+    int code;
+    const char* meaning;
+};
+extern const ExitCodeMeaning ExitCodeMeanings[];
+extern const int ExitCodeCount;
 
 // Prints "lpgctl: " and the formatted text as one line on standard error and
 // returns code, so that callers can write `return fail(ExitBadFile, ...)`.

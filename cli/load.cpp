@@ -9,10 +9,13 @@
 #include "cli/commands.h"
 #include "cli/connect.h"
 #include "cli/errors.h"
+#include "cli/fields.h"
+#include "cli/json_text.h"
 #include "cli/platform.h"
 #include "cli/settings_files.h"
 #include "cli/stop_signals.h"
 #include "cli/usage.h"
+#include "cli/verbosity.h"
 #include "link/link.h"
 #include "sim/replay.h"
 
@@ -24,6 +27,7 @@ struct Progress {
     const SettingsFormat* fmt;
     const LoadedSettings* values;
     bool bar;                   // on a terminal: one line redrawn; otherwise a line per write
+    bool lines;                 // a line per write on standard output (not with -q or --json)
     bool outputClosed = false;  // a line could not be written: the reader has gone
     bool stopped = false;       // the load was stopped before its end
 };
@@ -35,6 +39,7 @@ const char* keyOf(const SettingsFormat& fmt, int index) {
 void draw(Progress* p, int done) {
     const int total = p->values->sendCount;
     const char* key = keyOf(*p->fmt, done - 1);
+    if (!p->bar && !p->lines) return;
     if (!p->bar) {
         // A failed line is the pipe closing (SIGPIPE is ignored).
         if (printf("%2d/%d %s %d\n", done, total, key, p->values->values[done - 1]) < 0 ||
@@ -57,6 +62,16 @@ bool showSent(int index, void* context) {
     return !p->stopped;
 }
 
+// How a load ended, for its --json object.
+struct LoadOutcome {
+    int written = 0;      // writes that got their full reply
+    int skipped = 0;      // values never sent
+    int verified = -1;    // values read back as written; -1 when not read back
+    std::string failure;  // "" when none: "no reply", "refused", "interrupted", "mismatch"
+    int failedKey = -1;   // the key the failure is about
+    int readBack = -1;    // mismatch: what the first differing value reads back as
+};
+
 int loadStopped(const SettingsFormat& fmt, const LoadedSettings& values, int sent) {
     return fail(ExitInterrupted,
                 "interrupted: the first %d of %d values are in the controller; the next would "
@@ -64,15 +79,88 @@ int loadStopped(const SettingsFormat& fmt, const LoadedSettings& values, int sen
                 sent, values.sendCount, keyOf(fmt, sent), sent + 1);
 }
 
-int loadFailed(const SettingsFormat& fmt, const LoadedSettings& values, int sent) {
-    if (replayWriteRefused())
+int loadFailed(const SettingsFormat& fmt, const LoadedSettings& values, int sent,
+               LoadOutcome* out) {
+    out->skipped = values.sendCount - sent - 1;
+    out->failedKey = sent;
+    if (replayWriteRefused()) {
+        out->failure = "refused";
         return fail(ExitWriteFailed, "%s: %s", portLabel().c_str(), ReplayWriteRefusedText);
+    }
+    out->failure = "no reply";
     // The write went out; only its reply is missing, so the controller may
     // have applied it.
     return fail(ExitWriteFailed,
                 "%s (key %d of %d, address %d) got no full reply: it may or may not have been "
                 "taken; the %d values before it are in the controller, the rest were not sent",
                 keyOf(fmt, sent), sent + 1, values.sendCount, values.addresses[sent], sent);
+}
+
+// Reads the blocks back and holds every value to the one written; the first
+// that differs is named, with how many differ in all.
+int verifyLoad(const SettingsFormat& fmt, const LoadedSettings& values, LoadOutcome* out) {
+    const int code = readControllerBlocks();
+    if (code != ExitOk) return out->failure = "no read back", code;
+    LoadedSettings back;
+    settingsFromStores(fmt, &back);
+    int differing = 0;
+    for (int k = 0; k < values.sendCount; ++k) {
+        if (back.values[k] == values.values[k]) continue;
+        if (differing++ == 0) out->failedKey = k, out->readBack = back.values[k];
+    }
+    out->verified = values.sendCount - differing;
+    if (differing == 0) return ExitOk;
+    out->failure = "mismatch";
+    const int k = out->failedKey;
+    return fail(ExitVerifyFailed,
+                "%s (key %d of %d, address %d) reads back as %d after %d was written; %d of "
+                "%d values differ",
+                keyOf(fmt, k), k + 1, values.sendCount, values.addresses[k], out->readBack,
+                values.values[k], differing, values.sendCount);
+}
+
+void printJson(const char* path, const SettingsFormat& fmt, const LoadedSettings& values,
+               const LoadOutcome& o) {
+    std::string failure = "null";
+    if (!o.failure.empty()) {
+        const int k = o.failedKey;
+        JsonMembers f = {{"kind", jsonQuoted(o.failure)}};
+        if (k >= 0)
+            f.insert(f.end(), {{"key", jsonQuoted(keyOf(fmt, k))},
+                               {"address", std::to_string(values.addresses[k])},
+                               {"written", std::to_string(values.values[k])}});
+        if (o.readBack >= 0) f.push_back({"read_back", std::to_string(o.readBack)});
+        failure = jsonInline(f);
+    }
+    fputs(jsonObject({{"port", jsonQuoted(portLabel())},
+                      {"file", jsonQuoted(path)},
+                      {"values", std::to_string(values.sendCount)},
+                      {"written", std::to_string(o.written)},
+                      {"skipped", std::to_string(o.skipped)},
+                      {"verified", o.verified >= 0 ? std::to_string(o.verified) : "null"},
+                      {"failure", failure}})
+              .c_str(),
+          stdout);
+}
+
+}  // namespace
+
+namespace {
+
+// Sends the values; ExitOk when every write got its reply.
+int send(const SettingsFormat& fmt, const LoadedSettings& values, bool json, LoadOutcome* out) {
+    Progress progress = {&fmt, &values, stderrIsTerminal() && !quiet(), !quiet() && !json};
+    catchStopSignals();
+    const int sent = sendSettingsReporting(values, showSent, &progress);
+    releaseStopSignals();
+    out->written = sent;
+    if (progress.bar && sent > 0 && sent < values.sendCount) fputc('\n', stderr);
+    if (sent == values.sendCount) return ExitOk;
+    if (!progress.stopped) return loadFailed(fmt, values, sent, out);
+    out->failure = "interrupted";
+    out->failedKey = sent;
+    out->skipped = values.sendCount - sent;
+    return loadStopped(fmt, values, sent);
 }
 
 }  // namespace
@@ -87,18 +175,15 @@ int runLoad(const CliArgs& args) {
     if (code != ExitOk) return closePort(), code;
 
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
-    Progress progress = {&fmt, &values, stderrIsTerminal()};
-    catchStopSignals();
-    const int sent = sendSettingsReporting(values, showSent, &progress);
-    releaseStopSignals();
-    if (progress.bar && sent > 0 && sent < values.sendCount) fputc('\n', stderr);
-    if (sent < values.sendCount && progress.stopped) {
-        code = loadStopped(fmt, values, sent);
-    } else if (sent < values.sendCount) {
-        code = loadFailed(fmt, values, sent);
-    } else {
-        printf("sent %d values from %s to the controller on %s\n", sent, path, portLabel().c_str());
-    }
+    const bool json = hasOption(args, "--json");
+    LoadOutcome outcome;
+    code = send(fmt, values, json, &outcome);
+    if (code == ExitOk && !hasOption(args, "--no-verify")) code = verifyLoad(fmt, values, &outcome);
+    if (json)
+        printJson(path, fmt, values, outcome);
+    else if (code == ExitOk && !quiet())
+        printf("sent %d values from %s to the controller on %s%s\n", outcome.written, path,
+               portLabel().c_str(), outcome.verified >= 0 ? ", and read them back" : "");
     closePort();
     return code;
 }

@@ -1,8 +1,9 @@
 // lpgctl: the controller from the command line.
-//   lpgctl [--port PORT] COMMAND [ARGS...]
-// --port may also come after the command; "lpgctl COMMAND --help" and
+//   lpgctl [OPTIONS] COMMAND [ARGS...]
+// The options may also come after the command; "lpgctl COMMAND --help" and
 // "lpgctl help COMMAND" show a command's usage.
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/command_line.h"
 #include "cli/errors.h"
@@ -14,11 +15,13 @@ namespace {
 // The command or help the command line asks for; its exit code.
 int runCommandLine(int argc, char** argv) {
     CommandLine line;
-    readCommandLine(argc, argv, &line);
+    readCommandLine(argc, argv, getenv("LPGCTL_PORT"), &line);
+    setVerbosity(line.verbosity);
     switch (line.asks) {
     case CommandLineAsks::Run: return line.command->run(line.args);
     case CommandLineAsks::ProgramHelp: return printProgramHelp(stdout), ExitOk;
     case CommandLineAsks::CommandHelp: return printCommandHelp(stdout, *line.command), ExitOk;
+    case CommandLineAsks::Version: return printVersion(stdout), ExitOk;
     case CommandLineAsks::Usage: break;
     }
     if (line.words.empty()) printProgramHelp(stderr);

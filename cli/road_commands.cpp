@@ -14,11 +14,14 @@
 #include "cli/road_options.h"
 #include "cli/road_plot.h"
 #include "cli/stop_signals.h"
+#include "cli/verbosity.h"
 #include "link/link.h"
 #include "shell/text_file.h"
 #include "sim/replay.h"
 
 namespace {
+
+bool isStandardOutput(const char* path) { return strcmp(path, "-") == 0; }
 
 int drawPlot(const RoadLog& log, const char* path) {
     std::string error;
@@ -40,7 +43,7 @@ void afterRow(const RoadRow& row, long rows, void* context) {
     w.answered = w.answered || row.answered;
     w.last = {row.ms, w.frames ? *w.frames : rows, row.linkUp};
     const std::string text = w.status.afterTick(w.last);
-    if (text.empty()) return;
+    if (text.empty() || quiet()) return;
     fputs(text.c_str(), stderr);
     fflush(stderr);
 }
@@ -60,7 +63,7 @@ int drive(FILE* out, const RoadOptions& o, RoadLog* keep, DriveWatch* w, const c
     runRoadLog(run, &writeFailed);
     releaseStopSignals();
     closePort();
-    fputs(w->status.finish(w->last, verb, target).c_str(), stderr);
+    if (!quiet()) fputs(w->status.finish(w->last, verb, target).c_str(), stderr);
     if (writeFailed && writeError == EPIPE)
         return fail(ExitInterrupted, "interrupted: the reader of %s has gone", target);
     if (writeFailed)
@@ -79,7 +82,7 @@ int neverAnswered(const char* what) {
 bool outputsOk(const char* out, const char* plot) {
     std::string error;
     for (const char* path : {out, plot})
-        if (path && !checkOutputPath(path, &error))
+        if (path && !isStandardOutput(path) && !checkOutputPath(path, &error))
             return fail(ExitOutputFailed, "%s", error.c_str()), false;
     return true;
 }
@@ -160,7 +163,8 @@ int runRecord(const CliArgs& args) {
     int code = openController(args);
     if (code != ExitOk) return code;
     std::string error;
-    FILE* f = openOutputFile(o.input, &error);
+    const bool toStandardOutput = isStandardOutput(o.input);
+    FILE* f = toStandardOutput ? stdout : openOutputFile(o.input, &error);
     if (!f) return closePort(), fail(ExitOutputFailed, "%s", error.c_str());
     recordingStart(LinkPort, f, portLabel().c_str(), isoLocalTime(wallClockMs()).c_str());
     static const PortOps counting = countingRecordingOps();
@@ -178,7 +182,8 @@ int runRecord(const CliArgs& args) {
         DriveStatus(std::string("recording to ") + o.input, "frames", stderrIsTerminal()),
         &recordedFrames};
     code = drive(nullptr, o, nullptr, &w, "recorded", o.input);
-    const bool closed = closeOutputFile(f, o.input, &error);
+    // Standard output's own failure is named by finishStandardOutput.
+    const bool closed = toStandardOutput || closeOutputFile(f, o.input, &error);
     if (code == ExitOk && (!closed || recordingFailed()))
         return fail(
             ExitOutputFailed, "%s",

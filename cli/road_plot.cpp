@@ -564,5 +564,7 @@ bool writePng(const char* path, const Picture& picture, std::string* error) {
         *error = std::string(path) + ": the picture could not be encoded";
         return false;
     }
+    // "-": the picture on standard output, whose failure lpgctl names at its end.
+    if (strcmp(path, "-") == 0) return fwrite(png.data(), 1, png.size(), stdout), true;
     return writeBinaryFileReplacing(path, writeBytes, &png, error);
 }

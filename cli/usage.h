@@ -7,6 +7,8 @@
 #include "cli/commands.h"
 
 void printProgramHelp(FILE* out);
+// "lpgctl 5.02": the version as the About box shows it.
+void printVersion(FILE* out);
 void printCommandHelp(FILE* out, const CliCommand& command);
 
 // For run functions: false after "usage: lpgctl NAME USAGE" on stderr

@@ -69,6 +69,7 @@ LinkVariables& linkForTests() { return L; }
 
 const PortOps* LinkPort = &noPortOps;
 void (*linkErrorHook)() = nullptr;
+void (*linkTraceHook)(char direction, const uint8_t* bytes, uint32_t n) = nullptr;
 
 const uint8_t RequestFrames[6][4] = {
     {LeadByte, 0x01, 0x01, 0x67},  // Status
@@ -87,6 +88,7 @@ bool linkWrite(const uint8_t* bytes, uint32_t n) {
     uint32_t done = 0;
     bool ok = LinkPort->write(L.PortHandle, bytes, n, &done);
     L.BytesTransferred = done;
+    if (linkTraceHook) linkTraceHook('>', bytes, done);
     return ok;
 }
 
@@ -94,6 +96,7 @@ bool linkRead(uint8_t* bytes, uint32_t n) {
     uint32_t done = 0;
     bool ok = LinkPort->read(L.PortHandle, bytes, n, &done);
     L.BytesTransferred = done;
+    if (linkTraceHook) linkTraceHook('<', bytes, done);
     return ok;
 }
 

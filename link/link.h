@@ -80,6 +80,11 @@ extern const PortOps* LinkPort;
 // The shell installs it; LinkFailed is always set before it is called.
 extern void (*linkErrorHook)();
 
+// Told of every write to the port ('>') and every read from it ('<') with the
+// bytes it moved (none when a read brought nothing): lpgctl's frame trace.
+// Watching only; nullptr when nobody watches.
+extern void (*linkTraceHook)(char direction, const uint8_t* bytes, uint32_t n);
+
 // Request frames, in table order.
 enum RequestFrame { ReqStatus, ReqLive, ReqConfigA, ReqConfigB, ReqExtended, ReqEchoProbe };
 extern const uint8_t RequestFrames[6][4];

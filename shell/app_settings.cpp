@@ -65,7 +65,12 @@ void readAppSettings(const char* path) {
     selectPort(portTablePath(port), port);
 }
 
+void (*appSettingsUnwritableHook)(const char* path) = nullptr;
+
 bool writeAppSettings(const char* path) {
-    // Callers report nothing on failure: the next change tries again.
-    return writeFileReplacing(path, writeLines, nullptr);
+    // Callers report nothing on failure: the next change tries again, and
+    // the hook tells the user.
+    if (writeFileReplacing(path, writeLines, nullptr)) return true;
+    if (appSettingsUnwritableHook) appSettingsUnwritableHook(path);
+    return false;
 }

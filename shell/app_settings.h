@@ -16,5 +16,8 @@ void readAppSettings(const char* path);
 // file that replaces the old one only when complete, so a failed write
 // leaves the old file as it was. False when it couldn't be written.
 bool writeAppSettings(const char* path);
+// Told of every write of writeAppSettings that failed, with its path: the
+// window says once per run that the choice can't be kept. nullptr: nobody.
+extern void (*appSettingsUnwritableHook)(const char* path);
 
 #endif

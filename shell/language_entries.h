@@ -180,6 +180,11 @@ enum LanguageEntry : int {
     EntryAutomaticGroup = 209,
     EntryLinkErrorCaption = 211,
     EntryLinkErrorText = 212,
+
+    // the box telling that ZuvelS.ini can't be written
+    EntrySettingsUnwritableCaption = 213,
+    EntrySettingsUnwritable = 214,
+    EntrySettingsSetupHint = 215,
 };
 
 #endif

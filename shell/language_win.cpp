@@ -134,6 +134,40 @@ void applyStartPort() {
     markPortMenu(static_cast<unsigned>(CommPort) <= 9 ? CommPort + 10 : AutoScanMarkCode);
 }
 
+namespace {
+
+bool settingsUnwritableTold = false;
+// The folder of the write that failed, taken at once: the current folder
+// moves back to the start folder when a language is loaded.
+wchar_t unwritableFolder[MAX_PATH];
+
+// The box waits for the message loop, so that it reads in the language
+// loaded by then: the new one after a language change.
+void noteSettingsUnwritable(const char* path) {
+    if (settingsUnwritableTold || !mainWindow) return;
+    settingsUnwritableTold = true;
+    wchar_t* name = nullptr;
+    if (!GetFullPathNameW(asciiWide(path).c_str(), MAX_PATH, unwritableFolder, &name))
+        unwritableFolder[0] = L'\0';
+    else if (name && name > unwritableFolder)
+        name[-1] = L'\0';  // the folder without the file's name
+    PostMessageW(mainWindow, WM_SETTINGS_UNWRITABLE, 0, 0);
+}
+
+}  // namespace
+
+void watchSettingsWrites() {
+    settingsUnwritableTold = false;
+    appSettingsUnwritableHook = noteSettingsUnwritable;
+}
+
+void showSettingsUnwritableBox() {
+    const std::wstring text = std::wstring(entryText(EntrySettingsUnwritable)) + L"\n\n" +
+                              unwritableFolder + L"\n\n" + entryText(EntrySettingsSetupHint);
+    linkErrorMessageBox(mainWindow, text.c_str(), entryText(EntrySettingsUnwritableCaption),
+                        MB_OK | MB_ICONWARNING);
+}
+
 void showLinkErrorBox() {
     char port[16];
     snprintf(port, sizeof port, " %d", CommPort);

@@ -34,9 +34,17 @@ void choosePort(int port);
 // Creation: the port path from the port table and the matching marks.
 void applyStartPort();
 
+// The first failed write of ZuvelS.ini in a run (a folder the user may not
+// write) posts this to the main window, which then says so in a box naming
+// the folder and the setup. createMainWindow starts the run's count.
+enum { WM_SETTINGS_UNWRITABLE = WM_APP + 1 };
+void watchSettingsWrites();
+void showSettingsUnwritableBox();
+
 // Shown by the link when the port takes too long to open or echoes.
 void showLinkErrorBox();
-// The message box the link error box goes through (replaced by tests).
+// The message box the link error box and the settings box go through
+// (replaced by tests).
 extern int (*linkErrorMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption,
                                   UINT type);
 

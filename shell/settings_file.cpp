@@ -228,6 +228,8 @@ bool writeSettingsWords(FILE* f, const void* context) {
 
 }  // namespace
 
+bool writeSettingsStream(FILE* f, const SettingsFormat& fmt) { return writeSettingsWords(f, &fmt); }
+
 bool writeSettingsFile(const char* path, const SettingsFormat& fmt, std::string* error) {
     // The target is replaced only by a complete file.
     return writeFileReplacing(path, writeSettingsWords, &fmt, error);

@@ -71,6 +71,8 @@ bool refreshBlocksForSave(const SettingsFormat& fmt);
 // shell/text_file.h). False when it can't be written, with "path: reason"
 // in *error when given.
 bool writeSettingsFile(const char* path, const SettingsFormat& fmt, std::string* error = nullptr);
+// The same text to an open stream (lpgctl save -); false when a write failed.
+bool writeSettingsStream(FILE* f, const SettingsFormat& fmt);
 
 // The two menu commands without their dialogs and boxes.
 enum class LoadResult { Sent, CannotOpen, WrongFormat, WriteFailed };

@@ -134,6 +134,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         if (onCommand(window, LOWORD(wp))) return 0;
         break;
     case WM_EXITMENULOOP: highlightPage(); return 0;
+    case WM_SETTINGS_UNWRITABLE: showSettingsUnwritableBox(); return 0;
     case WM_CLOSE: closeMainWindow(window); return 0;
     case WM_DESTROY:
         releasePages();
@@ -166,6 +167,7 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     fillSettingsKeyTables();
     createDashboardFonts();
     linkErrorHook = showLinkErrorBox;
+    watchSettingsWrites();
 
     // A Unicode window: its title is set in UTF-16, whatever the system's
     // code page.

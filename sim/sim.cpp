@@ -383,7 +383,8 @@ void handleFrame(const uint8_t* f, uint32_t nowMs) {
     }
     int address = gen3 ? cmd - 1 : cmd;
     if (address < Addr::Options || address > Addr::GasMinutes) return;
-    if (!applyWrite(uint8_t(address), arg, nowMs)) return;
+    const bool forget = s.config.fault == SimFault::Forget;
+    if (!forget && !applyWrite(uint8_t(address), arg, nowMs)) return;
     uint8_t answer = arg;
     if (address == Addr::Command && arg == CmdFactoryReset && !gen3) answer = '3';
     reply({LeadByte, answer, uint8_t(LeadByte + answer)}, nowMs);
@@ -446,9 +447,9 @@ bool simParseFault(const char* name, SimFault* fault, int* dropAfter) {
         const char* name;
         SimFault fault;
     } names[] = {
-        {"none", SimFault::None},       {"echo", SimFault::Echo},   {"silent", SimFault::Silent},
-        {"badsum", SimFault::BadSum},   {"short", SimFault::Short}, {"slow", SimFault::Slow},
-        {"garbage", SimFault::Garbage},
+        {"none", SimFault::None},       {"echo", SimFault::Echo},     {"silent", SimFault::Silent},
+        {"badsum", SimFault::BadSum},   {"short", SimFault::Short},   {"slow", SimFault::Slow},
+        {"garbage", SimFault::Garbage}, {"forget", SimFault::Forget},
     };
     *dropAfter = 0;
     for (const auto& n : names) {

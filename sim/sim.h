@@ -38,6 +38,7 @@ enum class SimFault {
     Slow,     // replies are released SimSlowDelayMs after the request
     Drop,     // answers dropAfter frames, then stays silent
     Garbage,  // junk before replies; every third reply is junk only
+    Forget,   // writes are answered as taken but change nothing
 };
 
 const uint32_t SimSlowDelayMs = 1500;
@@ -86,8 +87,8 @@ struct SimState {
 
 void simReset(const SimConfig& config, uint32_t nowMs = 0);
 void simSetFault(SimFault fault, int dropAfter = 0);
-// Parses "echo", "silent", "badsum", "short", "slow", "drop:N", "garbage"
-// and "none"; false for anything else.
+// Parses "echo", "silent", "badsum", "short", "slow", "drop:N", "garbage",
+// "forget" and "none"; false for anything else.
 bool simParseFault(const char* name, SimFault* fault, int* dropAfter);
 
 // Bytes from the host at time nowMs. Also advances the scenario to nowMs.

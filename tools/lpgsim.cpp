@@ -53,14 +53,15 @@ uint32_t monotonicMs() {
 }
 
 void usage() {
-    std::fprintf(stderr,
-                 "usage: lpgsim [--link PATH | --device PATH] [--gen 1|3] [--variant N]\n"
-                 "              [--fault echo|silent|badsum|short|slow|drop:N|garbage|unplug:N]\n"
-                 "              [--pace] [--log FILE]\n"
-                 "unplug:N pulls the pty (and its --link) away for N seconds once the\n"
-                 "controller has answered %d requests, then brings it back on the same link.\n"
-                 "SIGUSR1 switches the fault off (an unplugged pty comes back at once).\n",
-                 UnplugAfterReplies);
+    std::fprintf(
+        stderr,
+        "usage: lpgsim [--link PATH | --device PATH] [--gen 1|3] [--variant N]\n"
+        "              [--fault echo|silent|badsum|short|slow|drop:N|garbage|forget|unplug:N]\n"
+        "              [--pace] [--log FILE]\n"
+        "unplug:N pulls the pty (and its --link) away for N seconds once the\n"
+        "controller has answered %d requests, then brings it back on the same link.\n"
+        "SIGUSR1 switches the fault off (an unplugged pty comes back at once).\n",
+        UnplugAfterReplies);
 }
 
 bool makeRaw(int fd) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -131,6 +132,10 @@ TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
          [](const std::string& temp) { mkdir(temp.c_str(), 0700); }},
         {"write fails part-way", nullptr},
     };
+    // Each failure is told, with the path, for the window to say so.
+    static std::vector<std::string> told;
+    told.clear();
+    appSettingsUnwritableHook = [](const char* p) { told.push_back(p); };
     for (const auto& c : cases) {
         writeFile(old);
         const std::string temp = path + ".tmp";
@@ -149,6 +154,8 @@ TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
     }
     // The same values go through once writing works again.
     EXPECT_TRUE(writeAppSettings(path.c_str()));
+    appSettingsUnwritableHook = nullptr;
+    EXPECT_EQ(told, std::vector<std::string>(2, path));
     EXPECT_EQ(readFile(), "[Ustawienia]\nCommPort= 12\nLanguage= ang\n");
     EXPECT_EQ(readFileBytes(path + ".tmp"), "<missing>");
 }

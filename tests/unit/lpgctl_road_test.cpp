@@ -201,7 +201,9 @@ TEST(LpgctlRoad, WrongUseAndBrokenLogsAreOneLineWithTheirCode) {
         int code;
         const char* says;
     } cases[] = {
-        {{"--port", "demo", "log", "--o", "x.csv"}, ExitUsage, "no option --o here"},
+        {{"--port", "demo", "log", "--o", "x.csv"},
+         ExitUsage,
+         "unknown option --o (lpgctl log --help"},
         {{"--port", "demo", "log", "--seconds", "1x"}, ExitUsage, "whole number of seconds"},
         {{"--port", "demo", "log", "--seconds"}, ExitUsage, "--seconds needs a value"},
         {{"plot", "a.csv", "b.csv", "--out", "x.png"}, ExitUsage, "one file only, not b.csv"},

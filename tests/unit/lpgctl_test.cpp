@@ -252,7 +252,7 @@ TEST(LpgctlErrors, EachFailureHasItsCodeAndOneLine) {
         {{"--port", "COM3", "status"}, ExitUsage, "Windows port name"},
         {{"--port", "demo:2", "status"}, ExitUsage, "demo takes generation 1 or 3"},
         {{"--port", "demo", "save"}, ExitUsage, "usage: lpgctl save FILE"},
-        {{"--port", "demo", "dump", "--xml"}, ExitUsage, "usage: lpgctl dump"},
+        {{"--port", "demo", "dump", "--xml"}, ExitUsage, "unknown option --xml"},
         {{"diff", "-", "-"}, ExitUsage, "one side only"},
         {{"--port", "/dev/lpgctl-test-no-such-port", "status"}, ExitNoSuchPort, "no such port"},
         {{"--port", "demo", "load", "/nonexistent/x.zs2"}, ExitBadFile, "can't open"},
