@@ -115,7 +115,8 @@ void takeFromController(Server* s) {
     uint8_t buf[64];
     if (!linkRead(buf, sizeof buf) || BytesTransferred == 0) return;
     s->watch.take(buf, BytesTransferred);
-    if (s->client.socket != NoSocket) s->client.protocol.encode(buf, BytesTransferred, &s->client.unsent);
+    if (s->client.socket != NoSocket)
+        s->client.protocol.encode(buf, BytesTransferred, &s->client.unsent);
 }
 
 void sendToClient(Server* s) {
@@ -156,9 +157,10 @@ int listenAsAsked(Server* s) {
         return fail(ExitFailed, "can't listen on %s:%d: %s", s->options.host.c_str(),
                     s->options.port, error.c_str());
     if (!loopback && s->options.allowWrites)
-        warn("listening beyond this machine with writes allowed: anyone who reaches %s:%d can "
-             "change the controller's settings",
-             s->options.host.c_str(), s->options.port);
+        warn(
+            "listening beyond this machine with writes allowed: anyone who reaches %s:%d can "
+            "change the controller's settings",
+            s->options.host.c_str(), s->options.port);
     return ExitOk;
 }
 
@@ -175,8 +177,8 @@ int runServe(const CliArgs& args) {
         return code;
     }
     note("%s served on %s:%d (%s, %s)", portLabel().c_str(), s.options.host.c_str(),
-         netLocalPort(s.listener),
-         s.options.raw ? "raw TCP" : "RFC 2217", s.options.allowWrites ? "writes allowed" : "read-only");
+         netLocalPort(s.listener), s.options.raw ? "raw TCP" : "RFC 2217",
+         s.options.allowWrites ? "writes allowed" : "read-only");
     catchStopSignals();
     serveUntilStopped(&s);
     releaseStopSignals();

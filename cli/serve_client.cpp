@@ -18,7 +18,7 @@ int optionIndex(uint8_t option) {
 
 const uint8_t Signature[] = "lpgctl serve";
 const uint32_t LocalBaud = 9600;
-enum : uint8_t { LocalDataSize = 8 };
+const uint8_t LocalDataSize = 8;
 
 // SET-CONTROL asks (value: what the port has); the rest are settings, echoed.
 uint8_t controlAnswer(uint8_t asked) {
@@ -61,7 +61,8 @@ void ServeClientProtocol::take(const uint8_t* bytes, size_t n, FromClient* in) {
         if (!parser_.feed(bytes[k], &e)) continue;
         if (e.kind == Event::Data) in->data.push_back(e.byte);
         if (e.kind == Event::Negotiation) negotiate(e.byte, e.option, in);
-        if (e.kind == Event::Subnegotiation && !e.subTruncated) subnegotiate(e.sub, e.subLength, in);
+        if (e.kind == Event::Subnegotiation && !e.subTruncated)
+            subnegotiate(e.sub, e.subLength, in);
     }
 }
 
@@ -86,7 +87,8 @@ void ServeClientProtocol::negotiate(uint8_t verb, uint8_t option, FromClient* in
     if (on && *side == Side::No && answerNegotiation(verb, true, &answer))
         appendNegotiation(&in->answer, answer, option);
     // Turned off while on: say so back (WONT -> DONT, DONT -> WONT).
-    if (!on && *side == Side::Yes) appendNegotiation(&in->answer, verb == WONT ? DONT : WONT, option);
+    if (!on && *side == Side::Yes)
+        appendNegotiation(&in->answer, verb == WONT ? DONT : WONT, option);
     *side = on ? Side::Yes : Side::No;
 }
 
@@ -99,6 +101,8 @@ void ServeClientProtocol::subnegotiate(const uint8_t* sub, size_t n, FromClient*
     const uint8_t* value = sub + 2;
     const size_t length = n - 2;
     const uint8_t first = length > 0 ? value[0] : 0;
+    // A setting of 0 asks for the port's value.
+    auto orLocal = [first](uint8_t local) { return first ? first : local; };
     const uint8_t reply = uint8_t(command + ServerOffset);
     switch (command) {
     case 0:  // SIGNATURE: a question when empty, the client's own name otherwise
@@ -108,9 +112,9 @@ void ServeClientProtocol::subnegotiate(const uint8_t* sub, size_t n, FromClient*
         const uint32_t asked = baudRateOf(sub, n);
         return appendSetBaudRate(&in->answer, asked ? asked : LocalBaud, true);
     }
-    case SetDataSize: return appendComPortByte(&in->answer, reply, first ? first : LocalDataSize);
-    case SetParity: return appendComPortByte(&in->answer, reply, first ? first : ParityNone);
-    case SetStopSize: return appendComPortByte(&in->answer, reply, first ? first : StopOne);
+    case SetDataSize: return appendComPortByte(&in->answer, reply, orLocal(LocalDataSize));
+    case SetParity: return appendComPortByte(&in->answer, reply, orLocal(ParityNone));
+    case SetStopSize: return appendComPortByte(&in->answer, reply, orLocal(StopOne));
     case SetControl: return appendComPortByte(&in->answer, reply, controlAnswer(first));
     case FlowControlSuspend:
     case FlowControlResume: return appendComPort(&in->answer, reply, nullptr, 0);

@@ -39,7 +39,6 @@ struct FrameJudgement {
 // controller is known to be of generation 3.
 FrameJudgement judgeFrame(const uint8_t* frame, int generation, bool allowWrites);
 
-
 // The controller's generation, learnt from the status replies that pass
 // through: the bytes after a status request are its reply. A reply that
 // fails its checks leaves the generation unknown (0) until the next one.

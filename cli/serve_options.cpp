@@ -37,7 +37,8 @@ bool readServeOptions(const CliArgs& args, ServeOptions* o, std::string* error) 
             if (i + 1 >= args.argc) return *error = "--listen needs ADDR:PORT", false;
             if (!splitListen(args.argv[++i], o, error)) return false;
         } else {
-            *error = std::string("serve takes --listen ADDR:PORT, --allow-writes and --raw, not ") + a;
+            *error =
+                std::string("serve takes --listen ADDR:PORT, --allow-writes and --raw, not ") + a;
             return false;
         }
     }

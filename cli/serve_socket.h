@@ -9,6 +9,9 @@
 #include <string>
 
 typedef intptr_t NetSocket;
+// The system's send buffer of a client's socket: seconds of the controller's
+// bytes at 9600 baud.
+enum : int { ClientSendBuffer = 8192 };
 const NetSocket NoSocket = -1;
 
 // Once before any other call (Winsock's start-up); false with the reason.

@@ -60,7 +60,8 @@ bool netListen(const std::string& host, int port, NetSocket* listener, bool* loo
     const int fd = socket(found->ai_family, found->ai_socktype, found->ai_protocol);
     const int on = 1;
     if (fd >= 0) setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    const bool ok = fd >= 0 && bind(fd, found->ai_addr, found->ai_addrlen) == 0 && listen(fd, 4) == 0;
+    const bool ok =
+        fd >= 0 && bind(fd, found->ai_addr, found->ai_addrlen) == 0 && listen(fd, 4) == 0;
     if (!ok) *error = std::strerror(errno);
     *loopback = isLoopback(found->ai_addr);
     freeaddrinfo(found);
@@ -90,6 +91,10 @@ NetSocket netAccept(NetSocket listener, std::string* peer) {
     // Requests are a few bytes each: send them at once.
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    // A client's unread bytes pile up in our own bounded buffer, where the
+    // server sees them, not in a send buffer the system lets grow to MBs.
+    const int sendBuffer = ClientSendBuffer;
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
     *peer = addressText(reinterpret_cast<const sockaddr*>(&a));
     return fd;
 }

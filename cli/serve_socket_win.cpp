@@ -66,7 +66,8 @@ bool netListen(const std::string& host, int port, NetSocket* listener, bool* loo
     // Exclusive: no other program may take the port over beside us.
     const BOOL on = TRUE;
     if (s != INVALID_SOCKET)
-        setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
+        setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
+                   sizeof on);
     const bool ok = s != INVALID_SOCKET && bind(s, found->ai_addr, int(found->ai_addrlen)) == 0 &&
                     listen(s, 4) == 0;
     if (!ok) *error = errorText(WSAGetLastError());
@@ -98,6 +99,11 @@ NetSocket netAccept(NetSocket listener, std::string* peer) {
     // Requests are a few bytes each: send them at once.
     const BOOL on = TRUE;
     setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+    // A client's unread bytes pile up in our own bounded buffer, where the
+    // server sees them, not in a send buffer the system lets grow.
+    const int sendBuffer = ClientSendBuffer;
+    setsockopt(s, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&sendBuffer),
+               sizeof sendBuffer);
     *peer = addressText(reinterpret_cast<const sockaddr*>(&a));
     return NetSocket(s);
 }

@@ -117,7 +117,8 @@ int main(int argc, char** argv) {
     const int listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a = loopback(0);
     socklen_t len = sizeof a;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 4) != 0 ||
+    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        listen(listener, 4) != 0 ||
         getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
         perror("netdelay");
         return 1;

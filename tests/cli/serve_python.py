@@ -63,4 +63,9 @@ def main():
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except (serial.SerialException, OSError, ValueError) as e:
+        # pyserial's own complaint: a setting unanswered, a lost connection.
+        print("FAIL serve-python.%s: %s" % (sys.argv[2], e))
+        sys.exit(1)

@@ -49,8 +49,8 @@ public:
             const int devNull = open("/dev/null", O_RDWR);
             dup2(devNull, 0);
             dup2(devNull, 1);
-            std::vector<std::string> args = {LPGCTL_PATH, "--port", port, "serve", "--listen",
-                                             "127.0.0.1:0"};
+            std::vector<std::string> args = {LPGCTL_PATH, "--port",   port,
+                                             "serve",     "--listen", "127.0.0.1:0"};
             args.insert(args.end(), extra.begin(), extra.end());
             std::vector<char*> argv;
             for (std::string& a : args) argv.push_back(&a[0]);
@@ -138,7 +138,9 @@ public:
         fd_ = -1;
     }
     bool connected() const { return connected_; }
-    bool send(const Bytes& b) { return ::send(fd_, b.data(), b.size(), MSG_NOSIGNAL) == ssize_t(b.size()); }
+    bool send(const Bytes& b) {
+        return ::send(fd_, b.data(), b.size(), MSG_NOSIGNAL) == ssize_t(b.size());
+    }
     // Reads until n bytes came, the peer closed, or the deadline.
     Bytes read(size_t n, int deadlineMs = 5000) {
         Bytes got;
@@ -266,7 +268,8 @@ TEST(Serve, SurvivesClientsThatVanishSendGarbageOrStopReading) {
         Bytes flood;
         for (int i = 0; i < 20000; ++i) flood.insert(flood.end(), LiveRead.begin(), LiveRead.end());
         for (size_t at = 0; at < flood.size(); at += 4096)
-            stalled.send(Bytes(flood.begin() + at, flood.begin() + std::min(flood.size(), at + 4096)));
+            stalled.send(
+                Bytes(flood.begin() + at, flood.begin() + std::min(flood.size(), at + 4096)));
         EXPECT_TRUE(b.serve.waitFor("let go: it stopped reading", 1, 30000)) << b.serve.text();
     }
     Client next(b.serve.tcpPort());

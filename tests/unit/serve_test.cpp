@@ -141,7 +141,8 @@ const AnswerCase AnswerCases[] = {
     {"flow control suspended", comPort(8, {}), comPort(108, {}), 0},
     {"receive side purged", comPort(12, {1}), comPort(112, {1}), PurgeRxClear},
     {"both sides purged", comPort(12, {3}), comPort(112, {3}), PurgeRxClear | PurgeTxClear},
-    {"signature asked", comPort(0, {}), comPort(100, {'l', 'p', 'g', 'c', 't', 'l', ' ', 's', 'e', 'r', 'v', 'e'}), 0},
+    {"signature asked", comPort(0, {}),
+     comPort(100, {'l', 'p', 'g', 'c', 't', 'l', ' ', 's', 'e', 'r', 'v', 'e'}), 0},
     {"the client's signature", comPort(0, {'x'}), {}, 0},
     {"a NOTIFY from the client", comPort(7, {0x30}), {}, 0},
 };
