@@ -290,3 +290,49 @@ TEST(Serve, CtrlCEndsItAndFreesThePort) {
     // The serial port is free again: another lpgctl takes it at once.
     EXPECT_EQ(runLpgctl({"--port", b.sim.port(), "status"}).code, 0);
 }
+
+namespace {
+
+// Bytes read from fd until n came or the deadline; *lastMs is when the last came.
+Bytes readTty(int fd, size_t n, int deadlineMs, long long* lastMs) {
+    Bytes got;
+    for (long long until = nowMs() + deadlineMs; got.size() < n && nowMs() < until;) {
+        pollfd p = {fd, POLLIN, 0};
+        if (poll(&p, 1, int(until - nowMs())) <= 0) break;
+        uint8_t buf[256];
+        const ssize_t k = read(fd, buf, std::min(sizeof buf, n - got.size()));
+        if (k <= 0) break;
+        got.insert(got.end(), buf, buf + k);
+        *lastMs = nowMs();
+    }
+    return got;
+}
+
+}  // namespace
+
+// A USB adapter's latency timer: a short reply is held until the timer runs
+// out; replies that fill the adapter's buffer go on at once, and only what
+// is left over waits.
+TEST(LpgsimLatency, HoldsRepliesUntilTheTimerOrAFullBuffer) {
+    const int latencyMs = 1500;
+    LpgsimProcess sim;
+    ASSERT_TRUE(sim.start({"--latency", std::to_string(latencyMs)}));
+    const int fd = open(sim.port().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    long long last = 0;
+    long long sent = nowMs();
+    ASSERT_EQ(write(fd, StatusRead.data(), 4), 4);
+    EXPECT_EQ(readTty(fd, 4, 5000, &last).size(), 4u);
+    EXPECT_GE(last - sent, latencyMs - 10) << "the status reply came before the timer ran out";
+
+    Bytes six;
+    for (int i = 0; i < 6; ++i) six.insert(six.end(), ExtendedRead.begin(), ExtendedRead.end());
+    sent = nowMs();
+    ASSERT_EQ(write(fd, six.data(), six.size()), ssize_t(six.size()));
+    // 126 bytes: two full buffers of 62 at once, 2 bytes left to the timer.
+    EXPECT_EQ(readTty(fd, 124, 5000, &last).size(), 124u);
+    EXPECT_LT(last - sent, latencyMs - 300) << "full buffers waited for the timer";
+    EXPECT_EQ(readTty(fd, 2, 5000, &last).size(), 2u);
+    EXPECT_GE(last - sent, latencyMs - 10);
+    close(fd);
+}
