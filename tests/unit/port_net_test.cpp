@@ -1,6 +1,7 @@
 // The network port against servers of the test's own on 127.0.0.1: the
 // RFC 2217 client's bytes on the wire, and the link over a connection that
 // drops, never completes, never answers, or can't be made at all.
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <string>
@@ -15,12 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/errors.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "link/net_socket.h"
 #include "link/port_net.h"
 #include "link/telnet.h"
 #include "sim/sim.h"
+#include "tests/unit/cli_process.h"
 
 namespace {
 
@@ -276,4 +279,31 @@ TEST_F(NetLink, AServerThatNeverAnswersIsAControllerThatDoesnt) {
     EXPECT_FALSE(StatusValid);
     EXPECT_EQ(boxes, 0);
     close(listener);
+}
+
+// lpgctl: a network port that can't be reached is one line naming it, with
+// an exit code of its own; a malformed one is wrong use.
+TEST(LpgctlNetworkPort, UnreachableOrMalformedIsOneLine) {
+    const int gone = listenOn(0);
+    const std::string refused = "socket://127.0.0.1:" + std::to_string(portOf(gone));
+    close(gone);
+    struct Case {
+        std::string url;
+        int code;
+        std::string mentions;
+    };
+    const Case cases[] = {
+        {"rfc2217://controller.invalid:2217", ExitNetwork, "does not resolve"},
+        {refused, ExitNetwork, "refused"},
+        {"rfc2217://127.0.0.1", ExitUsage, "give HOST:PORT"},
+        {"tcp://127.0.0.1:70000", ExitUsage, "PORT 1 to 65535"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = runLpgctl({"--port", c.url, "status"});
+        EXPECT_EQ(run.code, c.code) << c.url << ": " << run.err;
+        EXPECT_EQ(run.err.rfind("lpgctl: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(c.url), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
 }
