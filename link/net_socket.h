@@ -30,9 +30,6 @@ int sendSome(Socket s, const uint8_t* bytes, size_t n);
 // -1 when the connection is closed or broken.
 int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs);
 
-// Reads and drops everything already received; false when the connection is gone.
-bool dropPending(Socket s);
-
 void closeSocket(Socket s);
 
 uint32_t nowMs();

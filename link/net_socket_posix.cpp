@@ -87,15 +87,6 @@ int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs) {
     return -1;  // orderly close or error
 }
 
-bool dropPending(Socket s) {
-    uint8_t sink[256];
-    for (;;) {
-        const ssize_t k = ::recv(int(s), sink, sizeof sink, MSG_DONTWAIT);
-        if (k > 0) continue;
-        return k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
-    }
-}
-
 void closeSocket(Socket s) {
     if (s != NoSocket) ::close(int(s));
 }

@@ -117,15 +117,6 @@ int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs) {
     return -1;  // orderly close or error
 }
 
-bool dropPending(Socket s) {
-    char sink[256];
-    for (;;) {
-        const int k = recv(asSocket(s), sink, sizeof sink, 0);
-        if (k > 0) continue;
-        return k < 0 && WSAGetLastError() == WSAEWOULDBLOCK;
-    }
-}
-
 void closeSocket(Socket s) {
     if (s != NoSocket) closesocket(asSocket(s));
 }

@@ -112,8 +112,14 @@ void NetPort::absorb(const uint8_t* raw, int k) {
 bool NetPort::purge(unsigned what) {
     if (!ready(0)) return false;
     if (what & PurgeRxClear) {
+        // What the socket holds is read and dropped, through the Telnet
+        // parser, so a sequence cut at the end of a read still ends right
+        // and a negotiation in it is still answered.
+        uint8_t raw[512];
+        int k;
+        while ((k = receiveSome(sock, raw, sizeof raw, 0)) > 0) absorb(raw, k);
+        if (k < 0) fail("the connection was lost", false);
         data.clear();
-        if (!dropPending(sock)) fail("the connection was lost", false);
     }
     // Goes out with the next write, ahead of its data.
     if (rfc2217 && state == State::Connected) session.purge(what, &out);

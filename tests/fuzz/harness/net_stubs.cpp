@@ -15,7 +15,6 @@ ConnectState connectState(Socket, int, std::string* error) {
 }
 int sendSome(Socket, const uint8_t*, size_t) { return -1; }
 int receiveSome(Socket, uint8_t*, size_t, int) { return -1; }
-bool dropPending(Socket) { return false; }
 void closeSocket(Socket) {}
 uint32_t nowMs() { return 0; }
 void sleepMs(uint32_t) {}
