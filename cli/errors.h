@@ -18,6 +18,7 @@ enum ExitCode {
     ExitOutputFailed = 11,    // an output (a file, standard output) couldn't be written
     ExitLinkNeverUp = 12,     // log, record: no controller answered during the whole drive
     ExitInterrupted = 13,     // Ctrl+C, SIGTERM or a closed pipe stopped the command
+    ExitNetwork = 14,         // a network port: no such name, refused, or no connection in time
 };
 
 // Prints "lpgctl: " and the formatted text as one line on standard error and

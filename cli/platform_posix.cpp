@@ -61,6 +61,7 @@ const PortOps devicePorts = {
     posixPortOps.close,
     posixPortOps.tickCount,
     posixPortOps.sleepMs,
+    posixPortOps.problem,
 };
 
 }  // namespace

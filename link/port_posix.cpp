@@ -257,8 +257,8 @@ void posixSleepMs(uint32_t ms) {
 }  // namespace
 
 const PortOps posixPortOps = {
-    "posix",    posixOpen, posixApplySettings, posixApplyTimeouts, posixPurge,
-    posixWrite, posixRead, posixClose,         posixTickCount,     posixSleepMs,
+    "posix",   posixOpen,  posixApplySettings, posixApplyTimeouts, posixPurge, posixWrite,
+    posixRead, posixClose, posixTickCount,     posixSleepMs,       nullptr,
 };
 
 const char* lowLatencyOutcome() { return lowLatencyText; }
