@@ -16,10 +16,11 @@ remote_limit() {  # remote_limit RTT
     printf "%.1f", 4000 / (3 * p + s) }'
 }
 
-# Rows a second and rows with the link down in a log of SECONDS.
-remote_rates() {  # remote_rates CSV SECONDS
-  awk -F, -v t="$2" 'NR > 1 { n++; if ($NF + 0 != 1) down++ }
-    END { printf "%6.1f %6d", n / t, down + 0 }' "$1"
+# Rows a second from the first row to the last (the connect and the echo
+# probe's wait before the first are left out), and rows with the link down.
+remote_rates() {  # remote_rates CSV
+  awk -F, 'NR > 1 { n++; if (n == 1) first = $2; last = $2; if ($NF + 0 != 1) down++ }
+    END { printf "%6.1f %6d", (last > first ? (n - 1) * 1000 / (last - first) : 0), down + 0 }' "$1"
 }
 
 # lpgsim on a pty at $1 with extra flags; its pid in SIM_PID.
@@ -60,7 +61,7 @@ run_remote_bench() {  # run_remote_bench SECONDS
     port=$(remote_port_from "$work/delay.out" 's/^\([0-9]*\)$/\1/p')
     timeout $((secs + 30)) "$NATIVE/lpgctl" --port "rfc2217://127.0.0.1:$port" log \
       --seconds "$secs" --out "$work/rtt$rtt.csv" 2>"$work/log$rtt.err"
-    read -r rate down <<<"$(remote_rates "$work/rtt$rtt.csv" "$secs")"
+    read -r rate down <<<"$(remote_rates "$work/rtt$rtt.csv")"
     printf '  round trip %3d ms          %7s %7s %10s\n' "$rtt" "$rate" "$(remote_limit "$rtt")" "$down"
     kill "$delay"; wait "$delay" 2>/dev/null
   done
@@ -71,7 +72,7 @@ run_remote_bench() {  # run_remote_bench SECONDS
     remote_sim "$work/lat.pty" --latency "$latency" || return 1
     timeout $((secs + 30)) "$NATIVE/lpgctl" --port "$work/lat.pty" log --seconds "$secs" \
       --out "$work/latency$latency.csv" 2>/dev/null
-    read -r rate down <<<"$(remote_rates "$work/latency$latency.csv" "$secs")"
+    read -r rate down <<<"$(remote_rates "$work/latency$latency.csv")"
     # The adapter's timer holds each reply once: a round trip of that long.
     printf '  adapter latency %3d ms     %7s %7s %10s\n' "$latency" "$rate" "$(remote_limit "$latency")" "$down"
     kill "$SIM_PID"; wait "$SIM_PID" 2>/dev/null
