@@ -244,6 +244,9 @@ PY
   make_run_dir "$work/run2"
   net_start_window "$work/run2" "socket://127.0.0.1:$(cat "$work/listener.port")"
   local watch
+  # From a second after the window is up (its first page is built by then)
+  # over the 3 s a connect may stay pending, and the retries after.
+  sleep 1
   watch=$(net_drive watch 8 100)
   [ "${watch#ok}" != "$watch" ]
   net_check fault.pending-connect-window-answers $? "($watch)"
