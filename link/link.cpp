@@ -204,7 +204,12 @@ namespace {
 // status read goes straight into it.
 void checkEcho(uint8_t* answer) {
     const uint8_t* probe = RequestFrames[ReqEchoProbe];
-    if (linkWrite(probe, 4)) linkRead(answer, StatusLength);
+    const bool sent = linkWrite(probe, 4);
+    if (sent) linkRead(answer, StatusLength);
+    // A network port still connecting takes nothing yet: the probe waits
+    // for the connection. (A serial port that didn't open is checked no
+    // further, as ever.)
+    if (!sent && LinkPort->problem) return;
     if (memcmp(answer, probe, StatusLength) == 0) {
         linkPurge(PurgeTxClear);
         linkPurge(PurgeRxClear);

@@ -155,7 +155,8 @@ void showLinkErrorBox() {
     // A network port is named by its whole name, with the reason it can't
     // be reached.
     if (LinkPort == &netPortOps) {
-        caption = entryText(EntryLinkErrorCaption) + L" " + systemText(SelectedPortPath);
+        caption =
+            std::wstring(entryText(EntryLinkErrorCaption)) + L" " + systemText(SelectedPortPath);
         text += L"\n\n" + systemText(linkPortProblem());
     }
     linkErrorMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);

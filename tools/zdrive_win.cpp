@@ -14,6 +14,7 @@
 //                                `dialog` (the dialog is closed after MS ms)
 //   zdrive windows               prints how many windows the program has
 //   zdrive closeboxes            closes every box and dialog the program shows
+//   zdrive box                   prints "none", or "box CAPTION: TEXT" of the box shown
 //   zdrive watch SECONDS LIMIT   a message every 20 ms for SECONDS: fails when an
 //                                answer takes longer than LIMIT ms; prints the longest
 //
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -195,6 +197,33 @@ bool windows(HWND main, int, char**) {
     return true;
 }
 
+BOOL CALLBACK appendStatic(HWND w, LPARAM lp) {
+    char cls[16] = "", text[512] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::strcmp(cls, "Static") == 0 && GetWindowTextA(w, text, sizeof text) > 0) {
+        std::string* all = reinterpret_cast<std::string*>(lp);
+        *all += ' ';
+        *all += text;
+    }
+    return TRUE;
+}
+
+bool box(HWND main, int, char**) {
+    HWND d = programDialog(main);
+    if (!d) {
+        std::printf("none\n");
+        return true;
+    }
+    char caption[512] = "";
+    GetWindowTextA(d, caption, sizeof caption);
+    std::string text;
+    EnumChildWindows(d, appendStatic, reinterpret_cast<LPARAM>(&text));
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    std::printf("box %s:%s\n", caption, text.c_str());
+    return true;
+}
+
 bool watch(HWND main, int, char** argv) {
     const DWORD seconds = DWORD(std::atoi(argv[2])), limit = DWORD(std::atoi(argv[3]));
     DWORD longest = 0;
@@ -221,7 +250,7 @@ const struct {
 } Verbs[] = {
     {"alive", 2, alive},     {"command", 2, commands},      {"dialog", 4, dialog},
     {"control", 4, control}, {"pagedialog", 6, pageDialog}, {"closeboxes", 2, closeBoxes},
-    {"windows", 2, windows}, {"watch", 4, watch},
+    {"windows", 2, windows}, {"watch", 4, watch},           {"box", 2, box},
 };
 
 int run(int argc, char** argv) {

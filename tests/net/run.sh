@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Runs the ser2net interoperability checks alone (scripts/test runs them as
-# its net layer), in the private mount namespace of scripts/wine-env.
+# its net and net-win layers), in the private mount namespace of
+# scripts/wine-env. With --window, the window's checks under Wine too (the
+# Windows build in build/win must be there).
 set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$ROOT"
@@ -11,5 +13,9 @@ if [ -z "${ZUVELS_PORT_ISOLATION:-}" ]; then
   exit 1
 fi
 . tests/net/ser2net.sh
-trap net_cleanup EXIT
+trap 'net_cleanup; wine_cleanup' EXIT
 run_ser2net_tests
+if [ "${1:-}" = --window ]; then
+  start_xvfb && make_prefix
+  run_ser2net_window_tests
+fi

@@ -307,3 +307,38 @@ TEST(LpgctlNetworkPort, UnreachableOrMalformedIsOneLine) {
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
 }
+
+TEST_F(NetLink, TheEchoProbeWaitsForTheConnection) {
+    // The accept queue full at first (one waiting connection, backlog 0), so
+    // the link's connect is still pending at its first poll; the server
+    // takes the waiting one away only after that poll.
+    const int listener = listenOn(0, 0);
+    ASSERT_GE(listener, 0);
+    std::string error;
+    const netsock::Socket filler = netsock::startConnect("127.0.0.1", portOf(listener), &error);
+    ASSERT_NE(filler, netsock::NoSocket) << error;
+    Bytes got;
+    std::atomic<size_t> count{0};
+    std::atomic<bool> firstPollDone{false}, done{false};
+    std::thread server([&] {
+        while (!firstPollDone) netsock::sleepMs(5);
+        close(acceptWithin(listener, 5000));  // the filler
+        const int c = acceptWithin(listener, 5000);
+        uint8_t in[64];
+        for (int k; c >= 0 && !done && (k = netsock::receiveSome(c, in, sizeof in, 50)) >= 0;) {
+            got.insert(got.end(), in, in + k);
+            count = got.size();
+        }
+        if (c >= 0) close(c);
+    });
+    ASSERT_TRUE(selectPort(("socket://127.0.0.1:" + std::to_string(portOf(listener))).c_str(), 0));
+    pollStatus();
+    firstPollDone = true;
+    pollUntil([&] { return count >= 8; }, 5000);
+    done = true;
+    server.join();
+    netsock::closeSocket(filler);
+    close(listener);
+    ASSERT_GE(got.size(), 4u) << "nothing arrived";
+    EXPECT_EQ(Bytes(got.begin(), got.begin() + 4), (Bytes{0x0B, 0x01, 0x01, 0x0D}));
+}
