@@ -4,7 +4,8 @@
 # beside the limit of the readings page's poll pattern, and whether the link
 # stayed up; then a USB adapter's 16 ms latency timer (lpgsim --latency)
 # beside none, on the local port. lpgsim paces its replies at 9600 baud.
-# Loopback only.
+# Loopback only. A row with the link down: build/remote-bench/ holds the
+# simulator's frame logs (*.frames) and lpgctl's lines (log*.err).
 
 # The limit at a round trip of RTT ms: a plain tick is two exchanges (status
 # and Live, 15 reply bytes), every fourth four (45 bytes with ConfigA and
@@ -27,7 +28,7 @@ remote_rates() {  # remote_rates CSV
 remote_sim() {
   local link=$1; shift
   rm -f "$link"
-  "$NATIVE/lpgsim" --link "$link" --pace "$@" &
+  "$NATIVE/lpgsim" --link "$link" --log "$link.frames" --pace "$@" &
   SIM_PID=$!
   for _ in $(seq 200); do [ -e "$link" ] && return 0; sleep 0.05; done
   return 1
