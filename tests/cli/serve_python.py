@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Python's own RFC 2217 client (Debian's python3-serial) against lpgctl serve.
 
-    serve_python.py URL read-only|writes
+    serve_python.py URL read-only|writes [NAME]
+
+NAME (default serve-python) leads the name of every check.
 
 Prints one PASS or FAIL line per check; exit 0 when every check passed.
 """
@@ -21,12 +23,15 @@ def sound(reply, n):
     return len(reply) == n and reply[0] == LEAD and sum(reply[:-1]) & 0xFF == reply[-1]
 
 
+NAME = sys.argv[3] if len(sys.argv) > 3 else "serve-python"
+
+
 class Checks:
     def __init__(self):
         self.failed = 0
 
     def check(self, name, ok, detail=""):
-        print(("PASS" if ok else "FAIL") + " serve-python." + name + ("" if ok else " " + detail))
+        print(("PASS" if ok else "FAIL") + " " + NAME + "." + name + ("" if ok else " " + detail))
         self.failed += 0 if ok else 1
 
 
@@ -67,5 +72,5 @@ if __name__ == "__main__":
         sys.exit(main())
     except (serial.SerialException, OSError, ValueError) as e:
         # pyserial's own complaint: a setting unanswered, a lost connection.
-        print("FAIL serve-python.%s: %s" % (sys.argv[2], e))
+        print("FAIL %s.%s: %s" % (NAME, sys.argv[2], e))
         sys.exit(1)

@@ -47,3 +47,36 @@ run_serve_python_tests() {
   serve_python_run read-only
   serve_python_run writes --allow-writes
 }
+
+# lpgctl.exe serve under Wine (Winsock), on COM1 mapped to lpgsim's pty, met
+# by the same client read-only. Needs wine-env's prefix (scripts/test's
+# Windows layers).
+run_serve_wine_test() {
+  local work="$WIN_BUILD/serve-wine"
+  rm -rf "$work" && mkdir -p "$work"
+  start_lpgsim "$WIN_BUILD/com1" "$work/frames.log" || { echo "FAIL serve-wine: lpgsim"; return; }
+  map_com1 "$WIN_BUILD/com1"
+  (cd "$work" && exec timeout 120 wine "$DIST/lpgctl.exe" --port COM1 serve --listen 127.0.0.1:0 \
+     2>"$work/serve.err") &
+  local server=$! port=""
+  for _ in $(seq 300); do
+    port=$(tr -d '\r' <"$work/serve.err" | sed -n 's/.*served on 127\.0\.0\.1:\([0-9]*\) .*/\1/p')
+    [ -n "$port" ] && break
+    sleep 0.1
+  done
+  if [ -z "$port" ]; then
+    echo "FAIL serve-wine: the server never listened: $(cat "$work/serve.err")"
+  else
+    timeout 60 /usr/bin/python3 "$ROOT/tests/cli/serve_python.py" "rfc2217://127.0.0.1:$port" \
+      read-only serve-wine
+    local writes
+    writes=$(grep ' > ' "$work/frames.log" | grep -vcE ' > (65 0([1-5]) 0\2 [0-9A-F]{2}|0B 01 01 0D)$')
+    [ "$writes" -eq 0 ] && echo "PASS serve-wine.no-write-in-frame-log" ||
+      echo "FAIL serve-wine.no-write-in-frame-log: $writes write frames"
+  fi
+  # Wine's console process gets no Ctrl+C from here: the server ends with
+  # its Wine server.
+  wineserver -k >/dev/null 2>&1
+  wait "$server" 2>/dev/null
+  stop_lpgsim
+}
