@@ -79,3 +79,33 @@ run_remote_bench() {  # run_remote_bench SECONDS
     kill "$SIM_PID"; wait "$SIM_PID" 2>/dev/null
   done
 }
+
+# The readings page under Wine through lpgctl serve behind netdelay: its
+# tick rate beside the same limit. Needs wine-env's prefix (scripts/bench).
+run_remote_readings_bench() {  # run_remote_readings_bench SECONDS
+  local secs=$1 work="$ROOT/build/remote-bench/readings"
+  NATIVE="$ROOT/build/native"
+  rm -rf "$work" && mkdir -p "$work"
+  remote_sim "$work/sim.pty" || { echo "remote bench: lpgsim did not start"; return 1; }
+  "$NATIVE/lpgctl" --port "$work/sim.pty" serve --listen 127.0.0.1:0 2>"$work/serve.err" &
+  local server=$!
+  local serve_port
+  serve_port=$(remote_port_from "$work/serve.err" 's/.*served on 127\.0\.0\.1:\([0-9]*\) .*/\1/p')
+  echo "readings page (Wine) via lpgctl serve"
+  for rtt in 0 20 50 100 200; do
+    "$NATIVE/netdelay" --rtt "$rtt" --to "$serve_port" >"$work/delay.out" &
+    local delay=$!
+    local port
+    port=$(remote_port_from "$work/delay.out" 's/^\([0-9]*\)$/\1/p')
+    local run="$work/run$rtt"
+    make_run_dir "$run"
+    local line
+    line=$(cd "$run" && timeout 120 wine "$WIN_TOOLS/readings_bench.exe" "$work/sim.pty.frames" \
+             "$secs" "rfc2217://127.0.0.1:$port" 2>/dev/null | tr -d '\r' | grep '^tick rate')
+    printf '  round trip %3d ms   %s   limit %s\n' "$rtt" \
+      "$(echo "$line" | awk '{print $3, $4}')" "$(remote_limit "$rtt")"
+    kill "$delay"; wait "$delay" 2>/dev/null
+  done
+  kill -INT "$server"; wait "$server" 2>/dev/null
+  kill "$SIM_PID"; wait "$SIM_PID" 2>/dev/null
+}
