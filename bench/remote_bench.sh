@@ -74,7 +74,8 @@ run_remote_bench() {  # run_remote_bench SECONDS
     timeout $((secs + 30)) "$NATIVE/lpgctl" --port "$work/lat.pty" log --seconds "$secs" \
       --out "$work/latency$latency.csv" 2>/dev/null
     read -r rate down <<<"$(remote_rates "$work/latency$latency.csv")"
-    # The adapter's timer holds each reply once: a round trip of that long.
+    # The adapter's timer holds each reply once: at worst a round trip of that
+    # long (the timer runs from the first byte, so part of it is wire time).
     printf '  adapter latency %3d ms     %7s %7s %10s\n' "$latency" "$rate" "$(remote_limit "$latency")" "$down"
     kill "$SIM_PID"; wait "$SIM_PID" 2>/dev/null
   done
