@@ -1,8 +1,11 @@
 // Readings page benchmark (run by scripts/bench under Wine, with lpgsim
 // pacing its answers at 9600 baud on COM1): the tick rate the page achieves
 // and the CPU time drawReadings costs, each beside its limit.
-//   readings_bench.exe FRAMELOG [seconds]
+// With a third argument, a network port (rfc2217://HOST:PORT) in place of
+// COM1, for the round-trip benchmark (bench/remote_bench.sh).
+//   readings_bench.exe FRAMELOG [seconds [PORT]]
 #include "bench/bench_common_win.h"
+#include "link/port_net.h"
 #include "readings/readings_win.h"
 
 namespace {
@@ -43,6 +46,10 @@ int main(int argc, char** argv) {
     BenchArgs args;
     if (!readBenchArgs(argc, argv, "readings_bench", &args)) return 2;
     if (!startMainWindow()) return 1;
+    if (argc > 3) {
+        LinkPort = &netPortOps;
+        selectPort(argv[3], 0);
+    }
     pumpMessagesFor(2000);  // link up, first configuration reads
     reportTickRate(requestRate(args.frameLog, StatusRequest, args.seconds), args.frameLog);
     reportDrawCost();

@@ -21,6 +21,9 @@ const CliCommand cliCommands[] = {
     {"plot", "draw a road-test log as a picture", "LOG.csv --out FILE.png", runPlot, "--out="},
     {"record", "record every request and reply with its time, for replay:FILE",
      "FILE [--seconds N]", runRecord, "--seconds="},
+    // Remote help.
+    {"serve", "offer the controller to one client over TCP (RFC 2217, or raw with --raw)",
+     "[--listen ADDR:PORT] [--allow-writes] [--raw]", runServe},
 };
 const int cliCommandCount = static_cast<int>(sizeof cliCommands / sizeof cliCommands[0]);
 

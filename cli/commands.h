@@ -56,5 +56,7 @@ int runScan(const CliArgs& args);
 int runLog(const CliArgs& args);
 int runPlot(const CliArgs& args);
 int runRecord(const CliArgs& args);
+// Remote help (cli/serve.cpp).
+int runServe(const CliArgs& args);
 
 #endif

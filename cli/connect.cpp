@@ -5,6 +5,8 @@
 #include "cli/errors.h"
 #include "cli/platform.h"
 #include "link/link.h"
+#include "link/port_grammar.h"
+#include "link/port_net.h"
 #include "shell/settings_file.h"
 #include "shell/start_options.h"
 
@@ -16,10 +18,6 @@ const int StatusTries = 3;
 
 std::string label;
 std::string openPath;
-
-bool startsWith(const char* text, const char* prefix) {
-    return strncmp(text, prefix, strlen(prefix)) == 0;
-}
 
 // A device that answered its open with a refusal: the line and exit code
 // for it, without the "lpgctl: " lead.
@@ -42,11 +40,23 @@ int openFailureOf(const std::string& name, std::string* message) {
     return ExitNoSuchPort;
 }
 
+// A network port is opened by the link itself too, and its connect waited
+// for here (a command line may wait; the window never does): a name that
+// doesn't resolve, a refusal or no answer in time is one line.
+int connectNetworkPort() {
+    openPort();
+    std::string error;
+    if (netPortWaitConnected(PortHandle, NetConnectTimeoutMs, &error)) return ExitOk;
+    closePort();
+    return fail(ExitNetwork, "%s", error.c_str());
+}
+
 // A device is opened by the link itself and stays open (and locked) from
 // here on, so that no other program slips in between a trial open and the
 // link's; a failure is told apart while the system still knows why. The
 // other backends are opened once and closed again.
 int probeOpen(const PortChoice& choice) {
+    if (choice.kind == PortKind::Network) return connectNetworkPort();
     if (choice.kind == PortKind::Device) {
         openPort();
         if (PortOpen) return ExitOk;
@@ -65,25 +75,24 @@ int probeOpen(const PortChoice& choice) {
 
 bool parsePortChoice(const char* text, PortChoice* choice, std::string* error) {
     *choice = PortChoice();
-    if (strcmp(text, "demo") == 0 || strcmp(text, "demo:3") == 0 || strcmp(text, "demo:1") == 0) {
+    PortName name;
+    if (!parsePortName(text, &name, error)) return false;
+    switch (name.scheme) {
+    case PortScheme::Demo:
         choice->kind = PortKind::Demo;
-        choice->generation = strcmp(text, "demo:1") == 0 ? 1 : 3;
+        choice->generation = name.demoGeneration;
         choice->path = "demo";
         return true;
-    }
-    if (startsWith(text, "demo:")) {
-        *error = "demo takes generation 1 or 3: demo, demo:1 or demo:3";
-        return false;
-    }
-    if (startsWith(text, "replay:")) {
+    case PortScheme::Replay:
         choice->kind = PortKind::Replay;
-        choice->path = text + strlen("replay:");
-        if (choice->path.empty()) *error = "replay: needs a recording, as in replay:drive.txt";
-        return !choice->path.empty();
-    }
-    if (*text == '\0') {
-        *error = "--port needs a port: a device path, COMn, demo, demo:1 or replay:FILE";
-        return false;
+        choice->path = name.rest;
+        return true;
+    case PortScheme::Rfc2217:
+    case PortScheme::RawTcp:
+        choice->kind = PortKind::Network;
+        choice->path = text;
+        return true;
+    case PortScheme::Serial: break;
     }
     return devicePathFor(text, &choice->path, &choice->number, error);
 }
@@ -97,6 +106,7 @@ int useBackend(const PortChoice& choice) {
         break;
     }
     case PortKind::Device: LinkPort = devicePortOps(); break;
+    case PortKind::Network: LinkPort = &netPortOps; break;
     }
     openPath = choice.path;
     if (!selectPort(openPath.c_str(), choice.number))

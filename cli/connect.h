@@ -6,17 +6,18 @@
 
 #include "cli/commands.h"
 
-enum class PortKind { Device, Demo, Replay };
+enum class PortKind { Device, Demo, Replay, Network };
 
 struct PortChoice {
     PortKind kind = PortKind::Device;
-    std::string path;    // device path to open (Device), recording (Replay)
+    std::string path;    // device path (Device), recording (Replay), the whole name (Network)
     int number = 0;      // COM number when the port was named COMn, else 0
     int generation = 3;  // Demo: the simulated controller's generation
 };
 
-// Reads a --port value: a device path, COMn, "demo", "demo:1", "demo:3" or
-// "replay:FILE". False with the reason in *error.
+// Reads a --port value in the port grammar (link/port_grammar.h): a device
+// path, COMn, "demo", "demo:1", "demo:3", "replay:FILE", "rfc2217://HOST:PORT"
+// or "socket://HOST:PORT". False with the reason in *error.
 bool parsePortChoice(const char* text, PortChoice* choice, std::string* error);
 
 // The port to use without --port: ZuvelS.ini's on Windows; on Linux there is

@@ -50,6 +50,7 @@ const ExitCodeMeaning ExitCodeMeanings[] = {
     {ExitLinkNeverUp, "log, record: no controller answered during the whole drive"},
     {ExitInterrupted, "interrupted: Ctrl+C, SIGTERM or a closed pipe"},
     {ExitVerifyFailed, "load: a value read back differs from the one written"},
+    {ExitNetwork, "a network port: no such name, refused, or no connection within 3 s"},
 };
 const int ExitCodeCount = static_cast<int>(sizeof ExitCodeMeanings / sizeof ExitCodeMeanings[0]);
 

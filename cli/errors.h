@@ -20,6 +20,7 @@ enum ExitCode {
     ExitLinkNeverUp = 12,     // log, record: no controller answered during the whole drive
     ExitInterrupted = 13,     // Ctrl+C, SIGTERM or a closed pipe stopped the command
     ExitVerifyFailed = 14,    // load: a value read back differs from the one written
+    ExitNetwork = 15,         // a network port: no such name, refused, or no connection in time
 };
 
 // Every exit code with its meaning in a few words, in the order of the codes.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include <dirent.h>
@@ -13,6 +14,8 @@
 #include <unistd.h>
 
 #include "cli/connect.h"
+#include "cli/verbosity.h"
+#include "link/port_posix.h"
 
 namespace {
 
@@ -23,6 +26,9 @@ PortId openRemembering(const char* path) {
     PortId h = posixPortOps.open(path);
     lastErrno = h == InvalidPort ? errno : 0;
     lastPath = path;
+    // The adapter's latency timer is part of every exchange's round trip.
+    if (h != InvalidPort && verbose())
+        fprintf(stderr, "lpgctl: %s: low latency: %s\n", path, lowLatencyOutcome());
     return h;
 }
 
@@ -61,6 +67,7 @@ const PortOps devicePorts = {
     posixPortOps.close,
     posixPortOps.tickCount,
     posixPortOps.sleepMs,
+    posixPortOps.problem,
 };
 
 }  // namespace

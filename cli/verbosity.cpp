@@ -31,6 +31,8 @@ void setVerbosity(Verbosity v) {
 
 bool quiet() { return current == Verbosity::Quiet; }
 
+bool verbose() { return current == Verbosity::Verbose; }
+
 std::string traceLine(uint32_t elapsedUs, char direction, const uint8_t* bytes, uint32_t n) {
     char head[48];
     snprintf(head, sizeof head, "lpgctl: trace +%u.%03u %c", elapsedUs / 1000, elapsedUs % 1000,

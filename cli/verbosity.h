@@ -12,6 +12,7 @@ enum class Verbosity { Quiet, Normal, Verbose };
 // Verbose hooks the frame trace into the link.
 void setVerbosity(Verbosity v);
 bool quiet();
+bool verbose();
 
 // One trace line: "lpgctl: trace +12.345 > 65 01 01 67", ms since the first
 // traced frame; a read that brought nothing shows "(nothing)".

@@ -28,7 +28,8 @@ uint32_t noTicks() { return 0; }
 void noSleep(uint32_t) {}
 
 const PortOps noPortOps = {
-    "none", noOpen, noSettings, noTimeouts, noPurge, noIo, noRead, noClose, noTicks, noSleep,
+    "none", noOpen,  noSettings, noTimeouts, noPurge, noIo,
+    noRead, noClose, noTicks,    noSleep,    nullptr,
 };
 
 enum { StatusLength = 4, WriteReplyLength = 3, LongestBlock = 21, OpenTooLongMs = 3000 };
@@ -206,7 +207,12 @@ namespace {
 // status read goes straight into it.
 void checkEcho(uint8_t* answer) {
     const uint8_t* probe = RequestFrames[ReqEchoProbe];
-    if (linkWrite(probe, 4)) linkRead(answer, StatusLength);
+    const bool sent = linkWrite(probe, 4);
+    if (sent) linkRead(answer, StatusLength);
+    // A network port still connecting takes nothing yet: the probe waits
+    // for the connection. (A serial port that didn't open is checked no
+    // further, as ever.)
+    if (!sent && LinkPort->problem) return;
     if (memcmp(answer, probe, StatusLength) == 0) {
         linkPurge(PurgeTxClear);
         linkPurge(PurgeRxClear);
@@ -243,6 +249,25 @@ void decodeIdentity() {
     L.ControllerVariant = variantOf(Status.identity);
 }
 
+char portProblemText[PortPathCapacity + 200] = "";
+
+// A port that can't be reached at all (a network name that doesn't resolve,
+// a refused connection) while no controller has answered on it yet: told
+// once, as an echo is, and not tried again until a port is chosen. Once it
+// has answered, a lost connection only takes the link down until it is back.
+bool portUnreachable() {
+    const char* why = LinkPort->problem && L.NewPortUnanswered && !L.LinkFailed
+                          ? LinkPort->problem(L.PortHandle)
+                          : nullptr;
+    if (!why) return false;
+    snprintf(portProblemText, sizeof portProblemText, "%s", why);
+    closeHandle();
+    L.LinkFailed = true;
+    L.ControllerQuiet = true;
+    reportLinkError();
+    return true;
+}
+
 void exchangeStatus() {
     L.ControllerQuiet = false;
     if (!L.OpenTried) openPort();
@@ -254,6 +279,7 @@ void exchangeStatus() {
     if (!L.LinkFailed && !L.EchoChecked) checkEcho(answer);
 
     if (linkWrite(RequestFrames[ReqStatus], 4)) linkRead(answer, StatusLength);
+    if (portUnreachable()) return;
     if (L.BytesTransferred != StatusLength) linkPurge(PurgeRxClear);
     // No answer at all: the block reads of this tick would wait in vain too.
     if (L.BytesTransferred == 0) L.ControllerQuiet = true;
@@ -280,6 +306,8 @@ void exchangeStatus() {
 }
 
 }  // namespace
+
+const char* linkPortProblem() { return L.LinkFailed ? portProblemText : ""; }
 
 void pollStatus() {
     exchangeStatus();
@@ -338,6 +366,7 @@ bool selectPort(const char* path, int number, Selection how) {
     if (how == Selection::KeepVerdict) return true;
     L.ControllerQuiet = false;
     L.LinkFailed = false;
+    portProblemText[0] = '\0';
     L.EchoChecked = false;
     L.GarbledReplies = 0;
     return true;
@@ -363,6 +392,7 @@ ReplyDelayScope::~ReplyDelayScope() { L.WriteReplyDelay = previous; }
 void resetLinkState() {
     closePort();
     L = startUpVariables();
+    portProblemText[0] = '\0';
     zeroBlockStores();
     memset(&WriteReply, 0, sizeof WriteReply);
 }

@@ -91,6 +91,9 @@ extern const uint8_t RequestFrames[6][4];
 
 void openPort();
 void closePort();
+// Why the port couldn't be reached at all, one line naming it, while the
+// link has failed for that reason; "" otherwise. (The link error box shows it.)
+const char* linkPortProblem();
 // The status request that supervises the link; ControllerGeneration and
 // ControllerVariant follow Status.identity after it, whatever the answer.
 void pollStatus();

@@ -52,11 +52,16 @@ struct PortOps {
     void (*close)(PortId h);
     uint32_t (*tickCount)();
     void (*sleepMs)(uint32_t ms);
+    // Why the port can't be reached at all (a network port's name that
+    // doesn't resolve, a refused connection), or nullptr while it may yet
+    // answer. Backends that can't tell leave the entry itself nullptr.
+    const char* (*problem)(PortId h);
 };
 
 extern const PortOps win32PortOps;  // link/port_win.cpp (Windows build)
 extern const PortOps posixPortOps;  // link/port_posix.cpp (native build)
 extern const PortOps simPortOps;    // sim/port_sim.cpp: in-process simulated controller
+extern const PortOps netPortOps;    // link/port_net.cpp: rfc2217:// and socket:// ports
 
 // Device path for port number n: "\\.\COMn" for 1..256; 0, negative numbers and
 // numbers above 256 give "\\.\COM1".

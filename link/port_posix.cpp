@@ -4,6 +4,7 @@
 // time-out is total multiplier x n + constant, with the interval time-out
 // ending a reply that stalls after its first byte.
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -14,8 +15,12 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 #include "link/port.h"
+#include "link/port_posix.h"
 
 namespace {
 
@@ -87,6 +92,31 @@ int refusalOf(int fd) {
     return 0;
 }
 
+char lowLatencyText[128] = "not asked";
+
+// Asks the driver to hand on received bytes at once (the FTDI driver takes
+// its latency timer down to 1 ms). A device that refuses, a pty among them,
+// is used as it is.
+void askLowLatency(int fd) {
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+    serial_struct ss;
+    const char* outcome = "on";
+    if (ioctl(fd, TIOCGSERIAL, &ss) != 0) {
+        outcome = "not offered by the device";
+    } else if (ss.flags & ASYNC_LOW_LATENCY) {
+        outcome = "already on";
+    } else {
+        ss.flags |= ASYNC_LOW_LATENCY;
+        if (ioctl(fd, TIOCSSERIAL, &ss) != 0) outcome = "refused by the device";
+    }
+    const bool failed = outcome[0] == 'n' || outcome[0] == 'r';
+    std::snprintf(lowLatencyText, sizeof lowLatencyText, "%s%s%s", outcome, failed ? ": " : "",
+                  failed ? std::strerror(errno) : "");
+#else
+    (void)fd;
+#endif
+}
+
 PortId posixOpen(const char* path) {
     // Non-blocking so that neither a port with carrier detect nor a named
     // pipe hangs the open; the reads and writes below wait with poll() anyway.
@@ -100,6 +130,7 @@ PortId posixOpen(const char* path) {
         return InvalidPort;
     }
     ioctl(fd, TIOCEXCL);  // exclusive, as the link asks for
+    askLowLatency(fd);
     return PortId(fd);
 }
 
@@ -226,6 +257,8 @@ void posixSleepMs(uint32_t ms) {
 }  // namespace
 
 const PortOps posixPortOps = {
-    "posix",    posixOpen, posixApplySettings, posixApplyTimeouts, posixPurge,
-    posixWrite, posixRead, posixClose,         posixTickCount,     posixSleepMs,
+    "posix",   posixOpen,  posixApplySettings, posixApplyTimeouts, posixPurge, posixWrite,
+    posixRead, posixClose, posixTickCount,     posixSleepMs,       nullptr,
 };
+
+const char* lowLatencyOutcome() { return lowLatencyText; }

@@ -136,6 +136,6 @@ void win32Sleep(uint32_t ms) { Sleep(ms); }
 }  // namespace
 
 const PortOps win32PortOps = {
-    "win32",    win32Open, win32ApplySettings, win32ApplyTimeouts, win32Purge,
-    win32Write, win32Read, win32Close,         win32TickCount,     win32Sleep,
+    "win32",   win32Open,  win32ApplySettings, win32ApplyTimeouts, win32Purge, win32Write,
+    win32Read, win32Close, win32TickCount,     win32Sleep,         nullptr,
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "link/link.h"
+#include "link/port_grammar.h"
 #include "res/resource.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
@@ -10,6 +11,7 @@
 #include "shell/language_list.h"
 #include "shell/pages_win.h"
 #include "shell/shell_win.h"
+#include "shell/start_options.h"
 #include "shell/text_win.h"
 
 char startDirectory[256];
@@ -125,12 +127,23 @@ void choosePort(int port) {
     // replies: another port may reach another controller.
     char path[16];
     snprintf(path, sizeof path, "COM%d:", port);
+    // From a network port the menu returns to the serial ports.
+    if (LinkPort == &netPortOps && serialPortsBackend()) LinkPort = serialPortsBackend();
     selectPort(path, port);
     markPortMenu(10 + port);
     writeAppSettings(AppSettingsFileName);
 }
 
 void applyStartPort() {
+    const std::string& named = startPortName();
+    const int number = comPortNumber(named.c_str());
+    if (LinkPort == &netPortOps) {
+        // CommPort keeps ZuvelS.ini's number, so the file is written as it
+        // was read; no COM item is checked while the network port is used.
+        selectPort(named.c_str(), CommPort);
+        return markPortMenu(0);
+    }
+    if (number > 0) selectPort(portTablePath(number), number);
     markPortMenu(static_cast<unsigned>(CommPort) <= 9 ? CommPort + 10 : AutoScanMarkCode);
 }
 
@@ -171,7 +184,14 @@ void showSettingsUnwritableBox() {
 void showLinkErrorBox() {
     char port[16];
     snprintf(port, sizeof port, " %d", CommPort);
-    const std::wstring caption = entryText(EntryLinkErrorCaption) + asciiWide(port);
-    linkErrorMessageBox(mainWindow, entryText(EntryLinkErrorText), caption.c_str(),
-                        MB_OK | MB_ICONERROR);
+    std::wstring caption = entryText(EntryLinkErrorCaption) + asciiWide(port);
+    std::wstring text = entryText(EntryLinkErrorText);
+    // A network port is named by its whole name, with the reason it can't
+    // be reached.
+    if (LinkPort == &netPortOps) {
+        caption =
+            std::wstring(entryText(EntryLinkErrorCaption)) + L" " + systemText(SelectedPortPath);
+        text += L"\n\n" + systemText(linkPortProblem());
+    }
+    linkErrorMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/link.h"
+#include "link/port_grammar.h"
 #include "sim/replay.h"
 #include "shell/text_file.h"
 #include "sim/sim.h"
@@ -31,9 +32,9 @@ int demoGeneration(const char* commandLine) {
     return 0;
 }
 
-// The word after "--replay" (or after "--replay="), quoted or not.
-bool replayFile(const char* commandLine, std::string* file) {
-    for (const char* p = commandLine; (p = findOption(p, "--replay")) != nullptr;) {
+// The word after option (or after "option="), quoted or not.
+bool optionWord(const char* commandLine, const char* option, std::string* file) {
+    for (const char* p = commandLine; (p = findOption(p, option)) != nullptr;) {
         if (*p == '\0' || *p == '"') {
             file->clear();  // named without a file: refused when used
             return true;
@@ -51,7 +52,36 @@ bool replayFile(const char* commandLine, std::string* file) {
     return false;
 }
 
+// Reads --port's name into o: the grammar's demo and replay forms are the
+// short options' backends; a network name is kept whole, even when it is
+// malformed: the link error box then names it.
+void readPortOption(const std::string& text, StartOptions* o) {
+    PortName name;
+    std::string error;
+    const bool ok = parsePortName(text.c_str(), &name, &error);
+    if (namesNetworkPort(text.c_str()) || (ok && isNetworkScheme(name.scheme))) {
+        o->backend = StartBackend::Network;
+        o->portName = text;
+    } else if (!ok) {
+        o->error = error;
+    } else if (name.scheme == PortScheme::Demo) {
+        o->backend = StartBackend::Demo;
+        o->demoGeneration = name.demoGeneration;
+    } else if (name.scheme == PortScheme::Replay) {
+        o->backend = StartBackend::Replay;
+        o->replayFile = name.rest;
+    } else {
+        o->portName = text;
+    }
+}
+
+std::string chosenStartPort;
+const PortOps* serialBackend = nullptr;
+
 }  // namespace
+
+const std::string& startPortName() { return chosenStartPort; }
+const PortOps* serialPortsBackend() { return serialBackend; }
 
 // Days of frames at the readings page's rhythm; a file beyond it is not a
 // recording of ours.
@@ -82,7 +112,10 @@ bool useReplayFile(const char* path, std::string* error) {
 
 StartOptions readStartOptions(const char* commandLine) {
     StartOptions o;
-    if (replayFile(commandLine, &o.replayFile)) {
+    std::string port;
+    if (optionWord(commandLine, "--port", &port)) {
+        readPortOption(port, &o);
+    } else if (optionWord(commandLine, "--replay", &o.replayFile)) {
         o.backend = StartBackend::Replay;
     } else if (const int gen = demoGeneration(commandLine)) {
         o.backend = StartBackend::Demo;
@@ -92,8 +125,21 @@ StartOptions readStartOptions(const char* commandLine) {
 }
 
 bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, std::string* error) {
+    serialBackend = portsBackend;
+    chosenStartPort.clear();
+    if (!options.error.empty()) {
+        *error = options.error;
+        return false;
+    }
     switch (options.backend) {
-    case StartBackend::Ports: LinkPort = portsBackend; return true;
+    case StartBackend::Ports:
+        LinkPort = portsBackend;
+        chosenStartPort = options.portName;
+        return true;
+    case StartBackend::Network:
+        LinkPort = &netPortOps;
+        chosenStartPort = options.portName;
+        return true;
     case StartBackend::Demo: useDemoBackend(options.demoGeneration); return true;
     case StartBackend::Replay:
         if (options.replayFile.empty()) {

@@ -1,17 +1,21 @@
 // The program's start options: which backend the link talks to. Portable.
-//   --demo, --demo=1, --demo=3   the built-in simulated controller
-//   --replay FILE                 a recorded drive played back
+//   --port PORT                   any port of the port grammar (link/port_grammar.h)
+//   --demo, --demo=1, --demo=3   the built-in simulated controller (--port demo)
+//   --replay FILE                 a recorded drive played back (--port replay:FILE)
 #ifndef ZUVELS_SHELL_START_OPTIONS_H
 #define ZUVELS_SHELL_START_OPTIONS_H
 
 #include <string>
 
-enum class StartBackend { Ports, Demo, Replay };
+enum class StartBackend { Ports, Demo, Replay, Network };
 
 struct StartOptions {
     StartBackend backend = StartBackend::Ports;
     int demoGeneration = 3;
     std::string replayFile;
+    // Network: the port's whole name; Ports: a COMn given with --port.
+    std::string portName;
+    std::string error;  // a --port that isn't a port, in one line
 };
 
 // Reads the options from the whole command line as Windows passes it.
@@ -22,6 +26,12 @@ StartOptions readStartOptions(const char* commandLine);
 // alone.
 bool useStartBackend(const StartOptions& options, const struct PortOps* portsBackend,
                      std::string* error);
+
+// The port --port named for this run (a network port or COMn), selected
+// once ZuvelS.ini has been read and never written to it; "" when none.
+const std::string& startPortName();
+// The backend of the real serial ports, which a COM menu item returns to.
+const struct PortOps* serialPortsBackend();
 
 // Loads the recording at path for the replay backend; false with
 // "path: reason" in *error.

@@ -125,6 +125,6 @@ void simPortAdvanceClock(uint32_t ms) { advanceTo(clockNow() + ms); }
 uint32_t simPortNow() { return clockNow(); }
 
 const PortOps simPortOps = {
-    "simulated", simOpen, simApplySettings, simApplyTimeouts, simPurge,
-    simWrite,    simRead, simClose,         simTickCount,     simSleepMs,
+    "simulated", simOpen,  simApplySettings, simApplyTimeouts, simPurge, simWrite,
+    simRead,     simClose, simTickCount,     simSleepMs,       nullptr,
 };

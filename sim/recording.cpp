@@ -43,6 +43,7 @@ bool recRead(PortId h, uint8_t* buf, uint32_t n, uint32_t* done) {
 }
 
 void recClose(PortId h) { rec.inner->close(h); }
+const char* recProblem(PortId h) { return rec.inner->problem ? rec.inner->problem(h) : nullptr; }
 uint32_t recTickCount() { return rec.inner->tickCount(); }
 void recSleepMs(uint32_t ms) { rec.inner->sleepMs(ms); }
 
@@ -67,6 +68,6 @@ void recordingStart(const PortOps* inner, FILE* out, const char* portName, const
 bool recordingFailed() { return rec.failed; }
 
 const PortOps recordingPortOps = {
-    "recording", recOpen, recApplySettings, recApplyTimeouts, recPurge,
-    recWrite,    recRead, recClose,         recTickCount,     recSleepMs,
+    "recording", recOpen,  recApplySettings, recApplyTimeouts, recPurge,   recWrite,
+    recRead,     recClose, recTickCount,     recSleepMs,       recProblem,
 };

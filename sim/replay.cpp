@@ -322,6 +322,6 @@ void replayAdvanceClock(uint32_t ms) { replay.clock.skip(ms); }
 bool replayWriteRefused() { return replay.writeRefused; }
 
 const PortOps replayPortOps = {
-    "replay",    replayOpen, replayApplySettings, replayApplyTimeouts, replayPurge,
-    replayWrite, replayRead, replayClose,         replayTickCount,     replaySleepMs,
+    "replay",   replayOpen,  replayApplySettings, replayApplyTimeouts, replayPurge, replayWrite,
+    replayRead, replayClose, replayTickCount,     replaySleepMs,       nullptr,
 };

@@ -3,7 +3,7 @@
 // talk to it over a real tty.
 //
 //   lpgsim [--link PATH | --device PATH] [--gen 1|3] [--variant N]
-//          [--fault NAME] [--pace] [--log FILE]
+//          [--fault NAME] [--pace] [--latency MS] [--log FILE]
 //
 // Without --link or --device the pty's slave path is printed on the first
 // line of stdout. Runs until SIGTERM or SIGINT, then exits with 0. SIGUSR1
@@ -17,6 +17,11 @@
 // link and the controller answers as before. SIGUSR1 puts it back at once.
 // The frame log goes on across it, with lines "# MS unplugged" and
 // "# MS plugged in".
+//
+// --latency MS is a USB-serial adapter's latency timer: the controller's
+// bytes are held in the adapter until MS have passed since the first of
+// them came, or until its buffer (AdapterBuffer bytes) is full, and only
+// then reach the pty. The frame log still shows replies when they are made.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -39,6 +44,10 @@ namespace {
 // adapter goes.
 const int UnplugAfterReplies = 10;
 const int LongestUnplugSeconds = 3600;
+// What a common USB-serial chip hands on at once when its buffer fills: its
+// 64-byte packet less the two status bytes.
+const size_t AdapterBuffer = 62;
+const int LongestLatencyMs = 5000;  // beyond any chip's timer (255 ms), for the tests
 
 volatile sig_atomic_t stopRequested = 0;
 volatile sig_atomic_t faultOffRequested = 0;
@@ -57,7 +66,7 @@ void usage() {
         stderr,
         "usage: lpgsim [--link PATH | --device PATH] [--gen 1|3] [--variant N]\n"
         "              [--fault echo|silent|badsum|short|slow|drop:N|garbage|forget|unplug:N]\n"
-        "              [--pace] [--log FILE]\n"
+        "              [--pace] [--latency MS] [--log FILE]\n"
         "unplug:N pulls the pty (and its --link) away for N seconds once the\n"
         "controller has answered %d requests, then brings it back on the same link.\n"
         "SIGUSR1 switches the fault off (an unplugged pty comes back at once).\n",
@@ -106,7 +115,38 @@ struct Args {
     const char* logPath = nullptr;
     SimConfig config;
     int unplugSeconds = 0;  // --fault unplug:N
+    int latencyMs = 0;      // --latency MS
 };
+
+// The adapter's receive side of --latency: bytes held since heldSince.
+struct Adapter {
+    uint32_t latencyMs = 0;
+    std::vector<uint8_t> held;
+    uint32_t heldSince = 0;
+};
+
+// Moves what the adapter hands on to unsent: a full buffer at once, the rest
+// when its timer has run out.
+void passAdapter(Adapter* a, const uint8_t* bytes, size_t n, uint32_t now,
+                 std::vector<uint8_t>* unsent) {
+    if (a->latencyMs == 0) {
+        unsent->insert(unsent->end(), bytes, bytes + n);
+        return;
+    }
+    if (a->held.empty() && n > 0) a->heldSince = now;
+    a->held.insert(a->held.end(), bytes, bytes + n);
+    while (a->held.size() >= AdapterBuffer) {
+        unsent->insert(unsent->end(), a->held.begin(), a->held.begin() + AdapterBuffer);
+        a->held.erase(a->held.begin(), a->held.begin() + AdapterBuffer);
+        a->heldSince = now;
+    }
+    if (!a->held.empty() && now - a->heldSince >= a->latencyMs) {
+        unsent->insert(unsent->end(), a->held.begin(), a->held.end());
+        a->held.clear();
+    }
+}
+
+Adapter adapter;
 
 // The model's faults, or the tool's own: unplug:N.
 bool parseFault(const char* name, Args* args) {
@@ -141,6 +181,11 @@ int parseArgs(int argc, char** argv, Args* args) {
         } else if (std::strcmp(a, "--fault") == 0 && hasValue) {
             if (!parseFault(argv[++i], args)) {
                 std::fprintf(stderr, "lpgsim: unknown fault '%s'\n", argv[i]);
+                return 2;
+            }
+        } else if (std::strcmp(a, "--latency") == 0 && hasValue) {
+            if (!parseInt(argv[++i], 0, LongestLatencyMs, &args->latencyMs)) {
+                std::fprintf(stderr, "lpgsim: --latency takes 0..%d ms\n", LongestLatencyMs);
                 return 2;
             }
         } else if (std::strcmp(a, "--pace") == 0) {
@@ -275,6 +320,7 @@ void closeLine(Line* line) {
 bool pullOut(Line* line, Unplug* u, std::vector<uint8_t>* unsent, uint32_t now, FILE* log) {
     closeLine(line);
     unsent->clear();
+    adapter.held.clear();
     simDiscardOutput();
     u->stage = Unplug::Out;
     u->backAtMs = now + u->seconds * 1000u;
@@ -328,7 +374,7 @@ bool exchange(int fd, std::vector<uint8_t>* unsent, uint32_t start) {
     }
     simAdvance(now);
     const size_t took = simTakeOutput(buf, sizeof buf, now);
-    unsent->insert(unsent->end(), buf, buf + took);
+    passAdapter(&adapter, buf, took, now, unsent);
     if (!unsent->empty()) {
         const ssize_t w = write(fd, unsent->data(), unsent->size());
         if (w > 0) unsent->erase(unsent->begin(), unsent->begin() + w);
@@ -397,6 +443,7 @@ int main(int argc, char** argv) {
     simReset(args.config, 0);
     Unplug unplug;
     unplug.seconds = uint32_t(args.unplugSeconds);
+    adapter.latencyMs = uint32_t(args.latencyMs);
     if (unplug.seconds) unplug.stage = Unplug::Waiting;
     const bool ok = serve(&line, &unplug, log);
 

@@ -14,6 +14,9 @@
 //                                `dialog` (the dialog is closed after MS ms)
 //   zdrive windows               prints how many windows the program has
 //   zdrive closeboxes            closes every box and dialog the program shows
+//   zdrive box                   prints "none", or "box CAPTION: TEXT" of the box shown
+//   zdrive watch SECONDS LIMIT   a message every 20 ms for SECONDS: fails when an
+//                                answer takes longer than LIMIT ms; prints the longest
 //
 // Every check prints one line "ok ..." or "fail ..." and sets the exit code.
 #include <windows.h>
@@ -21,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -193,6 +197,51 @@ bool windows(HWND main, int, char**) {
     return true;
 }
 
+BOOL CALLBACK appendStatic(HWND w, LPARAM lp) {
+    char cls[16] = "", text[512] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::strcmp(cls, "Static") == 0 && GetWindowTextA(w, text, sizeof text) > 0) {
+        std::string* all = reinterpret_cast<std::string*>(lp);
+        *all += ' ';
+        *all += text;
+    }
+    return TRUE;
+}
+
+bool box(HWND main, int, char**) {
+    HWND d = programDialog(main);
+    if (!d) {
+        std::printf("none\n");
+        return true;
+    }
+    char caption[512] = "";
+    GetWindowTextA(d, caption, sizeof caption);
+    std::string text;
+    EnumChildWindows(d, appendStatic, reinterpret_cast<LPARAM>(&text));
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    std::printf("box %s:%s\n", caption, text.c_str());
+    return true;
+}
+
+bool watch(HWND main, int, char** argv) {
+    const DWORD seconds = DWORD(std::atoi(argv[2])), limit = DWORD(std::atoi(argv[3]));
+    DWORD longest = 0;
+    bool ok = true;
+    for (const DWORD t0 = GetTickCount(); GetTickCount() - t0 < seconds * 1000; Sleep(20)) {
+        DWORD ms = 0;
+        DWORD_PTR result = 0;
+        const DWORD s0 = GetTickCount();
+        // The limit plus a margin: a slower answer is still timed, not cut.
+        ok = SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, limit + 1000, &result) !=
+                 0 &&
+             ok;
+        ms = GetTickCount() - s0;
+        if (ms > longest) longest = ms;
+    }
+    return report(ok && longest <= limit, "watch: longest answer", longest);
+}
+
 // The verbs that act on the running program, with the least words each takes.
 const struct {
     const char* verb;
@@ -201,7 +250,7 @@ const struct {
 } Verbs[] = {
     {"alive", 2, alive},     {"command", 2, commands},      {"dialog", 4, dialog},
     {"control", 4, control}, {"pagedialog", 6, pageDialog}, {"closeboxes", 2, closeBoxes},
-    {"windows", 2, windows},
+    {"windows", 2, windows}, {"watch", 4, watch},           {"box", 2, box},
 };
 
 int run(int argc, char** argv) {

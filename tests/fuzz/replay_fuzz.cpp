@@ -116,6 +116,7 @@ const PortOps watchingOps = {
     watchClose,
     replayPortOps.tickCount,
     replayPortOps.sleepMs,
+    nullptr,
 };
 
 // ---- the link over it ----

@@ -28,6 +28,7 @@
 #include "link/link.h"
 #include "link/parameters.h"
 #include "link/port.h"
+#include "link/port_posix.h"
 #include "sim/sim.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -189,6 +190,16 @@ TEST_F(PtyLink, PollAndBlockReadsFillTheStores) {
         {0x65, 0x05, 0x05, 0x6F},
     };
     EXPECT_EQ(received, expected);
+}
+
+// A pty has no low-latency setting: the open notes the refusal and the port
+// serves as any other.
+TEST_F(PtyLink, LowLatencyRefusalIsIgnored) {
+    start(gen3());
+    pollStatus();
+    EXPECT_EQ(LinkState, LinkStateKind::Up);
+    EXPECT_EQ(std::string(lowLatencyOutcome()).rfind("not offered by the device: ", 0), 0u)
+        << lowLatencyOutcome();
 }
 
 TEST_F(PtyLink, WriteParameterReachesTheShiftedAddress) {

@@ -167,7 +167,15 @@ LinkOnScriptedPort::~LinkOnScriptedPort() {
 }  // namespace scripted
 
 const PortOps scriptedPortOps = {
-    "scripted",          scripted::open,    scripted::applySettings, scripted::applyTimeouts,
-    scripted::purge,     scripted::write,   scripted::read,          scripted::close,
-    scripted::tickCount, scripted::sleepMs,
+    "scripted",
+    scripted::open,
+    scripted::applySettings,
+    scripted::applyTimeouts,
+    scripted::purge,
+    scripted::write,
+    scripted::read,
+    scripted::close,
+    scripted::tickCount,
+    scripted::sleepMs,
+    nullptr,
 };

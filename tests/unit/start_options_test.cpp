@@ -58,3 +58,29 @@ TEST(StartOptions, AReplayThatCantBePlayedLeavesTheBackendAlone) {
     remove(path);
     resetLinkState();
 }
+
+TEST(StartOptions, PortTakesTheWholeGrammar) {
+    struct Case {
+        const char* line;
+        StartBackend backend;
+        int generation;
+        const char* file;
+        const char* port;
+    };
+    const Case cases[] = {
+        {"--port demo:1", StartBackend::Demo, 1, "", ""},
+        {"--port replay:drive.rec", StartBackend::Replay, 3, "drive.rec", ""},
+        {"--port socket://127.0.0.1:4001", StartBackend::Network, 3, "", "socket://127.0.0.1:4001"},
+        {"--port tcp://bad", StartBackend::Network, 3, "", "tcp://bad"},
+        {"--port COM4", StartBackend::Ports, 3, "", "COM4"},
+    };
+    for (const Case& c : cases) {
+        const StartOptions o = readStartOptions(c.line);
+        EXPECT_EQ(o.backend, c.backend) << c.line;
+        EXPECT_EQ(o.demoGeneration, c.generation) << c.line;
+        EXPECT_EQ(o.replayFile, c.file) << c.line;
+        EXPECT_EQ(o.portName, c.port) << c.line;
+        EXPECT_EQ(o.error, "") << c.line;
+    }
+    EXPECT_NE(readStartOptions("--port demo:2").error, "");
+}

@@ -93,8 +93,8 @@ void fuzzSleep(uint32_t ms) { clockMs += ms; }
 }  // namespace
 
 const PortOps fuzzPortOps = {
-    "fuzz",    fuzzOpen, fuzzSettings, fuzzTimeouts, fuzzPurge,
-    fuzzWrite, fuzzRead, fuzzClose,    fuzzTicks,    fuzzSleep,
+    "fuzz",   fuzzOpen,  fuzzSettings, fuzzTimeouts, fuzzPurge, fuzzWrite,
+    fuzzRead, fuzzClose, fuzzTicks,    fuzzSleep,    nullptr,
 };
 
 namespace fuzzport {

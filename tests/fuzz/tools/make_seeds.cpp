@@ -193,8 +193,8 @@ uint32_t recTicks() { return simPortOps.tickCount(); }
 void recSleep(uint32_t ms) { simPortOps.sleepMs(ms); }
 
 const PortOps recordingOps = {
-    "recording", recOpen, recSettings, recTimeouts, recPurge,
-    recWrite,    recRead, recClose,    recTicks,    recSleep,
+    "recording", recOpen,  recSettings, recTimeouts, recPurge, recWrite,
+    recRead,     recClose, recTicks,    recSleep,    nullptr,
 };
 
 void emptyErrorBox() { linkInput.push_back(0); }  // no ticks inside the box

@@ -1,0 +1,24 @@
+// lpgctl serve: the local controller offered to one client at a time over
+// TCP, as an RFC 2217 server or as raw bytes. Portable; the sockets are in
+// cli/serve_socket_*.cpp.
+#ifndef ZUVELS_CLI_SERVE_H
+#define ZUVELS_CLI_SERVE_H
+
+#include <string>
+
+#include "cli/commands.h"
+
+enum : int { DefaultServePort = 2217 };
+
+struct ServeOptions {
+    std::string host = "127.0.0.1";
+    int port = DefaultServePort;
+    bool allowWrites = false;
+    bool raw = false;
+};
+
+// Reads --listen ADDR:PORT ("[::1]:2217" for IPv6), --allow-writes and
+// --raw. False with the reason in *error.
+bool readServeOptions(const CliArgs& args, ServeOptions* o, std::string* error);
+
+#endif

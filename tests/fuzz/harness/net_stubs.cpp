@@ -1,0 +1,22 @@
+// The network ports' socket calls for the fuzz targets: no connection is
+// ever made (a fuzzed --port may name any host), and every call fails as a
+// refused connect would.
+#include "link/net_socket.h"
+
+namespace netsock {
+
+Socket startConnect(const std::string& host, unsigned, std::string* error) {
+    *error = "the name " + host + " does not resolve: no network in the fuzz targets";
+    return NoSocket;
+}
+ConnectState connectState(Socket, int, std::string* error) {
+    *error = "refused";
+    return ConnectState::Failed;
+}
+int sendSome(Socket, const uint8_t*, size_t) { return -1; }
+int receiveSome(Socket, uint8_t*, size_t, int) { return -1; }
+void closeSocket(Socket) {}
+uint32_t nowMs() { return 0; }
+void sleepMs(uint32_t) {}
+
+}  // namespace netsock
