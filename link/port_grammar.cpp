@@ -21,29 +21,40 @@ bool startsWith(const char* text, const char* prefix) {
     return strncmp(text, prefix, strlen(prefix)) == 0;
 }
 
+// text as an error line may show it: control bytes (a line break in a
+// scripted argument) as '?', so the line stays one line.
+std::string shown(const char* text) {
+    std::string s(text);
+    for (char& c : s)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return s;
+}
+
 bool isHostChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
            c == '-' || c == '_';
+}
+bool isAddressChar(char c) {
+    return isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.';
 }
 
 // "HOST:PORT" (an IPv6 address in brackets: "[::1]:2217").
 bool parseHostPort(const char* url, const char* at, PortName* out, std::string* error) {
     const char* colon = strrchr(at, ':');
-    const std::string usage = std::string(url) + " is not a network port: give HOST:PORT, as in " +
+    const std::string usage = shown(url) + " is not a network port: give HOST:PORT, as in " +
                               std::string(url, at) + "localhost:2217";
     if (!colon || colon == at) {
         *error = usage;
         return false;
     }
     std::string host(at, colon);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
-    else
-        for (char c : host)
-            if (!isHostChar(c)) {
-                *error = usage;
-                return false;
-            }
+    const bool bracketed = host.size() > 2 && host.front() == '[' && host.back() == ']';
+    if (bracketed) host = host.substr(1, host.size() - 2);
+    for (char c : host)
+        if (bracketed ? !isAddressChar(c) : !isHostChar(c)) {
+            *error = usage;
+            return false;
+        }
     unsigned long port = 0;
     const char* p = colon + 1;
     for (; *p >= '0' && *p <= '9' && port <= 65535; ++p) port = port * 10 + unsigned(*p - '0');
@@ -100,8 +111,7 @@ bool parsePortName(const char* text, PortName* out, std::string* error) {
         return !out->rest.empty();
     }
     if (*text == '\0' || strstr(text, "://")) {
-        *error =
-            *text ? std::string(text) + " is not a port: " : std::string("--port needs a port: ");
+        *error = *text ? shown(text) + " is not a port: " : std::string("--port needs a port: ");
         *error +=
             "a device path, COMn, demo, demo:1, replay:FILE, rfc2217://HOST:PORT or "
             "socket://HOST:PORT";

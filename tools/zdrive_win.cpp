@@ -15,8 +15,9 @@
 //   zdrive windows               prints how many windows the program has
 //   zdrive closeboxes            closes every box and dialog the program shows
 //   zdrive box                   prints "none", or "box CAPTION: TEXT" of the box shown
-//   zdrive watch SECONDS LIMIT   a message every 20 ms for SECONDS: fails when an
-//                                answer takes longer than LIMIT ms; prints the longest
+//   zdrive watch SECONDS LIMIT   a message every 20 ms for SECONDS: fails when more
+//                                than one answer in twenty takes longer than LIMIT ms,
+//                                or one takes a second; prints the count and the longest
 //
 // Every check prints one line "ok ..." or "fail ..." and sets the exit code.
 #include <windows.h>
@@ -224,22 +225,27 @@ bool box(HWND main, int, char**) {
     return true;
 }
 
+// A busy machine stalls any program now and then; a window that waits on
+// its port stalls on every tick. So a few answers over the limit pass, but
+// not more than one in twenty, and none of a second or more.
 bool watch(HWND main, int, char** argv) {
     const DWORD seconds = DWORD(std::atoi(argv[2])), limit = DWORD(std::atoi(argv[3]));
     DWORD longest = 0;
+    int answers = 0, slow = 0;
     bool ok = true;
     for (const DWORD t0 = GetTickCount(); GetTickCount() - t0 < seconds * 1000; Sleep(20)) {
-        DWORD ms = 0;
         DWORD_PTR result = 0;
         const DWORD s0 = GetTickCount();
-        // The limit plus a margin: a slower answer is still timed, not cut.
-        ok = SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, limit + 1000, &result) !=
-                 0 &&
-             ok;
-        ms = GetTickCount() - s0;
-        if (ms > longest) longest = ms;
+        ok = SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0 && ok;
+        const DWORD ms = GetTickCount() - s0;
+        longest = ms > longest ? ms : longest;
+        ++answers;
+        slow += ms > limit;
     }
-    return report(ok && longest <= limit, "watch: longest answer", longest);
+    char what[96];
+    std::snprintf(what, sizeof what, "watch: %d of %d answers over %lu ms; longest", slow, answers,
+                  static_cast<unsigned long>(limit));
+    return report(ok && longest < 1000 && slow * 20 <= answers, what, longest);
 }
 
 // The verbs that act on the running program, with the least words each takes.

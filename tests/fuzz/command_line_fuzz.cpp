@@ -13,6 +13,7 @@
 #include "cli/command_line.h"
 #include "cli/connect.h"
 #include "cli/road_options.h"
+#include "link/port_grammar.h"
 #include "tests/fuzz/harness/cli_stubs.h"
 #include "tests/fuzz/harness/fuzz_input.h"
 
@@ -78,6 +79,7 @@ void checkPort(const char* text) {
         FUZZ_CHECK(choice.path == (strchr(text, '/') ? text : "/dev/" + std::string(text)));
         FUZZ_CHECK(choice.number == 0);  // COMn is a Windows name, refused here
         break;
+    case PortKind::Network: FUZZ_CHECK(namesNetworkPort(text) && choice.path == text); break;
     }
     // Here lpgctl would choose the backend and open the port: the target stops.
 }

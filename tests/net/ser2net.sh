@@ -169,6 +169,20 @@ net_stop_window() {
   wait "$NET_EXE_PID" 2>/dev/null
 }
 
+# lpgctl.exe (Winsock) through ser2net, and on a name that doesn't resolve.
+net_lpgctl_exe_status() {  # net_lpgctl_exe_status URL WORK
+  (cd "$2" && timeout 60 wine "$DIST/lpgctl.exe" --port "$1" status >exe.out 2>exe.err)
+  local rc=$?
+  [ $rc -eq 0 ] && tr -d '\r' <"$2/exe.out" | grep -q '^generation: 1$'
+  net_check lpgctl-exe-status $? "(exit $rc: $(cat "$2/exe.err"))"
+  (cd "$2" && timeout 60 wine "$DIST/lpgctl.exe" --port rfc2217://controller.invalid:2217 status \
+    >exe.out 2>exe.err)
+  rc=$?
+  [ $rc -eq 14 ] && [ "$(tr -d '\r' <"$2/exe.err" | wc -l)" -eq 1 ] &&
+    grep -q 'controller.invalid' "$2/exe.err"
+  net_check lpgctl-exe-unresolvable $? "(exit $rc: $(cat "$2/exe.err"))"
+}
+
 # The window through ser2net in MODE: the polling pattern, a configuration
 # write, no box, and ZuvelS.ini left as it was.
 net_window_checks() {  # net_window_checks MODE URL WORK LOG
@@ -196,6 +210,8 @@ net_window_checks() {  # net_window_checks MODE URL WORK LOG
   [ "$shown" = none ]
   net_check "$mode.window-no-box" $? "($shown)"
   net_stop_window
+  # lpgctl.exe on the same port, once the window has let it go.
+  [ "$mode" = rfc2217 ] && net_lpgctl_exe_status "$url" "$work"
   cmp -s "$work/run/ZuvelS.ini" "$work/ini.before"
   net_check "$mode.window-ini-untouched" $? "($(cat "$work/run/ZuvelS.ini"))"
 }
