@@ -178,7 +178,7 @@ net_lpgctl_exe_status() {  # net_lpgctl_exe_status URL WORK
   (cd "$2" && timeout 60 wine "$DIST/lpgctl.exe" --port rfc2217://controller.invalid:2217 status \
     >exe.out 2>exe.err)
   rc=$?
-  [ $rc -eq 14 ] && [ "$(tr -d '\r' <"$2/exe.err" | wc -l)" -eq 1 ] &&
+  [ $rc -eq 15 ] && [ "$(tr -d '\r' <"$2/exe.err" | wc -l)" -eq 1 ] &&
     grep -q 'controller.invalid' "$2/exe.err"
   net_check lpgctl-exe-unresolvable $? "(exit $rc: $(cat "$2/exe.err"))"
 }
