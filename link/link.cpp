@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link_testing.h"
 
@@ -122,11 +123,12 @@ void reportLinkError() {
 }
 
 void zeroBlockStores() {
-    memset(&Status, 0, sizeof Status);
-    memset(&Live, 0, sizeof Live);
-    memset(&ConfigA, 0, sizeof ConfigA);
-    memset(&ConfigB, 0, sizeof ConfigB);
-    memset(&Extended, 0, sizeof Extended);
+    BlockStores& b = blockStores();
+    memset(&b.Status, 0, sizeof b.Status);
+    memset(&b.Live, 0, sizeof b.Live);
+    memset(&b.ConfigA, 0, sizeof b.ConfigA);
+    memset(&b.ConfigB, 0, sizeof b.ConfigB);
+    memset(&b.Extended, 0, sizeof b.Extended);
     clearStoreValidity();
 }
 
@@ -264,8 +266,8 @@ void exchangeStatus() {
         L.FailureCount = 0;
         L.GarbledReplies = 0;
         setOwnPollInterval(FastPollInterval);
-        memcpy(blockBytes(Status), answer, StatusLength);
-        StatusValid = true;
+        memcpy(blockBytes(blockStores().Status), answer, StatusLength);
+        blockStores().StatusValid = true;
         L.NewPortUnanswered = false;
     } else {
         // Garbled but present: resynchronise by reopening, not counted as
@@ -283,15 +285,20 @@ void pollStatus() {
     decodeIdentity();
 }
 
-void readLiveBlock() { readBlock(ReqLive, blockBytes(Live), sizeof Live, &LiveValid); }
+void readLiveBlock() {
+    readBlock(ReqLive, blockBytes(blockStores().Live), sizeof Live, &blockStores().LiveValid);
+}
 void readConfigABlock() {
-    readBlock(ReqConfigA, blockBytes(ConfigA), sizeof ConfigA, &ConfigAValid);
+    readBlock(ReqConfigA, blockBytes(blockStores().ConfigA), sizeof ConfigA,
+              &blockStores().ConfigAValid);
 }
 void readConfigBBlock() {
-    readBlock(ReqConfigB, blockBytes(ConfigB), sizeof ConfigB, &ConfigBValid);
+    readBlock(ReqConfigB, blockBytes(blockStores().ConfigB), sizeof ConfigB,
+              &blockStores().ConfigBValid);
 }
 void readExtendedBlock() {
-    readBlock(ReqExtended, blockBytes(Extended), sizeof Extended, &ExtendedValid);
+    readBlock(ReqExtended, blockBytes(blockStores().Extended), sizeof Extended,
+              &blockStores().ExtendedValid);
 }
 
 void writeParameter(int address, int value) {
@@ -317,7 +324,7 @@ void writeParameter(int address, int value) {
     // Some commands (factory reset) need time before the controller answers.
     LinkPort->sleepMs(static_cast<uint32_t>(L.WriteReplyDelay));
     // Straight into the store: a short reply leaves old bytes behind the new.
-    if (sent) linkRead(blockBytes(WriteReply), WriteReplyLength);
+    if (sent) linkRead(blockBytes(blockStores().WriteReply), WriteReplyLength);
     linkPurge(PurgeRxClear);
 }
 
@@ -342,8 +349,8 @@ bool selectPort(const char* path, int number, Selection how) {
 
 void takeFoundPort(const char* path, int number, const uint8_t* status) {
     selectPort(path, number);
-    memcpy(blockBytes(Status), status, StatusLength);
-    StatusValid = true;
+    memcpy(blockBytes(blockStores().Status), status, StatusLength);
+    blockStores().StatusValid = true;
     L.NewPortUnanswered = false;  // it has just answered
 }
 
@@ -361,5 +368,5 @@ void resetLinkState() {
     closePort();
     L = startUpVariables();
     zeroBlockStores();
-    memset(&WriteReply, 0, sizeof WriteReply);
+    forgetWriteReply();
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "link/link_testing.h"
@@ -120,12 +121,12 @@ protected:
 
     // A controller on gas with its status ready, as the stores hold it.
     void storesReady(int generation) {
-        memset(&Live, 0, sizeof Live);
-        memset(&ConfigA, 0, sizeof ConfigA);
-        memset(&ConfigB, 0, sizeof ConfigB);
+        memset(&blockStores().Live, 0, sizeof blockStores().Live);
+        memset(&blockStores().ConfigA, 0, sizeof blockStores().ConfigA);
+        memset(&blockStores().ConfigB, 0, sizeof blockStores().ConfigB);
         linkForTests().LinkState = LinkStateKind::Up;
         linkForTests().ControllerGeneration = generation;
-        Live.flagsA = 0x08;
+        blockStores().Live.flagsA = 0x08;
     }
 };
 
@@ -185,7 +186,7 @@ TEST_F(ReadingsPage, FirstPaintPlacesThePageAndArmsTheTimer) {
 
 TEST_F(ReadingsPage, OwnPaintBringsBackAnErasedDashboard) {
     storesReady(1);
-    Live.flagsB = 0x01;  // plain view, on gas
+    blockStores().Live.flagsB = 0x01;  // plain view, on gas
     drawReadingsOn(page);
     InvalidateRect(page, nullptr, TRUE);  // the dialog erases it to its own face
     UpdateWindow(page);
@@ -232,7 +233,7 @@ TEST_F(ReadingsPage, LearnButtonSendsTheCommandOnlyOnGas) {
 
 TEST_F(ReadingsPage, HiddenEditGetsTheRawTemperature) {
     storesReady(1);
-    Live.temperatureRaw = 187;
+    blockStores().Live.temperatureRaw = 187;
     drawReadingsOn(page);
     BOOL ok = FALSE;
     EXPECT_EQ(187u, GetDlgItemInt(page, IDC_TEMPERATURE_RAW, &ok, FALSE));
@@ -331,8 +332,8 @@ TEST_F(ReadingsPage, PaintBeforeTheFirstTickKeepsTheBandsInsideTheBar) {
 TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
     storesReady(1);
     drawReadingsOn(page);  // needle at index 0
-    Live.rpmPeriodHi = 0x07;
-    Live.rpmPeriodLo = 0xD0;  // 7500 rpm
+    blockStores().Live.rpmPeriodHi = 0x07;
+    blockStores().Live.rpmPeriodLo = 0xD0;  // 7500 rpm
     drawReadingsOn(page);
     EXPECT_EQ(150, gaugeIndex(readingsView.rpm));
     // A point 60 % of the way out along the needle: off the hub and the numbers.
@@ -348,8 +349,8 @@ TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
 
 TEST_F(ReadingsPage, RedBandEndsAtTheRightLimit) {
     storesReady(1);
-    Live.attInit = 250;
-    ConfigB.attMax = 20;
+    blockStores().Live.attInit = 250;
+    blockStores().ConfigB.attMax = 20;
     drawReadingsOn(page);
     EXPECT_EQ(Red, at(417, 309));
     EXPECT_NE(Red, at(419, 309));
@@ -358,14 +359,14 @@ TEST_F(ReadingsPage, RedBandEndsAtTheRightLimit) {
 
 TEST_F(ReadingsPage, JumpMarkerOfGenerationThreeIsCapped) {
     storesReady(3);
-    Live.attInit = 200;
-    ConfigB.attJump = 30;
-    ConfigA.options = 0x08;
+    blockStores().Live.attInit = 200;
+    blockStores().ConfigB.attJump = 30;
+    blockStores().ConfigA.options = 0x08;
     drawReadingsOn(page);
     EXPECT_EQ(Black, at(415, 295));   // offset 255 + 160
     EXPECT_EQ(Silver, at(190, 295));  // not at the plain offset 30
 
-    ConfigA.lambdaType = 0x06;  // a switch-type sensor has no jumps
+    blockStores().ConfigA.lambdaType = 0x06;  // a switch-type sensor has no jumps
     drawReadingsOn(page);
     EXPECT_EQ(Silver, at(415, 295));
 }
@@ -378,15 +379,15 @@ TEST_F(ReadingsPage, SwitchTypeThrottleSensorShowsOffOnACleanPatch) {
         FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         ReleaseDC(page, dc);
     };
-    ConfigA.lambdaType = 0x06;
-    Live.flagsA |= 0x10;
+    blockStores().ConfigA.lambdaType = 0x06;
+    blockStores().Live.flagsA |= 0x10;
     stain();
     drawReadingsOn(page);
     EXPECT_EQ(Silver, atPixel(102, 165));
     EXPECT_EQ(RGB(255, 255, 255), atPixel(107, 165));  // type 6 clears up to 105 only
     EXPECT_TRUE(anyPixel(40, 160, 90, 185, Black));    // "OFF"
 
-    ConfigA.lambdaType = 0x07;
+    blockStores().ConfigA.lambdaType = 0x07;
     stain();
     drawReadingsOn(page);
     EXPECT_EQ(Silver, atPixel(107, 165));
@@ -396,7 +397,7 @@ TEST_F(ReadingsPage, FuelBoxShowsPetrolOrGas) {
     storesReady(1);
     drawReadingsOn(page);  // plain view, not on gas
     EXPECT_EQ(Green, at(495, 500));
-    Live.flagsB = 0x01;
+    blockStores().Live.flagsB = 0x01;
     drawReadingsOn(page);
     EXPECT_EQ(Cyan, at(495, 500));
     EXPECT_EQ(1, readingsState.gasOnShown);
@@ -404,9 +405,9 @@ TEST_F(ReadingsPage, FuelBoxShowsPetrolOrGas) {
 
 TEST_F(ReadingsPage, LampBlinksEverySecondTickWhileLearningWithALitCell) {
     storesReady(1);
-    Live.flagsA = 0x48;
-    Live.flagsB = 0x03;
-    ConfigA.emulType = 0x80;
+    blockStores().Live.flagsA = 0x48;
+    blockStores().Live.flagsB = 0x03;
+    blockStores().ConfigA.emulType = 0x80;
     std::vector<COLORREF> seen;
     for (int i = 0; i < 8; ++i) {
         drawReadingsOn(page);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "res/resource.h"
@@ -197,7 +198,7 @@ TEST_F(ScopePage, CursorModeStopsAcquisitionAndShowsTheRecordedValues) {
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR)));
     scroll(SB_THUMBTRACK, 12);
     scope.history[12].flagsB = FlagsB::OnGas;  // recorded on gas, while petrol now
-    Live.flagsB = 0;
+    blockStores().Live.flagsB = 0;
     tick();
     tick();
     EXPECT_TRUE(takeCommands().empty());
