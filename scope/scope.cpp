@@ -117,7 +117,7 @@ void resetScopeState() {
     scope.cursorMode = false;
     scope.secondTrace = true;
     scope.configAFetched = false;
-    resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
+    resetScopeTraces(dashboardScale.sx, dashboardScale.sy);
 }
 
 TracePoint shownPoint(int t, int j) {

@@ -172,7 +172,7 @@ void drawSweepLine(Canvas& c, int column) {
 }
 
 void drawSample(Canvas& c, const SamplePlan& plan) {
-    const int nudge = sweepNudge(SizeMode);
+    const int nudge = sweepNudge(shownSize);
     c.use(palette.white1, palette.white);
     if (plan.eraseLeftEdge) bands(c, leftEdgeStrip(c.sx, nudge));
     drawSweepLine(c, plan.column);
@@ -254,9 +254,9 @@ void drawCursorView(Canvas& c) {
 
 void placeControls(HWND page) {
     ButtonPlace p;
-    if (cursorBarPlace(SizeMode, &p))
+    if (cursorBarPlace(shownSize, &p))
         MoveWindow(GetDlgItem(page, IDC_SCOPE_CURSOR_BAR), p.x, p.y, p.w, p.h, TRUE);
-    if (cursorBoxPlace(SizeMode, &p))
+    if (cursorBoxPlace(shownSize, &p))
         MoveWindow(GetDlgItem(page, IDC_SCOPE_CURSOR), p.x, p.y, p.w, p.h, TRUE);
 }
 
@@ -314,7 +314,7 @@ void onScroll(HWND bar, WPARAM wp) {
 
 TimerResolutionCalls scopeTimerResolution = {timeBeginPeriod, timeEndPeriod};
 
-void scopeResetTraces() { resetScopeTraces(DashboardScale.sx, DashboardScale.sy); }
+void scopeResetTraces() { resetScopeTraces(dashboardScale.sx, dashboardScale.sy); }
 
 void scopePageStart() {
     if (!currentPage) return;

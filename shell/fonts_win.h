@@ -1,5 +1,5 @@
 // The dashboard fonts: created once at start-up (both character sets, all
-// sizes); the shell selects the pair for the SizeMode and language.
+// sizes); the shell selects the pair for the shownSize and language.
 #ifndef ZUVELS_SHELL_FONTS_WIN_H
 #define ZUVELS_SHELL_FONTS_WIN_H
 

@@ -12,8 +12,6 @@
 #include "shell/shell_win.h"
 #include "shell/text_win.h"
 
-char startDirectory[256];
-int portMarkCode = 10;
 int (*linkErrorMessageBox)(HWND, const wchar_t*, const wchar_t*, UINT) = showMessageBox;
 
 namespace {
@@ -46,16 +44,17 @@ const int AutoScanMarkCode = 20;
 }  // namespace
 
 void recordStartDirectory() {
-    DWORD n = GetCurrentDirectoryA(sizeof startDirectory, startDirectory);
+    DWORD n =
+        GetCurrentDirectoryA(sizeof shellWindow().startDirectory, shellWindow().startDirectory);
     // A path that doesn't fit comes back as a required length, not a path.
-    if (n == 0 || n >= sizeof startDirectory) startDirectory[0] = '\0';
+    if (n == 0 || n >= sizeof shellWindow().startDirectory) shellWindow().startDirectory[0] = '\0';
 }
 
 void loadLanguage() {
     if (startDirectory[0]) SetCurrentDirectoryA(startDirectory);
     char path[96];
-    snprintf(path, sizeof path, "Lang\\ZuvelS_lang.%s", LanguageCode);
-    loadLanguageFile(path, codePageForLanguage(LanguageCode));
+    snprintf(path, sizeof path, "Lang\\ZuvelS_lang.%s", activeLanguage);
+    loadLanguageFile(path, codePageForLanguage(activeLanguage));
 }
 
 int languageCommandFor(const char* code) { return languageOrFallback(code).command; }
@@ -68,7 +67,7 @@ const char* languageCodeForCommand(int command) {
 }
 
 void installLanguageMenu() {
-    HMENU menu = LoadMenuA(appInstance, MAKEINTRESOURCEA(languageMenuFor(LanguageCode)));
+    HMENU menu = LoadMenuA(appInstance, MAKEINTRESOURCEA(languageMenuFor(activeLanguage)));
     HMENU old = GetMenu(mainWindow);
     SetMenu(mainWindow, menu);
     DrawMenuBar(mainWindow);
@@ -76,7 +75,7 @@ void installLanguageMenu() {
     if (old && old != menu) DestroyMenu(old);
     menu = GetMenu(mainWindow);
 
-    const int chosen = languageCommandFor(LanguageCode);
+    const int chosen = languageCommandFor(activeLanguage);
     for (const LanguageRow& l : AllLanguages)
         CheckMenuItem(menu, l.command,
                       MF_BYCOMMAND | (l.command == chosen ? MF_CHECKED : MF_UNCHECKED));
@@ -87,7 +86,7 @@ void installLanguageMenu() {
 }
 
 void chooseLanguage(const char* code) {
-    snprintf(LanguageCode, sizeof LanguageCode, "%s", code);
+    snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", code);
     writeAppSettings(AppSettingsFileName);
     loadLanguage();
     rebuildPageForLanguage();
@@ -96,7 +95,7 @@ void chooseLanguage(const char* code) {
 }
 
 void markPortMenu(int code) {
-    portMarkCode = code;
+    shellWindow().portMarkCode = code;
     HMENU menu = GetMenu(mainWindow);
     if (!menu) return;
 

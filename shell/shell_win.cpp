@@ -24,12 +24,37 @@
 #include "shell/sizes.h"
 #include "shell/text_win.h"
 
-HINSTANCE appInstance;
-HWND mainWindow;
-HWND currentPage;
-unsigned winW = static_cast<unsigned>(windowSize(1).winW);
-unsigned winH = static_cast<unsigned>(windowSize(1).winH);
-long lastScreenW, lastScreenH;
+namespace {
+ShellWindow W = {
+    nullptr,
+    nullptr,
+    nullptr,
+    static_cast<unsigned>(windowSize(1).winW),
+    static_cast<unsigned>(windowSize(1).winH),
+    0,
+    0,
+    0,
+    false,
+    1,
+    "",
+    10,
+};
+}  // namespace
+
+ShellWindow& shellWindow() { return W; }
+
+const HINSTANCE& appInstance = W.appInstance;
+const HWND& mainWindow = W.mainWindow;
+const HWND& currentPage = W.currentPage;
+const unsigned& winW = W.winW;
+const unsigned& winH = W.winH;
+const long& lastScreenW = W.lastScreenW;
+const long& lastScreenH = W.lastScreenH;
+const int& currentPageTemplate = W.currentPageTemplate;
+const bool& currentPageAwaitsOwnPaint = W.currentPageAwaitsOwnPaint;
+const int& largestEnabledSize = W.largestEnabledSize;
+const char (&startDirectory)[256] = W.startDirectory;
+const int& portMarkCode = W.portMarkCode;
 
 namespace {
 
@@ -40,14 +65,14 @@ wchar_t className[ClassNameSize];
 HACCEL accelerators;
 
 void onCreate(HWND window) {
-    mainWindow = window;
-    currentPage = nullptr;
-    PageKind = PageReadings;
+    shellWindow().mainWindow = window;
+    shellWindow().currentPage = nullptr;
+    appState().shownPage = PageReadings;
 
     RECT screen;
     desktopRectProvider(&screen);
-    lastScreenW = screen.right;
-    lastScreenH = screen.bottom;
+    shellWindow().lastScreenW = screen.right;
+    shellWindow().lastScreenH = screen.bottom;
     const int largest = largestSizeFor(lastScreenW, lastScreenH);
     setSizeMode(largest);
     enableSizes(largest);
@@ -69,8 +94,8 @@ void onPaint(HWND window) {
     emptyPaint(window);
     if (currentPage) emptyPaint(currentPage);
 
-    selectDashboardFontsFor(SizeMode, LanguageCode);
-    const PageHooks& page = pageHooks(PageKind);
+    selectDashboardFontsFor(shownSize, activeLanguage);
+    const PageHooks& page = pageHooks(shownPage);
     if (currentPage && page.paint) page.paint(currentPage);
 
     // The screen may have changed resolution: offer only the sizes that fit
@@ -78,8 +103,8 @@ void onPaint(HWND window) {
     RECT screen;
     desktopRectProvider(&screen);
     if (screen.right != lastScreenW || screen.bottom != lastScreenH) {
-        lastScreenW = screen.right;
-        lastScreenH = screen.bottom;
+        shellWindow().lastScreenW = screen.right;
+        shellWindow().lastScreenH = screen.bottom;
         enableSizes(largestSizeFor(lastScreenW, lastScreenH));
     }
 
@@ -88,7 +113,7 @@ void onPaint(HWND window) {
     // just drawn. Later paints of the main window have drawn the page
     // already; repeating them would draw the dashboard twice.
     if (currentPage && currentPageAwaitsOwnPaint) {
-        currentPageAwaitsOwnPaint = false;
+        shellWindow().currentPageAwaitsOwnPaint = false;
         RedrawWindow(currentPage, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
     }
 }
@@ -138,8 +163,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         releasePages();
         closePort();
-        mainWindow = nullptr;
-        currentPage = nullptr;
+        shellWindow().mainWindow = nullptr;
+        shellWindow().currentPage = nullptr;
         PostQuitMessage(0);
         return 0;
     }
@@ -151,7 +176,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 void (*desktopRectProvider)(RECT* out) = systemDesktopRect;
 
 HWND createMainWindow(HINSTANCE instance, int showCommand) {
-    appInstance = instance;
+    shellWindow().appInstance = instance;
     if (!LoadStringW(instance, IDS_CLASS, className, ClassNameSize)) wcscpy(className, L"ZUVELMxx");
 
     // Every host (the program, tests, tools) gets the shared pens and brushes

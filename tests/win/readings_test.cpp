@@ -48,7 +48,7 @@ protected:
     DashboardScaleValue savedScale = {};
 
     void SetUp() override {
-        savedW = winW, savedH = winH, savedSize = SizeMode, savedScale = DashboardScale;
+        savedW = winW, savedH = winH, savedSize = shownSize, savedScale = dashboardScale;
         startSimulator();
         resetReadingsState();
         setServiceDialogOpen(false);
@@ -75,7 +75,8 @@ protected:
     void TearDown() override {
         if (parent) DestroyWindow(parent);
         pump();
-        winW = savedW, winH = savedH, SizeMode = savedSize, DashboardScale = savedScale;
+        shellWindow().winW = savedW, shellWindow().winH = savedH, appState().shownSize = savedSize,
+        appState().dashboardScale = savedScale;
         setServiceDialogOpen(false);
         setDropDownOpen(false);
         resetLinkState();
@@ -84,10 +85,10 @@ protected:
 
     void useSize(int size) {
         const WindowSize& w = windowSize(size);
-        SizeMode = size;
-        DashboardScale = {w.sx, w.sy};
-        winW = static_cast<unsigned>(w.winW);
-        winH = static_cast<unsigned>(w.winH);
+        appState().shownSize = size;
+        appState().dashboardScale = {w.sx, w.sy};
+        shellWindow().winW = static_cast<unsigned>(w.winW);
+        shellWindow().winH = static_cast<unsigned>(w.winH);
         selectDashboardFonts(size, false);
     }
 
@@ -106,8 +107,8 @@ protected:
 
     // Pixel of the page at a design point of the current size.
     COLORREF at(int x, int y) {
-        return wintest::pixelOf(page, scaleCoord(x, DashboardScale.sx),
-                                scaleCoord(y, DashboardScale.sy));
+        return wintest::pixelOf(page, scaleCoord(x, dashboardScale.sx),
+                                scaleCoord(y, dashboardScale.sy));
     }
     COLORREF atPixel(int x, int y) { return wintest::pixelOf(page, x, y); }
     bool anyPixel(int x1, int y1, int x2, int y2, COLORREF colour) {
