@@ -13,7 +13,10 @@ ReadingsView startView();
 
 ReadingsPageState readingsState = {};
 ReadingsView readingsView = startView();
+namespace {
+// Ticks since the two configuration blocks were last read.
 unsigned slowBlockCounter = 0;
+}  // namespace
 
 void resetReadingsState() {
     readingsState = ReadingsPageState{};

@@ -18,8 +18,6 @@ struct ReadingsPageState {
     int blinkPhase, blinkCounter;  // learn lamp
 };
 extern ReadingsPageState readingsState;
-// Ticks since the two configuration blocks were last read.
-extern unsigned slowBlockCounter;
 
 // Back to the start-up values (tests).
 void resetReadingsState();
