@@ -3,9 +3,14 @@
 #include "link/blocks.h"
 #include "shell/app_state.h"
 
-LevelSensorState levelSensor = {};
+namespace {
+LevelSensorState levelSensorOwned = {};
+}
 
-void resetLevelSensorState() { levelSensor = LevelSensorState{}; }
+const LevelSensorState& levelSensor = levelSensorOwned;
+LevelSensorState& levelSensorState() { return levelSensorOwned; }
+
+void resetLevelSensorState() { levelSensorOwned = LevelSensorState{}; }
 
 namespace {
 
@@ -15,10 +20,10 @@ const uint8_t ThresholdAddresses[ThresholdCount] = {Addr::Prog1, Addr::Prog2, Ad
 int clampThreshold(int v) { return v < 0 ? 0 : v > ThresholdMax ? ThresholdMax : v; }
 
 void loadWorkingValues() {
-    levelSensor.working[0] = Extended.prog1;
-    levelSensor.working[1] = Extended.prog2;
-    levelSensor.working[2] = Extended.prog3;
-    levelSensor.working[3] = Extended.prog4;
+    levelSensorState().working[0] = Extended.prog1;
+    levelSensorState().working[1] = Extended.prog2;
+    levelSensorState().working[2] = Extended.prog3;
+    levelSensorState().working[3] = Extended.prog4;
 }
 
 }  // namespace
@@ -91,7 +96,7 @@ bool levelSensorPollTick() {
     readConfigABlock();
     if (LinkState == LinkStateKind::Up && ControllerGeneration == 3) {
         readExtendedBlock();
-        levelSensor.level = Extended.tankLevel & TankLevelMask;
+        levelSensorState().level = Extended.tankLevel & TankLevelMask;
     }
     loadWorkingValues();
     return true;

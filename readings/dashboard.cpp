@@ -11,16 +11,21 @@ namespace {
 ReadingsView startView();
 }  // namespace
 
-ReadingsPageState readingsState = {};
-ReadingsView readingsView = startView();
+namespace {
+ReadingsPageData pageData = {ReadingsPageState{}, startView()};
+}  // namespace
+
+ReadingsPageData& readingsPageData() { return pageData; }
+const ReadingsPageState& readingsState = pageData.readingsState;
+const ReadingsView& readingsView = pageData.readingsView;
 namespace {
 // Ticks since the two configuration blocks were last read.
 unsigned slowBlockCounter = 0;
 }  // namespace
 
 void resetReadingsState() {
-    readingsState = ReadingsPageState{};
-    readingsView = startView();
+    pageData.readingsState = ReadingsPageState{};
+    pageData.readingsView = startView();
     slowBlockCounter = 0;
 }
 
@@ -316,7 +321,7 @@ void keepShown(StatusView& shown, const StatusView& decided) {
 }  // namespace
 
 void decideReadings() {
-    ReadingsView& v = readingsView;
+    ReadingsView& v = readingsPageData().readingsView;
     const ReadingsView before = v;
     decideFields(v, Stores{Live, ConfigA, ConfigB, ControllerGeneration});
     v.needleBefore = gaugeIndex(before.rpm);
@@ -325,9 +330,9 @@ void decideReadings() {
     v.attInitMoved = v.attInit != before.attInit;
     // The "LPG ON" indicator shows the fuel decided on the tick before.
     v.gasOnLit = readingsState.gasOnShown != 0;
-    readingsState.stateCellLit = v.cells.stateCellLit;
-    v.decided =
-        decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, v.rpm, readingsState);
+    readingsPageData().readingsState.stateCellLit = v.cells.stateCellLit;
+    v.decided = decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, v.rpm,
+                             readingsPageData().readingsState);
     keepShown(v.status, v.decided);
 }
 
@@ -339,7 +344,7 @@ LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageS
     if (st.learnActive) {
         st.messageAge = 0;
         st.learnRequested = 0;
-        readingsView.status.lines[4] = {EntryLearnAlready, true};
+        readingsPageData().readingsView.status.lines[4] = {EntryLearnAlready, true};
         return LearnPress::AlreadyActive;
     }
     st.learnRequested = 1;

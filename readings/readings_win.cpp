@@ -315,7 +315,8 @@ void onTimer(HWND page) {
 }
 
 void learnButtonPressed(HWND page) {
-    const LearnPress press = learnButtonDecision(LinkState, ControllerGeneration, readingsState);
+    const LearnPress press =
+        learnButtonDecision(LinkState, ControllerGeneration, readingsPageData().readingsState);
     if (press == LearnPress::Ignored) return;
     if (press == LearnPress::AlreadyActive) {
         Canvas c = pageCanvas(page, palette.silver);

@@ -246,7 +246,7 @@ void drawCursorView(Canvas& c) {
             SelectObject(c.dc, tracePen(t));
             Polyline(c.dc, pts, 3);
         }
-        scope.cursorDrawn = p;
+        scopeState().cursorDrawn = p;
     }
     drawSweepLine(c, scope.column);
     drawValues(c, historyValues(scope.history[p], ConfigA.lambdaType), true);
@@ -288,7 +288,7 @@ void onPaint(HWND page) {
 }
 
 void onCursorBox(HWND page) {
-    scope.cursorMode = IsDlgButtonChecked(page, IDC_SCOPE_CURSOR) == BST_CHECKED;
+    scopeState().cursorMode = IsDlgButtonChecked(page, IDC_SCOPE_CURSOR) == BST_CHECKED;
     showCursorBar(page);
     Canvas c = pageCanvas(page, palette.white);
     redrawTraces(c);
@@ -306,7 +306,7 @@ CursorMove cursorMove(int code) {
 }
 
 void onScroll(HWND bar, WPARAM wp) {
-    scope.cursor = moveCursor(scope.cursor, cursorMove(LOWORD(wp)), HIWORD(wp));
+    scopeState().cursor = moveCursor(scopeState().cursor, cursorMove(LOWORD(wp)), HIWORD(wp));
     SetScrollPos(bar, SB_CTL, scope.cursor, TRUE);
 }
 
@@ -324,7 +324,7 @@ void scopePageStart() {
         Canvas c = pageCanvas(currentPage, palette.white);
         redrawTraces(c);
     }
-    scope.column = SweepStart;
+    scopeState().column = SweepStart;
 }
 
 void scopeRepaint() {

@@ -218,12 +218,12 @@ TEST_F(ReadingsPage, LearnButtonSendsTheCommandOnlyOnGas) {
     tick();  // link up, generation 1
     takeCommands();
     HWND button = GetDlgItem(page, IDC_LEARN);
-    readingsState.gasOnShown = 0;
+    readingsPageData().readingsState.gasOnShown = 0;
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     EXPECT_TRUE(simFrameLog().empty());
 
-    readingsState.gasOnShown = 1;
+    readingsPageData().readingsState.gasOnShown = 1;
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     bool sent = false;

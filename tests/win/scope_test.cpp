@@ -197,7 +197,7 @@ TEST_F(ScopePage, CursorModeStopsAcquisitionAndShowsTheRecordedValues) {
     cursorMode(true);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR)));
     scroll(SB_THUMBTRACK, 12);
-    scope.history[12].flagsB = FlagsB::OnGas;  // recorded on gas, while petrol now
+    scopeState().history[12].flagsB = FlagsB::OnGas;  // recorded on gas, while petrol now
     blockStores().Live.flagsB = 0;
     tick();
     tick();
@@ -293,7 +293,7 @@ TEST_F(ScopePage, SweepErasesItsStripsOnThePixelsOfEachSize) {
         }
 
         // The last column: the sweep line drawn ahead of it goes again.
-        scope.column = 595;
+        scopeState().column = 595;
         std::copy(scope.previousY, scope.previousY + TraceCount, before);
         stain(196, 206);
         stain(594, 600);

@@ -114,7 +114,7 @@ void readingsTick(FuzzInput& in) {
     if (in.flag()) {
         // The learn button, as the page handles its press.
         const LearnPress press =
-            learnButtonDecision(LinkState, ControllerGeneration, readingsState);
+            learnButtonDecision(LinkState, ControllerGeneration, readingsPageData().readingsState);
         WriteWatch watch(WatchMode::Writes, FromNothing);
         if (press != LearnPress::Ignored) sendLearnCommand();
     }

@@ -76,7 +76,7 @@ void cursorView() {
         // Three points are drawn again where the cursor stood.
         const int first = restoreFirstPoint(scope.cursorDrawn);
         FUZZ_CHECK(first >= 1 && first + 2 < PointCount);
-        scope.cursorDrawn = p;
+        scopeState().cursorDrawn = p;
     }
     checkValues(historyValues(scope.history[p], ConfigA.lambdaType));
 }
@@ -243,7 +243,7 @@ void scopeShow() {
     scopeUsed = true;
     resetScopeTraces(dashboardScale.sx, dashboardScale.sy);
     framePending = true;
-    scope.column = SweepStart;
+    scopeState().column = SweepStart;
 }
 
 // The next page polls at the link's own rate.
@@ -283,14 +283,15 @@ void scopeTick(FuzzInput& in) {
         drawPendingFrame();
         switch ((a - 1) % 5) {
         case 0:
-            scope.cursorMode = !scope.cursorMode;
+            scopeState().cursorMode = !scopeState().cursorMode;
             redrawTraces();
             break;
-        case 1: scope.cursor = moveCursor(scope.cursor, Moves[b1 % 6], b2 * 2); break;
+        case 1: scopeState().cursor = moveCursor(scopeState().cursor, Moves[b1 % 6], b2 * 2); break;
         case 2: scopePaint(); break;
         case 3: scopeResize(1 + b1 % 5); break;
         case 4:
-            scope.column = SweepRestart + (b1 << 8 | b2) % (SweepLastColumn - SweepRestart + 1);
+            scopeState().column =
+                SweepRestart + (b1 << 8 | b2) % (SweepLastColumn - SweepRestart + 1);
             break;
         }
     }
