@@ -506,8 +506,8 @@ TEST(ConfigTemplates, ListsKeepTheirItemsInTheOrderWritten) {
             memcpy(shown, LanguageText, sizeof shown);
         }
         ~KeptTable() {
-            memcpy(LanguageTable, saved, sizeof saved);
-            memcpy(LanguageText, shown, sizeof shown);
+            memcpy(languageTables().LanguageTable, saved, sizeof saved);
+            memcpy(languageTables().LanguageText, shown, sizeof shown);
         }
     } kept;
     for (int k = 0; k < LanguageEntries; ++k) {
