@@ -1,3 +1,4 @@
+#include "shell/seams_win.h"
 #include "shell/language_win.h"
 
 #include <cstdio>
@@ -11,8 +12,6 @@
 #include "shell/pages_win.h"
 #include "shell/shell_win.h"
 #include "shell/text_win.h"
-
-int (*linkErrorMessageBox)(HWND, const wchar_t*, const wchar_t*, UINT) = showMessageBox;
 
 namespace {
 
@@ -137,6 +136,6 @@ void showLinkErrorBox() {
     char port[16];
     snprintf(port, sizeof port, " %d", CommPort);
     const std::wstring caption = entryText(EntryLinkErrorCaption) + asciiWide(port);
-    linkErrorMessageBox(mainWindow, entryText(EntryLinkErrorText), caption.c_str(),
-                        MB_OK | MB_ICONERROR);
+    shellSeams.linkErrorMessageBox(mainWindow, entryText(EntryLinkErrorText), caption.c_str(),
+                                   MB_OK | MB_ICONERROR);
 }

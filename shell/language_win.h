@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "shell/seams_win.h"
+
 // The process's current directory at start-up; language files are found
 // relative to it.
 extern const char (&startDirectory)[256];
@@ -36,8 +38,6 @@ void applyStartPort();
 
 // Shown by the link when the port takes too long to open or echoes.
 void showLinkErrorBox();
-// The message box the link error box goes through (replaced by tests).
-extern int (*linkErrorMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption,
-                                  UINT type);
+// Its message box is shellSeams.linkErrorMessageBox (shell/seams_win.h).
 
 #endif

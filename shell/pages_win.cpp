@@ -1,3 +1,4 @@
+#include "shell/seams_win.h"
 #include "shell/pages_win.h"
 
 #include "res/resource.h"
@@ -40,7 +41,7 @@ void setTitle(Page page) {
 
 void placeMainWindow() {
     RECT screen;
-    desktopRectProvider(&screen);
+    shellSeams.desktopRectProvider(&screen);
     POINT at = windowPlaceFor(screen.right, screen.bottom, winW, winH);
     SetWindowPos(mainWindow, nullptr, at.x, at.y, static_cast<int>(winW), static_cast<int>(winH),
                  SWP_NOZORDER | SWP_NOACTIVATE);

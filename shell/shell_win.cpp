@@ -1,5 +1,6 @@
 // The main window: start-up of the instance, creation, repaint, the menu
 // commands and shutdown. It draws nothing itself; the current page does.
+#include "shell/seams_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 
@@ -70,7 +71,7 @@ void onCreate(HWND window) {
     appState().shownPage = PageReadings;
 
     RECT screen;
-    desktopRectProvider(&screen);
+    shellSeams.desktopRectProvider(&screen);
     shellWindow().lastScreenW = screen.right;
     shellWindow().lastScreenH = screen.bottom;
     const int largest = largestSizeFor(lastScreenW, lastScreenH);
@@ -101,7 +102,7 @@ void onPaint(HWND window) {
     // The screen may have changed resolution: offer only the sizes that fit
     // now, but keep the size in use.
     RECT screen;
-    desktopRectProvider(&screen);
+    shellSeams.desktopRectProvider(&screen);
     if (screen.right != lastScreenW || screen.bottom != lastScreenH) {
         shellWindow().lastScreenW = screen.right;
         shellWindow().lastScreenH = screen.bottom;
@@ -173,7 +174,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void (*desktopRectProvider)(RECT* out) = systemDesktopRect;
+ShellSeams shellSeams = {showMessageBox, systemSettingsFileChooser, showMessageBox,
+                         systemDesktopRect};
 
 HWND createMainWindow(HINSTANCE instance, int showCommand) {
     shellWindow().appInstance = instance;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "shell/seams_win.h"
+
 // The main window's state, in one owner: the shell (and tests setting up a
 // case) write it through shellWindow(); everyone else reads the views below
 // and beside the functions that change them (shell/pages_win.h,
@@ -30,9 +32,8 @@ extern const HWND& currentPage;
 extern const unsigned &winW, &winH;
 extern const long &lastScreenW, &lastScreenH;
 
-// Where the desktop window's rectangle comes from (tests give their own
-// screen); starts out as GetWindowRect of the desktop window.
-extern void (*desktopRectProvider)(RECT* out);
+// The desktop rectangle comes from shellSeams.desktopRectProvider
+// (shell/seams_win.h).
 
 // Registers the class and creates the main window (creation steps run inside).
 // Returns the window or null.

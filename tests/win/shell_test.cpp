@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/seams_win.h"
 #include "shell/sizes.h"
 #include "res/resource.h"
 #include "shell/fonts_win.h"
@@ -380,16 +381,16 @@ int answerOk(HWND, const wchar_t*, const wchar_t*, UINT) { return IDOK; }
 TEST_F(ShellTest, FileCommandsOpenTheirDialogsOwnedByTheCurrentPage) {
     start();
     pollStatus();  // the controller's generation picks the format
-    auto* chooser = settingsFileChooser;
-    auto* box = settingsMessageBox;
-    settingsFileChooser = cancelChooser;
-    settingsMessageBox = answerOk;
+    auto* chooser = shellSeams.settingsFileChooser;
+    auto* box = shellSeams.settingsMessageBox;
+    shellSeams.settingsFileChooser = cancelChooser;
+    shellSeams.settingsMessageBox = answerOk;
     chooserCalls.clear();
     command(IDM_CONFIGURATION);
     command(IDM_OPEN);
     command(IDM_SAVE_AS);
-    settingsFileChooser = chooser;
-    settingsMessageBox = box;
+    shellSeams.settingsFileChooser = chooser;
+    shellSeams.settingsMessageBox = box;
     ASSERT_EQ(chooserCalls.size(), 2u);
     EXPECT_EQ(chooserCalls[0].owner, currentPage);
     EXPECT_FALSE(chooserCalls[0].save);
