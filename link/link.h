@@ -76,8 +76,8 @@ extern const int& GarbledReplies;
 // The backend in use; chosen once at start-up (Win32, simulated, POSIX, scripted).
 extern const PortOps* LinkPort;
 
-// Shown by openPort and pollStatus when the port takes too long or echoes.
-// The shell installs it; LinkFailed is always set before it is called.
+// Program-wide: shown by openPort and pollStatus when the port takes too
+// long or echoes. The shell installs it; LinkFailed is always set before it is called.
 extern void (*linkErrorHook)();
 
 // Request frames, in table order.

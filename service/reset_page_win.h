@@ -12,7 +12,7 @@ void resetPageApplyTexts(HWND page);
 // of the placement); other values leave them where they are.
 void placeResetControls(HWND page, int sizeMode);
 
-// Shows the page's message boxes; tests put a recorder in its place.
+// Test seam: shows the page's message boxes; tests put a recorder in its place.
 extern int (*resetMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 
 #endif

@@ -12,6 +12,7 @@ struct Palette {
     // brushes
     HBRUSH grey, green, black, navy, silver, cyan, red, white, darkGreen, yellow, olive, brown;
 };
+// Program-wide: the one set every page selects from.
 extern Palette palette;
 
 void createPalette();  // idempotent
