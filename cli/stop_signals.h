@@ -6,7 +6,7 @@
 
 #include <csignal>
 
-// Set by the handlers; a command checks it between two steps.
+// Program-wide: set by the handlers; a command checks it between two steps.
 extern volatile std::sig_atomic_t stopRequested;
 
 // From now on SIGINT and SIGTERM only set stopRequested (which starts at 0).

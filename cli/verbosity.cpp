@@ -26,7 +26,7 @@ void traceFrame(char direction, const uint8_t* bytes, uint32_t n) {
 
 void setVerbosity(Verbosity v) {
     current = v;
-    linkTraceHook = v == Verbosity::Verbose ? traceFrame : nullptr;
+    linkHooks.trace = v == Verbosity::Verbose ? traceFrame : nullptr;
 }
 
 bool quiet() { return current == Verbosity::Quiet; }

@@ -6,8 +6,8 @@
 
 #include "config/page_view.h"
 
-// The probe type the neutral-point list was last built for. Program-wide, so
-// a page created again builds the list the controller needs at once.
+// Program-wide: the probe type the neutral-point list was last built for,
+// so a page created again builds the list the controller needs at once.
 extern int neutralListType;
 
 // The lists of the page and what each holds when the page is set up.

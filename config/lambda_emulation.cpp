@@ -8,9 +8,14 @@
 #include "link/poll_plan.h"
 #include "shell/app_state.h"
 
-LambdaEmulationState lambdaEmulation = {1, 1, false};
+namespace {
+LambdaEmulationState lambdaEmulationOwned = {1, 1, false};
+}
 
-void resetLambdaEmulationState() { lambdaEmulation = LambdaEmulationState{1, 1, false}; }
+const LambdaEmulationState& lambdaEmulation = lambdaEmulationOwned;
+LambdaEmulationState& lambdaEmulationState() { return lambdaEmulationOwned; }
+
+void resetLambdaEmulationState() { lambdaEmulationOwned = LambdaEmulationState{1, 1, false}; }
 
 void emulationTimeText(int index, char* out, size_t cap) {
     if (!out || cap == 0) return;
@@ -70,7 +75,7 @@ bool lambdaEmulationPollTick() {
 }
 
 bool lambdaWaveNeedsDrawing(int high, int low) {
-    LambdaEmulationState& s = lambdaEmulation;
+    LambdaEmulationState& s = lambdaEmulationState();
     if (high == s.drawnHigh && low == s.drawnLow && !s.redraw) return false;
     s.redraw = false;
     s.drawnHigh = high;

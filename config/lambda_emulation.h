@@ -82,7 +82,9 @@ struct LambdaEmulationState {
     int drawnHigh, drawnLow;
     bool redraw;
 };
-extern LambdaEmulationState lambdaEmulation;
+// Read-only view; the page writes through lambdaEmulationState().
+extern const LambdaEmulationState& lambdaEmulation;
+LambdaEmulationState& lambdaEmulationState();
 void resetLambdaEmulationState();
 
 // The dialog's tick up to the drawing: status, identity and ConfigA. False

@@ -117,7 +117,7 @@ INT_PTR CALLBACK lambdaEmulationDialogProc(HWND dialog, UINT msg, WPARAM wp, LPA
         // The dialog manager paints and so erases the plot; the next tick
         // draws it again.
         armDialogTimer(dialog);
-        lambdaEmulation.redraw = true;
+        lambdaEmulationState().redraw = true;
         return FALSE;
     case WM_TIMER:
         if (wp == DialogTimerId) onTimer(dialog);

@@ -5,9 +5,14 @@
 #include "link/poll_plan.h"
 #include "shell/app_state.h"
 
-LevelSensorState levelSensor = {};
+namespace {
+LevelSensorState levelSensorOwned = {};
+}
 
-void resetLevelSensorState() { levelSensor = LevelSensorState{}; }
+const LevelSensorState& levelSensor = levelSensorOwned;
+LevelSensorState& levelSensorState() { return levelSensorOwned; }
+
+void resetLevelSensorState() { levelSensorOwned = LevelSensorState{}; }
 
 namespace {
 
@@ -17,10 +22,10 @@ const uint8_t ThresholdAddresses[ThresholdCount] = {Addr::Prog1, Addr::Prog2, Ad
 int clampThreshold(int v) { return v < 0 ? 0 : v > ThresholdMax ? ThresholdMax : v; }
 
 void loadWorkingValues() {
-    levelSensor.working[0] = Extended.prog1;
-    levelSensor.working[1] = Extended.prog2;
-    levelSensor.working[2] = Extended.prog3;
-    levelSensor.working[3] = Extended.prog4;
+    levelSensorState().working[0] = Extended.prog1;
+    levelSensorState().working[1] = Extended.prog2;
+    levelSensorState().working[2] = Extended.prog3;
+    levelSensorState().working[3] = Extended.prog4;
 }
 
 }  // namespace
@@ -90,7 +95,7 @@ bool levelSensorPollTick() {
     const unsigned hold = levelSensor.scrollActive ? PausePageHold : 0u;
     if (!runPollPlan(LevelSensorPoll, pollPausesNow() | hold, nullptr)) return false;
     if (LinkState == LinkStateKind::Up && ControllerGeneration == 3)
-        levelSensor.level = Extended.tankLevel & TankLevelMask;
+        levelSensorState().level = Extended.tankLevel & TankLevelMask;
     loadWorkingValues();
     return true;
 }

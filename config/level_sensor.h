@@ -17,7 +17,9 @@ struct LevelSensorState {
     int level;                    // tank level last reported, 0 = reserve
     bool scrollActive;            // a scroll bar is moving: polling waits for its end
 };
-extern LevelSensorState levelSensor;
+// Read-only view; the page writes through levelSensorState().
+extern const LevelSensorState& levelSensor;
+LevelSensorState& levelSensorState();
 void resetLevelSensorState();
 
 // Mode list index: first mode when bit 0 is set, else second when bit 7 is,

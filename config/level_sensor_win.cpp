@@ -120,9 +120,9 @@ void onTimer(HWND dialog) {
 void onScroll(HWND dialog, HWND bar, int code, int thumb) {
     const int t = thresholdOfBar(GetDlgCtrlID(bar));
     if (t < 0) return;
-    const ScrollStep s =
-        scrollThreshold(levelSensor.working[t], code, thumb, &levelSensor.scrollActive);
-    levelSensor.working[t] = s.value;
+    const ScrollStep s = scrollThreshold(levelSensorState().working[t], code, thumb,
+                                         &levelSensorState().scrollActive);
+    levelSensorState().working[t] = s.value;
     SetScrollPos(bar, SB_CTL, s.value, TRUE);
     if (!s.write) return;
     setEditNumber(dialog, EditIds[t], s.value);

@@ -1,26 +1,36 @@
 // Block stores, the byte-level meaning of the blocks and the value conversions.
 #include "link/blocks.h"
 
+#include "link/block_stores.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-StatusBlock Status;
-LiveBlock Live;
-ConfigABlock ConfigA;
-ConfigBBlock ConfigB;
-ExtendedBlock Extended;
-WriteReplyBlock WriteReply;
+namespace {
+BlockStores S;
+}
 
-bool StatusValid = false;
-bool LiveValid = false;
-bool ConfigAValid = false;
-bool ConfigBValid = false;
-bool ExtendedValid = false;
+const StatusBlock& Status = S.Status;
+const LiveBlock& Live = S.Live;
+const ConfigABlock& ConfigA = S.ConfigA;
+const ConfigBBlock& ConfigB = S.ConfigB;
+const ExtendedBlock& Extended = S.Extended;
+const WriteReplyBlock& WriteReply = S.WriteReply;
+
+const bool& StatusValid = S.StatusValid;
+const bool& LiveValid = S.LiveValid;
+const bool& ConfigAValid = S.ConfigAValid;
+const bool& ConfigBValid = S.ConfigBValid;
+const bool& ExtendedValid = S.ExtendedValid;
+
+BlockStores& blockStores() { return S; }
 
 void clearStoreValidity() {
-    StatusValid = LiveValid = ConfigAValid = ConfigBValid = ExtendedValid = false;
+    S.StatusValid = S.LiveValid = S.ConfigAValid = S.ConfigBValid = S.ExtendedValid = false;
 }
+
+void forgetWriteReply() { memset(&S.WriteReply, 0, sizeof S.WriteReply); }
 
 uint8_t byteSum(const uint8_t* bytes, size_t n) {
     uint8_t sum = 0;
@@ -125,7 +135,7 @@ void registrationBytes(const char* text, uint8_t out[7]) {
     for (size_t i = 0; i < 7; ++i) out[i] = i < len ? static_cast<uint8_t>(text[i]) : 0;
 }
 
-BlockSet storeBlocks() { return BlockSet{&Status, &Live, &ConfigA, &ConfigB, &Extended}; }
+BlockSet storeBlocks() { return BlockSet{&S.Status, &S.Live, &S.ConfigA, &S.ConfigB, &S.Extended}; }
 
 uint8_t* fieldByte(FieldRef f, const BlockSet& set) {
     uint8_t* bytes = nullptr;

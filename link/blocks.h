@@ -199,23 +199,27 @@ inline bool probeInverted(uint8_t lambdaType) {
 // Extended.tankLevel: 0 = reserve, 1..4 quarters.
 enum : uint8_t { TankLevelMask = 0x07 };
 
-// The stores: zero at start, replaced whole by a valid reply.
-extern StatusBlock Status;
-extern LiveBlock Live;
-extern ConfigABlock ConfigA;
-extern ConfigBBlock ConfigB;
-extern ExtendedBlock Extended;
-extern WriteReplyBlock WriteReply;
+// The stores: zero at start, replaced whole by a valid reply. Read-only
+// views: only the link writes them (link/block_stores.h).
+extern const StatusBlock& Status;
+extern const LiveBlock& Live;
+extern const ConfigABlock& ConfigA;
+extern const ConfigBBlock& ConfigB;
+extern const ExtendedBlock& Extended;
+extern const WriteReplyBlock& WriteReply;
 
 // Set when a valid reply replaced the store; cleared whenever the stores are
 // zeroed (start, link loss) and when another port is selected. A write built
 // from a stored byte needs its store valid.
-extern bool StatusValid;
-extern bool LiveValid;
-extern bool ConfigAValid;
-extern bool ConfigBValid;
-extern bool ExtendedValid;
+extern const bool& StatusValid;
+extern const bool& LiveValid;
+extern const bool& ConfigAValid;
+extern const bool& ConfigBValid;
+extern const bool& ExtendedValid;
 void clearStoreValidity();
+// Zeroes the last write reply, so that a write without a whole reply of its
+// own is not taken for one that was answered.
+void forgetWriteReply();
 
 // Byte view of a store, for copying whole replies.
 template <typename Block>
@@ -285,8 +289,8 @@ struct FieldRef {
     uint8_t offset;
 };
 
-// A set of blocks to resolve fields against: the program's stores or the
-// simulator's own copies.
+// A set of blocks to resolve fields against: the program's stores
+// (link/block_stores.h) or the simulator's own copies.
 struct BlockSet {
     StatusBlock* status;
     LiveBlock* live;
@@ -294,7 +298,6 @@ struct BlockSet {
     ConfigBBlock* configB;
     ExtendedBlock* extended;
 };
-BlockSet storeBlocks();
 uint8_t* fieldByte(FieldRef f, const BlockSet& set);  // nullptr for BlockId::None
 uint8_t readField(FieldRef f);                        // from the stores; 0 for None
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link_testing.h"
 
@@ -69,8 +70,7 @@ const int& GarbledReplies = L.GarbledReplies;
 LinkVariables& linkForTests() { return L; }
 
 const PortOps* LinkPort = &noPortOps;
-void (*linkErrorHook)() = nullptr;
-void (*linkTraceHook)(char direction, const uint8_t* bytes, uint32_t n) = nullptr;
+LinkHooks linkHooks = {nullptr, nullptr};
 
 const uint8_t RequestFrames[6][4] = {
     {LeadByte, 0x01, 0x01, 0x67},  // Status
@@ -89,7 +89,7 @@ bool linkWrite(const uint8_t* bytes, uint32_t n) {
     uint32_t done = 0;
     bool ok = LinkPort->write(L.PortHandle, bytes, n, &done);
     L.BytesTransferred = done;
-    if (linkTraceHook) linkTraceHook('>', bytes, done);
+    if (linkHooks.trace) linkHooks.trace('>', bytes, done);
     return ok;
 }
 
@@ -97,7 +97,7 @@ bool linkRead(uint8_t* bytes, uint32_t n) {
     uint32_t done = 0;
     bool ok = LinkPort->read(L.PortHandle, bytes, n, &done);
     L.BytesTransferred = done;
-    if (linkTraceHook) linkTraceHook('<', bytes, done);
+    if (linkHooks.trace) linkHooks.trace('<', bytes, done);
     return ok;
 }
 
@@ -122,15 +122,16 @@ void openHandle(const char* path) {
 // LinkFailed is already set, so polls run by the box's message loop neither
 // reopen the port nor raise a second box.
 void reportLinkError() {
-    if (linkErrorHook) linkErrorHook();
+    if (linkHooks.error) linkHooks.error();
 }
 
 void zeroBlockStores() {
-    memset(&Status, 0, sizeof Status);
-    memset(&Live, 0, sizeof Live);
-    memset(&ConfigA, 0, sizeof ConfigA);
-    memset(&ConfigB, 0, sizeof ConfigB);
-    memset(&Extended, 0, sizeof Extended);
+    BlockStores& b = blockStores();
+    memset(&b.Status, 0, sizeof b.Status);
+    memset(&b.Live, 0, sizeof b.Live);
+    memset(&b.ConfigA, 0, sizeof b.ConfigA);
+    memset(&b.ConfigB, 0, sizeof b.ConfigB);
+    memset(&b.Extended, 0, sizeof b.Extended);
     clearStoreValidity();
 }
 
@@ -293,8 +294,8 @@ void exchangeStatus() {
         L.FailureCount = 0;
         L.GarbledReplies = 0;
         setOwnPollInterval(FastPollInterval);
-        memcpy(blockBytes(Status), answer, StatusLength);
-        StatusValid = true;
+        memcpy(blockBytes(blockStores().Status), answer, StatusLength);
+        blockStores().StatusValid = true;
         L.NewPortUnanswered = false;
     } else {
         // Garbled but present: resynchronise by reopening, not counted as
@@ -314,15 +315,20 @@ void pollStatus() {
     decodeIdentity();
 }
 
-void readLiveBlock() { readBlock(ReqLive, blockBytes(Live), sizeof Live, &LiveValid); }
+void readLiveBlock() {
+    readBlock(ReqLive, blockBytes(blockStores().Live), sizeof Live, &blockStores().LiveValid);
+}
 void readConfigABlock() {
-    readBlock(ReqConfigA, blockBytes(ConfigA), sizeof ConfigA, &ConfigAValid);
+    readBlock(ReqConfigA, blockBytes(blockStores().ConfigA), sizeof ConfigA,
+              &blockStores().ConfigAValid);
 }
 void readConfigBBlock() {
-    readBlock(ReqConfigB, blockBytes(ConfigB), sizeof ConfigB, &ConfigBValid);
+    readBlock(ReqConfigB, blockBytes(blockStores().ConfigB), sizeof ConfigB,
+              &blockStores().ConfigBValid);
 }
 void readExtendedBlock() {
-    readBlock(ReqExtended, blockBytes(Extended), sizeof Extended, &ExtendedValid);
+    readBlock(ReqExtended, blockBytes(blockStores().Extended), sizeof Extended,
+              &blockStores().ExtendedValid);
 }
 
 void writeParameter(int address, int value) {
@@ -348,7 +354,7 @@ void writeParameter(int address, int value) {
     // Some commands (factory reset) need time before the controller answers.
     LinkPort->sleepMs(static_cast<uint32_t>(L.WriteReplyDelay));
     // Straight into the store: a short reply leaves old bytes behind the new.
-    if (sent) linkRead(blockBytes(WriteReply), WriteReplyLength);
+    if (sent) linkRead(blockBytes(blockStores().WriteReply), WriteReplyLength);
     linkPurge(PurgeRxClear);
 }
 
@@ -374,8 +380,8 @@ bool selectPort(const char* path, int number, Selection how) {
 
 void takeFoundPort(const char* path, int number, const uint8_t* status) {
     selectPort(path, number);
-    memcpy(blockBytes(Status), status, StatusLength);
-    StatusValid = true;
+    memcpy(blockBytes(blockStores().Status), status, StatusLength);
+    blockStores().StatusValid = true;
     L.NewPortUnanswered = false;  // it has just answered
 }
 
@@ -394,5 +400,5 @@ void resetLinkState() {
     L = startUpVariables();
     portProblemText[0] = '\0';
     zeroBlockStores();
-    memset(&WriteReply, 0, sizeof WriteReply);
+    forgetWriteReply();
 }

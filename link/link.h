@@ -76,14 +76,17 @@ extern const int& GarbledReplies;
 // The backend in use; chosen once at start-up (Win32, simulated, POSIX, scripted).
 extern const PortOps* LinkPort;
 
-// Shown by openPort and pollStatus when the port takes too long or echoes.
-// The shell installs it; LinkFailed is always set before it is called.
-extern void (*linkErrorHook)();
-
-// Told of every write to the port ('>') and every read from it ('<') with the
-// bytes it moved (none when a read brought nothing): lpgctl's frame trace.
-// Watching only; nullptr when nobody watches.
-extern void (*linkTraceHook)(char direction, const uint8_t* bytes, uint32_t n);
+// Program-wide: what the link tells whoever runs it; nullptr where nobody listens.
+struct LinkHooks {
+    // Shown by openPort and pollStatus when the port takes too long or
+    // echoes. The shell installs it; LinkFailed is always set before it is called.
+    void (*error)();
+    // Told of every write to the port ('>') and every read from it ('<') with
+    // the bytes it moved (none when a read brought nothing): lpgctl's frame
+    // trace. Watching only.
+    void (*trace)(char direction, const uint8_t* bytes, uint32_t n);
+};
+extern LinkHooks linkHooks;
 
 // Request frames, in table order.
 enum RequestFrame { ReqStatus, ReqLive, ReqConfigA, ReqConfigB, ReqExtended, ReqEchoProbe };

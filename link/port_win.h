@@ -15,6 +15,7 @@ void fillDeviceControlBlock(const PortSettings& s, DCB* dcb);
 // portDiagnostic, so a helper with a debug viewer can see why. It starts out
 // as debuggerDiagnostic, which hands the line to OutputDebugStringA.
 DWORD lastPortError();
+// Test seam: tests read the lines instead.
 extern void (*portDiagnostic)(const char* line);
 void debuggerDiagnostic(const char* line);
 

@@ -12,13 +12,21 @@ namespace {
 ReadingsView startView();
 }  // namespace
 
-ReadingsPageState readingsState = {};
-ReadingsView readingsView = startView();
+namespace {
+ReadingsPageData pageData = {ReadingsPageState{}, startView()};
+}  // namespace
+
+ReadingsPageData& readingsPageData() { return pageData; }
+const ReadingsPageState& readingsState = pageData.readingsState;
+const ReadingsView& readingsView = pageData.readingsView;
+namespace {
+// Ticks since the two configuration blocks were last read.
 unsigned slowBlockCounter = 0;
+}  // namespace
 
 void resetReadingsState() {
-    readingsState = ReadingsPageState{};
-    readingsView = startView();
+    pageData.readingsState = ReadingsPageState{};
+    pageData.readingsView = startView();
     slowBlockCounter = 0;
 }
 
@@ -314,7 +322,7 @@ void keepShown(StatusView& shown, const StatusView& decided) {
 }  // namespace
 
 void decideReadings() {
-    ReadingsView& v = readingsView;
+    ReadingsView& v = readingsPageData().readingsView;
     const ReadingsView before = v;
     decideFields(v, Stores{Live, ConfigA, ConfigB, ControllerGeneration});
     v.needleBefore = gaugeIndex(before.rpm);
@@ -323,9 +331,9 @@ void decideReadings() {
     v.attInitMoved = v.attInit != before.attInit;
     // The "LPG ON" indicator shows the fuel decided on the tick before.
     v.gasOnLit = readingsState.gasOnShown != 0;
-    readingsState.stateCellLit = v.cells.stateCellLit;
-    v.decided =
-        decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, v.rpm, readingsState);
+    readingsPageData().readingsState.stateCellLit = v.cells.stateCellLit;
+    v.decided = decideStatus(LinkState, ControllerGeneration, Live, ConfigA, ConfigB, v.rpm,
+                             readingsPageData().readingsState);
     keepShown(v.status, v.decided);
 }
 
@@ -337,7 +345,7 @@ LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageS
     if (st.learnActive) {
         st.messageAge = 0;
         st.learnRequested = 0;
-        readingsView.status.lines[4] = {EntryLearnAlready, true};
+        readingsPageData().readingsView.status.lines[4] = {EntryLearnAlready, true};
         return LearnPress::AlreadyActive;
     }
     st.learnRequested = 1;

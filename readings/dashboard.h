@@ -17,9 +17,8 @@ struct ReadingsPageState {
     int gasOnShown, learnActive, learnRequested, messageAge, stateCellLit;
     int blinkPhase, blinkCounter;  // learn lamp
 };
-extern ReadingsPageState readingsState;
-// Ticks since the two configuration blocks were last read.
-extern unsigned slowBlockCounter;
+// Read-only view; the page writes through readingsPageData().
+extern const ReadingsPageState& readingsState;
 
 // Back to the start-up values (tests).
 void resetReadingsState();
@@ -124,7 +123,15 @@ struct ReadingsView {
     int needleBefore;    // gauge index the needle left
     bool needleMoved, redZoneMoved, attInitMoved;
 };
-extern ReadingsView readingsView;
+// Read-only view; the page writes through readingsPageData().
+extern const ReadingsView& readingsView;
+
+// The readings page's state and view, in one owner.
+struct ReadingsPageData {
+    ReadingsPageState readingsState;
+    ReadingsView readingsView;
+};
+ReadingsPageData& readingsPageData();
 
 // The tick's decisions from the stores, after its exchanges: a new view
 // (compared with the one before for what moved), the status flags advanced.

@@ -4,11 +4,22 @@
 
 #include "link/blocks.h"
 
-ArcPoint needleTip[ArcPointCount];
-ArcPoint tickOuter[ArcPointCount];
-ArcPoint majorTickInner[MajorTickCount];
-ArcPoint minorTickInner[MinorTickCount];
-ArcPoint needleBase[ArcPointCount];
+namespace {
+struct GaugeTables {
+    ArcPoint needleTip[ArcPointCount];
+    ArcPoint tickOuter[ArcPointCount];
+    ArcPoint majorTickInner[MajorTickCount];
+    ArcPoint minorTickInner[MinorTickCount];
+    ArcPoint needleBase[ArcPointCount];
+};
+GaugeTables G;
+}  // namespace
+
+const ArcPoint (&needleTip)[ArcPointCount] = G.needleTip;
+const ArcPoint (&tickOuter)[ArcPointCount] = G.tickOuter;
+const ArcPoint (&majorTickInner)[MajorTickCount] = G.majorTickInner;
+const ArcPoint (&minorTickInner)[MinorTickCount] = G.minorTickInner;
+const ArcPoint (&needleBase)[ArcPointCount] = G.needleBase;
 
 namespace {
 
@@ -70,13 +81,13 @@ void buildArcTable(int radius, ArcPoint out[ArcPointCount]) {
 void buildGaugeTables() {
     if (tablesBuilt) return;
     ArcPoint work[ArcPointCount];
-    buildArcTable(NeedleTipRadius, needleTip);
-    buildArcTable(TickOuterRadius, tickOuter);
+    buildArcTable(NeedleTipRadius, G.needleTip);
+    buildArcTable(TickOuterRadius, G.tickOuter);
     buildArcTable(MajorTickInnerRadius, work);
-    for (int i = 0; i < MajorTickCount; ++i) majorTickInner[i] = work[20 * i];
+    for (int i = 0; i < MajorTickCount; ++i) G.majorTickInner[i] = work[20 * i];
     buildArcTable(MinorTickInnerRadius, work);
-    for (int i = 0; i < MinorTickCount; ++i) minorTickInner[i] = work[4 * i];
-    buildArcTable(NeedleBaseRadius, needleBase);
+    for (int i = 0; i < MinorTickCount; ++i) G.minorTickInner[i] = work[4 * i];
+    buildArcTable(NeedleBaseRadius, G.needleBase);
     tablesBuilt = true;
 }
 

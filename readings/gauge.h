@@ -26,12 +26,13 @@ enum : int {
 // Fills out[0..160] with the dial points of radius R (0 < R <= 130).
 void buildArcTable(int radius, ArcPoint out[ArcPointCount]);
 
-// The five program-wide tables, read-only once built.
-extern ArcPoint needleTip[ArcPointCount];
-extern ArcPoint tickOuter[ArcPointCount];
-extern ArcPoint majorTickInner[MajorTickCount];
-extern ArcPoint minorTickInner[MinorTickCount];
-extern ArcPoint needleBase[ArcPointCount];
+// The five program-wide tables: read-only views, filled once by
+// buildGaugeTables.
+extern const ArcPoint (&needleTip)[ArcPointCount];
+extern const ArcPoint (&tickOuter)[ArcPointCount];
+extern const ArcPoint (&majorTickInner)[MajorTickCount];
+extern const ArcPoint (&minorTickInner)[MinorTickCount];
+extern const ArcPoint (&needleBase)[ArcPointCount];
 
 // Builds the five tables; later calls do nothing.
 void buildGaugeTables();

@@ -62,7 +62,7 @@ HBRUSH cellBrush(int i) {
 }
 
 void drawStateCells(Canvas& c, int litCell) {
-    const ReadingsLayout& l = readingsLayout(SizeMode);
+    const ReadingsLayout& l = readingsLayout(shownSize);
     for (int i = 0; i < 4; ++i) {
         c.use(cellPen(i), i == litCell ? cellBrush(i) : palette.silver);
         Rectangle(c.dc, l.cellLeft[i], l.cellTop, l.cellLeft[i] + l.cellWidth, l.cellBottom);
@@ -138,7 +138,7 @@ void drawStatus(Canvas& c, const StatusView& v) {
         SetBkColor(c.dc, ColourWhite);
     }
 
-    const int d = readingsLayout(SizeMode).lampDiameter;
+    const int d = readingsLayout(shownSize).lampDiameter;
     const int x = c.px(635), y = c.py(470);
     c.use(palette.black1, v.lamp == Lamp::Lit ? palette.yellow : palette.olive);
     Ellipse(c.dc, x, y, x + d, y + d);
@@ -315,7 +315,8 @@ void onTimer(HWND page) {
 }
 
 void learnButtonPressed(HWND page) {
-    const LearnPress press = learnButtonDecision(LinkState, ControllerGeneration, readingsState);
+    const LearnPress press =
+        learnButtonDecision(LinkState, ControllerGeneration, readingsPageData().readingsState);
     if (press == LearnPress::Ignored) return;
     if (press == LearnPress::AlreadyActive) {
         Canvas c = pageCanvas(page, palette.silver);
@@ -398,7 +399,7 @@ void onCreated(HWND page, PageCreation) {
 }
 
 void onMainPaint(HWND page) {
-    placeLearnButton(page, SizeMode, true);
+    placeLearnButton(page, shownSize, true);
     paintReadingsOn(page);
     highlightPage();
     // The frame was just drawn over the learn button, since the page doesn't
@@ -413,7 +414,7 @@ void onMainPaint(HWND page) {
 bool onResize(HWND page) {
     // The button of the page as it stands; the page is re-created right
     // after, and the new one's button is placed by the next main-window paint.
-    placeLearnButton(page, SizeMode, false);
+    placeLearnButton(page, shownSize, false);
     return false;
 }
 

@@ -64,7 +64,12 @@ ScopeState startState() {
 
 }  // namespace
 
-ScopeState scope = startState();
+namespace {
+ScopeState scopeOwned = startState();
+}
+
+const ScopeState& scope = scopeOwned;
+ScopeState& scopeState() { return scopeOwned; }
 
 int paneOf(Trace t) {
     static const int panes[TraceCount] = {0, 1, 1, 2, 3};
@@ -102,23 +107,23 @@ void sampleHeights(const LiveBlock& live, const ConfigABlock& configA, int out[T
 // ---- points, history, sweep ----
 
 void resetScopeTraces(double sx, double sy) {
-    memset(scope.history, 0, sizeof scope.history);
+    memset(scopeState().history, 0, sizeof scopeState().history);
     for (int t = 0; t < TraceCount; ++t) {
         const int base = scaleCoord(Panes[paneOf(static_cast<Trace>(t))].baseline, sy);
         for (int j = 0; j < PointCount; ++j)
-            scope.points[t][j] = {scaleCoord(FirstPointX + j, sx), base};
-        scope.previousY[t] = base;
+            scopeState().points[t][j] = {scaleCoord(FirstPointX + j, sx), base};
+        scopeState().previousY[t] = base;
     }
 }
 
 void resetScopeState() {
-    scope.column = SweepStart;
-    scope.cursor = CursorMin;
-    scope.cursorDrawn = 0;
-    scope.cursorMode = false;
-    scope.secondTrace = true;
-    scope.fetchedBlocks = 0;
-    resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
+    scopeState().column = SweepStart;
+    scopeState().cursor = CursorMin;
+    scopeState().cursorDrawn = 0;
+    scopeState().cursorMode = false;
+    scopeState().secondTrace = true;
+    scopeState().fetchedBlocks = 0;
+    resetScopeTraces(dashboardScale.sx, dashboardScale.sy);
 }
 
 TracePoint shownPoint(int t, int j) {
@@ -159,7 +164,7 @@ Span cursorLine(int position, double sx) {
 
 SamplePlan acquireSample(const LiveBlock& live, const ConfigABlock& configA, double sx, double sy) {
     SamplePlan plan;
-    const int col = ++scope.column;
+    const int col = ++scopeState().column;
     plan.column = col;
     plan.eraseLeftEdge = col > FlatStartColumn;
 
@@ -170,25 +175,25 @@ SamplePlan acquireSample(const LiveBlock& live, const ConfigABlock& configA, dou
         y[t] = scaleCoord(Panes[paneOf(static_cast<Trace>(t))].baseline - h[t], sy);
         plan.drawn[t] = t != TraceStart || scope.secondTrace;
         // The first sample after a start or a wrap joins nothing on its left.
-        if (col == FlatStartColumn) scope.previousY[t] = y[t];
+        if (col == FlatStartColumn) scopeState().previousY[t] = y[t];
         plan.segments[t] = {scaleCoord(col - 1, sx), scope.previousY[t], scaleCoord(col, sx), y[t]};
-        if (plan.drawn[t]) scope.previousY[t] = y[t];
+        if (plan.drawn[t]) scopeState().previousY[t] = y[t];
     }
 
     plan.wrapped = col > SweepLastColumn;
-    if (plan.wrapped) scope.column = SweepRestart;
+    if (plan.wrapped) scopeState().column = SweepRestart;
 
     const int j = scope.column - 200;
     for (int t = 0; t < TraceCount; ++t)
-        if (plan.drawn[t]) scope.points[t][j].y = y[t];
-    scope.history[j] = {live.voltageB,
-                        live.position,
-                        live.attInit,
-                        engineSpeedShown(live),
-                        live.voltageA,
-                        configA.lambdaType,
-                        static_cast<uint8_t>(live.flagsA & FlagsA::SwitchOff),
-                        live.flagsB};
+        if (plan.drawn[t]) scopeState().points[t][j].y = y[t];
+    scopeState().history[j] = {live.voltageB,
+                               live.position,
+                               live.attInit,
+                               engineSpeedShown(live),
+                               live.voltageA,
+                               configA.lambdaType,
+                               static_cast<uint8_t>(live.flagsA & FlagsA::SwitchOff),
+                               live.flagsB};
     return plan;
 }
 
@@ -280,7 +285,7 @@ bool cursorBoxPlace(int sizeMode, ButtonPlace* out) {
 
 ScopeTick scopePollTick() {
     const unsigned hold = scope.cursorMode ? PausePageHold : 0u;
-    if (!runPollPlan(ScopePoll, pollPausesNow() | hold, nullptr, &scope.fetchedBlocks))
+    if (!runPollPlan(ScopePoll, pollPausesNow() | hold, nullptr, &scopeState().fetchedBlocks))
         return serviceDialogOpen ? ScopeTick::Skipped : ScopeTick::CursorView;
     return LinkState == LinkStateKind::Up ? ScopeTick::Acquire : ScopeTick::ValuesOnly;
 }

@@ -76,7 +76,9 @@ struct ScopeState {
     unsigned fetchedBlocks;  // PollBlock bits read valid since the link came up
 };
 // Program-wide: cursor mode and the second-trace flag outlive the page.
-extern ScopeState scope;
+// Read-only view; the scope page writes through scopeState().
+extern const ScopeState& scope;
+ScopeState& scopeState();
 
 // History to zero and every point onto its pane's baseline at the scale
 // given; the sweep, the cursor and the flags are left alone.

@@ -172,7 +172,7 @@ void drawSweepLine(Canvas& c, int column) {
 }
 
 void drawSample(Canvas& c, const SamplePlan& plan) {
-    const int nudge = sweepNudge(SizeMode);
+    const int nudge = sweepNudge(shownSize);
     c.use(palette.white1, palette.white);
     if (plan.eraseLeftEdge) bands(c, leftEdgeStrip(c.sx, nudge));
     drawSweepLine(c, plan.column);
@@ -246,7 +246,7 @@ void drawCursorView(Canvas& c) {
             SelectObject(c.dc, tracePen(t));
             Polyline(c.dc, pts, 3);
         }
-        scope.cursorDrawn = p;
+        scopeState().cursorDrawn = p;
     }
     drawSweepLine(c, scope.column);
     drawValues(c, historyValues(scope.history[p], ConfigA.lambdaType), true);
@@ -254,9 +254,9 @@ void drawCursorView(Canvas& c) {
 
 void placeControls(HWND page) {
     ButtonPlace p;
-    if (cursorBarPlace(SizeMode, &p))
+    if (cursorBarPlace(shownSize, &p))
         MoveWindow(GetDlgItem(page, IDC_SCOPE_CURSOR_BAR), p.x, p.y, p.w, p.h, TRUE);
-    if (cursorBoxPlace(SizeMode, &p))
+    if (cursorBoxPlace(shownSize, &p))
         MoveWindow(GetDlgItem(page, IDC_SCOPE_CURSOR), p.x, p.y, p.w, p.h, TRUE);
 }
 
@@ -288,7 +288,7 @@ void onPaint(HWND page) {
 }
 
 void onCursorBox(HWND page) {
-    scope.cursorMode = IsDlgButtonChecked(page, IDC_SCOPE_CURSOR) == BST_CHECKED;
+    scopeState().cursorMode = IsDlgButtonChecked(page, IDC_SCOPE_CURSOR) == BST_CHECKED;
     showCursorBar(page);
     Canvas c = pageCanvas(page, palette.white);
     redrawTraces(c);
@@ -306,7 +306,7 @@ CursorMove cursorMove(int code) {
 }
 
 void onScroll(HWND bar, WPARAM wp) {
-    scope.cursor = moveCursor(scope.cursor, cursorMove(LOWORD(wp)), HIWORD(wp));
+    scopeState().cursor = moveCursor(scopeState().cursor, cursorMove(LOWORD(wp)), HIWORD(wp));
     SetScrollPos(bar, SB_CTL, scope.cursor, TRUE);
 }
 
@@ -314,7 +314,7 @@ void onScroll(HWND bar, WPARAM wp) {
 
 TimerResolutionCalls scopeTimerResolution = {timeBeginPeriod, timeEndPeriod};
 
-void scopeResetTraces() { resetScopeTraces(DashboardScale.sx, DashboardScale.sy); }
+void scopeResetTraces() { resetScopeTraces(dashboardScale.sx, dashboardScale.sy); }
 
 void scopePageStart() {
     if (!currentPage) return;
@@ -324,7 +324,7 @@ void scopePageStart() {
         Canvas c = pageCanvas(currentPage, palette.white);
         redrawTraces(c);
     }
-    scope.column = SweepStart;
+    scopeState().column = SweepStart;
 }
 
 void scopeRepaint() {

@@ -15,6 +15,7 @@ struct TimerResolutionCalls {
     UINT(WINAPI* begin)(UINT ms);
     UINT(WINAPI* end)(UINT ms);
 };
+// Test seam: the system's timer calls unless a test replaced them.
 extern TimerResolutionCalls scopeTimerResolution;
 // Clears the sample history and puts every trace point on its baseline
 // (start-up, and each time the page is created).

@@ -12,8 +12,13 @@
 #include "shell/app_state.h"
 #include "shell/language_entries.h"
 
-bool registrationEditing = false;
-bool dateEditing = false;
+namespace {
+DeviceInfoEditing editing = {false, false};
+}
+
+DeviceInfoEditing& deviceInfoEditing() { return editing; }
+const bool& registrationEditing = editing.registrationEditing;
+const bool& dateEditing = editing.dateEditing;
 
 namespace {
 
@@ -52,8 +57,8 @@ void deviceInfoOpen(CalendarDate date) {
     today.year = clampInt(today.year, FirstListYear, LastListYear);
     today.month = clampInt(today.month, 1, ListMonths);
     today.day = clampInt(today.day, 1, monthLength(today.month - 1, today.year));
-    registrationEditing = false;
-    dateEditing = false;
+    deviceInfoEditing().registrationEditing = false;
+    deviceInfoEditing().dateEditing = false;
 }
 
 CalendarDate deviceInfoToday() { return today; }
@@ -75,7 +80,8 @@ DeviceInfoView deviceInfoView() {
     v.mode = currentMode();
     v.versionEntry = -1;
     v.registrationButtonEntry = v.dateButtonEntry = EntryChange;
-    if (v.mode != InfoMode::Generation3) registrationEditing = dateEditing = false;
+    if (v.mode != InfoMode::Generation3)
+        deviceInfoEditing().registrationEditing = deviceInfoEditing().dateEditing = false;
 
     switch (v.mode) {
     case InfoMode::LinkDown:
@@ -101,7 +107,7 @@ DeviceInfoView deviceInfoTick() {
 }
 
 DateArming armDateEdit() {
-    dateEditing = true;
+    deviceInfoEditing().dateEditing = true;
     DateArming a;
     a.pick = {today.year - FirstListYear, today.month - 1, today.day - 1};
     a.dayCount = monthLength(today.month - 1, today.year);
@@ -109,7 +115,7 @@ DateArming armDateEdit() {
 }
 
 bool sendDateEdit(DatePick pick) {
-    dateEditing = false;
+    deviceInfoEditing().dateEditing = false;
     const bool isDate = pick.yearIndex >= 0 && pick.yearIndex < ListYears && pick.monthIndex >= 0 &&
                         pick.monthIndex < ListMonths && pick.dayIndex >= 0 &&
                         pick.dayIndex < monthLength(pick.monthIndex, pick.yearIndex);
@@ -121,10 +127,10 @@ bool sendDateEdit(DatePick pick) {
     return true;
 }
 
-void armRegistrationEdit() { registrationEditing = true; }
+void armRegistrationEdit() { deviceInfoEditing().registrationEditing = true; }
 
 void sendRegistrationEdit(const char* text) {
-    registrationEditing = false;
+    deviceInfoEditing().registrationEditing = false;
     uint8_t bytes[sizeof(ExtendedBlock::registration)];
     registrationBytes(text, bytes);
     // In address order; the replies aren't checked, the next tick shows

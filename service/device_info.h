@@ -6,9 +6,15 @@
 
 #include <cstddef>
 
-// True between the two clicks of the registration / date button.
-extern bool registrationEditing;
-extern bool dateEditing;
+// True between the two clicks of the registration / date button; read-only
+// views, the page writes through deviceInfoEditing().
+struct DeviceInfoEditing {
+    bool registrationEditing;
+    bool dateEditing;
+};
+DeviceInfoEditing& deviceInfoEditing();
+extern const bool& registrationEditing;
+extern const bool& dateEditing;
 
 struct CalendarDate {
     int year, month, day;  // month and day from 1

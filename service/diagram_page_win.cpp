@@ -64,14 +64,14 @@ void placeBar(HWND page, int id, const BarPlace& p, bool shown, int maximum) {
 void applyLayout(HWND page) {
     RECT client = {};
     GetClientRect(mainWindow, &client);
-    view.layout = diagramLayout(SizeMode, client.right, client.bottom);
+    view.layout = diagramLayout(shownSize, client.right, client.bottom);
     const DiagramLayout& l = view.layout;
     placeBar(page, IDC_DIAGRAM_HBAR, l.hbar, l.scrollBars, l.maxX);
     placeBar(page, IDC_DIAGRAM_VBAR, l.vbar, l.scrollBars, l.maxY);
 }
 
 void loadPicture(HWND page) {
-    view.bitmapId = diagramBitmapFor(LanguageCode);
+    view.bitmapId = diagramBitmapFor(activeLanguage);
     view.bitmap = GdiObject<HBITMAP>(LoadBitmapA(appInstance, MAKEINTRESOURCEA(view.bitmapId)));
     view.pageDc = WindowDc(page);
     view.memoryDc = MemoryDc(view.pageDc.get());

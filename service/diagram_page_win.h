@@ -6,7 +6,7 @@
 
 INT_PTR CALLBACK diagramPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 // Viewport, scroll bars, the bitmap of the language and the first copy, for
-// the current page, SizeMode and language; run by the shell's applySize.
+// the current page, shownSize and language; run by the shell's applySize.
 void diagramSetUp();
 // Copies the visible part of the bitmap onto the page (main-window paint).
 void diagramCopy();

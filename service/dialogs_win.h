@@ -29,8 +29,8 @@ INT_PTR CALLBACK portSearchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM l
 // Timers of the two dialogs that poll.
 enum { DeviceInfoTimerId = 2, PortSearchTimerId = 2 };
 
-// Where the port search reads the system's port list: the registry's
-// SERIALCOMM key unless a host gives another list.
+// Test seam: where the port search reads the system's port list, the
+// registry's SERIALCOMM key unless a host gives another list.
 extern PortNameSource portSearchNames;
 
 #endif

@@ -29,7 +29,7 @@ bool writeConfirmed(uint8_t expected) {
 }
 
 ResetOutcome resetGeneration1() {
-    WriteReply.value = 0;
+    forgetWriteReply();
     {
         ReplyDelayScope delay(ResetReplyDelayMs);
         writeParameter(Addr::Command, CmdFactoryReset);

@@ -67,8 +67,8 @@ void onResetPressed(HWND page) {
 void onPaint(HWND page) {
     paintPageArea(page);
     resetPageApplyTexts(page);
-    placeResetControls(page, SizeMode);
-    if (const ResetLayout* l = layoutFor(SizeMode))
+    placeResetControls(page, shownSize);
+    if (const ResetLayout* l = layoutFor(shownSize))
         place(page, IDC_RESET_PROGRESS, l->buttonX, l->barY, l->buttonW, l->barH);
 }
 
@@ -118,7 +118,7 @@ namespace {
 void onMainPaint(HWND page) {
     SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    placeResetControls(page, SizeMode);
+    placeResetControls(page, shownSize);
 }
 
 // The page stays through a size change; the next main-window paint

@@ -8,11 +8,11 @@ INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 // The three texts of the current language (the page also renews them on
 // every paint).
 void resetPageApplyTexts(HWND page);
-// Places labels 1104, 1105 and button 126 for the SizeMode (the shell's part
+// Places labels 1104, 1105 and button 126 for the shownSize (the shell's part
 // of the placement); other values leave them where they are.
 void placeResetControls(HWND page, int sizeMode);
 
-// Shows the page's message boxes; tests put a recorder in its place.
+// Test seam: shows the page's message boxes; tests put a recorder in its place.
 extern int (*resetMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 
 #endif

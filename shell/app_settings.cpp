@@ -36,7 +36,7 @@ bool readPortNumber(FILE* f, int* port) {
 bool writeLines(FILE* f, const void*) {
     return fprintf(f, "%s\n", "[Ustawienia]") >= 0 &&
            fprintf(f, "%s %d\n", "CommPort=", CommPort) >= 0 &&
-           fprintf(f, "%s %s\n", "Language=", LanguageCode) >= 0;
+           fprintf(f, "%s %s\n", "Language=", activeLanguage) >= 0;
 }
 
 }  // namespace
@@ -46,15 +46,15 @@ void readAppSettings(const char* path) {
     FILE* f = openInputTextFile(path, MaxAppSettingsBytes, &error);
     if (!f) {
         selectPort(portTablePath(1), 1);
-        snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");
+        snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", "pol");
         writeAppSettings(path);
         return;
     }
     // Only the positions count: section word, "CommPort=" and its number,
     // "Language=" and the code. Every word goes through the code buffer, so
     // a short file leaves the last word read there.
-    char* code = LanguageCode;
-    const size_t cap = sizeof LanguageCode;
+    char* code = appState().activeLanguage;
+    const size_t cap = sizeof activeLanguage;
     readWord(f, code, cap);
     readWord(f, code, cap);
     int port = 0;
@@ -65,12 +65,18 @@ void readAppSettings(const char* path) {
     selectPort(portTablePath(port), port);
 }
 
-void (*appSettingsUnwritableHook)(const char* path) = nullptr;
+namespace {
+void (*unwritableHandler)(const char* path) = nullptr;
+}
+
+void setAppSettingsUnwritableHandler(void (*handler)(const char* path)) {
+    unwritableHandler = handler;
+}
 
 bool writeAppSettings(const char* path) {
     // Callers report nothing on failure: the next change tries again, and
     // the hook tells the user.
     if (writeFileReplacing(path, writeLines, nullptr)) return true;
-    if (appSettingsUnwritableHook) appSettingsUnwritableHook(path);
+    if (unwritableHandler) unwritableHandler(path);
     return false;
 }

@@ -4,7 +4,7 @@
 
 extern const char* const AppSettingsFileName;  // "ZuvelS.ini", current directory
 
-// Reads the port, which it selects (selectPort), and LanguageCode
+// Reads the port, which it selects (selectPort), and activeLanguage
 // (shell/app_state.h) from the file at path; creates it with the defaults
 // (port 1, "pol") when it can't be opened (missing, not a regular file, or
 // larger than such a file can be).
@@ -12,12 +12,13 @@ extern const char* const AppSettingsFileName;  // "ZuvelS.ini", current director
 // read, is negative or is above 256 reads as 0; the code keeps at most 63
 // characters of its word.
 void readAppSettings(const char* path);
-// Writes the three lines from CommPort and LanguageCode through a temporary
+// Writes the three lines from CommPort and activeLanguage through a temporary
 // file that replaces the old one only when complete, so a failed write
 // leaves the old file as it was. False when it couldn't be written.
 bool writeAppSettings(const char* path);
-// Told of every write of writeAppSettings that failed, with its path: the
-// window says once per run that the choice can't be kept. nullptr: nobody.
-extern void (*appSettingsUnwritableHook)(const char* path);
+// The handler told of every write of writeAppSettings that failed, with its
+// path: the window says once per run that the choice can't be kept. nullptr:
+// nobody.
+void setAppSettingsUnwritableHandler(void (*handler)(const char* path));
 
 #endif

@@ -39,8 +39,13 @@ void clearPauseFlags() {
     flags.configDialogOpen = flags.optionsDialogOpen = false;
 }
 
-Page PageKind = PageReadings;
-int SizeMode = 1;
-DashboardScaleValue DashboardScale = {0.8, 0.77};
+namespace {
+AppState state = {PageReadings, 1, {0.8, 0.77}, "pol"};
+}
 
-char LanguageCode[64] = "pol";
+AppState& appState() { return state; }
+
+const Page& shownPage = state.shownPage;
+const int& shownSize = state.shownSize;
+const DashboardScaleValue& dashboardScale = state.dashboardScale;
+const char (&activeLanguage)[64] = state.activeLanguage;

@@ -22,17 +22,24 @@ void clearPauseFlags();
 // The PollPause bits (link/poll_plan.h) that hold now.
 unsigned pollPausesNow();
 
-// The page shown and the window size.
-extern Page PageKind;  // shell/page_list.h
-extern int SizeMode;   // 1..5, shell/sizes.h
-
 struct DashboardScaleValue {
     double sx, sy;
 };
-// 0.8 / 0.77 before the first size is applied.
-extern DashboardScaleValue DashboardScale;
 
-// Language code (a code of shell/language_list.h or anything read from the ini).
-extern char LanguageCode[64];
+// The shell's own state, in one owner: the shell (and tests setting up a
+// case) write it through appState(); everyone else reads the views below.
+struct AppState {
+    Page shownPage;                      // shell/page_list.h
+    int shownSize;                       // size mode 1..5, shell/sizes.h
+    DashboardScaleValue dashboardScale;  // 0.8 / 0.77 before the first size is applied
+    // Language code (a code of shell/language_list.h or anything read from the ini).
+    char activeLanguage[64];
+};
+AppState& appState();
+
+extern const Page& shownPage;
+extern const int& shownSize;
+extern const DashboardScaleValue& dashboardScale;
+extern const char (&activeLanguage)[64];
 
 #endif

@@ -55,5 +55,5 @@ void Canvas::text(HFONT font, int x, int y, const FieldText& f, COLORREF ink, CO
 
 Canvas pageCanvas(HWND page, HBRUSH brush) {
     const HGDIOBJ font = fontSmall ? static_cast<HGDIOBJ>(fontSmall) : GetStockObject(SYSTEM_FONT);
-    return Canvas(page, palette.black1, brush, font, DashboardScale.sx, DashboardScale.sy);
+    return Canvas(page, palette.black1, brush, font, dashboardScale.sx, dashboardScale.sy);
 }

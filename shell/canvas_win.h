@@ -38,7 +38,7 @@ struct Canvas {
     void text(HFONT font, int x, int y, const FieldText& f, COLORREF ink, COLORREF paper);
 };
 
-// A pass on a page: design points scaled for the SizeMode, the small
+// A pass on a page: design points scaled for the shownSize, the small
 // dashboard font (the system font before there is one), the black pen and
 // the given brush.
 Canvas pageCanvas(HWND page, HBRUSH brush);

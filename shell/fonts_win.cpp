@@ -6,7 +6,12 @@
 #include "shell/scoped_win.h"
 #include "shell/sizes.h"
 
-HFONT fontLarge = nullptr, fontSmall = nullptr;
+namespace {
+HFONT selectedLarge = nullptr, selectedSmall = nullptr;
+}
+
+const HFONT& fontLarge = selectedLarge;
+const HFONT& fontSmall = selectedSmall;
 
 namespace {
 
@@ -46,8 +51,8 @@ void createDashboardFonts() {
 void selectDashboardFonts(int sizeMode, bool cyrillic) {
     if (sizeMode < 1) sizeMode = 1;
     if (sizeMode > SizeModeCount) sizeMode = SizeModeCount;
-    fontLarge = largeFonts[cyrillic ? 1 : 0][sizeMode - 1].get();
-    fontSmall = smallFonts[cyrillic ? 1 : 0][sizeMode - 1].get();
+    selectedLarge = largeFonts[cyrillic ? 1 : 0][sizeMode - 1].get();
+    selectedSmall = smallFonts[cyrillic ? 1 : 0][sizeMode - 1].get();
 }
 
 void selectDashboardFontsFor(int sizeMode, const char* languageCode) {

@@ -13,8 +13,13 @@ const long long MaxLanguageFileBytes = 1024 * 1024;
 
 }  // namespace
 
-char LanguageTable[LanguageEntries][LanguageTextSize];
-char16_t LanguageText[LanguageEntries][LanguageTextSize];
+namespace {
+LanguageTables tables;
+}
+
+LanguageTables& languageTables() { return tables; }
+const char (&LanguageTable)[LanguageEntries][LanguageTextSize] = tables.LanguageTable;
+const char16_t (&LanguageText)[LanguageEntries][LanguageTextSize] = tables.LanguageText;
 
 void loadLanguageStream(FILE* f, CodePage cp) {
     // Line k's text is what follows its last '='; lines without one keep
@@ -31,18 +36,20 @@ void loadLanguageStream(FILE* f, CodePage cp) {
             copying = false;
         } else if (c == '=') {
             if (line < LanguageEntries) {
-                LanguageTable[line][0] = '\0';
+                languageTables().LanguageTable[line][0] = '\0';
                 replaced[line] = true;
             }
             length = 0;
             copying = true;
         } else if (copying && line < LanguageEntries && length < LanguageTextSize - 1) {
-            LanguageTable[line][length++] = static_cast<char>(c);
-            LanguageTable[line][length] = '\0';
+            languageTables().LanguageTable[line][length++] = static_cast<char>(c);
+            languageTables().LanguageTable[line][length] = '\0';
         }
     }
     for (int k = 0; k < LanguageEntries; ++k)
-        if (replaced[k]) decodeText(LanguageTable[k], cp, LanguageText[k], LanguageTextSize);
+        if (replaced[k])
+            decodeText(languageTables().LanguageTable[k], cp, languageTables().LanguageText[k],
+                       LanguageTextSize);
 }
 
 bool loadLanguageFile(const char* path, CodePage cp) {
@@ -56,6 +63,7 @@ bool loadLanguageFile(const char* path, CodePage cp) {
 
 void setLanguageEntry(int entry, const char* bytes, CodePage cp) {
     if (entry < 0 || entry >= LanguageEntries) return;
-    snprintf(LanguageTable[entry], LanguageTextSize, "%s", bytes ? bytes : "");
-    decodeText(LanguageTable[entry], cp, LanguageText[entry], LanguageTextSize);
+    snprintf(languageTables().LanguageTable[entry], LanguageTextSize, "%s", bytes ? bytes : "");
+    decodeText(languageTables().LanguageTable[entry], cp, languageTables().LanguageText[entry],
+               LanguageTextSize);
 }

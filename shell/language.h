@@ -9,10 +9,16 @@
 
 enum { LanguageEntries = 216, LanguageTextSize = 128 };
 // Entry k as the file has it, in its language's code page.
-extern char LanguageTable[LanguageEntries][LanguageTextSize];
+extern const char (&LanguageTable)[LanguageEntries][LanguageTextSize];
 // The same entries as the program shows them: decoded once, when loaded,
 // from the code page of the language they were loaded with.
-extern char16_t LanguageText[LanguageEntries][LanguageTextSize];
+extern const char16_t (&LanguageText)[LanguageEntries][LanguageTextSize];
+// Both tables, writable: the loaders below (and tests setting up a case).
+struct LanguageTables {
+    char LanguageTable[LanguageEntries][LanguageTextSize];
+    char16_t LanguageText[LanguageEntries][LanguageTextSize];
+};
+LanguageTables& languageTables();
 
 // Reads a language file over the table: line k's text after its last '='
 // replaces entry k; lines without '=' keep the entry (in both tables, so a

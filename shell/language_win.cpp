@@ -1,3 +1,4 @@
+#include "shell/seams_win.h"
 #include "shell/language_win.h"
 
 #include <cstdio>
@@ -13,10 +14,6 @@
 #include "shell/shell_win.h"
 #include "shell/start_options.h"
 #include "shell/text_win.h"
-
-char startDirectory[256];
-int portMarkCode = 10;
-int (*linkErrorMessageBox)(HWND, const wchar_t*, const wchar_t*, UINT) = showMessageBox;
 
 namespace {
 
@@ -48,16 +45,17 @@ const int AutoScanMarkCode = 20;
 }  // namespace
 
 void recordStartDirectory() {
-    DWORD n = GetCurrentDirectoryA(sizeof startDirectory, startDirectory);
+    DWORD n =
+        GetCurrentDirectoryA(sizeof shellWindow().startDirectory, shellWindow().startDirectory);
     // A path that doesn't fit comes back as a required length, not a path.
-    if (n == 0 || n >= sizeof startDirectory) startDirectory[0] = '\0';
+    if (n == 0 || n >= sizeof shellWindow().startDirectory) shellWindow().startDirectory[0] = '\0';
 }
 
 void loadLanguage() {
     if (startDirectory[0]) SetCurrentDirectoryA(startDirectory);
     char path[96];
-    snprintf(path, sizeof path, "Lang\\ZuvelS_lang.%s", LanguageCode);
-    loadLanguageFile(path, codePageForLanguage(LanguageCode));
+    snprintf(path, sizeof path, "Lang\\ZuvelS_lang.%s", activeLanguage);
+    loadLanguageFile(path, codePageForLanguage(activeLanguage));
 }
 
 int languageCommandFor(const char* code) { return languageOrFallback(code).command; }
@@ -70,7 +68,7 @@ const char* languageCodeForCommand(int command) {
 }
 
 void installLanguageMenu() {
-    HMENU menu = LoadMenuA(appInstance, MAKEINTRESOURCEA(languageMenuFor(LanguageCode)));
+    HMENU menu = LoadMenuA(appInstance, MAKEINTRESOURCEA(languageMenuFor(activeLanguage)));
     HMENU old = GetMenu(mainWindow);
     SetMenu(mainWindow, menu);
     DrawMenuBar(mainWindow);
@@ -78,7 +76,7 @@ void installLanguageMenu() {
     if (old && old != menu) DestroyMenu(old);
     menu = GetMenu(mainWindow);
 
-    const int chosen = languageCommandFor(LanguageCode);
+    const int chosen = languageCommandFor(activeLanguage);
     for (const LanguageRow& l : AllLanguages)
         CheckMenuItem(menu, l.command,
                       MF_BYCOMMAND | (l.command == chosen ? MF_CHECKED : MF_UNCHECKED));
@@ -89,7 +87,7 @@ void installLanguageMenu() {
 }
 
 void chooseLanguage(const char* code) {
-    snprintf(LanguageCode, sizeof LanguageCode, "%s", code);
+    snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", code);
     writeAppSettings(AppSettingsFileName);
     loadLanguage();
     rebuildPageForLanguage();
@@ -98,7 +96,7 @@ void chooseLanguage(const char* code) {
 }
 
 void markPortMenu(int code) {
-    portMarkCode = code;
+    shellWindow().portMarkCode = code;
     HMENU menu = GetMenu(mainWindow);
     if (!menu) return;
 
@@ -171,14 +169,15 @@ void noteSettingsUnwritable(const char* path) {
 
 void watchSettingsWrites() {
     settingsUnwritableTold = false;
-    appSettingsUnwritableHook = noteSettingsUnwritable;
+    setAppSettingsUnwritableHandler(noteSettingsUnwritable);
 }
 
 void showSettingsUnwritableBox() {
     const std::wstring text = std::wstring(entryText(EntrySettingsUnwritable)) + L"\n\n" +
                               unwritableFolder + L"\n\n" + entryText(EntrySettingsSetupHint);
-    linkErrorMessageBox(mainWindow, text.c_str(), entryText(EntrySettingsUnwritableCaption),
-                        MB_OK | MB_ICONWARNING);
+    shellSeams.linkErrorMessageBox(mainWindow, text.c_str(),
+                                   entryText(EntrySettingsUnwritableCaption),
+                                   MB_OK | MB_ICONWARNING);
 }
 
 void showLinkErrorBox() {
@@ -193,5 +192,5 @@ void showLinkErrorBox() {
             std::wstring(entryText(EntryLinkErrorCaption)) + L" " + systemText(SelectedPortPath);
         text += L"\n\n" + systemText(linkPortProblem());
     }
-    linkErrorMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    shellSeams.linkErrorMessageBox(mainWindow, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }

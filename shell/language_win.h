@@ -5,17 +5,19 @@
 
 #include <windows.h>
 
+#include "shell/seams_win.h"
+
 // The process's current directory at start-up; language files are found
 // relative to it.
-extern char startDirectory[256];
+extern const char (&startDirectory)[256];
 void recordStartDirectory();
 
 // The code the port menu was last marked with (10..20).
-extern int portMarkCode;
+extern const int& portMarkCode;
 
 // Reads "Lang\ZuvelS_lang.<code>" of the start directory over the table.
 void loadLanguage();
-// Loads and installs the menu of LanguageCode, checks its language item and
+// Loads and installs the menu of activeLanguage, checks its language item and
 // re-applies flag bitmaps, enabled sizes, port marks and size marks.
 void installLanguageMenu();
 // Language item and menu resource for a code; unknown codes give Polish.
@@ -43,9 +45,6 @@ void showSettingsUnwritableBox();
 
 // Shown by the link when the port takes too long to open or echoes.
 void showLinkErrorBox();
-// The message box the link error box and the settings box go through
-// (replaced by tests).
-extern int (*linkErrorMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption,
-                                  UINT type);
+// Its message box is shellSeams.linkErrorMessageBox (shell/seams_win.h).
 
 #endif

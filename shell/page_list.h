@@ -1,4 +1,4 @@
-// The program's pages, one line each, in PageKind order from 1; the only
+// The program's pages, one line each, in shownPage order from 1; the only
 // list of pages (the shell, the tools and the tests read it):
 //   X(kind, menu command, name, polls, title entry, hooks)
 // name: what scripts and tools call the page (scripts/faults reads these
@@ -28,7 +28,7 @@
     X(PageScope,         IDM_SCOPE,         "oscilloscope",  1, EntryTitleScope,         scopePage)
 // clang-format on
 
-// PageKind: which page is shown; PageNone only where no page is meant.
+// shownPage: which page is shown; PageNone only where no page is meant.
 enum Page : int {
     PageNone = 0,
 #define ZUVELS_PAGE_KIND(kind, command, name, polls, title, hooks) kind,
@@ -46,7 +46,7 @@ struct PageEntry {
     bool polls;
     int title;  // its title's language entry
 };
-// The lines above as data, in PageKind order (AllPages[kind - 1]).
+// The lines above as data, in shownPage order (AllPages[kind - 1]).
 extern const PageEntry AllPages[PageCount];
 
 #endif

@@ -1,3 +1,4 @@
+#include "shell/seams_win.h"
 #include "shell/pages_win.h"
 
 #include "res/resource.h"
@@ -7,10 +8,6 @@
 #include "shell/shell_win.h"
 #include "shell/text_win.h"
 
-int currentPageTemplate = 0;
-bool currentPageAwaitsOwnPaint = false;
-int largestEnabledSize = 1;
-
 // Each page's folder defines its entry.
 #define ZUVELS_PAGE_HOOKS_DECL(kind, command, name, polls, title, hooks) \
     extern const PageHooks hooks;
@@ -19,24 +16,24 @@ ZUVELS_PAGES(ZUVELS_PAGE_HOOKS_DECL)
 
 namespace {
 
-// The page table, in PageKind order.
+// The page table, in Page order.
 const PageHooks* const Pages[PageCount] = {
 #define ZUVELS_PAGE_HOOKS_REF(kind, command, name, polls, title, hooks) &hooks,
     ZUVELS_PAGES(ZUVELS_PAGE_HOOKS_REF)
 #undef ZUVELS_PAGE_HOOKS_REF
 };
-// Page items by PageKind.
+// Page items by shownPage.
 const int PageCommands[PageCount] = {
 #define ZUVELS_PAGE_COMMAND(kind, command, name, polls, title, hooks) command,
     ZUVELS_PAGES(ZUVELS_PAGE_COMMAND)
 #undef ZUVELS_PAGE_COMMAND
 };
 
-// Size items by SizeMode; note 1280x960 is 40032 and 1280x1024 is 40031.
+// Size items by shownSize; note 1280x960 is 40032 and 1280x1024 is 40031.
 const int SizeCommands[SizeModeCount] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_1024,
                                          IDM_SIZE_1280_960, IDM_SIZE_1280_1024};
 
-int sizeIndex() { return (SizeMode >= 1 && SizeMode <= SizeModeCount ? SizeMode : 1) - 1; }
+int sizeIndex() { return (shownSize >= 1 && shownSize <= SizeModeCount ? shownSize : 1) - 1; }
 
 void setTitle(Page page) {
     if (page >= 1 && page <= PageCount) setEntryText(mainWindow, AllPages[page - 1].title);
@@ -44,7 +41,7 @@ void setTitle(Page page) {
 
 void placeMainWindow() {
     RECT screen;
-    desktopRectProvider(&screen);
+    shellSeams.desktopRectProvider(&screen);
     POINT at = windowPlaceFor(screen.right, screen.bottom, winW, winH);
     SetWindowPos(mainWindow, nullptr, at.x, at.y, static_cast<int>(winW), static_cast<int>(winH),
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -59,7 +56,7 @@ void createPageOf(Page page, PageCreation how) {
 
 void recreatePage(PageCreation how) {
     destroyCurrentPage();
-    createPageOf(PageKind, how);
+    createPageOf(shownPage, how);
 }
 
 }  // namespace
@@ -82,28 +79,28 @@ POINT windowPlaceFor(long w, long h, unsigned windowW, unsigned windowH) {
 }
 
 void setSizeMode(int sizeMode) {
-    SizeMode = sizeMode;
+    appState().shownSize = sizeMode;
     const WindowSize& w = windowSize(sizeMode);
-    winW = static_cast<unsigned>(w.winW);
-    winH = static_cast<unsigned>(w.winH);
+    shellWindow().winW = static_cast<unsigned>(w.winW);
+    shellWindow().winH = static_cast<unsigned>(w.winH);
 }
 
 HWND createPage(int templateId, DLGPROC proc) {
-    currentPageTemplate = templateId;
-    currentPageAwaitsOwnPaint = true;
-    currentPage =
+    shellWindow().currentPageTemplate = templateId;
+    shellWindow().currentPageAwaitsOwnPaint = true;
+    shellWindow().currentPage =
         CreateDialogParamW(appInstance, MAKEINTRESOURCEW(templateId), mainWindow, proc, 0);
     return currentPage;
 }
 
 void destroyCurrentPage() {
     if (currentPage) DestroyWindow(currentPage);
-    currentPage = nullptr;
+    shellWindow().currentPage = nullptr;
 }
 
 void createFirstPage() {
     createPageOf(PageReadings, PageCreation::Shown);
-    PageKind = PageReadings;
+    appState().shownPage = PageReadings;
     setTitle(PageReadings);
 }
 
@@ -118,10 +115,10 @@ void releasePages() {
 }
 
 void showPage(Page page) {
-    if (PageKind != page) {
+    if (shownPage != page) {
         destroyCurrentPage();
         createPageOf(page, PageCreation::Shown);
-        PageKind = page;
+        appState().shownPage = page;
         setTitle(page);
         if (pageHooks(page).laidOutBySize) applySize();
     }
@@ -131,7 +128,7 @@ void showPage(Page page) {
 void applySize() {
     applySizeMarks();  // also selects the fonts for the size and language
     placeMainWindow();
-    const PageHooks& h = pageHooks(PageKind);
+    const PageHooks& h = pageHooks(shownPage);
     if (!h.resize || !h.resize(currentPage)) recreatePage(PageCreation::Resized);
 }
 
@@ -139,14 +136,14 @@ void applySizeMarks() {
     HMENU menu = GetMenu(mainWindow);
     for (int command : SizeCommands) CheckMenuItem(menu, command, MF_BYCOMMAND | MF_UNCHECKED);
     CheckMenuItem(menu, SizeCommands[sizeIndex()], MF_BYCOMMAND | MF_CHECKED);
-    const WindowSize& w = windowSize(SizeMode);
-    DashboardScale.sx = w.sx;
-    DashboardScale.sy = w.sy;
-    selectDashboardFontsFor(SizeMode, LanguageCode);
+    const WindowSize& w = windowSize(shownSize);
+    appState().dashboardScale.sx = w.sx;
+    appState().dashboardScale.sy = w.sy;
+    selectDashboardFontsFor(shownSize, activeLanguage);
 }
 
 void enableSizes(int largest) {
-    largestEnabledSize = largest;
+    shellWindow().largestEnabledSize = largest;
     HMENU menu = GetMenu(mainWindow);
     for (int i = 0; i < SizeModeCount; ++i)
         EnableMenuItem(menu, SizeCommands[i],
@@ -157,18 +154,18 @@ void highlightPage() {
     HMENU menu = GetMenu(mainWindow);
     for (int command : PageCommands)
         HiliteMenuItem(mainWindow, menu, command, MF_BYCOMMAND | MF_UNHILITE);
-    const int command = pageCommandFor(PageKind);
+    const int command = pageCommandFor(shownPage);
     if (command) HiliteMenuItem(mainWindow, menu, command, MF_BYCOMMAND | MF_HILITE);
 }
 
 void rebuildPageForLanguage() {
-    const PageHooks& h = pageHooks(PageKind);
+    const PageHooks& h = pageHooks(shownPage);
     if (h.language) {
         h.language(currentPage);
         return;
     }
     recreatePage(PageCreation::Relanguaged);
-    setTitle(PageKind);
+    setTitle(shownPage);
     if (h.laidOutBySize) applySize();
 }
 

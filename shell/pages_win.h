@@ -49,7 +49,7 @@ struct LaidOutBySize {};
 
 // What the shell calls in a page; made by makePageHooks.
 struct PageHooks {
-    int templates[SizeModeCount];  // dialog template by SizeMode
+    int templates[SizeModeCount];  // dialog template by shownSize
     DLGPROC proc;
     OnCreate create;
     OnStart start;
@@ -86,17 +86,17 @@ constexpr PageHooks makePageHooks(const int (&templates)[SizeModeCount], DLGPROC
 const PageHooks& pageHooks(Page page);
 
 // Template the current page was created from (0 before the first page).
-extern int currentPageTemplate;
+extern const int& currentPageTemplate;
 // Set when a page is created; cleared once the main window's paint has left
 // that page a paint of its own.
-extern bool currentPageAwaitsOwnPaint;
-// The SizeMode the size items were last enabled for; re-applied to a new menu.
-extern int largestEnabledSize;
+extern const bool& currentPageAwaitsOwnPaint;
+// The shownSize the size items were last enabled for; re-applied to a new menu.
+extern const int& largestEnabledSize;
 
 // Where the main window goes on that screen: centred when it leaves more
 // than 50 pixels across, else at (0, 0).
 POINT windowPlaceFor(long w, long h, unsigned windowW, unsigned windowH);
-// Sets SizeMode together with winW and winH.
+// Sets shownSize together with winW and winH.
 void setSizeMode(int sizeMode);
 
 // Creates page template as a modeless child of the main window and makes it
@@ -120,10 +120,10 @@ void rebuildPageForLanguage();
 // 1-based position of value in a table of command ids, or 0.
 int positionOf(const int* table, int count, int value);
 
-// Size command id for a SizeMode and back (0 when not a size command).
+// Size command id for a shownSize and back (0 when not a size command).
 int sizeCommandFor(int sizeMode);
 int sizeModeForCommand(int command);
-// Page command id for a PageKind and back (0, PageNone when not a page).
+// Page command id for a shownPage and back (0, PageNone when not a page).
 int pageCommandFor(Page page);
 Page pageForCommand(int command);
 

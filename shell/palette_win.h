@@ -24,6 +24,7 @@ struct Palette {
     PaletteObject<HBRUSH> grey, green, black, navy, silver, cyan, red, white, darkGreen, yellow,
         olive, brown;
 };
+// Program-wide: the one set every page selects from.
 extern Palette palette;
 
 // A whole set, freed with the value returned.

@@ -1,3 +1,4 @@
+#include "shell/seams_win.h"
 #include "shell/settings_file_win.h"
 
 #include <cstdio>
@@ -44,7 +45,8 @@ bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* pa
 }
 
 void showIoError(HWND owner) {
-    settingsMessageBox(owner, entryText(EntryCannotOpen), IoErrorCaption, MB_OK | MB_ICONWARNING);
+    shellSeams.settingsMessageBox(owner, entryText(EntryCannotOpen), IoErrorCaption,
+                                  MB_OK | MB_ICONWARNING);
 }
 
 // A save refused because the controller didn't answer: the file was never
@@ -52,7 +54,8 @@ void showIoError(HWND owner) {
 void showNoAnswer(HWND owner) {
     const std::wstring text =
         std::wstring(entryText(EntryLinkLost)) + L"\n" + entryText(EntryLinkLostHint);
-    settingsMessageBox(owner, text.c_str(), entryText(EntrySaveTitle), MB_OK | MB_ICONWARNING);
+    shellSeams.settingsMessageBox(owner, text.c_str(), entryText(EntrySaveTitle),
+                                  MB_OK | MB_ICONWARNING);
 }
 
 // The file dialogs may leave the process in the folder the user browsed to,
@@ -62,7 +65,7 @@ bool chooseFile(HWND owner, bool save, const SettingsFormat& fmt, char* path, si
     char folder[MAX_PATH];
     DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
     const bool known = n > 0 && n < sizeof folder;
-    bool chosen = settingsFileChooser(owner, save, fmt, path, cap);
+    bool chosen = shellSeams.settingsFileChooser(owner, save, fmt, path, cap);
     if (known) SetCurrentDirectoryA(folder);
     return chosen;
 }
@@ -76,8 +79,10 @@ bool fileExists(const char* path) {
 
 }  // namespace
 
-bool (*settingsFileChooser)(HWND, bool, const SettingsFormat&, char*, size_t) = systemFileDialog;
-int (*settingsMessageBox)(HWND, const wchar_t*, const wchar_t*, UINT) = showMessageBox;
+bool systemSettingsFileChooser(HWND owner, bool save, const SettingsFormat& fmt, char* path,
+                               size_t cap) {
+    return systemFileDialog(owner, save, fmt, path, cap);
+}
 
 void loadSettingsFile(HWND owner) {
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
@@ -87,12 +92,12 @@ void loadSettingsFile(HWND owner) {
     case LoadResult::Sent: break;  // no message confirms a load
     case LoadResult::CannotOpen: showIoError(owner); break;
     case LoadResult::WrongFormat:
-        settingsMessageBox(owner, entryText(EntryWrongFormat), entryText(EntryWrongFormatCaption),
-                           MB_OK | MB_ICONWARNING);
+        shellSeams.settingsMessageBox(owner, entryText(EntryWrongFormat),
+                                      entryText(EntryWrongFormatCaption), MB_OK | MB_ICONWARNING);
         break;
     case LoadResult::WriteFailed:
-        settingsMessageBox(owner, entryText(EntryWriteFailed), entryText(EntryWriteFailedCaption),
-                           MB_OK | MB_ICONWARNING);
+        shellSeams.settingsMessageBox(owner, entryText(EntryWriteFailed),
+                                      entryText(EntryWriteFailedCaption), MB_OK | MB_ICONWARNING);
         break;
     }
 }
@@ -104,9 +109,9 @@ void saveSettingsFile(HWND owner) {
         path[0] = '\0';
         if (!chooseFile(owner, true, fmt, path, sizeof path)) return;
         if (!fileExists(path)) break;
-        int answer =
-            settingsMessageBox(owner, entryText(EntryOverwrite), entryText(EntryOverwriteCaption),
-                               MB_YESNO | MB_ICONINFORMATION);
+        int answer = shellSeams.settingsMessageBox(owner, entryText(EntryOverwrite),
+                                                   entryText(EntryOverwriteCaption),
+                                                   MB_YESNO | MB_ICONINFORMATION);
         if (answer == IDYES) break;
         // No: offer the dialog again.
     }

@@ -6,18 +6,14 @@
 #include <cstddef>
 #include <windows.h>
 
+#include "shell/seams_win.h"
 #include "shell/settings_file.h"
 
 // Both are owned by owner, the current page.
 void loadSettingsFile(HWND owner);
 void saveSettingsFile(HWND owner);
 
-// Seams for tests under Wine: the file dialog (true with a path, false when
-// cancelled) and the message box (returns IDOK, IDYES or IDNO). They start
-// out as the system's dialogs.
-extern bool (*settingsFileChooser)(HWND owner, bool save, const SettingsFormat& fmt, char* path,
-                                   size_t cap);
-extern int (*settingsMessageBox)(HWND owner, const wchar_t* text, const wchar_t* caption,
-                                 UINT type);
+// Their file dialog and message box are shellSeams.settingsFileChooser and
+// shellSeams.settingsMessageBox (shell/seams_win.h).
 
 #endif

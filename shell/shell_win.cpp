@@ -1,5 +1,6 @@
 // The main window: start-up of the instance, creation, repaint, the menu
 // commands and shutdown. It draws nothing itself; the current page does.
+#include "shell/seams_win.h"
 #include "shell/palette_win.h"
 #include "shell/shell_win.h"
 
@@ -24,12 +25,37 @@
 #include "shell/sizes.h"
 #include "shell/text_win.h"
 
-HINSTANCE appInstance;
-HWND mainWindow;
-HWND currentPage;
-unsigned winW = static_cast<unsigned>(windowSize(1).winW);
-unsigned winH = static_cast<unsigned>(windowSize(1).winH);
-long lastScreenW, lastScreenH;
+namespace {
+ShellWindow W = {
+    nullptr,
+    nullptr,
+    nullptr,
+    static_cast<unsigned>(windowSize(1).winW),
+    static_cast<unsigned>(windowSize(1).winH),
+    0,
+    0,
+    0,
+    false,
+    1,
+    "",
+    10,
+};
+}  // namespace
+
+ShellWindow& shellWindow() { return W; }
+
+const HINSTANCE& appInstance = W.appInstance;
+const HWND& mainWindow = W.mainWindow;
+const HWND& currentPage = W.currentPage;
+const unsigned& winW = W.winW;
+const unsigned& winH = W.winH;
+const long& lastScreenW = W.lastScreenW;
+const long& lastScreenH = W.lastScreenH;
+const int& currentPageTemplate = W.currentPageTemplate;
+const bool& currentPageAwaitsOwnPaint = W.currentPageAwaitsOwnPaint;
+const int& largestEnabledSize = W.largestEnabledSize;
+const char (&startDirectory)[256] = W.startDirectory;
+const int& portMarkCode = W.portMarkCode;
 
 namespace {
 
@@ -40,14 +66,14 @@ wchar_t className[ClassNameSize];
 HACCEL accelerators;
 
 void onCreate(HWND window) {
-    mainWindow = window;
-    currentPage = nullptr;
-    PageKind = PageReadings;
+    shellWindow().mainWindow = window;
+    shellWindow().currentPage = nullptr;
+    appState().shownPage = PageReadings;
 
     RECT screen;
-    desktopRectProvider(&screen);
-    lastScreenW = screen.right;
-    lastScreenH = screen.bottom;
+    shellSeams.desktopRectProvider(&screen);
+    shellWindow().lastScreenW = screen.right;
+    shellWindow().lastScreenH = screen.bottom;
     const int largest = largestSizeFor(lastScreenW, lastScreenH);
     setSizeMode(largest);
     enableSizes(largest);
@@ -69,17 +95,17 @@ void onPaint(HWND window) {
     emptyPaint(window);
     if (currentPage) emptyPaint(currentPage);
 
-    selectDashboardFontsFor(SizeMode, LanguageCode);
-    const PageHooks& page = pageHooks(PageKind);
+    selectDashboardFontsFor(shownSize, activeLanguage);
+    const PageHooks& page = pageHooks(shownPage);
     if (currentPage && page.paint) page.paint(currentPage);
 
     // The screen may have changed resolution: offer only the sizes that fit
     // now, but keep the size in use.
     RECT screen;
-    desktopRectProvider(&screen);
+    shellSeams.desktopRectProvider(&screen);
     if (screen.right != lastScreenW || screen.bottom != lastScreenH) {
-        lastScreenW = screen.right;
-        lastScreenH = screen.bottom;
+        shellWindow().lastScreenW = screen.right;
+        shellWindow().lastScreenH = screen.bottom;
         enableSizes(largestSizeFor(lastScreenW, lastScreenH));
     }
 
@@ -88,7 +114,7 @@ void onPaint(HWND window) {
     // just drawn. Later paints of the main window have drawn the page
     // already; repeating them would draw the dashboard twice.
     if (currentPage && currentPageAwaitsOwnPaint) {
-        currentPageAwaitsOwnPaint = false;
+        shellWindow().currentPageAwaitsOwnPaint = false;
         RedrawWindow(currentPage, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
     }
 }
@@ -139,8 +165,8 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         releasePages();
         closePort();
-        mainWindow = nullptr;
-        currentPage = nullptr;
+        shellWindow().mainWindow = nullptr;
+        shellWindow().currentPage = nullptr;
         PostQuitMessage(0);
         return 0;
     }
@@ -149,10 +175,11 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void (*desktopRectProvider)(RECT* out) = systemDesktopRect;
+ShellSeams shellSeams = {showMessageBox, systemSettingsFileChooser, showMessageBox,
+                         systemDesktopRect};
 
 HWND createMainWindow(HINSTANCE instance, int showCommand) {
-    appInstance = instance;
+    shellWindow().appInstance = instance;
     if (!LoadStringW(instance, IDS_CLASS, className, ClassNameSize)) wcscpy(className, L"ZUVELMxx");
 
     // Every host (the program, tests, tools) gets the shared pens and brushes
@@ -166,7 +193,7 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
     startPages();
     fillSettingsKeyTables();
     createDashboardFonts();
-    linkErrorHook = showLinkErrorBox;
+    linkHooks.error = showLinkErrorBox;
     watchSettingsWrites();
 
     // A Unicode window: its title is set in UTF-16, whatever the system's

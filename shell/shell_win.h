@@ -4,17 +4,36 @@
 
 #include <windows.h>
 
-extern HINSTANCE appInstance;
-extern HWND mainWindow;
-extern HWND currentPage;     // the one page dialog now shown; null before the first
-extern unsigned winW, winH;  // outer size of the main window for the SizeMode
-// Right and bottom edge of the desktop rectangle when the shell last looked
-// (creation and main-window paints); the modal dialogs centre on it.
-extern long lastScreenW, lastScreenH;
+#include "shell/seams_win.h"
 
-// Where the desktop window's rectangle comes from (tests give their own
-// screen); starts out as GetWindowRect of the desktop window.
-extern void (*desktopRectProvider)(RECT* out);
+// The main window's state, in one owner: the shell (and tests setting up a
+// case) write it through shellWindow(); everyone else reads the views below
+// and beside the functions that change them (shell/pages_win.h,
+// shell/language_win.h).
+struct ShellWindow {
+    HINSTANCE appInstance;
+    HWND mainWindow;
+    HWND currentPage;     // the one page dialog now shown; null before the first
+    unsigned winW, winH;  // outer size of the main window for the shownSize
+    // Right and bottom edge of the desktop rectangle when the shell last looked
+    // (creation and main-window paints); the modal dialogs centre on it.
+    long lastScreenW, lastScreenH;
+    int currentPageTemplate;
+    bool currentPageAwaitsOwnPaint;
+    int largestEnabledSize;
+    char startDirectory[256];
+    int portMarkCode;
+};
+ShellWindow& shellWindow();
+
+extern const HINSTANCE& appInstance;
+extern const HWND& mainWindow;
+extern const HWND& currentPage;
+extern const unsigned &winW, &winH;
+extern const long &lastScreenW, &lastScreenH;
+
+// The desktop rectangle comes from shellSeams.desktopRectProvider
+// (shell/seams_win.h).
 
 // Registers the class and creates the main window (creation steps run inside).
 // Returns the window or null.

@@ -1,4 +1,4 @@
-// The five window sizes (SizeMode 1..5): the screen each needs, the main
+// The five window sizes (shownSize 1..5): the screen each needs, the main
 // window's outer size, the scale of design points and the dashboard font
 // sizes. The one home of these numbers; the pages keep their own per-size
 // geometry. Portable.
@@ -15,13 +15,13 @@ struct ButtonPlace {
 struct WindowSize {
     int screenW, screenH;  // smallest desktop that offers this size
     int winW, winH;        // outer size of the main window
-    double sx, sy;         // design point to pixel (DashboardScale)
+    double sx, sy;         // design point to pixel (dashboardScale)
     int fontLargeH, fontLargeW, fontSmallH, fontSmallW;
 };
 // sizeMode 1..5 (out-of-range values clamp).
 const WindowSize& windowSize(int sizeMode);
 
-// Largest SizeMode whose window fits a screen whose desktop rectangle ends
+// Largest shownSize whose window fits a screen whose desktop rectangle ends
 // at (w, h); 1 when none of the larger ones does.
 int largestSizeFor(long w, long h);
 

@@ -29,6 +29,7 @@ struct DurableFileCalls {
     // never sees a half-written target.
     bool (*replace)(const char* from, const char* to);
 };
+// Test seam: the system's calls unless a test replaced one.
 extern DurableFileCalls durableFileCalls;
 extern const DurableFileCalls SystemDurableFileCalls;
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "link/block_stores.h"
 #include "sim/sim.h"
 
 namespace simframes {
@@ -29,10 +30,10 @@ inline void storesFromSimulator(int generation) {
     SimConfig config;
     config.generation = generation;
     simReset(config, 0);
-    Live = simState().live;
-    ConfigA = simState().configA;
-    ConfigB = simState().configB;
-    Extended = simState().extended;
+    blockStores().Live = simState().live;
+    blockStores().ConfigA = simState().configA;
+    blockStores().ConfigB = simState().configB;
+    blockStores().Extended = simState().extended;
 }
 
 // Every frame the controller received since its log was cleared.

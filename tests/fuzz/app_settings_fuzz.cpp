@@ -15,24 +15,24 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     saveWithoutDiskFlush();
     linkForTests().CommPort = -7;
-    snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
+    snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", "before");
     const char* path = writeScratchFile("ZuvelS.ini", data, size);
     readAppSettings(path);
     FUZZ_CHECK(CommPort >= 0 && CommPort <= 256);
-    FUZZ_CHECK(memchr(LanguageCode, '\0', sizeof LanguageCode) != nullptr);
+    FUZZ_CHECK(memchr(activeLanguage, '\0', sizeof activeLanguage) != nullptr);
     FUZZ_CHECK(strcmp(portTablePath(CommPort), "") != 0);
 
     // A code that starts with a zero byte writes as an empty word, which no
     // reader can tell from a missing one.
-    if (LanguageCode[0] == '\0') return 0;
+    if (activeLanguage[0] == '\0') return 0;
     const int port = CommPort;
-    char code[sizeof LanguageCode];
-    memcpy(code, LanguageCode, sizeof code);
+    char code[sizeof activeLanguage];
+    memcpy(code, activeLanguage, sizeof code);
     writeAppSettings(path);
     linkForTests().CommPort = -7;
-    LanguageCode[0] = '\0';
+    appState().activeLanguage[0] = '\0';
     readAppSettings(path);
     FUZZ_CHECK(CommPort == port);
-    FUZZ_CHECK(strcmp(LanguageCode, code) == 0);
+    FUZZ_CHECK(strcmp(activeLanguage, code) == 0);
     return 0;
 }

@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     input = &in;
     fuzzport::begin(&in);
     LinkPort = &fuzzPortOps;
-    linkErrorHook = errorBox;
+    linkHooks.error = errorBox;
     linkForTests().PortHandle = InvalidPort;  // a handle of an earlier run is no longer open
     linkForTests().PortOpen = false;
     resetLinkState();

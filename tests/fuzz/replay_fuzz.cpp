@@ -168,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     replayLoadText(text.c_str(), &error);
     resetLinkState();
     LinkPort = &watchingOps;
-    linkErrorHook = noBox;
+    linkHooks.error = noBox;
     openHandles = 0;
     selectPort("replay", 0);
     const uint8_t round[] = {Poll, ReadLive, ReadA, ReadB, ReadExtended};

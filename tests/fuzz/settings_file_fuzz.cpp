@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/parameters.h"
 #include "shell/settings_file.h"

@@ -27,12 +27,12 @@ protected:
         ASSERT_FALSE(dir.empty());
         path = dir + "/ZuvelS.ini";
         linkForTests().CommPort = 77;
-        snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
+        snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", "before");
     }
     void TearDown() override {
         removeScratchDir(dir);
         linkForTests().CommPort = 0;
-        snprintf(LanguageCode, sizeof LanguageCode, "%s", "pol");
+        snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", "pol");
     }
     void writeFile(const std::string& content) { writeFileBytes(path, content); }
     std::string readFile() { return readFileBytes(path); }
@@ -42,21 +42,21 @@ protected:
 
 TEST_F(AppSettingsTest, WritesThreeLinesExactlyAndReadsThemBack) {
     linkForTests().CommPort = 12;
-    snprintf(LanguageCode, sizeof LanguageCode, "%s", "ang");
+    snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", "ang");
     writeAppSettings(path.c_str());
     EXPECT_EQ(readFile(), "[Ustawienia]\nCommPort= 12\nLanguage= ang\n");
 
     linkForTests().CommPort = 5;
-    snprintf(LanguageCode, sizeof LanguageCode, "%s", "x");
+    snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", "x");
     readAppSettings(path.c_str());
     EXPECT_EQ(CommPort, 12);
-    EXPECT_STREQ(LanguageCode, "ang");
+    EXPECT_STREQ(activeLanguage, "ang");
 }
 
 TEST_F(AppSettingsTest, MissingFileIsCreatedWithDefaults) {
     readAppSettings(path.c_str());
     EXPECT_EQ(CommPort, 1);
-    EXPECT_STREQ(LanguageCode, "pol");
+    EXPECT_STREQ(activeLanguage, "pol");
     EXPECT_EQ(readFile(), "[Ustawienia]\nCommPort= 1\nLanguage= pol\n");
 }
 
@@ -90,10 +90,10 @@ TEST_F(AppSettingsTest, MalformedFilesReadByPosition) {
     for (const IniCase& c : cases) {
         writeFile(c.content);
         linkForTests().CommPort = 77;
-        snprintf(LanguageCode, sizeof LanguageCode, "%s", "before");
+        snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", "before");
         readAppSettings(path.c_str());
         EXPECT_EQ(CommPort, c.port) << c.name;
-        EXPECT_EQ(std::string(LanguageCode), c.code) << c.name;
+        EXPECT_EQ(std::string(activeLanguage), c.code) << c.name;
         // A file that exists is never rewritten by reading it.
         EXPECT_EQ(readFile(), c.content) << c.name;
     }
@@ -123,7 +123,7 @@ private:
 TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
     const std::string old = "[Ustawienia]\nCommPort= 3\nLanguage= rus\n";
     linkForTests().CommPort = 12;
-    snprintf(LanguageCode, sizeof LanguageCode, "%s", "ang");
+    snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", "ang");
     const struct {
         const char* name;
         void (*breakWriting)(const std::string& temp);
@@ -135,7 +135,7 @@ TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
     // Each failure is told, with the path, for the window to say so.
     static std::vector<std::string> told;
     told.clear();
-    appSettingsUnwritableHook = [](const char* p) { told.push_back(p); };
+    setAppSettingsUnwritableHandler([](const char* p) { told.push_back(p); });
     for (const auto& c : cases) {
         writeFile(old);
         const std::string temp = path + ".tmp";
@@ -154,7 +154,7 @@ TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
     }
     // The same values go through once writing works again.
     EXPECT_TRUE(writeAppSettings(path.c_str()));
-    appSettingsUnwritableHook = nullptr;
+    setAppSettingsUnwritableHandler(nullptr);
     EXPECT_EQ(told, std::vector<std::string>(2, path));
     EXPECT_EQ(readFile(), "[Ustawienia]\nCommPort= 12\nLanguage= ang\n");
     EXPECT_EQ(readFileBytes(path + ".tmp"), "<missing>");
@@ -166,7 +166,7 @@ TEST_F(AppSettingsTest, AnIniThatIsNoFileIsNeitherReadNorReplaced) {
     ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);
     const int result = resultWithin(10, [&] {
         readAppSettings(path.c_str());
-        return strcmp(LanguageCode, "pol") == 0 && CommPort == 1 ? 0 : 1;
+        return strcmp(activeLanguage, "pol") == 0 && CommPort == 1 ? 0 : 1;
     });
     EXPECT_EQ(result, 0) << "-1: blocked on the FIFO, 1: not the defaults";
     struct stat st;

@@ -2,13 +2,26 @@
 // value conversion.
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/parameters.h"
 
 namespace {
+
+// Outside link/ the stores and their validity are read-only views: a write
+// through them must not compile.
+template <typename T>
+constexpr bool readOnlyView = std::is_const_v<std::remove_reference_t<T>>;
+static_assert(readOnlyView<decltype(Status)> && readOnlyView<decltype(Live)> &&
+              readOnlyView<decltype(ConfigA)> && readOnlyView<decltype(ConfigB)> &&
+              readOnlyView<decltype(Extended)> && readOnlyView<decltype(WriteReply)>);
+static_assert(readOnlyView<decltype(StatusValid)> && readOnlyView<decltype(LiveValid)> &&
+              readOnlyView<decltype(ConfigAValid)> && readOnlyView<decltype(ConfigBValid)> &&
+              readOnlyView<decltype(ExtendedValid)>);
 
 std::string versionText(int generation, int variant) {
     char out[32];
@@ -349,11 +362,11 @@ TEST(BlockFields, ReadFieldReadsTheStore) {
     const ConfigABlock savedA = ConfigA;
     const ExtendedBlock savedExt = Extended;
 
-    Live.attInit = 0x81;
-    ConfigA.emulDoTimeHi = 0x12;
-    ConfigA.emulDoTimeLo = 0x34;
-    Extended.zamOtwBj = 0x56;
-    Extended.zamOtwDo = 0x78;
+    blockStores().Live.attInit = 0x81;
+    blockStores().ConfigA.emulDoTimeHi = 0x12;
+    blockStores().ConfigA.emulDoTimeLo = 0x34;
+    blockStores().Extended.zamOtwBj = 0x56;
+    blockStores().Extended.zamOtwDo = 0x78;
     EXPECT_EQ(readField(fieldForAddress(18, 1)), 0x81);
     EXPECT_EQ(readField(fieldForAddress(12, 1)), 0x12);
     EXPECT_EQ(readField(fieldForAddress(13, 1)), 0x34);
@@ -363,7 +376,7 @@ TEST(BlockFields, ReadFieldReadsTheStore) {
     EXPECT_EQ(readField(fieldForAddress(30, 3)), 0);
     EXPECT_EQ(readField(FieldRef{BlockId::Live, 200}), 0);  // out of the block
 
-    Live = savedLive;
-    ConfigA = savedA;
-    Extended = savedExt;
+    blockStores().Live = savedLive;
+    blockStores().ConfigA = savedA;
+    blockStores().Extended = savedExt;
 }

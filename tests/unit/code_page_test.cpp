@@ -128,8 +128,8 @@ TEST(CodePage, ShippedLanguageFilesDecodeToTheirOwnAlphabets) {
 class LanguageCodePages : public testing::Test {
 protected:
     void SetUp() override {
-        memset(LanguageTable, 0, sizeof LanguageTable);
-        memset(LanguageText, 0, sizeof LanguageText);
+        memset(languageTables().LanguageTable, 0, sizeof languageTables().LanguageTable);
+        memset(languageTables().LanguageText, 0, sizeof languageTables().LanguageText);
         dir = makeScratchDir("zcp");
         ASSERT_FALSE(dir.empty());
     }

@@ -1,3 +1,4 @@
+#include "link/block_stores.h"
 #include "config/corrections.h"
 
 #include <string>
@@ -55,11 +56,11 @@ protected:
     void SetUp() override {
         resetLinkState();
         linkForTests().LinkState = LinkStateKind::Up;
-        ConfigA.emulDoTimeHi = 0x9F;
-        ConfigA.emulDoTimeLo = 0x3C;
-        Extended.zamOtwBj = 0x9F;
-        Extended.zamOtwDo = 0x3C;
-        ConfigAValid = ExtendedValid = true;
+        blockStores().ConfigA.emulDoTimeHi = 0x9F;
+        blockStores().ConfigA.emulDoTimeLo = 0x3C;
+        blockStores().Extended.zamOtwBj = 0x9F;
+        blockStores().Extended.zamOtwDo = 0x3C;
+        blockStores().ConfigAValid = blockStores().ExtendedValid = true;
     }
     void TearDown() override { resetLinkState(); }
 };
@@ -85,7 +86,7 @@ TEST_F(CorrectionStores, ChoiceReplacesItsNibbleAndSendsTheOtherBack) {
 }
 
 TEST_F(CorrectionStores, EachGenerationReadsItsOwnBytes) {
-    Extended.zamOtwBj = 0x12;
+    blockStores().Extended.zamOtwBj = 0x12;
     EXPECT_EQ(0x92, correctionWrite(0, 13, LinkStateKind::Up, 1).value);
     EXPECT_EQ(0x12, correctionWrite(0, 13, LinkStateKind::Up, 3).value);
 
@@ -104,10 +105,10 @@ TEST_F(CorrectionStores, EachGenerationReadsItsOwnBytes) {
 TEST_F(CorrectionStores, NothingIsWrittenFromBytesNotRead) {
     EXPECT_FALSE(correctionWrite(0, 6, LinkStateKind::Down, 1).send);
     EXPECT_FALSE(correctionWrite(0, 6, LinkStateKind::Up, 2).send);
-    ConfigAValid = false;
+    blockStores().ConfigAValid = false;
     EXPECT_FALSE(correctionWrite(0, 6, LinkStateKind::Up, 1).send);
     EXPECT_TRUE(correctionWrite(0, 6, LinkStateKind::Up, 3).send);
-    ExtendedValid = false;
+    blockStores().ExtendedValid = false;
     EXPECT_FALSE(correctionWrite(0, 6, LinkStateKind::Up, 3).send);
     EXPECT_FALSE(correctionWrite(0, 16, LinkStateKind::Up, 1).send);
 }

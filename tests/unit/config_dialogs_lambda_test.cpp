@@ -127,7 +127,7 @@ TEST(LambdaEmulationWave, SmallBufferIsNeverOverrun) {
 TEST(LambdaEmulationWave, DrawnAgainOnlyAfterAPaintOrNewTimes) {
     resetLambdaEmulationState();
     EXPECT_FALSE(lambdaWaveNeedsDrawing(1, 1));
-    lambdaEmulation.redraw = true;
+    lambdaEmulationState().redraw = true;
     EXPECT_TRUE(lambdaWaveNeedsDrawing(1, 1));
     EXPECT_FALSE(lambdaWaveNeedsDrawing(1, 1));
     EXPECT_TRUE(lambdaWaveNeedsDrawing(1, 2));

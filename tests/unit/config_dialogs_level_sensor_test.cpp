@@ -150,7 +150,7 @@ TEST_F(LevelSensorTick, GenerationThreeReadsLevelAndThresholds) {
 
 TEST_F(LevelSensorTick, OtherGenerationsReadConfigAOnlyAndALostLinkNothing) {
     start(1);
-    levelSensor.level = 3;
+    levelSensorState().level = 3;
     EXPECT_TRUE(levelSensorPollTick());
     EXPECT_EQ((std::vector<int>{1, 3}), takeCommands());
     EXPECT_EQ(3, levelSensor.level);  // kept without a block 5
@@ -168,10 +168,10 @@ TEST_F(LevelSensorTick, OtherGenerationsReadConfigAOnlyAndALostLinkNothing) {
 
 TEST_F(LevelSensorTick, MovingScrollBarOrOpenListSkipsTheTick) {
     start(3);
-    levelSensor.working[0] = 77;
-    levelSensor.scrollActive = true;
+    levelSensorState().working[0] = 77;
+    levelSensorState().scrollActive = true;
     EXPECT_FALSE(levelSensorPollTick());
-    levelSensor.scrollActive = false;
+    levelSensorState().scrollActive = false;
     setDropDownOpen(true);
     EXPECT_FALSE(levelSensorPollTick());
     EXPECT_TRUE(takeCommands().empty());

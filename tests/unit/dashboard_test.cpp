@@ -99,20 +99,22 @@ TEST_F(DashboardLink, LearnCommandGoesOutOnlyOnGasWithALiveSupportedController) 
     readingsPollTick();  // link up, generation 1
     simClearLog();
 
-    readingsState.gasOnShown = 0;
-    EXPECT_EQ(LearnPress::Ignored,
-              learnButtonDecision(LinkState, ControllerGeneration, readingsState));
+    readingsPageData().readingsState.gasOnShown = 0;
+    EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkState, ControllerGeneration,
+                                                       readingsPageData().readingsState));
     EXPECT_TRUE(framesReceived().empty());
 
-    readingsState.gasOnShown = 1;
-    ASSERT_EQ(LearnPress::Requested,
-              learnButtonDecision(LinkState, ControllerGeneration, readingsState));
+    readingsPageData().readingsState.gasOnShown = 1;
+    ASSERT_EQ(LearnPress::Requested, learnButtonDecision(LinkState, ControllerGeneration,
+                                                         readingsPageData().readingsState));
     EXPECT_EQ(1, readingsState.learnRequested);
     sendLearnCommand();
     EXPECT_EQ((std::vector<std::vector<uint8_t>>{{0x65, 0x1E, 0x32, 0xB5}}), framesReceived());
 
-    EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkStateKind::Down, 1, readingsState));
-    EXPECT_EQ(LearnPress::Ignored, learnButtonDecision(LinkStateKind::Up, 2, readingsState));
+    EXPECT_EQ(LearnPress::Ignored,
+              learnButtonDecision(LinkStateKind::Down, 1, readingsPageData().readingsState));
+    EXPECT_EQ(LearnPress::Ignored,
+              learnButtonDecision(LinkStateKind::Up, 2, readingsPageData().readingsState));
 }
 
 TEST(DashboardLearn, PressDuringLearnModeAnswersAtOnceAndEndsTheRequest) {

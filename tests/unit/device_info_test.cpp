@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "link/link_testing.h"
@@ -108,7 +109,7 @@ TEST_F(DeviceInfo, GenerationThreeShowsTimeDateAndRegistration) {
 
 TEST_F(DeviceInfo, AnotherGenerationShowsOnlyThatItIsUnsupported) {
     linkForTests().LinkState = LinkStateKind::Up;
-    Status.identity = 0x20;  // generation 2
+    blockStores().Status.identity = 0x20;  // generation 2
     linkForTests().ControllerGeneration = 2;
     const DeviceInfoView v = deviceInfoView();
     EXPECT_EQ(v.mode, InfoMode::Unsupported);
@@ -142,7 +143,7 @@ TEST_F(DeviceInfo, ArmedEditsAreDroppedWhenTheLinkGoesOrAnotherGenerationAnswers
             for (int i = 0; i < 3; ++i) deviceInfoTick();
         } else {
             linkForTests().LinkState = LinkStateKind::Up;
-            Status.identity = static_cast<uint8_t>((generation - 1) * 32);
+            blockStores().Status.identity = static_cast<uint8_t>((generation - 1) * 32);
             linkForTests().ControllerGeneration = generation;
             deviceInfoView();
         }

@@ -16,7 +16,7 @@ namespace {
 class LanguageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        memset(LanguageTable, 0, sizeof LanguageTable);
+        memset(languageTables().LanguageTable, 0, sizeof languageTables().LanguageTable);
         dir = makeScratchDir("zlang");
         ASSERT_FALSE(dir.empty());
     }
@@ -27,7 +27,7 @@ protected:
         return path;
     }
     void preset(int entry, const char* text) {
-        snprintf(LanguageTable[entry], LanguageTextSize, "%s", text);
+        snprintf(languageTables().LanguageTable[entry], LanguageTextSize, "%s", text);
     }
 
     std::string dir;
@@ -54,7 +54,7 @@ TEST_F(LanguageTest, LineRules) {
         {"next line without equals keeps its own entry", "T0=a\nplain\n", 1, "old"},
     };
     for (const LineCase& c : cases) {
-        memset(LanguageTable, 0, sizeof LanguageTable);
+        memset(languageTables().LanguageTable, 0, sizeof languageTables().LanguageTable);
         preset(c.entry, "old");
         ASSERT_TRUE(loadLanguageFile(writeFile(c.file).c_str(), CodePage::Central1250)) << c.name;
         EXPECT_STREQ(LanguageTable[c.entry], c.expected) << c.name;

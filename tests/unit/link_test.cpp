@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "link/port_search.h"
@@ -60,10 +61,10 @@ protected:
         scripted::clearLog();
         hookCalls = 0;
         linkFailedInHook = false;
-        linkErrorHook = countingHook;
+        linkHooks.error = countingHook;
     }
     void TearDown() override {
-        linkErrorHook = nullptr;
+        linkHooks.error = nullptr;
         resetLinkState();
         LinkPort = savedPort;
     }
@@ -353,11 +354,11 @@ TEST_F(LinkSupervision, ThreeMissingRepliesTakeLinkDown) {
         SCOPED_TRACE(m.name);
         resetLinkState();
         bringUp(0x40);
-        fillStore(Live, 0x11);
-        fillStore(ConfigA, 0x22);
-        fillStore(ConfigB, 0x33);
-        fillStore(Extended, 0x44);
-        fillStore(WriteReply, 0x55);
+        fillStore(blockStores().Live, 0x11);
+        fillStore(blockStores().ConfigA, 0x22);
+        fillStore(blockStores().ConfigB, 0x33);
+        fillStore(blockStores().Extended, 0x44);
+        fillStore(blockStores().WriteReply, 0x55);
 
         for (int i = 1; i <= 2; ++i) {
             scripted::queueReply(m.reply);
@@ -541,7 +542,7 @@ TEST_F(BlockRead, LiveReplyReplacesOrKeepsStoreWithItsPurges) {
     for (const BlockReplyCase& c : cases) {
         SCOPED_TRACE(c.name);
         bringUp(0x40);
-        fillStore(Live, 0x77);
+        fillStore(blockStores().Live, 0x77);
         scripted::queueReply(c.reply);
         readLiveBlock();
 
@@ -565,7 +566,7 @@ TEST_F(BlockRead, LiveReplyReplacesOrKeepsStoreWithItsPurges) {
 
 TEST_F(BlockRead, RefusedRequestPurgesReceiveAndKeepsStore) {
     bringUp(0x40);
-    fillStore(ConfigB, 0x31);
+    fillStore(blockStores().ConfigB, 0x31);
     linkForTests().BytesTransferred = 99;
     scripted::setWriteFails(true);
     readConfigBBlock();
@@ -612,10 +613,10 @@ TEST_F(BlockRead, ValidityFollowsTheRepliesAndIsLostWithTheLink) {
         bool* valid;
     };
     const Case cases[] = {
-        {readLiveBlock, 11, &LiveValid},
-        {readConfigABlock, 14, &ConfigAValid},
-        {readConfigBBlock, 16, &ConfigBValid},
-        {readExtendedBlock, 21, &ExtendedValid},
+        {readLiveBlock, 11, &blockStores().LiveValid},
+        {readConfigABlock, 14, &blockStores().ConfigAValid},
+        {readConfigBBlock, 16, &blockStores().ConfigBValid},
+        {readExtendedBlock, 21, &blockStores().ExtendedValid},
     };
     bringUp(0x40);
     EXPECT_TRUE(StatusValid);
@@ -737,7 +738,7 @@ TEST_F(LinkWrite, OtherGenerationsSendNothingAndConfirmNothing) {
         SCOPED_TRACE(gen);
         bringUp(static_cast<uint8_t>((gen - 1) * 32 + 3));
         linkForTests().BytesTransferred = 3;
-        WriteReply = WriteReplyBlock{1, 2, 3};
+        blockStores().WriteReply = WriteReplyBlock{1, 2, 3};
         writeParameter(5, 7);
         EXPECT_TRUE(scripted::log().empty());
         // A stale count would read as a confirmed write.
@@ -785,7 +786,7 @@ TEST_F(LinkWrite, ShortReplyLeavesOldBytesAfterTheNewOnes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.count);
         bringUp(0x00);
-        WriteReply = WriteReplyBlock{0xA1, 0xA2, 0xA3};
+        blockStores().WriteReply = WriteReplyBlock{0xA1, 0xA2, 0xA3};
         scripted::queueReply(c.reply);
         writeParameter(5, 1);
         EXPECT_EQ(storeBytes(WriteReply), c.store);
@@ -795,7 +796,7 @@ TEST_F(LinkWrite, ShortReplyLeavesOldBytesAfterTheNewOnes) {
 }
 
 TEST_F(LinkWrite, OpensAClosedPortBeforeWriting) {
-    Status.identity = 0x40;  // generation 3 but never polled
+    blockStores().Status.identity = 0x40;  // generation 3 but never polled
     writeParameter(33, 0x80);
     Lines t = scripted::trace();
     ASSERT_GE(t.size(), 6u);
@@ -841,8 +842,8 @@ TEST_F(LinkSelect, LongPathsAreKeptWholeOrRefusedNeverCut) {
 
 TEST_F(LinkSelect, ResetGivesStartUpValues) {
     bringUp(0x45);
-    fillStore(Live, 1);
-    fillStore(WriteReply, 2);
+    fillStore(blockStores().Live, 1);
+    fillStore(blockStores().WriteReply, 2);
     linkForTests().PollInterval = 1000;
     linkForTests().WriteReplyDelay = 250;
     selectPort("\\\\.\\COM3", 3);

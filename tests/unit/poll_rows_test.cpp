@@ -82,8 +82,8 @@ const Situation Situations[] = {
     {"list dropped down", 3, [] { setDropDownOpen(true); }, nullptr},
     {"page holds", 3,
      [] {
-         levelSensor.scrollActive = true;
-         scope.cursorMode = true;
+         levelSensorState().scrollActive = true;
+         scopeState().cursorMode = true;
      },
      nullptr},
     {"link down, then back", 3, [] { simSetFault(SimFault::Silent); },

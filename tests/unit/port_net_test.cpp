@@ -75,11 +75,11 @@ struct NetLink : ::testing::Test {
         resetLinkState();
         LinkPort = &netPortOps;
         boxes = 0;
-        linkErrorHook = countBox;
+        linkHooks.error = countBox;
     }
     void TearDown() override {
         resetLinkState();
-        linkErrorHook = nullptr;
+        linkHooks.error = nullptr;
     }
     // Polls on the link's rhythm until done() or the deadline; false then.
     template <class F>

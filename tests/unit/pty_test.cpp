@@ -133,12 +133,12 @@ protected:
     void SetUp() override {
         LinkPort = &posixPortOps;
         resetLinkState();
-        linkErrorHook = countErrorBox;
+        linkHooks.error = countErrorBox;
         errorBoxes = 0;
     }
     void TearDown() override {
         resetLinkState();
-        linkErrorHook = nullptr;
+        linkHooks.error = nullptr;
         controller.stop();
     }
     void start(SimConfig c) {

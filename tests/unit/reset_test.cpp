@@ -1,4 +1,5 @@
 // The factory reset's restore table, built from known blocks.
+#include "link/block_stores.h"
 #include "service/reset.h"
 
 #include <algorithm>
@@ -20,10 +21,14 @@ namespace {
 // Every byte of every store a different value, so a value taken from the
 // wrong field shows.
 void fillStoresWithDistinctBytes() {
-    for (size_t i = 0; i < sizeof Live; ++i) blockBytes(Live)[i] = uint8_t(100 + i);
-    for (size_t i = 0; i < sizeof ConfigA; ++i) blockBytes(ConfigA)[i] = uint8_t(120 + i);
-    for (size_t i = 0; i < sizeof ConfigB; ++i) blockBytes(ConfigB)[i] = uint8_t(140 + i);
-    for (size_t i = 0; i < sizeof Extended; ++i) blockBytes(Extended)[i] = uint8_t(160 + i);
+    for (size_t i = 0; i < sizeof blockStores().Live; ++i)
+        blockBytes(blockStores().Live)[i] = uint8_t(100 + i);
+    for (size_t i = 0; i < sizeof blockStores().ConfigA; ++i)
+        blockBytes(blockStores().ConfigA)[i] = uint8_t(120 + i);
+    for (size_t i = 0; i < sizeof blockStores().ConfigB; ++i)
+        blockBytes(blockStores().ConfigB)[i] = uint8_t(140 + i);
+    for (size_t i = 0; i < sizeof blockStores().Extended; ++i)
+        blockBytes(blockStores().Extended)[i] = uint8_t(160 + i);
 }
 
 class RestoreTable : public testing::Test {

@@ -1,6 +1,7 @@
 // Settings files under damage: a file with any byte changed loads with
 // exactly the values it says or is refused, and a save cut short at any
 // moment leaves the target as it was or complete.
+#include "link/block_stores.h"
 #include "shell/settings_file.h"
 #include "shell/text_file.h"
 
@@ -35,10 +36,13 @@ namespace {
 void setStores(int generation, bool changed) {
     simframes::storesFromSimulator(generation);
     if (!changed) return;
-    for (size_t i = 1; i + 1 < sizeof ConfigA; ++i) ++blockBytes(ConfigA)[i];
-    for (size_t i = 1; i + 1 < sizeof ConfigB; ++i) ++blockBytes(ConfigB)[i];
-    for (size_t i = 1; i + 1 < sizeof Extended; ++i) ++blockBytes(Extended)[i];
-    ++Live.attInit;
+    for (size_t i = 1; i + 1 < sizeof blockStores().ConfigA; ++i)
+        ++blockBytes(blockStores().ConfigA)[i];
+    for (size_t i = 1; i + 1 < sizeof blockStores().ConfigB; ++i)
+        ++blockBytes(blockStores().ConfigB)[i];
+    for (size_t i = 1; i + 1 < sizeof blockStores().Extended; ++i)
+        ++blockBytes(blockStores().Extended)[i];
+    ++blockStores().Live.attInit;
 }
 
 class SafeFilesTest : public ::testing::Test {

@@ -110,7 +110,7 @@ TEST_F(ScopeSweep, ColumnsRunFrom203To596ThenWrapTo202WithoutAJoiningLine) {
     // Next sample after the wrap: starts at column 201, not at the right edge.
     resetScopeState();
     resetScopeTraces(sx, sy);
-    scope.column = 595;
+    scopeState().column = 595;
     live.voltageA = 100;
     acquireSample(live, configA, sx, sy);  // column 596, then the wrap
     EXPECT_EQ(201, scope.column);
@@ -126,7 +126,7 @@ TEST_F(ScopeSweep, ColumnsRunFrom203To596ThenWrapTo202WithoutAJoiningLine) {
 }
 
 TEST_F(ScopeSweep, SegmentsJoinTheLastSampleToThisOne) {
-    scope.column = 250;
+    scopeState().column = 250;
     live.position = 30;
     acquireSample(live, configA, sx, sy);
     live.position = 90;
@@ -149,7 +149,7 @@ TEST_F(ScopeSweep, EachSampleIsStoredAsPointsAndHistoryOneColumnOn) {
     live.flagsA = 0xFF;
     live.flagsB = 0x85;
     configA.lambdaType = 0x31;
-    scope.column = 299;
+    scopeState().column = 299;
     acquireSample(live, configA, sx, sy);  // column 300, index 100
 
     const ScopeHistoryEntry& e = scope.history[100];
@@ -182,7 +182,7 @@ TEST_F(ScopeSweep, StoppedEngineIsRecordedAsZeroRpm) {
 }
 
 TEST_F(ScopeSweep, SecondTraceOffLeavesItsPointsAlone) {
-    scope.secondTrace = false;
+    scopeState().secondTrace = false;
     live.attInit = 150;
     const SamplePlan p = acquireSample(live, configA, sx, sy);
     EXPECT_FALSE(p.drawn[TraceStart]);
@@ -192,7 +192,7 @@ TEST_F(ScopeSweep, SecondTraceOffLeavesItsPointsAlone) {
 }
 
 TEST_F(ScopeSweep, ResetClearsHistoryAndPointsButKeepsModeAndColumn) {
-    scope.cursorMode = true;
+    scopeState().cursorMode = true;
     live.position = 200;
     acquireSample(live, configA, sx, sy);
     resetScopeTraces(0.8, 0.77);
@@ -355,9 +355,9 @@ TEST_F(ScopeLink, LinkLossStopsTheSweepAndBlock3IsReadAgainWhenItReturns) {
 }
 
 TEST_F(ScopeLink, NothingIsSentInCursorModeOrWhileAServiceDialogIsOpen) {
-    scope.cursorMode = true;
+    scopeState().cursorMode = true;
     EXPECT_EQ(ScopeTick::CursorView, scopePollTick());
-    scope.cursorMode = false;
+    scopeState().cursorMode = false;
     setServiceDialogOpen(true);
     EXPECT_EQ(ScopeTick::Skipped, scopePollTick());
     EXPECT_TRUE(simFrameLog().empty());

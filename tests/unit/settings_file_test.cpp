@@ -1,3 +1,4 @@
+#include "link/block_stores.h"
 #include "shell/settings_file.h"
 
 #include <cstdio>
@@ -137,7 +138,7 @@ protected:
     void writeFile(const std::string& p, const std::string& content) { writeFileBytes(p, content); }
     std::string readFile(const std::string& p) { return readFileBytes(p); }
     void setGeneration(int generation) {
-        Status.identity = static_cast<uint8_t>((generation - 1) * 32);
+        blockStores().Status.identity = static_cast<uint8_t>((generation - 1) * 32);
         linkForTests().ControllerGeneration = generation;
     }
     // The port open, its echo probe done and the controller of the
@@ -192,7 +193,8 @@ TEST_F(SettingsFileTest, FormatFollowsControllerGeneration) {
 }
 
 TEST_F(SettingsFileTest, WritesBothVersionsByteExactFromTheBlockStores) {
-    fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);
+    fillBlocks(&blockStores().ConfigA, &blockStores().ConfigB, &blockStores().Live,
+               &blockStores().Extended);
     ASSERT_TRUE(writeSettingsFile(path.c_str(), settingsFormatFor(1)));
     EXPECT_EQ(readFile(path), ExpectedV1);
     const std::string path3 = dir + "/car.zs2";
@@ -248,7 +250,8 @@ TEST_F(SettingsFileTest, SaveIsRefusedWithoutFreshBlocksAndTheOldFileSurvives) {
         writeFile(path, good);
         setGeneration(c.generation);
         if (c.up) linkUp();
-        fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);  // stale stores must not be saved either
+        fillBlocks(&blockStores().ConfigA, &blockStores().ConfigB, &blockStores().Live,
+                   &blockStores().Extended);  // stale stores must not be saved either
         ConfigABlock a;
         ConfigBBlock b;
         LiveBlock live;
@@ -302,7 +305,8 @@ TEST_F(SettingsFileTest, SavePollsTheStatusBeforeTheBlocks) {
 }
 
 TEST_F(SettingsFileTest, SaveIntoMissingFolderFailsWithoutCreatingAnything) {
-    fillBlocks(&ConfigA, &ConfigB, &Live, &Extended);
+    fillBlocks(&blockStores().ConfigA, &blockStores().ConfigB, &blockStores().Live,
+               &blockStores().Extended);
     const std::string bad = dir + "/no/such/folder/car.zss";
     EXPECT_FALSE(writeSettingsFile(bad.c_str(), settingsFormatFor(1)));
     EXPECT_EQ(readFile(bad), "<missing>");

@@ -381,13 +381,13 @@ protected:
     void SetUp() override {
         LinkPort = &simPortOps;
         resetLinkState();
-        linkErrorHook = countErrorBox;
+        linkHooks.error = countErrorBox;
         errorBoxes = 0;
         simPortUseRealTime(false);
     }
     void TearDown() override {
         resetLinkState();
-        linkErrorHook = nullptr;
+        linkHooks.error = nullptr;
         simPortUseRealTime(true);
     }
     void start(SimConfig c) { simPortSetup(c); }

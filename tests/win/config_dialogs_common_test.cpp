@@ -1,5 +1,6 @@
 // What the three configuration dialogs share: their place on the screen,
 // their timer, the open-list pause and how they give their page back.
+#include "shell/shell_win.h"
 #include "config_dialogs_fixture.h"
 
 #include "config/config_dialogs.h"
@@ -35,8 +36,8 @@ protected:
 };
 
 TEST_F(ConfigDialogs, CentredOnTheRecordedScreen) {
-    lastScreenW = 1280;
-    lastScreenH = 1000;
+    shellWindow().lastScreenW = 1280;
+    shellWindow().lastScreenH = 1000;
     for (const auto& d : dialogs) {
         open(d.templateId, d.proc, 3);
         RECT r;

@@ -43,8 +43,8 @@ protected:
         resetLevelSensorState();
         resetLambdaEmulationState();
         clearPauseFlags();
-        lastScreenW = 1400;
-        lastScreenH = 1050;
+        shellWindow().lastScreenW = 1400;
+        shellWindow().lastScreenH = 1050;
         for (int k = 0; k < LanguageEntries; ++k)
             setLanguageEntry(k, ("T" + std::to_string(k)).c_str());
         parent = makeParent();

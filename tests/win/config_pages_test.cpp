@@ -298,7 +298,7 @@ TEST_P(ConfigPageTest, ValuesPastTheirListShowNoItem) {
 
 TEST_P(ConfigPageTest, PaintCoversThePageAreaAndArmsTheTimer) {
     const unsigned savedW = winW, savedH = winH;
-    winW = 800, winH = 570;
+    shellWindow().winW = 800, shellWindow().winH = 570;
     setArmedInterval(0);
     linkForTests().PollInterval = 1000;
     const RECT r = wintest::placedByItsPaint(page, parent, PagePollTimerId);
@@ -307,7 +307,7 @@ TEST_P(ConfigPageTest, PaintCoversThePageAreaAndArmsTheTimer) {
     EXPECT_EQ(0, r.top);
     EXPECT_EQ(800, r.right - r.left);
     EXPECT_EQ(570, r.bottom - r.top);
-    winW = savedW, winH = savedH;
+    shellWindow().winW = savedW, shellWindow().winH = savedH;
 }
 
 TEST_P(ConfigPageTest, OpenListStopsPollingAndKeepsTheChoice) {
@@ -506,8 +506,8 @@ TEST(ConfigTemplates, ListsKeepTheirItemsInTheOrderWritten) {
             memcpy(shown, LanguageText, sizeof shown);
         }
         ~KeptTable() {
-            memcpy(LanguageTable, saved, sizeof saved);
-            memcpy(LanguageText, shown, sizeof shown);
+            memcpy(languageTables().LanguageTable, saved, sizeof saved);
+            memcpy(languageTables().LanguageText, shown, sizeof shown);
         }
     } kept;
     for (int k = 0; k < LanguageEntries; ++k) {

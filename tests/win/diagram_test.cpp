@@ -27,7 +27,7 @@ protected:
         command(sizeCommand);
         command(IDM_DIAGRAM);
         drainMessages();
-        ASSERT_EQ(PageKind, PageDiagram);
+        ASSERT_EQ(shownPage, PageDiagram);
         ASSERT_EQ(diagramViewState().page, currentPage);
     }
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/seams_win.h"
 #include "config/config_dialogs_win.h"
 #include "res/resource.h"
 #include "service/dialogs_win.h"
@@ -220,13 +221,13 @@ void LanguageTexts::checkLanguage(const Language& l) {
     // be opened.
     boxCalls().clear();
     showLinkErrorBox();
-    auto* chooser = settingsFileChooser;
-    auto* box = settingsMessageBox;
-    settingsFileChooser = chooseMissingFile;
-    settingsMessageBox = recordBox;
+    auto* chooser = shellSeams.settingsFileChooser;
+    auto* box = shellSeams.settingsMessageBox;
+    shellSeams.settingsFileChooser = chooseMissingFile;
+    shellSeams.settingsMessageBox = recordBox;
     loadSettingsFile(currentPage);
-    settingsFileChooser = chooser;
-    settingsMessageBox = box;
+    shellSeams.settingsFileChooser = chooser;
+    shellSeams.settingsMessageBox = box;
     ASSERT_EQ(boxCalls().size(), 2u);
     for (const BoxCall& b : boxCalls()) {
         check(utf8ToWide(b.text), {}, "message box");

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "link/link_testing.h"
@@ -47,7 +48,7 @@ protected:
     DashboardScaleValue savedScale = {};
 
     void SetUp() override {
-        savedW = winW, savedH = winH, savedSize = SizeMode, savedScale = DashboardScale;
+        savedW = winW, savedH = winH, savedSize = shownSize, savedScale = dashboardScale;
         startSimulator();
         resetReadingsState();
         setServiceDialogOpen(false);
@@ -74,7 +75,8 @@ protected:
     void TearDown() override {
         if (parent) DestroyWindow(parent);
         pump();
-        winW = savedW, winH = savedH, SizeMode = savedSize, DashboardScale = savedScale;
+        shellWindow().winW = savedW, shellWindow().winH = savedH, appState().shownSize = savedSize,
+        appState().dashboardScale = savedScale;
         setServiceDialogOpen(false);
         setDropDownOpen(false);
         resetLinkState();
@@ -83,10 +85,10 @@ protected:
 
     void useSize(int size) {
         const WindowSize& w = windowSize(size);
-        SizeMode = size;
-        DashboardScale = {w.sx, w.sy};
-        winW = static_cast<unsigned>(w.winW);
-        winH = static_cast<unsigned>(w.winH);
+        appState().shownSize = size;
+        appState().dashboardScale = {w.sx, w.sy};
+        shellWindow().winW = static_cast<unsigned>(w.winW);
+        shellWindow().winH = static_cast<unsigned>(w.winH);
         selectDashboardFonts(size, false);
     }
 
@@ -105,8 +107,8 @@ protected:
 
     // Pixel of the page at a design point of the current size.
     COLORREF at(int x, int y) {
-        return wintest::pixelOf(page, scaleCoord(x, DashboardScale.sx),
-                                scaleCoord(y, DashboardScale.sy));
+        return wintest::pixelOf(page, scaleCoord(x, dashboardScale.sx),
+                                scaleCoord(y, dashboardScale.sy));
     }
     COLORREF atPixel(int x, int y) { return wintest::pixelOf(page, x, y); }
     bool anyPixel(int x1, int y1, int x2, int y2, COLORREF colour) {
@@ -120,12 +122,12 @@ protected:
 
     // A controller on gas with its status ready, as the stores hold it.
     void storesReady(int generation) {
-        memset(&Live, 0, sizeof Live);
-        memset(&ConfigA, 0, sizeof ConfigA);
-        memset(&ConfigB, 0, sizeof ConfigB);
+        memset(&blockStores().Live, 0, sizeof blockStores().Live);
+        memset(&blockStores().ConfigA, 0, sizeof blockStores().ConfigA);
+        memset(&blockStores().ConfigB, 0, sizeof blockStores().ConfigB);
         linkForTests().LinkState = LinkStateKind::Up;
         linkForTests().ControllerGeneration = generation;
-        Live.flagsA = 0x08;
+        blockStores().Live.flagsA = 0x08;
     }
 };
 
@@ -185,7 +187,7 @@ TEST_F(ReadingsPage, FirstPaintPlacesThePageAndArmsTheTimer) {
 
 TEST_F(ReadingsPage, OwnPaintBringsBackAnErasedDashboard) {
     storesReady(1);
-    Live.flagsB = 0x01;  // plain view, on gas
+    blockStores().Live.flagsB = 0x01;  // plain view, on gas
     drawReadingsOn(page);
     InvalidateRect(page, nullptr, TRUE);  // the dialog erases it to its own face
     UpdateWindow(page);
@@ -216,12 +218,12 @@ TEST_F(ReadingsPage, LearnButtonSendsTheCommandOnlyOnGas) {
     tick();  // link up, generation 1
     takeCommands();
     HWND button = GetDlgItem(page, IDC_LEARN);
-    readingsState.gasOnShown = 0;
+    readingsPageData().readingsState.gasOnShown = 0;
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     EXPECT_TRUE(simFrameLog().empty());
 
-    readingsState.gasOnShown = 1;
+    readingsPageData().readingsState.gasOnShown = 1;
     SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED),
                  reinterpret_cast<LPARAM>(button));
     bool sent = false;
@@ -232,7 +234,7 @@ TEST_F(ReadingsPage, LearnButtonSendsTheCommandOnlyOnGas) {
 
 TEST_F(ReadingsPage, HiddenEditGetsTheRawTemperature) {
     storesReady(1);
-    Live.temperatureRaw = 187;
+    blockStores().Live.temperatureRaw = 187;
     drawReadingsOn(page);
     BOOL ok = FALSE;
     EXPECT_EQ(187u, GetDlgItemInt(page, IDC_TEMPERATURE_RAW, &ok, FALSE));
@@ -331,8 +333,8 @@ TEST_F(ReadingsPage, PaintBeforeTheFirstTickKeepsTheBandsInsideTheBar) {
 TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
     storesReady(1);
     drawReadingsOn(page);  // needle at index 0
-    Live.rpmPeriodHi = 0x07;
-    Live.rpmPeriodLo = 0xD0;  // 7500 rpm
+    blockStores().Live.rpmPeriodHi = 0x07;
+    blockStores().Live.rpmPeriodLo = 0xD0;  // 7500 rpm
     drawReadingsOn(page);
     EXPECT_EQ(150, gaugeIndex(readingsView.rpm));
     // A point 60 % of the way out along the needle: off the hub and the numbers.
@@ -348,8 +350,8 @@ TEST_F(ReadingsPage, NeedleMovesToTheSpeedAndTheOldOneIsErased) {
 
 TEST_F(ReadingsPage, RedBandEndsAtTheRightLimit) {
     storesReady(1);
-    Live.attInit = 250;
-    ConfigB.attMax = 20;
+    blockStores().Live.attInit = 250;
+    blockStores().ConfigB.attMax = 20;
     drawReadingsOn(page);
     EXPECT_EQ(Red, at(417, 309));
     EXPECT_NE(Red, at(419, 309));
@@ -358,14 +360,14 @@ TEST_F(ReadingsPage, RedBandEndsAtTheRightLimit) {
 
 TEST_F(ReadingsPage, JumpMarkerOfGenerationThreeIsCapped) {
     storesReady(3);
-    Live.attInit = 200;
-    ConfigB.attJump = 30;
-    ConfigA.options = 0x08;
+    blockStores().Live.attInit = 200;
+    blockStores().ConfigB.attJump = 30;
+    blockStores().ConfigA.options = 0x08;
     drawReadingsOn(page);
     EXPECT_EQ(Black, at(415, 295));   // offset 255 + 160
     EXPECT_EQ(Silver, at(190, 295));  // not at the plain offset 30
 
-    ConfigA.lambdaType = 0x06;  // a switch-type sensor has no jumps
+    blockStores().ConfigA.lambdaType = 0x06;  // a switch-type sensor has no jumps
     drawReadingsOn(page);
     EXPECT_EQ(Silver, at(415, 295));
 }
@@ -378,15 +380,15 @@ TEST_F(ReadingsPage, SwitchTypeThrottleSensorShowsOffOnACleanPatch) {
         FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         ReleaseDC(page, dc);
     };
-    ConfigA.lambdaType = 0x06;
-    Live.flagsA |= 0x10;
+    blockStores().ConfigA.lambdaType = 0x06;
+    blockStores().Live.flagsA |= 0x10;
     stain();
     drawReadingsOn(page);
     EXPECT_EQ(Silver, atPixel(102, 165));
     EXPECT_EQ(RGB(255, 255, 255), atPixel(107, 165));  // type 6 clears up to 105 only
     EXPECT_TRUE(anyPixel(40, 160, 90, 185, Black));    // "OFF"
 
-    ConfigA.lambdaType = 0x07;
+    blockStores().ConfigA.lambdaType = 0x07;
     stain();
     drawReadingsOn(page);
     EXPECT_EQ(Silver, atPixel(107, 165));
@@ -396,7 +398,7 @@ TEST_F(ReadingsPage, FuelBoxShowsPetrolOrGas) {
     storesReady(1);
     drawReadingsOn(page);  // plain view, not on gas
     EXPECT_EQ(Green, at(495, 500));
-    Live.flagsB = 0x01;
+    blockStores().Live.flagsB = 0x01;
     drawReadingsOn(page);
     EXPECT_EQ(Cyan, at(495, 500));
     EXPECT_EQ(1, readingsState.gasOnShown);
@@ -404,9 +406,9 @@ TEST_F(ReadingsPage, FuelBoxShowsPetrolOrGas) {
 
 TEST_F(ReadingsPage, LampBlinksEverySecondTickWhileLearningWithALitCell) {
     storesReady(1);
-    Live.flagsA = 0x48;
-    Live.flagsB = 0x03;
-    ConfigA.emulType = 0x80;
+    blockStores().Live.flagsA = 0x48;
+    blockStores().Live.flagsB = 0x03;
+    blockStores().ConfigA.emulType = 0x80;
     std::vector<COLORREF> seen;
     for (int i = 0; i < 8; ++i) {
         drawReadingsOn(page);

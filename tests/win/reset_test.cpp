@@ -73,7 +73,7 @@ protected:
     int savedSize = 0;
 
     void SetUp() override {
-        savedW = winW, savedH = winH, savedSize = SizeMode;
+        savedW = winW, savedH = winH, savedSize = shownSize;
         for (int k = 0; k < LanguageEntries; ++k)
             setLanguageEntry(k, ("T" + std::to_string(k)).c_str());
         boxes.clear();
@@ -88,7 +88,7 @@ protected:
     void TearDown() override {
         if (parent) DestroyWindow(parent);
         resetMessageBox = showMessageBox;
-        winW = savedW, winH = savedH, SizeMode = savedSize;
+        shellWindow().winW = savedW, shellWindow().winH = savedH, appState().shownSize = savedSize;
         resetLinkState();
         LinkPort = &simPortOps;
     }
@@ -282,8 +282,8 @@ TEST_F(ResetPage, PaintSetsTheTextsAndPlacesEveryControlForTheSize) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
-        SizeMode = c.size;
-        winW = 900 + c.size, winH = 700 + c.size;
+        appState().shownSize = c.size;
+        shellWindow().winW = 900 + c.size, shellWindow().winH = 700 + c.size;
         setLanguageEntry(134, ("label " + std::to_string(c.size)).c_str());
         RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         RECT r;

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "res/resource.h"
@@ -76,8 +77,8 @@ protected:
                      reinterpret_cast<LPARAM>(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR)));
     }
 
-    int px(int x) const { return scaleCoord(x, DashboardScale.sx); }
-    int py(int y) const { return scaleCoord(y, DashboardScale.sy); }
+    int px(int x) const { return scaleCoord(x, dashboardScale.sx); }
+    int py(int y) const { return scaleCoord(y, dashboardScale.sy); }
     COLORREF pixel(int x, int y) { return wintest::pixelOf(currentPage, x, y); }
     // Any pixel of colour within one pixel of (x, y).
     bool inkNear(int x, int y, COLORREF colour) {
@@ -159,12 +160,12 @@ TEST_F(ScopePage, SampleDrawsASegmentPerTraceAndTheSweepLineAhead) {
         EXPECT_TRUE(inkNear(px(col), scope.previousY[t], TraceColours[t]));
         EXPECT_TRUE(inkNear(px(col - 1), before[t], TraceColours[t]));
     }
-    const Span sweep = sweepLine(col, DashboardScale.sx);
+    const Span sweep = sweepLine(col, dashboardScale.sx);
     for (int pane = 0; pane < PaneCount; ++pane) {
         EXPECT_EQ(Red, pixel(sweep.left, bandMiddle(pane))) << pane;
         EXPECT_EQ(White, pixel(sweep.left + 1, bandMiddle(pane))) << pane;
         // The previous sweep line was wiped with the strip before this one.
-        EXPECT_NE(Red, pixel(sweepLine(col - 1, DashboardScale.sx).left, bandMiddle(pane)));
+        EXPECT_NE(Red, pixel(sweepLine(col - 1, dashboardScale.sx).left, bandMiddle(pane)));
     }
 }
 
@@ -196,23 +197,23 @@ TEST_F(ScopePage, CursorModeStopsAcquisitionAndShowsTheRecordedValues) {
     cursorMode(true);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR)));
     scroll(SB_THUMBTRACK, 12);
-    scope.history[12].flagsB = FlagsB::OnGas;  // recorded on gas, while petrol now
-    Live.flagsB = 0;
+    scopeState().history[12].flagsB = FlagsB::OnGas;  // recorded on gas, while petrol now
+    blockStores().Live.flagsB = 0;
     tick();
     tick();
     EXPECT_TRUE(takeCommands().empty());
     EXPECT_EQ(stoppedAt, scope.column);
     EXPECT_EQ(Cyan, fuelBox());
-    const Span at12 = cursorLine(12, DashboardScale.sx);
+    const Span at12 = cursorLine(12, dashboardScale.sx);
     EXPECT_EQ(Black, pixel(at12.left, bandMiddle(0)));
-    EXPECT_EQ(Red, pixel(sweepLine(stoppedAt, DashboardScale.sx).left, bandMiddle(3)));
+    EXPECT_EQ(Red, pixel(sweepLine(stoppedAt, dashboardScale.sx).left, bandMiddle(3)));
 
     // Moving on: the old column loses the cursor, the new entry is shown.
     scroll(SB_PAGERIGHT);
     EXPECT_EQ(22, GetScrollPos(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR), SB_CTL));
     tick();
     EXPECT_NE(Black, pixel(at12.left, bandMiddle(0)));
-    EXPECT_EQ(Black, pixel(cursorLine(22, DashboardScale.sx).left, bandMiddle(0)));
+    EXPECT_EQ(Black, pixel(cursorLine(22, dashboardScale.sx).left, bandMiddle(0)));
     EXPECT_EQ(Green, fuelBox());
 
     scroll(SB_THUMBTRACK, 600);
@@ -229,7 +230,7 @@ TEST_F(ScopePage, LeavingCursorModeResumesWhereTheSweepStopped) {
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(currentPage, IDC_SCOPE_CURSOR_BAR)));
     // The full redraw took the cursor away and laid the recorded traces down.
     const int j = stoppedAt - 200;
-    EXPECT_EQ(White, pixel(cursorLine(CursorMin, DashboardScale.sx).left, py(45)));
+    EXPECT_EQ(White, pixel(cursorLine(CursorMin, dashboardScale.sx).left, py(45)));
     EXPECT_TRUE(inkNear(scope.points[TraceSpeed][j].x, scope.points[TraceSpeed][j].y,
                         TraceColours[TraceSpeed]));
 
@@ -237,7 +238,7 @@ TEST_F(ScopePage, LeavingCursorModeResumesWhereTheSweepStopped) {
     tick();
     EXPECT_EQ((std::vector<int>{1, 2}), takeCommands());
     EXPECT_EQ(stoppedAt + 1, scope.column);
-    EXPECT_EQ(Red, pixel(sweepLine(stoppedAt + 1, DashboardScale.sx).left, bandMiddle(1)));
+    EXPECT_EQ(Red, pixel(sweepLine(stoppedAt + 1, dashboardScale.sx).left, bandMiddle(1)));
 }
 
 TEST_F(ScopePage, AnotherPageGoesBackToTheLinksOwnRate) {
@@ -292,7 +293,7 @@ TEST_F(ScopePage, SweepErasesItsStripsOnThePixelsOfEachSize) {
         }
 
         // The last column: the sweep line drawn ahead of it goes again.
-        scope.column = 595;
+        scopeState().column = 595;
         std::copy(scope.previousY, scope.previousY + TraceCount, before);
         stain(196, 206);
         stain(594, 600);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/seams_win.h"
 #include "link/link.h"
 #include "shell/app_state.h"
 #include "shell/language_list.h"
@@ -124,9 +125,9 @@ protected:
         SetCurrentDirectoryA(dir.c_str());
 
         fakeScreen() = {0, 0, 1400, 1050};
-        desktopRectProvider = fakeDesktopRect;
+        shellSeams.desktopRectProvider = fakeDesktopRect;
         boxCalls().clear();
-        linkErrorMessageBox = recordBox;
+        shellSeams.linkErrorMessageBox = recordBox;
         resetLinkState();
         SimConfig config;
         simPortSetup(config);

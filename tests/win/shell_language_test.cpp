@@ -50,7 +50,7 @@ TEST_F(ShellTest, LanguageChangeSwapsTheMenuTextsAndFlags) {
     command(IDM_LANG_ANG);
 
     EXPECT_NE(GetMenu(mainWindow), before);
-    EXPECT_STREQ(LanguageCode, "ang");
+    EXPECT_STREQ(activeLanguage, "ang");
     for (int item : LanguageItems) {
         EXPECT_EQ(isChecked(item), item == IDM_LANG_ANG) << item;
         MENUITEMINFOA info = {};

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/seams_win.h"
 #include "link/blocks.h"
 #include "link/parameters.h"
 #include "res/resource.h"
@@ -67,15 +68,15 @@ std::vector<KeyLine> keyLines(const std::string& text) {
 
 class SettingsFileCommands : public ShellTest {
 protected:
-    decltype(settingsFileChooser) savedChooser = nullptr;
-    decltype(settingsMessageBox) savedBox = nullptr;
+    decltype(shellSeams.settingsFileChooser) savedChooser = nullptr;
+    decltype(shellSeams.settingsMessageBox) savedBox = nullptr;
 
     void SetUp() override {
         ShellTest::SetUp();
-        savedChooser = settingsFileChooser;
-        savedBox = settingsMessageBox;
-        settingsFileChooser = chooseFile;
-        settingsMessageBox = recordBoxAnswerYes;
+        savedChooser = shellSeams.settingsFileChooser;
+        savedBox = shellSeams.settingsMessageBox;
+        shellSeams.settingsFileChooser = chooseFile;
+        shellSeams.settingsMessageBox = recordBoxAnswerYes;
         chooserCalls = 0;
         chosenPath = dir + "\\car.zs2";
         start(1, "ang");
@@ -85,8 +86,8 @@ protected:
         simClearLog();
     }
     void TearDown() override {
-        settingsFileChooser = savedChooser;
-        settingsMessageBox = savedBox;
+        shellSeams.settingsFileChooser = savedChooser;
+        shellSeams.settingsMessageBox = savedBox;
         DeleteFileA(chosenPath.c_str());
         ShellTest::TearDown();
     }
@@ -195,7 +196,7 @@ TEST_F(SettingsFileCommands, LoadOfAVersion1FileIsRefusedBeforeAnythingIsSent) {
 TEST_F(SettingsFileCommands, DialogsLeaveTheProgramFolderCurrentSoTheIniStaysThere) {
     dialogFolder = dir + "\\elsewhere";
     ASSERT_TRUE(CreateDirectoryA(dialogFolder.c_str(), nullptr));
-    settingsFileChooser = chooseAfterBrowsing;
+    shellSeams.settingsFileChooser = chooseAfterBrowsing;
     command(IDM_OPEN);     // browsed, then cancelled
     command(IDM_SAVE_AS);  // browsed, then saved
     ASSERT_EQ(readFileBytes(chosenPath).compare(0, 10, "[Zuvel_S2]"), 0);

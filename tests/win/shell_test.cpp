@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/seams_win.h"
 #include "shell/sizes.h"
 #include "res/resource.h"
 #include "shell/fonts_win.h"
@@ -46,7 +47,7 @@ TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom) {
         SCOPED_TRACE(std::to_string(c.screenW) + "x" + std::to_string(c.screenH));
         fakeScreen() = {0, 0, c.screenW, c.screenH};
         start();
-        EXPECT_EQ(SizeMode, c.sizeMode);
+        EXPECT_EQ(shownSize, c.sizeMode);
         RECT r;
         GetWindowRect(mainWindow, &r);
         EXPECT_EQ(r.left, c.x);
@@ -57,8 +58,8 @@ TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom) {
             EXPECT_EQ(isGreyed(SizeItems[m - 1]), m > c.sizeMode) << "size item " << m;
             EXPECT_EQ(isChecked(SizeItems[m - 1]), m == c.sizeMode) << "size item " << m;
         }
-        EXPECT_EQ(DashboardScale.sx, ScaleX[c.sizeMode - 1]);
-        EXPECT_EQ(DashboardScale.sy, ScaleY[c.sizeMode - 1]);
+        EXPECT_EQ(dashboardScale.sx, ScaleX[c.sizeMode - 1]);
+        EXPECT_EQ(dashboardScale.sy, ScaleY[c.sizeMode - 1]);
         DestroyWindow(mainWindow);
         drainMessages();
     }
@@ -66,7 +67,7 @@ TEST_F(ShellTest, StartsInTheLargestSizeThatFitsAndCentresWhenThereIsRoom) {
 
 TEST_F(ShellTest, StartsOnTheReadingsPageWithTheMainWindowStyleAndTitle) {
     start(1, "ang");
-    EXPECT_EQ(PageKind, PageReadings);
+    EXPECT_EQ(shownPage, PageReadings);
     EXPECT_EQ(currentPageTemplate, IDD_READINGS);
     EXPECT_EQ(GetParent(currentPage), mainWindow);
     EXPECT_EQ(windowText(mainWindow), entryText("ang", 175));
@@ -115,7 +116,7 @@ TEST_F(ShellTest, EachPageCommandCreatesItsTemplateForTheSizeWithItsTitle) {
         for (const PageCase& c : PageCases) {
             SCOPED_TRACE("size " + std::to_string(size) + " page " + std::to_string(c.page));
             command(c.command);
-            EXPECT_EQ(PageKind, c.page);
+            EXPECT_EQ(shownPage, c.page);
             EXPECT_EQ(currentPageTemplate, c.templateBySize[size - 1]);
             EXPECT_TRUE(IsWindow(currentPage));
             EXPECT_EQ(GetParent(currentPage), mainWindow);
@@ -150,11 +151,11 @@ TEST_F(ShellTest, SizeChangeRecreatesEveryPageButTheFactoryResetPage) {
         const std::string title = windowText(mainWindow);
         HWND before = currentPage;
         command(IDM_SIZE_800);
-        EXPECT_EQ(SizeMode, 2);
+        EXPECT_EQ(shownSize, 2);
         EXPECT_EQ(IsWindow(before) != FALSE, c.page == PageReset);
         EXPECT_EQ(currentPage == before, c.page == PageReset);
         EXPECT_EQ(currentPageTemplate, c.templateBySize[1]);
-        EXPECT_EQ(PageKind, c.page);
+        EXPECT_EQ(shownPage, c.page);
         EXPECT_EQ(windowText(mainWindow), title);
         RECT r;
         GetWindowRect(mainWindow, &r);
@@ -190,10 +191,10 @@ TEST_F(ShellTest, MainPaintPlacesTheFactoryResetPageForTheSize) {
 
 TEST_F(ShellTest, RepaintOffersOnlyTheSizesTheChangedScreenFitsButKeepsTheSize) {
     start();
-    ASSERT_EQ(SizeMode, 5);
+    ASSERT_EQ(shownSize, 5);
     fakeScreen() = {0, 0, 1024, 768};
     repaintMain();
-    EXPECT_EQ(SizeMode, 5);
+    EXPECT_EQ(shownSize, 5);
     EXPECT_FALSE(isGreyed(IDM_SIZE_1024));
     EXPECT_TRUE(isGreyed(IDM_SIZE_1280_960));
     EXPECT_TRUE(isGreyed(IDM_SIZE_1280_1024));
@@ -380,16 +381,16 @@ int answerOk(HWND, const wchar_t*, const wchar_t*, UINT) { return IDOK; }
 TEST_F(ShellTest, FileCommandsOpenTheirDialogsOwnedByTheCurrentPage) {
     start();
     pollStatus();  // the controller's generation picks the format
-    auto* chooser = settingsFileChooser;
-    auto* box = settingsMessageBox;
-    settingsFileChooser = cancelChooser;
-    settingsMessageBox = answerOk;
+    auto* chooser = shellSeams.settingsFileChooser;
+    auto* box = shellSeams.settingsMessageBox;
+    shellSeams.settingsFileChooser = cancelChooser;
+    shellSeams.settingsMessageBox = answerOk;
     chooserCalls.clear();
     command(IDM_CONFIGURATION);
     command(IDM_OPEN);
     command(IDM_SAVE_AS);
-    settingsFileChooser = chooser;
-    settingsMessageBox = box;
+    shellSeams.settingsFileChooser = chooser;
+    shellSeams.settingsMessageBox = box;
     ASSERT_EQ(chooserCalls.size(), 2u);
     EXPECT_EQ(chooserCalls[0].owner, currentPage);
     EXPECT_FALSE(chooserCalls[0].save);

@@ -95,10 +95,10 @@ ScrollGesture readGesture(FuzzInput& in) {
 // One scroll message as the dialog handles it: the working value moves, and
 // the end of a movement writes it.
 void scrollStep(int bar, int code, int thumb) {
-    const ScrollStep s =
-        scrollThreshold(levelSensor.working[bar], code, thumb, &levelSensor.scrollActive);
+    const ScrollStep s = scrollThreshold(levelSensorState().working[bar], code, thumb,
+                                         &levelSensorState().scrollActive);
     FUZZ_CHECK(s.value >= 0 && s.value <= ThresholdMax);
-    levelSensor.working[bar] = s.value;
+    levelSensorState().working[bar] = s.value;
     if (!s.write) return;
     const ThresholdWrite w =
         thresholdWrite(bar, s.value, LinkState, ControllerGeneration, ExtendedValid);
@@ -235,7 +235,7 @@ void lambdaShow() {
         emulationCaption(LanguageText[EntryEmulationTypeLabel], LanguageText[EntryEmulationType1]);
     FUZZ_CHECK(caption.size() <= 2 * (LanguageTextSize - 1) + 4);
     setConfigDialogOpen(true);
-    lambdaEmulation.redraw = true;
+    lambdaEmulationState().redraw = true;
 }
 void lambdaHide() { setConfigDialogOpen(false); }
 
@@ -258,7 +258,7 @@ void lambdaTick(FuzzInput& in) {
     if (a != 0) {
         const int what = (a - 1) % 3;
         if (what == 2)
-            lambdaEmulation.redraw = true;
+            lambdaEmulationState().redraw = true;
         else
             lambdaChoice(what == 0, pickIndex(in));
     }

@@ -114,7 +114,7 @@ void readingsTick(FuzzInput& in) {
     if (in.flag()) {
         // The learn button, as the page handles its press.
         const LearnPress press =
-            learnButtonDecision(LinkState, ControllerGeneration, readingsState);
+            learnButtonDecision(LinkState, ControllerGeneration, readingsPageData().readingsState);
         WriteWatch watch(WatchMode::Writes, FromNothing);
         if (press != LearnPress::Ignored) sendLearnCommand();
     }
@@ -181,9 +181,9 @@ bool everyPollingPageTicks() {
 
 void resetPageTicks() {
     FUZZ_CHECK(everyPollingPageTicks());
-    SizeMode = 1;
-    DashboardScale.sx = windowSize(1).sx;
-    DashboardScale.sy = windowSize(1).sy;
+    appState().shownSize = 1;
+    appState().dashboardScale.sx = windowSize(1).sx;
+    appState().dashboardScale.sy = windowSize(1).sy;
     for (const PageTick& p : PageTicks)
         if (p.reset) p.reset();
     shown = PageIndexReadings;

@@ -49,7 +49,7 @@ void redrawTraces() {
 
 // Each trace's new point inside its pane's band, the sweep inside the panes.
 void checkSample(const SamplePlan& plan) {
-    const double sx = DashboardScale.sx, sy = DashboardScale.sy;
+    const double sx = dashboardScale.sx, sy = dashboardScale.sy;
     FUZZ_CHECK(plan.column > SweepRestart && plan.column <= SweepLastColumn + 1);
     FUZZ_CHECK(scope.column >= SweepRestart && scope.column <= SweepLastColumn);
     for (int t = 0; t < TraceCount; ++t) {
@@ -58,7 +58,7 @@ void checkSample(const SamplePlan& plan) {
         FUZZ_CHECK(s.y2 >= scaleCoord(p.bandTop, sy) && s.y2 <= scaleCoord(p.baseline, sy));
         FUZZ_CHECK(s.x1 >= scaleCoord(PaneLeft, sx) && s.x2 <= scaleCoord(PaneRight, sx));
     }
-    const int nudge = sweepNudge(SizeMode);
+    const int nudge = sweepNudge(shownSize);
     checkSpan(sweepLine(plan.column, sx));
     FUZZ_CHECK(sweepLine(plan.column, sx).right <= scaleCoord(PaneRight, sx));
     checkSpan(sweepErase(plan.column, sx, nudge));
@@ -72,12 +72,12 @@ void checkSample(const SamplePlan& plan) {
 void cursorView() {
     const int p = scope.cursor;
     FUZZ_CHECK(p >= CursorMin && p <= CursorMax);
-    checkSpan(cursorLine(p, DashboardScale.sx));
+    checkSpan(cursorLine(p, dashboardScale.sx));
     if (p != scope.cursorDrawn) {
         // Three points are drawn again where the cursor stood.
         const int first = restoreFirstPoint(scope.cursorDrawn);
         FUZZ_CHECK(first >= 1 && first + 2 < PointCount);
-        scope.cursorDrawn = p;
+        scopeState().cursorDrawn = p;
     }
     checkValues(historyValues(scope.history[p], ConfigA.lambdaType));
 }
@@ -108,9 +108,9 @@ const CursorMove Moves[] = {CursorMove::LineLeft,  CursorMove::LineRight, Cursor
 // The shell re-creates the page at the new size.
 void scopeResize(int sizeMode) {
     scopeHide();
-    SizeMode = sizeMode;
-    DashboardScale.sx = windowSize(sizeMode).sx;
-    DashboardScale.sy = windowSize(sizeMode).sy;
+    appState().shownSize = sizeMode;
+    appState().dashboardScale.sx = windowSize(sizeMode).sx;
+    appState().dashboardScale.sy = windowSize(sizeMode).sy;
     ButtonPlace place;
     if (cursorBarPlace(sizeMode, &place)) FUZZ_CHECK(place.w > 0 && place.h > 0);
     if (cursorBoxPlace(sizeMode, &place)) FUZZ_CHECK(place.w > 0 && place.h > 0);
@@ -242,9 +242,9 @@ void scopeReset() {
 // waits for the first tick to have read its own bytes (page_ticks.h).
 void scopeShow() {
     scopeUsed = true;
-    resetScopeTraces(DashboardScale.sx, DashboardScale.sy);
+    resetScopeTraces(dashboardScale.sx, dashboardScale.sy);
     framePending = true;
-    scope.column = SweepStart;
+    scopeState().column = SweepStart;
 }
 
 // The next page polls at the link's own rate.
@@ -267,7 +267,7 @@ void scopeTimer() {
         cursorView();
     } else {
         if (t == ScopeTick::Acquire)
-            checkSample(acquireSample(Live, ConfigA, DashboardScale.sx, DashboardScale.sy));
+            checkSample(acquireSample(Live, ConfigA, dashboardScale.sx, dashboardScale.sy));
         checkValues(liveValues(Live, ConfigA));
     }
     if (scopeTimerNeedsRearm()) setArmedInterval(PollInterval);
@@ -284,14 +284,15 @@ void scopeTick(FuzzInput& in) {
         drawPendingFrame();
         switch ((a - 1) % 5) {
         case 0:
-            scope.cursorMode = !scope.cursorMode;
+            scopeState().cursorMode = !scopeState().cursorMode;
             redrawTraces();
             break;
-        case 1: scope.cursor = moveCursor(scope.cursor, Moves[b1 % 6], b2 * 2); break;
+        case 1: scopeState().cursor = moveCursor(scopeState().cursor, Moves[b1 % 6], b2 * 2); break;
         case 2: scopePaint(); break;
         case 3: scopeResize(1 + b1 % 5); break;
         case 4:
-            scope.column = SweepRestart + (b1 << 8 | b2) % (SweepLastColumn - SweepRestart + 1);
+            scopeState().column =
+                SweepRestart + (b1 << 8 | b2) % (SweepLastColumn - SweepRestart + 1);
             break;
         }
     }

@@ -93,7 +93,7 @@ void iniSeeds() {
     } inis[] = {{1, "pol"}, {12, "ang"}, {256, "cs"}};
     for (const auto& i : inis) {
         linkForTests().CommPort = i.port;
-        snprintf(LanguageCode, sizeof LanguageCode, "%s", i.code);
+        snprintf(appState().activeLanguage, sizeof appState().activeLanguage, "%s", i.code);
         writeAppSettings(tmp.c_str());
         const Bytes file = readAll(tmp);
         writeSeed("app_settings", std::string("ini-") + i.code, file);
@@ -236,7 +236,7 @@ void beginSession(int generation, SimFault fault) {
     simInput = {static_cast<uint8_t>((generation == 3 ? 1 : 0) | (5 << 2)),
                 static_cast<uint8_t>(fault)};
     LinkPort = &recordingOps;
-    linkErrorHook = emptyErrorBox;
+    linkHooks.error = emptyErrorBox;
     resetLinkState();
     resetPageTicks();
 }
