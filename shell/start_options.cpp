@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/link.h"
+#include "link/port_backends.h"
 #include "link/port_grammar.h"
 #include "sim/replay.h"
 #include "shell/text_file.h"
@@ -96,18 +97,44 @@ bool loadRecording(const char* path, std::string* error) {
     return ok;
 }
 
-void useDemoBackend(int generation) {
+namespace {
+
+// The simulated controller of name's generation, on the machine's clock.
+bool prepareDemo(const PortName& name, std::string*) {
     SimConfig config;
-    config.generation = generation;
+    config.generation = name.demoGeneration;
     simPortUseRealTime(true);
     simPortSetup(config);
-    LinkPort = &simPortOps;
+    return true;
+}
+
+bool prepareReplay(const PortName& name, std::string* error) {
+    return loadRecording(name.rest.c_str(), error);
+}
+
+// LinkPort for the port text names, through the backends' table.
+bool useNamedBackend(const std::string& text, std::string* error) {
+    registerInProcessBackends();
+    PortUse use;
+    if (!choosePortBackend(text.c_str(), &use, error)) return false;
+    LinkPort = use.ops;
+    return true;
+}
+
+}  // namespace
+
+void registerInProcessBackends() {
+    registerPortBackend({PortScheme::Demo, &simPortOps, prepareDemo});
+    registerPortBackend({PortScheme::Replay, &replayPortOps, prepareReplay});
+}
+
+void useDemoBackend(int generation) {
+    std::string unused;
+    useNamedBackend("demo:" + std::to_string(generation), &unused);
 }
 
 bool useReplayFile(const char* path, std::string* error) {
-    if (!loadRecording(path, error)) return false;
-    LinkPort = &replayPortOps;
-    return true;
+    return useNamedBackend(std::string("replay:") + path, error);
 }
 
 StartOptions readStartOptions(const char* commandLine) {
@@ -126,6 +153,8 @@ StartOptions readStartOptions(const char* commandLine) {
 
 bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, std::string* error) {
     serialBackend = portsBackend;
+    registerPortBackend({PortScheme::Serial, portsBackend, nullptr});
+    registerInProcessBackends();
     chosenStartPort.clear();
     if (!options.error.empty()) {
         *error = options.error;
@@ -133,11 +162,12 @@ bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, s
     }
     switch (options.backend) {
     case StartBackend::Ports:
-        LinkPort = portsBackend;
+        LinkPort = portBackendFor(PortScheme::Serial).ops;
         chosenStartPort = options.portName;
         return true;
     case StartBackend::Network:
-        LinkPort = &netPortOps;
+        // Even a malformed name: the link error box then names it.
+        LinkPort = portBackendFor(PortScheme::Rfc2217).ops;
         chosenStartPort = options.portName;
         return true;
     case StartBackend::Demo: useDemoBackend(options.demoGeneration); return true;
