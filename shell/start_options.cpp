@@ -77,12 +77,11 @@ void readPortOption(const std::string& text, StartOptions* o) {
 }
 
 std::string chosenStartPort;
-const PortOps* serialBackend = nullptr;
 
 }  // namespace
 
 const std::string& startPortName() { return chosenStartPort; }
-const PortOps* serialPortsBackend() { return serialBackend; }
+const PortOps* serialPortsBackend() { return portBackendFor(PortScheme::Serial).ops; }
 
 // Days of frames at the readings page's rhythm; a file beyond it is not a
 // recording of ours.
@@ -152,7 +151,6 @@ StartOptions readStartOptions(const char* commandLine) {
 }
 
 bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, std::string* error) {
-    serialBackend = portsBackend;
     registerPortBackend({PortScheme::Serial, portsBackend, nullptr});
     registerInProcessBackends();
     chosenStartPort.clear();
