@@ -111,12 +111,12 @@ bool prepareReplay(const PortName& name, std::string* error) {
     return loadRecording(name.rest.c_str(), error);
 }
 
-// LinkPort for the port text names, through the backends' table.
-bool useNamedBackend(const std::string& text, std::string* error) {
+// LinkPort for name, through the backends' table; left alone on failure.
+bool useRow(const PortName& name, std::string* error) {
     registerInProcessBackends();
-    PortUse use;
-    if (!choosePortBackend(text.c_str(), &use, error)) return false;
-    LinkPort = use.ops;
+    const PortBackend& row = portBackendFor(name.scheme);
+    if (row.prepare && !row.prepare(name, error)) return false;
+    LinkPort = row.ops;
     return true;
 }
 
@@ -128,12 +128,18 @@ void registerInProcessBackends() {
 }
 
 void useDemoBackend(int generation) {
+    PortName name;
+    name.scheme = PortScheme::Demo;
+    name.demoGeneration = generation;
     std::string unused;
-    useNamedBackend("demo:" + std::to_string(generation), &unused);
+    useRow(name, &unused);
 }
 
 bool useReplayFile(const char* path, std::string* error) {
-    return useNamedBackend(std::string("replay:") + path, error);
+    PortName name;
+    name.scheme = PortScheme::Replay;
+    name.rest = path;
+    return useRow(name, error);
 }
 
 StartOptions readStartOptions(const char* commandLine) {
