@@ -5,6 +5,7 @@
 #include "cli/errors.h"
 #include "cli/platform.h"
 #include "link/link.h"
+#include "link/port_backends.h"
 #include "link/port_grammar.h"
 #include "link/port_net.h"
 #include "shell/settings_file.h"
@@ -65,10 +66,20 @@ int probeOpen(const PortChoice& choice) {
         const int code = openFailureOf(label, &message);
         return fail(code, "%s", message.c_str());
     }
-    PortId h = LinkPort->open(openPath.c_str());
-    if (h == InvalidPort) return fail(ExitNoSuchPort, "%s can't be opened", label.c_str());
-    LinkPort->close(h);
+    if (!openOwnedPort(LinkPort, openPath.c_str()).isOpen())
+        return fail(ExitNoSuchPort, "%s can't be opened", label.c_str());
     return ExitOk;
+}
+
+// choice as the grammar names it (a device by its path).
+std::string grammarText(const PortChoice& choice) {
+    switch (choice.kind) {
+    case PortKind::Demo: return "demo:" + std::to_string(choice.generation);
+    case PortKind::Replay: return "replay:" + choice.path;
+    case PortKind::Device:
+    case PortKind::Network: break;
+    }
+    return choice.path;
 }
 
 }  // namespace
@@ -98,15 +109,20 @@ bool parsePortChoice(const char* text, PortChoice* choice, std::string* error) {
 }
 
 int useBackend(const PortChoice& choice) {
-    switch (choice.kind) {
-    case PortKind::Demo: useDemoBackend(choice.generation); break;
-    case PortKind::Replay: {
+    if (choice.kind == PortKind::Replay) {
         std::string error;
         if (!useReplayBackend(choice.path, &error)) return fail(ExitBadFile, "%s", error.c_str());
-        break;
-    }
-    case PortKind::Device: LinkPort = devicePortOps(); break;
-    case PortKind::Network: LinkPort = &netPortOps; break;
+    } else {
+        // The device's row only when a device is named: lpgctl's device
+        // backend is the platform's to give.
+        if (choice.kind == PortKind::Device)
+            registerPortBackend({PortScheme::Serial, devicePortOps(), nullptr});
+        registerInProcessBackends();
+        PortUse use;
+        std::string error;
+        if (!choosePortBackend(grammarText(choice).c_str(), &use, &error))
+            return fail(ExitUsage, "%s", error.c_str());
+        LinkPort = use.ops;
     }
     openPath = choice.path;
     if (!selectPort(openPath.c_str(), choice.number))
@@ -173,11 +189,7 @@ int readControllerBlocks() {
 const std::string& portLabel() { return label; }
 
 bool searchRefusal(const std::string& name, const std::string& path, std::string* message) {
-    const PortId h = LinkPort->open(path.c_str());
-    if (h != InvalidPort) {
-        LinkPort->close(h);
-        return false;
-    }
+    if (openOwnedPort(LinkPort, path.c_str()).isOpen()) return false;
     std::string reason;
     if (lastOpenFailure(&reason) == OpenFailure::NoSuchPort) return false;
     openFailureOf(name, message);

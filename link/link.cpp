@@ -8,6 +8,7 @@
 #include "link/block_stores.h"
 #include "link/blocks.h"
 #include "link/link_testing.h"
+#include "link/port_backends.h"
 
 namespace {
 
@@ -103,9 +104,23 @@ bool linkRead(uint8_t* bytes, uint32_t n) {
 
 namespace {
 
+// The open port, closed with the backend it was opened with, even when
+// another backend has been chosen since (the COM menu after a network port).
+// Never destroyed: at exit the backends' own state may already be gone.
+OwnedPort& heldPort = *new OwnedPort;
+
+// heldPort as L.PortHandle says: a handle set from outside (tests, harnesses)
+// is taken as one of the backend in use.
+void adoptHandle() {
+    if (heldPort.id() == L.PortHandle) return;
+    heldPort.release();
+    heldPort = OwnedPort(LinkPort, L.PortHandle);
+}
+
 void closeHandle() {
     // A failed open leaves nothing to close, only the tried open to forget.
-    if (L.PortHandle != InvalidPort) LinkPort->close(L.PortHandle);
+    adoptHandle();
+    heldPort.reset();
     L.PortHandle = InvalidPort;
     L.PortOpen = false;
     L.OpenTried = false;
@@ -114,7 +129,11 @@ void closeHandle() {
 // Sets the handle even when the open failed: the exchanges then fail and the
 // status poll's failure count closes and retries in its own rhythm.
 void openHandle(const char* path) {
-    L.PortHandle = LinkPort->open(path);
+    // A port still open is closed first, never left behind.
+    adoptHandle();
+    heldPort.reset();
+    heldPort = openOwnedPort(LinkPort, path);
+    L.PortHandle = heldPort.id();
     L.PortOpen = L.PortHandle != InvalidPort;
     L.OpenTried = true;
 }

@@ -3,6 +3,8 @@
 
 #include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "link/net_socket.h"
@@ -13,10 +15,43 @@ namespace {
 
 using namespace netsock;
 
+// A name looked up (and its connect started) on a worker thread, so that a
+// slow DNS never holds the caller. Shared with the worker: an instance closed
+// before the answer leaves the socket for the worker to close.
+struct Lookup {
+    std::mutex lock;
+    bool done = false;
+    bool abandoned = false;
+    Socket sock = NoSocket;
+    std::string error;
+};
+
+// Addresses are connected to at once; only names wait for the resolver.
+bool isNumericHost(const std::string& host) {
+    if (host.find(':') != std::string::npos) return true;  // IPv6
+    for (char c : host)
+        if (c != '.' && (c < '0' || c > '9')) return false;
+    return !host.empty();
+}
+
+std::shared_ptr<Lookup> startLookup(const std::string& host, unsigned port) {
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, host, port] {
+        std::string error;
+        const Socket s = startConnect(host, port, &error);
+        std::lock_guard<std::mutex> hold(lookup->lock);
+        if (lookup->abandoned) return closeSocket(s);
+        lookup->sock = s;
+        lookup->error = error;
+        lookup->done = true;
+    }).detach();
+    return lookup;
+}
+
 class NetPort {
 public:
     NetPort(const std::string& url) : url(url) {}
-    ~NetPort() { closeSocket(sock); }
+    ~NetPort();
     void start();
     void setTimeouts(const PortTimeouts& t) { timeouts = t; }
     bool purge(unsigned what);
@@ -36,13 +71,39 @@ private:
     std::vector<uint8_t> out;  // bytes waiting to go, Telnet-encoded
     std::deque<uint8_t> data;  // data bytes received, not yet read
     Rfc2217Client session;
-    std::string fatal;  // why the port can't be reached at all
+    std::string fatal;               // why the port can't be reached at all
+    std::shared_ptr<Lookup> lookup;  // while the name is looked up
 
     bool ready(int waitMs);
+    void takeLookup();
     void fail(const std::string& why, bool isFatal);
     bool flush(uint32_t deadline);
     void absorb(const uint8_t* raw, int k);
 };
+
+NetPort::~NetPort() {
+    if (lookup) {
+        std::lock_guard<std::mutex> hold(lookup->lock);
+        lookup->abandoned = true;
+        if (lookup->done) closeSocket(lookup->sock);
+    }
+    closeSocket(sock);
+}
+
+// The worker's socket, once it has one; the connect then goes on as any.
+void NetPort::takeLookup() {
+    Socket s = NoSocket;
+    std::string error;
+    {
+        std::lock_guard<std::mutex> hold(lookup->lock);
+        if (!lookup->done) return;
+        s = lookup->sock;
+        error = lookup->error;
+    }
+    lookup.reset();
+    if (s == NoSocket) return fail(error, true);
+    sock = s;
+}
 
 void NetPort::fail(const std::string& why, bool isFatal) {
     if (isFatal) fatal = url + ": " + why;
@@ -57,8 +118,12 @@ void NetPort::start() {
     if (!parsePortName(url.c_str(), &name, &error) || !isNetworkScheme(name.scheme))
         return fail(error.empty() ? "not a network port" : error, true);
     rfc2217 = name.scheme == PortScheme::Rfc2217;
-    sock = startConnect(name.host, name.tcpPort, &error);
-    if (sock == NoSocket) return fail(error, true);
+    if (isNumericHost(name.host)) {
+        sock = startConnect(name.host, name.tcpPort, &error);
+        if (sock == NoSocket) return fail(error, true);
+    } else {
+        lookup = startLookup(name.host, name.tcpPort);
+    }
     state = State::Connecting;
     connectStart = nowMs();
     // Offered at once; the answers come whenever the server sends them.
@@ -68,7 +133,12 @@ void NetPort::start() {
 // True once connected; a refused connect fails the instance for good (with
 // the reason kept), one pending too long fails it to be tried again.
 bool NetPort::ready(int waitMs) {
-    if (state == State::Connecting) {
+    if (state == State::Connecting && lookup) takeLookup();
+    if (state == State::Connecting && lookup) {
+        // Still looking the name up: waited for as a connect would be.
+        if (waitMs > 0) sleepMs(uint32_t(waitMs));
+        if (nowMs() - connectStart >= NetConnectTimeoutMs) fail("no connection within 3 s", false);
+    } else if (state == State::Connecting) {
         std::string error;
         switch (connectState(sock, waitMs, &error)) {
         case ConnectState::Connected: state = State::Connected; break;

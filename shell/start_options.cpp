@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/link.h"
+#include "link/port_backends.h"
 #include "link/port_grammar.h"
 #include "sim/replay.h"
 #include "shell/text_file.h"
@@ -76,12 +77,11 @@ void readPortOption(const std::string& text, StartOptions* o) {
 }
 
 std::string chosenStartPort;
-const PortOps* serialBackend = nullptr;
 
 }  // namespace
 
 const std::string& startPortName() { return chosenStartPort; }
-const PortOps* serialPortsBackend() { return serialBackend; }
+const PortOps* serialPortsBackend() { return portBackendFor(PortScheme::Serial).ops; }
 
 // Days of frames at the readings page's rhythm; a file beyond it is not a
 // recording of ours.
@@ -96,18 +96,50 @@ bool loadRecording(const char* path, std::string* error) {
     return ok;
 }
 
-void useDemoBackend(int generation) {
+namespace {
+
+// The simulated controller of name's generation, on the machine's clock.
+bool prepareDemo(const PortName& name, std::string*) {
     SimConfig config;
-    config.generation = generation;
+    config.generation = name.demoGeneration;
     simPortUseRealTime(true);
     simPortSetup(config);
-    LinkPort = &simPortOps;
+    return true;
+}
+
+bool prepareReplay(const PortName& name, std::string* error) {
+    return loadRecording(name.rest.c_str(), error);
+}
+
+// LinkPort for name, through the backends' table; left alone on failure.
+bool useRow(const PortName& name, std::string* error) {
+    registerInProcessBackends();
+    const PortBackend& row = portBackendFor(name.scheme);
+    if (row.prepare && !row.prepare(name, error)) return false;
+    LinkPort = row.ops;
+    return true;
+}
+
+}  // namespace
+
+void registerInProcessBackends() {
+    registerPortBackend({PortScheme::Demo, &simPortOps, prepareDemo});
+    registerPortBackend({PortScheme::Replay, &replayPortOps, prepareReplay});
+}
+
+void useDemoBackend(int generation) {
+    PortName name;
+    name.scheme = PortScheme::Demo;
+    name.demoGeneration = generation;
+    std::string unused;
+    useRow(name, &unused);
 }
 
 bool useReplayFile(const char* path, std::string* error) {
-    if (!loadRecording(path, error)) return false;
-    LinkPort = &replayPortOps;
-    return true;
+    PortName name;
+    name.scheme = PortScheme::Replay;
+    name.rest = path;
+    return useRow(name, error);
 }
 
 StartOptions readStartOptions(const char* commandLine) {
@@ -125,7 +157,8 @@ StartOptions readStartOptions(const char* commandLine) {
 }
 
 bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, std::string* error) {
-    serialBackend = portsBackend;
+    registerPortBackend({PortScheme::Serial, portsBackend, nullptr});
+    registerInProcessBackends();
     chosenStartPort.clear();
     if (!options.error.empty()) {
         *error = options.error;
@@ -133,11 +166,12 @@ bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, s
     }
     switch (options.backend) {
     case StartBackend::Ports:
-        LinkPort = portsBackend;
+        LinkPort = portBackendFor(PortScheme::Serial).ops;
         chosenStartPort = options.portName;
         return true;
     case StartBackend::Network:
-        LinkPort = &netPortOps;
+        // Even a malformed name: the link error box then names it.
+        LinkPort = portBackendFor(PortScheme::Rfc2217).ops;
         chosenStartPort = options.portName;
         return true;
     case StartBackend::Demo: useDemoBackend(options.demoGeneration); return true;

@@ -41,6 +41,9 @@ bool loadRecording(const char* path, std::string* error);
 // simulated controller of that generation on the machine's clock, and a
 // recording played back (false, LinkPort left alone, when it can't be).
 void useDemoBackend(int generation);
+// Registers those two in the backends' table (link/port_backends.h); the
+// window and lpgctl do it before they choose a backend.
+void registerInProcessBackends();
 bool useReplayFile(const char* path, std::string* error);
 
 #endif

@@ -342,3 +342,20 @@ TEST_F(NetLink, TheEchoProbeWaitsForTheConnection) {
     ASSERT_GE(got.size(), 4u) << "nothing arrived";
     EXPECT_EQ(Bytes(got.begin(), got.begin() + 4), (Bytes{0x0B, 0x01, 0x01, 0x0D}));
 }
+
+TEST(NetPortLookup, AnInstanceClosedWhileItsNameIsLookedUpLeavesNothingBehind) {
+    // More opens than the backend keeps instances: each close must free its
+    // slot at once, whether or not the worker has answered yet.
+    for (int i = 0; i < 20; ++i) {
+        const PortId h = netPortOps.open("socket://controller.invalid:2217");
+        ASSERT_NE(h, InvalidPort) << "open " << i;
+        netPortOps.close(h);
+    }
+    // A name that doesn't resolve is still told as such, once looked up.
+    const PortId h = netPortOps.open("rfc2217://controller.invalid:2217");
+    std::string error;
+    EXPECT_FALSE(netPortWaitConnected(h, NetConnectTimeoutMs, &error));
+    EXPECT_NE(error.find("does not resolve"), std::string::npos) << error;
+    EXPECT_NE(netPortOps.problem(h), nullptr);
+    netPortOps.close(h);
+}

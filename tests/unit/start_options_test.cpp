@@ -84,3 +84,30 @@ TEST(StartOptions, PortTakesTheWholeGrammar) {
     }
     EXPECT_NE(readStartOptions("--port demo:2").error, "");
 }
+
+TEST(StartOptions, EachBackendIsTheTablesRow) {
+    struct Case {
+        const char* line;
+        const PortOps* backend;
+    };
+    const Case cases[] = {
+        {"", &posixPortOps},
+        {"--port COM4", &posixPortOps},
+        {"--demo=1", &simPortOps},
+        {"--port demo", &simPortOps},
+        {"--port rfc2217://127.0.0.1:2217", &netPortOps},
+        {"--port tcp://bad", &netPortOps},  // kept whole: the box names it
+    };
+    const PortOps* saved = LinkPort;
+    for (const Case& c : cases) {
+        resetLinkState();
+        LinkPort = nullptr;
+        std::string error;
+        EXPECT_TRUE(useStartBackend(readStartOptions(c.line), &posixPortOps, &error)) << c.line;
+        EXPECT_EQ(LinkPort, c.backend) << c.line;
+        // The COM menu's way back is the serial row, whatever was chosen.
+        EXPECT_EQ(serialPortsBackend(), &posixPortOps) << c.line;
+    }
+    resetLinkState();
+    LinkPort = saved;
+}
