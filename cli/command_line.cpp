@@ -120,7 +120,8 @@ CommandLineAsks readCommand(CommandLine* line, bool help) {
     std::vector<char*>& w = line->words;
     if (isOption(w[0]) && strcmp(w[0], "--") != 0) return unknownOption(w[0], nullptr);
     if (strcmp(w[0], "--") == 0) w.erase(w.begin());
-    if (w.empty()) return noCommand("");
+    // "lpgctl --" alone is an empty command line: the usage, not an error.
+    if (w.empty()) return CommandLineAsks::Usage;
     line->command = findCommand(w[0]);
     if (!line->command) return noCommand(w[0]);
     if (help) return CommandLineAsks::CommandHelp;

@@ -6,7 +6,8 @@ namespace {
 
 const char PortHelp[] =
     "PORT is a device path (/dev/ttyUSB0), a Windows port (COM3), demo or demo:1 for the\n"
-    "built-in simulated controller (generation 3 or 1), or replay:FILE for a recording.\n"
+    "built-in simulated controller (generation 3 or 1), replay:FILE for a recording, or\n"
+    "a network serial port: rfc2217://HOST:PORT, or socket://HOST:PORT for raw TCP.\n"
     "Without --port: LPGCTL_PORT's port, else the port of ZuvelS.ini on Windows.\n";
 
 const char OptionHelp[] =

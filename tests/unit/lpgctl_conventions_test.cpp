@@ -90,6 +90,8 @@ TEST(LpgctlCommandLine, OptionsAreReadAlikeWhereverTheyStand) {
         {{"diff", "a.zs2", "-"}, nullptr, A::Run, nullptr, false, "a.zs2 -", "", V::Normal, ""},
         {{"save", "-", "--verbose"}, nullptr, A::Run, nullptr, false, "-", "", V::Verbose, ""},
         {{"--version"}, nullptr, A::Version, nullptr, false, "", "", V::Normal, ""},
+        // "--" alone is an empty command line: the usage, with no error line.
+        {{"--"}, nullptr, A::Usage, nullptr, false, "", "", V::Normal, ""},
         {{"-h"}, nullptr, A::ProgramHelp, nullptr, false, "", "", V::Normal, ""},
         {{"dump", "--help"}, nullptr, A::CommandHelp, nullptr, false, "", "", V::Normal, ""},
         // One message for every unknown option, naming it.
