@@ -10,9 +10,9 @@
 #include "cli/errors.h"
 #include "cli/serve_client.h"
 #include "cli/serve_frames.h"
-#include "cli/serve_socket.h"
 #include "cli/stop_signals.h"
 #include "link/link.h"
+#include "link/net_socket.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ void note(const char* format, ...) {
 }
 
 struct Client {
-    NetSocket socket = NoSocket;
+    netsock::Socket socket = netsock::NoSocket;
     std::string peer;
     std::vector<uint8_t> unsent;
     ServeClientProtocol protocol{false};
@@ -46,30 +46,30 @@ struct Client {
 
 struct Server {
     ServeOptions options;
-    NetSocket listener = NoSocket;
+    netsock::Socket listener = netsock::NoSocket;
     Client client;
     StatusWatch watch;
 };
 
 void dropClient(Server* s, const char* why) {
     note("%s %s", s->client.peer.c_str(), why);
-    netClose(s->client.socket);
+    netsock::closeSocket(s->client.socket);
     s->client = Client();
 }
 
 // A second client is told why in one line and let go at once.
-void turnAway(NetSocket socket, const std::string& peer, const std::string& holder) {
+void turnAway(netsock::Socket socket, const std::string& peer, const std::string& holder) {
     const std::string line =
         "lpgctl serve: busy: another client (" + holder + ") is connected; try again later\r\n";
-    netSend(socket, reinterpret_cast<const uint8_t*>(line.data()), line.size());
-    netClose(socket);
+    netsock::sendSome(socket, reinterpret_cast<const uint8_t*>(line.data()), line.size());
+    netsock::closeSocket(socket);
     note("%s turned away: %s is connected", peer.c_str(), holder.c_str());
 }
 
 void acceptClients(Server* s) {
     std::string peer;
-    for (NetSocket c; (c = netAccept(s->listener, &peer)) != NoSocket;) {
-        if (s->client.socket != NoSocket) {
+    for (netsock::Socket c; (c = netsock::acceptClient(s->listener, &peer)) != netsock::NoSocket;) {
+        if (s->client.socket != netsock::NoSocket) {
             turnAway(c, peer, s->client.peer);
             continue;
         }
@@ -97,7 +97,7 @@ void forwardFrame(Server* s, const uint8_t* frame) {
 void takeFromClient(Server* s) {
     Client& c = s->client;
     uint8_t buf[ReadChunk];
-    const long k = netReceive(c.socket, buf, sizeof buf);
+    const long k = netsock::receiveSome(c.socket, buf, sizeof buf, 0);
     if (k < 0) return dropClient(s, "disconnected");
     if (k == 0) return;
     FromClient in;
@@ -115,28 +115,29 @@ void takeFromController(Server* s) {
     uint8_t buf[64];
     if (!linkRead(buf, sizeof buf) || BytesTransferred == 0) return;
     s->watch.take(buf, BytesTransferred);
-    if (s->client.socket != NoSocket)
+    if (s->client.socket != netsock::NoSocket)
         s->client.protocol.encode(buf, BytesTransferred, &s->client.unsent);
 }
 
 void sendToClient(Server* s) {
     Client& c = s->client;
-    if (c.socket == NoSocket || c.unsent.empty()) return;
+    if (c.socket == netsock::NoSocket || c.unsent.empty()) return;
     if (c.unsent.size() > MaxUnsent) return dropClient(s, "let go: it stopped reading");
-    const long k = netSend(c.socket, c.unsent.data(), c.unsent.size());
+    const long k = netsock::sendSome(c.socket, c.unsent.data(), c.unsent.size());
     if (k < 0) return dropClient(s, "disconnected");
     c.unsent.erase(c.unsent.begin(), c.unsent.begin() + k);
 }
 
 void serveUntilStopped(Server* s) {
     while (!stopRequested) {
-        netWait(s->listener, s->client.socket, !s->client.unsent.empty(), SocketWaitMs);
+        netsock::waitForServer(s->listener, s->client.socket, !s->client.unsent.empty(),
+                               SocketWaitMs);
         acceptClients(s);
-        if (s->client.socket != NoSocket) takeFromClient(s);
+        if (s->client.socket != netsock::NoSocket) takeFromClient(s);
         takeFromController(s);
         sendToClient(s);
     }
-    if (s->client.socket != NoSocket) dropClient(s, "let go: the server stops");
+    if (s->client.socket != netsock::NoSocket) dropClient(s, "let go: the server stops");
 }
 
 // The local port, open at the controller's settings with the loop's time-outs.
@@ -152,8 +153,9 @@ int openLocalPort(const CliArgs& args) {
 int listenAsAsked(Server* s) {
     std::string error;
     bool loopback = true;
-    if (!netStart(&error)) return fail(ExitFailed, "the network can't be used: %s", error.c_str());
-    if (!netListen(s->options.host, s->options.port, &s->listener, &loopback, &error))
+    if (!netsock::startServing(&error))
+        return fail(ExitFailed, "the network can't be used: %s", error.c_str());
+    if (!netsock::listenOn(s->options.host, s->options.port, &s->listener, &loopback, &error))
         return fail(ExitFailed, "can't listen on %s:%d: %s", s->options.host.c_str(),
                     s->options.port, error.c_str());
     if (!loopback && s->options.allowWrites)
@@ -177,12 +179,12 @@ int runServe(const CliArgs& args) {
         return code;
     }
     note("%s served on %s:%d (%s, %s)", portLabel().c_str(), s.options.host.c_str(),
-         netLocalPort(s.listener), s.options.raw ? "raw TCP" : "RFC 2217",
+         netsock::localPort(s.listener), s.options.raw ? "raw TCP" : "RFC 2217",
          s.options.allowWrites ? "writes allowed" : "read-only");
     catchStopSignals();
     serveUntilStopped(&s);
     releaseStopSignals();
-    netClose(s.listener);
+    netsock::closeSocket(s.listener);
     closePort();
     note("stopped");
     return ExitOk;

@@ -1,6 +1,6 @@
 // lpgctl serve: the local controller offered to one client at a time over
 // TCP, as an RFC 2217 server or as raw bytes. Portable; the sockets are in
-// cli/serve_socket_*.cpp.
+// link/net_socket.h.
 #ifndef ZUVELS_CLI_SERVE_H
 #define ZUVELS_CLI_SERVE_H
 

@@ -1,7 +1,7 @@
-// The few socket calls the network port needs, the same on POSIX and
-// Winsock (link/net_socket_posix.cpp, link/net_socket_win.cpp). Every call
-// returns at once or within the wait it is given: nothing here blocks the
-// window for longer than the caller allows.
+// The few socket calls the network port and lpgctl serve need, the same on
+// POSIX and Winsock (link/net_socket_posix.cpp, link/net_socket_win.cpp).
+// Every socket is non-blocking, and every call returns at once or within the
+// wait it is given: nothing here blocks for longer than the caller allows.
 #ifndef ZUVELS_LINK_NET_SOCKET_H
 #define ZUVELS_LINK_NET_SOCKET_H
 
@@ -31,6 +31,28 @@ int sendSome(Socket s, const uint8_t* bytes, size_t n);
 int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs);
 
 void closeSocket(Socket s);
+
+// The system's send buffer of a served client's socket: seconds of the
+// controller's bytes at 9600 baud.
+enum : int { ClientSendBuffer = 8192 };
+
+// Once before a server listens (Winsock's start-up); false with the reason.
+bool startServing(std::string* error);
+
+// Listens on host:port (a name or a numeric address). *loopback tells whether
+// the address is one of this machine's loopback ones. False with the reason.
+bool listenOn(const std::string& host, unsigned port, Socket* listener, bool* loopback,
+              std::string* error);
+
+// The port the listener got (the one asked for, or the free one port 0 found).
+int localPort(Socket listener);
+
+// A waiting client, or NoSocket when none waits; *peer gets "ADDR:PORT".
+Socket acceptClient(Socket listener, std::string* peer);
+
+// Waits up to ms until the listener or the client (NoSocket: none) has
+// something to read, or the client can take bytes when wantWrite.
+void waitForServer(Socket listener, Socket client, bool wantWrite, int ms);
 
 uint32_t nowMs();
 void sleepMs(uint32_t ms);

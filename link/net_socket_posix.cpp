@@ -1,10 +1,11 @@
-// POSIX sockets for the network port.
+// POSIX sockets for the network port and lpgctl serve.
 #include "link/net_socket.h"
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -17,17 +18,19 @@ namespace netsock {
 
 namespace {
 
-// One numeric or named address, first of what the resolver gives.
-bool resolve(const std::string& host, unsigned port, sockaddr_storage* out, socklen_t* len,
-             std::string* error) {
+// One numeric or named address, first of what the resolver gives; flags
+// AI_PASSIVE for one to listen on. False with the resolver's reason.
+bool resolve(const std::string& host, unsigned port, int flags, sockaddr_storage* out,
+             socklen_t* len, std::string* reason) {
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = flags;
     addrinfo* found = nullptr;
     const std::string service = std::to_string(port);
     const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
     if (rc != 0 || !found) {
-        *error = "the name " + host + " does not resolve: " + gai_strerror(rc);
+        *reason = gai_strerror(rc);
         return false;
     }
     memcpy(out, found->ai_addr, found->ai_addrlen);
@@ -41,7 +44,10 @@ bool resolve(const std::string& host, unsigned port, sockaddr_storage* out, sock
 Socket startConnect(const std::string& host, unsigned port, std::string* error) {
     sockaddr_storage addr;
     socklen_t len = 0;
-    if (!resolve(host, port, &addr, &len, error)) return NoSocket;
+    if (!resolve(host, port, 0, &addr, &len, error)) {
+        *error = "the name " + host + " does not resolve: " + *error;
+        return NoSocket;
+    }
     const int fd = ::socket(addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         *error = std::string("no socket: ") + strerror(errno);
@@ -89,6 +95,85 @@ int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs) {
 
 void closeSocket(Socket s) {
     if (s != NoSocket) ::close(int(s));
+}
+
+namespace {
+
+bool isLoopback(const sockaddr_storage& a) {
+    if (a.ss_family == AF_INET)
+        return (ntohl(reinterpret_cast<const sockaddr_in*>(&a)->sin_addr.s_addr) >> 24) == 127;
+    if (a.ss_family == AF_INET6)
+        return IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<const sockaddr_in6*>(&a)->sin6_addr);
+    return false;
+}
+
+std::string addressText(const sockaddr_storage& a) {
+    char host[INET6_ADDRSTRLEN] = "?";
+    if (a.ss_family == AF_INET) {
+        const sockaddr_in* v4 = reinterpret_cast<const sockaddr_in*>(&a);
+        inet_ntop(AF_INET, &v4->sin_addr, host, sizeof host);
+        return std::string(host) + ":" + std::to_string(ntohs(v4->sin_port));
+    }
+    const sockaddr_in6* v6 = reinterpret_cast<const sockaddr_in6*>(&a);
+    inet_ntop(AF_INET6, &v6->sin6_addr, host, sizeof host);
+    return "[" + std::string(host) + "]:" + std::to_string(ntohs(v6->sin6_port));
+}
+
+}  // namespace
+
+bool startServing(std::string*) { return true; }
+
+bool listenOn(const std::string& host, unsigned port, Socket* listener, bool* loopback,
+              std::string* error) {
+    sockaddr_storage addr;
+    socklen_t len = 0;
+    if (!resolve(host, port, AI_PASSIVE, &addr, &len, error)) {
+        *error = host + ": " + *error;
+        return false;
+    }
+    *loopback = isLoopback(addr);
+    const int fd = ::socket(addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int on = 1;
+    if (fd >= 0) setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 &&
+        ::listen(fd, 4) == 0) {
+        *listener = fd;
+        return true;
+    }
+    *error = strerror(errno);
+    if (fd >= 0) ::close(fd);
+    return false;
+}
+
+int localPort(Socket listener) {
+    sockaddr_storage a;
+    socklen_t len = sizeof a;
+    if (getsockname(int(listener), reinterpret_cast<sockaddr*>(&a), &len) != 0) return 0;
+    if (a.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in*>(&a)->sin_port);
+    return ntohs(reinterpret_cast<const sockaddr_in6*>(&a)->sin6_port);
+}
+
+Socket acceptClient(Socket listener, std::string* peer) {
+    sockaddr_storage a;
+    socklen_t len = sizeof a;
+    const int fd =
+        accept4(int(listener), reinterpret_cast<sockaddr*>(&a), &len, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) return NoSocket;
+    // Requests are a few bytes each: send them at once.
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    // A client's unread bytes pile up in our own bounded buffer, where the
+    // server sees them, not in a send buffer the system lets grow to MBs.
+    const int sendBuffer = ClientSendBuffer;
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    *peer = addressText(a);
+    return fd;
+}
+
+void waitForServer(Socket listener, Socket client, bool wantWrite, int ms) {
+    pollfd p[2] = {{int(listener), POLLIN, 0}, {int(client), short(POLLIN), 0}};
+    if (wantWrite) p[1].events |= POLLOUT;
+    poll(p, client == NoSocket ? 1 : 2, ms);
 }
 
 uint32_t nowMs() {

@@ -1,8 +1,10 @@
-// Winsock for the network port.
+// Winsock for the network port and lpgctl serve.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <windows.h>
+
+#include <mmsystem.h>
 
 #include "link/net_socket.h"
 
@@ -12,7 +14,7 @@ namespace {
 
 SOCKET asSocket(Socket s) { return static_cast<SOCKET>(s); }
 
-// Winsock is started once, on the first connect, and left running.
+// Winsock is started once, on the first connect or listen, and left running.
 bool started() {
     static const bool ok = [] {
         WSADATA data;
@@ -25,27 +27,36 @@ std::string reasonOf(int code) {
     char text[256] = "";
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                              DWORD(code), 0, text, sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
+    while (n > 0 &&
+           (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ' || text[n - 1] == '.'))
         text[--n] = '\0';
     return n > 0 ? std::string(text) : "error " + std::to_string(code);
 }
 
-bool resolve(const std::string& host, unsigned port, sockaddr_storage* out, int* len,
-             std::string* error) {
+// One numeric or named address, first of what the resolver gives; flags
+// AI_PASSIVE for one to listen on. False with the resolver's reason.
+bool resolve(const std::string& host, unsigned port, int flags, sockaddr_storage* out, int* len,
+             std::string* reason) {
     addrinfo hints = {};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = flags;
     addrinfo* found = nullptr;
     const std::string service = std::to_string(port);
     const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
     if (rc != 0 || !found) {
-        *error = "the name " + host + " does not resolve: " + reasonOf(rc);
+        *reason = reasonOf(rc);
         return false;
     }
     memcpy(out, found->ai_addr, found->ai_addrlen);
     *len = int(found->ai_addrlen);
     freeaddrinfo(found);
     return true;
+}
+
+void makeNonBlocking(SOCKET s) {
+    u_long on = 1;
+    ioctlsocket(s, FIONBIO, &on);
 }
 
 // Waits up to waitMs for s to be readable (or writable); 1 ready, 0 not yet,
@@ -71,14 +82,16 @@ Socket startConnect(const std::string& host, unsigned port, std::string* error) 
     }
     sockaddr_storage addr;
     int len = 0;
-    if (!resolve(host, port, &addr, &len, error)) return NoSocket;
+    if (!resolve(host, port, 0, &addr, &len, error)) {
+        *error = "the name " + host + " does not resolve: " + *error;
+        return NoSocket;
+    }
     SOCKET s = socket(addr.ss_family, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET) {
         *error = "no socket: " + reasonOf(WSAGetLastError());
         return NoSocket;
     }
-    u_long nonBlocking = 1;
-    ioctlsocket(s, FIONBIO, &nonBlocking);
+    makeNonBlocking(s);
     // Frames are four bytes: each one goes out at once, not held for more.
     const BOOL one = TRUE;
     setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
@@ -119,6 +132,104 @@ int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs) {
 
 void closeSocket(Socket s) {
     if (s != NoSocket) closesocket(asSocket(s));
+}
+
+namespace {
+
+bool isLoopback(const sockaddr_storage& a) {
+    if (a.ss_family == AF_INET)
+        return (ntohl(reinterpret_cast<const sockaddr_in*>(&a)->sin_addr.s_addr) >> 24) == 127;
+    if (a.ss_family == AF_INET6)
+        return IN6_IS_ADDR_LOOPBACK(&reinterpret_cast<const sockaddr_in6*>(&a)->sin6_addr);
+    return false;
+}
+
+std::string addressText(const sockaddr_storage& a) {
+    char host[INET6_ADDRSTRLEN] = "?";
+    if (a.ss_family == AF_INET) {
+        const sockaddr_in* v4 = reinterpret_cast<const sockaddr_in*>(&a);
+        inet_ntop(AF_INET, const_cast<in_addr*>(&v4->sin_addr), host, sizeof host);
+        return std::string(host) + ":" + std::to_string(ntohs(v4->sin_port));
+    }
+    const sockaddr_in6* v6 = reinterpret_cast<const sockaddr_in6*>(&a);
+    inet_ntop(AF_INET6, const_cast<in6_addr*>(&v6->sin6_addr), host, sizeof host);
+    return "[" + std::string(host) + "]:" + std::to_string(ntohs(v6->sin6_port));
+}
+
+}  // namespace
+
+bool startServing(std::string* error) {
+    // The loop's waits of 1 and 2 ms are that long, not the system's default
+    // tick of about 16 ms, which every exchange would pay twice.
+    timeBeginPeriod(1);
+    if (started()) return true;
+    *error = "Winsock did not start";
+    return false;
+}
+
+bool listenOn(const std::string& host, unsigned port, Socket* listener, bool* loopback,
+              std::string* error) {
+    sockaddr_storage addr;
+    int len = 0;
+    if (!resolve(host, port, AI_PASSIVE, &addr, &len, error)) {
+        *error = host + ": " + *error;
+        return false;
+    }
+    *loopback = isLoopback(addr);
+    const SOCKET s = socket(addr.ss_family, SOCK_STREAM, IPPROTO_TCP);
+    // Exclusive: no other program may take the port over beside us.
+    const BOOL on = TRUE;
+    if (s != INVALID_SOCKET)
+        setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
+                   sizeof on);
+    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&addr), len) == 0 &&
+        listen(s, 4) == 0) {
+        makeNonBlocking(s);
+        *listener = static_cast<Socket>(s);
+        return true;
+    }
+    *error = reasonOf(WSAGetLastError());
+    if (s != INVALID_SOCKET) closesocket(s);
+    return false;
+}
+
+int localPort(Socket listener) {
+    sockaddr_storage a;
+    int len = sizeof a;
+    if (getsockname(asSocket(listener), reinterpret_cast<sockaddr*>(&a), &len) != 0) return 0;
+    if (a.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in*>(&a)->sin_port);
+    return ntohs(reinterpret_cast<const sockaddr_in6*>(&a)->sin6_port);
+}
+
+Socket acceptClient(Socket listener, std::string* peer) {
+    sockaddr_storage a;
+    int len = sizeof a;
+    const SOCKET s = accept(asSocket(listener), reinterpret_cast<sockaddr*>(&a), &len);
+    if (s == INVALID_SOCKET) return NoSocket;
+    makeNonBlocking(s);
+    // Requests are a few bytes each: send them at once.
+    const BOOL on = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+    // A client's unread bytes pile up in our own bounded buffer, where the
+    // server sees them, not in a send buffer the system lets grow.
+    const int sendBuffer = ClientSendBuffer;
+    setsockopt(s, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&sendBuffer),
+               sizeof sendBuffer);
+    *peer = addressText(a);
+    return static_cast<Socket>(s);
+}
+
+void waitForServer(Socket listener, Socket client, bool wantWrite, int ms) {
+    fd_set readable, writable;
+    FD_ZERO(&readable);
+    FD_ZERO(&writable);
+    FD_SET(asSocket(listener), &readable);
+    if (client != NoSocket) {
+        FD_SET(asSocket(client), &readable);
+        if (wantWrite) FD_SET(asSocket(client), &writable);
+    }
+    timeval t = {0, ms * 1000};
+    select(0, &readable, &writable, nullptr, &t);
 }
 
 uint32_t nowMs() { return GetTickCount(); }

@@ -1,6 +1,6 @@
-// The network ports' socket calls for the fuzz targets: no connection is
-// ever made (a fuzzed --port may name any host), and every call fails as a
-// refused connect would.
+// The socket calls for the fuzz targets: no connection is ever made (a
+// fuzzed --port may name any host) nor port listened on, and every call fails
+// as a refused connect would.
 #include "link/net_socket.h"
 
 namespace netsock {
@@ -16,6 +16,14 @@ ConnectState connectState(Socket, int, std::string* error) {
 int sendSome(Socket, const uint8_t*, size_t) { return -1; }
 int receiveSome(Socket, uint8_t*, size_t, int) { return -1; }
 void closeSocket(Socket) {}
+bool startServing(std::string*) { return true; }
+bool listenOn(const std::string& host, unsigned, Socket*, bool*, std::string* error) {
+    *error = host + ": no network in the fuzz targets";
+    return false;
+}
+int localPort(Socket) { return 0; }
+Socket acceptClient(Socket, std::string*) { return NoSocket; }
+void waitForServer(Socket, Socket, bool, int) {}
 uint32_t nowMs() { return 0; }
 void sleepMs(uint32_t) {}
 
