@@ -45,15 +45,22 @@ remote_port_from() {  # remote_port_from FILE SED-EXPRESSION
   echo "$port"
 }
 
-run_remote_bench() {  # run_remote_bench SECONDS
-  local secs=$1 work="$ROOT/build/remote-bench"
+# A fresh WORK folder with lpgsim on WORK/sim.pty and lpgctl serve in front
+# of it on a free loopback port: sets REMOTE_SERVER (its pid) and REMOTE_PORT.
+start_remote_server() {  # start_remote_server WORK
+  local work=$1
   NATIVE="$ROOT/build/native"
   rm -rf "$work" && mkdir -p "$work"
   remote_sim "$work/sim.pty" || { echo "remote bench: lpgsim did not start"; return 1; }
   "$NATIVE/lpgctl" --port "$work/sim.pty" serve --listen 127.0.0.1:0 2>"$work/serve.err" &
-  local server=$!
-  local serve_port
-  serve_port=$(remote_port_from "$work/serve.err" 's/.*served on 127\.0\.0\.1:\([0-9]*\) .*/\1/p')
+  REMOTE_SERVER=$!
+  REMOTE_PORT=$(remote_port_from "$work/serve.err" 's/.*served on 127\.0\.0\.1:\([0-9]*\) .*/\1/p')
+}
+
+run_remote_bench() {  # run_remote_bench SECONDS
+  local secs=$1 work="$ROOT/build/remote-bench"
+  start_remote_server "$work" || return 1
+  local server=$REMOTE_SERVER serve_port=$REMOTE_PORT
   printf '%-28s %7s %7s %10s\n' "lpgctl log via lpgctl serve" "rows/s" "limit" "rows down"
   for rtt in 0 20 50 100 200; do
     "$NATIVE/netdelay" --rtt "$rtt" --to "$serve_port" >"$work/delay.out" &
@@ -85,13 +92,8 @@ run_remote_bench() {  # run_remote_bench SECONDS
 # tick rate beside the same limit. Needs wine-env's prefix (scripts/bench).
 run_remote_readings_bench() {  # run_remote_readings_bench SECONDS
   local secs=$1 work="$ROOT/build/remote-bench/readings"
-  NATIVE="$ROOT/build/native"
-  rm -rf "$work" && mkdir -p "$work"
-  remote_sim "$work/sim.pty" || { echo "remote bench: lpgsim did not start"; return 1; }
-  "$NATIVE/lpgctl" --port "$work/sim.pty" serve --listen 127.0.0.1:0 2>"$work/serve.err" &
-  local server=$!
-  local serve_port
-  serve_port=$(remote_port_from "$work/serve.err" 's/.*served on 127\.0\.0\.1:\([0-9]*\) .*/\1/p')
+  start_remote_server "$work" || return 1
+  local server=$REMOTE_SERVER serve_port=$REMOTE_PORT
   echo "readings page (Wine) via lpgctl serve"
   for rtt in 0 20 50 100 200; do
     "$NATIVE/netdelay" --rtt "$rtt" --to "$serve_port" >"$work/delay.out" &

@@ -15,6 +15,7 @@
 #include "cli/command_line.h"
 #include "cli/errors.h"
 #include "tests/unit/cli_process.h"
+#include "tests/unit/test_files.h"
 
 namespace {
 
@@ -191,22 +192,11 @@ TEST(LpgctlCommandLine, OptionsAreReadAlikeWhereverTheyStand) {
 
 // ---- the program as it is run ----
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 // What Python's json module makes of text: expression evaluated on the
 // parsed object d, or "not JSON: ..." when it isn't JSON.
 std::string fromJson(const std::string& text, const std::string& expression) {
     const std::string file = scratchPath("json");
-    writeFile(file, text);
+    writeFileBytes(file, text);
     const std::string command =
         "python3 -c 'import json,sys\n"
         "try: d = json.load(open(sys.argv[1], encoding=\"utf-8\"))\n"
@@ -253,7 +243,7 @@ TEST(LpgctlConventions, HelpListsEveryExitCode) {
 TEST(LpgctlConventions, JsonOutputsAreObjectsWithTheirKeys) {
     const std::string a = scratchPath("a.zs2"), b = scratchPath("b.zs2");
     ASSERT_EQ(runLpgctl({"-p", "demo", "save", a}).code, ExitOk);
-    writeFile(b, readFile(a) + "");
+    writeFileBytes(b, readFileBytes(a));
     struct Case {
         std::vector<std::string> args;
         int code;
@@ -311,7 +301,7 @@ TEST(LpgctlConventions, LoadReadsBackAndNamesWhatDidNotStick) {
     const std::string file = scratchPath("forget.zs2");
     ASSERT_EQ(runLpgctl({"-p", "demo", "save", file}).code, ExitOk);
     // 20 is the factory value the forgetting controller keeps.
-    writeFile(file, withValue(readFile(file), "AttMax=", 3));
+    writeFileBytes(file, withValue(readFileBytes(file), "AttMax=", 3));
 
     const CliRun r = runLpgctl({"-p", sim.port(), "load", file});
     EXPECT_EQ(r.code, ExitVerifyFailed) << r.err;
@@ -375,7 +365,7 @@ TEST(LpgctlConventions, VerboseTracesEveryFrameAndQuietKeepsOnlyTheOutput) {
     // save -: the same file on standard output.
     const CliRun out = runLpgctl({"-p", "demo", "save", "-"});
     EXPECT_EQ(out.code, ExitOk) << out.err;
-    EXPECT_EQ(out.out, readFile(file));
+    EXPECT_EQ(out.out, readFileBytes(file));
     unlink(file.c_str());
 }
 
