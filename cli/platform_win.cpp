@@ -97,6 +97,7 @@ bool defaultPortChoice(PortChoice* choice, std::string* error) {
     // The window's reading: a missing or unreadable number means COM1.
     readAppSettings(ini.c_str());
     const int n = CommPort > 0 ? CommPort : 1;
+    choice->name.scheme = PortScheme::Serial;
     return devicePathFor(("COM" + std::to_string(n)).c_str(), &choice->path, &choice->number,
                          error);
 }

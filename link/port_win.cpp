@@ -135,7 +135,13 @@ void win32Sleep(uint32_t ms) { Sleep(ms); }
 
 }  // namespace
 
-const PortOps win32PortOps = {
-    "win32",   win32Open,  win32ApplySettings, win32ApplyTimeouts, win32Purge, win32Write,
-    win32Read, win32Close, win32TickCount,     win32Sleep,         nullptr,
-};
+const PortOps win32PortOps = PortOps::called("win32")
+                                 .withOpen(win32Open)
+                                 .withSettings(win32ApplySettings)
+                                 .withTimeouts(win32ApplyTimeouts)
+                                 .withPurge(win32Purge)
+                                 .withWrite(win32Write)
+                                 .withRead(win32Read)
+                                 .withClose(win32Close)
+                                 .withTickCount(win32TickCount)
+                                 .withSleep(win32Sleep);

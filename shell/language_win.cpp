@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "link/link.h"
-#include "link/port_grammar.h"
+#include "link/port_backends.h"
 #include "res/resource.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
@@ -126,8 +126,7 @@ void choosePort(int port) {
     char path[16];
     snprintf(path, sizeof path, "COM%d:", port);
     // From a network port the menu returns to the serial ports.
-    if (LinkPort == &netPortOps && serialPortsBackend()) LinkPort = serialPortsBackend();
-    selectPort(path, port);
+    selectMenuPort(path, port);
     markPortMenu(10 + port);
     writeAppSettings(AppSettingsFileName);
 }
@@ -135,7 +134,7 @@ void choosePort(int port) {
 void applyStartPort() {
     const std::string& named = startPortName();
     const int number = comPortNumber(named.c_str());
-    if (LinkPort == &netPortOps) {
+    if (portNamedWhole()) {
         // CommPort keeps ZuvelS.ini's number, so the file is written as it
         // was read; no COM item is checked while the network port is used.
         selectPort(named.c_str(), CommPort);
@@ -187,7 +186,7 @@ void showLinkErrorBox() {
     std::wstring text = entryText(EntryLinkErrorText);
     // A network port is named by its whole name, with the reason it can't
     // be reached.
-    if (LinkPort == &netPortOps) {
+    if (portNamedWhole()) {
         caption =
             std::wstring(entryText(EntryLinkErrorCaption)) + L" " + systemText(SelectedPortPath);
         text += L"\n\n" + systemText(linkPortProblem());

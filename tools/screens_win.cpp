@@ -440,12 +440,12 @@ int main(int argc, char** argv) {
     auto mode = &modes[0];
     for (const auto& m : modes)
         if (std::strcmp(m.flag, flag) == 0) mode = &m;
-    LinkPort = &win32PortOps;
+    useLinkBackend(&win32PortOps);
     if (mode->builtInSimulator || std::strncmp(flag, "--demo", 6) == 0) {
         SimConfig cfg;
         cfg.generation = std::strcmp(flag, "--demo=1") == 0 ? 1 : 3;
         simPortSetup(cfg);
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
     }
     InitCommonControls();
     if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;

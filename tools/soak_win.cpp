@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     }
     const DWORD seconds = std::strtoul(argv[1], nullptr, 10);
     const UINT stepMs = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1000;
-    LinkPort = &win32PortOps;
+    useLinkBackend(&win32PortOps);
     InitCommonControls();
     if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;
     startMs = GetTickCount();

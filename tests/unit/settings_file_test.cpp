@@ -123,7 +123,7 @@ protected:
     void SetUp() override {
         scripted::reset();
         resetLinkState();
-        LinkPort = &scriptedPortOps;
+        useLinkBackend(&scriptedPortOps);
         fillSettingsKeyTables();
         dir = makeScratchDir("zset");
         ASSERT_FALSE(dir.empty());

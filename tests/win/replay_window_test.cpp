@@ -31,7 +31,7 @@ std::vector<int> recordDrive(const std::string& path, int ticks) {
     simPortUseRealTime(false);
     simPortSetup(SimConfig());
     recordingStart(&simPortOps, f, "demo", "test");
-    LinkPort = &recordingPortOps;
+    useLinkBackend(&recordingPortOps);
     for (int tick = 0; tick < ticks; ++tick) {
         readingsPollTick();
         temperatures.push_back(Live.temperatureRaw);

@@ -131,7 +131,7 @@ protected:
         resetLinkState();
         SimConfig config;
         simPortSetup(config);
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         setServiceDialogOpen(false);
     }
 
