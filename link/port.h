@@ -76,6 +76,14 @@ struct PortOps {
     // answer. Backends that can't tell leave the entry itself nullptr.
     ProblemFn problem = nullptr;
 
+    // Copies of this one with one entry set, for the named steps below.
+    template <typename F>
+    constexpr PortOps with(F PortOps::*entry, F f) const {
+        PortOps o = *this;
+        o.*entry = f;
+        return o;
+    }
+
     static constexpr PortOps called(const char* n) {
         PortOps o;
         o.name = n;
@@ -95,14 +103,6 @@ struct PortOps {
     constexpr bool complete() const {
         return name && open && applySettings && applyTimeouts && purge && write && read && close &&
                tickCount && sleepMs;
-    }
-
-private:
-    template <typename F>
-    constexpr PortOps with(F PortOps::*entry, F f) const {
-        PortOps o = *this;
-        o.*entry = f;
-        return o;
     }
 };
 

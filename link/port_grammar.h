@@ -73,6 +73,14 @@ struct PortScheme {
                            std::string* error);
     typedef bool (*PrepareFn)(const PortName& name, std::string* error);
     typedef bool (*WaitOpenFn)(PortId h, uint32_t ms, std::string* error);
+    // Copies of this one with one entry set, for the named steps below.
+    template <typename F>
+    constexpr PortScheme with(F PortScheme::*field, F value) const {
+        PortScheme s = *this;
+        s.*field = value;
+        return s;
+    }
+
     static constexpr PortScheme called(const char* n) {
         PortScheme s{};
         s.name = n;
@@ -109,14 +117,6 @@ struct PortScheme {
     static const PortScheme* const Demo;
     static const PortScheme* const Replay;
     static const PortScheme* const Rfc2217;
-
-private:
-    template <typename F>
-    constexpr PortScheme with(F PortScheme::*field, F value) const {
-        PortScheme s = *this;
-        s.*field = value;
-        return s;
-    }
 };
 
 // The rows, in the order the usage and the refusals list them.
