@@ -229,9 +229,11 @@ void NetPort::absorb(const uint8_t* raw, int k) {
     noteLastWords(data, before, &lastWords, LastWordsCap);
     // A full buffer drops what comes on top, as a serial driver's does.
     if (data.size() > UnreadCap) data.resize(UnreadCap);
-    // Answers a server doesn't read pile up: once it has left this many
-    // unread, it is taken to read nothing and given up.
-    if (out.size() > UnsentCap && flush(nowMs()) && out.size() > UnsentCap)
+    // Answers a server doesn't read pile up: once this many are waiting and
+    // it takes none of them in a write's time, it is taken to read nothing
+    // and given up.
+    if (out.size() > UnsentCap && flush(nowMs() + timeouts.writeTotalConstant) &&
+        out.size() > UnsentCap)
         fail("the server reads nothing of what is sent to it", true);
 }
 
