@@ -132,7 +132,9 @@ int runLog(const CliArgs& args) {
     if (!out) return closePort(), fail(ExitOutputFailed, "%s", error.c_str());
     RoadLog kept;
     code = logDrive(out, o, o.plot ? &kept : nullptr);
-    if ((code != ExitOk && code != ExitLinkNeverUp) || !o.plot) return code;
+    // Rows that were logged are drawn, however the drive ended.
+    if ((code != ExitOk && code != ExitLinkNeverUp && code != ExitInterrupted) || !o.plot)
+        return code;
     if (kept.samples.empty()) return fail(ExitFailed, "nothing to draw: no rows were logged");
     const int drawn = drawPlot(kept, o.plot);
     return drawn != ExitOk ? drawn : code;
