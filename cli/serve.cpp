@@ -54,8 +54,7 @@ struct Server : RelayIo {
     uint32_t reopenAt = 0;
     bool quietReopen = false;  // closed after the controller went silent, not a failure
 
-    explicit Server(const ServeOptions& o)
-        : options(o), relay(this, o.allowWrites, limitsOf(o)) {}
+    explicit Server(const ServeOptions& o) : options(o), relay(this, o.allowWrites, limitsOf(o)) {}
     static RelayLimits limitsOf(const ServeOptions& o) {
         RelayLimits limits;
         limits.idleMs = uint32_t(o.idleSeconds) * 1000u;
@@ -232,7 +231,8 @@ int runServe(const CliArgs& args) {
         return code;
     }
     note("%s served on %s (%s, %s)", portLabel().c_str(), address.c_str(),
-         options.raw ? "raw TCP" : "RFC 2217", options.allowWrites ? "writes allowed" : "read-only");
+         options.raw ? "raw TCP" : "RFC 2217",
+         options.allowWrites ? "writes allowed" : "read-only");
     catchStopSignals();
     serveUntilStopped(&s);
     releaseStopSignals();

@@ -130,8 +130,7 @@ void ServeRelay::fromController(const uint8_t* bytes, size_t n, uint32_t now) {
     if (e.handBack && client_) io_->toClient(bytes, take);
     if (e.got < e.expected) return;
     e.since = now;
-    if (e.own)
-        e.phase = e.overrun ? Phase::Waiting : Phase::Settling;
+    if (e.own) e.phase = e.overrun ? Phase::Waiting : Phase::Settling;
     if (e.overrun || !e.own) finish();
 }
 
@@ -186,8 +185,8 @@ void ServeRelay::finish() {
     const Exchange e = ex_;
     ex_ = Exchange();
     const bool status = isStatusRead(e.frame);
-    const bool valid = status && e.got == e.expected && !e.overrun &&
-                       e.phase != Phase::Draining && replyChecks(e.reply, e.got);
+    const bool valid = status && e.got == e.expected && !e.overrun && e.phase != Phase::Draining &&
+                       replyChecks(e.reply, e.got);
     const int replied = valid ? generationOf(e.reply[offsetof(StatusBlock, identity)]) : 0;
     if (status && e.phase != Phase::Draining) silentStatuses_ = e.got ? 0 : silentStatuses_ + 1;
     const bool thisClient = client_ && e.client == clientCount_;

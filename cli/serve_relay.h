@@ -14,9 +14,9 @@
 #include "cli/serve_frames.h"
 
 struct RelayLimits {
-    uint32_t idleMs = 60000;          // no request frame for this long: let go
-    unsigned refusals = 64;           // refused frames within a minute: let go
-    size_t unframeable = 4096;        // bytes that start no frame within a minute: let go
+    uint32_t idleMs = 60000;    // no request frame for this long: let go
+    unsigned refusals = 64;     // refused frames within a minute: let go
+    size_t unframeable = 4096;  // bytes that start no frame within a minute: let go
 };
 
 // What the relay does to the world: serve's loop, or a test's models.
@@ -67,10 +67,10 @@ private:
         uint8_t frame[4] = {};
         uint8_t reply[21] = {};
         size_t expected = 0, got = 0;
-        bool overrun = false;        // more bytes than the request's reply
-        uint32_t since = 0;          // start of the phase, or the last byte
+        bool overrun = false;  // more bytes than the request's reply
+        uint32_t since = 0;    // start of the phase, or the last byte
         uint32_t drainStart = 0;
-        unsigned client = 0;         // whose: clientCount_ when it started
+        unsigned client = 0;  // whose: clientCount_ when it started
     };
     // Counts over a minute towards letting a client go.
     struct Window {

@@ -220,7 +220,7 @@ TEST(ServeRelay, ReplyLengthsFollowTheRequestAndGeneration) {
         int generation;
         size_t length;
     } cases[] = {
-        {StatusRead, 1, 4},   {LiveRead, 1, 11},     {ConfigARead, 3, 14},
+        {StatusRead, 1, 4},    {LiveRead, 1, 11},    {ConfigARead, 3, 14},
         {ExtendedRead, 3, 21}, {ExtendedRead, 1, 3}, {OptionsWrite, 3, 3},
     };
     for (const auto& c : cases)
