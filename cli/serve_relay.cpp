@@ -166,10 +166,11 @@ void ServeRelay::advance(uint32_t now) {
     case Phase::Draining:
         if (passed(now, e.drainStart, DrainLimitMs)) return finish();
         if (!passed(now, e.since, QuietMs)) return;
-        io_->purgePort();
-        io_->sendToController(e.frame);
+        // Set first: a port that fails on the send ends the exchange.
         e.phase = Phase::Waiting;
         e.since = now;
+        io_->purgePort();
+        io_->sendToController(e.frame);
         return;
     case Phase::Waiting:
         if (passed(now, e.since, replyTimeMs(e.expected))) finish();
@@ -258,13 +259,9 @@ void ServeRelay::startExchange(const uint8_t* frame, size_t expected, bool own, 
     ex_.expected = expected;
     ex_.client = clientCount_;
     ex_.since = ex_.drainStart = now;
+    ex_.phase = own ? Phase::Draining : Phase::Waiting;
     io_->purgePort();
-    if (own) {
-        ex_.phase = Phase::Draining;
-        return;
-    }
-    io_->sendToController(frame);
-    ex_.phase = Phase::Waiting;
+    if (!own) io_->sendToController(frame);
 }
 
 void ServeRelay::refuse(const uint8_t* frame, const std::string& what, uint32_t now) {

@@ -88,6 +88,11 @@ TEST(ServeFraming, PassesReadsAndRefusesWritesUnlessAllowed) {
 
 const uint8_t IAC = 255, WILL = 251, WONT = 252, DO = 253, DONT = 254, SB = 250, SE = 240;
 
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 Bytes comPort(uint8_t command, Bytes value) {
     Bytes b = {IAC, SB, 44, command};
     b.insert(b.end(), value.begin(), value.end());
@@ -139,6 +144,16 @@ TEST(ServeTelnet, AnswersNegotiationsAndEveryComPortSetting) {
         EXPECT_EQ(in.purge, c.purge) << c.what;
         EXPECT_TRUE(in.data.empty()) << c.what;
     }
+}
+
+TEST(ServeTelnet, APurgeKeepsItsPlaceInTheClientsStream) {
+    ServeClientProtocol p(false);
+    const Bytes in = Bytes{0x65, 0x02} + comPort(12, {2}) + Bytes{0x02, 0x69};
+    FromClient got;
+    p.take(in.data(), in.size(), &got);
+    EXPECT_EQ(got.data, (Bytes{0x65, 0x02, 0x02, 0x69}));
+    EXPECT_EQ(got.purge, unsigned(PurgeTxClear));
+    EXPECT_EQ(got.purgeAt, 2u) << "the bytes before the purge are the ones it drops";
 }
 
 TEST(ServeTelnet, OffersBinaryAndAnswersEachChangeOnce) {
