@@ -74,6 +74,8 @@ void ServeRelay::clientGone(uint32_t now) {
 void ServeRelay::forgetClient() {
     client_ = false;
     ex_.handBack = false;
+    // A status request of serve's own not sent yet is for nobody now.
+    if (ex_.own && ex_.phase == Phase::Draining) ex_ = Exchange();
     pending_.clear();
     pendingAt_ = 0;
     framer_ = RequestFramer();
