@@ -37,6 +37,13 @@ void note(const char* format, ...) {
     va_end(args);
 }
 
+// The log's pace for clients turned away: a line a second, the rest counted.
+struct TurnedAway {
+    uint32_t lastLine = 0;
+    bool lined = false;
+    unsigned unlined = 0;
+};
+
 struct Client {
     netsock::Socket socket = netsock::NoSocket;
     std::string peer;
@@ -53,6 +60,7 @@ struct Server : RelayIo {
     bool portUp = true;
     uint32_t reopenAt = 0;
     bool quietReopen = false;  // closed after the controller went silent, not a failure
+    TurnedAway turnedAway;
 
     explicit Server(const ServeOptions& o) : options(o), relay(this, o.allowWrites, limitsOf(o)) {}
     static RelayLimits limitsOf(const ServeOptions& o) {
@@ -115,18 +123,26 @@ struct Server : RelayIo {
 
 // A second client is told why in one line and let go at once; only the log
 // names who holds the controller.
-void turnAway(netsock::Socket socket, const std::string& peer, const std::string& holder) {
+void turnAway(netsock::Socket socket, const std::string& peer, const std::string& holder,
+              TurnedAway* t) {
     const char line[] = "lpgctl serve: busy: another client is connected; try again later\r\n";
     netsock::sendSome(socket, reinterpret_cast<const uint8_t*>(line), sizeof line - 1);
     netsock::closeSocket(socket);
+    const uint32_t now = netsock::nowMs();
+    if (t->lined && now - t->lastLine < 1000u) {
+        ++t->unlined;
+        return;
+    }
+    if (t->unlined) note("%u more turned away", t->unlined);
     note("%s turned away: %s is connected", peer.c_str(), holder.c_str());
+    *t = TurnedAway{now, true, 0};
 }
 
 void acceptClients(Server* s) {
     std::string peer;
     for (netsock::Socket c; (c = netsock::acceptClient(s->listener, &peer)) != netsock::NoSocket;) {
         if (s->client.socket != netsock::NoSocket) {
-            turnAway(c, peer, s->client.peer);
+            turnAway(c, peer, s->client.peer, &s->turnedAway);
             continue;
         }
         s->client.socket = c;

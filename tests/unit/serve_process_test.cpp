@@ -258,6 +258,16 @@ TEST(Serve, ASecondClientIsToldAndClosed) {
     EXPECT_EQ(told.find("127.0.0.1"), std::string::npos) << "the holder's address is its own";
     EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
     EXPECT_TRUE(b.serve.waitFor("turned away")) << b.serve.text();
+    // Many more: a line a second in the log, not one each.
+    const long long since = nowMs();
+    for (int i = 0; i < 20; ++i) {
+        Client more(b.serve.tcpPort());
+        std::string ignored;
+        ASSERT_TRUE(more.closedByServer(&ignored)) << i;
+    }
+    b.serve.waitFor("no such line", 1, 200);  // reads in what serve has written by now
+    EXPECT_LE(b.serve.occurrences("turned away: "), 2 + int((nowMs() - since) / 1000))
+        << b.serve.text();
     ASSERT_TRUE(first.send(StatusRead));
     EXPECT_EQ(first.read(4).size(), 4u) << "the first client is served on";
 }
