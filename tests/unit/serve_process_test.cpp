@@ -440,7 +440,7 @@ TEST(Serve, AnswersAgainAfterTheAdapterComesBack) {
     Bench b;
     ASSERT_TRUE(b.start({"--fault", "unplug:600"}, {"--raw"})) << b.serve.text();
     Client c(b.serve.tcpPort());
-    for (int i = 0; i < 30 && !b.serve.occurrences("fails (unplugged?)"); ++i) {
+    for (int i = 0; i < 30 && !b.serve.waitFor("fails (unplugged?)", 1, 10); ++i) {
         ASSERT_TRUE(c.send(StatusRead));
         c.read(4, 400);
     }
