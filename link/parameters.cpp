@@ -103,6 +103,12 @@ FieldRef fieldForAddress(uint8_t address, int generation) {
     return FieldRef{BlockId::None, 0};
 }
 
+const Parameter* parameterAt(int address) {
+    for (const Parameter& row : Parameters)
+        if (address >= row.address && address < row.address + row.span) return &row;
+    return nullptr;
+}
+
 namespace {
 
 uint8_t formatBit(int version) { return version == 3 ? InV3 : InV1; }

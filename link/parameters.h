@@ -261,6 +261,10 @@ int factoryValue(const Parameter& row, int generation);
 // "WOZG" on generation 1 and unknown addresses.
 FieldRef fieldForAddress(uint8_t address, int generation);
 
+// The row whose addresses (address .. address + span - 1) hold a, or
+// nullptr: the addresses a controller takes writes at.
+const Parameter* parameterAt(int address);
+
 // Settings-file key k of a format (version 1 or 3): its row, or nullptr
 // past the format's parameter keys.
 const Parameter* settingsParameter(int version, int k);

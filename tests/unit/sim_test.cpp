@@ -114,6 +114,28 @@ TEST(SimReplies, StrangersGetNoReply) {
     }
 }
 
+// Every address of the parameter table is answered, a row added later too;
+// the addresses around the table are not.
+TEST(SimWrites, EveryAddressOfTheTableIsAnsweredOnBothGenerations) {
+    for (int generation : {1, 3}) {
+        for (const Parameter& row : Parameters)
+            for (int i = 0; i < row.span; ++i) {
+                simReset(configFor(generation));
+                const uint8_t value = 0x11;  // no command
+                EXPECT_EQ(writeProgram(generation, uint8_t(row.address + i), value),
+                          (Bytes{0x65, value, uint8_t(0x65 + value)}))
+                    << row.name << " gen " << generation;
+            }
+        for (int wire = 0; wire < 256; ++wire) {
+            const int address = wire - (generation == 3 ? 1 : 0);
+            if (parameterAt(address)) continue;
+            simReset(configFor(generation));
+            EXPECT_TRUE(exchange(frame(0x65, uint8_t(wire), 0x11), 100, 5000).empty())
+                << "gen " << generation << " address " << address;
+        }
+    }
+}
+
 TEST(SimWrites, ProgramAddressLandsInItsByteForBothGenerations) {
     SimState& s = simState();
     const struct {
