@@ -76,10 +76,19 @@ void scaleText(const ListScale& s, int k, char* out, size_t cap) {
                  fractionDigits(t.unit), shown % t.unit);
 }
 
+Amount scaleAmount(const ListScale& s, int perUnit, int byte) {
+    const ScaleText& t = s.text;
+    const long den = static_cast<long>(t.div) * perUnit;
+    // The fewest decimals that show every step and the offset exactly.
+    int decimals = 0;
+    for (long p = 1; decimals < 4 && ((t.mul * p) % den || (t.add * p) % den); p *= 10) ++decimals;
+    return {(static_cast<double>(byte) * t.mul + t.add) / den, decimals};
+}
+
 #define ZUVELS_PARAM_ROW(name, address, span, byte1, byte3, position, key, formats, factory1, \
-                         factory3, scale, cliKey, label, unit)                                \
-    {#name,   address,  span,     byte1, byte3,  position, key,                               \
-     formats, factory1, factory3, scale, cliKey, label,    unit},
+                         factory3, scale, cliKey, label, unit, perUnit)                       \
+    {#name,    address,  span,  byte1,  byte3, position, key,    formats,                     \
+     factory1, factory3, scale, cliKey, label, unit,     perUnit},
 const Parameter Parameters[ParamCount] = {ZUVELS_PARAMETERS(ZUVELS_PARAM_ROW)};
 #undef ZUVELS_PARAM_ROW
 
