@@ -11,8 +11,8 @@ window), and each template is stretched to what fits at its window size.
 
     python3 res/make_config_pages.py [--check]
 
-A page that runs past what fits at any window size is refused, naming each
-control that does; --check compares config_pages.rc with the layout.
+A page that runs past what fits at any window size is refused, naming the
+rows that do; --check compares config_pages.rc with the layout.
 """
 import math
 import os
@@ -259,19 +259,30 @@ def control_box(c, n):
 
 
 def misfits(layout, templates, title):
-    """Each control that runs past what fits of its page in the main window,
-    at any window size, as a message naming it."""
+    """For each window size at which the page runs past what fits of it in
+    the main window, a message naming the rows (by their first named
+    control) that end past the bottom or reach past the right edge."""
     found = []
     for n, template in enumerate(templates, 1):
         width, height = USABLE[n][0], USABLE[n][1]
+        low, wide, bottom, right = [], [], 0, 0
         for c in layout.controls:
-            left, top, right, bottom = control_box(c, n)
-            if bottom > height:
-                found.append("%s: %s ends at %d of %d dialog units at %s"
-                             % (title, c[2], bottom, height, template[5]))
-            if right > width:
-                found.append("%s: %s reaches %d of %d dialog units across at %s"
-                             % (title, c[2], right, width, template[5]))
+            box = control_box(c, n)
+            name = c[2]
+            if box[3] > height:
+                bottom = max(bottom, box[3])
+                if name != "IDC_STATIC" and name not in low:
+                    low.append(name)
+            if box[2] > width:
+                right = max(right, box[2])
+                if name != "IDC_STATIC" and name not in wide:
+                    wide.append(name)
+        if bottom:
+            found.append("%s ends at %d of %d dialog units at %s; rows past the bottom: %s"
+                         % (title, bottom, height, template[5], ", ".join(low) or "its last line"))
+        if right:
+            found.append("%s reaches %d of %d dialog units across at %s: %s"
+                         % (title, right, width, template[5], ", ".join(wide)))
     return found
 
 
