@@ -2,7 +2,8 @@
 // scales of the lists the pages offer a value in. Every other list of
 // addresses (the write addresses, the block byte an address changes, the
 // settings-file keys, the simulator's factory values, lpgctl's names) is
-// read from here. Portable: no <windows.h>.
+// read from here; what else a new row needs is in docs/architecture.md,
+// "Adding a parameter". Portable: no <windows.h>.
 #ifndef ZUVELS_LINK_PARAMETERS_H
 #define ZUVELS_LINK_PARAMETERS_H
 
