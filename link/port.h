@@ -72,8 +72,9 @@ struct PortOps {
     TickCountFn tickCount = nullptr;
     SleepFn sleepMs = nullptr;
     // Why the port can't be reached at all (a network port's name that
-    // doesn't resolve, a refused connection), or nullptr while it may yet
-    // answer. Backends that can't tell leave the entry itself nullptr.
+    // doesn't resolve, a refused connection) or why its connection ended (the
+    // server's last words, a reset), or nullptr while it may yet answer.
+    // Backends that can't tell leave the entry itself nullptr.
     ProblemFn problem = nullptr;
 
     // Copies of this one with one entry set, for the named steps below.
