@@ -13,6 +13,7 @@
 #include "shell/seams_win.h"
 #include "link/link.h"
 #include "shell/app_state.h"
+#include "shell/language.h"
 #include "shell/language_list.h"
 #include "shell/language_win.h"
 #include "shell/shell_win.h"
@@ -68,7 +69,7 @@ inline void writeFileBytes(const std::string& path, const std::string& bytes) {
 inline std::string languageFileText(const char* code) {
     std::string text;
     char line[64];
-    for (int k = 0; k < 216; ++k) {
+    for (int k = 0; k < LanguageEntries; ++k) {
         snprintf(line, sizeof line, "T%d=%s %d\n", k, code, k);
         text += line;
     }
