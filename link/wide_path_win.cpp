@@ -40,6 +40,17 @@ std::string utf8Path(const wchar_t* wide, size_t units) {
 
 std::string utf8Path(const wchar_t* wide) { return wide ? utf8Path(wide, wcslen(wide)) : ""; }
 
+std::wstring utf8Text(const char* utf8) {
+    std::u16string wide;
+    if (utf8ToUtf16(utf8 ? utf8 : "", &wide, nullptr))
+        return std::wstring(asWide(wide), wide.size());
+    const int n = MultiByteToWideChar(CP_ACP, 0, utf8, -1, nullptr, 0);
+    std::wstring text(n > 0 ? n : 1, L'\0');
+    if (n > 0) MultiByteToWideChar(CP_ACP, 0, utf8, -1, &text[0], n);
+    text.resize(text.size() - 1);
+    return text;
+}
+
 std::string modulePath() {
     // GetModuleFileNameW cuts the name short (returning the buffer's size)
     // rather than saying how long it is.
@@ -67,6 +78,19 @@ std::string currentFolder() {
 bool setCurrentFolder(const char* utf8) {
     const std::wstring name = widePath(utf8);
     return !name.empty() && SetCurrentDirectoryW(name.c_str()) != 0;
+}
+
+std::wstring fullFolderOf(const char* utf8) {
+    const std::wstring name = widePath(utf8);
+    if (name.empty()) return name;
+    std::wstring full(LongPathUnits + 1, L'\0');
+    wchar_t* file = nullptr;
+    const DWORD n =
+        GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), &full[0], &file);
+    if (n == 0 || n >= full.size()) return std::wstring();
+    // The folder without the file's name.
+    full.resize(file && file > full.data() ? static_cast<size_t>(file - full.data() - 1) : n);
+    return full;
 }
 
 FILE* openFile(const char* utf8, const char* mode) {

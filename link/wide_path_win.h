@@ -25,6 +25,10 @@ std::wstring widePath(const char* utf8, std::string* error);
 std::string utf8Path(const wchar_t* wide);
 std::string utf8Path(const wchar_t* wide, size_t units);
 
+// A UTF-8 text naming a path (a message with a file's name) as UTF-16 to
+// show; bytes that are not UTF-8 are read in the system's code page.
+std::wstring utf8Text(const char* utf8);
+
 // The program's own file (GetModuleFileNameW), of any length; "" when the
 // system can't tell.
 std::string modulePath();
@@ -33,6 +37,10 @@ std::string moduleFolder();
 // The current folder as UTF-8; "" when it has no UTF-8 name.
 std::string currentFolder();
 bool setCurrentFolder(const char* utf8);
+
+// The whole folder (GetFullPathNameW) of the file a UTF-8 path names, to
+// show; empty when the system can't tell.
+std::wstring fullFolderOf(const char* utf8);
 
 // _wfopen of a UTF-8 path with an ASCII mode.
 FILE* openFile(const char* utf8, const char* mode);
