@@ -5,6 +5,7 @@
 
 #include "link/link.h"
 #include "link/port_backends.h"
+#include "link/wide_path_win.h"
 #include "res/resource.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
@@ -44,15 +45,10 @@ const int AutoScanMarkCode = 20;
 
 }  // namespace
 
-void recordStartDirectory() {
-    DWORD n =
-        GetCurrentDirectoryA(sizeof shellWindow().startDirectory, shellWindow().startDirectory);
-    // A path that doesn't fit comes back as a required length, not a path.
-    if (n == 0 || n >= sizeof shellWindow().startDirectory) shellWindow().startDirectory[0] = '\0';
-}
+void recordStartDirectory() { shellWindow().startDirectory = currentFolder(); }
 
 void loadLanguage() {
-    if (startDirectory[0]) SetCurrentDirectoryA(startDirectory);
+    if (!startDirectory.empty()) setCurrentFolder(startDirectory.c_str());
     char path[96];
     snprintf(path, sizeof path, "Lang\\ZuvelS_lang.%s", activeLanguage);
     loadLanguageFile(path, codePageForLanguage(activeLanguage));
@@ -149,18 +145,14 @@ namespace {
 bool settingsUnwritableTold = false;
 // The folder of the write that failed, taken at once: the current folder
 // moves back to the start folder when a language is loaded.
-wchar_t unwritableFolder[MAX_PATH];
+std::wstring unwritableFolder;
 
 // The box waits for the message loop, so that it reads in the language
 // loaded by then: the new one after a language change.
 void noteSettingsUnwritable(const char* path) {
     if (settingsUnwritableTold || !mainWindow) return;
     settingsUnwritableTold = true;
-    wchar_t* name = nullptr;
-    if (!GetFullPathNameW(asciiWide(path).c_str(), MAX_PATH, unwritableFolder, &name))
-        unwritableFolder[0] = L'\0';
-    else if (name && name > unwritableFolder)
-        name[-1] = L'\0';  // the folder without the file's name
+    unwritableFolder = fullFolderOf(path);
     PostMessageW(mainWindow, WM_SETTINGS_UNWRITABLE, 0, 0);
 }
 

@@ -54,7 +54,7 @@ const long& lastScreenH = W.lastScreenH;
 const int& currentPageTemplate = W.currentPageTemplate;
 const bool& currentPageAwaitsOwnPaint = W.currentPageAwaitsOwnPaint;
 const int& largestEnabledSize = W.largestEnabledSize;
-const char (&startDirectory)[256] = W.startDirectory;
+const std::string& startDirectory = W.startDirectory;
 const int& portMarkCode = W.portMarkCode;
 
 namespace {

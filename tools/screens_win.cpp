@@ -83,7 +83,7 @@ static bool saveWindowBmp(HWND wnd, const std::string& path) {
     bfh.bfType = 0x4D42;
     bfh.bfOffBits = sizeof bfh + sizeof bih;
     bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE* f = openFile(path.c_str(), "wb");
     if (!f) return false;
     std::fwrite(&bfh, sizeof bfh, 1, f);
     std::fwrite(&bih, sizeof bih, 1, f);

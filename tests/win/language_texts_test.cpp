@@ -121,7 +121,9 @@ protected:
             const std::string from =
                 wineDrivePath(std::string(ZUVELS_SOURCE_DIR) + "/res/lang/ZuvelS_lang." + l.code);
             const std::string to = dir + "\\Lang\\ZuvelS_lang." + l.code;
-            ASSERT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from;
+            ASSERT_TRUE(
+                CopyFileW(widePath(from.c_str()).c_str(), widePath(to.c_str()).c_str(), FALSE))
+                << from;
         }
     }
 
