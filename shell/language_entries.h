@@ -185,6 +185,40 @@ enum LanguageEntry : int {
     EntrySettingsUnwritableCaption = 213,
     EntrySettingsUnwritable = 214,
     EntrySettingsSetupHint = 215,
+
+    // Entries added after the first 216: a language file that ends before
+    // them shows their English texts (AppendedEnglishTexts, shell/language.h).
+    // the Network dialog
+    EntryNetworkCaption = 216,
+    EntryNetworkAddressLabel = 217,
+    EntryNetworkRfc2217 = 218,
+    EntryNetworkRawTcp = 219,
+    EntryNetworkRecentLabel = 220,
+    EntryNetworkConnect = 221,
+    EntryNetworkCancel = 222,
+    EntryNetworkBadAddress = 223,
+    // recording and replaying a drive
+    EntryRecordTitle = 224,
+    EntryRecordingStoppedCaption = 225,
+    EntryRecordingWriteFailed = 226,  // the file follows
+    EntryRecordingCannotCreate = 227,
+    EntryRecordingFull = 228,
+    EntryReplayTitle = 229,
+    EntryReplayCannotPlay = 230,
+    // the road-test picture
+    EntryPictureSourceTitle = 231,
+    EntryPictureSaveTitle = 232,
+    EntryPictureFailed = 233,
+    // the checked settings load
+    EntryReadBackCaption = 234,
+    EntryReadBackDiffers = 235,
+    EntryReadBackKey = 236,
+    EntryReadBackWritten = 237,
+    EntryReadBackRead = 238,
+    EntryReadBackNoAnswer = 239,
+    // the title bar
+    EntryRecordingMark = 240,
+    EntryReplayMark = 241,
 };
 
 #endif

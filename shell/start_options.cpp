@@ -83,10 +83,6 @@ std::string chosenStartPort;
 const std::string& startPortName() { return chosenStartPort; }
 const PortOps* serialPortsBackend() { return portBackendFor(PortScheme::Serial).ops; }
 
-// Days of frames at the readings page's rhythm; a file beyond it is not a
-// recording of ours.
-const long long MaxRecordingBytes = 1LL << 30;
-
 bool loadRecording(const char* path, std::string* error) {
     FILE* f = openInputFile(path, MaxRecordingBytes, error);
     if (!f) return false;

@@ -33,6 +33,10 @@ const std::string& startPortName();
 // The backend of the real serial ports, which a COM menu item returns to.
 const struct PortOps* serialPortsBackend();
 
+// Days of frames at the readings page's rhythm; a file beyond it is not a
+// recording of ours (the window's recording stops short of it).
+const long long MaxRecordingBytes = 1LL << 30;
+
 // Loads the recording at path for the replay backend; false with
 // "path: reason" in *error.
 bool loadRecording(const char* path, std::string* error);

@@ -78,9 +78,13 @@ const MenuLabels kMenus[] = {
 };
 
 TEST(Resources, EveryLanguageMenuHasTheSameBarAndCommandIds) {
-    const std::vector<UINT> file = {IDM_OPEN, IDM_SAVE_AS, 0, IDM_EXIT};
-    const std::vector<UINT> port = {IDM_COM1, IDM_COM2, IDM_COM3, IDM_COM4, IDM_COM5,     IDM_COM6,
-                                    IDM_COM7, IDM_COM8, IDM_COM9, 0,        IDM_AUTO_SCAN};
+    const std::vector<UINT> file = {IDM_OPEN,         IDM_SAVE_AS,        0,
+                                    IDM_RECORD_DRIVE, IDM_STOP_RECORDING, IDM_REPLAY_DRIVE,
+                                    IDM_STOP_REPLAY,  IDM_ROAD_PICTURE,   0,
+                                    IDM_EXIT};
+    const std::vector<UINT> port = {IDM_COM1, IDM_COM2, IDM_COM3,      IDM_COM4,
+                                    IDM_COM5, IDM_COM6, IDM_COM7,      IDM_COM8,
+                                    IDM_COM9, 0,        IDM_AUTO_SCAN, IDM_NETWORK};
     const std::vector<UINT> size = {40028, 40029, 40030, 40032, 40031};  // 960 above 1024
     const std::vector<UINT> lang = {40035, 40036, 40038, 40039, 40066};
     const std::vector<UINT> info = {40003, 40048};
@@ -153,7 +157,8 @@ TEST(Resources, ClassNameAndTitleStrings) {
 
 // The manifest Windows reads before the program starts: no elevation, the
 // Windows versions from 7 on, and DPI-unaware so that scaled displays
-// stretch the fixed-pixel layouts whole.
+// stretch the fixed-pixel layouts whole, with GDI scaling so that text and
+// lines are drawn sharp at the scale.
 TEST(Resources, ManifestAsksForNoElevationNamesWindows7To11AndStaysDpiUnaware) {
     HRSRC found = FindResourceA(exeInstance(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
     ASSERT_NE(found, nullptr);
@@ -168,6 +173,8 @@ TEST(Resources, ManifestAsksForNoElevationNamesWindows7To11AndStaysDpiUnaware) {
         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
         ">false</dpiAware>",
         ">unaware</dpiAwareness>",
+        "<gdiScaling "
+        "xmlns=\"http://schemas.microsoft.com/SMI/2017/WindowsSettings\">true</gdiScaling>",
     };
     for (const char* w : wanted) EXPECT_NE(manifest.find(w), std::string::npos) << w;
     // Common controls 6 would restyle every control the layouts were made for.
