@@ -16,6 +16,7 @@
 #include "shell/language_win.h"
 #include "shell/network_choice.h"
 #include "shell/pages_win.h"
+#include "shell/road_picture.h"
 #include "shell/shell_win.h"
 #include "shell/start_options.h"
 #include "shell/text_win.h"
@@ -227,6 +228,28 @@ void stopReplay() {
     showTitle();
 }
 
+// The picture of a recording or road-test CSV, saved where the fitter
+// chooses and shown in the system's viewer. A recording is played through
+// the link, so a recording in progress ends first and a replay in the
+// window gets its own recording back afterwards.
+void drawRoadPicture(HWND window) {
+    std::string source, target, error;
+    if (!driveSeams.chooseFile(window, DriveFile::PictureSource, &source)) return;
+    if (!driveSeams.chooseFile(window, DriveFile::PictureTarget, &target)) return;
+    endDriveRecording(window);
+    const bool replaying = LinkPort == &replayPortOps;
+    const std::string replayed = SelectedPortPath;
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+    const bool drawn = writeRoadPicture(source.c_str(), target.c_str(), &error);
+    std::string reloadError;
+    if (replaying) loadRecording(replayed.c_str(), &reloadError);
+    SetCursor(previous);
+    if (!drawn)
+        return box(window, EntryPictureCaption,
+                   std::wstring(entryText(EntryPictureFailed)) + L"\n\n" + shownText(error));
+    driveSeams.openPicture(target);
+}
+
 }  // namespace
 
 bool onDriveCommand(HWND window, int command) {
@@ -235,6 +258,7 @@ bool onDriveCommand(HWND window, int command) {
     case IDM_STOP_RECORDING: endDriveRecording(window); return true;
     case IDM_REPLAY_DRIVE: replayDrive(window); return true;
     case IDM_STOP_REPLAY: stopReplay(); return true;
+    case IDM_ROAD_PICTURE: drawRoadPicture(window); return true;
     }
     return false;
 }

@@ -48,6 +48,7 @@ const char* const AppendedEnglishTexts[AppendedEntryCount] = {
     "them.",
     "REC",
     "Replay:",
+    "Road-test picture",
 };
 
 LanguageTables& languageTables() { return tables; }

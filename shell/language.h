@@ -7,7 +7,7 @@
 #include "shell/code_page.h"
 #include "shell/language_entries.h"
 
-enum { LanguageEntries = 242, LanguageTextSize = 128 };
+enum { LanguageEntries = 243, LanguageTextSize = 128 };
 // The entries from here on were added after the language files' first 216
 // lines: each load starts them from their English texts, so a file that
 // ends before them shows those.

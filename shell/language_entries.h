@@ -209,6 +209,7 @@ enum LanguageEntry : int {
     EntryPictureSourceTitle = 231,
     EntryPictureSaveTitle = 232,
     EntryPictureFailed = 233,
+    EntryPictureCaption = 242,
     // the checked settings load
     EntryReadBackCaption = 234,
     EntryReadBackDiffers = 235,

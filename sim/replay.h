@@ -55,6 +55,8 @@ bool replayLoadFile(FILE* f, long long maxBytes, std::string* error);
 // (tests) starts at 0 and moves only by those skips and replayAdvanceClock.
 void replayUseRealTime(bool realTime);
 void replayAdvanceClock(uint32_t ms);
+// From the loaded recording's first frame to its last request, in ms.
+uint32_t replayLengthMs();
 
 // True when the last write on the replay port was refused because it would
 // change the controller: a recorded drive has nothing to change.

@@ -240,3 +240,4 @@ L238=Pøeèteno:
 L239=Nastavení byla odeslána, ale øídicí jednotka pøi kontrolním ètení neodpovìdìla.
 L240=ZÁZN
 L241=Pøehrávání:
+L242=Graf zkušební jízdy

@@ -39,10 +39,19 @@ std::string& chosenFile() {
     static std::string path;
     return path;
 }
-bool chooseTestFile(HWND, DriveFile, std::string* path) {
-    *path = chosenFile();
+std::string& chosenPicture() {
+    static std::string path;
+    return path;
+}
+bool chooseTestFile(HWND, DriveFile which, std::string* path) {
+    *path = which == DriveFile::PictureTarget ? chosenPicture() : chosenFile();
     return true;
 }
+std::vector<std::string>& picturesOpened() {
+    static std::vector<std::string> opened;
+    return opened;
+}
+void openTestPicture(const std::string& path) { picturesOpened().push_back(path); }
 
 class DrivesWindow : public ShellTest {
 protected:
@@ -51,6 +60,8 @@ protected:
         saved = driveSeams;
         driveSeams.chooseFile = chooseTestFile;
         driveSeams.messageBox = recordBox;
+        driveSeams.openPicture = openTestPicture;
+        picturesOpened().clear();
         // The simulated controller stands in for the serial ports.
         std::string error;
         ASSERT_TRUE(useStartBackend(readStartOptions(""), &simPortOps, &error)) << error;
@@ -62,7 +73,7 @@ protected:
         driveSeams = saved;
         replayUseRealTime(true);
         simPortUseRealTime(false);
-        for (const char* name : {"\\drive.rec", "\\ZuvelS_network.txt", "\\car.zs2"})
+        for (const char* name : {"\\drive.rec", "\\ZuvelS_network.txt", "\\car.zs2", "\\drive.png"})
             DeleteFileA((dir + name).c_str());
     }
     // Opens the Network dialog and lets act fill it; false when it never showed.
@@ -326,4 +337,30 @@ TEST_F(DrivesWindow, ALoadWhoseReadBackDiffersIsNamedInABox) {
     EXPECT_NE(shown.find("Key: " + key.substr(0, key.size() - 1)), std::string::npos) << shown;
     EXPECT_NE(shown.find("Written: 3"), std::string::npos) << shown;
     EXPECT_NE(shown.find("Read back: "), std::string::npos) << shown;
+}
+
+// A recording made in the window, drawn: the PNG where the fitter chose it,
+// handed to the system's viewer, and the window back on its port.
+TEST_F(DrivesWindow, ARoadTestPictureIsSavedAndShownInTheViewer) {
+    chosenFile() = dir + "\\drive.rec";
+    chosenPicture() = dir + "\\drive.png";
+    start(1);
+    KillTimer(currentPage, PagePollTimerId);
+    command(IDM_RECORD_DRIVE);
+    tickPage(400);
+    command(IDM_STOP_RECORDING);
+
+    command(IDM_ROAD_PICTURE);
+    EXPECT_TRUE(boxCalls().empty());
+    ASSERT_EQ(picturesOpened(), std::vector<std::string>{chosenPicture()});
+    EXPECT_EQ(readFileBytes(chosenPicture()).substr(0, 4), "\x89PNG");
+    EXPECT_EQ(LinkPort, &simPortOps);
+    EXPECT_STREQ(SelectedPortPath, portTablePath(1));
+
+    // Not a recording nor a road test: a box, nothing opened.
+    chosenFile() = iniPath();
+    command(IDM_ROAD_PICTURE);
+    ASSERT_EQ(boxCalls().size(), 1u);
+    EXPECT_EQ(boxCalls()[0].caption, "Road-test picture");
+    EXPECT_EQ(picturesOpened().size(), 1u);
 }
