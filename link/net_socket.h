@@ -57,6 +57,10 @@ void waitForServer(Socket listener, Socket client, bool wantWrite, int ms);
 uint32_t nowMs();
 void sleepMs(uint32_t ms);
 
+// The listener's bound address, "127.0.0.1:2217" or "[::1]:2217" (the form
+// lpgctl's network ports take), and whether only this machine reaches it.
+std::string boundAddress(Socket listener, bool* loopback);
+
 }  // namespace netsock
 
 #endif

@@ -187,4 +187,20 @@ void sleepMs(uint32_t ms) {
     while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {}
 }
 
+// The listener's own address as lpgctl's ports take it, and whether it is
+// this machine's alone (127.0.0.0/8, ::1, or 127.x mapped into IPv6).
+std::string boundAddress(Socket listener, bool* loopback) {
+    sockaddr_storage a;
+    socklen_t len = sizeof a;
+    *loopback = false;
+    if (getsockname(int(listener), reinterpret_cast<sockaddr*>(&a), &len) != 0) return "?";
+    *loopback = isLoopback(a);
+    if (a.ss_family == AF_INET6) {
+        const uint8_t* b = reinterpret_cast<const sockaddr_in6*>(&a)->sin6_addr.s6_addr;
+        static const uint8_t Mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+        if (memcmp(b, Mapped, sizeof Mapped) == 0 && b[12] == 127) *loopback = true;
+    }
+    return addressText(a);
+}
+
 }  // namespace netsock

@@ -6,6 +6,8 @@
 
 #include <mmsystem.h>
 
+#include <cstring>
+
 #include "link/net_socket.h"
 
 namespace netsock {
@@ -234,5 +236,21 @@ void waitForServer(Socket listener, Socket client, bool wantWrite, int ms) {
 
 uint32_t nowMs() { return GetTickCount(); }
 void sleepMs(uint32_t ms) { Sleep(ms); }
+
+// The listener's own address as lpgctl's ports take it, and whether it is
+// this machine's alone (127.0.0.0/8, ::1, or 127.x mapped into IPv6).
+std::string boundAddress(Socket listener, bool* loopback) {
+    sockaddr_storage a;
+    int len = sizeof a;
+    *loopback = false;
+    if (getsockname(asSocket(listener), reinterpret_cast<sockaddr*>(&a), &len) != 0) return "?";
+    *loopback = isLoopback(a);
+    if (a.ss_family == AF_INET6) {
+        const uint8_t* b = reinterpret_cast<const sockaddr_in6*>(&a)->sin6_addr.s6_addr;
+        static const uint8_t Mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+        if (memcmp(b, Mapped, sizeof Mapped) == 0 && b[12] == 127) *loopback = true;
+    }
+    return addressText(a);
+}
 
 }  // namespace netsock

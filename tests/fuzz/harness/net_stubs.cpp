@@ -22,6 +22,10 @@ bool listenOn(const std::string& host, unsigned, Socket*, bool*, std::string* er
     return false;
 }
 int localPort(Socket) { return 0; }
+std::string boundAddress(Socket, bool* loopback) {
+    *loopback = true;
+    return "?";
+}
 Socket acceptClient(Socket, std::string*) { return NoSocket; }
 void waitForServer(Socket, Socket, bool, int) {}
 uint32_t nowMs() { return 0; }
