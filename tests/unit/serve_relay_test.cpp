@@ -70,7 +70,9 @@ TEST(ServeRelay, AReadOnlyServePassesOnlyReadsWhateverTheClientPipelines) {
         EXPECT_NE(rig.relay.generation(), 3) << c.what;
         EXPECT_GT(rig.linesWith("refused: read of block 5"), 0) << c.what;
         // Faster than 64 refusals a minute, the attacker is let go.
-        if (c.waitMs < 1000) EXPECT_GT(clients, 1) << c.what;
+        if (c.waitMs < 1000) {
+            EXPECT_GT(clients, 1) << c.what;
+        }
     }
 }
 
