@@ -268,9 +268,9 @@ TEST_F(DrivesWindow, ARecordingMadeWhileSwitchingPagesReplaysInTheWindow) {
     // the nearest recorded reply may be the next tick's.
     ASSERT_EQ(replayed.size(), shown.size());
     for (size_t i = 0; i < shown.size(); ++i) {
-        const bool near = replayed[i] == shown[i] || (i > 0 && replayed[i] == shown[i - 1]) ||
-                          (i + 1 < shown.size() && replayed[i] == shown[i + 1]);
-        ASSERT_TRUE(near) << "tick " << i << ": " << replayed[i] << " for " << shown[i];
+        const bool nearTick = replayed[i] == shown[i] || (i > 0 && replayed[i] == shown[i - 1]) ||
+                              (i + 1 < shown.size() && replayed[i] == shown[i + 1]);
+        ASSERT_TRUE(nearTick) << "tick " << i << ": " << replayed[i] << " for " << shown[i];
     }
     EXPECT_NE(shown.front(), shown.back());
 
