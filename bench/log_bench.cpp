@@ -13,7 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "cli/road_log.h"
+#include "shell/road_log.h"
 #include "link/link.h"
 #include "link/poll_plan.h"
 

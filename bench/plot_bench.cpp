@@ -6,8 +6,8 @@
 #include <ctime>
 #include <string>
 
-#include "cli/road_log.h"
-#include "cli/road_plot.h"
+#include "shell/road_log.h"
+#include "shell/road_plot.h"
 
 namespace {
 

@@ -112,13 +112,9 @@ int loadFailed(const SettingsFormat& fmt, const LoadedSettings& values, int sent
 int verifyLoad(const SettingsFormat& fmt, const LoadedSettings& values, LoadOutcome* out) {
     const int code = readControllerBlocks();
     if (code != ExitOk) return out->failure = "no read back", code;
-    LoadedSettings back;
-    settingsFromStores(fmt, &back);
-    int differing = 0;
-    for (int k = 0; k < values.sendCount; ++k) {
-        if (back.values[k] == values.values[k]) continue;
-        if (differing++ == 0) out->failedKey = k, out->readBack = back.values[k];
-    }
+    const ReadBackCheck check = compareReadBack(fmt, values);
+    const int differing = check.differing;
+    if (differing) out->failedKey = check.key, out->readBack = check.readBack;
     out->verified = values.sendCount - differing;
     if (differing == 0) return ExitOk;
     out->failure = "mismatch";

@@ -74,8 +74,9 @@ extern const bool& NewPortUnanswered;
 extern const int& GarbledReplies;
 
 // The backend in use. The program chooses it with the port, through the port
-// rows (usePortNamed, selectMenuPort in link/port_backends.h); lpgctl's
-// recording, wrapped around the backend in use, and the tests set it here.
+// rows (usePortNamed, selectMenuPort in link/port_backends.h); a recording
+// (lpgctl's and the window's), wrapped around the backend in use, and the
+// tests set it here.
 extern const PortOps* const& LinkPort;
 // The one writer of LinkPort; nullptr: no backend, nothing opens.
 void useLinkBackend(const PortOps* ops);

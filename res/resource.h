@@ -36,6 +36,7 @@
 #define IDD_ABOUT 186
 #define IDD_DEVICE_INFO 219
 #define IDD_PORT_SEARCH 231
+#define IDD_NETWORK 232
 
 // Language flag bitmaps (unchecked / checked)
 #define IDB_FLAG_POL 1014
@@ -81,6 +82,13 @@
 #define IDM_COM8 40068
 #define IDM_COM9 40069
 #define IDM_AUTO_SCAN 40086
+// Added later: the network port and the recorded drives
+#define IDM_NETWORK 40087         // Port: "Network..."
+#define IDM_RECORD_DRIVE 40088    // File: "Record drive..."
+#define IDM_STOP_RECORDING 40089  // File: "Stop recording"
+#define IDM_REPLAY_DRIVE 40090    // File: "Replay drive..."
+#define IDM_STOP_REPLAY 40091     // File: "Stop replay"
+#define IDM_ROAD_PICTURE 40092    // File: "Road-test picture..."
 
 // Readings page controls
 #define IDC_LEARN 1005
@@ -268,5 +276,13 @@
 #define IDC_PORT_STATUS 1208
 #define IDC_PORT_MANUAL_GROUP 1209
 #define IDC_PORT_AUTO_GROUP 1210
+
+// Network dialog
+#define IDC_NET_ADDRESS_LABEL 1211
+#define IDC_NET_ADDRESS 1212
+#define IDC_NET_RFC2217 1213
+#define IDC_NET_RAW_TCP 1214
+#define IDC_NET_RECENT_LABEL 1215
+#define IDC_NET_RECENT 1216
 
 #endif

@@ -1,5 +1,5 @@
 // The modal service dialogs the main window's menu opens: About, device
-// information and port search.
+// information, port search and the network port.
 #ifndef ZUVELS_SERVICE_DIALOGS_WIN_H
 #define ZUVELS_SERVICE_DIALOGS_WIN_H
 
@@ -15,6 +15,9 @@
 INT_PTR showAboutDialog(HWND owner);
 INT_PTR showDeviceInfoDialog(HWND owner);
 INT_PTR showPortSearchDialog(HWND owner);
+// The network port's address; Connect uses it (useNetworkPort,
+// shell/drives_win.h) once the dialog has closed.
+INT_PTR showNetworkDialog(HWND owner);
 
 // The program's version as the About box shows it ("5.02"), from the
 // version resource; empty when that is missing. Also names crash reports.
@@ -25,6 +28,7 @@ std::string programVersionText();
 INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK deviceInfoDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
 INT_PTR CALLBACK portSearchDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
+INT_PTR CALLBACK networkDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp);
 
 // Timers of the two dialogs that poll.
 enum { DeviceInfoTimerId = 2, PortSearchTimerId = 2 };

@@ -8,6 +8,11 @@
 #include "shell/language_entries.h"
 
 enum { LanguageTextSize = 128 };
+// The entries from here on were added after the language files' first 216
+// lines: each load starts them from their English texts, so a file that
+// ends before them shows those.
+enum { FirstAppendedEntry = 216, AppendedEntryCount = LanguageEntries - FirstAppendedEntry };
+extern const char* const AppendedEnglishTexts[AppendedEntryCount];
 // Entry k as the file has it, in its language's code page.
 extern const char (&LanguageTable)[LanguageEntries][LanguageTextSize];
 // The same entries as the program shows them: decoded once, when loaded,
@@ -21,7 +26,8 @@ struct LanguageTables {
 LanguageTables& languageTables();
 
 // Reads a language file over the table: line k's text after its last '='
-// replaces entry k; lines without '=' keep the entry (in both tables, so a
+// replaces entry k; lines without '=' keep the entry (the appended entries
+// their English texts) (in both tables, so a
 // text kept from an earlier language still reads in that language's code
 // page). False when the file can't be opened, isn't a regular file or is far
 // larger than a language file can be (the table is then unchanged).

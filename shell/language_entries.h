@@ -182,7 +182,41 @@
     /* the box telling that ZuvelS.ini can't be written */                                       \
     X(EntrySettingsUnwritableCaption, 213, 1)                                                    \
     X(EntrySettingsUnwritable, 214, 1)                                                           \
-    X(EntrySettingsSetupHint, 215, 1)
+    X(EntrySettingsSetupHint, 215, 1)                                                            \
+    /* entries added after the first 216: a file that ends before them shows */                 \
+    /* their English texts (AppendedEnglishTexts, shell/language.h) */                         \
+    /* the Network dialog */                                                                     \
+    X(EntryNetworkCaption, 216, 1)                                                               \
+    X(EntryNetworkAddressLabel, 217, 1)                                                          \
+    X(EntryNetworkRfc2217, 218, 1)                                                               \
+    X(EntryNetworkRawTcp, 219, 1)                                                                \
+    X(EntryNetworkRecentLabel, 220, 1)                                                           \
+    X(EntryNetworkConnect, 221, 1)                                                               \
+    X(EntryNetworkCancel, 222, 1)                                                                \
+    X(EntryNetworkBadAddress, 223, 1)                                                            \
+    /* recording and replaying a drive */                                                        \
+    X(EntryRecordTitle, 224, 1)                                                                  \
+    X(EntryRecordingStoppedCaption, 225, 1)                                                      \
+    X(EntryRecordingWriteFailed, 226, 1) /* the file follows */                                  \
+    X(EntryRecordingCannotCreate, 227, 1)                                                        \
+    X(EntryRecordingFull, 228, 1)                                                                \
+    X(EntryReplayTitle, 229, 1)                                                                  \
+    X(EntryReplayCannotPlay, 230, 1)                                                             \
+    /* the road-test picture */                                                                  \
+    X(EntryPictureSourceTitle, 231, 1)                                                           \
+    X(EntryPictureSaveTitle, 232, 1)                                                             \
+    X(EntryPictureFailed, 233, 1)                                                                \
+    X(EntryPictureCaption, 242, 1)                                                               \
+    /* the checked settings load */                                                              \
+    X(EntryReadBackCaption, 234, 1)                                                              \
+    X(EntryReadBackDiffers, 235, 1)                                                              \
+    X(EntryReadBackKey, 236, 1)                                                                  \
+    X(EntryReadBackWritten, 237, 1)                                                              \
+    X(EntryReadBackRead, 238, 1)                                                                 \
+    X(EntryReadBackNoAnswer, 239, 1)                                                             \
+    /* the title bar */                                                                          \
+    X(EntryRecordingMark, 240, 1)                                                                \
+    X(EntryReplayMark, 241, 1)
 // clang-format on
 
 enum LanguageEntry : int {

@@ -9,6 +9,7 @@
 #include "res/resource.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
+#include "shell/drives_win.h"
 #include "shell/language.h"
 #include "shell/language_list.h"
 #include "shell/pages_win.h"
@@ -121,9 +122,12 @@ void choosePort(int port) {
     // replies: another port may reach another controller.
     char path[16];
     snprintf(path, sizeof path, "COM%d:", port);
-    // From a network port the menu returns to the serial ports.
+    // A recording ends; from a network port or a replay the menu returns to
+    // the serial ports.
+    leaveDrivePort(mainWindow);
     selectMenuPort(path, port);
     markPortMenu(10 + port);
+    showTitle();
     writeAppSettings(AppSettingsFileName);
 }
 

@@ -16,7 +16,8 @@
 #define ZUVELS_MENU_DIALOGS(X)                          \
     X(IDM_ABOUT,       1, showAboutDialog)              \
     X(IDM_DEVICE_INFO, 1, showDeviceInfoDialog)         \
-    X(IDM_AUTO_SCAN,   0, showPortSearchDialog)
+    X(IDM_AUTO_SCAN,   0, showPortSearchDialog)     \
+    X(IDM_NETWORK,     0, showNetworkDialog)
 // clang-format on
 
 // Opens the menu dialog of command over owner; false when command is none.

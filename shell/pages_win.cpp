@@ -3,6 +3,7 @@
 
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/drives_win.h"
 #include "shell/fonts_win.h"
 #include "shell/language.h"
 #include "shell/shell_win.h"
@@ -35,8 +36,10 @@ const int SizeCommands[SizeModeCount] = {IDM_SIZE_640, IDM_SIZE_800, IDM_SIZE_10
 
 int sizeIndex() { return (shownSize >= 1 && shownSize <= SizeModeCount ? shownSize : 1) - 1; }
 
+// The page's title, then what the port in use adds (shell/drives_win.h).
 void setTitle(Page page) {
-    if (page >= 1 && page <= PageCount) setEntryText(mainWindow, AllPages[page - 1].title);
+    if (page < 1 || page > PageCount) return;
+    setText(mainWindow, (entryText(AllPages[page - 1].title) + portTitleSuffix()).c_str());
 }
 
 void placeMainWindow() {
@@ -149,6 +152,8 @@ void enableSizes(int largest) {
         EnableMenuItem(menu, SizeCommands[i],
                        MF_BYCOMMAND | (i < largest ? MF_ENABLED : MF_GRAYED));
 }
+
+void showTitle() { setTitle(shownPage); }
 
 void highlightPage() {
     HMENU menu = GetMenu(mainWindow);

@@ -115,6 +115,9 @@ void applySize();
 void applySizeMarks();
 void enableSizes(int largest);
 void highlightPage();
+// The current page's title again, with the port's part (after a change of
+// port, recording or replay).
+void showTitle();
 void rebuildPageForLanguage();
 
 // 1-based position of value in a table of command ids, or 0.

@@ -235,17 +235,53 @@ bool writeSettingsFile(const char* path, const SettingsFormat& fmt, std::string*
     return writeFileReplacing(path, writeSettingsWords, &fmt, error);
 }
 
-LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent) {
-    if (sent) *sent = 0;
-    LoadedSettings s;
-    switch (readSettingsFile(path, fmt, &s)) {
+namespace {
+
+LoadResult readAndSend(const char* path, const SettingsFormat& fmt, LoadedSettings* s, int* sent) {
+    *sent = 0;
+    switch (readSettingsFile(path, fmt, s)) {
     case LoadCheck::CannotOpen: return LoadResult::CannotOpen;
     case LoadCheck::WrongFormat: return LoadResult::WrongFormat;
     case LoadCheck::Ok: break;
     }
-    int done = sendSettings(s);
+    *sent = sendSettings(*s);
+    return *sent == s->sendCount ? LoadResult::Sent : LoadResult::WriteFailed;
+}
+
+}  // namespace
+
+LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent) {
+    LoadedSettings s;
+    int done = 0;
+    const LoadResult result = readAndSend(path, fmt, &s, &done);
     if (sent) *sent = done;
-    return done == s.sendCount ? LoadResult::Sent : LoadResult::WriteFailed;
+    return result;
+}
+
+ReadBackCheck compareReadBack(const SettingsFormat& fmt, const LoadedSettings& sent) {
+    LoadedSettings back;
+    settingsFromStores(fmt, &back);
+    ReadBackCheck check;
+    for (int k = 0; k < sent.sendCount; ++k) {
+        if (back.values[k] == sent.values[k]) continue;
+        if (check.differing++ == 0) {
+            check.key = k;
+            check.written = sent.values[k];
+            check.readBack = back.values[k];
+        }
+    }
+    return check;
+}
+
+LoadResult loadSettingsChecked(const char* path, const SettingsFormat& fmt, ReadBackCheck* check) {
+    *check = ReadBackCheck();
+    LoadedSettings s;
+    int sent = 0;
+    const LoadResult result = readAndSend(path, fmt, &s, &sent);
+    if (result != LoadResult::Sent) return result;
+    if (!refreshBlocksForSave(fmt)) return LoadResult::NotReadBack;
+    *check = compareReadBack(fmt, s);
+    return check->differing ? LoadResult::ReadBackDiffers : LoadResult::Sent;
 }
 
 SaveResult saveSettingsTo(const char* path, const SettingsFormat& fmt, std::string* error) {

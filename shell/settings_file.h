@@ -76,11 +76,29 @@ bool writeSettingsFile(const char* path, const SettingsFormat& fmt, std::string*
 // The same text to an open stream (lpgctl save -); false when a write failed.
 bool writeSettingsStream(FILE* f, const SettingsFormat& fmt);
 
+// What the blocks read back after a load say: how many values differ from
+// those sent, and the first of them (its index among the keys, the value
+// written and the value read back).
+struct ReadBackCheck {
+    int differing = 0;
+    int key = -1;
+    int written = 0;
+    int readBack = 0;
+};
+// Holds the values sent against the block stores, read after the load.
+ReadBackCheck compareReadBack(const SettingsFormat& fmt, const LoadedSettings& sent);
+
 // The two menu commands without their dialogs and boxes.
-enum class LoadResult { Sent, CannotOpen, WrongFormat, WriteFailed };
+// The last two come only from loadSettingsChecked.
+enum class LoadResult { Sent, CannotOpen, WrongFormat, WriteFailed, ReadBackDiffers, NotReadBack };
 // Reads, checks and sends a file; *sent (may be null) gets the number of
 // writes that got a full reply.
 LoadResult loadSettingsFrom(const char* path, const SettingsFormat& fmt, int* sent);
+// The same, then every block read back (refreshBlocksForSave) and compared:
+// ReadBackDiffers with the first difference in *check, NotReadBack when the
+// blocks couldn't be read. The load's order and its stop at the first
+// unconfirmed write are loadSettingsFrom's.
+LoadResult loadSettingsChecked(const char* path, const SettingsFormat& fmt, ReadBackCheck* check);
 enum class SaveResult { Saved, Refused, CannotWrite };
 // Refused: the link isn't up or a block read failed; the target is untouched.
 // CannotWrite: "path: reason" in *error when given.

@@ -76,6 +76,23 @@ bool fileExists(const char* path) {
     return true;
 }
 
+// The first value the controller reads back otherwise than written: its
+// key, the value written and the value read back.
+void showReadBackDiffers(HWND owner, const SettingsFormat& fmt, const ReadBackCheck& check) {
+    char key[SettingsWordSize + 4], written[16], readBack[16];
+    snprintf(key, sizeof key, "%s", settingsKeyWord(fmt, 3 + check.key));
+    const size_t n = strlen(key);
+    if (n > 0 && key[n - 1] == '=') key[n - 1] = '\0';
+    snprintf(written, sizeof written, "%d", check.written);
+    snprintf(readBack, sizeof readBack, "%d", check.readBack);
+    const std::wstring text = std::wstring(entryText(EntryReadBackDiffers)) + L"\n\n" +
+                              entryText(EntryReadBackKey) + L" " + asciiWide(key) + L"\n" +
+                              entryText(EntryReadBackWritten) + L" " + asciiWide(written) + L"\n" +
+                              entryText(EntryReadBackRead) + L" " + asciiWide(readBack);
+    shellSeams.settingsMessageBox(owner, text.c_str(), entryText(EntryReadBackCaption),
+                                  MB_OK | MB_ICONWARNING);
+}
+
 }  // namespace
 
 bool systemSettingsFileChooser(HWND owner, bool save, const SettingsFormat& fmt, char* path,
@@ -87,8 +104,14 @@ void loadSettingsFile(HWND owner) {
     const SettingsFormat& fmt = settingsFormatFor(ControllerGeneration);
     char path[PathSize] = "";
     if (!chooseFile(owner, false, fmt, path, sizeof path)) return;
-    switch (loadSettingsFrom(path, fmt, nullptr)) {
+    ReadBackCheck check;
+    switch (loadSettingsChecked(path, fmt, &check)) {
     case LoadResult::Sent: break;  // no message confirms a load
+    case LoadResult::ReadBackDiffers: showReadBackDiffers(owner, fmt, check); break;
+    case LoadResult::NotReadBack:
+        shellSeams.settingsMessageBox(owner, entryText(EntryReadBackNoAnswer),
+                                      entryText(EntryReadBackCaption), MB_OK | MB_ICONWARNING);
+        break;
     case LoadResult::CannotOpen: showIoError(owner); break;
     case LoadResult::WrongFormat:
         shellSeams.settingsMessageBox(owner, entryText(EntryWrongFormat),

@@ -15,6 +15,7 @@
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
 #include "shell/dialog_win.h"
+#include "shell/drives_win.h"
 #include "shell/fonts_win.h"
 #include "shell/language.h"
 #include "shell/language_win.h"
@@ -120,6 +121,7 @@ void onPaint(HWND window) {
 }
 
 void closeMainWindow(HWND window) {
+    endDriveRecording(window);
     destroyCurrentPage();
     DestroyWindow(window);
 }
@@ -143,6 +145,10 @@ bool onCommand(HWND window, int command) {
         choosePort(port);
         return true;
     }
+    if (onDriveCommand(window, command)) return true;
+    // The port search opens other ports through the link: a recording ends
+    // before it, as at any change of port.
+    if (command == IDM_AUTO_SCAN) endDriveRecording(window);
     if (openMenuDialog(command, currentPage)) return true;
     switch (command) {
     case IDM_EXIT: closeMainWindow(window); return true;
@@ -160,9 +166,14 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         if (onCommand(window, LOWORD(wp))) return 0;
         break;
     case WM_EXITMENULOOP: highlightPage(); return 0;
+    case WM_INITMENUPOPUP: enableDriveItems(GetMenu(window)); return 0;
+    case WM_TIMER:
+        if (wp == RecordingTimerId) onRecordingTimer(window);
+        return 0;
     case WM_SETTINGS_UNWRITABLE: showSettingsUnwritableBox(); return 0;
     case WM_CLOSE: closeMainWindow(window); return 0;
     case WM_DESTROY:
+        endDriveRecording(nullptr);  // told in closeMainWindow when it failed
         releasePages();
         closePort();
         shellWindow().mainWindow = nullptr;

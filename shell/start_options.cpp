@@ -70,10 +70,6 @@ std::string chosenStartPort;
 
 const std::string& startPortName() { return chosenStartPort; }
 
-// Days of frames at the readings page's rhythm; a file beyond it is not a
-// recording of ours.
-const long long MaxRecordingBytes = 1LL << 30;
-
 bool loadRecording(const char* path, std::string* error) {
     FILE* f = openInputFile(path, MaxRecordingBytes, error);
     if (!f) return false;

@@ -30,6 +30,10 @@ bool useStartBackend(const StartOptions& options, const struct PortOps* portsBac
 // none.
 const std::string& startPortName();
 
+// Days of frames at the readings page's rhythm; a file beyond it is not a
+// recording of ours (the window's recording stops short of it).
+const long long MaxRecordingBytes = 1LL << 30;
+
 // Loads the recording at path for the replay backend; false with
 // "path: reason" in *error.
 bool loadRecording(const char* path, std::string* error);

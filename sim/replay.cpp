@@ -321,6 +321,13 @@ void replayAdvanceClock(uint32_t ms) { replay.clock.skip(ms); }
 
 bool replayWriteRefused() { return replay.writeRefused; }
 
+uint32_t replayLengthMs() {
+    uint32_t last = replay.rec.firstMs;
+    for (const auto& entry : replay.rec.byRequest)
+        if (!entry.second.empty()) last = std::max(last, entry.second.back().ms);
+    return last - replay.rec.firstMs;
+}
+
 const PortOps replayPortOps = PortOps::called("replay")
                                   .withOpen(replayOpen)
                                   .withSettings(replayApplySettings)

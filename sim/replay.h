@@ -22,12 +22,21 @@
 // ---- recording ----
 
 // Records through inner from now on: every write as a '>' line, every read
-// that brought bytes as a '<' line, each flushed at once so an interrupted
-// session keeps everything up to its last frame. Writes a comment header
-// naming the port and the start time (startText, e.g. an ISO time).
+// that brought bytes as a '<' line, each written whole at once (out is made
+// unbuffered) so an interrupted session keeps everything up to its last
+// frame. Writes a comment header naming the port and the start time
+// (startText, e.g. an ISO time).
 void recordingStart(const PortOps* inner, FILE* out, const char* portName, const char* startText);
-// True once a line could not be written (disk full, file gone).
+// True once a line could not be written (disk full, stick removed, file
+// gone); nothing more is written, and the file is cut back to its last
+// whole line, so it still replays.
 bool recordingFailed();
+// The file's length up to its last whole line; -1 for a stream without
+// positions (a pipe).
+long long recordingWholeBytes();
+// Time since recordingStart on the wrapped port's clock, and that port.
+uint32_t recordingElapsedMs();
+const PortOps* recordingInnerPort();
 extern const PortOps recordingPortOps;
 
 // ---- replay ----
@@ -46,6 +55,8 @@ bool replayLoadFile(FILE* f, long long maxBytes, std::string* error);
 // (tests) starts at 0 and moves only by those skips and replayAdvanceClock.
 void replayUseRealTime(bool realTime);
 void replayAdvanceClock(uint32_t ms);
+// From the loaded recording's first frame to its last request, in ms.
+uint32_t replayLengthMs();
 
 // True when the last write on the replay port was refused because it would
 // change the controller: a recorded drive has nothing to change.

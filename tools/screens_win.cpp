@@ -30,6 +30,9 @@
 // zscreens.exe OUTDIR --service-dialogs [CODE] the About, device information
 //                                      and port search dialogs on the built-in
 //                                      simulator, in English unless CODE is given
+// zscreens.exe OUTDIR --network CODE  the Network dialog in that language at the
+//                                      smallest and the largest window size,
+//                                      two addresses in its recent list
 // zscreens.exe OUTDIR --each-page      every page once at the size that fits,
 //                                      on the built-in simulator
 #include <windows.h>
@@ -43,6 +46,8 @@
 #include "link/link.h"
 #include "link/port_search.h"
 #include "res/resource.h"
+#include "shell/file_system.h"
+#include "shell/network_choice.h"
 #include "shell/language_list.h"
 #include "shell/language_win.h"
 #include "shell/page_list.h"
@@ -409,6 +414,31 @@ static int shootServiceDialogs(const std::string& out, const char* code) {
     return shots;
 }
 
+// The dialog's font doesn't follow the window size; the two ends show it.
+static int shootNetwork(const std::string& out, const char* code) {
+    command(code ? languageCommandFor(code) : IDM_LANG_ANG);
+    command(IDM_READINGS);
+    RecentAddresses recent;
+    rememberAddress(&recent, "socket://192.168.100.200:4001");
+    rememberAddress(&recent, "rfc2217://workshop-bench.example:2217");
+    saveRecentAddresses(RecentAddressesFileName, recent);
+    const struct {
+        int command;
+        const char* name;
+    } sizes[] = {{IDM_SIZE_640, "640"}, {IDM_SIZE_1280_1024, "1280x1024"}};
+    int shots = 0;
+    for (const auto& size : sizes) {
+        command(size.command);
+        HWND dialog = openServiceDialog(IDD_NETWORK, networkDialogProc);
+        char name[48];
+        std::snprintf(name, sizeof name, "network-%s-%s", code ? code : "ang", size.name);
+        shots += shootDialog(dialog, out, name);
+        closeServiceDialog(dialog);
+    }
+    removeFile(RecentAddressesFileName);
+    return shots;
+}
+
 // What a run shoots, by its second argument; the first row is the default.
 // Modes on the built-in simulator start it with generation 3.
 static const struct {
@@ -425,13 +455,15 @@ static const struct {
     {"--config", true, shootConfigPages},
     {"--service-dialogs", true, shootServiceDialogs},
     {"--each-page", true, shootEachPageOnce},
+    {"--network", true, shootNetwork},
 };
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr,
                      "usage: zscreens OUTDIR [--lang CODE | --service CODE | --states | --dialogs "
-                     "| --scope | --config CODE | --service-dialogs | --each-page | --demo[=1]]\n");
+                     "| --scope | --config CODE | --service-dialogs | --network CODE | --each-page "
+                     "| --demo[=1]]\n");
         return 2;
     }
     const std::string out = argv[1];

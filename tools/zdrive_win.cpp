@@ -14,6 +14,10 @@
 //                                `dialog` (the dialog is closed after MS ms)
 //   zdrive windows               prints how many windows the program has
 //   zdrive closeboxes            closes every box and dialog the program shows
+//   zdrive fill ID CTRL=TEXT ... opens a dialog by menu command and fills it as a fitter
+//                                would: TEXT into control CTRL, or "!" clicks it; checks
+//                                that the dialog then closes and the window answers
+//   zdrive title                 prints the main window's title
 //   zdrive box                   prints "none", or "box CAPTION: TEXT" of the box shown
 //   zdrive watch SECONDS LIMIT   a message every 20 ms for SECONDS: fails when more
 //                                than one answer in twenty takes longer than LIMIT ms,
@@ -181,6 +185,35 @@ bool pageDialog(HWND main, int, char** argv) {
     return holdAndClose(main, argv[2], std::strtoul(argv[5], nullptr, 10));
 }
 
+// Each CTRL=TEXT in turn: the text set, or with "!" a click, sent so that
+// the steps keep their order.
+bool fill(HWND main, int argc, char** argv) {
+    PostMessageA(main, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), 0), 0);
+    HWND d = awaitDialog(main, 3000);
+    if (!d) return report(false, "no-dialog", 0);
+    for (int i = 3; i < argc; ++i) {
+        const char* eq = std::strchr(argv[i], '=');
+        HWND control = eq ? GetDlgItem(d, std::atoi(argv[i])) : nullptr;
+        if (!control) return report(false, argv[i], 0);
+        DWORD_PTR result = 0;
+        if (std::strcmp(eq + 1, "!") == 0)
+            PostMessageA(control, BM_CLICK, 0, 0);
+        else
+            SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(eq + 1),
+                                SMTO_NORMAL, 1000, &result);
+    }
+    for (int i = 0; i < 150 && IsWindow(d) && IsWindowVisible(d); ++i) Sleep(20);
+    return report(!(IsWindow(d) && IsWindowVisible(d)), "dialog closed", 0) &&
+           checkAlive(main, "main after dialog");
+}
+
+bool title(HWND main, int, char**) {
+    char text[512] = "";
+    GetWindowTextA(main, text, sizeof text);
+    std::printf("%s\n", text);
+    return true;
+}
+
 bool closeBoxes(HWND main, int, char**) {
     for (int i = 0; i < 10; ++i) {
         HWND d = programDialog(main);
@@ -257,6 +290,7 @@ const struct {
     {"alive", 2, alive},     {"command", 2, commands},      {"dialog", 4, dialog},
     {"control", 4, control}, {"pagedialog", 6, pageDialog}, {"closeboxes", 2, closeBoxes},
     {"windows", 2, windows}, {"watch", 4, watch},           {"box", 2, box},
+    {"fill", 4, fill},       {"title", 2, title},
 };
 
 int run(int argc, char** argv) {
@@ -273,8 +307,9 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: zdrive wait|alive|command|dialog|control|pagedialog|windows ...\n");
+        std::fprintf(
+            stderr,
+            "usage: zdrive wait|alive|command|dialog|fill|control|pagedialog|windows|title ...\n");
         return 2;
     }
     return run(argc, argv);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/road_log.h"
-#include "cli/road_plot.h"
+#include "shell/road_log.h"
+#include "shell/road_plot.h"
 #include "tests/fuzz/harness/fuzz_input.h"
 
 namespace {

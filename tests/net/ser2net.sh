@@ -216,6 +216,70 @@ net_window_checks() {  # net_window_checks MODE URL WORK LOG
   net_check "$mode.window-ini-untouched" $? "($(cat "$work/run/ZuvelS.ini"))"
 }
 
+# Starts ZuvelS.exe in WORK on the simulated controller, to be moved to a
+# network port by its Network dialog; its pid in NET_EXE_PID.
+net_start_demo_window() {  # net_start_demo_window WORK
+  (cd "$1" && exec timeout 120 wine "$DIST/ZuvelS.exe" --demo >/dev/null 2>&1) &
+  NET_EXE_PID=$!
+  net_drive wait 30 >/dev/null
+}
+
+# Port > Network... filled as a fitter would: ADDRESS, the kind, Connect.
+net_fill_network_dialog() {  # net_fill_network_dialog ADDRESS KIND_CONTROL
+  net_drive fill "$(net_rid IDM_NETWORK)" "$(net_rid IDC_NET_ADDRESS)=$1" "$(net_rid "$2")=!" \
+    "1=!" | grep -q '^fail' && return 1
+  return 0
+}
+
+# The window moved onto the port by its Network dialog: it polls there, the
+# title names the address, no box, the address kept beside ZuvelS.ini and
+# ZuvelS.ini itself untouched.
+net_window_dialog_checks() {  # net_window_dialog_checks MODE URL WORK LOG
+  local mode=$1 url=$2 work=$3 log=$4 kind=IDC_NET_RFC2217 before shown
+  [ "$mode" = raw ] && kind=IDC_NET_RAW_TCP
+  make_run_dir "$work/run-dialog"
+  cp "$work/run-dialog/ZuvelS.ini" "$work/ini-dialog.before"
+  net_start_demo_window "$work/run-dialog"
+  before=$(awk '$2 == ">" && $4 == "01"' "$log" | wc -l)
+  net_fill_network_dialog "${url#*://}" "$kind"
+  net_check "$mode.dialog-connects" $?
+  net_await_status "$log" $((before + 20)) 30
+  net_check "$mode.dialog-window-polls" $? "(no status requests in $log)"
+  shown=$(net_drive title)
+  [[ $shown == *"$url"* ]]
+  net_check "$mode.dialog-title-names-the-address" $? "($shown)"
+  shown=$(net_drive box)
+  [ "$shown" = none ]
+  net_check "$mode.dialog-no-box" $? "($shown)"
+  net_stop_window
+  tr -d '\r' <"$work/run-dialog/ZuvelS_network.txt" | grep -qx "Recent= $url"
+  net_check "$mode.dialog-address-kept" $? "($(cat "$work/run-dialog/ZuvelS_network.txt" 2>&1))"
+  cmp -s "$work/run-dialog/ZuvelS.ini" "$work/ini-dialog.before"
+  net_check "$mode.dialog-ini-untouched" $? "($(cat "$work/run-dialog/ZuvelS.ini"))"
+}
+
+# An address nobody answers, chosen in the dialog: one box naming it, and
+# the window answers all along.
+net_window_dialog_unreachable() {  # net_window_dialog_unreachable WORK
+  local work=$1 port shown watch
+  make_run_dir "$work/run-unreachable"
+  port=$(free_port)
+  net_start_demo_window "$work/run-unreachable"
+  net_fill_network_dialog "127.0.0.1:$port" IDC_NET_RFC2217
+  net_check fault.dialog-unreachable-connects $?
+  for _ in $(seq 50); do shown=$(net_drive box); [ "$shown" != none ] && break; sleep 0.2; done
+  [[ $shown == *"rfc2217://127.0.0.1:$port"* ]]
+  net_check fault.dialog-unreachable-box $? "($shown)"
+  net_drive closeboxes >/dev/null
+  watch=$(net_drive watch 3 100)
+  [ "${watch#ok}" != "$watch" ]
+  net_check fault.dialog-unreachable-window-answers $? "($watch)"
+  shown=$(net_drive box)
+  [ "$shown" = none ]
+  net_check fault.dialog-unreachable-one-box $? "($shown)"
+  net_stop_window
+}
+
 # The window's faults: the server killed and started again (down, up, no
 # box); a listener that never accepts (the window answers within 100 ms all
 # along); a name that doesn't resolve (the box, naming the port).
@@ -295,11 +359,14 @@ run_ser2net_window_tests() {
       url="rfc2217://127.0.0.1:$port"
       [ "$mode" = raw ] && url="socket://127.0.0.1:$port"
       net_window_checks "$mode" "$url" "$work/$mode" "$work/$mode/frames.log"
+      net_window_dialog_checks "$mode" "$url" "$work/$mode" "$work/$mode/frames.log"
     else
       net_check "$mode.ser2net-up" 1
     fi
     net_cleanup
   done
   net_window_faults "$work/faults"
+  net_cleanup
+  net_window_dialog_unreachable "$work/faults"
   net_cleanup
 }

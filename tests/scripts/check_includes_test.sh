@@ -20,7 +20,7 @@ plants=(
     "service/reset.cpp readings/dashboard.h"
     "shell/app_state.cpp link/link_testing.h"
     "cli/fields.cpp readings/dashboard.h"
-    "cli/road_log.cpp service/reset.h"
+    "cli/road_commands.cpp service/reset.h"
 )
 # A copy of the program's folders as the module list names them, with cli/,
 # and a new page folder gauges/ listed after the others.

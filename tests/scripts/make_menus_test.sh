@@ -25,7 +25,7 @@ plants=(
     '/^language\/cs\t/d|the language table has'
     '1s/\tcs$//|line 1: the columns must be item, command,'
     's/^\(file\/open\t[^\t]*\t[^\t]*\)\t[^\t]*/\1/|line 3 (file/open): needs a label'
-    's/^\(file\/exit\t[^\t]*\t\)[^\t]*/\1/|line 6 (file/exit): needs a label'
+    's/^\(file\/exit\t[^\t]*\t\)[^\t]*/\1/|line 12 (file/exit): needs a label'
     's/\tIDM_EXIT\t/\tIDM_LEAVE\t/|IDM_LEAVE is not an id of res/resource.h'
     's/^port\/-\t/file\/-\t/|(file/-): not right after the items of popup file'
     '/^file\/open\t/p|file/open is there twice'

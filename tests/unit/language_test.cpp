@@ -63,11 +63,11 @@ TEST_F(LanguageTest, LineRules) {
 
 TEST_F(LanguageTest, LinesBeyondTheTableAreDropped) {
     std::string content;
-    for (int i = 0; i < 230; ++i) content += "T=line" + std::to_string(i) + "\n";
+    for (int i = 0; i < LanguageEntries + 14; ++i) content += "T=line" + std::to_string(i) + "\n";
     preset(0, "old");
     ASSERT_TRUE(loadLanguageFile(writeFile(content).c_str(), CodePage::Central1250));
     EXPECT_STREQ(LanguageTable[0], "line0");
-    EXPECT_STREQ(LanguageTable[LanguageEntries - 1], "line215");
+    EXPECT_EQ(LanguageTable[LanguageEntries - 1], "line" + std::to_string(LanguageEntries - 1));
     // Nothing wraps around or spills past the table.
     for (int i = 0; i < LanguageEntries; ++i)
         EXPECT_EQ(LanguageTable[i], "line" + std::to_string(i));
@@ -91,6 +91,58 @@ TEST_F(LanguageTest, ReloadOverwritesOnlyLinesWithEquals) {
         loadLanguageFile(writeFile("T0=Readings\nmissing\n").c_str(), CodePage::Central1250));
     EXPECT_STREQ(LanguageTable[0], "Readings");
     EXPECT_STREQ(LanguageTable[1], "Konfiguracja");
+}
+
+// Today's files end at entry 215: a later language's appended texts must
+// not stay behind, nor be empty.
+TEST_F(LanguageTest, AFileEndingBeforeTheAppendedEntriesShowsTheirEnglishTexts) {
+    std::string full, older;
+    for (int i = 0; i < LanguageEntries; ++i) {
+        full += "L=tekst" + std::to_string(i) + "\n";
+        if (i < FirstAppendedEntry) older += "L=text" + std::to_string(i) + "\n";
+    }
+    ASSERT_TRUE(loadLanguageFile(writeFile(full).c_str(), CodePage::Central1250));
+    EXPECT_EQ(LanguageTable[FirstAppendedEntry], "tekst" + std::to_string(FirstAppendedEntry));
+    ASSERT_TRUE(loadLanguageFile(writeFile(older).c_str(), CodePage::Central1250));
+    EXPECT_EQ(LanguageTable[FirstAppendedEntry - 1],
+              "text" + std::to_string(FirstAppendedEntry - 1));
+    for (int k = 0; k < AppendedEntryCount; ++k) {
+        EXPECT_STREQ(LanguageTable[FirstAppendedEntry + k], AppendedEnglishTexts[k]) << k;
+        EXPECT_NE(LanguageText[FirstAppendedEntry + k][0], u'\0') << k;
+    }
+}
+
+// The built-in English texts are the English file's own, and every
+// language file has every entry.
+TEST_F(LanguageTest, AppendedEnglishTextsAreTheEnglishFilesAndEveryFileHasThem) {
+    for (const char* code : {"ang", "pol", "rus", "lit", "cs"}) {
+        const std::string path = std::string(ZUVELS_SOURCE_DIR) + "/res/lang/ZuvelS_lang." + code;
+        const std::string text = readFileBytes(path);
+        int lines = 0;
+        for (char c : text) lines += c == '\n';
+        EXPECT_EQ(lines, LanguageEntries) << code;
+    }
+    const std::string ang = std::string(ZUVELS_SOURCE_DIR) + "/res/lang/ZuvelS_lang.ang";
+    memset(languageTables().LanguageTable, 0, sizeof languageTables().LanguageTable);
+    FILE* f = fopen(ang.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    // Without the built-in texts: only what the file itself says.
+    std::string shown;
+    int line = 0;
+    for (int c; (c = getc(f)) != EOF;) {
+        if (c != '\n') {
+            shown += char(c);
+            continue;
+        }
+        if (line >= FirstAppendedEntry) {
+            EXPECT_EQ(shown.substr(shown.rfind('=') + 1),
+                      AppendedEnglishTexts[line - FirstAppendedEntry])
+                << line;
+        }
+        shown.clear();
+        ++line;
+    }
+    fclose(f);
 }
 
 TEST_F(LanguageTest, MissingFileKeepsTheTable) {

@@ -18,7 +18,7 @@
 
 #include "cli/errors.h"
 #include "cli/drive_status.h"
-#include "cli/road_log.h"
+#include "shell/road_log.h"
 #include "tests/unit/cli_process.h"
 #include "tests/unit/cli_session.h"
 #include "tests/unit/test_files.h"

@@ -11,8 +11,8 @@
 #include "tests/unit/test_files.h"
 
 #include "cli/drive_status.h"
-#include "cli/road_log.h"
-#include "cli/road_plot.h"
+#include "shell/road_log.h"
+#include "shell/road_plot.h"
 #include "link/link.h"
 #include "sim/sim.h"
 #include "tests/sim_frames.h"

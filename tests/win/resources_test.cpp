@@ -75,7 +75,8 @@ TEST(Resources, ClassNameAndTitleStrings) {
 
 // The manifest Windows reads before the program starts: no elevation, the
 // Windows versions from 7 on, and DPI-unaware so that scaled displays
-// stretch the fixed-pixel layouts whole.
+// stretch the fixed-pixel layouts whole, with GDI scaling so that text and
+// lines are drawn sharp at the scale.
 TEST(Resources, ManifestAsksForNoElevationNamesWindows7To11AndStaysDpiUnaware) {
     HRSRC found = FindResourceA(exeInstance(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
     ASSERT_NE(found, nullptr);
@@ -90,6 +91,8 @@ TEST(Resources, ManifestAsksForNoElevationNamesWindows7To11AndStaysDpiUnaware) {
         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
         ">false</dpiAware>",
         ">unaware</dpiAwareness>",
+        "<gdiScaling "
+        "xmlns=\"http://schemas.microsoft.com/SMI/2017/WindowsSettings\">true</gdiScaling>",
     };
     for (const char* w : wanted) EXPECT_NE(manifest.find(w), std::string::npos) << w;
     // Common controls 6 would restyle every control the layouts were made for.

@@ -26,7 +26,7 @@
 #include "link/port_enum.h"
 #include "sim/replay.h"
 #include "sim/sim.h"
-#include "cli/road_log.h"
+#include "shell/road_log.h"
 #include "readings/dashboard.h"
 #include "tests/fuzz/harness/fuzz_port.h"
 #include "tests/fuzz/harness/link_steps.h"

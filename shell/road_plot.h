@@ -1,8 +1,8 @@
 // lpgctl plot: a road-test log drawn as one picture, engine speed, lambda,
 // throttle, position and reducer temperature over time, one band each, with
 // the stretches on gas shaded. Portable; the PNG is written by stb.
-#ifndef ZUVELS_CLI_ROAD_PLOT_H
-#define ZUVELS_CLI_ROAD_PLOT_H
+#ifndef ZUVELS_SHELL_ROAD_PLOT_H
+#define ZUVELS_SHELL_ROAD_PLOT_H
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 // lpgctl log: the readings page's poll cycle, one CSV row a tick, for a
 // road test a fitter opens in a spreadsheet or draws with lpgctl plot.
 // Portable.
-#ifndef ZUVELS_CLI_ROAD_LOG_H
-#define ZUVELS_CLI_ROAD_LOG_H
+#ifndef ZUVELS_SHELL_ROAD_LOG_H
+#define ZUVELS_SHELL_ROAD_LOG_H
 
 #include <csignal>
 #include <cstdint>

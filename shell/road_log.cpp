@@ -1,4 +1,4 @@
-#include "cli/road_log.h"
+#include "shell/road_log.h"
 
 #include <cerrno>
 #include <chrono>
@@ -6,7 +6,7 @@
 #include <ctime>
 #include <thread>
 
-#include "cli/road_plot.h"
+#include "shell/road_plot.h"
 #include "link/blocks.h"
 #include "link/link.h"
 #include "link/poll_plan.h"

@@ -1,4 +1,4 @@
-#include "cli/road_plot.h"
+#include "shell/road_plot.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cli/road_log.h"
+#include "shell/road_log.h"
 #include "shell/text_file.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
