@@ -96,6 +96,7 @@ void onTimer(HWND dialog) {
     if (lambdaWaveNeedsDrawing(high, low)) {
         const RECT plot = {PlotArea.left, PlotArea.top, PlotArea.right, PlotArea.bottom};
         InvalidateRect(dialog, &plot, FALSE);
+        UpdateWindow(dialog);
     }
     SendDlgItemMessageA(dialog, IDC_EMULATION_HIGH, CB_SETCURSEL,
                         static_cast<WPARAM>(emulationTimeIndex(ConfigA.emulBjTimeHi)), 0);

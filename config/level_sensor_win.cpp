@@ -84,6 +84,7 @@ void showLamps(HWND dialog, const Lamps& lamps) {
     if (before.reserve != lamps.reserve) invalidateLamp(dialog, ReserveLamp);
     for (int q = 0; q < ThresholdCount; ++q)
         if (before.quarter[q] != lamps.quarter[q]) invalidateLamp(dialog, QuarterLamp[q]);
+    UpdateWindow(dialog);
 }
 
 // The dialog's paint: the grey background (the controls clip it), then the

@@ -45,12 +45,13 @@ void releaseView() {
     view = DiagramView();
 }
 
-// The viewport is drawn again by the page's next paint, without erasing.
+// The viewport is drawn again at once by the page's paint, without erasing.
 void invalidatePicture() {
     if (!view.page) return;
     const DiagramLayout& l = view.layout;
     const RECT r = {l.originX, l.originY, l.originX + l.w, l.originY + l.h};
     InvalidateRect(view.page, &r, FALSE);
+    UpdateWindow(view.page);
 }
 
 void placeBar(HWND page, int id, const BarPlace& p, bool shown, int maximum) {

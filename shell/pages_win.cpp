@@ -116,7 +116,6 @@ void createFirstPage() {
     createPageOf(PageReadings, PageCreation::Shown);
     appState().shownPage = PageReadings;
     setTitle(PageReadings);
-    highlightPage();
 }
 
 void startPages() {

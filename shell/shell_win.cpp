@@ -87,6 +87,7 @@ void onCreate(HWND window) {
     createFirstPage();
 
     installLanguageMenu();
+    highlightPage();  // on the menu just installed
 }
 
 // The screen may have changed resolution: offer only the sizes that fit
