@@ -167,7 +167,13 @@ void onModeList(int code, HWND list) {
 INT_PTR CALLBACK levelSensorDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
     if (paintMessage(dialog, msg, wp, paintContent)) return TRUE;
     switch (msg) {
-    case WM_INITDIALOG: onInit(dialog); return TRUE;
+    case WM_INITDIALOG:
+        onInit(dialog);
+        // With the threshold controls off, the default focus would be the
+        // mode list, where a stray arrow key writes another mode to the
+        // controller. The label takes it instead: no key does anything there.
+        SetFocus(GetDlgItem(dialog, IDC_LEVEL_MODE_LABEL));
+        return FALSE;
     case WM_TIMER:
         if (wp == DialogTimerId) onTimer(dialog);
         return TRUE;

@@ -99,8 +99,8 @@ static void printClientTree(const Picture& p, HWND wnd, const RECT& clip) {
         if (!IsWindowVisible(child)) continue;
         RECT frame, framed;
         GetWindowRect(child, &frame);
+        frame = inPicture(p, frame);
         if (IntersectRect(&framed, &shown, &frame)) {
-            framed = inPicture(p, framed);
             BitBlt(p.dc, framed.left, framed.top, framed.right - framed.left,
                    framed.bottom - framed.top, p.surface, framed.left, framed.top, SRCCOPY);
         }
