@@ -23,7 +23,7 @@ const CliCommand cliCommands[] = {
      "FILE [--seconds N]", runRecord, "--seconds="},
     // Remote help.
     {"serve", "offer the controller to one client over TCP (RFC 2217, or raw with --raw)",
-     "[--listen ADDR:PORT] [--allow-writes] [--raw]", runServe},
+     "[--listen ADDR:PORT] [--allow-writes] [--raw] [--idle SECONDS]", runServe},
 };
 const int cliCommandCount = static_cast<int>(sizeof cliCommands / sizeof cliCommands[0]);
 

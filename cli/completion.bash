@@ -15,7 +15,7 @@ _lpgctl_options() {
     log) echo "$common --seconds --out --plot" ;;
     plot) echo "$common --out" ;;
     record) echo "$common --seconds" ;;
-    serve) echo "$common --listen --allow-writes --raw" ;;
+    serve) echo "$common --listen --allow-writes --raw --idle" ;;
     *) echo "$common" ;;
   esac
 }

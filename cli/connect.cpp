@@ -151,6 +151,8 @@ int openController(const CliArgs& args) {
     if (code != ExitOk) return code;
     for (int i = 0; i < StatusTries && LinkState != LinkStateKind::Up; ++i) {
         pollStatus();
+        // A network server that ended the connection, in its words.
+        if (*linkPortProblem()) return fail(ExitNetwork, "%s", linkPortProblem());
         if (LinkFailed)
             return fail(ExitNoController,
                         "%s answers with what it is sent: a loop-back plug or a cable "

@@ -14,13 +14,13 @@ enum ExitCode {
     ExitNoController = 6,     // the port opened but no controller answered
     ExitWrongGeneration = 7,  // a controller answered, of a generation not served
     ExitBadFile = 8,          // a file can't be read or isn't what it should be
-    ExitWriteFailed = 9,      // a write to the controller got no full reply
+    ExitWriteFailed = 9,      // a write to the controller was not confirmed by its reply
     ExitFailed = 10,          // anything else
     ExitOutputFailed = 11,    // an output (a file, standard output) couldn't be written
     ExitLinkNeverUp = 12,     // log, record: no controller answered during the whole drive
     ExitInterrupted = 13,     // Ctrl+C, SIGTERM or a closed pipe stopped the command
     ExitVerifyFailed = 14,    // load: a value read back differs from the one written
-    ExitNetwork = 15,         // a network port: no such name, refused, or no connection in time
+    ExitNetwork = 15,         // a network port: no such name, refused, no connection, or it ended
 };
 
 // Every exit code with its meaning in a few words, in the order of the codes.

@@ -8,8 +8,6 @@
 
 namespace {
 
-const double VoltsPerUnit = 0.02;  // lambda point, throttle jump, inertia steps
-
 const char* const TankLevelNames[] = {"reserve", "1/4", "2/4", "3/4", "4/4"};
 
 FieldRef ref(BlockId block, const void* base, const void* byte) {
@@ -37,6 +35,14 @@ struct BlockFields {
         Field& f = add(key, label, unit, a, b);
         f.number = v;
         f.decimals = decimals;
+    }
+    // A byte on its parameter row's list scale (or on scale, for a row whose
+    // list depends on more than the row), named and counted as the row says.
+    void scaled(Param p, int byte, const uint8_t* a, const uint8_t* b = nullptr,
+                const ListScale* scale = nullptr) {
+        const Parameter& row = parameter(p);
+        const Amount v = scaleAmount(scale ? *scale : *row.scale, row.cliPerUnit, byte);
+        param(p, v.value, v.decimals, a, b);
     }
     // A number named as its parameter row names it.
     void param(Param p, double v, int decimals, const uint8_t* a, const uint8_t* b = nullptr) {
@@ -79,7 +85,7 @@ void decodeLive(const LiveBlock& l, std::vector<Field>& out) {
     f.number("throttle_voltage_v", "throttle sensor voltage", "V", voltsFromRaw(l.voltageA), 2,
              &l.voltageA);
     f.number("position", "position", "", l.position, 0, &l.position);
-    f.param(Param::AttInit, l.attInit, 0, &l.attInit);
+    f.scaled(Param::AttInit, l.attInit, &l.attInit);
     f.number("reducer_temperature_c", "reducer temperature", "C",
              temperatureFromRaw(l.temperatureRaw), 0, &l.temperatureRaw);
     f.flag("ready", "ready", &l.flagsA, FlagsA::Ready);
@@ -121,8 +127,8 @@ void decodeEmulation(BlockFields& f, const ConfigABlock& a, int generation) {
         f.flag("emergency_start", "emergency engine start", &a.emulType, EmulType::EmergencyStart);
     }
     f.flag("detailed_status", "detailed status messages", &a.emulType, EmulType::DetailedStatus);
-    f.param(Param::EmulBjTimeHi, a.emulBjTimeHi * 25.0, 0, &a.emulBjTimeHi);
-    f.param(Param::EmulBjTimeLo, a.emulBjTimeLo * 25.0, 0, &a.emulBjTimeLo);
+    f.scaled(Param::EmulBjTimeHi, a.emulBjTimeHi, &a.emulBjTimeHi);
+    f.scaled(Param::EmulBjTimeLo, a.emulBjTimeLo, &a.emulBjTimeLo);
 }
 
 // Four signed corrections, a nibble each of two bytes, as the corrections
@@ -149,37 +155,37 @@ void decodeConfigA(const ConfigABlock& a, int generation, std::vector<Field>& ou
     const int probe = probeType(a.lambdaType);
     f.text("lambda_probe_type", "lambda probe type",
            probe < ProbeTypeCount ? ProbeTypeNames[probe] : "?", &a.lambdaType);
-    f.param(Param::LambdaPoint, a.lambdaPoint * VoltsPerUnit, 2, &a.lambdaPoint);
-    f.param(Param::LambdaDelay, a.lambdaDelay * 5.0, 0, &a.lambdaDelay);
+    // Every probe type's neutral points count alike; only their lists differ.
+    f.scaled(Param::LambdaPoint, a.lambdaPoint, &a.lambdaPoint, nullptr, &NeutralPointsLow);
+    f.scaled(Param::LambdaDelay, a.lambdaDelay, &a.lambdaDelay);
     decodeEmulation(f, a, generation);
     if (generation == 3)
-        f.param(Param::Wozg, a.emulDoTimeHi * 0.1, 1, &a.emulDoTimeHi);
+        f.scaled(Param::Wozg, a.emulDoTimeHi, &a.emulDoTimeHi);
     else
         decodeCorrections(f, &a.emulDoTimeHi, &a.emulDoTimeLo);
-    f.param(Param::InjectDelay, a.injectDelay * 0.1, 1, &a.injectDelay);
+    f.scaled(Param::InjectDelay, a.injectDelay, &a.injectDelay);
     f.param(Param::LpgOnTemp, temperatureFromRaw(a.lpgOnTemp), 0, &a.lpgOnTemp);
-    f.param(Param::TpsInert, a.tpsInert * VoltsPerUnit + VoltsPerUnit, 2, &a.tpsInert);
+    f.scaled(Param::TpsInert, a.tpsInert, &a.tpsInert);
 }
 
 void decodeConfigB(const ConfigBBlock& b, uint8_t lambdaType, int generation,
                    std::vector<Field>& out) {
     BlockFields f{out, "config_b", BlockId::ConfigB, &b};
-    f.param(Param::AttMax, b.attMax, 0, &b.attMax);
-    f.param(Param::AttMin, b.attMin, 0, &b.attMin);
-    f.param(Param::AttMaxBj, b.attMaxBj, 0, &b.attMaxBj);
-    f.param(Param::AttMinBj, b.attMinBj, 0, &b.attMinBj);
-    const int jump = tpsJumpTurned(lambdaType, b.tpsJump);
-    f.param(Param::TpsJump, jump * VoltsPerUnit, 2, &b.tpsJump);
+    f.scaled(Param::AttMax, b.attMax, &b.attMax);
+    f.scaled(Param::AttMin, b.attMin, &b.attMin);
+    f.scaled(Param::AttMaxBj, b.attMaxBj, &b.attMaxBj);
+    f.scaled(Param::AttMinBj, b.attMinBj, &b.attMinBj);
+    f.scaled(Param::TpsJump, tpsJumpTurned(lambdaType, b.tpsJump), &b.tpsJump);
     if (generation == 3)
         f.number("jump_marker_percent", "jump marker", "%", b.attJump, 0, &b.attJump);
     else
         f.number("jump_marker_position", "jump marker position", "", b.attJump, 0, &b.attJump);
     f.param(Param::LpgOnRpmLo, rpmFromBytes(b.lpgOnRpmHi, b.lpgOnRpmLo), 0, &b.lpgOnRpmLo,
             &b.lpgOnRpmHi);
-    f.param(Param::IgnitionType, b.ignitionType, 0, &b.ignitionType);
+    f.scaled(Param::IgnitionType, b.ignitionType, &b.ignitionType);
     f.param(Param::CutOffRpmLo, rpmFromBytes(b.cutOffRpmHi, b.cutOffRpmLo), 0, &b.cutOffRpmLo,
             &b.cutOffRpmHi);
-    f.param(Param::CutOffSteps, b.cutOffSteps, 0, &b.cutOffSteps);
+    f.scaled(Param::CutOffSteps, b.cutOffSteps, &b.cutOffSteps);
     f.param(Param::LpgOffRpmLo, rpmFromBytes(b.lpgOffRpmHi, b.lpgOffRpmLo), 0, &b.lpgOffRpmLo,
             &b.lpgOffRpmHi);
 }

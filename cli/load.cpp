@@ -16,6 +16,7 @@
 #include "cli/stop_signals.h"
 #include "cli/usage.h"
 #include "cli/verbosity.h"
+#include "link/blocks.h"
 #include "link/link.h"
 #include "sim/replay.h"
 
@@ -64,12 +65,13 @@ bool showSent(int index, void* context) {
 
 // How a load ended, for its --json object.
 struct LoadOutcome {
-    int written = 0;      // writes that got their full reply
-    int skipped = 0;      // values never sent
-    int verified = -1;    // values read back as written; -1 when not read back
-    std::string failure;  // "" when none: "no reply", "refused", "interrupted", "mismatch"
-    int failedKey = -1;   // the key the failure is about
-    int readBack = -1;    // mismatch: what the first differing value reads back as
+    int written = 0;    // writes confirmed by their reply
+    int skipped = 0;    // values never sent
+    int verified = -1;  // values read back as written; -1 when not read back
+    // "" when none: "no reply", "unconfirmed", "refused", "interrupted", "mismatch"
+    std::string failure;
+    int failedKey = -1;  // the key the failure is about
+    int readBack = -1;   // mismatch: what the first differing value reads back as
 };
 
 int loadStopped(const SettingsFormat& fmt, const LoadedSettings& values, int sent) {
@@ -87,9 +89,18 @@ int loadFailed(const SettingsFormat& fmt, const LoadedSettings& values, int sent
         out->failure = "refused";
         return fail(ExitWriteFailed, "%s: %s", portLabel().c_str(), ReplayWriteRefusedText);
     }
+    // The write went out; only its confirmation is missing, so the
+    // controller may have applied it.
+    if (BytesTransferred == sizeof WriteReply) {
+        out->failure = "unconfirmed";
+        return fail(ExitWriteFailed,
+                    "%s (key %d of %d, address %d) was not confirmed: the reply echoes %d, not "
+                    "the %d written; it may or may not have been taken; the %d values before it "
+                    "are in the controller, the rest were not sent",
+                    keyOf(fmt, sent), sent + 1, values.sendCount, values.addresses[sent],
+                    WriteReply.value, values.values[sent], sent);
+    }
     out->failure = "no reply";
-    // The write went out; only its reply is missing, so the controller may
-    // have applied it.
     return fail(ExitWriteFailed,
                 "%s (key %d of %d, address %d) got no full reply: it may or may not have been "
                 "taken; the %d values before it are in the controller, the rest were not sent",
@@ -147,7 +158,7 @@ void printJson(const char* path, const SettingsFormat& fmt, const LoadedSettings
 
 namespace {
 
-// Sends the values; ExitOk when every write got its reply.
+// Sends the values; ExitOk when every write was confirmed.
 int send(const SettingsFormat& fmt, const LoadedSettings& values, bool json, LoadOutcome* out) {
     Progress progress = {&fmt, &values, stderrIsTerminal() && !quiet(), !quiet() && !json};
     catchStopSignals();
@@ -183,7 +194,8 @@ int runLoad(const CliArgs& args) {
         printJson(path, fmt, values, outcome);
     else if (code == ExitOk && !quiet())
         printf("sent %d values from %s to the controller on %s%s\n", outcome.written, path,
-               portLabel().c_str(), outcome.verified >= 0 ? ", and read them back" : "");
+               portLabel().c_str(),
+               outcome.verified >= 0 ? ", and read them back" : "; not read back (--no-verify)");
     closePort();
     return code;
 }

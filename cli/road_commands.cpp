@@ -73,8 +73,11 @@ int drive(FILE* out, const RoadOptions& o, RoadLog* keep, DriveWatch* w, const c
 }
 
 int neverAnswered(const char* what) {
-    return fail(ExitLinkNeverUp, "warning: no controller answered on %s during the whole drive; %s",
-                portLabel().c_str(), what);
+    // A network server that ended every connection says why.
+    const char* why = linkPortProblem();
+    return fail(ExitLinkNeverUp,
+                "warning: no controller answered on %s during the whole drive%s%s; %s",
+                portLabel().c_str(), *why ? ": " : "", why, what);
 }
 
 // Every output is checked before the port is opened, so a wrong path
@@ -87,6 +90,20 @@ bool outputsOk(const char* out, const char* plot) {
     return true;
 }
 
+// Ctrl+C or SIGTERM: the normal end of a log without --seconds once a
+// controller has answered; an interruption when the log had a length of its
+// own still to go, or nothing from a controller to show.
+int logStopped(const RoadOptions& o, const DriveWatch& w) {
+    if (!w.answered)
+        return fail(ExitInterrupted, "interrupted: no controller had answered on %s%s%s",
+                    portLabel().c_str(), *linkPortProblem() ? ": " : "", linkPortProblem());
+    if (o.seconds > 0 && w.last.ms < uint32_t(o.seconds) * 1000u)
+        return fail(ExitInterrupted,
+                    "interrupted after %u of the %ld seconds asked for; the rows logged are kept",
+                    unsigned(w.last.ms / 1000), o.seconds);
+    return ExitOk;
+}
+
 int logDrive(FILE* out, const RoadOptions& o, RoadLog* keep) {
     const char* target = o.out ? o.out : "standard output";
     // The status line only where the rows don't scroll by on the same terminal.
@@ -96,6 +113,7 @@ int logDrive(FILE* out, const RoadOptions& o, RoadLog* keep) {
     std::string error;
     if (out != stdout && !closeOutputFile(out, o.out, &error) && code == ExitOk)
         code = fail(ExitOutputFailed, "%s", error.c_str());
+    if (code == ExitOk && stopRequested) code = logStopped(o, w);
     if (code == ExitOk && !w.answered) code = neverAnswered("every row says link_up 0");
     return code;
 }
@@ -114,7 +132,9 @@ int runLog(const CliArgs& args) {
     if (!out) return closePort(), fail(ExitOutputFailed, "%s", error.c_str());
     RoadLog kept;
     code = logDrive(out, o, o.plot ? &kept : nullptr);
-    if ((code != ExitOk && code != ExitLinkNeverUp) || !o.plot) return code;
+    // Rows that were logged are drawn, however the drive ended.
+    if ((code != ExitOk && code != ExitLinkNeverUp && code != ExitInterrupted) || !o.plot)
+        return code;
     if (kept.samples.empty()) return fail(ExitFailed, "nothing to draw: no rows were logged");
     const int drawn = drawPlot(kept, o.plot);
     return drawn != ExitOk ? drawn : code;

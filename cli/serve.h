@@ -15,10 +15,13 @@ struct ServeOptions {
     int port = DefaultServePort;
     bool allowWrites = false;
     bool raw = false;
+    int idleSeconds = 60;  // a client that sends no request this long is let go
 };
 
-// Reads --listen ADDR:PORT ("[::1]:2217" for IPv6), --allow-writes and
-// --raw. False with the reason in *error.
+// Reads --listen ADDR:PORT ("[::1]:2217" for IPv6), --allow-writes, --raw
+// and --idle SECONDS. False with the reason in *error.
 bool readServeOptions(const CliArgs& args, ServeOptions* o, std::string* error);
+// The address asked for, as --listen takes it ("[::1]:2217").
+std::string listenText(const ServeOptions& o);
 
 #endif

@@ -122,6 +122,7 @@ void ServeClientProtocol::subnegotiate(const uint8_t* sub, size_t n, FromClient*
     case SetModemStateMask: return appendComPortByte(&in->answer, reply, first);
     case PurgeData:
         in->purge |= purgeOf(first);
+        in->purgeAt = in->data.size();
         return appendComPortByte(&in->answer, reply, first);
     default: return;  // NOTIFY messages and unknown commands: a server sends those, not takes
     }

@@ -15,6 +15,7 @@ struct FromClient {
     std::vector<uint8_t> data;    // bytes meant for the controller
     std::vector<uint8_t> answer;  // Telnet answers to send back, in order
     unsigned purge = 0;           // PurgeRxClear | PurgeTxClear asked for
+    size_t purgeAt = 0;           // how much of data came before the (last) purge
 };
 
 class ServeClientProtocol {

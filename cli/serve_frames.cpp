@@ -49,13 +49,3 @@ FrameJudgement judgeFrame(const uint8_t* f, int generation, bool allowWrites) {
     return {allowWrites ? FrameVerdict::Pass : FrameVerdict::Refuse,
             "write of " + std::to_string(f[2]) + " to wire address " + std::to_string(f[1])};
 }
-
-void StatusWatch::take(const uint8_t* bytes, size_t n) {
-    for (size_t i = 0; i < n && watching_; ++i) {
-        reply_[count_++] = bytes[i];
-        if (count_ < sizeof reply_) continue;
-        watching_ = false;
-        const uint8_t identity = reply_[offsetof(StatusBlock, identity)];
-        generation_ = replyChecks(reply_, sizeof reply_) ? generationOf(identity) : 0;
-    }
-}

@@ -39,20 +39,4 @@ struct FrameJudgement {
 // controller is known to be of generation 3.
 FrameJudgement judgeFrame(const uint8_t* frame, int generation, bool allowWrites);
 
-// The controller's generation, learnt from the status replies that pass
-// through: the bytes after a status request are its reply. A reply that
-// fails its checks leaves the generation unknown (0) until the next one.
-class StatusWatch {
-public:
-    void statusSent() { count_ = 0, watching_ = true; }
-    void take(const uint8_t* bytes, size_t n);
-    int generation() const { return generation_; }
-
-private:
-    uint8_t reply_[4] = {};
-    size_t count_ = 0;
-    bool watching_ = false;
-    int generation_ = 0;
-};
-
 #endif

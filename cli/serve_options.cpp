@@ -23,7 +23,25 @@ bool splitListen(const std::string& text, ServeOptions* o, std::string* error) {
     return true;
 }
 
+// 1 s to a day: long enough for a client between two requests, short
+// enough that a forgotten one frees the controller.
+bool readIdle(const char* text, ServeOptions* o, std::string* error) {
+    char* end = nullptr;
+    const long seconds = strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || seconds < 1 || seconds > 86400) {
+        *error = std::string("--idle takes seconds from 1 to 86400, not ") + text;
+        return false;
+    }
+    o->idleSeconds = int(seconds);
+    return true;
+}
+
 }  // namespace
+
+std::string listenText(const ServeOptions& o) {
+    const bool v6 = o.host.find(':') != std::string::npos;
+    return (v6 ? "[" + o.host + "]" : o.host) + ":" + std::to_string(o.port);
+}
 
 bool readServeOptions(const CliArgs& args, ServeOptions* o, std::string* error) {
     *o = ServeOptions();
@@ -36,9 +54,14 @@ bool readServeOptions(const CliArgs& args, ServeOptions* o, std::string* error) 
         } else if (strcmp(a, "--listen") == 0) {
             if (i + 1 >= args.argc) return *error = "--listen needs ADDR:PORT", false;
             if (!splitListen(args.argv[++i], o, error)) return false;
+        } else if (strcmp(a, "--idle") == 0) {
+            if (i + 1 >= args.argc) return *error = "--idle needs SECONDS", false;
+            if (!readIdle(args.argv[++i], o, error)) return false;
         } else {
-            *error =
-                std::string("serve takes --listen ADDR:PORT, --allow-writes and --raw, not ") + a;
+            *error = std::string(
+                         "serve takes --listen ADDR:PORT, --allow-writes, --raw and --idle "
+                         "SECONDS, not ") +
+                     a;
             return false;
         }
     }

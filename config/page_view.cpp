@@ -41,42 +41,19 @@ void PageView::show(const int* controls, int n, bool on) {
 namespace {
 
 // One list: its scale and, for named choices, the language entry of its
-// first item (0 when the scale writes its own texts).
+// first item (0 when the scale writes its own texts). Indexed by kind.
 struct ListRule {
-    ListKind kind;
     const ListScale* scale;
     int entry;
 };
 
-const ListRule ListRules[] = {
-    {ListKind::ProbeType, &ProbeTypes, 0},
-    {ListKind::NeutralPointLow, &NeutralPointsLow, 0},
-    {ListKind::NeutralPointHigh, &NeutralPointsHigh, 0},
-    {ListKind::NeutralPointWide, &NeutralPointsWide, 0},
-    {ListKind::ReadingDelay, &ReadingDelays, 0},
-    {ListKind::EmulationType, &ChoiceOf3, EntryEmulationType1},
-    {ListKind::EmulationTime, &EmulationTimes, 0},
-    {ListKind::IgnitionType, &IgnitionTypes, EntryIgnitionType1},
-    {ListKind::SwitchOverSpeed, &SwitchOverSpeeds, 0},
-    {ListKind::SwitchOverDirection, &ChoiceOf2, EntryRisingSpeed},
-    {ListKind::TpsType, &ChoiceOf6, EntryTpsType1},
-    {ListKind::TpsInertia, &TpsInertias, 0},
-    {ListKind::Tenths, &Tenths, 0},
-    {ListKind::Plain256, &Plain256, 0},
-    {ListKind::Minus256, &Minus256, 0},
-    {ListKind::Plus256, &Plus256, 0},
-    {ListKind::EvenPercent, &EvenPercents, 0},
-    {ListKind::TpsJump, &TpsJumps, 0},
-    {ListKind::CutOffSpeed, &CutOffSpeeds, 0},
-    {ListKind::SwitchOffSpeed, &SwitchOffSpeeds, 0},
-    {ListKind::Temperature, &Temperatures, 0},
-    {ListKind::Mode, &ChoiceOf3, EntryMode1},
-};
+#define ZUVELS_LIST_RULE(kind, scale, entry) {&scale, entry},
+const ListRule ListRules[ListKindCount] = {ZUVELS_LIST_KINDS(ZUVELS_LIST_RULE)};
+#undef ZUVELS_LIST_RULE
 
 const ListRule* ruleFor(ListKind kind) {
-    for (const ListRule& r : ListRules)
-        if (r.kind == kind) return &r;
-    return nullptr;
+    const int k = static_cast<int>(kind);
+    return k >= 0 && k < ListKindCount ? &ListRules[k] : nullptr;
 }
 
 }  // namespace

@@ -57,32 +57,46 @@ struct PageView {
 
 // ---- list contents ----
 
-enum class ListKind : uint8_t {
-    // configuration page
-    ProbeType,
-    NeutralPointLow,   // probe type 0: 0,40 .. 0,60
-    NeutralPointHigh,  // probe type 5: 1,00 .. 1,30
-    NeutralPointWide,  // other probe types: 2:00 .. 3:00
-    ReadingDelay,
-    EmulationType,
-    EmulationTime,
-    IgnitionType,
-    SwitchOverSpeed,
-    SwitchOverDirection,
-    TpsType,
-    TpsInertia,
-    Tenths,  // 0,1 .. 5,0 seconds
-    // options page
-    Plain256,     // 0 .. 255
-    Minus256,     // -0 .. -255
-    Plus256,      // +0 .. +255
-    EvenPercent,  // 2 .. 100
-    TpsJump,      // 0,0 .. 5,0 V
-    CutOffSpeed,
-    SwitchOffSpeed,
-    Temperature,
-    Mode,
-};
+// The lists the pages fill, one row each and the only list of them:
+// X(kind, scale, language entry of the first item). The scale gives the
+// items' values; a list of named choices takes its texts from the language
+// table, from the entry on (0: the scale writes its own texts).
+// clang-format off
+#define ZUVELS_LIST_KINDS(X) \
+    /* configuration page */ \
+    X(ProbeType, ProbeTypes, 0) \
+    X(NeutralPointLow, NeutralPointsLow, 0)   /* probe type 0: 0,40 .. 0,60 */ \
+    X(NeutralPointHigh, NeutralPointsHigh, 0) /* probe type 5: 1,00 .. 1,30 */ \
+    X(NeutralPointWide, NeutralPointsWide, 0) /* other probe types: 2:00 .. 3:00 */ \
+    X(ReadingDelay, ReadingDelays, 0) \
+    X(EmulationType, ChoiceOf3, EntryEmulationType1) \
+    X(EmulationTime, EmulationTimes, 0) \
+    X(IgnitionType, IgnitionTypes, EntryIgnitionType1) \
+    X(SwitchOverSpeed, SwitchOverSpeeds, 0) \
+    X(SwitchOverDirection, ChoiceOf2, EntryRisingSpeed) \
+    X(TpsType, ChoiceOf6, EntryTpsType1) \
+    X(TpsInertia, TpsInertias, 0) \
+    X(Tenths, Tenths, 0) /* 0,1 .. 5,0 seconds */ \
+    /* options page */ \
+    X(Plain256, Plain256, 0)       /* 0 .. 255 */ \
+    X(Minus256, Minus256, 0)       /* -0 .. -255 */ \
+    X(Plus256, Plus256, 0)         /* +0 .. +255 */ \
+    X(EvenPercent, EvenPercents, 0) /* 2 .. 100 */ \
+    X(TpsJump, TpsJumps, 0)        /* 0,0 .. 5,0 V */ \
+    X(CutOffSpeed, CutOffSpeeds, 0) \
+    X(SwitchOffSpeed, SwitchOffSpeeds, 0) \
+    X(Temperature, Temperatures, 0) \
+    X(Mode, ChoiceOf3, EntryMode1)
+// clang-format on
+
+#define ZUVELS_LIST_KIND_NAME(kind, ...) kind,
+enum class ListKind : uint8_t { ZUVELS_LIST_KINDS(ZUVELS_LIST_KIND_NAME) };
+#undef ZUVELS_LIST_KIND_NAME
+// How many kinds there are: tests and fuzz targets loop up to it.
+#define ZUVELS_LIST_KIND_ONE(...) +1
+enum { ListKindCount = 0 ZUVELS_LIST_KINDS(ZUVELS_LIST_KIND_ONE) };
+#undef ZUVELS_LIST_KIND_ONE
+
 // The item texts, in list order (language texts as loaded; numbers and
 // formats built here, in ASCII).
 std::vector<std::u16string> listItems(ListKind kind);

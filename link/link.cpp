@@ -377,6 +377,11 @@ void writeParameter(int address, int value) {
     linkPurge(PurgeRxClear);
 }
 
+bool lastWriteConfirmed(int value) {
+    if (L.BytesTransferred != WriteReplyLength) return false;
+    return L.ControllerGeneration != 3 || WriteReply.value == static_cast<uint8_t>(value);
+}
+
 bool selectPort(const char* path, int number, Selection how) {
     if (!path) path = portTablePath(0);
     if (strlen(path) >= sizeof L.SelectedPortPath) return false;

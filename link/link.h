@@ -110,6 +110,11 @@ inline bool generationServed(int generation) { return generation == 1 || generat
 // Sends nothing to a generation the link doesn't serve (by Status.identity,
 // which it decodes first, as pollStatus does).
 void writeParameter(int address, int value);
+// Whether the last writeParameter(address, value) was confirmed: a whole
+// 3-byte reply, and for generation 3, whose reply echoes the value written,
+// that echo. (Generation 1's reply carries no echo to hold it to.) The one
+// test of a write that the window's settings load and lpgctl load share.
+bool lastWriteConfirmed(int value);
 
 // Port selection: closes the port, sets path and number. Fresh (menu, start-up,
 // a port the search found): nothing stored is this controller's yet, and

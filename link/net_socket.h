@@ -8,13 +8,31 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace netsock {
 
 typedef intptr_t Socket;
 const Socket NoSocket = -1;
 
-// Resolves host and starts a non-blocking TCP connect to it; NoSocket with
+// One address a name resolved to, as the system's socket calls take it
+// (its socket address structure, opaque here).
+struct Address {
+    alignas(8) unsigned char bytes[128];
+    uint32_t length;
+};
+
+// Every address host:port resolves to, in the resolver's order (passive:
+// the ones to listen on). False with the resolver's reason in *reason.
+// Written once for both systems (link/net_resolve.h).
+bool resolve(const std::string& host, unsigned port, bool passive, std::vector<Address>* out,
+             std::string* reason);
+
+// Starts a non-blocking TCP connect to one address; NoSocket with the
+// reason in *error when no socket is had or the connect fails at once.
+Socket startConnectTo(const Address& address, std::string* error);
+
+// Resolves host and starts a connect to its first address; NoSocket with
 // one line in *error when the name doesn't resolve or no socket is had.
 Socket startConnect(const std::string& host, unsigned port, std::string* error);
 
@@ -27,13 +45,15 @@ ConnectState connectState(Socket s, int waitMs, std::string* error);
 int sendSome(Socket s, const uint8_t* bytes, size_t n);
 
 // Waits up to waitMs for bytes: the count read, 0 when none came in time,
-// -1 when the connection is closed or broken.
+// ReceiveClosed when the peer ended the connection in order, ReceiveBroken
+// when it broke off (reset, or any other error).
+enum : int { ReceiveClosed = -1, ReceiveBroken = -2 };
 int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs);
 
 void closeSocket(Socket s);
 
-// The system's send buffer of a served client's socket: seconds of the
-// controller's bytes at 9600 baud.
+// The system's send buffer of a served client's socket (seconds of the
+// controller's bytes at 9600 baud), and of the network port's own.
 enum : int { ClientSendBuffer = 8192 };
 
 // Once before a server listens (Winsock's start-up); false with the reason.
@@ -56,6 +76,10 @@ void waitForServer(Socket listener, Socket client, bool wantWrite, int ms);
 
 uint32_t nowMs();
 void sleepMs(uint32_t ms);
+
+// The listener's bound address, "127.0.0.1:2217" or "[::1]:2217" (the form
+// lpgctl's network ports take), and whether only this machine reaches it.
+std::string boundAddress(Socket listener, bool* loopback);
 
 }  // namespace netsock
 

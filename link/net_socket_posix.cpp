@@ -14,41 +14,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+// After the system's socket headers, which it needs.
+#include "link/net_resolve.h"
+
 namespace netsock {
 
-namespace {
+std::string lookupFailure(int code) { return gai_strerror(code); }
+bool socketsReady(std::string*) { return true; }
 
-// One numeric or named address, first of what the resolver gives; flags
-// AI_PASSIVE for one to listen on. False with the resolver's reason.
-bool resolve(const std::string& host, unsigned port, int flags, sockaddr_storage* out,
-             socklen_t* len, std::string* reason) {
-    addrinfo hints = {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = flags;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-    if (rc != 0 || !found) {
-        *reason = gai_strerror(rc);
-        return false;
-    }
-    memcpy(out, found->ai_addr, found->ai_addrlen);
-    *len = found->ai_addrlen;
-    freeaddrinfo(found);
-    return true;
-}
-
-}  // namespace
-
-Socket startConnect(const std::string& host, unsigned port, std::string* error) {
-    sockaddr_storage addr;
-    socklen_t len = 0;
-    if (!resolve(host, port, 0, &addr, &len, error)) {
-        *error = "the name " + host + " does not resolve: " + *error;
-        return NoSocket;
-    }
-    const int fd = ::socket(addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+Socket startConnectTo(const Address& address, std::string* error) {
+    const sockaddr* addr = reinterpret_cast<const sockaddr*>(address.bytes);
+    const int fd = ::socket(addr->sa_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         *error = std::string("no socket: ") + strerror(errno);
         return NoSocket;
@@ -56,7 +32,11 @@ Socket startConnect(const std::string& host, unsigned port, std::string* error) 
     // Frames are four bytes: each one goes out at once, not held for more.
     const int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 && errno != EINPROGRESS) {
+    // We send a few bytes an exchange: a server that reads none of them
+    // shows within a few KiB, not after the MBs the system would hold.
+    const int sendBuffer = ClientSendBuffer;
+    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &sendBuffer, sizeof sendBuffer);
+    if (::connect(fd, addr, socklen_t(address.length)) != 0 && errno != EINPROGRESS) {
         *error = strerror(errno);
         ::close(fd);
         return NoSocket;
@@ -89,8 +69,9 @@ int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs) {
     if (r < 0) return -1;
     const ssize_t k = ::recv(int(s), bytes, n, 0);
     if (k > 0) return int(k);
-    if (k < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return 0;
-    return -1;  // orderly close or error
+    if (k == 0) return ReceiveClosed;
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return 0;
+    return ReceiveBroken;
 }
 
 void closeSocket(Socket s) {
@@ -125,17 +106,18 @@ bool startServing(std::string*) { return true; }
 
 bool listenOn(const std::string& host, unsigned port, Socket* listener, bool* loopback,
               std::string* error) {
-    sockaddr_storage addr;
-    socklen_t len = 0;
-    if (!resolve(host, port, AI_PASSIVE, &addr, &len, error)) {
+    Address address;
+    if (!resolveFirst(host, port, true, &address, error)) {
         *error = host + ": " + *error;
         return false;
     }
+    const sockaddr_storage& addr = *reinterpret_cast<const sockaddr_storage*>(address.bytes);
+    const socklen_t len = socklen_t(address.length);
     *loopback = isLoopback(addr);
     const int fd = ::socket(addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     const int on = 1;
     if (fd >= 0) setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0 &&
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&addr), len) == 0 &&
         ::listen(fd, 4) == 0) {
         *listener = fd;
         return true;
@@ -185,6 +167,22 @@ uint32_t nowMs() {
 void sleepMs(uint32_t ms) {
     timespec ts = {time_t(ms / 1000), long(ms % 1000) * 1000000L};
     while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {}
+}
+
+// The listener's own address as lpgctl's ports take it, and whether it is
+// this machine's alone (127.0.0.0/8, ::1, or 127.x mapped into IPv6).
+std::string boundAddress(Socket listener, bool* loopback) {
+    sockaddr_storage a;
+    socklen_t len = sizeof a;
+    *loopback = false;
+    if (getsockname(int(listener), reinterpret_cast<sockaddr*>(&a), &len) != 0) return "?";
+    *loopback = isLoopback(a);
+    if (a.ss_family == AF_INET6) {
+        const uint8_t* b = reinterpret_cast<const sockaddr_in6*>(&a)->sin6_addr.s6_addr;
+        static const uint8_t Mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+        if (memcmp(b, Mapped, sizeof Mapped) == 0 && b[12] == 127) *loopback = true;
+    }
+    return addressText(a);
 }
 
 }  // namespace netsock

@@ -6,7 +6,12 @@
 
 #include <mmsystem.h>
 
+#include <cstring>
+
 #include "link/net_socket.h"
+
+// After the system's socket headers, which it needs.
+#include "link/net_resolve.h"
 
 namespace netsock {
 
@@ -33,27 +38,6 @@ std::string reasonOf(int code) {
     return n > 0 ? std::string(text) : "error " + std::to_string(code);
 }
 
-// One numeric or named address, first of what the resolver gives; flags
-// AI_PASSIVE for one to listen on. False with the resolver's reason.
-bool resolve(const std::string& host, unsigned port, int flags, sockaddr_storage* out, int* len,
-             std::string* reason) {
-    addrinfo hints = {};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = flags;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    const int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-    if (rc != 0 || !found) {
-        *reason = reasonOf(rc);
-        return false;
-    }
-    memcpy(out, found->ai_addr, found->ai_addrlen);
-    *len = int(found->ai_addrlen);
-    freeaddrinfo(found);
-    return true;
-}
-
 void makeNonBlocking(SOCKET s) {
     u_long on = 1;
     ioctlsocket(s, FIONBIO, &on);
@@ -75,18 +59,17 @@ int waitFor(Socket s, bool writable, int waitMs) {
 
 }  // namespace
 
-Socket startConnect(const std::string& host, unsigned port, std::string* error) {
-    if (!started()) {
-        *error = "the network can't be used (Winsock did not start)";
-        return NoSocket;
-    }
-    sockaddr_storage addr;
-    int len = 0;
-    if (!resolve(host, port, 0, &addr, &len, error)) {
-        *error = "the name " + host + " does not resolve: " + *error;
-        return NoSocket;
-    }
-    SOCKET s = socket(addr.ss_family, SOCK_STREAM, IPPROTO_TCP);
+std::string lookupFailure(int code) { return reasonOf(code); }
+
+bool socketsReady(std::string* reason) {
+    if (started()) return true;
+    *reason = "the network can't be used (Winsock did not start)";
+    return false;
+}
+
+Socket startConnectTo(const Address& address, std::string* error) {
+    const sockaddr* addr = reinterpret_cast<const sockaddr*>(address.bytes);
+    SOCKET s = socket(addr->sa_family, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET) {
         *error = "no socket: " + reasonOf(WSAGetLastError());
         return NoSocket;
@@ -95,8 +78,12 @@ Socket startConnect(const std::string& host, unsigned port, std::string* error) 
     // Frames are four bytes: each one goes out at once, not held for more.
     const BOOL one = TRUE;
     setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
-    if (connect(s, reinterpret_cast<sockaddr*>(&addr), len) != 0 &&
-        WSAGetLastError() != WSAEWOULDBLOCK) {
+    // We send a few bytes an exchange: a server that reads none of them
+    // shows within a few KiB, not after the MBs the system would hold.
+    const int sendBuffer = ClientSendBuffer;
+    setsockopt(s, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&sendBuffer),
+               sizeof sendBuffer);
+    if (connect(s, addr, int(address.length)) != 0 && WSAGetLastError() != WSAEWOULDBLOCK) {
         *error = reasonOf(WSAGetLastError());
         closesocket(s);
         return NoSocket;
@@ -123,11 +110,12 @@ int sendSome(Socket s, const uint8_t* bytes, size_t n) {
 
 int receiveSome(Socket s, uint8_t* bytes, size_t n, int waitMs) {
     const int r = waitFor(s, false, waitMs);
-    if (r <= 0) return r;
+    if (r == 0) return 0;
+    if (r < 0) return ReceiveBroken;
     const int k = recv(asSocket(s), reinterpret_cast<char*>(bytes), int(n), 0);
     if (k > 0) return k;
-    if (k < 0 && WSAGetLastError() == WSAEWOULDBLOCK) return 0;
-    return -1;  // orderly close or error
+    if (k == 0) return ReceiveClosed;
+    return WSAGetLastError() == WSAEWOULDBLOCK ? 0 : ReceiveBroken;
 }
 
 void closeSocket(Socket s) {
@@ -169,12 +157,13 @@ bool startServing(std::string* error) {
 
 bool listenOn(const std::string& host, unsigned port, Socket* listener, bool* loopback,
               std::string* error) {
-    sockaddr_storage addr;
-    int len = 0;
-    if (!resolve(host, port, AI_PASSIVE, &addr, &len, error)) {
+    Address address;
+    if (!resolveFirst(host, port, true, &address, error)) {
         *error = host + ": " + *error;
         return false;
     }
+    const sockaddr_storage& addr = *reinterpret_cast<const sockaddr_storage*>(address.bytes);
+    const int len = int(address.length);
     *loopback = isLoopback(addr);
     const SOCKET s = socket(addr.ss_family, SOCK_STREAM, IPPROTO_TCP);
     // Exclusive: no other program may take the port over beside us.
@@ -182,7 +171,7 @@ bool listenOn(const std::string& host, unsigned port, Socket* listener, bool* lo
     if (s != INVALID_SOCKET)
         setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on),
                    sizeof on);
-    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<sockaddr*>(&addr), len) == 0 &&
+    if (s != INVALID_SOCKET && bind(s, reinterpret_cast<const sockaddr*>(&addr), len) == 0 &&
         listen(s, 4) == 0) {
         makeNonBlocking(s);
         *listener = static_cast<Socket>(s);
@@ -234,5 +223,21 @@ void waitForServer(Socket listener, Socket client, bool wantWrite, int ms) {
 
 uint32_t nowMs() { return GetTickCount(); }
 void sleepMs(uint32_t ms) { Sleep(ms); }
+
+// The listener's own address as lpgctl's ports take it, and whether it is
+// this machine's alone (127.0.0.0/8, ::1, or 127.x mapped into IPv6).
+std::string boundAddress(Socket listener, bool* loopback) {
+    sockaddr_storage a;
+    int len = sizeof a;
+    *loopback = false;
+    if (getsockname(asSocket(listener), reinterpret_cast<sockaddr*>(&a), &len) != 0) return "?";
+    *loopback = isLoopback(a);
+    if (a.ss_family == AF_INET6) {
+        const uint8_t* b = reinterpret_cast<const sockaddr_in6*>(&a)->sin6_addr.s6_addr;
+        static const uint8_t Mapped[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+        if (memcmp(b, Mapped, sizeof Mapped) == 0 && b[12] == 127) *loopback = true;
+    }
+    return addressText(a);
+}
 
 }  // namespace netsock

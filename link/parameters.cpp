@@ -76,10 +76,19 @@ void scaleText(const ListScale& s, int k, char* out, size_t cap) {
                  fractionDigits(t.unit), shown % t.unit);
 }
 
+Amount scaleAmount(const ListScale& s, int perUnit, int byte) {
+    const ScaleText& t = s.text;
+    const long den = static_cast<long>(t.div) * perUnit;
+    // The fewest decimals that show every step and the offset exactly.
+    int decimals = 0;
+    for (long p = 1; decimals < 4 && ((t.mul * p) % den || (t.add * p) % den); p *= 10) ++decimals;
+    return {(static_cast<double>(byte) * t.mul + t.add) / den, decimals};
+}
+
 #define ZUVELS_PARAM_ROW(name, address, span, byte1, byte3, position, key, formats, factory1, \
-                         factory3, scale, cliKey, label, unit)                                \
-    {#name,   address,  span,     byte1, byte3,  position, key,                               \
-     formats, factory1, factory3, scale, cliKey, label,    unit},
+                         factory3, scale, cliKey, label, unit, perUnit)                       \
+    {#name,    address,  span,  byte1,  byte3, position, key,    formats,                     \
+     factory1, factory3, scale, cliKey, label, unit,     perUnit},
 const Parameter Parameters[ParamCount] = {ZUVELS_PARAMETERS(ZUVELS_PARAM_ROW)};
 #undef ZUVELS_PARAM_ROW
 
@@ -101,6 +110,12 @@ FieldRef fieldForAddress(uint8_t address, int generation) {
             return FieldRef{byte.block, static_cast<uint8_t>(byte.offset + address - row.address)};
     }
     return FieldRef{BlockId::None, 0};
+}
+
+const Parameter* parameterAt(int address) {
+    for (const Parameter& row : Parameters)
+        if (address >= row.address && address < row.address + row.span) return &row;
+    return nullptr;
 }
 
 namespace {

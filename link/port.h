@@ -53,8 +53,9 @@ struct PortOps {
     uint32_t (*tickCount)();
     void (*sleepMs)(uint32_t ms);
     // Why the port can't be reached at all (a network port's name that
-    // doesn't resolve, a refused connection), or nullptr while it may yet
-    // answer. Backends that can't tell leave the entry itself nullptr.
+    // doesn't resolve, a refused connection) or why its connection ended (the
+    // server's last words, a reset), or nullptr while it may yet answer.
+    // Backends that can't tell leave the entry itself nullptr.
     const char* (*problem)(PortId h);
 };
 

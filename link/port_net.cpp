@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "link/net_connect.h"
 #include "link/net_socket.h"
 #include "link/port_grammar.h"
 #include "link/rfc2217_client.h"
@@ -15,14 +16,27 @@ namespace {
 
 using namespace netsock;
 
-// A name looked up (and its connect started) on a worker thread, so that a
-// slow DNS never holds the caller. Shared with the worker: an instance closed
-// before the answer leaves the socket for the worker to close.
+// The budgets that keep a hostile server from holding the client or
+// growing it: raw bytes a purge reads and drops (a burst's worth), raw bytes
+// one read takes in (a reply with every byte escaped and the server's
+// notices, many times over), data bytes kept unread (a serial driver's
+// buffer; more are dropped as one drops them), and answers to the server's
+// negotiations kept unsent (a server that reads none of them is given up).
+enum : size_t {
+    PurgeBudget = 4096,
+    ReadBudget = 4096,
+    UnreadCap = 4096,
+    UnsentCap = 4096,
+    LastWordsCap = 160,
+};
+
+// A name looked up on a worker thread, so that a slow DNS never holds the
+// caller. Shared with the worker: an instance closed before the answer
+// leaves the worker to finish alone.
 struct Lookup {
     std::mutex lock;
     bool done = false;
-    bool abandoned = false;
-    Socket sock = NoSocket;
+    std::vector<Address> addresses;
     std::string error;
 };
 
@@ -34,14 +48,25 @@ bool isNumericHost(const std::string& host) {
     return !host.empty();
 }
 
+// Keeps the data bytes from index from on in *words, the last cap of them.
+void noteLastWords(const std::deque<uint8_t>& data, size_t from, std::string* words, size_t cap) {
+    if (data.size() - from >= cap) {
+        words->assign(data.end() - long(cap), data.end());
+        return;
+    }
+    words->append(data.begin() + long(from), data.end());
+    if (words->size() > cap) words->erase(0, words->size() - cap);
+}
+
 std::shared_ptr<Lookup> startLookup(const std::string& host, unsigned port) {
     auto lookup = std::make_shared<Lookup>();
     std::thread([lookup, host, port] {
+        std::vector<Address> addresses;
         std::string error;
-        const Socket s = startConnect(host, port, &error);
+        if (!resolve(host, port, false, &addresses, &error))
+            error = "the name " + host + " does not resolve: " + error;
         std::lock_guard<std::mutex> hold(lookup->lock);
-        if (lookup->abandoned) return closeSocket(s);
-        lookup->sock = s;
+        lookup->addresses.swap(addresses);
         lookup->error = error;
         lookup->done = true;
     }).detach();
@@ -51,7 +76,7 @@ std::shared_ptr<Lookup> startLookup(const std::string& host, unsigned port) {
 class NetPort {
 public:
     NetPort(const std::string& url) : url(url) {}
-    ~NetPort();
+    ~NetPort() { closeSocket(sock); }
     void start();
     void setTimeouts(const PortTimeouts& t) { timeouts = t; }
     bool purge(unsigned what);
@@ -62,7 +87,7 @@ public:
 
 private:
     enum class State { Connecting, Connected, Failed };
-    std::string url;
+    std::string url, host;
     bool rfc2217 = false;
     Socket sock = NoSocket;
     State state = State::Failed;
@@ -70,46 +95,60 @@ private:
     PortTimeouts timeouts = LinkPortTimeouts;
     std::vector<uint8_t> out;  // bytes waiting to go, Telnet-encoded
     std::deque<uint8_t> data;  // data bytes received, not yet read
+    std::string lastWords;     // the last data bytes received, for a server that ends with words
     Rfc2217Client session;
-    std::string fatal;               // why the port can't be reached at all
-    std::shared_ptr<Lookup> lookup;  // while the name is looked up
+    std::string fatal;                        // why the port can't be reached, or why it ended
+    std::shared_ptr<Lookup> lookup;           // while the name is looked up
+    std::unique_ptr<NetConnector> connector;  // while its addresses are tried
 
     bool ready(int waitMs);
     void takeLookup();
+    void connecting(int waitMs);
     void fail(const std::string& why, bool isFatal);
+    void lost(int how);
     bool flush(uint32_t deadline);
+    bool take(int waitMs, size_t* budget);
     void absorb(const uint8_t* raw, int k);
 };
 
-NetPort::~NetPort() {
-    if (lookup) {
-        std::lock_guard<std::mutex> hold(lookup->lock);
-        lookup->abandoned = true;
-        if (lookup->done) closeSocket(lookup->sock);
-    }
-    closeSocket(sock);
-}
-
-// The worker's socket, once it has one; the connect then goes on as any.
+// The worker's addresses, once it has them; they are then tried in turn.
 void NetPort::takeLookup() {
-    Socket s = NoSocket;
+    std::vector<Address> addresses;
     std::string error;
     {
         std::lock_guard<std::mutex> hold(lookup->lock);
         if (!lookup->done) return;
-        s = lookup->sock;
+        addresses.swap(lookup->addresses);
         error = lookup->error;
     }
     lookup.reset();
-    if (s == NoSocket) return fail(error, true);
-    sock = s;
+    if (addresses.empty()) return fail(error, true);
+    const uint32_t used = nowMs() - connectStart;
+    connector.reset(
+        new NetConnector(addresses, used < NetConnectTimeoutMs ? NetConnectTimeoutMs - used : 0));
 }
 
 void NetPort::fail(const std::string& why, bool isFatal) {
-    if (isFatal) fatal = url + ": " + why;
+    if (isFatal && fatal.empty()) fatal = url + ": " + why;
     closeSocket(sock);
     sock = NoSocket;
+    connector.reset();
     state = State::Failed;
+}
+
+// The connection ended: what the server said last, when it said words, or
+// how it ended. Told as the port's problem: before any controller has
+// answered on it, the link shows it once and tries no more (a server that
+// turns every client away); after that, the link only goes down and
+// reconnects.
+void NetPort::lost(int how) {
+    const std::string words = serverWords(lastWords);
+    if (!words.empty())
+        fail("the server says: \"" + words + "\" and closed the connection", true);
+    else if (how == ReceiveClosed)
+        fail("the server closed the connection", true);
+    else
+        fail("the connection was reset", true);
 }
 
 void NetPort::start() {
@@ -118,20 +157,38 @@ void NetPort::start() {
     if (!parsePortName(url.c_str(), &name, &error) || !isNetworkScheme(name.scheme))
         return fail(error.empty() ? "not a network port" : error, true);
     rfc2217 = name.scheme == PortScheme::Rfc2217;
+    host = name.host;
+    state = State::Connecting;
+    connectStart = nowMs();
     if (isNumericHost(name.host)) {
-        sock = startConnect(name.host, name.tcpPort, &error);
-        if (sock == NoSocket) return fail(error, true);
+        std::vector<Address> addresses;
+        if (!resolve(name.host, name.tcpPort, false, &addresses, &error))
+            return fail("the name " + name.host + " does not resolve: " + error, true);
+        connector.reset(new NetConnector(addresses, NetConnectTimeoutMs));
     } else {
         lookup = startLookup(name.host, name.tcpPort);
     }
-    state = State::Connecting;
-    connectStart = nowMs();
     // Offered at once; the answers come whenever the server sends them.
     if (rfc2217) session.start(&out);
 }
 
-// True once connected; a refused connect fails the instance for good (with
-// the reason kept), one pending too long fails it to be tried again.
+// One step of a connect: the addresses tried in turn; all refused fails the
+// instance for good (with the reason kept), none answering in time fails it
+// to be tried again.
+void NetPort::connecting(int waitMs) {
+    switch (connector->poll(waitMs)) {
+    case NetConnector::State::Trying: return;
+    case NetConnector::State::Connected:
+        sock = connector->take();
+        connector.reset();
+        state = State::Connected;
+        return;
+    case NetConnector::State::Refused: return fail(connector->error(), true);
+    case NetConnector::State::TimedOut: return fail("no connection within 3 s", false);
+    }
+}
+
+// True once connected.
 bool NetPort::ready(int waitMs) {
     if (state == State::Connecting && lookup) takeLookup();
     if (state == State::Connecting && lookup) {
@@ -139,15 +196,7 @@ bool NetPort::ready(int waitMs) {
         if (waitMs > 0) sleepMs(uint32_t(waitMs));
         if (nowMs() - connectStart >= NetConnectTimeoutMs) fail("no connection within 3 s", false);
     } else if (state == State::Connecting) {
-        std::string error;
-        switch (connectState(sock, waitMs, &error)) {
-        case ConnectState::Connected: state = State::Connected; break;
-        case ConnectState::Failed: fail(error, true); break;
-        case ConnectState::Pending:
-            if (nowMs() - connectStart >= NetConnectTimeoutMs)
-                fail("no connection within 3 s", false);
-            break;
-        }
+        connecting(waitMs);
     }
     return state == State::Connected;
 }
@@ -158,7 +207,7 @@ bool NetPort::flush(uint32_t deadline) {
     while (sent < out.size()) {
         const int k = sendSome(sock, out.data() + sent, out.size() - sent);
         if (k < 0) {
-            fail("the connection was lost", false);
+            lost(ReceiveBroken);
             return false;
         }
         sent += size_t(k);
@@ -172,11 +221,34 @@ bool NetPort::flush(uint32_t deadline) {
 }
 
 void NetPort::absorb(const uint8_t* raw, int k) {
-    if (!rfc2217) {
+    const size_t before = data.size();
+    if (rfc2217)
+        session.receive(raw, size_t(k), &data, &out);
+    else
         data.insert(data.end(), raw, raw + k);
-        return;
-    }
-    session.receive(raw, size_t(k), &data, &out);
+    noteLastWords(data, before, &lastWords, LastWordsCap);
+    // A full buffer drops what comes on top, as a serial driver's does.
+    if (data.size() > UnreadCap) data.resize(UnreadCap);
+    // Answers a server doesn't read pile up: once this many are waiting and
+    // it takes none of them in a write's time, it is taken to read nothing
+    // and given up.
+    if (out.size() > UnsentCap && flush(nowMs() + timeouts.writeTotalConstant) &&
+        out.size() > UnsentCap)
+        fail("the server reads nothing of what is sent to it", true);
+}
+
+// One receive of up to waitMs, at most *budget raw bytes; false when
+// nothing came (or the connection ended, which fails the instance).
+bool NetPort::take(int waitMs, size_t* budget) {
+    uint8_t raw[512];
+    const size_t want = *budget < sizeof raw ? *budget : sizeof raw;
+    if (want == 0) return false;
+    const int k = receiveSome(sock, raw, want, waitMs);
+    if (k < 0) lost(k);
+    if (k <= 0) return false;
+    *budget -= size_t(k);
+    absorb(raw, k);
+    return state == State::Connected;
 }
 
 bool NetPort::purge(unsigned what) {
@@ -184,11 +256,11 @@ bool NetPort::purge(unsigned what) {
     if (what & PurgeRxClear) {
         // What the socket holds is read and dropped, through the Telnet
         // parser, so a sequence cut at the end of a read still ends right
-        // and a negotiation in it is still answered.
-        uint8_t raw[512];
-        int k;
-        while ((k = receiveSome(sock, raw, sizeof raw, 0)) > 0) absorb(raw, k);
-        if (k < 0) fail("the connection was lost", false);
+        // and a negotiation in it is still answered. At most a burst's
+        // worth: a server that never stops sending can't hold the purge.
+        size_t budget = PurgeBudget;
+        const uint32_t until = nowMs() + timeouts.readTotalConstant;
+        while (take(0, &budget) && int32_t(until - nowMs()) > 0) {}
         data.clear();
     }
     // Goes out with the next write, ahead of its data.
@@ -207,9 +279,9 @@ bool NetPort::write(const uint8_t* buf, uint32_t n, uint32_t* done) {
         out.insert(out.end(), buf, buf + n);
     if (!flush(deadline)) return false;
     // A server that takes nothing in a serial write's time would get half a
-    // Telnet sequence if the rest were dropped: the connection starts over.
+    // Telnet sequence if the rest were dropped: it is given up.
     if (!out.empty()) {
-        fail("the server takes no data", false);
+        fail("the server reads nothing of what is sent to it", true);
         return false;
     }
     *done = n;
@@ -222,7 +294,7 @@ bool NetPort::read(uint8_t* buf, uint32_t n, uint32_t* done) {
     const uint32_t deadline =
         nowMs() + timeouts.readTotalMultiplier * n + timeouts.readTotalConstant;
     uint32_t got = 0;
-    uint8_t raw[512];
+    size_t budget = ReadBudget;
     while (state == State::Connected) {
         while (got < n && !data.empty()) {
             buf[got++] = data.front();
@@ -232,14 +304,9 @@ bool NetPort::read(uint8_t* buf, uint32_t n, uint32_t* done) {
         int32_t left = int32_t(deadline - nowMs());
         if (got > 0 && timeouts.readInterval && left > int32_t(timeouts.readInterval))
             left = int32_t(timeouts.readInterval);
-        if (left <= 0) break;
-        const int k = receiveSome(sock, raw, sizeof raw, left);
-        if (k == 0) break;  // total or interval time-out
-        if (k < 0) {
-            fail("the connection was lost", false);
-            break;
-        }
-        absorb(raw, k);
+        // The total or interval time-out, or a server that sent its budget
+        // without the reply in it.
+        if (left <= 0 || !take(left, &budget)) break;
         if (!out.empty()) flush(nowMs());  // answers go out without waiting
     }
     *done = got;
@@ -250,7 +317,7 @@ bool NetPort::waitConnected(uint32_t ms, std::string* error) {
     const uint32_t until = nowMs() + ms;
     while (state == State::Connecting && int32_t(until - nowMs()) > 0)
         ready(int(until - nowMs() < 50 ? until - nowMs() : 50));
-    if (state == State::Connected) return flush(nowMs() + 100);
+    if (state == State::Connected && flush(nowMs() + 100)) return true;
     *error = fatal.empty() ? url + ": no connection within 3 s" : fatal;
     return false;
 }
@@ -305,6 +372,29 @@ const char* netProblem(PortId h) {
 }
 
 }  // namespace
+
+std::string serverWords(const std::string& lastBytes) {
+    size_t start = lastBytes.size();
+    while (start > 0) {
+        const unsigned char c = static_cast<unsigned char>(lastBytes[start - 1]);
+        if ((c < 0x20 || c > 0x7E) && c != '\r' && c != '\n' && c != '\t') break;
+        --start;
+    }
+    std::string words;
+    int letters = 0;
+    for (size_t i = start; i < lastBytes.size(); ++i) {
+        const char c = lastBytes[i];
+        const bool blank = c == ' ' || c == '\r' || c == '\n' || c == '\t';
+        if (blank && (words.empty() || words.back() == ' ')) continue;
+        words += blank ? ' ' : c;
+        letters += (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    }
+    if (!words.empty() && words.back() == ' ') words.pop_back();
+    // A controller's reply may hold a printable byte or two; words have
+    // letters and a space between them.
+    if (letters < 3 || words.find(' ') == std::string::npos) return "";
+    return words;
+}
 
 bool netPortWaitConnected(PortId h, uint32_t ms, std::string* error) {
     NetPort* p = instanceOf(h);

@@ -100,10 +100,17 @@ bool tickIsRed(uint8_t options, int redZoneRpm, int rpmPerTick, int tick) {
 
 namespace {
 
+// Writes the lines of one tick's view by name (Line::Fuel, ...).
 struct LineWriter {
     StatusView& view;
-    void text(int line, int entry, bool red = false) { view.lines[line - 1] = {entry, red}; }
-    void blank(int line, bool red = false) { view.lines[line - 1] = {LineBlank, red}; }
+    void text(int line, int entry, bool red = false) { view.lines[line] = {entry, red}; }
+    void blank(int line, bool red = false) { view.lines[line] = {LineBlank, red}; }
+    // Blanks every line this tick hasn't written: the branches that say all
+    // there is to say end with it.
+    void blankTheRest() {
+        for (StatusLine& l : view.lines)
+            if (l.entry == LineUntouched) l = {LineBlank, false};
+    }
 };
 
 }  // namespace
@@ -111,77 +118,77 @@ struct LineWriter {
 namespace {
 
 void showFuel(LineWriter& w, ReadingsPageState& st, bool onGas) {
-    w.text(1, onGas ? EntryOnGas : EntryNotOnGas);
+    w.text(Line::Fuel, onGas ? EntryOnGas : EntryNotOnGas);
     st.gasOnShown = onGas ? 1 : 0;
     w.view.fuel = onGas ? FuelBox::Gas : FuelBox::Petrol;
 }
 
 void linkLostStatus(LineWriter& w, ReadingsPageState& st) {
-    w.text(1, EntryLinkLost, true);
-    w.text(3, EntryLinkLostHint);
-    w.blank(2), w.blank(4), w.blank(5);
+    w.text(Line::Fuel, EntryLinkLost, true);
+    w.text(Line::Reason, EntryLinkLostHint);
+    w.blankTheRest();
     st.gasOnShown = 0;
     w.view.fuel = FuelBox::Petrol;
 }
 
 void unsupportedStatus(LineWriter& w) {
-    w.text(1, EntryUnsupported, true);
-    w.blank(2), w.blank(3), w.blank(4), w.blank(5);
+    w.text(Line::Fuel, EntryUnsupported, true);
+    w.blankTheRest();
 }
 
-// On petrol with a red reason in line 3: not ready, or the plain view's
-// conditions not met.
+// On petrol with a red reason: not ready, or the plain view's conditions
+// not met.
 void petrolWithReason(LineWriter& w, ReadingsPageState& st, int reason) {
-    w.text(3, reason, true);
+    w.text(Line::Reason, reason, true);
     showFuel(w, st, false);
-    w.blank(2), w.blank(4), w.blank(5);
+    w.blankTheRest();
 }
 
 void plainStatus(LineWriter& w, ReadingsPageState& st, uint8_t flagsB) {
     if (!(flagsB & FlagsB::OnGas)) return petrolWithReason(w, st, EntryPlainPetrol);
     showFuel(w, st, true);
-    w.blank(2), w.blank(3), w.blank(4), w.blank(5);
+    w.blankTheRest();
 }
 
 // A pending learn request is answered by the two answer bits.
 void learnAnswer(LineWriter& w, ReadingsPageState& st, uint8_t flagsB) {
     st.messageAge = 0;
     if (!(flagsB & FlagsB::LearnUnfinished)) {
-        w.text(5, EntryLearnAnswerA, true);
+        w.text(Line::Message, EntryLearnAnswerA, true);
         st.learnRequested = 0;
     } else if (flagsB & FlagsB::LearnWaiting) {
-        w.text(5, EntryLearnAnswerPending, true);
+        w.text(Line::Message, EntryLearnAnswerPending, true);
     } else {
-        w.text(5, EntryLearnAnswerB, true);
+        w.text(Line::Message, EntryLearnAnswerB, true);
         st.learnRequested = 0;
     }
 }
 
-// Switched over: the cut-off message, or a bottom-line message that stays
-// 60 ticks before the line is kept blank.
+// Switched over: the cut-off message, or a message line that stays 60
+// ticks before the line is kept blank.
 void switchedOverStatus(LineWriter& w, ReadingsPageState& st, uint8_t flagsB) {
-    w.blank(2);
+    w.blank(Line::Spare);
     if (flagsB & FlagsB::CutOffActive) {
-        w.text(5, EntryCutOff, true);
+        w.text(Line::Message, EntryCutOff, true);
     } else {
         if (++st.messageAge > 60) {
-            w.blank(5);
+            w.blank(Line::Message);
             --st.messageAge;
         }
-        w.blank(3);
+        w.blank(Line::Reason);
     }
 }
 
 void waitingStatus(LineWriter& w, uint8_t flagsB, const ConfigABlock& configA,
                    const ConfigBBlock& configB, int rpmShown) {
-    w.text(3, EntryReady);
-    if (!(flagsB & FlagsB::Warm)) return w.text(4, EntryGasOffDetail, true);
+    w.text(Line::Reason, EntryReady);
+    if (!(flagsB & FlagsB::Warm)) return w.text(Line::Detail, EntryGasOffDetail, true);
     int entry = EntrySpeedA;
     if (!(configA.options & Options::TwoWayChoice)) {
         const int switchOn = rpmFromBytes(configB.lpgOnRpmHi, configB.lpgOnRpmLo);
         entry = switchOn < rpmShown ? EntrySpeedB : EntrySpeedA;
     }
-    w.text(4, entry, true);
+    w.text(Line::Detail, entry, true);
 }
 
 void detailedStatus(LineWriter& w, ReadingsPageState& st, uint8_t f, const ConfigABlock& configA,
@@ -189,24 +196,24 @@ void detailedStatus(LineWriter& w, ReadingsPageState& st, uint8_t f, const Confi
     showFuel(w, st, (f & FlagsB::OnGas) != 0);
     if (f & FlagsB::LearnActive) {
         st.learnActive = 1;
-        w.blank(3);
+        w.blank(Line::Reason);
         if (st.stateCellLit)
-            w.text(5, EntryLearnCellLit);
+            w.text(Line::Message, EntryLearnCellLit);
         else
-            w.text(5, EntryLearnNoCell, true);
+            w.text(Line::Message, EntryLearnNoCell, true);
         return;
     }
     st.learnActive = 0;
     if (st.learnRequested) learnAnswer(w, st, f);
     if (f & FlagsB::GasOff) {
-        w.text(3, EntryGasOff, true);
+        w.text(Line::Reason, EntryGasOff, true);
         if (f & FlagsB::Warm)
-            w.blank(4, true);
+            w.blank(Line::Detail, true);
         else
-            w.text(4, EntryGasOffDetail, true);
+            w.text(Line::Detail, EntryGasOffDetail, true);
         return;
     }
-    w.blank(4);
+    w.blank(Line::Detail);
     if ((f & FlagsB::Warm) && (f & FlagsB::SwitchedOver))
         switchedOverStatus(w, st, f);
     else
@@ -345,7 +352,7 @@ LearnPress learnButtonDecision(LinkStateKind link, int generation, ReadingsPageS
     if (st.learnActive) {
         st.messageAge = 0;
         st.learnRequested = 0;
-        readingsPageData().readingsView.status.lines[4] = {EntryLearnAlready, true};
+        readingsPageData().readingsView.status.lines[Line::Message] = {EntryLearnAlready, true};
         return LearnPress::AlreadyActive;
     }
     st.learnRequested = 1;

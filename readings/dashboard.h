@@ -74,8 +74,49 @@ bool tickIsRed(uint8_t options, int redZoneRpm, int rpmPerTick, int tick);
 
 // ---- status area, fuel box, learn lamp ----
 
+// The status area's lines, top to bottom, one row each and the only list of
+// them (docs/architecture.md, "Adding a status line"): X(name, top of the
+// line in design units). Every line is StatusLineHeight high, from x
+// StatusLineLeft to StatusLineRight, opaque over its whole rectangle.
+// clang-format off
+#define ZUVELS_STATUS_LINES(X) \
+    X(Fuel, 405)    /* petrol or gas; link lost; controller not served */ \
+    X(Spare, 425)   /* only ever blanked */ \
+    X(Reason, 445)  /* why not on gas; ready; gas switched off */ \
+    X(Detail, 465)  /* what switching over still waits for */ \
+    X(Message, 485) /* learning and its answers; cut-off */
+// clang-format on
+
+// The lines by name, the one numbering: lines[Line::Message].
+namespace Line {
+#define ZUVELS_STATUS_LINE_NAME(name, top) name,
+enum : int { ZUVELS_STATUS_LINES(ZUVELS_STATUS_LINE_NAME) };
+#undef ZUVELS_STATUS_LINE_NAME
+}  // namespace Line
+#define ZUVELS_STATUS_LINE_ONE(...) +1
+enum { StatusLineCount = 0 ZUVELS_STATUS_LINES(ZUVELS_STATUS_LINE_ONE) };
+#undef ZUVELS_STATUS_LINE_ONE
+
+enum : int { StatusLineHeight = 20, StatusLineLeft = 40, StatusLineRight = 440 };
+#define ZUVELS_STATUS_LINE_TOP(name, top) top,
+constexpr int StatusLineTop[StatusLineCount] = {ZUVELS_STATUS_LINES(ZUVELS_STATUS_LINE_TOP)};
+#undef ZUVELS_STATUS_LINE_TOP
+// The white status area holds the lines with a margin of 6 design units.
+enum : int {
+    StatusAreaTop = StatusLineTop[0] - 6,
+    StatusAreaBottom = StatusLineTop[StatusLineCount - 1] + StatusLineHeight + 6
+};
+
+// The lines follow one another without gap or overlap: a line drawn opaque
+// must not cover its neighbour.
+constexpr bool statusLinesStacked() {
+    for (int i = 1; i < StatusLineCount; ++i)
+        if (StatusLineTop[i] != StatusLineTop[i - 1] + StatusLineHeight) return false;
+    return true;
+}
+static_assert(statusLinesStacked(), "status lines follow one another");
+
 enum : int { LineUntouched = -2, LineBlank = -1 };
-enum { StatusLineCount = 5 };
 struct StatusLine {
     int entry;  // language table entry, LineBlank (" ") or LineUntouched
     bool red;

@@ -110,12 +110,10 @@ void drawGauge(Canvas& c, const ReadingsView& v, int eraseIndex) {
     gaugeLine(c, needleBase[idx], needleTip[idx]);
 }
 
-const int StatusLineTop[StatusLineCount] = {405, 425, 445, 465, 485};
-
 // A status line is opaque over its whole rectangle; the text is not clipped.
 void drawStatusLine(Canvas& c, int line, int entry, bool red) {
     const int top = StatusLineTop[line];
-    RECT r = {c.px(40), c.py(top), c.px(440), c.py(top + 20)};
+    RECT r = {c.px(StatusLineLeft), c.py(top), c.px(StatusLineRight), c.py(top + StatusLineHeight)};
     const wchar_t* s = entry >= 0 && entry < LanguageEntries ? entryText(entry) : L" ";
     SelectObject(c.dc, fontSmall);
     SetTextColor(c.dc, red ? ColourRed : ColourBlack);
@@ -301,7 +299,7 @@ void drawFrameOnCanvas(Canvas& c) {
     c.use(palette.grey1, palette.silver);
     c.rect(159, 268, 419, 292);
     c.use(palette.black1, palette.white);
-    c.rect(29, 399, 442, 511);
+    c.rect(29, StatusAreaTop, 442, StatusAreaBottom);
 
     drawStateCells(c, -1);
 
@@ -328,8 +326,8 @@ void learnButtonPressed(HWND page) {
     if (press == LearnPress::AlreadyActive) {
         WindowDc dc(page);
         Canvas c = pageCanvas(dc.get(), palette.silver);
-        const StatusLine& l = readingsView.status.lines[4];
-        drawStatusLine(c, 4, l.entry, l.red);
+        const StatusLine& l = readingsView.status.lines[Line::Message];
+        drawStatusLine(c, Line::Message, l.entry, l.red);
     }
     sendLearnCommand();
 }

@@ -9,10 +9,14 @@ many dialog units of the template's font fit there, not the template's own
 size: the base grid is what fits at 640x480 (where the font is largest for the
 window), and each template is stretched to what fits at its window size.
 
-    python3 res/make_config_pages.py
+    python3 res/make_config_pages.py [--check]
+
+A page that runs past what fits at any window size is refused, naming the
+rows that do; --check compares config_pages.rc with the layout.
 """
 import math
 import os
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BASE_W, BASE_H = 316, 215
@@ -240,6 +244,48 @@ def options_layout():
     return lay
 
 
+def control_box(c, n):
+    """A control's rectangle in template n's dialog units: a list as it
+    stands closed, the rest as emitted."""
+    kind, text, cid, x, y, w, h, extra = c
+    sx, sy = USABLE[n][0] / BASE_W, USABLE[n][1] / BASE_H
+    if kind == "line":
+        height = 1
+    elif h and kind != "list":
+        height = round(h * sy)
+    else:
+        height = line_height(USABLE[n][2])
+    return round(x * sx), round(y * sy), round(x * sx) + round(w * sx), round(y * sy) + height
+
+
+def misfits(layout, templates, title):
+    """For each window size at which the page runs past what fits of it in
+    the main window, a message naming the rows (by their first named
+    control) that end past the bottom or reach past the right edge."""
+    found = []
+    for n, template in enumerate(templates, 1):
+        width, height = USABLE[n][0], USABLE[n][1]
+        low, wide, bottom, right = [], [], 0, 0
+        for c in layout.controls:
+            box = control_box(c, n)
+            name = c[2]
+            if box[3] > height:
+                bottom = max(bottom, box[3])
+                if name != "IDC_STATIC" and name not in low:
+                    low.append(name)
+            if box[2] > width:
+                right = max(right, box[2])
+                if name != "IDC_STATIC" and name not in wide:
+                    wide.append(name)
+        if bottom:
+            found.append("%s ends at %d of %d dialog units at %s; rows past the bottom: %s"
+                         % (title, bottom, height, template[5], ", ".join(low) or "its last line"))
+        if right:
+            found.append("%s reaches %d of %d dialog units across at %s: %s"
+                         % (title, right, width, template[5], ", ".join(wide)))
+    return found
+
+
 def emit_templates(out, layout, templates, title):
     out.append("// ---- %s, one template per window size ----\n" % title)
     for n, (name, w, h, size, face, window) in enumerate(templates, 1):
@@ -253,7 +299,14 @@ def emit_templates(out, layout, templates, title):
         out.append("END\n")
 
 
-def main():
+PAGES = [
+    (config_layout, CONFIG_TEMPLATES, "Configuration page"),
+    (options_layout, OPTIONS_TEMPLATES, "Options page"),
+]
+
+
+def generate():
+    """The file's text, or the list of controls that don't fit."""
     out = [
         "// The configuration and options pages, one template per window size.",
         "// Written by make_config_pages.py from one layout per page; edit that",
@@ -269,11 +322,34 @@ def main():
         "#define ZUVELS_PAGE_STYLE DS_SETFONT | WS_CHILD | WS_VISIBLE",
         "#endif\n",
     ]
-    emit_templates(out, config_layout(), CONFIG_TEMPLATES, "Configuration page")
-    emit_templates(out, options_layout(), OPTIONS_TEMPLATES, "Options page")
-    with open(os.path.join(HERE, "config_pages.rc"), "w", encoding="utf-8", newline="\n") as f:
-        f.write("\n".join(out))
+    problems = []
+    for make_layout, templates, title in PAGES:
+        layout = make_layout()
+        problems += misfits(layout, templates, title)
+        emit_templates(out, layout, templates, title)
+    return "\n".join(out), problems
+
+
+def main():
+    """Writes config_pages.rc; with --check, only compares it with what
+    would be written. Refuses a page that doesn't fit, naming the rows."""
+    text, problems = generate()
+    for p in problems:
+        print("make_config_pages: " + p, file=sys.stderr)
+    if problems:
+        return 1
+    path = os.path.join(HERE, "config_pages.rc")
+    if "--check" in sys.argv[1:]:
+        with open(path, encoding="utf-8", newline="") as f:
+            if f.read() != text:
+                print("make_config_pages: %s differs from its layout; run the script" % path,
+                      file=sys.stderr)
+                return 1
+        return 0
+    with open(path, "w", encoding="utf-8", newline="\n") as f:
+        f.write(text)
+    return 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

@@ -55,7 +55,7 @@ ResetOutcome resetGeneration3(void (*progress)(int)) {
     buildRestoreTable(table);
     for (int k = 0; k < RestoreCount; ++k) {
         writeParameter(table[k].address, table[k].value);
-        if (!writeConfirmed(table[k].value)) return ResetOutcome::Failed;
+        if (!lastWriteConfirmed(table[k].value)) return ResetOutcome::Failed;
         report(progress, k);
     }
     return ResetOutcome::Done;

@@ -176,7 +176,7 @@ int sendSettingsReporting(const LoadedSettings& s, bool (*sent)(int index, void*
     for (int i = 0; i < s.sendCount; ++i) {
         // A write refused for a generation the link doesn't serve counts 0.
         writeParameter(s.addresses[i], s.values[i]);
-        if (BytesTransferred != 3) return i;
+        if (!lastWriteConfirmed(s.values[i])) return i;
         if (sent && !sent(i, context)) return i + 1;
     }
     return s.sendCount;

@@ -50,11 +50,13 @@ LoadCheck readSettingsFile(const char* path, const SettingsFormat& fmt, LoadedSe
 // The same on a stream already open (never CannotOpen).
 LoadCheck readSettingsStream(FILE* f, const SettingsFormat& fmt, LoadedSettings* out);
 
-// Sends a checked file with writeParameter; stops at the first write whose
-// reply isn't 3 bytes. Returns the number of writes that got a full reply.
+// Sends a checked file with writeParameter; stops at the first write the
+// link doesn't count as confirmed (lastWriteConfirmed: no full reply, or on
+// generation 3 a reply that doesn't echo the value). Returns the number of
+// confirmed writes.
 int sendSettings(const LoadedSettings& s);
-// The same, calling sent (when not null) after each write that got a full
-// reply with its index among the keys; when it returns false the sending
+// The same, calling sent (when not null) after each confirmed write with its
+// index among the keys; when it returns false the sending
 // stops there (Ctrl+C between two writes, never in the middle of one).
 int sendSettingsReporting(const LoadedSettings& s, bool (*sent)(int index, void* context),
                           void* context);

@@ -382,7 +382,7 @@ void handleFrame(const uint8_t* f, uint32_t nowMs) {
         return;
     }
     int address = gen3 ? cmd - 1 : cmd;
-    if (address < Addr::Options || address > Addr::GasMinutes) return;
+    if (!parameterAt(address)) return;  // an address no row has: no reply
     const bool forget = s.config.fault == SimFault::Forget;
     if (!forget && !applyWrite(uint8_t(address), arg, nowMs)) return;
     uint8_t answer = arg;

@@ -95,7 +95,7 @@ lpgctl --port=$work/by-id/u|$work/by-id/usb-Adapter_Serial_A1-if00-port0
 lpgctl -p demo load --|--port --help --json --no-verify 
 lpgctl -p demo load c|car.zs2 
 lpgctl help pl|plot 
-lpgctl serve --|--port --help --listen --allow-writes --raw 
+lpgctl serve --|--port --help --listen --allow-writes --raw --idle 
 lpgctl log --out=r|road.csv 
 lpgctl --port rfc|rfc2217:// 
 EOF

@@ -335,7 +335,6 @@ TEST(BlockFields, FieldSavedForEachAddress) {
         {48, 3, BlockId::Extended, offsetof(ExtendedBlock, registration) + 6},
         {49, 3, BlockId::Extended, offsetof(ExtendedBlock, gasMinutes)},
         {0, 1, BlockId::None, 0},
-        {50, 3, BlockId::None, 0},
     };
     for (const Case& c : cases) {
         const FieldRef f = fieldForAddress(c.address, c.generation);
@@ -344,6 +343,16 @@ TEST(BlockFields, FieldSavedForEachAddress) {
             EXPECT_EQ(f.offset, c.offset) << int(c.address);
         }
     }
+}
+
+// An address of no row of the parameter table, before it, between or after
+// it, changes no byte.
+TEST(BlockFields, NoByteForAnAddressOfNoRow) {
+    for (int generation : {1, 3})
+        for (int address = 0; address < 256; ++address)
+            if (!parameterAt(address))
+                EXPECT_EQ(fieldForAddress(uint8_t(address), generation).block, BlockId::None)
+                    << address << " gen " << generation;
 }
 
 TEST(BlockFields, EverySettingsAddressHasAStoredByte) {

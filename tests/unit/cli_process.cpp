@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,12 +37,17 @@ struct Identity {
     bool change;
     uid_t user;
     gid_t group;
+    long dataLimitKiB;  // > 0: the most heap it may take, so a runaway fails at once
 };
 
 pid_t spawn(const std::string& program, const std::vector<std::string>& args, int outFd, int errFd,
-            Identity as = {false, 0, 0}) {
+            Identity as = {false, 0, 0, 0}) {
     pid_t pid = fork();
     if (pid != 0) return pid;
+    if (as.dataLimitKiB > 0) {
+        const rlimit limit = {rlim_t(as.dataLimitKiB) * 1024, rlim_t(as.dataLimitKiB) * 1024};
+        setrlimit(RLIMIT_DATA, &limit);
+    }
     if (as.change && (setgroups(0, nullptr) != 0 || setgid(as.group) != 0 || setuid(as.user) != 0))
         _exit(126);
     if (outFd >= 0) dup2(outFd, 1);
@@ -55,15 +62,29 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& args, in
     _exit(127);
 }
 
-// Reads both pipes until they close or the deadline passes.
-bool drain(int outFd, int errFd, std::string* out, std::string* err, long long deadline) {
+// The peak resident memory of a running process so far (VmHWM), in KiB; 0
+// once it has gone.
+long peakResidentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return atol(line.c_str() + 6);
+    return 0;
+}
+
+// Reads both pipes until they close or the deadline passes, looking at the
+// process's peak memory every few ms meanwhile (it only ever grows).
+bool drain(int outFd, int errFd, CliRun* run, pid_t pid, long long deadline) {
     pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
-    std::string* sinks[2] = {out, err};
+    std::string* sinks[2] = {&run->out, &run->err};
     int open = 2;
     while (open > 0) {
+        const long peak = peakResidentKiB(pid);
+        if (peak > run->peakKiB) run->peakKiB = peak;
         const long long left = deadline - nowMs();
         if (left <= 0) return false;
-        if (poll(fds, 2, static_cast<int>(left)) < 0 && errno != EINTR) return false;
+        if (poll(fds, 2, static_cast<int>(left < 10 ? left : 10)) < 0 && errno != EINTR)
+            return false;
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
             char buf[4096];
@@ -85,10 +106,11 @@ static CliRun runProgram(const std::vector<std::string>& args, int deadlineMs, I
     CliRun run;
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) return run;
+    const long long start = nowMs();
     const pid_t pid = spawn(LPGCTL_PATH, args, out[1], err[1], as);
     close(out[1]);
     close(err[1]);
-    const bool done = drain(out[0], err[0], &run.out, &run.err, nowMs() + deadlineMs);
+    const bool done = drain(out[0], err[0], &run, pid, start + deadlineMs);
     close(out[0]);
     close(err[0]);
     if (!done) {
@@ -97,16 +119,17 @@ static CliRun runProgram(const std::vector<std::string>& args, int deadlineMs, I
     }
     int status = 0;
     waitpid(pid, &status, 0);
+    run.elapsedMs = long(nowMs() - start);
     if (done && WIFEXITED(status)) run.code = WEXITSTATUS(status);
     return run;
 }
 
-CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs) {
-    return runProgram(args, deadlineMs, {false, 0, 0});
+CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs, long dataLimitKiB) {
+    return runProgram(args, deadlineMs, {false, 0, 0, dataLimitKiB});
 }
 
 CliRun runLpgctlAs(uid_t user, gid_t group, const std::vector<std::string>& args) {
-    return runProgram(args, 20000, {true, user, group});
+    return runProgram(args, 20000, {true, user, group, 0});
 }
 
 bool LpgsimProcess::start(const std::vector<std::string>& extra) {

@@ -11,10 +11,14 @@
 struct CliRun {
     int code = -1;  // exit code; -1 when it had to be killed at the deadline
     std::string out, err;
+    long peakKiB = 0;    // its peak resident memory, as last seen while it ran
+    long elapsedMs = 0;  // from its start to its end
 };
 
-// Runs build/native/lpgctl with args; kills it after deadlineMs.
-CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs = 20000);
+// Runs build/native/lpgctl with args; kills it after deadlineMs. With
+// dataLimitKiB > 0 it may take no more heap than that.
+CliRun runLpgctl(const std::vector<std::string>& args, int deadlineMs = 20000,
+                 long dataLimitKiB = 0);
 // The same as another user (a test run as root sees no permission or
 // exclusive-open refusals itself).
 CliRun runLpgctlAs(uid_t user, gid_t group, const std::vector<std::string>& args);

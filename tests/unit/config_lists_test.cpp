@@ -51,7 +51,10 @@ TEST_F(PageListContents, EveryListHoldsItsItemsInOrder) {
         {ListKind::Temperature, 26, "10", "12", "60"},
         {ListKind::Mode, 3, "T129", "T130", "T131"},
     };
+    // A new list kind gets its items checked here, too.
+    static_assert(sizeof cases / sizeof cases[0] == ListKindCount, "a case for every list kind");
     for (const Case& c : cases) {
+        EXPECT_EQ(static_cast<int>(c.kind), &c - cases) << "cases in the kinds' order";
         const std::vector<std::u16string> items = listItems(c.kind);
         SCOPED_TRACE(c.first);
         ASSERT_EQ(c.count, items.size());

@@ -443,7 +443,9 @@ TEST(DashboardGauge, EngineSpeedAndRedZoneTicks) {
 
 const int U = LineUntouched, B = LineBlank;
 
-struct Line {
+// A line a case expects written: its entry and colour.
+struct Written {
+    int line;
     int entry;
     bool red;
 };
@@ -454,7 +456,8 @@ struct StatusCase {
     int generation;
     uint8_t flagsA, flagsB, emulType, options;
     int stateCellLit, learnRequested, gasOnBefore;
-    Line lines[5];
+    std::vector<Written> written;
+    int rest;  // what every other line holds: U (kept) or B (blanked)
     FuelBox fuel;
     int gasOnAfter, learnActiveAfter, learnRequestedAfter;
 };
@@ -474,7 +477,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          1,
-         {{30, true}, {B, false}, {31, false}, {B, false}, {B, false}},
+         {{Line::Fuel, 30, true}, {Line::Reason, 31, false}},
+         B,
          Pet,
          0,
          0,
@@ -489,7 +493,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          1,
-         {{29, true}, {B, false}, {B, false}, {B, false}, {B, false}},
+         {{Line::Fuel, 29, true}},
+         B,
          Keep,
          1,
          0,
@@ -504,7 +509,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          1,
-         {{12, false}, {B, false}, {28, true}, {B, false}, {B, false}},
+         {{Line::Fuel, 12, false}, {Line::Reason, 28, true}},
+         B,
          Pet,
          0,
          0,
@@ -519,7 +525,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          1,
          0,
-         {{13, false}, {B, false}, {B, false}, {B, false}, {B, false}},
+         {{Line::Fuel, 13, false}},
+         B,
          Gas,
          1,
          0,
@@ -534,7 +541,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          1,
-         {{12, false}, {B, false}, {27, true}, {B, false}, {B, false}},
+         {{Line::Fuel, 12, false}, {Line::Reason, 27, true}},
+         B,
          Pet,
          0,
          0,
@@ -549,7 +557,8 @@ TEST(DashboardStatus, DecisionTree) {
          1,
          0,
          0,
-         {{13, false}, {U, false}, {B, false}, {U, false}, {16, false}},
+         {{Line::Fuel, 13, false}, {Line::Reason, B, false}, {Line::Message, 16, false}},
+         U,
          Gas,
          1,
          1,
@@ -564,7 +573,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          1,
          1,
-         {{12, false}, {U, false}, {B, false}, {U, false}, {17, true}},
+         {{Line::Fuel, 12, false}, {Line::Reason, B, false}, {Line::Message, 17, true}},
+         U,
          Pet,
          0,
          1,
@@ -579,7 +589,11 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          1,
          0,
-         {{13, false}, {U, false}, {24, false}, {22, true}, {18, true}},
+         {{Line::Fuel, 13, false},
+          {Line::Reason, 24, false},
+          {Line::Detail, 22, true},
+          {Line::Message, 18, true}},
+         U,
          Gas,
          1,
          0,
@@ -594,7 +608,11 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          1,
          0,
-         {{13, false}, {U, false}, {24, false}, {22, true}, {19, true}},
+         {{Line::Fuel, 13, false},
+          {Line::Reason, 24, false},
+          {Line::Detail, 22, true},
+          {Line::Message, 19, true}},
+         U,
          Gas,
          1,
          0,
@@ -609,7 +627,11 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          1,
          0,
-         {{13, false}, {U, false}, {24, false}, {22, true}, {20, true}},
+         {{Line::Fuel, 13, false},
+          {Line::Reason, 24, false},
+          {Line::Detail, 22, true},
+          {Line::Message, 20, true}},
+         U,
          Gas,
          1,
          0,
@@ -624,7 +646,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          0,
-         {{13, false}, {U, false}, {21, true}, {22, true}, {U, false}},
+         {{Line::Fuel, 13, false}, {Line::Reason, 21, true}, {Line::Detail, 22, true}},
+         U,
          Gas,
          1,
          0,
@@ -639,7 +662,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          0,
-         {{12, false}, {U, false}, {21, true}, {B, true}, {U, false}},
+         {{Line::Fuel, 12, false}, {Line::Reason, 21, true}, {Line::Detail, B, true}},
+         U,
          Pet,
          0,
          0,
@@ -654,7 +678,11 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          0,
-         {{13, false}, {B, false}, {U, false}, {B, false}, {23, true}},
+         {{Line::Fuel, 13, false},
+          {Line::Spare, B, false},
+          {Line::Detail, B, false},
+          {Line::Message, 23, true}},
+         U,
          Gas,
          1,
          0,
@@ -669,7 +697,11 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          0,
-         {{13, false}, {B, false}, {B, false}, {B, false}, {U, false}},
+         {{Line::Fuel, 13, false},
+          {Line::Spare, B, false},
+          {Line::Reason, B, false},
+          {Line::Detail, B, false}},
+         U,
          Gas,
          1,
          0,
@@ -684,7 +716,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          0,
-         {{13, false}, {U, false}, {24, false}, {25, true}, {U, false}},
+         {{Line::Fuel, 13, false}, {Line::Reason, 24, false}, {Line::Detail, 25, true}},
+         U,
          Gas,
          1,
          0,
@@ -699,7 +732,8 @@ TEST(DashboardStatus, DecisionTree) {
          0,
          0,
          0,
-         {{13, false}, {U, false}, {24, false}, {26, true}, {U, false}},
+         {{Line::Fuel, 13, false}, {Line::Reason, 24, false}, {Line::Detail, 26, true}},
+         U,
          Gas,
          1,
          0,
@@ -721,11 +755,15 @@ TEST(DashboardStatus, DecisionTree) {
         st.gasOnShown = c.gasOnBefore;
         st.messageAge = 7;
         const StatusView v = decideStatus(c.link, c.generation, live, a, b, 2500, st);
-        for (int i = 0; i < 5; ++i) {
-            EXPECT_EQ(c.lines[i].entry, v.lines[i].entry) << c.name << " L" << i + 1;
-            if (v.lines[i].entry >= 0) {
-                EXPECT_EQ(c.lines[i].red, v.lines[i].red) << c.name << " L" << i + 1;
-            }
+        // Every line of the table, a new one included: written as the case
+        // says, or else kept or blanked as the branch does with the rest.
+        for (int i = 0; i < StatusLineCount; ++i) {
+            Written want = {i, c.rest, false};
+            for (const Written& w : c.written)
+                if (w.line == i) want = w;
+            EXPECT_EQ(want.entry, v.lines[i].entry) << c.name << " line " << i;
+            if (v.lines[i].entry >= 0)
+                EXPECT_EQ(want.red, v.lines[i].red) << c.name << " line " << i;
         }
         EXPECT_EQ(c.fuel, v.fuel) << c.name;
         EXPECT_EQ(c.gasOnAfter, st.gasOnShown) << c.name;
@@ -744,11 +782,11 @@ TEST(DashboardStatus, SwitchOnSpeedAboveEngineSpeedShowsEntry25) {
     b.lpgOnRpmHi = 0x1D;
     b.lpgOnRpmLo = 0x4C;  // 2000 rpm
     ReadingsPageState st{};
-    EXPECT_EQ(25, decideStatus(Up, 1, live, a, b, 2000, st).lines[3].entry);
-    EXPECT_EQ(26, decideStatus(Up, 1, live, a, b, 2050, st).lines[3].entry);
+    EXPECT_EQ(25, decideStatus(Up, 1, live, a, b, 2000, st).lines[Line::Detail].entry);
+    EXPECT_EQ(26, decideStatus(Up, 1, live, a, b, 2050, st).lines[Line::Detail].entry);
 }
 
-TEST(DashboardStatus, AnswerStaysSixtyTicksThenLineFiveIsBlank) {
+TEST(DashboardStatus, AnswerStaysSixtyTicksThenTheMessageLineIsBlank) {
     LiveBlock live{};
     live.flagsA = 0x08;
     live.flagsB = 0x01;  // answer with bit 4 clear
@@ -758,14 +796,16 @@ TEST(DashboardStatus, AnswerStaysSixtyTicksThenLineFiveIsBlank) {
     ReadingsPageState st{};
     st.learnRequested = 1;
     st.messageAge = 99;
-    EXPECT_EQ(18, decideStatus(Up, 1, live, a, b, 0, st).lines[4].entry);
+    EXPECT_EQ(18, decideStatus(Up, 1, live, a, b, 0, st).lines[Line::Message].entry);
     EXPECT_EQ(0, st.messageAge);
 
     live.flagsB = 0xC1;
     for (int tick = 1; tick <= 60; ++tick)
-        ASSERT_EQ(LineUntouched, decideStatus(Up, 1, live, a, b, 0, st).lines[4].entry) << tick;
+        ASSERT_EQ(LineUntouched, decideStatus(Up, 1, live, a, b, 0, st).lines[Line::Message].entry)
+            << tick;
     for (int tick = 61; tick <= 64; ++tick)
-        EXPECT_EQ(LineBlank, decideStatus(Up, 1, live, a, b, 0, st).lines[4].entry) << tick;
+        EXPECT_EQ(LineBlank, decideStatus(Up, 1, live, a, b, 0, st).lines[Line::Message].entry)
+            << tick;
 }
 
 TEST(DashboardStatus, PlainViewNeverShowsTheDetailedMessages) {

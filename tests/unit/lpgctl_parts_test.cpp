@@ -114,6 +114,15 @@ TEST(LpgctlFields, BytesDecodeToValuesWithUnits) {
         // Type-1 throttle sensors keep the threshold as 250 - value.
         {3, [](BlockValues& b) { b.configA.lambdaType = 0x01, b.configB.tpsJump = 225; },
          "throttle_jump_v", "0.50 V"},
+        // Between two items of the 0,1 V list: the byte as it is.
+        {3, [](BlockValues& b) { b.configB.tpsJump = 27; }, "throttle_jump_v", "0.54 V"},
+        {3, [](BlockValues& b) { b.configA.lambdaPoint = 37; }, "lambda_point_v", "0.74 V"},
+        {3, [](BlockValues& b) { b.configA.lambdaDelay = 201; }, "lambda_delay_s", "1005 s"},
+        {3, [](BlockValues& b) { b.configA.emulBjTimeHi = 77; }, "emulation_time_high_ms",
+         "1925 ms"},
+        {3, [](BlockValues& b) { b.configA.injectDelay = 33; }, "overlap_time_s", "3.3 s"},
+        {3, [](BlockValues& b) { b.configA.tpsInert = 13; }, "throttle_inertia_v", "0.28 V"},
+        {3, [](BlockValues& b) { b.configB.attMin = 211; }, "band_lower", "211"},
         {3, [](BlockValues& b) { b.configA.lambdaType = 0x30; }, "lambda_probe_type", "5-0 V -"},
         {3, [](BlockValues& b) { b.configA.options = 0x80; }, "level_sensor_mode", "2"},
         {3, [](BlockValues& b) { b.configA.emulDoTimeHi = 15; }, "initial_valve_opening_s",

@@ -420,7 +420,10 @@ private:
                  uint8_t(frame[2]), uint8_t(frame[3]));
         if (std::string(hex) == "65 01 01 67") return reply({lead, 0x01, 0x45, 0xAB});
         if (!isWriteFrame(hex)) return;
-        if (++writes_ == held_ && !released_) return void(holding_ = true);
+        if (++writes_ == held_ && !released_) {
+            heldValue_ = uint8_t(frame[2]);
+            return void(holding_ = true);
+        }
         ++replies_;
         reply({lead, uint8_t(frame[2]), uint8_t(lead + uint8_t(frame[2]))});
     }
@@ -430,7 +433,7 @@ private:
             if (holding_ && released_) {
                 holding_ = false;
                 ++replies_;  // counted first: lpgctl may be gone once it has the reply
-                reply({0x65, 0x00, 0x65});
+                reply({0x65, heldValue_, uint8_t(0x65 + heldValue_)});
             }
             pollfd p = {pty_.master, POLLIN, 0};
             if (poll(&p, 1, 5) <= 0) continue;
@@ -445,6 +448,7 @@ private:
     const int held_;
     std::thread thread_;
     std::atomic<int> writes_{0}, replies_{0};
+    std::atomic<uint8_t> heldValue_{0};
     std::atomic<bool> released_{false}, holding_{false}, stop_{false};
 };
 

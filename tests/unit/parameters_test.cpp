@@ -15,20 +15,6 @@
 
 namespace {
 
-const ListKind AllKinds[] = {
-    ListKind::ProbeType,        ListKind::NeutralPointLow,
-    ListKind::NeutralPointHigh, ListKind::NeutralPointWide,
-    ListKind::ReadingDelay,     ListKind::EmulationType,
-    ListKind::EmulationTime,    ListKind::IgnitionType,
-    ListKind::SwitchOverSpeed,  ListKind::SwitchOverDirection,
-    ListKind::TpsType,          ListKind::TpsInertia,
-    ListKind::Tenths,           ListKind::Plain256,
-    ListKind::Minus256,         ListKind::Plus256,
-    ListKind::EvenPercent,      ListKind::TpsJump,
-    ListKind::CutOffSpeed,      ListKind::SwitchOffSpeed,
-    ListKind::Temperature,      ListKind::Mode,
-};
-
 size_t blockSize(BlockId id) {
     switch (id) {
     case BlockId::Status: return sizeof(StatusBlock);
@@ -42,7 +28,8 @@ size_t blockSize(BlockId id) {
 }
 
 TEST(ListScales, EveryItemsValueLeadsBackToTheItem) {
-    for (ListKind kind : AllKinds) {
+    for (int k = 0; k < ListKindCount; ++k) {
+        const ListKind kind = static_cast<ListKind>(k);
         const ListScale* s = listScale(kind);
         ASSERT_NE(s, nullptr) << int(kind);
         ASSERT_GT(s->count, 0) << int(kind);

@@ -97,7 +97,11 @@ struct NetLink : ::testing::Test {
 // on a clock of its own that runs ahead far enough for every reply to be out.
 class SimServer {
 public:
-    explicit SimServer(unsigned port = 0) : listener(listenOn(port)) {
+    // swallowWrite > 0: that write (counted from 1) never reaches the
+    // controller, and its client gets 00 00 00 for a reply, as a proxy
+    // that mangles it would give.
+    explicit SimServer(unsigned port = 0, int swallowWrite = 0)
+        : listener(listenOn(port)), swallowWrite(swallowWrite) {
         if (listener >= 0) thread = std::thread([this] { serve(); });
     }
     ~SimServer() { stop(); }
@@ -111,8 +115,22 @@ public:
 
 private:
     int listener;
+    int swallowWrite;
+    int writes = 0;
     std::atomic<bool> running{true};
     std::thread thread;
+    // Whole frames of pending to the controller, save the one swallowed.
+    void pass(Bytes* pending, uint32_t* clock, int c) {
+        for (; pending->size() >= 4; pending->erase(pending->begin(), pending->begin() + 4)) {
+            const Bytes f(pending->begin(), pending->begin() + 4);
+            const bool read = f[0] == 0x0B || (f[1] >= 1 && f[1] <= 5 && f[1] == f[2]);
+            if (!read && ++writes == swallowWrite) {
+                send(c, "\0\0\0", 3, MSG_NOSIGNAL);
+                continue;
+            }
+            simReceive(f.data(), 4, *clock += 1000);
+        }
+    }
     void serve() {
         SimConfig config;
         simReset(config);
@@ -121,11 +139,13 @@ private:
             const int c = acceptWithin(listener, 50);
             if (c < 0) continue;
             uint8_t in[64], out[64];
+            Bytes pending;
             while (running) {
                 const int k = netsock::receiveSome(c, in, sizeof in, 50);
                 if (k < 0) break;
                 if (k == 0) continue;
-                simReceive(in, size_t(k), clock += 1000);
+                pending.insert(pending.end(), in, in + k);
+                pass(&pending, &clock, c);
                 const size_t n = simTakeOutput(out, sizeof out, clock += 1000);
                 if (n > 0) send(c, out, n, MSG_NOSIGNAL);
             }
@@ -358,4 +378,34 @@ TEST(NetPortLookup, AnInstanceClosedWhileItsNameIsLookedUpLeavesNothingBehind) {
     EXPECT_NE(error.find("does not resolve"), std::string::npos) << error;
     EXPECT_NE(netPortOps.problem(h), nullptr);
     netPortOps.close(h);
+}
+
+// A write whose reply doesn't echo its value on generation 3 is not
+// confirmed: the load stops there and names it, with or without the read
+// back; a load that went through without one says it wasn't read back.
+TEST(LpgctlNetworkPort, AGeneration3WriteWithoutItsEchoStopsTheLoad) {
+    const std::string file = scratchPath("proxy.zs2");
+    ASSERT_EQ(runLpgctl({"--port", "demo", "save", file}).code, ExitOk);
+    for (const bool verify : {false, true}) {
+        SimServer proxy(0, 10);
+        const std::string url = "socket://127.0.0.1:" + std::to_string(proxy.port());
+        std::vector<std::string> args = {"--port", url, "load", file};
+        if (!verify) args.push_back("--no-verify");
+        const CliRun r = runLpgctl(args);
+        EXPECT_EQ(r.code, ExitWriteFailed) << verify << ": " << r.err;
+        EXPECT_NE(r.err.find("InjectDelay= (key 10 of 32, address 14) was not confirmed: the "
+                             "reply echoes 0"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.out.find("sent 32 values"), std::string::npos) << r.out;
+    }
+    SimServer honest;
+    const std::string url = "socket://127.0.0.1:" + std::to_string(honest.port());
+    const CliRun r = runLpgctl({"--port", url, "load", file, "--no-verify"});
+    EXPECT_EQ(r.code, ExitOk) << r.err;
+    EXPECT_NE(r.out.find("sent 32 values from " + file + " to the controller on " + url +
+                         "; not read back (--no-verify)\n"),
+              std::string::npos)
+        << r.out;
+    unlink(file.c_str());
 }

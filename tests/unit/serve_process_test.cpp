@@ -10,12 +10,17 @@
 #include <string>
 #include <vector>
 
+#include <atomic>
+#include <thread>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -61,9 +66,11 @@ public:
         close(err[1]);
         err_ = err[0];
         fcntl(err_, F_SETFL, O_NONBLOCK);
-        if (!waitFor("served on 127.0.0.1:")) return false;
-        const size_t at = text_.find("served on 127.0.0.1:") + strlen("served on 127.0.0.1:");
-        tcpPort_ = atoi(text_.c_str() + at);
+        if (!waitFor("served on ") || !waitFor(")\n")) return false;
+        // "PORT served on ADDR:N (...)": the address as lpgctl's ports take it.
+        const size_t at = text_.find("served on ") + strlen("served on ");
+        address_ = text_.substr(at, text_.find(" (", at) - at);
+        tcpPort_ = atoi(address_.c_str() + address_.rfind(':') + 1);
         return tcpPort_ > 0;
     }
     // Waits until standard error holds text (count times); false at the deadline.
@@ -107,12 +114,14 @@ public:
         if (err_ >= 0) close(err_);
     }
     int tcpPort() const { return tcpPort_; }
+    const std::string& address() const { return address_; }
     const std::string& text() const { return text_; }
 
 private:
     pid_t pid_ = -1;
     int err_ = -1;
     int tcpPort_ = 0;
+    std::string address_;
     std::string text_;
 };
 
@@ -215,8 +224,9 @@ TEST(Serve, ReadsPassAndWritesAreRefusedUnsent) {
     ASSERT_TRUE(c.send(ExtendedRead));
     ASSERT_TRUE(c.send(StatusRead));
     EXPECT_EQ(c.read(4), status) << "the refused frames got no reply of their own";
+    // One line a second; the next refusal within it is counted.
     EXPECT_TRUE(b.serve.waitFor("refused: write of 42 to wire address 6")) << b.serve.text();
-    EXPECT_TRUE(b.serve.waitFor("refused: read of block 5")) << b.serve.text();
+    EXPECT_TRUE(b.serve.waitFor("1 more refused from 127.0.0.1:")) << b.serve.text();
     ASSERT_TRUE(b.sim.waitForReceived(hexOf(StatusRead), 2));
     EXPECT_EQ(writeFramesIn(b.sim), 0) << b.sim.logText();
     EXPECT_EQ(b.serve.interrupt(), 0);
@@ -244,9 +254,20 @@ TEST(Serve, ASecondClientIsToldAndClosed) {
     Client second(b.serve.tcpPort());
     std::string told;
     ASSERT_TRUE(second.closedByServer(&told)) << "the second client was never closed";
-    EXPECT_NE(told.find("busy: another client (127.0.0.1:"), std::string::npos) << told;
+    EXPECT_NE(told.find("busy: another client is connected"), std::string::npos) << told;
+    EXPECT_EQ(told.find("127.0.0.1"), std::string::npos) << "the holder's address is its own";
     EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
     EXPECT_TRUE(b.serve.waitFor("turned away")) << b.serve.text();
+    // Many more: a line a second in the log, not one each.
+    const long long since = nowMs();
+    for (int i = 0; i < 20; ++i) {
+        Client more(b.serve.tcpPort());
+        std::string ignored;
+        ASSERT_TRUE(more.closedByServer(&ignored)) << i;
+    }
+    b.serve.waitFor("no such line", 1, 200);  // reads in what serve has written by now
+    EXPECT_LE(b.serve.occurrences("turned away: "), 2 + int((nowMs() - since) / 1000))
+        << b.serve.text();
     ASSERT_TRUE(first.send(StatusRead));
     EXPECT_EQ(first.read(4).size(), 4u) << "the first client is served on";
 }
@@ -289,6 +310,169 @@ TEST(Serve, CtrlCEndsItAndFreesThePort) {
     EXPECT_TRUE(c.closedByServer(&rest));
     // The serial port is free again: another lpgctl takes it at once.
     EXPECT_EQ(runLpgctl({"--port", b.sim.port(), "status"}).code, 0);
+}
+
+namespace {
+
+// A generation-1 controller on a pty of the test's own, answering in a
+// thread: its ConfigA block starts like a generation-3 status (65 00 45 AA),
+// and every frame but the four reads counts as a write (block 5 is the same
+// bytes as a write of 5 to its options).
+class ModelController {
+public:
+    bool start() {
+        termios raw = {};
+        cfmakeraw(&raw);
+        char name[128];
+        if (openpty(&master_, &slave_, name, &raw, nullptr) != 0) return false;
+        path_ = name;
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+    ~ModelController() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (master_ >= 0) close(master_);
+        if (slave_ >= 0) close(slave_);
+    }
+    const std::string& path() const { return path_; }
+    int writes() const { return writes_; }
+    int reads() const { return reads_; }
+
+private:
+    int master_ = -1, slave_ = -1;
+    std::string path_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> writes_{0}, reads_{0};
+
+    static Bytes withSum(Bytes b) {
+        uint8_t sum = 0;
+        for (size_t i = 0; i + 1 < b.size(); ++i) sum = uint8_t(sum + b[i]);
+        b.back() = sum;
+        return b;
+    }
+    Bytes replyTo(const Bytes& f) {
+        const bool read = f[1] == f[2] && f[1] >= 1 && f[1] <= 4;
+        reads_ += read;
+        writes_ += !read;
+        if (!read) return withSum({0x65, f[2], 0});
+        if (f[1] == 1) return {0x65, 0x00, 0x05, 0x6A};
+        if (f[1] == 3) return withSum({0x65, 0x00, 0x45, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+        return withSum(Bytes(f[1] == 2 ? 11 : 16, 0x65));
+    }
+    void run() {
+        Bytes frame;
+        for (long long until = nowMs() + 120000; !stop_ && nowMs() < until;) {
+            pollfd p = {master_, POLLIN, 0};
+            if (poll(&p, 1, 10) <= 0) continue;
+            uint8_t b;
+            if (read(master_, &b, 1) != 1) continue;
+            if (frame.empty() && b != 0x65) continue;
+            frame.push_back(b);
+            if (frame.size() < 4) continue;
+            const Bytes reply = replyTo(frame);
+            frame.clear();
+            if (write(master_, reply.data(), reply.size()) < 0) continue;
+        }
+    }
+};
+
+}  // namespace
+
+// The attack on a read-only serve in front of a generation-1 controller: a
+// client pipelines a ConfigA read and a status read in one segment, then
+// reads block 5. On the relay of old, the status watch took the ConfigA
+// reply's first bytes for the status and let block 5 through on the first try.
+TEST(Serve, APipelinedStatusNeverLetsAWriteThroughToGeneration1) {
+    ModelController controller;
+    ASSERT_TRUE(controller.start());
+    ServeProcess serve;
+    ASSERT_TRUE(serve.start(controller.path(), {"--raw"})) << serve.text();
+    const Bytes pipelined = {0x65, 0x03, 0x03, 0x6B, 0x65, 0x01, 0x01, 0x67};
+    Client c(serve.tcpPort());
+    int tries = 0;
+    for (; tries < 20 && controller.writes() == 0; ++tries) {
+        ASSERT_TRUE(c.send(pipelined));
+        ASSERT_EQ(c.read(14 + 4).size(), 18u) << serve.text();
+        ASSERT_TRUE(c.send(ExtendedRead));
+        EXPECT_TRUE(c.read(21, 150).empty()) << "try " << tries;
+    }
+    ASSERT_TRUE(serve.waitFor("refused: read of block 5", 1)) << serve.text();
+    EXPECT_EQ(controller.writes(), 0) << "a write got through on try " << tries;
+    EXPECT_GE(controller.reads(), 1 + 2 * tries) << "serve's own status and the client's two";
+}
+
+TEST(Serve, ANewClientGetsNoneOfTheLastOnesReplies) {
+    Bench b;
+    ASSERT_TRUE(b.start({}, {"--raw"})) << b.serve.text();
+    {
+        Client greedy(b.serve.tcpPort());
+        Bytes many;
+        for (int i = 0; i < 1000; ++i) many.insert(many.end(), LiveRead.begin(), LiveRead.end());
+        ASSERT_TRUE(greedy.send(many));
+        ASSERT_EQ(greedy.read(11).size(), 11u) << b.serve.text();
+    }  // and leaves with 999 reads asked
+    ASSERT_TRUE(b.serve.waitFor("disconnected")) << b.serve.text();
+    Client next(b.serve.tcpPort());
+    ASSERT_TRUE(next.send(StatusRead));
+    const Bytes status = next.read(64, 1500);
+    ASSERT_EQ(status.size(), 4u) << hexOf(status);
+    EXPECT_EQ(status[0], 0x65);
+}
+
+TEST(Serve, AnIdleClientIsLetGo) {
+    Bench b;
+    ASSERT_TRUE(b.start({}, {"--raw", "--idle", "1"})) << b.serve.text();
+    Client c(b.serve.tcpPort());
+    ASSERT_TRUE(c.send(StatusRead));
+    ASSERT_EQ(c.read(4).size(), 4u);
+    const long long since = nowMs();
+    std::string rest;
+    ASSERT_TRUE(c.closedByServer(&rest, 10000)) << b.serve.text();
+    EXPECT_GE(nowMs() - since, 900);
+    EXPECT_TRUE(b.serve.waitFor("let go: no request for 1 s")) << b.serve.text();
+}
+
+// The adapter pulled out under a connected client and put back: serve says
+// so in its log, opens the port again, and answers the same client.
+TEST(Serve, AnswersAgainAfterTheAdapterComesBack) {
+    Bench b;
+    ASSERT_TRUE(b.start({"--fault", "unplug:600"}, {"--raw"})) << b.serve.text();
+    Client c(b.serve.tcpPort());
+    for (int i = 0; i < 30 && !b.serve.waitFor("fails (unplugged?)", 1, 10); ++i) {
+        ASSERT_TRUE(c.send(StatusRead));
+        c.read(4, 400);
+    }
+    ASSERT_TRUE(b.serve.waitFor("fails (unplugged?)")) << b.serve.text();
+    ASSERT_TRUE(c.send(StatusRead));
+    EXPECT_TRUE(c.read(4, 1500).empty()) << "an answer while unplugged";
+    b.sim.faultOff();
+    const long long back = nowMs();
+    Bytes status;
+    while (status.size() < 4 && nowMs() - back < 8000) {
+        ASSERT_TRUE(c.send(StatusRead)) << b.serve.text();
+        status = c.read(4, 300);
+    }
+    ASSERT_EQ(status.size(), 4u) << b.serve.text();
+    EXPECT_LT(nowMs() - back, 5000);
+    EXPECT_TRUE(b.serve.waitFor("is back")) << b.serve.text();
+    EXPECT_EQ(b.serve.occurrences("let go"), 0) << b.serve.text();
+}
+
+// An IPv4 loopback address written the IPv6 way is still this machine's:
+// no warning, and the address printed is one lpgctl takes.
+TEST(Serve, PrintsItsAddressAsLpgctlTakesIt) {
+    Bench b;
+    if (!b.start({}, {"--allow-writes", "--listen", "[::ffff:127.0.0.1]:0"})) {
+        if (b.serve.text().find("can't listen") != std::string::npos)
+            GTEST_SKIP() << "no IPv6 here: " << b.serve.text();
+        FAIL() << b.serve.text();
+    }
+    EXPECT_EQ(b.serve.address(), "[::ffff:127.0.0.1]:" + std::to_string(b.serve.tcpPort()));
+    EXPECT_EQ(b.serve.text().find("beyond this machine"), std::string::npos) << b.serve.text();
+    const CliRun run = runLpgctl({"--port", "rfc2217://" + b.serve.address(), "status"});
+    EXPECT_EQ(run.code, 0) << run.err;
 }
 
 namespace {

@@ -1,6 +1,6 @@
 // lpgctl serve's portable parts: the request framer, the judgement of each
-// frame, the generation learnt from passing status replies, the Telnet and
-// RFC 2217 answers, and the options.
+// frame, the Telnet and RFC 2217 answers, and the options. The relay between
+// client and controller is in serve_relay_test.cpp.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -86,26 +86,12 @@ TEST(ServeFraming, PassesReadsAndRefusesWritesUnlessAllowed) {
     }
 }
 
-TEST(ServeFraming, LearnsTheGenerationFromStatusReplies) {
-    StatusWatch watch;
-    const Bytes gen1 = {0x65, 0x00, 0x05, 0x6A}, gen3 = {0x65, 0x00, 0x45, 0xAA};
-    EXPECT_EQ(watch.generation(), 0);
-    watch.take(gen3.data(), 4);
-    EXPECT_EQ(watch.generation(), 0) << "bytes without a status request before them";
-    watch.statusSent();
-    watch.take(gen3.data(), 2);
-    watch.take(gen3.data() + 2, 2);
-    EXPECT_EQ(watch.generation(), 3);
-    watch.statusSent();
-    watch.take(gen1.data(), 4);
-    EXPECT_EQ(watch.generation(), 1);
-    const Bytes garbled = {0x65, 0x00, 0x45, 0xAB};
-    watch.statusSent();
-    watch.take(garbled.data(), 4);
-    EXPECT_EQ(watch.generation(), 0);
-}
-
 const uint8_t IAC = 255, WILL = 251, WONT = 252, DO = 253, DONT = 254, SB = 250, SE = 240;
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 Bytes comPort(uint8_t command, Bytes value) {
     Bytes b = {IAC, SB, 44, command};
@@ -160,6 +146,16 @@ TEST(ServeTelnet, AnswersNegotiationsAndEveryComPortSetting) {
     }
 }
 
+TEST(ServeTelnet, APurgeKeepsItsPlaceInTheClientsStream) {
+    ServeClientProtocol p(false);
+    const Bytes in = Bytes{0x65, 0x02} + comPort(12, {2}) + Bytes{0x02, 0x69};
+    FromClient got;
+    p.take(in.data(), in.size(), &got);
+    EXPECT_EQ(got.data, (Bytes{0x65, 0x02, 0x02, 0x69}));
+    EXPECT_EQ(got.purge, unsigned(PurgeTxClear));
+    EXPECT_EQ(got.purgeAt, 2u) << "the bytes before the purge are the ones it drops";
+}
+
 TEST(ServeTelnet, OffersBinaryAndAnswersEachChangeOnce) {
     ServeClientProtocol p(false);
     Bytes greeting;
@@ -197,6 +193,7 @@ struct OptionsCase {
     const char* host;
     int port;
     bool allowWrites, raw;
+    int idleSeconds = 60;
 };
 
 const OptionsCase OptionsCases[] = {
@@ -210,6 +207,11 @@ const OptionsCase OptionsCases[] = {
     {{"--listen", "h:65536"}, false, "", 0, false, false},
     {{"--listen", "h:12x"}, false, "", 0, false, false},
     {{"--writes"}, false, "", 0, false, false},
+    {{"--idle", "5"}, true, "127.0.0.1", 2217, false, false, 5},
+    {{"--idle", "0"}, false, "", 0, false, false},
+    {{"--idle", "86401"}, false, "", 0, false, false},
+    {{"--idle", "9s"}, false, "", 0, false, false},
+    {{"--idle"}, false, "", 0, false, false},
 };
 
 TEST(ServeOptions, ReadsListenAllowWritesAndRaw) {
@@ -229,7 +231,17 @@ TEST(ServeOptions, ReadsListenAllowWritesAndRaw) {
         EXPECT_EQ(o.port, c.port) << line;
         EXPECT_EQ(o.allowWrites, c.allowWrites) << line;
         EXPECT_EQ(o.raw, c.raw) << line;
+        EXPECT_EQ(o.idleSeconds, c.idleSeconds) << line;
     }
+}
+
+TEST(ServeOptions, ListenAddressIsWrittenAsItIsTaken) {
+    ServeOptions o;
+    o.host = "::1";
+    o.port = 2217;
+    EXPECT_EQ(listenText(o), "[::1]:2217");
+    o.host = "127.0.0.1";
+    EXPECT_EQ(listenText(o), "127.0.0.1:2217");
 }
 
 }  // namespace

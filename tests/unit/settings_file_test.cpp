@@ -109,6 +109,13 @@ const int ValuesV3[32] = {255, 12, 13, 14, 15, 16, 17, 106, 107, 20, 21, 41,  42
                           45,  46, 47, 48, 49, 50, 51, 52,  22,  53, 0,  101, 102, 103, 104, 18};
 
 const std::vector<uint8_t> WriteAnswer = {0x65, 0x00, 0x00};
+// A generation-3 controller's reply to a write: the value echoed.
+std::vector<uint8_t> echoOf(int value) { return {0x65, uint8_t(value), uint8_t(0x65 + value)}; }
+// The replies of a controller that confirms every write of s.
+void queueConfirmations(const LoadedSettings& s, int generation) {
+    for (int i = 0; i < s.sendCount; ++i)
+        scripted::queueReply(generation == 3 ? echoOf(s.values[i]) : WriteAnswer);
+}
 
 template <typename Block>
 std::vector<uint8_t> validReply(Block b) {
@@ -329,7 +336,8 @@ TEST_F(SettingsFileTest, LoadSendsEveryValueToItsAddressInFileOrder) {
         resetLinkState();
         setGeneration(c.generation);
         writeFile(path, c.file);
-        for (int i = 0; i < 40; ++i) scripted::queueReply(WriteAnswer);
+        for (int i = 0; i < c.count; ++i)
+            scripted::queueReply(c.generation == 3 ? echoOf(c.values[i]) : WriteAnswer);
         int sent = -1;
         ASSERT_EQ(loadSettingsFrom(path.c_str(), settingsFormatFor(c.generation), &sent),
                   LoadResult::Sent);
@@ -369,6 +377,42 @@ TEST_F(SettingsFileTest, LoadStopsAtTheFirstWriteWithoutAFullReply) {
             << c.name;
         EXPECT_EQ(sent, c.answered) << c.name;
         EXPECT_EQ(frames().size(), static_cast<size_t>(c.answered + 1)) << c.name;
+    }
+}
+
+// Generation 3 echoes the value written in its reply: a whole reply that
+// doesn't is no confirmation. Generation 1's reply has no echo, so its
+// whole length is the only test there.
+TEST_F(SettingsFileTest, AGeneration3WriteIsConfirmedOnlyByItsEcho) {
+    struct Case {
+        const char* name;
+        int generation;
+        std::vector<uint8_t> tenthReply;
+        int sent;
+    };
+    const Case cases[] = {
+        {"generation 3, zeros", 3, {0x00, 0x00, 0x00}, 9},
+        {"generation 3, another value", 3, echoOf(ValuesV3[9] + 1), 9},
+        {"generation 3, its echo", 3, echoOf(ValuesV3[9]), 32},
+        {"generation 1, zeros", 1, {0x00, 0x00, 0x00}, 27},
+    };
+    for (const Case& c : cases) {
+        scripted::reset();
+        resetLinkState();
+        setGeneration(c.generation);
+        writeFile(path, c.generation == 3 ? ExpectedV3 : ExpectedV1);
+        const int* values = c.generation == 3 ? ValuesV3 : ValuesV1;
+        const int count = c.generation == 3 ? 32 : 27;
+        for (int i = 0; i < count; ++i)
+            scripted::queueReply(i == 9              ? c.tenthReply
+                                 : c.generation == 3 ? echoOf(values[i])
+                                                     : WriteAnswer);
+        int sent = -1;
+        const LoadResult result =
+            loadSettingsFrom(path.c_str(), settingsFormatFor(c.generation), &sent);
+        EXPECT_EQ(result, c.sent == count ? LoadResult::Sent : LoadResult::WriteFailed) << c.name;
+        EXPECT_EQ(sent, c.sent) << c.name;
+        EXPECT_EQ(frames().size(), size_t(c.sent == count ? count : c.sent + 1)) << c.name;
     }
 }
 
@@ -471,7 +515,9 @@ TEST_F(SettingsFileTest, SavedVersion3FileLoadsBackUnchanged) {
     const std::string path3 = dir + "/car.zs2";
     ASSERT_EQ(saveSettingsTo(path3.c_str(), settingsFormatFor(3)), SaveResult::Saved);
     scripted::clearLog();
-    for (int i = 0; i < 40; ++i) scripted::queueReply(WriteAnswer);
+    LoadedSettings saved;
+    ASSERT_EQ(readSettingsFile(path3.c_str(), settingsFormatFor(3), &saved), LoadCheck::Ok);
+    queueConfirmations(saved, 3);
     ASSERT_EQ(loadSettingsFrom(path3.c_str(), settingsFormatFor(3), nullptr), LoadResult::Sent);
     auto written = frames();
     ASSERT_EQ(written.size(), 32u);

@@ -1,6 +1,7 @@
 // The simulated controller: replies, writes, commands, faults, the engine
 // scenario and the frame log; then the in-process port backend driven by the
 // real link functions.
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
@@ -100,17 +101,55 @@ TEST(SimReplies, GenerationOneTakesBlockFiveFrameAsOptionsWrite) {
     EXPECT_EQ(simState().configA.options, 5);
 }
 
+// The first address after the parameter table's last row.
+int addressPastTheTable() {
+    int past = 0;
+    for (const Parameter& row : Parameters) past = std::max(past, row.address + row.span);
+    return past;
+}
+
 TEST(SimReplies, StrangersGetNoReply) {
     const Bytes cases[] = {
-        {0x65, 0x01, 0x01, 0x68},  // bad checksum
-        {0x0B, 0x01, 0x01, 0x0D},  // echo probe
-        frame(0x65, 0x02, 0x09),   // generation 3: program address 1
-        frame(0x65, 51, 0x01),     // beyond address 49
-        frame(0x65, 0x01, 0x02),   // read command with the wrong argument
+        {0x65, 0x01, 0x01, 0x68},                               // bad checksum
+        {0x0B, 0x01, 0x01, 0x0D},                               // echo probe
+        frame(0x65, 0x02, 0x09),                                // generation 3: program address 1
+        frame(0x65, uint8_t(addressPastTheTable() + 1), 0x01),  // generation 3
+        frame(0x65, 0x01, 0x02),  // read command with the wrong argument
     };
     for (const Bytes& req : cases) {
         simReset(configFor(3));
         EXPECT_TRUE(exchange(req, 100, 5000).empty());
+    }
+}
+
+// Every address the parameter table gives a byte on a generation is
+// answered and lands in that byte, a row added later too; an address of no
+// row gets no reply.
+TEST(SimWrites, EveryAddressOfTheTableLandsInItsByte) {
+    for (int generation : {1, 3}) {
+        for (const Parameter& row : Parameters) {
+            const FieldRef f = parameterByte(row, generation);
+            if (f.block == BlockId::None) continue;  // commands and forgotten addresses
+            for (int i = 0; i < row.span; ++i) {
+                simReset(configFor(generation));
+                const uint8_t value = uint8_t(0x40 + i);
+                EXPECT_EQ(writeProgram(generation, uint8_t(row.address + i), value),
+                          (Bytes{0x65, value, uint8_t(0x65 + value)}))
+                    << row.name << " gen " << generation;
+                SimState& s = simState();
+                const BlockSet blocks{&s.status, &s.live, &s.configA, &s.configB, &s.extended};
+                const uint8_t* stored = fieldByte(FieldRef{f.block, uint8_t(f.offset + i)}, blocks);
+                ASSERT_NE(stored, nullptr) << row.name;
+                EXPECT_EQ(*stored, value) << row.name << " gen " << generation;
+            }
+        }
+        for (int wire = 0; wire < 256; ++wire) {
+            const int address = wire - (generation == 3 ? 1 : 0);
+            if (parameterAt(address)) continue;
+            simReset(configFor(generation));
+            EXPECT_TRUE(exchange(frame(0x65, uint8_t(wire), 0x11), 100, 5000).empty())
+                << "gen " << generation << " address " << address;
+        }
     }
 }
 

@@ -45,7 +45,7 @@ void checkSelect(const ListSet& set, const ViewAction& a) {
 }
 
 void checkRefill(const ListSet& set, const ViewAction& a) {
-    FUZZ_CHECK(a.value >= 0 && a.value <= static_cast<int>(ListKind::Mode));
+    FUZZ_CHECK(a.value >= 0 && a.value < ListKindCount);
     const int i = slotOf(set, a.control);
     FUZZ_CHECK(i >= 0);
     // Its items are checked once for all (checkListContents).
@@ -110,7 +110,7 @@ void checkListContents() {
     static bool checked = false;
     if (checked) return;
     checked = true;
-    for (int k = 0; k <= static_cast<int>(ListKind::Mode); ++k) {
+    for (int k = 0; k < ListKindCount; ++k) {
         const ListKind kind = static_cast<ListKind>(k);
         FUZZ_CHECK(listCount(kind) > 0);
         FUZZ_CHECK(static_cast<int>(listItems(kind).size()) == listCount(kind));

@@ -5,6 +5,14 @@
 
 namespace netsock {
 
+bool resolve(const std::string&, unsigned, bool, std::vector<Address>*, std::string* reason) {
+    *reason = "no network in the fuzz targets";
+    return false;
+}
+Socket startConnectTo(const Address&, std::string* error) {
+    *error = "refused";
+    return NoSocket;
+}
 Socket startConnect(const std::string& host, unsigned, std::string* error) {
     *error = "the name " + host + " does not resolve: no network in the fuzz targets";
     return NoSocket;
@@ -22,6 +30,10 @@ bool listenOn(const std::string& host, unsigned, Socket*, bool*, std::string* er
     return false;
 }
 int localPort(Socket) { return 0; }
+std::string boundAddress(Socket, bool* loopback) {
+    *loopback = true;
+    return "?";
+}
 Socket acceptClient(Socket, std::string*) { return NoSocket; }
 void waitForServer(Socket, Socket, bool, int) {}
 uint32_t nowMs() { return 0; }
