@@ -68,13 +68,13 @@ static RECT inPicture(const Picture& p, RECT r) {
     return r;
 }
 
-// Prints wnd's client area and, above it in their z-order, its visible
-// children; only what lies inside clip (the parent's client area, in the
-// picture's pixels) shows. Each window draws itself (WM_PRINT: background,
-// then client area) on a bitmap of its own at the origin, as on its paint
-// DC: Wine's controls clip their drawing as if the DC's origin were theirs.
-// A child's frame is the system's: it comes from the surface. So the
-// picture is the same whatever covers the window on the screen.
+// Prints wnd's client area and, above it, its visible children; only what
+// lies inside clip (the parent's client area, in the picture's pixels)
+// shows. Each window draws itself (WM_PRINT: background, then client area)
+// on a bitmap of its own at the origin, as on its paint DC: Wine's controls
+// clip their drawing as if the DC's origin were theirs. A child's frame is
+// the system's: it comes from the surface. So the picture is the same
+// whatever covers the window on the screen.
 static void printClientTree(const Picture& p, HWND wnd, const RECT& clip) {
     RECT client;
     GetClientRect(wnd, &client);
@@ -93,9 +93,10 @@ static void printClientTree(const Picture& p, HWND wnd, const RECT& clip) {
     SelectObject(own, old);
     DeleteObject(bmp);
     DeleteDC(own);
-    HWND first = GetWindow(wnd, GW_CHILD);
-    for (HWND child = first ? GetWindow(first, GW_HWNDLAST) : nullptr; child;
-         child = GetWindow(child, GW_HWNDPREV)) {
+    // In the order the system paints them, the top of the z-order first:
+    // siblings that overlap without clipping each other show the one drawn
+    // last, on the screen as here.
+    for (HWND child = GetWindow(wnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsWindowVisible(child)) continue;
         RECT frame, framed;
         GetWindowRect(child, &frame);
