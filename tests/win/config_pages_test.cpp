@@ -296,6 +296,7 @@ TEST_P(ConfigPageTest, ValuesPastTheirListShowNoItem) {
 }
 
 TEST_P(ConfigPageTest, ItsPaintNeitherMovesThePageNorStartsTheTimer) {
+    KillTimer(page, PagePollTimerId);  // whatever a tick of the set-up armed
     setArmedInterval(0);
     linkForTests().PollInterval = 1000;
     const RECT r = wintest::rectAfterItsPaint(page, parent);

@@ -186,6 +186,7 @@ TEST_F(ReadingsPage, LinkLossShowsInTheStatusAreaAndSlowsTheTimer) {
 }
 
 TEST_F(ReadingsPage, ItsPaintNeitherMovesThePageNorStartsTheTimer) {
+    KillTimer(page, PagePollTimerId);  // whatever a tick of the set-up armed
     setArmedInterval(0);
     linkForTests().PollInterval = 1000;
     const RECT r = wintest::rectAfterItsPaint(page, parent);
