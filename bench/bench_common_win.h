@@ -42,7 +42,7 @@ inline bool readBenchArgs(int argc, char** argv, const char* name, BenchArgs* ar
 
 // The program's main window on the real serial path.
 inline bool startMainWindow() {
-    LinkPort = &win32PortOps;
+    useLinkBackend(&win32PortOps);
     InitCommonControls();
     return createMainWindow(GetModuleHandleA(nullptr), SW_SHOW) != nullptr;
 }

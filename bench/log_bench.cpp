@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "log_bench: lpgsim did not start beside %s\n", argv[0]);
         return 1;
     }
-    LinkPort = &posixPortOps;
+    useLinkBackend(&posixPortOps);
     selectPort(link.c_str(), 0);
     pollStatus();  // the echo probe's wait, outside the measurement
     const double rhythm = rhythmRate(secs);

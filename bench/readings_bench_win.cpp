@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     if (!readBenchArgs(argc, argv, "readings_bench", &args)) return 2;
     if (!startMainWindow()) return 1;
     if (argc > 3) {
-        LinkPort = &netPortOps;
+        useLinkBackend(&netPortOps);
         selectPort(argv[3], 0);
     }
     pumpMessagesFor(2000);  // link up, first configuration reads

@@ -5,6 +5,11 @@
 
 _lpgctl_commands="status dump save load diff ports scan log plot record serve help"
 
+# The port forms of the port schemes' rows (link/port_schemes.cpp), and those
+# of them followed by a file name; a unit test holds both to the rows.
+_lpgctl_port_forms="demo demo:1 demo:3 replay: rfc2217:// socket://"
+_lpgctl_port_file_forms="replay:"
+
 # The options of one command (none: before the command).
 _lpgctl_options() {
   local common="-p --port -v -q --help"
@@ -29,10 +34,10 @@ _lpgctl_ports() {
     [ -e "$p" ] || [ -L "$p" ] || continue
     case $p in "$1"*) echo "$p" ;; esac
   done
-  case $1 in
-    replay:*) compgen -f -- "${1#replay:}" | sed 's/^/replay:/' ;;
-    *) compgen -W "demo demo:1 demo:3 replay: rfc2217:// socket://" -- "$1" ;;
-  esac
+  for p in $_lpgctl_port_file_forms; do
+    case $1 in "$p"*) compgen -f -- "${1#"$p"}" | sed "s|^|$p|" && return ;; esac
+  done
+  compgen -W "$_lpgctl_port_forms" -- "$1"
 }
 
 _lpgctl_files() { compgen -f -- "$1"; }

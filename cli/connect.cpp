@@ -41,13 +41,14 @@ int openFailureOf(const std::string& name, std::string* message) {
     return ExitNoSuchPort;
 }
 
-// A network port is opened by the link itself too, and its connect waited
-// for here (a command line may wait; the window never does): a name that
-// doesn't resolve, a refusal or no answer in time is one line.
-int connectNetworkPort() {
+// A port that connects first (a network port) is opened by the link itself
+// too, and its connect waited for here (a command line may wait; the window
+// never does): a name that doesn't resolve, a refusal or no answer in time
+// is one line.
+int waitForOpen(const PortScheme& row) {
     openPort();
     std::string error;
-    if (netPortWaitConnected(PortHandle, NetConnectTimeoutMs, &error)) return ExitOk;
+    if (row.waitOpen(PortHandle, NetConnectTimeoutMs, &error)) return ExitOk;
     closePort();
     return fail(ExitNetwork, "%s", error.c_str());
 }
@@ -57,8 +58,9 @@ int connectNetworkPort() {
 // link's; a failure is told apart while the system still knows why. The
 // other backends are opened once and closed again.
 int probeOpen(const PortChoice& choice) {
-    if (choice.kind == PortKind::Network) return connectNetworkPort();
-    if (choice.kind == PortKind::Device) {
+    const PortScheme& row = *choice.name.scheme;
+    if (row.waitOpen) return waitForOpen(row);
+    if (&row == PortScheme::Serial) {
         openPort();
         if (PortOpen) return ExitOk;
         if (LinkFailed) return fail(ExitNoSuchPort, "%s took too long to open", label.c_str());
@@ -71,59 +73,29 @@ int probeOpen(const PortChoice& choice) {
     return ExitOk;
 }
 
-// choice as the grammar names it (a device by its path).
-std::string grammarText(const PortChoice& choice) {
-    switch (choice.kind) {
-    case PortKind::Demo: return "demo:" + std::to_string(choice.generation);
-    case PortKind::Replay: return "replay:" + choice.path;
-    case PortKind::Device:
-    case PortKind::Network: break;
-    }
-    return choice.path;
-}
-
 }  // namespace
 
 bool parsePortChoice(const char* text, PortChoice* choice, std::string* error) {
     *choice = PortChoice();
-    PortName name;
-    if (!parsePortName(text, &name, error)) return false;
-    switch (name.scheme) {
-    case PortScheme::Demo:
-        choice->kind = PortKind::Demo;
-        choice->generation = name.demoGeneration;
-        choice->path = "demo";
+    if (!parsePortName(text, &choice->name, error)) return false;
+    if (choice->name.scheme != PortScheme::Serial) {
+        choice->path = choice->name.path;
         return true;
-    case PortScheme::Replay:
-        choice->kind = PortKind::Replay;
-        choice->path = name.rest;
-        return true;
-    case PortScheme::Rfc2217:
-    case PortScheme::RawTcp:
-        choice->kind = PortKind::Network;
-        choice->path = text;
-        return true;
-    case PortScheme::Serial: break;
     }
     return devicePathFor(text, &choice->path, &choice->number, error);
 }
 
 int useBackend(const PortChoice& choice) {
-    if (choice.kind == PortKind::Replay) {
-        std::string error;
-        if (!useReplayBackend(choice.path, &error)) return fail(ExitBadFile, "%s", error.c_str());
-    } else {
-        // The device's row only when a device is named: lpgctl's device
-        // backend is the platform's to give.
-        if (choice.kind == PortKind::Device)
-            registerPortBackend({PortScheme::Serial, devicePortOps(), nullptr});
-        registerInProcessBackends();
-        PortUse use;
-        std::string error;
-        if (!choosePortBackend(grammarText(choice).c_str(), &use, &error))
-            return fail(ExitUsage, "%s", error.c_str());
-        LinkPort = use.ops;
-    }
+    // The device's row only when a device is named: lpgctl's device
+    // backend is the platform's to give.
+    if (choice.name.scheme == PortScheme::Serial)
+        registerPortBackend(PortScheme::Serial, devicePortOps(), nullptr);
+    registerInProcessBackends();
+    std::string error;
+    // A backend that is there but can't be set up: a recording that can't
+    // be played.
+    if (!usePortBackend(choice.name, &error))
+        return fail(choice.name.scheme->ops ? ExitBadFile : ExitUsage, "%s", error.c_str());
     openPath = choice.path;
     if (!selectPort(openPath.c_str(), choice.number))
         return fail(ExitUsage, "the port's path is %d characters long; this system allows %d",

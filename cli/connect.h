@@ -5,19 +5,16 @@
 #include <string>
 
 #include "cli/commands.h"
-
-enum class PortKind { Device, Demo, Replay, Network };
+#include "link/port_grammar.h"
 
 struct PortChoice {
-    PortKind kind = PortKind::Device;
-    std::string path;    // device path (Device), recording (Replay), the whole name (Network)
-    int number = 0;      // COM number when the port was named COMn, else 0
-    int generation = 3;  // Demo: the simulated controller's generation
+    PortName name;     // as the grammar read it; name.scheme: its row
+    std::string path;  // what the backend opens: a serial port's device path, name.path else
+    int number = 0;    // COM number when the port was named COMn, else 0
 };
 
-// Reads a --port value in the port grammar (link/port_grammar.h): a device
-// path, COMn, "demo", "demo:1", "demo:3", "replay:FILE", "rfc2217://HOST:PORT"
-// or "socket://HOST:PORT". False with the reason in *error.
+// Reads a --port value in the port grammar (link/port_grammar.h). False
+// with the reason in *error.
 bool parsePortChoice(const char* text, PortChoice* choice, std::string* error);
 
 // The port to use without --port: ZuvelS.ini's on Windows; on Linux there is
@@ -27,10 +24,6 @@ bool defaultPortChoice(PortChoice* choice, std::string* error);
 // Sets the link's backend and selected port for choice. ExitOk, or an exit
 // code after the error line.
 int useBackend(const PortChoice& choice);
-
-// The replay backend for a recording (cli/replay_choice.cpp): true when
-// LinkPort now plays FILE back; false with the reason in *error.
-bool useReplayBackend(const std::string& file, std::string* error);
 
 // The port of args (or the default one), with its backend chosen and the
 // port opened once to tell a missing, forbidden or busy port apart.

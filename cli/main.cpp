@@ -3,19 +3,19 @@
 // The options may also come after the command; "lpgctl COMMAND --help" and
 // "lpgctl help COMMAND" show a command's usage.
 #include <cstdio>
-#include <cstdlib>
 
 #include "cli/command_line.h"
 #include "cli/errors.h"
+#include "cli/main.h"
 #include "cli/stop_signals.h"
 #include "cli/usage.h"
 
 namespace {
 
 // The command or help the command line asks for; its exit code.
-int runCommandLine(int argc, char** argv) {
+int runCommandLine(int argc, char** argv, const char* portVariable) {
     CommandLine line;
-    readCommandLine(argc, argv, getenv("LPGCTL_PORT"), &line);
+    readCommandLine(argc, argv, portVariable, &line);
     setVerbosity(line.verbosity);
     switch (line.asks) {
     case CommandLineAsks::Run: return line.command->run(line.args);
@@ -31,7 +31,7 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 // Whatever ran, a lost standard output (a full disk, /dev/full) is an error.
-int main(int argc, char** argv) {
+int lpgctlMain(int argc, char** argv, const char* portVariable) {
     ignoreBrokenPipe();
-    return finishStandardOutput(runCommandLine(argc, argv));
+    return finishStandardOutput(runCommandLine(argc, argv, portVariable));
 }

@@ -56,19 +56,7 @@ std::string whatElseItIs(const std::string& path) {
 }
 
 // The device backend with the open's errno kept for lastOpenFailure.
-const PortOps devicePorts = {
-    "posix",
-    openRemembering,
-    posixPortOps.applySettings,
-    posixPortOps.applyTimeouts,
-    posixPortOps.purge,
-    posixPortOps.write,
-    posixPortOps.read,
-    posixPortOps.close,
-    posixPortOps.tickCount,
-    posixPortOps.sleepMs,
-    posixPortOps.problem,
-};
+const PortOps devicePorts = posixPortOps.withOpen(openRemembering);
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "link/link.h"
 #include "link/port_registry_win.h"
 #include "link/port_win.h"
+#include "link/wide_path_win.h"
 #include "shell/app_settings.h"
 
 namespace {
@@ -28,7 +29,7 @@ int comNumber(const char* name) {
 }
 
 bool fileExists(const char* path) {
-    FILE* f = fopen(path, "r");
+    FILE* f = openFile(path, "r");
     if (f) fclose(f);
     return f != nullptr;
 }
@@ -37,13 +38,9 @@ bool fileExists(const char* path) {
 // beside lpgctl.exe, which is where the window is normally started.
 bool findAppSettings(std::string* path) {
     if (fileExists(AppSettingsFileName)) return *path = AppSettingsFileName, true;
-    char exe[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
-    if (n == 0 || n >= sizeof exe) return false;
-    char* slash = strrchr(exe, '\\');
-    if (!slash) return false;
-    slash[1] = '\0';
-    *path = std::string(exe) + AppSettingsFileName;
+    const std::string folder = moduleFolder();
+    if (folder.empty()) return false;
+    *path = folder + AppSettingsFileName;
     return fileExists(path->c_str());
 }
 
@@ -84,7 +81,12 @@ OpenFailure lastOpenFailure(std::string* reason) {
 
 const char* permissionHint() { return ""; }
 
-bool stderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+// A console is one though lpgctl feeds it through a pipe (cli/main_win.cpp).
+bool stderrIsTerminal() {
+    DWORD mode;
+    return _isatty(_fileno(stderr)) != 0 ||
+           GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
 
 bool defaultPortChoice(PortChoice* choice, std::string* error) {
     std::string ini;
@@ -97,6 +99,7 @@ bool defaultPortChoice(PortChoice* choice, std::string* error) {
     // The window's reading: a missing or unreadable number means COM1.
     readAppSettings(ini.c_str());
     const int n = CommPort > 0 ? CommPort : 1;
+    choice->name.scheme = PortScheme::Serial;
     return devicePathFor(("COM" + std::to_string(n)).c_str(), &choice->path, &choice->number,
                          error);
 }

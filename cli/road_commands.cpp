@@ -189,7 +189,7 @@ int runRecord(const CliArgs& args) {
     recordingStart(LinkPort, f, portLabel().c_str(), isoLocalTime(wallClockMs()).c_str());
     static const PortOps counting = countingRecordingOps();
     recordedFrames = 0;
-    LinkPort = &counting;
+    useLinkBackend(&counting);
     // The whole controller once, so a replay answers every block read (the
     // settings and service data too), then the drive as the readings page
     // polls it.

@@ -45,7 +45,7 @@ PortResult tryPort(const std::string& name) {
     if (!parsePortChoice(name.c_str(), &choice, &r.reason))
         return r.result = "refused", r.noPortName = true, r;
     if (useBackend(choice) != ExitOk) return r.result = "refused", r;
-    if (choice.kind == PortKind::Device && searchRefusal(name, choice.path, &r.reason))
+    if (choice.name.scheme == PortScheme::Serial && searchRefusal(name, choice.path, &r.reason))
         return r.result = "refused", r;
     StatusBlock status;
     if (!controllerAnswersAt(choice.path.c_str(), blockBytes(status))) return r;

@@ -1,13 +1,14 @@
 #include "cli/usage.h"
 
 #include "cli/errors.h"
+#include "link/port_grammar.h"
 
 namespace {
 
-const char PortHelp[] =
-    "PORT is a device path (/dev/ttyUSB0), a Windows port (COM3), demo or demo:1 for the\n"
-    "built-in simulated controller (generation 3 or 1), replay:FILE for a recording, or\n"
-    "a network serial port: rfc2217://HOST:PORT, or socket://HOST:PORT for raw TCP.\n"
+// The PORT sentence's width: the rows' phrases, filled line by line.
+const size_t PortHelpWidth = 83;
+
+const char PortDefaultHelp[] =
     "Without --port: LPGCTL_PORT's port, else the port of ZuvelS.ini on Windows.\n";
 
 const char OptionHelp[] =
@@ -22,8 +23,8 @@ const char OptionHelp[] =
 }  // namespace
 
 void printProgramHelp(FILE* out) {
-    fprintf(out, "usage: lpgctl [OPTIONS] COMMAND [ARGS...]\n\n%s\n%s\ncommands:\n", PortHelp,
-            OptionHelp);
+    fprintf(out, "usage: lpgctl [OPTIONS] COMMAND [ARGS...]\n\n%s%s\n%s\ncommands:\n",
+            portUsageText(PortHelpWidth).c_str(), PortDefaultHelp, OptionHelp);
     for (int i = 0; i < cliCommandCount; ++i)
         fprintf(out, "  %-8s %s\n", cliCommands[i].name, cliCommands[i].help);
     fprintf(out, "\nexit codes:\n");

@@ -29,10 +29,16 @@ void noClose(PortId) {}
 uint32_t noTicks() { return 0; }
 void noSleep(uint32_t) {}
 
-const PortOps noPortOps = {
-    "none", noOpen,  noSettings, noTimeouts, noPurge, noIo,
-    noRead, noClose, noTicks,    noSleep,    nullptr,
-};
+const PortOps noPortOps = PortOps::called("none")
+                              .withOpen(noOpen)
+                              .withSettings(noSettings)
+                              .withTimeouts(noTimeouts)
+                              .withPurge(noPurge)
+                              .withWrite(noIo)
+                              .withRead(noRead)
+                              .withClose(noClose)
+                              .withTickCount(noTicks)
+                              .withSleep(noSleep);
 
 enum { StatusLength = 4, WriteReplyLength = 3, LongestBlock = 21, OpenTooLongMs = 3000 };
 
@@ -70,7 +76,12 @@ const int& GarbledReplies = L.GarbledReplies;
 
 LinkVariables& linkForTests() { return L; }
 
-const PortOps* LinkPort = &noPortOps;
+namespace {
+const PortOps* linkBackend = &noPortOps;
+}  // namespace
+const PortOps* const& LinkPort = linkBackend;
+
+void useLinkBackend(const PortOps* ops) { linkBackend = ops ? ops : &noPortOps; }
 LinkHooks linkHooks = {nullptr, nullptr};
 
 const uint8_t RequestFrames[6][4] = {

@@ -73,8 +73,12 @@ extern const bool& ControllerQuiet;
 extern const bool& NewPortUnanswered;
 extern const int& GarbledReplies;
 
-// The backend in use; chosen once at start-up (Win32, simulated, POSIX, scripted).
-extern const PortOps* LinkPort;
+// The backend in use. The program chooses it with the port, through the port
+// rows (usePortNamed, selectMenuPort in link/port_backends.h); lpgctl's
+// recording, wrapped around the backend in use, and the tests set it here.
+extern const PortOps* const& LinkPort;
+// The one writer of LinkPort; nullptr: no backend, nothing opens.
+void useLinkBackend(const PortOps* ops);
 
 // Program-wide: what the link tells whoever runs it; nullptr where nobody listens.
 struct LinkHooks {

@@ -1,7 +1,7 @@
 // The port backends' table and the owning port handle.
 #include "link/port_backends.h"
 
-#include "link/port_net.h"
+#include "link/link.h"
 
 OwnedPort& OwnedPort::operator=(OwnedPort&& other) noexcept {
     if (this != &other) {
@@ -22,58 +22,27 @@ OwnedPort openOwnedPort(const PortOps* ops, const char* path) {
     return OwnedPort(ops, ops ? ops->open(path) : InvalidPort);
 }
 
-namespace {
-
-// One row per scheme, in PortScheme's order; the network schemes share the
-// built-in network backend.
-PortBackend (&table())[5] {
-    static PortBackend rows[5] = {
-        {PortScheme::Serial, nullptr, nullptr},     {PortScheme::Demo, nullptr, nullptr},
-        {PortScheme::Replay, nullptr, nullptr},     {PortScheme::Rfc2217, &netPortOps, nullptr},
-        {PortScheme::RawTcp, &netPortOps, nullptr},
-    };
-    return rows;
-}
-
-const char* schemeText(PortScheme s) {
-    switch (s) {
-    case PortScheme::Serial: return "serial ports";
-    case PortScheme::Demo: return "demo";
-    case PortScheme::Replay: return "replay";
-    case PortScheme::Rfc2217: return "rfc2217";
-    case PortScheme::RawTcp: return "socket";
+bool preparePortBackend(const PortName& name, std::string* error) {
+    const PortScheme& row = *name.scheme;
+    if (!row.ops) {
+        *error = std::string("this program has no ") + row.name + " backend";
+        return false;
     }
-    return "?";
+    return !row.prepare || row.prepare(name, error);
 }
 
-// The path the row's open takes for name, given as text.
-std::string openPathOf(const PortName& name, const char* text) {
-    switch (name.scheme) {
-    case PortScheme::Demo: return "demo";
-    case PortScheme::Replay: return name.rest;
-    default: return text;
-    }
+bool usePortBackend(const PortName& name, std::string* error) {
+    if (!preparePortBackend(name, error)) return false;
+    useLinkBackend(name.scheme->ops);
+    return true;
 }
-
-}  // namespace
-
-void registerPortBackend(const PortBackend& backend) {
-    table()[static_cast<int>(backend.scheme)] = backend;
-}
-
-const PortBackend& portBackendFor(PortScheme scheme) { return table()[static_cast<int>(scheme)]; }
 
 bool choosePortBackend(const char* text, PortUse* use, std::string* error) {
     *use = PortUse();
-    if (!parsePortName(text, &use->name, error)) return false;
-    const PortBackend& row = portBackendFor(use->name.scheme);
-    if (!row.ops) {
-        *error = std::string("this program has no ") + schemeText(row.scheme) + " backend";
+    if (!parsePortName(text, &use->name, error) || !preparePortBackend(use->name, error))
         return false;
-    }
-    if (row.prepare && !row.prepare(use->name, error)) return false;
-    use->ops = row.ops;
-    use->path = openPathOf(use->name, text);
+    use->ops = use->name.scheme->ops;
+    use->path = use->name.path;
     return true;
 }
 
@@ -83,4 +52,33 @@ OwnedPort openPortBackend(const char* text, std::string* error) {
     OwnedPort port = openOwnedPort(use.ops, use.path.c_str());
     if (!port.isOpen()) *error = std::string(text) + " can't be opened";
     return port;
+}
+
+bool selectNamedPort(const char* text, std::string* error) {
+    PortUse use;
+    if (!choosePortBackend(text, &use, error)) return false;
+    const int number = comPortNumber(text);
+    if (!selectPort(number > 0 ? portTablePath(number) : use.path.c_str(),
+                    number > 0 ? number : CommPort)) {
+        *error = std::string(text) + " is too long a name for a port";
+        return false;
+    }
+    useLinkBackend(use.ops);
+    return true;
+}
+
+void selectMenuPort(const char* path, int number) {
+    if (portNamedWhole() && PortScheme::Serial->ops) useLinkBackend(PortScheme::Serial->ops);
+    selectPort(path, number);
+}
+
+const PortScheme* schemeInUse() {
+    for (const PortScheme& row : portSchemes())
+        if (row.ops == LinkPort) return &row;
+    return nullptr;
+}
+
+bool portNamedWhole() {
+    const PortScheme* inUse = schemeInUse();
+    return inUse && inUse->namedWhole;
 }

@@ -1,12 +1,6 @@
-// The port backends in one table, and the owning handle of an open port.
-//
-// Each row is keyed by the grammar's scheme (link/port_grammar.h) and names
-// the backend's PortOps and its entries: prepare (sets the backend up for the
-// text after the prefix, or says in one line why it can't) and open (an
-// instance, or an error text). The network row is built in; the rows of
-// backends that live above link/ (the serial ports of the platform, the
-// simulated controller, replay) are registered at start-up by whoever links
-// them in. The window and lpgctl both pick the backend through usePortBackend.
+// Choosing and opening a port through its scheme's row (link/port_grammar.h),
+// and the owning handle of an open port. The window and lpgctl both choose
+// their port here, and only here is the link's backend (LinkPort) chosen.
 #ifndef ZUVELS_LINK_PORT_BACKENDS_H
 #define ZUVELS_LINK_PORT_BACKENDS_H
 
@@ -46,27 +40,20 @@ private:
 // Opens path with ops: an empty handle when the open fails.
 OwnedPort openOwnedPort(const PortOps* ops, const char* path);
 
-struct PortBackend {
-    PortScheme scheme;
-    const PortOps* ops;  // nullptr: not registered in this program
-    // Sets the backend up for name (demo's generation, replay's recording);
-    // false with one line in *error. nullptr: nothing to set up.
-    bool (*prepare)(const PortName& name, std::string* error);
-};
-
-// Adds or replaces the row of backend.scheme.
-void registerPortBackend(const PortBackend& backend);
-// The row of scheme; its ops are nullptr when nobody registered it.
-const PortBackend& portBackendFor(PortScheme scheme);
-
-// What the link opens for a port name: the row's ops and the path its open
+// What the link opens for a port name: its row's ops and the path its open
 // takes (a network port's whole name, replay's file, "demo", the serial
 // name as given).
 struct PortUse {
-    PortName name;
+    PortName name;  // name.scheme: the row
     const PortOps* ops = nullptr;
     std::string path;
 };
+
+// The backend of name's row, set up for name (usePortBackend: and made the
+// link's): false with one line in *error when this program lacks it or it
+// can't be set up (a recording that can't be played); nothing changes then.
+bool preparePortBackend(const PortName& name, std::string* error);
+bool usePortBackend(const PortName& name, std::string* error);
 
 // Reads text by the grammar, picks its row and prepares it: true with *use
 // filled; false with one line in *error (a malformed name, a backend this
@@ -76,5 +63,23 @@ bool choosePortBackend(const char* text, PortUse* use, std::string* error);
 // Opens the port text names through its row: an instance, or an empty
 // handle with one line in *error.
 OwnedPort openPortBackend(const char* text, std::string* error);
+
+// The port text names becomes the link's (a port typed into the window):
+// its row's backend, its path selected fresh, with its COM number or, for a
+// port named whole, the COM number kept. False with one line, nothing
+// changed.
+bool selectNamedPort(const char* text, std::string* error);
+
+// A COM port chosen from the window's menu: from a port named whole the
+// link returns to the serial ports; the simulated controller and a replay
+// stay.
+void selectMenuPort(const char* path, int number);
+
+// The row of the backend in use; nullptr for one no row names (a test's,
+// lpgctl's recording wrapper).
+const PortScheme* schemeInUse();
+// True while the port in use is named whole (a network port): the window
+// then checks no COM item and names it in the link error box.
+bool portNamedWhole();
 
 #endif

@@ -405,7 +405,14 @@ bool netPortWaitConnected(PortId h, uint32_t ms, std::string* error) {
     return p->waitConnected(ms, error);
 }
 
-const PortOps netPortOps = {
-    "network", netOpen,  netSettings, netTimeouts, netPurge,   netWrite,
-    netRead,   netClose, nowMs,       sleepMs,     netProblem,
-};
+const PortOps netPortOps = PortOps::called("network")
+                               .withOpen(netOpen)
+                               .withSettings(netSettings)
+                               .withTimeouts(netTimeouts)
+                               .withPurge(netPurge)
+                               .withWrite(netWrite)
+                               .withRead(netRead)
+                               .withClose(netClose)
+                               .withTickCount(nowMs)
+                               .withSleep(sleepMs)
+                               .withProblem(netProblem);

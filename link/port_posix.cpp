@@ -256,9 +256,15 @@ void posixSleepMs(uint32_t ms) {
 
 }  // namespace
 
-const PortOps posixPortOps = {
-    "posix",   posixOpen,  posixApplySettings, posixApplyTimeouts, posixPurge, posixWrite,
-    posixRead, posixClose, posixTickCount,     posixSleepMs,       nullptr,
-};
+const PortOps posixPortOps = PortOps::called("posix")
+                                 .withOpen(posixOpen)
+                                 .withSettings(posixApplySettings)
+                                 .withTimeouts(posixApplyTimeouts)
+                                 .withPurge(posixPurge)
+                                 .withWrite(posixWrite)
+                                 .withRead(posixRead)
+                                 .withClose(posixClose)
+                                 .withTickCount(posixTickCount)
+                                 .withSleep(posixSleepMs);
 
 const char* lowLatencyOutcome() { return lowLatencyText; }

@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "link/wide_path_win.h"
+
 namespace {
 
 DWORD lastError = ERROR_SUCCESS;
@@ -30,8 +32,8 @@ PortId win32Open(const char* path) {
     snprintf(lastPath, sizeof lastPath, "%s", path);
     // Exclusive, existing device only, no overlapped I/O: every exchange
     // blocks on the port's own time-outs.
-    HANDLE h =
-        CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         reportFailure("opening");
         return InvalidPort;
@@ -135,7 +137,13 @@ void win32Sleep(uint32_t ms) { Sleep(ms); }
 
 }  // namespace
 
-const PortOps win32PortOps = {
-    "win32",   win32Open,  win32ApplySettings, win32ApplyTimeouts, win32Purge, win32Write,
-    win32Read, win32Close, win32TickCount,     win32Sleep,         nullptr,
-};
+const PortOps win32PortOps = PortOps::called("win32")
+                                 .withOpen(win32Open)
+                                 .withSettings(win32ApplySettings)
+                                 .withTimeouts(win32ApplyTimeouts)
+                                 .withPurge(win32Purge)
+                                 .withWrite(win32Write)
+                                 .withRead(win32Read)
+                                 .withClose(win32Close)
+                                 .withTickCount(win32TickCount)
+                                 .withSleep(win32Sleep);

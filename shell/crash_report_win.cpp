@@ -5,38 +5,41 @@
 #include <windows.h>
 #include <dbghelp.h>
 
+#include "link/wide_path_win.h"
 #include "shell/scoped_win.h"
 
 namespace {
 
 // Kept from the start: a crashed program shouldn't have to read resources.
-char programVersion[16] = "";
+wchar_t programVersion[16] = L"";
 
 // The crash, for the thread that reports it.
 EXCEPTION_POINTERS* crashInfo = nullptr;
 DWORD crashThreadId = 0;
 
 // Fixed English: after a crash the language texts can't be trusted.
-const char ReportText[] =
-    "ZuvelS has stopped because of an error.\n\n"
-    "A crash report was saved as\n%s\n\n"
-    "Please send this file, together with the settings file you were working "
-    "with and ZuvelS.ini from the program's folder, to whoever supplied ZuvelS.";
-const char NoReportText[] =
-    "ZuvelS has stopped because of an error.\n\n"
-    "No crash report could be saved in the temporary folder.";
+const wchar_t ReportText[] =
+    L"ZuvelS has stopped because of an error.\n\n"
+    L"A crash report was saved as\n%ls\n\n"
+    L"Please send this file, together with the settings file you were working "
+    L"with and ZuvelS.ini from the program's folder, to whoever supplied ZuvelS.";
+const wchar_t NoReportText[] =
+    L"ZuvelS has stopped because of an error.\n\n"
+    L"No crash report could be saved in the temporary folder.";
 
 // <temp>\ZuvelS-<version>-<yyyymmdd>-<hhmmss>.dmp: several crashes leave
-// several files, and the name says which build they came from.
-bool dumpPathFor(char* out, size_t cap) {
-    char temp[MAX_PATH + 1];
-    const DWORD n = GetTempPathA(sizeof temp, temp);
-    if (n == 0 || n >= sizeof temp) return false;
+// several files, and the name says which build they came from. Wide, as the
+// temporary folder sits in the user's profile, named in any language; fixed
+// buffers, as the heap may be what failed.
+bool dumpPathFor(wchar_t* out, size_t cap) {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    if (n == 0 || n > MAX_PATH) return false;
     SYSTEMTIME t;
     GetLocalTime(&t);
     const int w =
-        snprintf(out, cap, "%sZuvelS-%s-%04u%02u%02u-%02u%02u%02u.dmp", temp, programVersion,
-                 t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+        _snwprintf(out, cap, L"%lsZuvelS-%ls-%04u%02u%02u-%02u%02u%02u.dmp", temp, programVersion,
+                   t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
     return w > 0 && static_cast<size_t>(w) < cap;
 }
 
@@ -53,29 +56,27 @@ bool dumpInto(HANDLE file) {
                              &where, nullptr, nullptr) != FALSE;
 }
 
-bool writeDump(const char* path) {
+bool writeDump(const wchar_t* path) {
     bool ok = false;
     {
-        const ScopedHandle file = fileHandle(CreateFileA(
+        const ScopedHandle file = fileHandle(CreateFileW(
             path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         ok = dumpInto(file.get());
     }  // closed before a failed dump's file is deleted
-    if (!ok) DeleteFileA(path);
+    if (!ok) DeleteFileW(path);
     return ok;
 }
 
 DWORD WINAPI report(void*) {
-    char path[MAX_PATH + 64];
-    char text[sizeof ReportText + sizeof path];
-    if (dumpPathFor(path, sizeof path) && writeDump(path))
-        snprintf(text, sizeof text, ReportText, path);
-    else
-        snprintf(text, sizeof text, "%s", NoReportText);
-    // The path is in the system's code page, as GetTempPathA gave it.
-    wchar_t wide[sizeof text];
-    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, wide, sizeof text)) wide[0] = L'\0';
-    MessageBoxW(nullptr, wide, L"ZuvelS", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+    wchar_t path[MAX_PATH + 64];
+    wchar_t text[sizeof ReportText / sizeof *ReportText + MAX_PATH + 64];
+    const size_t cap = sizeof text / sizeof *text;
+    if (!dumpPathFor(path, sizeof path / sizeof *path) || !writeDump(path) ||
+        _snwprintf(text, cap, ReportText, path) < 0)
+        _snwprintf(text, cap, L"%ls", NoReportText);
+    text[cap - 1] = L'\0';
+    MessageBoxW(nullptr, text, L"ZuvelS", MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
     return 0;
 }
 
@@ -100,21 +101,20 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info) {
 // The file version of the program's version resource, as the About box
 // shows it ("5.02"); left empty when there is none.
 void keepProgramVersion() {
-    char exe[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, exe, sizeof exe);
-    if (n == 0 || n >= sizeof exe) return;
+    const std::wstring exe = widePath(modulePath().c_str());
+    if (exe.empty()) return;
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(exe, &ignored);
+    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
     std::vector<char> info(size);
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT fixedSize = 0;
-    if (size == 0 || !GetFileVersionInfoA(exe, 0, size, info.data()) ||
-        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+    if (size == 0 || !GetFileVersionInfoW(exe.c_str(), 0, size, info.data()) ||
+        !VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
         fixedSize < sizeof *fixed)
         return;
-    snprintf(programVersion, sizeof programVersion, "%u.%02u",
-             static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
-             static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)));
+    _snwprintf(programVersion, sizeof programVersion / sizeof *programVersion, L"%u.%02u",
+               static_cast<unsigned>(HIWORD(fixed->dwFileVersionMS)),
+               static_cast<unsigned>(LOWORD(fixed->dwFileVersionMS)));
 }
 
 }  // namespace

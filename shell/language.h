@@ -7,7 +7,7 @@
 #include "shell/code_page.h"
 #include "shell/language_entries.h"
 
-enum { LanguageEntries = 216, LanguageTextSize = 128 };
+enum { LanguageTextSize = 128 };
 // Entry k as the file has it, in its language's code page.
 extern const char (&LanguageTable)[LanguageEntries][LanguageTextSize];
 // The same entries as the program shows them: decoded once, when loaded,

@@ -1,190 +1,221 @@
-// Every LanguageTable entry the program shows, by name; entry k is line k of
-// a language file. res/lang/entries.md says where each text appears.
+// Every LanguageTable entry the program shows, by name, one line each:
+//   X(name, line, lines)
+// line: the entry's line of a language file (entry k is line k); lines: how
+// many lines from there it spans (a list's items, a group of headings).
+// res/lang/entries.md says where each text appears. The table's length,
+// LanguageEntries, is where the last entry ends; the compiler refuses two
+// entries on one line. Adding a text: docs/architecture.md, "Adding a
+// text". Portable.
 #ifndef ZUVELS_SHELL_LANGUAGE_ENTRIES_H
 #define ZUVELS_SHELL_LANGUAGE_ENTRIES_H
 
+// clang-format off
+#define ZUVELS_LANGUAGE_ENTRIES(X) \
+    /* readings page: panel labels */                                                            \
+    X(EntryLambdaPanel, 0, 1)                                                                    \
+    X(EntryLean, 1, 1)                                                                           \
+    X(EntryRich, 2, 1)                                                                           \
+    X(EntryTpsPanel, 3, 1)                                                                       \
+    X(EntryTpsInertiaLabel, 4, 1)                                                                \
+    X(EntryPositionPanel, 5, 1)                                                                  \
+    X(EntryStartMarker, 6, 1)                                                                    \
+    X(EntryTemperaturePanel, 11, 1)                                                              \
+    /* readings page: status area, fuel box and learn button */                                  \
+    X(EntryNotOnGas, 12, 1)                                                                      \
+    X(EntryOnGas, 13, 1)                                                                         \
+    X(EntryPetrol, 14, 1) /* also the oscilloscope's fuel box */                                 \
+    X(EntryGas, 15, 1)                                                                           \
+    X(EntryLearnCellLit, 16, 1)                                                                  \
+    X(EntryLearnNoCell, 17, 1)                                                                   \
+    X(EntryLearnAnswerA, 18, 1)                                                                  \
+    X(EntryLearnAnswerPending, 19, 1)                                                            \
+    X(EntryLearnAnswerB, 20, 1)                                                                  \
+    X(EntryGasOff, 21, 1)                                                                        \
+    X(EntryGasOffDetail, 22, 1)                                                                  \
+    X(EntryCutOff, 23, 1)                                                                        \
+    X(EntryReady, 24, 1)                                                                         \
+    X(EntrySpeedA, 25, 1)                                                                        \
+    X(EntrySpeedB, 26, 1)                                                                        \
+    X(EntryPlainPetrol, 27, 1)                                                                   \
+    X(EntryNotReady, 28, 1)                                                                      \
+    X(EntryUnsupported, 29, 1)                                                                   \
+    X(EntryLinkLost, 30, 1)                                                                      \
+    X(EntryLinkLostHint, 31, 1)                                                                  \
+    X(EntryLearnAlready, 32, 1)                                                                  \
+    X(EntryLearnCaption, 33, 1)                                                                  \
+    /* configuration page */                                                                     \
+    X(EntryConfigLambdaHeading, 35, 1)                                                           \
+    X(EntryConfigSpeedHeading, 36, 1)                                                            \
+    X(EntryConfigTpsHeading, 37, 1)                                                              \
+    X(EntryConfigEmulatorHeading, 38, 1)                                                         \
+    X(EntryGasLevelSensor, 39, 1) /* section heading; gas level sensor dialog caption */         \
+    X(EntryProbeTypeLabel, 40, 1)                                                                \
+    X(EntryNeutralPointLabel, 41, 1)                                                             \
+    X(EntryReadingDelayLabel, 42, 1)                                                             \
+    X(EntryEmulationTypeLabel, 43, 1) /* also the lambda emulation dialog caption, first part */ \
+    X(EntryHighTimeLabel, 44, 1)                                                                 \
+    X(EntryLowTimeLabel, 45, 1)                                                                  \
+    X(EntryIgnitionTypeLabel, 46, 1)                                                             \
+    X(EntrySwitchOverSpeedLabel, 47, 1)                                                          \
+    X(EntrySwitchOverDirectionLabel, 48, 1)                                                      \
+    X(EntryTpsTypeLabel, 49, 1)                                                                  \
+    X(EntryTpsInertLabel, 50, 1)                                                                 \
+    X(EntryOverlapLabel, 51, 1)                                                                  \
+    X(EntrySensorModeLabel, 52, 1)                                                               \
+    X(EntryNeutralPointUnit, 53, 1)                                                              \
+    X(EntryReadingDelayUnit, 54, 1)                                                              \
+    X(EntryHighTimeUnit, 55, 1)                                                                  \
+    X(EntryLowTimeUnit, 56, 1)                                                                   \
+    X(EntrySwitchOverSpeedUnit, 57, 1)                                                           \
+    X(EntryTpsInertUnit, 58, 1)                                                                  \
+    X(EntryOverlapUnit, 59, 1)                                                                   \
+    X(EntryValveOpeningUnit, 60, 1)                                                              \
+    X(EntryEmulationType1, 61, 3) /* "constructed"; items 2 and 3 follow */                      \
+    X(EntryIgnitionType1, 64, 18)                                                                \
+    X(EntryRisingSpeed, 82, 1)                                                                   \
+    X(EntryFallingSpeed, 83, 1)                                                                  \
+    X(EntryTpsType1, 84, 6) /* also the oscilloscope's sensor texts */                           \
+    X(EntryLowSignalLevel, 185, 1)                                                               \
+    X(EntryEmergencyStart, 187, 1)                                                               \
+    X(EntryValveOpeningLabel, 188, 1)                                                            \
+    X(EntrySensorMode1, 181, 3)                                                                  \
+    /* options page and its corrections dialog */                                                \
+    X(EntryOptionsHeading1, 92, 5) /* section headings */                                        \
+    X(EntryCorrectionsButton, 97, 1)                                                             \
+    X(EntryCorrectionsCaption, 98, 1)                                                            \
+    X(EntryCorrectionRow1, 99, 4)                                                                \
+    X(EntryCorrectionsOk, 103, 1)                                                                \
+    X(EntryStartPositionBox, 104, 1)                                                             \
+    X(EntryIdleLowerLabel, 105, 1)                                                               \
+    X(EntryIdleUpperLabel, 106, 1)                                                               \
+    X(EntryLoadLowerLabel, 107, 1)                                                               \
+    X(EntryLoadUpperLabel, 108, 1)                                                               \
+    X(EntryJumpBox, 109, 1)                                                                      \
+    X(EntryJumpPositionLabel, 110, 1) /* generation 1 */                                         \
+    X(EntryTpsJumpLabel, 111, 1)                                                                 \
+    X(EntryCutOffBox, 112, 1)                                                                    \
+    X(EntryCutOffSpeedLabel, 113, 1)                                                             \
+    X(EntryCutOffStepLabel, 114, 1)                                                              \
+    X(EntrySwitchOffBox, 115, 1)                                                                 \
+    X(EntryMinTemperatureBox, 116, 1)                                                            \
+    X(EntryModeLabel, 117, 1)                                                                    \
+    X(EntryStartPositionUnit, 118, 1)                                                            \
+    X(EntryIdleLowerUnit, 119, 1)                                                                \
+    X(EntryIdleUpperUnit, 120, 1)                                                                \
+    X(EntryLoadLowerUnit, 121, 1)                                                                \
+    X(EntryLoadUpperUnit, 122, 1)                                                                \
+    X(EntryJumpPositionUnit, 123, 1) /* generation 1 */                                          \
+    X(EntryTpsJumpUnit, 124, 1)                                                                  \
+    X(EntryCutOffSpeedUnit, 125, 1)                                                              \
+    X(EntryPercentUnit, 126, 1) /* cut-off step; jump size on generation 3 */                    \
+    X(EntrySwitchOffSpeedUnit, 127, 1)                                                           \
+    X(EntryTemperatureUnit, 128, 1)                                                              \
+    X(EntryMode1, 129, 3)                                                                        \
+    X(EntryJumpSizeLabel, 132, 1) /* generation 3 */                                             \
+    /* factory reset page */                                                                     \
+    X(EntryResetLabel1, 134, 1)                                                                  \
+    X(EntryResetLabel2, 135, 1)                                                                  \
+    X(EntryResetButton, 136, 1)                                                                  \
+    X(EntryResetCaption, 137, 1)                                                                 \
+    X(EntryResetDone, 138, 1)                                                                    \
+    X(EntryResetFailed, 139, 1)                                                                  \
+    X(EntryResetRefused, 200, 1)                                                                 \
+    /* oscilloscope page */                                                                      \
+    X(EntryValueCursor, 142, 1)                                                                  \
+    X(EntryScopeLambda, 143, 1)                                                                  \
+    X(EntryScopePosition, 144, 1)                                                                \
+    X(EntryScopeAnd, 145, 1)                                                                     \
+    X(EntryScopeStartPosition, 146, 1)                                                           \
+    X(EntryScopeSpeed, 147, 1)                                                                   \
+    X(EntryScopeSpeedScale, 148, 1)                                                              \
+    X(EntryScopeTps, 149, 1)                                                                     \
+    X(EntryScopeTimeAxis, 150, 1)                                                                \
+    X(EntryScopeVoltUnit, 151, 1)                                                                \
+    X(EntryScopePositionUnit, 152, 1)                                                            \
+    X(EntryScopeSpeedUnit, 153, 1)                                                               \
+    /* About and device information dialogs */                                                   \
+    X(EntryProductName, 156, 1)                                                                  \
+    X(EntryAboutCaption, 157, 1)                                                                 \
+    X(EntryProgramVersion, 158, 1)                                                               \
+    X(EntryControllerVersion, 159, 1)                                                            \
+    X(EntryClose, 160, 1) /* About, device information, gas level sensor, lambda emulation */    \
+    X(EntryNoConnection, 161, 1)                                                                 \
+    X(EntryUnsupportedController, 162, 1)                                                        \
+    X(EntryFactorySettings, 189, 1) /* gas level sensor dialog button */                         \
+    X(EntryDeviceInfoCaption, 190, 1)                                                            \
+    X(EntryRegistrationLabel, 191, 1)                                                            \
+    X(EntryTimeOnGasLabel, 192, 1)                                                               \
+    X(EntryInstallDateLabel, 193, 1)                                                             \
+    X(EntryYearLabel, 194, 1)                                                                    \
+    X(EntryMonthLabel, 195, 1)                                                                   \
+    X(EntryDayLabel, 196, 1)                                                                     \
+    X(EntryChange, 197, 1) /* also the configuration page's gas level sensor button */           \
+    X(EntrySave, 198, 1)                                                                         \
+    X(EntryClear, 199, 1)                                                                        \
+    /* settings files */                                                                         \
+    X(EntryOpenTitle, 165, 1)                                                                    \
+    X(EntrySaveTitle, 166, 1)                                                                    \
+    X(EntryCannotOpen, 167, 1)                                                                   \
+    X(EntryWrongFormat, 168, 1)                                                                  \
+    X(EntryWrongFormatCaption, 169, 1)                                                           \
+    X(EntryWriteFailedCaption, 170, 1)                                                           \
+    X(EntryWriteFailed, 171, 1)                                                                  \
+    X(EntryOverwriteCaption, 172, 1)                                                             \
+    X(EntryOverwrite, 173, 1)                                                                    \
+    /* main window titles, one per page (shell/page_list.h) */                                   \
+    X(EntryTitleReadings, 175, 1)                                                                \
+    X(EntryTitleConfiguration, 176, 1)                                                           \
+    X(EntryTitleOptions, 177, 1)                                                                 \
+    X(EntryTitleDiagram, 178, 1)                                                                 \
+    X(EntryTitleReset, 179, 1)                                                                   \
+    X(EntryTitleScope, 180, 1)                                                                   \
+    /* port search dialog and the link error box */                                              \
+    X(EntryCheckingPort, 203, 1)                                                                 \
+    X(EntryNotFound, 204, 1)                                                                     \
+    X(EntrySearch, 205, 1)                                                                       \
+    X(EntryFoundOnPort, 206, 1)                                                                  \
+    X(EntryNoPorts, 207, 1)                                                                      \
+    X(EntryManualGroup, 208, 1)                                                                  \
+    X(EntryAutomaticGroup, 209, 1)                                                               \
+    X(EntryLinkErrorCaption, 211, 1)                                                             \
+    X(EntryLinkErrorText, 212, 1)                                                                \
+    /* the box telling that ZuvelS.ini can't be written */                                       \
+    X(EntrySettingsUnwritableCaption, 213, 1)                                                    \
+    X(EntrySettingsUnwritable, 214, 1)                                                           \
+    X(EntrySettingsSetupHint, 215, 1)
+// clang-format on
+
 enum LanguageEntry : int {
-    // readings page: panel labels
-    EntryLambdaPanel = 0,
-    EntryLean = 1,
-    EntryRich = 2,
-    EntryTpsPanel = 3,
-    EntryTpsInertiaLabel = 4,
-    EntryPositionPanel = 5,
-    EntryStartMarker = 6,
-    EntryTemperaturePanel = 11,
-    // readings page: status area, fuel box and learn button
-    EntryNotOnGas = 12,
-    EntryOnGas = 13,
-    EntryPetrol = 14,  // also the oscilloscope's fuel box
-    EntryGas = 15,
-    EntryLearnCellLit = 16,
-    EntryLearnNoCell = 17,
-    EntryLearnAnswerA = 18,
-    EntryLearnAnswerPending = 19,
-    EntryLearnAnswerB = 20,
-    EntryGasOff = 21,
-    EntryGasOffDetail = 22,
-    EntryCutOff = 23,
-    EntryReady = 24,
-    EntrySpeedA = 25,
-    EntrySpeedB = 26,
-    EntryPlainPetrol = 27,
-    EntryNotReady = 28,
-    EntryUnsupported = 29,
-    EntryLinkLost = 30,
-    EntryLinkLostHint = 31,
-    EntryLearnAlready = 32,
-    EntryLearnCaption = 33,
-
-    // configuration page
-    EntryConfigLambdaHeading = 35,
-    EntryConfigSpeedHeading = 36,
-    EntryConfigTpsHeading = 37,
-    EntryConfigEmulatorHeading = 38,
-    EntryGasLevelSensor = 39,  // section heading; gas level sensor dialog caption
-    EntryProbeTypeLabel = 40,
-    EntryNeutralPointLabel = 41,
-    EntryReadingDelayLabel = 42,
-    EntryEmulationTypeLabel = 43,  // also the lambda emulation dialog caption, first part
-    EntryHighTimeLabel = 44,
-    EntryLowTimeLabel = 45,
-    EntryIgnitionTypeLabel = 46,
-    EntrySwitchOverSpeedLabel = 47,
-    EntrySwitchOverDirectionLabel = 48,
-    EntryTpsTypeLabel = 49,
-    EntryTpsInertLabel = 50,
-    EntryOverlapLabel = 51,
-    EntrySensorModeLabel = 52,
-    EntryNeutralPointUnit = 53,
-    EntryReadingDelayUnit = 54,
-    EntryHighTimeUnit = 55,
-    EntryLowTimeUnit = 56,
-    EntrySwitchOverSpeedUnit = 57,
-    EntryTpsInertUnit = 58,
-    EntryOverlapUnit = 59,
-    EntryValveOpeningUnit = 60,
-    EntryEmulationType1 = 61,  // "constructed"; items 2 and 3 follow
-    EntryIgnitionType1 = 64,   // 18 items, 64..81
-    EntryRisingSpeed = 82,
-    EntryFallingSpeed = 83,
-    EntryTpsType1 = 84,  // six items, 84..89; also the oscilloscope's sensor texts
-    EntryLowSignalLevel = 185,
-    EntryEmergencyStart = 187,
-    EntryValveOpeningLabel = 188,
-    EntrySensorMode1 = 181,  // three modes, 181..183
-
-    // options page and its corrections dialog
-    EntryOptionsHeading1 = 92,  // five section headings, 92..96
-    EntryCorrectionsButton = 97,
-    EntryCorrectionsCaption = 98,
-    EntryCorrectionRow1 = 99,  // four rows, 99..102
-    EntryCorrectionsOk = 103,
-    EntryStartPositionBox = 104,
-    EntryIdleLowerLabel = 105,
-    EntryIdleUpperLabel = 106,
-    EntryLoadLowerLabel = 107,
-    EntryLoadUpperLabel = 108,
-    EntryJumpBox = 109,
-    EntryJumpPositionLabel = 110,  // generation 1
-    EntryTpsJumpLabel = 111,
-    EntryCutOffBox = 112,
-    EntryCutOffSpeedLabel = 113,
-    EntryCutOffStepLabel = 114,
-    EntrySwitchOffBox = 115,
-    EntryMinTemperatureBox = 116,
-    EntryModeLabel = 117,
-    EntryStartPositionUnit = 118,
-    EntryIdleLowerUnit = 119,
-    EntryIdleUpperUnit = 120,
-    EntryLoadLowerUnit = 121,
-    EntryLoadUpperUnit = 122,
-    EntryJumpPositionUnit = 123,  // generation 1
-    EntryTpsJumpUnit = 124,
-    EntryCutOffSpeedUnit = 125,
-    EntryPercentUnit = 126,  // cut-off step; jump size on generation 3
-    EntrySwitchOffSpeedUnit = 127,
-    EntryTemperatureUnit = 128,
-    EntryMode1 = 129,          // three items, 129..131
-    EntryJumpSizeLabel = 132,  // generation 3
-
-    // factory reset page
-    EntryResetLabel1 = 134,
-    EntryResetLabel2 = 135,
-    EntryResetButton = 136,
-    EntryResetCaption = 137,
-    EntryResetDone = 138,
-    EntryResetFailed = 139,
-    EntryResetRefused = 200,
-
-    // oscilloscope page
-    EntryValueCursor = 142,
-    EntryScopeLambda = 143,
-    EntryScopePosition = 144,
-    EntryScopeAnd = 145,
-    EntryScopeStartPosition = 146,
-    EntryScopeSpeed = 147,
-    EntryScopeSpeedScale = 148,
-    EntryScopeTps = 149,
-    EntryScopeTimeAxis = 150,
-    EntryScopeVoltUnit = 151,
-    EntryScopePositionUnit = 152,
-    EntryScopeSpeedUnit = 153,
-
-    // About and device information dialogs
-    EntryProductName = 156,
-    EntryAboutCaption = 157,
-    EntryProgramVersion = 158,
-    EntryControllerVersion = 159,
-    EntryClose = 160,  // About, device information, gas level sensor, lambda emulation
-    EntryNoConnection = 161,
-    EntryUnsupportedController = 162,
-    EntryFactorySettings = 189,  // gas level sensor dialog button
-    EntryDeviceInfoCaption = 190,
-    EntryRegistrationLabel = 191,
-    EntryTimeOnGasLabel = 192,
-    EntryInstallDateLabel = 193,
-    EntryYearLabel = 194,
-    EntryMonthLabel = 195,
-    EntryDayLabel = 196,
-    EntryChange = 197,  // also the configuration page's gas level sensor button
-    EntrySave = 198,
-    EntryClear = 199,
-
-    // settings files
-    EntryOpenTitle = 165,
-    EntrySaveTitle = 166,
-    EntryCannotOpen = 167,
-    EntryWrongFormat = 168,
-    EntryWrongFormatCaption = 169,
-    EntryWriteFailedCaption = 170,
-    EntryWriteFailed = 171,
-    EntryOverwriteCaption = 172,
-    EntryOverwrite = 173,
-
-    // main window titles, one per page (shell/page_list.h)
-    EntryTitleReadings = 175,
-    EntryTitleConfiguration = 176,
-    EntryTitleOptions = 177,
-    EntryTitleDiagram = 178,
-    EntryTitleReset = 179,
-    EntryTitleScope = 180,
-
-    // port search dialog and the link error box
-    EntryCheckingPort = 203,
-    EntryNotFound = 204,
-    EntrySearch = 205,
-    EntryFoundOnPort = 206,
-    EntryNoPorts = 207,
-    EntryManualGroup = 208,
-    EntryAutomaticGroup = 209,
-    EntryLinkErrorCaption = 211,
-    EntryLinkErrorText = 212,
-
-    // the box telling that ZuvelS.ini can't be written
-    EntrySettingsUnwritableCaption = 213,
-    EntrySettingsUnwritable = 214,
-    EntrySettingsSetupHint = 215,
+#define ZUVELS_ENTRY_NAME(name, line, lines) name = line,
+    ZUVELS_LANGUAGE_ENTRIES(ZUVELS_ENTRY_NAME)
+#undef ZUVELS_ENTRY_NAME
 };
+
+namespace language_entries {
+struct Span {
+    int line, lines;
+};
+constexpr Span Spans[] = {
+#define ZUVELS_ENTRY_SPAN(name, line, lines) {line, lines},
+    ZUVELS_LANGUAGE_ENTRIES(ZUVELS_ENTRY_SPAN)
+#undef ZUVELS_ENTRY_SPAN
+};
+constexpr int end() {
+    int last = 0;
+    for (const Span& s : Spans)
+        if (s.line + s.lines > last) last = s.line + s.lines;
+    return last;
+}
+constexpr bool apart() {
+    for (const Span& a : Spans)
+        for (const Span& b : Spans)
+            if (&a != &b && a.line < b.line + b.lines && b.line < a.line + a.lines) return false;
+    return true;
+}
+}  // namespace language_entries
+
+// Lines of a language file: the table's length.
+constexpr int LanguageEntries = language_entries::end();
+static_assert(language_entries::apart(), "two language entries share a line");
 
 #endif

@@ -7,12 +7,10 @@
 // Cyrillic fonts; menu, menu item, flags and diagram: its resources; locale:
 // the system locale its fitters run, under which scripts/screens takes its
 // pictures. CMake and the scripts read the codes and locales from these
-// lines (scripts/languages). Portable.
+// lines (scripts/languages), and so do the menu generator and the tests.
+// Portable.
 //
-// A new language: one line here, res/lang/ZuvelS_lang.<code>, its menu and
-// resource ids in res/, its flag drawing (flag_<code> in res/make_bitmaps.py)
-// and its column of res/diagram/labels.tsv; the generators read the codes
-// from these lines.
+// A new language: docs/architecture.md, "Adding a language".
 #ifndef ZUVELS_SHELL_LANGUAGE_LIST_H
 #define ZUVELS_SHELL_LANGUAGE_LIST_H
 

@@ -4,7 +4,8 @@
 #include <cstdio>
 
 #include "link/link.h"
-#include "link/port_grammar.h"
+#include "link/port_backends.h"
+#include "link/wide_path_win.h"
 #include "res/resource.h"
 #include "shell/app_settings.h"
 #include "shell/app_state.h"
@@ -44,15 +45,10 @@ const int AutoScanMarkCode = 20;
 
 }  // namespace
 
-void recordStartDirectory() {
-    DWORD n =
-        GetCurrentDirectoryA(sizeof shellWindow().startDirectory, shellWindow().startDirectory);
-    // A path that doesn't fit comes back as a required length, not a path.
-    if (n == 0 || n >= sizeof shellWindow().startDirectory) shellWindow().startDirectory[0] = '\0';
-}
+void recordStartDirectory() { shellWindow().startDirectory = currentFolder(); }
 
 void loadLanguage() {
-    if (startDirectory[0]) SetCurrentDirectoryA(startDirectory);
+    if (!startDirectory.empty()) setCurrentFolder(startDirectory.c_str());
     char path[96];
     snprintf(path, sizeof path, "Lang\\ZuvelS_lang.%s", activeLanguage);
     loadLanguageFile(path, codePageForLanguage(activeLanguage));
@@ -126,8 +122,7 @@ void choosePort(int port) {
     char path[16];
     snprintf(path, sizeof path, "COM%d:", port);
     // From a network port the menu returns to the serial ports.
-    if (LinkPort == &netPortOps && serialPortsBackend()) LinkPort = serialPortsBackend();
-    selectPort(path, port);
+    selectMenuPort(path, port);
     markPortMenu(10 + port);
     writeAppSettings(AppSettingsFileName);
 }
@@ -135,7 +130,7 @@ void choosePort(int port) {
 void applyStartPort() {
     const std::string& named = startPortName();
     const int number = comPortNumber(named.c_str());
-    if (LinkPort == &netPortOps) {
+    if (portNamedWhole()) {
         // CommPort keeps ZuvelS.ini's number, so the file is written as it
         // was read; no COM item is checked while the network port is used.
         selectPort(named.c_str(), CommPort);
@@ -150,18 +145,14 @@ namespace {
 bool settingsUnwritableTold = false;
 // The folder of the write that failed, taken at once: the current folder
 // moves back to the start folder when a language is loaded.
-wchar_t unwritableFolder[MAX_PATH];
+std::wstring unwritableFolder;
 
 // The box waits for the message loop, so that it reads in the language
 // loaded by then: the new one after a language change.
 void noteSettingsUnwritable(const char* path) {
     if (settingsUnwritableTold || !mainWindow) return;
     settingsUnwritableTold = true;
-    wchar_t* name = nullptr;
-    if (!GetFullPathNameW(asciiWide(path).c_str(), MAX_PATH, unwritableFolder, &name))
-        unwritableFolder[0] = L'\0';
-    else if (name && name > unwritableFolder)
-        name[-1] = L'\0';  // the folder without the file's name
+    unwritableFolder = fullFolderOf(path);
     PostMessageW(mainWindow, WM_SETTINGS_UNWRITABLE, 0, 0);
 }
 
@@ -187,7 +178,7 @@ void showLinkErrorBox() {
     std::wstring text = entryText(EntryLinkErrorText);
     // A network port is named by its whole name, with the reason it can't
     // be reached.
-    if (LinkPort == &netPortOps) {
+    if (portNamedWhole()) {
         caption =
             std::wstring(entryText(EntryLinkErrorCaption)) + L" " + systemText(SelectedPortPath);
         text += L"\n\n" + systemText(linkPortProblem());

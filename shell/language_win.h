@@ -3,13 +3,14 @@
 #ifndef ZUVELS_SHELL_LANGUAGE_WIN_H
 #define ZUVELS_SHELL_LANGUAGE_WIN_H
 
+#include <string>
 #include <windows.h>
 
 #include "shell/seams_win.h"
 
 // The process's current directory at start-up; language files are found
 // relative to it.
-extern const char (&startDirectory)[256];
+extern const std::string& startDirectory;
 void recordStartDirectory();
 
 // The code the port menu was last marked with (10..20).

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "link/link.h"
+#include "link/wide_path_win.h"
 #include "shell/crash_report_win.h"
 #include "shell/shell_win.h"
 #include "shell/start_options.h"
@@ -15,7 +16,7 @@ namespace {
 // Only in the test build (ZuvelS_hooks.exe): ZUVELS_TEST_CRASH set makes the
 // program fail once its window is up, for the crash report test.
 void crashWhenAsked() {
-    if (GetEnvironmentVariableA("ZUVELS_TEST_CRASH", nullptr, 0) == 0) return;
+    if (GetEnvironmentVariableW(L"ZUVELS_TEST_CRASH", nullptr, 0) == 0) return;
     volatile int* nowhere = nullptr;
     *nowhere = 1;
 }
@@ -23,12 +24,14 @@ void crashWhenAsked() {
 }  // namespace
 #endif
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+// Wide, so a recording's name (--replay) reaches the program whole.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showCommand) {
     installCrashReport();
     std::string error;
-    if (!useStartBackend(readStartOptions(commandLine ? commandLine : ""), &win32PortOps, &error)) {
+    const std::string options = utf8Path(commandLine ? commandLine : L"");
+    if (!useStartBackend(readStartOptions(options.c_str()), &win32PortOps, &error)) {
         // No language is loaded yet: the reason as the file reader gave it.
-        showMessageBox(nullptr, systemText(error.c_str()).c_str(), L"I/O Error",
+        showMessageBox(nullptr, utf8Text(error.c_str()).c_str(), L"I/O Error",
                        MB_OK | MB_ICONERROR);
         return 1;
     }

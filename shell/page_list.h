@@ -8,10 +8,9 @@
 // shown (shell/language_entries.h); hooks: the page's entry of the shell's
 // page table (PageHooks, shell/pages_win.h), defined in the page's own
 // *_win.cpp. Portable.
+// The menu item of each page is its row in res/menus.tsv, by name.
 //
-// A new page: its folder (dialog procedure, hooks, templates), one line
-// here, its menu item and its title entry in the language files; a page
-// that polls also gets a fuzz page tick.
+// A new page: docs/architecture.md, "Adding a page".
 #ifndef ZUVELS_SHELL_PAGE_LIST_H
 #define ZUVELS_SHELL_PAGE_LIST_H
 

@@ -7,17 +7,20 @@
 #include <commdlg.h>
 
 #include "link/link.h"
+#include "link/wide_path_win.h"
 #include "shell/language.h"
 #include "shell/text_win.h"
 
 namespace {
 
 const wchar_t* const IoErrorCaption = L"I/O Error";
-const size_t PathSize = 260;
+// A name the file dialog gives (MAX_PATH UTF-16 units) as UTF-8: up to
+// three bytes a unit.
+const size_t PathSize = 3 * MAX_PATH + 1;
 
-// The chosen path comes back in the system's code page, as the settings
-// file is opened with the C library; a name that has no spelling there
-// comes back empty, so it is reported as any file that can't be opened.
+// The chosen path comes back as UTF-8, as the program's file calls take it.
+// A name with no UTF-8 form (a lone surrogate) comes back empty, so it is
+// reported as any file that can't be opened.
 bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
     // Filter: description, pattern, then the double terminator.
     const std::wstring filter =
@@ -36,11 +39,9 @@ bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* pa
     ofn.Flags = OFN_EXPLORER;
     path[0] = '\0';
     if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
-    BOOL lossy = FALSE;
-    const int n =
-        WideCharToMultiByte(CP_ACP, 0, chosen, -1, path, static_cast<int>(cap), nullptr, &lossy);
     // An empty path: reading and writing fail, and the user is told.
-    if (n <= 0 || lossy) path[0] = '\0';
+    const std::string name = utf8Path(chosen);
+    if (name.size() < cap) memcpy(path, name.c_str(), name.size() + 1);
     return true;
 }
 
@@ -62,16 +63,14 @@ void showNoAnswer(HWND owner) {
 // and ZuvelS.ini is opened by its bare name: without this the next port or
 // language choice would be written there and be lost at the next start.
 bool chooseFile(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
-    char folder[MAX_PATH];
-    DWORD n = GetCurrentDirectoryA(sizeof folder, folder);
-    const bool known = n > 0 && n < sizeof folder;
+    const std::string folder = currentFolder();
     bool chosen = shellSeams.settingsFileChooser(owner, save, fmt, path, cap);
-    if (known) SetCurrentDirectoryA(folder);
+    if (!folder.empty()) setCurrentFolder(folder.c_str());
     return chosen;
 }
 
 bool fileExists(const char* path) {
-    FILE* f = fopen(path, "r");
+    FILE* f = openFile(path, "r");
     if (!f) return false;
     fclose(f);
     return true;

@@ -52,7 +52,7 @@ const long& lastScreenW = W.lastScreenW;
 const long& lastScreenH = W.lastScreenH;
 const int& currentPageTemplate = W.currentPageTemplate;
 const int& largestEnabledSize = W.largestEnabledSize;
-const char (&startDirectory)[256] = W.startDirectory;
+const std::string& startDirectory = W.startDirectory;
 const int& portMarkCode = W.portMarkCode;
 
 namespace {

@@ -2,6 +2,7 @@
 #ifndef ZUVELS_SHELL_SHELL_WIN_H
 #define ZUVELS_SHELL_SHELL_WIN_H
 
+#include <string>
 #include <windows.h>
 
 #include "shell/seams_win.h"
@@ -20,7 +21,7 @@ struct ShellWindow {
     long lastScreenW, lastScreenH;
     int currentPageTemplate;
     int largestEnabledSize;
-    char startDirectory[256];
+    std::string startDirectory;  // UTF-8; empty when unknown
     int portMarkCode;
 };
 ShellWindow& shellWindow();

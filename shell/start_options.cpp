@@ -53,27 +53,15 @@ bool optionWord(const char* commandLine, const char* option, std::string* file) 
     return false;
 }
 
-// Reads --port's name into o: the grammar's demo and replay forms are the
-// short options' backends; a network name is kept whole, even when it is
-// malformed: the link error box then names it.
+// Reads --port's name into o. A malformed name of a port named whole is
+// kept as it is: the link error box then names it.
 void readPortOption(const std::string& text, StartOptions* o) {
     PortName name;
     std::string error;
-    const bool ok = parsePortName(text.c_str(), &name, &error);
-    if (namesNetworkPort(text.c_str()) || (ok && isNetworkScheme(name.scheme))) {
-        o->backend = StartBackend::Network;
-        o->portName = text;
-    } else if (!ok) {
+    if (parsePortName(text.c_str(), &name, &error) || portSchemeOf(text.c_str())->namedWhole)
+        o->port = text;
+    else
         o->error = error;
-    } else if (name.scheme == PortScheme::Demo) {
-        o->backend = StartBackend::Demo;
-        o->demoGeneration = name.demoGeneration;
-    } else if (name.scheme == PortScheme::Replay) {
-        o->backend = StartBackend::Replay;
-        o->replayFile = name.rest;
-    } else {
-        o->portName = text;
-    }
 }
 
 std::string chosenStartPort;
@@ -81,7 +69,6 @@ std::string chosenStartPort;
 }  // namespace
 
 const std::string& startPortName() { return chosenStartPort; }
-const PortOps* serialPortsBackend() { return portBackendFor(PortScheme::Serial).ops; }
 
 // Days of frames at the readings page's rhythm; a file beyond it is not a
 // recording of ours.
@@ -111,76 +98,47 @@ bool prepareReplay(const PortName& name, std::string* error) {
     return loadRecording(name.rest.c_str(), error);
 }
 
-// LinkPort for name, through the backends' table; left alone on failure.
-bool useRow(const PortName& name, std::string* error) {
-    registerInProcessBackends();
-    const PortBackend& row = portBackendFor(name.scheme);
-    if (row.prepare && !row.prepare(name, error)) return false;
-    LinkPort = row.ops;
-    return true;
-}
-
 }  // namespace
 
 void registerInProcessBackends() {
-    registerPortBackend({PortScheme::Demo, &simPortOps, prepareDemo});
-    registerPortBackend({PortScheme::Replay, &replayPortOps, prepareReplay});
-}
-
-void useDemoBackend(int generation) {
-    PortName name;
-    name.scheme = PortScheme::Demo;
-    name.demoGeneration = generation;
-    std::string unused;
-    useRow(name, &unused);
-}
-
-bool useReplayFile(const char* path, std::string* error) {
-    PortName name;
-    name.scheme = PortScheme::Replay;
-    name.rest = path;
-    return useRow(name, error);
+    registerPortBackend(PortScheme::Demo, &simPortOps, prepareDemo);
+    registerPortBackend(PortScheme::Replay, &replayPortOps, prepareReplay);
 }
 
 StartOptions readStartOptions(const char* commandLine) {
     StartOptions o;
-    std::string port;
+    std::string port, file;
     if (optionWord(commandLine, "--port", &port)) {
         readPortOption(port, &o);
-    } else if (optionWord(commandLine, "--replay", &o.replayFile)) {
-        o.backend = StartBackend::Replay;
+    } else if (optionWord(commandLine, "--replay", &file)) {
+        o.port = "replay:" + file;
+        if (file.empty()) o.error = "--replay needs the recording's file name";
     } else if (const int gen = demoGeneration(commandLine)) {
-        o.backend = StartBackend::Demo;
-        o.demoGeneration = gen;
+        o.port = "demo:" + std::to_string(gen);
     }
     return o;
 }
 
 bool useStartBackend(const StartOptions& options, const PortOps* portsBackend, std::string* error) {
-    registerPortBackend({PortScheme::Serial, portsBackend, nullptr});
+    registerPortBackend(PortScheme::Serial, portsBackend, nullptr);
     registerInProcessBackends();
     chosenStartPort.clear();
     if (!options.error.empty()) {
         *error = options.error;
         return false;
     }
-    switch (options.backend) {
-    case StartBackend::Ports:
-        LinkPort = portBackendFor(PortScheme::Serial).ops;
-        chosenStartPort = options.portName;
+    if (options.port.empty()) {
+        useLinkBackend(portsBackend);
         return true;
-    case StartBackend::Network:
-        // Even a malformed name: the link error box then names it.
-        LinkPort = portBackendFor(PortScheme::Rfc2217).ops;
-        chosenStartPort = options.portName;
-        return true;
-    case StartBackend::Demo: useDemoBackend(options.demoGeneration); return true;
-    case StartBackend::Replay:
-        if (options.replayFile.empty()) {
-            *error = "--replay needs the recording's file name";
-            return false;
-        }
-        return useReplayFile(options.replayFile.c_str(), error);
     }
-    return false;
+    PortName name;
+    std::string malformed;
+    if (!parsePortName(options.port.c_str(), &name, &malformed)) {
+        // Kept whole by readStartOptions: the row's backend says what is wrong.
+        name.scheme = portSchemeOf(options.port.c_str());
+        name.path = options.port;
+    }
+    if (!usePortBackend(name, error)) return false;
+    if (name.scheme == PortScheme::Serial || name.scheme->namedWhole) chosenStartPort = name.path;
+    return true;
 }

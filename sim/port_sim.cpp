@@ -124,7 +124,13 @@ void simPortAdvanceClock(uint32_t ms) { advanceTo(clockNow() + ms); }
 
 uint32_t simPortNow() { return clockNow(); }
 
-const PortOps simPortOps = {
-    "simulated", simOpen,  simApplySettings, simApplyTimeouts, simPurge, simWrite,
-    simRead,     simClose, simTickCount,     simSleepMs,       nullptr,
-};
+const PortOps simPortOps = PortOps::called("simulated")
+                               .withOpen(simOpen)
+                               .withSettings(simApplySettings)
+                               .withTimeouts(simApplyTimeouts)
+                               .withPurge(simPurge)
+                               .withWrite(simWrite)
+                               .withRead(simRead)
+                               .withClose(simClose)
+                               .withTickCount(simTickCount)
+                               .withSleep(simSleepMs);

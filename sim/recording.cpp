@@ -67,7 +67,14 @@ void recordingStart(const PortOps* inner, FILE* out, const char* portName, const
 
 bool recordingFailed() { return rec.failed; }
 
-const PortOps recordingPortOps = {
-    "recording", recOpen,  recApplySettings, recApplyTimeouts, recPurge,   recWrite,
-    recRead,     recClose, recTickCount,     recSleepMs,       recProblem,
-};
+const PortOps recordingPortOps = PortOps::called("recording")
+                                     .withOpen(recOpen)
+                                     .withSettings(recApplySettings)
+                                     .withTimeouts(recApplyTimeouts)
+                                     .withPurge(recPurge)
+                                     .withWrite(recWrite)
+                                     .withRead(recRead)
+                                     .withClose(recClose)
+                                     .withTickCount(recTickCount)
+                                     .withSleep(recSleepMs)
+                                     .withProblem(recProblem);

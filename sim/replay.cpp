@@ -321,7 +321,13 @@ void replayAdvanceClock(uint32_t ms) { replay.clock.skip(ms); }
 
 bool replayWriteRefused() { return replay.writeRefused; }
 
-const PortOps replayPortOps = {
-    "replay",   replayOpen,  replayApplySettings, replayApplyTimeouts, replayPurge, replayWrite,
-    replayRead, replayClose, replayTickCount,     replaySleepMs,       nullptr,
-};
+const PortOps replayPortOps = PortOps::called("replay")
+                                  .withOpen(replayOpen)
+                                  .withSettings(replayApplySettings)
+                                  .withTimeouts(replayApplyTimeouts)
+                                  .withPurge(replayPurge)
+                                  .withWrite(replayWrite)
+                                  .withRead(replayRead)
+                                  .withClose(replayClose)
+                                  .withTickCount(replayTickCount)
+                                  .withSleep(replaySleepMs);

@@ -152,7 +152,7 @@ static bool saveWindowBmp(HWND wnd, const std::string& path) {
     bfh.bfType = 0x4D42;
     bfh.bfOffBits = sizeof bfh + sizeof bih;
     bfh.bfSize = bfh.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* f = std::fopen(path.c_str(), "wb");
+    FILE* f = openFile(path.c_str(), "wb");
     if (!f) return false;
     std::fwrite(&bfh, sizeof bfh, 1, f);
     std::fwrite(&bih, sizeof bih, 1, f);
@@ -509,12 +509,12 @@ int main(int argc, char** argv) {
     auto mode = &modes[0];
     for (const auto& m : modes)
         if (std::strcmp(m.flag, flag) == 0) mode = &m;
-    LinkPort = &win32PortOps;
+    useLinkBackend(&win32PortOps);
     if (mode->builtInSimulator || std::strncmp(flag, "--demo", 6) == 0) {
         SimConfig cfg;
         cfg.generation = std::strcmp(flag, "--demo=1") == 0 ? 1 : 3;
         simPortSetup(cfg);
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
     }
     InitCommonControls();
     if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;

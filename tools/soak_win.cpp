@@ -90,20 +90,20 @@ int windowCount() {
 // Files the process holds open: Wine keeps a Unix descriptor per handle to
 // a file or device.
 int openFiles() {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA("Z:\\proc\\self\\fd\\*", &d);
+    WIN32_FIND_DATAW d;
+    HANDLE h = FindFirstFileW(L"Z:\\proc\\self\\fd\\*", &d);
     if (h == INVALID_HANDLE_VALUE) return -1;
     int n = 0;
     do {
         if (d.cFileName[0] != '.') ++n;
-    } while (FindNextFileA(h, &d));
+    } while (FindNextFileW(h, &d));
     FindClose(h);
     return n;
 }
 
 // Resident anonymous memory in KB (Wine reports no private bytes).
 long privateKb() {
-    FILE* f = std::fopen("Z:\\proc\\self\\status", "r");
+    FILE* f = openFile("Z:\\proc\\self\\status", "r");
     if (!f) return -1;
     char line[128];
     long kb = -1;
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     }
     const DWORD seconds = std::strtoul(argv[1], nullptr, 10);
     const UINT stepMs = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1000;
-    LinkPort = &win32PortOps;
+    useLinkBackend(&win32PortOps);
     InitCommonControls();
     if (!createMainWindow(GetModuleHandleA(nullptr), SW_SHOW)) return 1;
     startMs = GetTickCount();

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "link/wide_path_win.h"
+
 // Dispatches messages for ms milliseconds, so timers tick and windows paint.
 inline void pumpMessagesFor(DWORD ms) {
     const DWORD start = GetTickCount();
@@ -143,7 +145,7 @@ struct LoggedFrame {
 // lpgsim's frame log, given by its Unix path; empty when it can't be read.
 inline std::vector<LoggedFrame> readFrameLog(const std::string& unixPath) {
     std::vector<LoggedFrame> frames;
-    FILE* f = std::fopen(wineDrivePath(unixPath).c_str(), "r");
+    FILE* f = openFile(wineDrivePath(unixPath).c_str(), "r");
     if (!f) return frames;
     char line[512];
     while (std::fgets(line, sizeof line, f)) {

@@ -65,5 +65,58 @@ run_lpgctl_wine_tests() {
   [ "$CLI_CODE" -eq 0 ]
   cli_check ports $? "(exit $CLI_CODE: $(cat "$work/err"))"
 
+  lpgctl_wine_unicode_names "$work"
+
   stop_lpgsim
 }
+
+# Files named in the fitters' languages where the ANSI code page lacks their
+# letters (Wine under C.UTF-8 reads Unix names as UTF-8 and gives programs
+# code page 1252): every command that takes a file reaches it whole, by a
+# path relative to the folder and by a whole Windows one, and a message
+# naming one is UTF-8. Expects lpgsim on COM1 and $work/win.zss.
+lpgctl_wine_unicode_names() {
+  local work=$1 folder='Jūratė Łukasz Андрей' plain
+  mkdir -p "$work/$folder"
+  plain=$(wine_path "$work/$folder")
+  unicode_exe() { LC_ALL=C.UTF-8 lpgctl_exe "$@"; }
+
+  unicode_exe --port COM1 save "$plain\\nustatymai ėūł.zss"
+  [ "$CLI_CODE" -eq 0 ] && cmp -s "$work/$folder/nustatymai ėūł.zss" "$work/win.zss"
+  cli_check unicode-save $? "(exit $CLI_CODE: $(cat "$work/err"))"
+
+  cp "$work/$folder/nustatymai ėūł.zss" "$work/$folder/копия.zss"
+  unicode_exe --port COM1 load "$folder/копия.zss"
+  [ "$CLI_CODE" -eq 0 ]
+  cli_check unicode-load $? "(exit $CLI_CODE: $(cat "$work/err"))"
+
+  # The names come back in the JSON as they were given, in UTF-8.
+  unicode_exe diff --json "$folder/копия.zss" "$plain\\nustatymai ėūł.zss"
+  [ "$CLI_CODE" -eq 0 ] && grep -qF "\"a\": \"$folder/копия.zss\"" "$work/out" &&
+    python3 -c 'import json,sys; json.load(open(sys.argv[1], encoding="utf-8"))' "$work/out"
+  cli_check unicode-diff $? "(exit $CLI_CODE: $(cat "$work/out" "$work/err"))"
+
+  unicode_exe --port COM1 log --seconds 1 --out "$folder/važiavimas ł.csv"
+  [ "$CLI_CODE" -eq 0 ] && [ "$(wc -l <"$work/$folder/važiavimas ł.csv")" -ge 2 ]
+  cli_check unicode-log-out $? "(exit $CLI_CODE: $(cat "$work/err"))"
+
+  unicode_exe --port COM1 record "$plain\\įrašas Ж.rec" --seconds 1
+  [ "$CLI_CODE" -eq 0 ] && [ -s "$work/$folder/įrašas Ж.rec" ]
+  cli_check unicode-record $? "(exit $CLI_CODE: $(cat "$work/err"))"
+
+  unicode_exe --port "replay:$folder/įrašas Ж.rec" dump --json
+  [ "$CLI_CODE" -eq 0 ] && grep -q 'switch_over_speed' "$work/out"
+  cli_check unicode-replay $? "(exit $CLI_CODE: $(cat "$work/err"))"
+
+  LPGCTL_PORT="replay:$plain\\įrašas Ж.rec" unicode_exe dump --json
+  [ "$CLI_CODE" -eq 0 ] && grep -q 'switch_over_speed' "$work/out"
+  cli_check unicode-port-variable $? "(exit $CLI_CODE: $(cat "$work/err"))"
+
+  # The message names the file as it was given, in UTF-8, on one line.
+  unicode_exe --port COM1 save "Nėra Ж/x.zss"
+  [ "$CLI_CODE" -ne 0 ] && [ "$(wc -l <"$work/err")" -eq 1 ] && grep -qF 'Nėra Ж/x.zss' "$work/err"
+  cli_check unicode-message $? "(exit $CLI_CODE: $(cat "$work/err"))"
+}
+
+# A Unix path as Wine names it (drive Z:).
+wine_path() { printf 'Z:%s' "${1//\//\\}"; }

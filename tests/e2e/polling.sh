@@ -88,3 +88,29 @@ run_polling_e2e() {  # run_polling_e2e [LABEL]
   wait "$exe_pid" 2>/dev/null
   stop_lpgsim
 }
+
+# The program as the setup leaves it under a profile named in the fitters'
+# letters, with a code page that lacks them (Wine under C.UTF-8 gives
+# programs code page 1252): started in its own folder, it polls the
+# controller and writes its ZuvelS.ini there. (Its language files are read
+# from such a folder in the window's tests.)
+run_unicode_folder_e2e() {  # run_unicode_folder_e2e [LABEL]
+  E2E_LABEL=${1:-e2e}
+  local work="$WIN_BUILD/e2e-Jūratė Łukasz Андрей" log exe_pid
+  make_run_dir "$work"
+  cp "$DIST/ZuvelS.exe" "$work/"
+  rm -f "$work/ZuvelS.ini"  # made anew with its defaults: COM1, Polish
+  log="$work/frames.log"
+  start_lpgsim "$WIN_BUILD/com1" "$log" --gen 1 || { e2e_check unicode-start 1 "lpgsim"; return; }
+  map_com1 "$WIN_BUILD/com1"
+  (cd "$work" && LC_ALL=C.UTF-8 exec timeout 120 wine "$work/ZuvelS.exe" >/dev/null 2>&1) &
+  exe_pid=$!
+  await_status "$log" 10 30
+  e2e_check unicode-folder-polls $? "(no status requests in $log)"
+  grep -q '^CommPort= 1' "$work/ZuvelS.ini" 2>/dev/null && grep -q '^Language= pol' "$work/ZuvelS.ini"
+  e2e_check unicode-folder-ini $? "($(cat "$work/ZuvelS.ini" 2>&1))"
+  kill "$exe_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1 || true
+  wait "$exe_pid" 2>/dev/null
+  stop_lpgsim
+}

@@ -74,21 +74,21 @@ void checkPort(const char* text) {
         FUZZ_CHECK(!error.empty() && error.find('\n') == std::string::npos);
         return;
     }
-    switch (choice.kind) {
-    case PortKind::Demo:
+    const PortScheme* row = choice.name.scheme;
+    FUZZ_CHECK(row && portSchemeOf(text) == row);
+    if (row == PortScheme::Demo) {
         FUZZ_CHECK(!strcmp(text, "demo") || !strcmp(text, "demo:1") || !strcmp(text, "demo:3"));
-        FUZZ_CHECK(choice.generation == (strcmp(text, "demo:1") == 0 ? 1 : 3));
-        break;
-    case PortKind::Replay:
+        FUZZ_CHECK(choice.name.demoGeneration == (strcmp(text, "demo:1") == 0 ? 1 : 3));
+    } else if (row == PortScheme::Replay) {
         FUZZ_CHECK(strncmp(text, "replay:", 7) == 0 && choice.path == text + 7);
         FUZZ_CHECK(!choice.path.empty());
-        break;
-    case PortKind::Device:
-        FUZZ_CHECK(*text != '\0' && strncmp(text, "demo:", 5) != 0);
+    } else if (row == PortScheme::Serial) {
+        FUZZ_CHECK(*text != '\0' && strncmp(text, "demo:", 5) != 0 && !strstr(text, "://"));
         FUZZ_CHECK(choice.path == (strchr(text, '/') ? text : "/dev/" + std::string(text)));
         FUZZ_CHECK(choice.number == 0);  // COMn is a Windows name, refused here
-        break;
-    case PortKind::Network: FUZZ_CHECK(namesNetworkPort(text) && choice.path == text); break;
+    } else {
+        // Every other row is a network port, opened by its whole name.
+        FUZZ_CHECK(isNetworkScheme(row) && choice.path == text);
     }
     // Here lpgctl would choose the backend and open the port: the target stops.
 }

@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzInput in(data, size);
     input = &in;
     fuzzport::begin(&in);
-    LinkPort = &fuzzPortOps;
+    useLinkBackend(&fuzzPortOps);
     linkHooks.error = errorBox;
     linkForTests().PortHandle = InvalidPort;  // a handle of an earlier run is no longer open
     linkForTests().PortOpen = false;

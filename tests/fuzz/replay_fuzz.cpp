@@ -105,19 +105,10 @@ void watchClose(PortId h) {
     replayPortOps.close(h);
 }
 
-const PortOps watchingOps = {
-    "watching replay",
-    watchOpen,
-    replayPortOps.applySettings,
-    replayPortOps.applyTimeouts,
-    replayPortOps.purge,
-    watchWrite,
-    watchRead,
-    watchClose,
-    replayPortOps.tickCount,
-    replayPortOps.sleepMs,
-    nullptr,
-};
+const PortOps watchingOps = replayPortOps.withOpen(watchOpen)
+                                .withWrite(watchWrite)
+                                .withRead(watchRead)
+                                .withClose(watchClose);
 
 // ---- the link over it ----
 
@@ -167,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     replayUseRealTime(false);
     replayLoadText(text.c_str(), &error);
     resetLinkState();
-    LinkPort = &watchingOps;
+    useLinkBackend(&watchingOps);
     linkHooks.error = noBox;
     openHandles = 0;
     selectPort("replay", 0);

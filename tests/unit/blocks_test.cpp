@@ -350,9 +350,10 @@ TEST(BlockFields, FieldSavedForEachAddress) {
 TEST(BlockFields, NoByteForAnAddressOfNoRow) {
     for (int generation : {1, 3})
         for (int address = 0; address < 256; ++address)
-            if (!parameterAt(address))
+            if (!parameterAt(address)) {
                 EXPECT_EQ(fieldForAddress(uint8_t(address), generation).block, BlockId::None)
                     << address << " gen " << generation;
+            }
 }
 
 TEST(BlockFields, EverySettingsAddressHasAStoredByte) {

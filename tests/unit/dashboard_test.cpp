@@ -762,8 +762,9 @@ TEST(DashboardStatus, DecisionTree) {
             for (const Written& w : c.written)
                 if (w.line == i) want = w;
             EXPECT_EQ(want.entry, v.lines[i].entry) << c.name << " line " << i;
-            if (v.lines[i].entry >= 0)
+            if (v.lines[i].entry >= 0) {
                 EXPECT_EQ(want.red, v.lines[i].red) << c.name << " line " << i;
+            }
         }
         EXPECT_EQ(c.fuel, v.fuel) << c.name;
         EXPECT_EQ(c.gasOnAfter, st.gasOnShown) << c.name;

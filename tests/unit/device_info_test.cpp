@@ -38,14 +38,14 @@ protected:
     void SetUp() override {
         savedPort = LinkPort;
         simPortUseRealTime(false);
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         resetLinkState();
         deviceInfoOpen({2016, 2, 29});
     }
     void TearDown() override {
         resetLinkState();
         simPortUseRealTime(true);
-        LinkPort = savedPort;
+        useLinkBackend(savedPort);
     }
 
     void connect(int generation, int variant) {

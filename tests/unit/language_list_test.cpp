@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/language.h"
+
 namespace {
 
 std::string compiledCodes() {
@@ -44,7 +46,13 @@ TEST(LanguageList, BuildAndScriptsReadTheCompiledRows) {
 TEST(LanguageList, EveryRowShipsItsFileAndFindsItself) {
     for (const LanguageRow& l : AllLanguages) {
         const std::string path = std::string(ZUVELS_SOURCE_DIR) + "/res/lang/ZuvelS_lang." + l.code;
-        EXPECT_TRUE(std::ifstream(path).good()) << path;
+        std::ifstream file(path, std::ios::binary);
+        EXPECT_TRUE(file.good()) << path;
+        // A line per entry: an entry past the file's end would show blank.
+        std::string line;
+        int lines = 0;
+        while (std::getline(file, line)) ++lines;
+        EXPECT_EQ(lines, LanguageEntries) << path;
         EXPECT_EQ(findLanguage(l.code), &l) << l.code;
     }
     // Codes not in the table, however close, fall back to the first row.

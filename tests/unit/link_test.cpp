@@ -55,7 +55,7 @@ class LinkFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         savedPort = LinkPort;
-        LinkPort = &scriptedPortOps;
+        useLinkBackend(&scriptedPortOps);
         scripted::reset();
         resetLinkState();
         scripted::clearLog();
@@ -66,7 +66,7 @@ protected:
     void TearDown() override {
         linkHooks.error = nullptr;
         resetLinkState();
-        LinkPort = savedPort;
+        useLinkBackend(savedPort);
     }
     // First poll after selection: the probe gets no answer, the status does.
     void bringUp(uint8_t identity) {

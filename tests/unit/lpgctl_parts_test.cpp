@@ -19,22 +19,23 @@ TEST(LpgctlPortChoice, EachFormOfPortIsReadOrRefused) {
     struct Case {
         const char* text;
         bool ok;
-        PortKind kind;
+        const char* scheme;  // the row's name
         const char* path;
         int generation;
     };
     const Case cases[] = {
-        {"demo", true, PortKind::Demo, "demo", 3},
-        {"demo:3", true, PortKind::Demo, "demo", 3},
-        {"demo:1", true, PortKind::Demo, "demo", 1},
-        {"demo:2", false, PortKind::Device, "", 3},
-        {"replay:drive.txt", true, PortKind::Replay, "drive.txt", 3},
-        {"replay:", false, PortKind::Replay, "", 3},
-        {"/dev/ttyUSB0", true, PortKind::Device, "/dev/ttyUSB0", 3},
-        {"ttyACM1", true, PortKind::Device, "/dev/ttyACM1", 3},
-        {"COM3", false, PortKind::Device, "", 3},
-        {"com12", false, PortKind::Device, "", 3},
-        {"", false, PortKind::Device, "", 3},
+        {"demo", true, "demo", "demo", 3},
+        {"demo:3", true, "demo", "demo", 3},
+        {"demo:1", true, "demo", "demo", 1},
+        {"demo:2", false, "", "", 3},
+        {"replay:drive.txt", true, "replay", "drive.txt", 3},
+        {"replay:", false, "", "", 3},
+        {"socket://localhost:4001", true, "socket", "socket://localhost:4001", 3},
+        {"/dev/ttyUSB0", true, "serial ports", "/dev/ttyUSB0", 3},
+        {"ttyACM1", true, "serial ports", "/dev/ttyACM1", 3},
+        {"COM3", false, "", "", 3},
+        {"com12", false, "", "", 3},
+        {"", false, "", "", 3},
     };
     for (const Case& c : cases) {
         PortChoice choice;
@@ -44,11 +45,9 @@ TEST(LpgctlPortChoice, EachFormOfPortIsReadOrRefused) {
             EXPECT_FALSE(error.empty()) << c.text;
             continue;
         }
-        EXPECT_EQ(choice.kind, c.kind) << c.text;
+        EXPECT_STREQ(choice.name.scheme->name, c.scheme) << c.text;
         EXPECT_EQ(choice.path, c.path) << c.text;
-        if (c.kind == PortKind::Demo) {
-            EXPECT_EQ(choice.generation, c.generation) << c.text;
-        }
+        EXPECT_EQ(choice.name.demoGeneration, c.generation) << c.text;
     }
 }
 

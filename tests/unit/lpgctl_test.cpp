@@ -44,7 +44,7 @@ void writeFile(const std::string& path, const std::string& text) {
 // controller of generation: the same stores through the window's own path.
 std::string windowSave(int generation) {
     resetLinkState();
-    LinkPort = &simPortOps;
+    useLinkBackend(&simPortOps);
     simPortUseRealTime(false);
     SimConfig config;
     config.generation = generation;

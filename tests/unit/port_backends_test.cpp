@@ -52,9 +52,16 @@ struct CountingBackend {
 template <int Which>
 Counts CountingBackend<Which>::counts;
 template <int Which>
-const PortOps CountingBackend<Which>::ops = {
-    "counting", open, settings, timeouts, purge, write, read, close, ticks, sleep, nullptr,
-};
+const PortOps CountingBackend<Which>::ops = PortOps::called("counting")
+                                                .withOpen(open)
+                                                .withSettings(settings)
+                                                .withTimeouts(timeouts)
+                                                .withPurge(purge)
+                                                .withWrite(write)
+                                                .withRead(read)
+                                                .withClose(close)
+                                                .withTickCount(ticks)
+                                                .withSleep(sleep);
 
 using BackendA = CountingBackend<0>;
 using BackendB = CountingBackend<1>;
@@ -64,31 +71,29 @@ void expectEachClosedOnce(const Counts& c, const char* which) {
     for (const auto& h : c.closes) EXPECT_EQ(h.second, 1) << which << " handle " << h.first;
 }
 
-const PortScheme Schemes[] = {PortScheme::Serial, PortScheme::Demo, PortScheme::Replay,
-                              PortScheme::Rfc2217, PortScheme::RawTcp};
-
 class PortBackends : public ::testing::Test {
 protected:
     void SetUp() override {
         saved = LinkPort;
-        for (PortScheme s : Schemes) savedRows.push_back(portBackendFor(s));
+        savedRows.assign(portSchemes().begin(), portSchemes().end());
         resetLinkState();
         BackendA::counts = Counts();
         BackendB::counts = Counts();
     }
     void TearDown() override {
         resetLinkState();
-        LinkPort = saved;
-        for (const PortBackend& row : savedRows) registerPortBackend(row);
+        useLinkBackend(saved);
+        for (size_t i = 0; i < savedRows.size(); ++i)
+            registerPortBackend(portSchemes().first + i, savedRows[i].ops, savedRows[i].prepare);
     }
     const PortOps* saved = nullptr;
-    std::vector<PortBackend> savedRows;
+    std::vector<PortScheme> savedRows;
 };
 
 }  // namespace
 
 TEST_F(PortBackends, LinkClosesEveryOpenOnceAcrossDownUpAndAChangeOfBackend) {
-    LinkPort = &BackendA::ops;
+    useLinkBackend(&BackendA::ops);
     ASSERT_TRUE(selectPort("first", 1));
     // Nobody answers: every third missed poll closes the port, the next
     // opens it again.
@@ -98,7 +103,7 @@ TEST_F(PortBackends, LinkClosesEveryOpenOnceAcrossDownUpAndAChangeOfBackend) {
     pollStatus();
     // The COM menu after a network port: the backend changes while a port
     // of the old one is open; the old one must close it.
-    LinkPort = &BackendB::ops;
+    useLinkBackend(&BackendB::ops);
     ASSERT_TRUE(selectPort("third", 3));
     pollStatus();
     resetLinkState();
@@ -125,7 +130,7 @@ TEST_F(PortBackends, OwnedPortClosesOnceThroughMovesAndResets) {
 }
 
 TEST_F(PortBackends, TablePicksTheRowByTheGrammar) {
-    registerPortBackend({PortScheme::Serial, &BackendA::ops, nullptr});
+    registerPortBackend(PortScheme::Serial, &BackendA::ops, nullptr);
     struct Case {
         const char* text;
         const PortOps* ops;
@@ -151,12 +156,12 @@ TEST_F(PortBackends, TablePicksTheRowByTheGrammar) {
 }
 
 TEST_F(PortBackends, RefusalsAreOneLine) {
-    registerPortBackend({PortScheme::Serial, nullptr, nullptr});
-    registerPortBackend(
-        {PortScheme::Replay, &BackendA::ops, [](const PortName& name, std::string* error) {
-             *error = name.rest + ": not a recording";
-             return false;
-         }});
+    registerPortBackend(PortScheme::Serial, nullptr, nullptr);
+    registerPortBackend(PortScheme::Replay, &BackendA::ops,
+                        [](const PortName& name, std::string* error) {
+                            *error = name.rest + ": not a recording";
+                            return false;
+                        });
     struct Case {
         const char* text;
         const char* error;
@@ -175,4 +180,42 @@ TEST_F(PortBackends, RefusalsAreOneLine) {
         EXPECT_EQ(error, c.error) << c.text;
     }
     EXPECT_EQ(BackendA::counts.next, 0);
+}
+
+// The window's ways to a port: a name typed in (as --port takes it), and a
+// COM item, which leaves a port named whole for the serial ports but keeps
+// the simulated controller.
+TEST_F(PortBackends, NamedPortAndMenuPortChooseTheBackendWithThePath) {
+    registerPortBackend(PortScheme::Serial, &BackendA::ops, nullptr);
+    registerPortBackend(PortScheme::Demo, &BackendB::ops, nullptr);
+    ASSERT_TRUE(selectPort("COM5:", 5));
+    struct Case {
+        const char* text;
+        const PortOps* ops;
+        const char* path;
+        int number;
+        const PortOps* afterMenu;  // the backend once COM2 is chosen from the menu
+    };
+    const Case cases[] = {
+        {"COM4", &BackendA::ops, "\\\\.\\COM4", 4, &BackendA::ops},
+        {"rfc2217://127.0.0.1:1", &netPortOps, "rfc2217://127.0.0.1:1", 2, &BackendA::ops},
+        {"demo:1", &BackendB::ops, "demo", 2, &BackendB::ops},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        ASSERT_TRUE(selectNamedPort(c.text, &error)) << c.text << ": " << error;
+        EXPECT_EQ(LinkPort, c.ops) << c.text;
+        EXPECT_STREQ(SelectedPortPath, c.path) << c.text;
+        EXPECT_EQ(CommPort, c.number) << c.text;
+        EXPECT_EQ(portNamedWhole(), c.ops == &netPortOps) << c.text;
+        selectMenuPort("COM2:", 2);
+        EXPECT_EQ(LinkPort, c.afterMenu) << c.text;
+        EXPECT_STREQ(SelectedPortPath, "COM2:") << c.text;
+    }
+    // A refused name changes nothing.
+    std::string error;
+    EXPECT_FALSE(selectNamedPort("replay:", &error));
+    EXPECT_EQ(error, "replay: needs a recording, as in replay:drive.txt");
+    EXPECT_STREQ(SelectedPortPath, "COM2:");
+    resetLinkState();
 }

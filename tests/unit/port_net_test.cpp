@@ -73,7 +73,7 @@ void countBox() { ++boxes; }
 struct NetLink : ::testing::Test {
     void SetUp() override {
         resetLinkState();
-        LinkPort = &netPortOps;
+        useLinkBackend(&netPortOps);
         boxes = 0;
         linkHooks.error = countBox;
     }

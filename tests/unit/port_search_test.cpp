@@ -99,7 +99,7 @@ protected:
 
     void SetUp() override {
         savedPort = LinkPort;
-        LinkPort = &scriptedPortOps;
+        useLinkBackend(&scriptedPortOps);
         scripted::reset();
         resetLinkState();
         resetPortSearch();
@@ -108,7 +108,7 @@ protected:
     }
     void TearDown() override {
         resetLinkState();
-        LinkPort = savedPort;
+        useLinkBackend(savedPort);
     }
 
     void begin(std::vector<std::string> names) {

@@ -131,7 +131,7 @@ void countErrorBox() { ++errorBoxes; }
 class PtyLink : public ::testing::Test {
 protected:
     void SetUp() override {
-        LinkPort = &posixPortOps;
+        useLinkBackend(&posixPortOps);
         resetLinkState();
         linkHooks.error = countErrorBox;
         errorBoxes = 0;
@@ -291,7 +291,7 @@ TEST(PtyTool, LpgsimServesTheLinkAndLogsFrames) {
     }
     EXPECT_NE(std::string(target), "/nonexistent");
 
-    LinkPort = &posixPortOps;
+    useLinkBackend(&posixPortOps);
     resetLinkState();
     selectPort(linkPath.c_str(), 1);
     pollStatus();

@@ -36,7 +36,7 @@ protected:
         std::string error;
         ASSERT_TRUE(replayLoadText(text, &error)) << error;
         resetLinkState();
-        LinkPort = &replayPortOps;
+        useLinkBackend(&replayPortOps);
     }
 };
 
@@ -52,7 +52,7 @@ std::string recordDrive(Snapshot* early, Snapshot* late) {
     simPortSetup(c);
     FILE* f = tmpfile();
     recordingStart(&simPortOps, f, "demo", "2026-01-01T00:00:00.000+00:00");
-    LinkPort = &recordingPortOps;
+    useLinkBackend(&recordingPortOps);
     for (int tick = 0; tick < 700; ++tick) {
         readingsPollTick();
         if (tick == 8) *early = {Live, ConfigA};
@@ -103,7 +103,7 @@ TEST_F(ReplayTest, EachRequestGetsTheReplyRecordedNearestInTime) {
     // Replay time 0 is the first recorded frame (100 ms).
     for (const Case& c : {Case{0, 0x45}, Case{490, 0x45}, Case{510, 0x65}, Case{9000, 0x65}}) {
         resetLinkState();
-        LinkPort = &replayPortOps;
+        useLinkBackend(&replayPortOps);
         replayUseRealTime(true);
         replayUseRealTime(false);  // clock back to 0
         replayAdvanceClock(c.at);
@@ -166,7 +166,7 @@ TEST_F(ReplayTest, BrokenRecordingsAreRefusedNamingTheLine) {
     }
     // The recording loaded before is still the one played.
     resetLinkState();
-    LinkPort = &replayPortOps;
+    useLinkBackend(&replayPortOps);
     pollStatus();
     EXPECT_EQ(Status.identity, 0x45);
 }
@@ -182,7 +182,7 @@ TEST_F(ReplayTest, AFileReadInPiecesPlaysAsItsText) {
     ASSERT_TRUE(replayLoadFile(f, 1 << 30, &error)) << error;
     fclose(f);
     resetLinkState();
-    LinkPort = &replayPortOps;
+    useLinkBackend(&replayPortOps);
     for (int tick = 0; tick <= 608; ++tick) {
         readingsPollTick();
         if (tick == 8) {

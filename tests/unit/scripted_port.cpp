@@ -154,28 +154,25 @@ std::vector<std::string> trace() {
 }
 
 LinkOnScriptedPort::LinkOnScriptedPort() : saved(LinkPort) {
-    LinkPort = &scriptedPortOps;
+    useLinkBackend(&scriptedPortOps);
     reset();
     resetLinkState();
 }
 
 LinkOnScriptedPort::~LinkOnScriptedPort() {
     resetLinkState();
-    LinkPort = saved;
+    useLinkBackend(saved);
 }
 
 }  // namespace scripted
 
-const PortOps scriptedPortOps = {
-    "scripted",
-    scripted::open,
-    scripted::applySettings,
-    scripted::applyTimeouts,
-    scripted::purge,
-    scripted::write,
-    scripted::read,
-    scripted::close,
-    scripted::tickCount,
-    scripted::sleepMs,
-    nullptr,
-};
+const PortOps scriptedPortOps = PortOps::called("scripted")
+                                    .withOpen(scripted::open)
+                                    .withSettings(scripted::applySettings)
+                                    .withTimeouts(scripted::applyTimeouts)
+                                    .withPurge(scripted::purge)
+                                    .withWrite(scripted::write)
+                                    .withRead(scripted::read)
+                                    .withClose(scripted::close)
+                                    .withTickCount(scripted::tickCount)
+                                    .withSleep(scripted::sleepMs);

@@ -130,7 +130,7 @@ protected:
     void SetUp() override {
         scripted::reset();
         resetLinkState();
-        LinkPort = &scriptedPortOps;
+        useLinkBackend(&scriptedPortOps);
         fillSettingsKeyTables();
         dir = makeScratchDir("zset");
         ASSERT_FALSE(dir.empty());

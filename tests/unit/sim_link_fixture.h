@@ -13,7 +13,7 @@ class SimLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
         resetLinkState();
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         simPortUseRealTime(false);
     }
     void TearDown() override {

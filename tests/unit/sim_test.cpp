@@ -418,7 +418,7 @@ void countErrorBox() { ++errorBoxes; }
 class SimPort : public ::testing::Test {
 protected:
     void SetUp() override {
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         resetLinkState();
         linkHooks.error = countErrorBox;
         errorBoxes = 0;

@@ -6,44 +6,45 @@
 #include <gtest/gtest.h>
 
 #include "link/link.h"
+#include "link/port_grammar.h"
 #include "shell/start_options.h"
 #include "sim/replay.h"
 
-TEST(StartOptions, CommandLineChoosesTheBackend) {
+// The short options are the port grammar's names: each reads as the --port
+// it stands for.
+TEST(StartOptions, CommandLineNamesThePort) {
     struct Case {
         const char* line;
-        StartBackend backend;
-        int generation;
-        const char* file;
+        const char* port;
+        const char* error;
     } cases[] = {
-        {"", StartBackend::Ports, 3, ""},
-        {"--demo", StartBackend::Demo, 3, ""},
-        {"--demo=1", StartBackend::Demo, 1, ""},
-        {"--demo=2", StartBackend::Ports, 3, ""},
-        {"x--demo", StartBackend::Ports, 3, ""},
-        {"--replay drive.rec", StartBackend::Replay, 3, "drive.rec"},
-        {"--replay=drive.rec --demo", StartBackend::Replay, 3, "drive.rec"},
-        {"--replay \"C:\\road tests\\drive 1.rec\"", StartBackend::Replay, 3,
-         "C:\\road tests\\drive 1.rec"},
-        {"--replay", StartBackend::Replay, 3, ""},
-        {"--replayed", StartBackend::Ports, 3, ""},
+        {"", "", ""},
+        {"--demo", "demo:3", ""},
+        {"--demo=1", "demo:1", ""},
+        {"--demo=2", "", ""},
+        {"x--demo", "", ""},
+        {"--replay drive.rec", "replay:drive.rec", ""},
+        {"--replay=drive.rec --demo", "replay:drive.rec", ""},
+        {"--replay \"C:\\road tests\\drive 1.rec\"", "replay:C:\\road tests\\drive 1.rec", ""},
+        {"--replay", "replay:", "--replay needs the recording's file name"},
+        {"--replayed", "", ""},
     };
     for (const Case& c : cases) {
         const StartOptions o = readStartOptions(c.line);
-        EXPECT_EQ(o.backend, c.backend) << c.line;
-        EXPECT_EQ(o.demoGeneration, c.generation) << c.line;
-        EXPECT_EQ(o.replayFile, c.file) << c.line;
+        EXPECT_EQ(o.port, c.port) << c.line;
+        EXPECT_EQ(o.error, c.error) << c.line;
     }
 }
 
 TEST(StartOptions, AReplayThatCantBePlayedLeavesTheBackendAlone) {
     resetLinkState();
-    LinkPort = &posixPortOps;
+    useLinkBackend(&posixPortOps);
     std::string error;
     StartOptions o = readStartOptions("--replay /nonexistent/drive.rec");
     EXPECT_FALSE(useStartBackend(o, &posixPortOps, &error));
     EXPECT_EQ(error.rfind("/nonexistent/drive.rec: ", 0), 0u) << error;
     EXPECT_FALSE(useStartBackend(readStartOptions("--replay"), &posixPortOps, &error));
+    EXPECT_EQ(error, "--replay needs the recording's file name");
     EXPECT_EQ(LinkPort, &posixPortOps);
 
     char path[] = "/tmp/zuvels-replay-XXXXXX";
@@ -52,7 +53,7 @@ TEST(StartOptions, AReplayThatCantBePlayedLeavesTheBackendAlone) {
     FILE* f = fdopen(fd, "w");
     fputs("0 > 65 01 01 67\n5 < 65 00 45 AA\n", f);
     fclose(f);
-    o.replayFile = path;
+    o.port = std::string("replay:") + path;
     EXPECT_TRUE(useStartBackend(o, &posixPortOps, &error)) << error;
     EXPECT_EQ(LinkPort, &replayPortOps);
     remove(path);
@@ -60,54 +61,42 @@ TEST(StartOptions, AReplayThatCantBePlayedLeavesTheBackendAlone) {
 }
 
 TEST(StartOptions, PortTakesTheWholeGrammar) {
-    struct Case {
-        const char* line;
-        StartBackend backend;
-        int generation;
-        const char* file;
-        const char* port;
-    };
-    const Case cases[] = {
-        {"--port demo:1", StartBackend::Demo, 1, "", ""},
-        {"--port replay:drive.rec", StartBackend::Replay, 3, "drive.rec", ""},
-        {"--port socket://127.0.0.1:4001", StartBackend::Network, 3, "", "socket://127.0.0.1:4001"},
-        {"--port tcp://bad", StartBackend::Network, 3, "", "tcp://bad"},
-        {"--port COM4", StartBackend::Ports, 3, "", "COM4"},
-    };
-    for (const Case& c : cases) {
-        const StartOptions o = readStartOptions(c.line);
-        EXPECT_EQ(o.backend, c.backend) << c.line;
-        EXPECT_EQ(o.demoGeneration, c.generation) << c.line;
-        EXPECT_EQ(o.replayFile, c.file) << c.line;
-        EXPECT_EQ(o.portName, c.port) << c.line;
-        EXPECT_EQ(o.error, "") << c.line;
+    const char* kept[] = {"demo:1", "replay:drive.rec", "socket://127.0.0.1:4001", "tcp://bad",
+                          "COM4"};
+    for (const char* port : kept) {
+        const StartOptions o = readStartOptions((std::string("--port ") + port).c_str());
+        EXPECT_EQ(o.port, port);
+        EXPECT_EQ(o.error, "") << port;
     }
-    EXPECT_NE(readStartOptions("--port demo:2").error, "");
+    EXPECT_EQ(readStartOptions("--port demo:2").error,
+              "demo takes generation 1 or 3: demo, demo:1 or demo:3");
 }
 
 TEST(StartOptions, EachBackendIsTheTablesRow) {
     struct Case {
         const char* line;
         const PortOps* backend;
+        const char* startPort;  // selected once ZuvelS.ini is read
     };
     const Case cases[] = {
-        {"", &posixPortOps},
-        {"--port COM4", &posixPortOps},
-        {"--demo=1", &simPortOps},
-        {"--port demo", &simPortOps},
-        {"--port rfc2217://127.0.0.1:2217", &netPortOps},
-        {"--port tcp://bad", &netPortOps},  // kept whole: the box names it
+        {"", &posixPortOps, ""},
+        {"--port COM4", &posixPortOps, "COM4"},
+        {"--demo=1", &simPortOps, ""},
+        {"--port demo", &simPortOps, ""},
+        {"--port rfc2217://127.0.0.1:2217", &netPortOps, "rfc2217://127.0.0.1:2217"},
+        {"--port tcp://bad", &netPortOps, "tcp://bad"},  // kept whole: the box names it
     };
     const PortOps* saved = LinkPort;
     for (const Case& c : cases) {
         resetLinkState();
-        LinkPort = nullptr;
+        useLinkBackend(nullptr);
         std::string error;
         EXPECT_TRUE(useStartBackend(readStartOptions(c.line), &posixPortOps, &error)) << c.line;
         EXPECT_EQ(LinkPort, c.backend) << c.line;
+        EXPECT_EQ(startPortName(), c.startPort) << c.line;
         // The COM menu's way back is the serial row, whatever was chosen.
-        EXPECT_EQ(serialPortsBackend(), &posixPortOps) << c.line;
+        EXPECT_EQ(PortScheme::Serial->ops, &posixPortOps) << c.line;
     }
     resetLinkState();
-    LinkPort = saved;
+    useLinkBackend(saved);
 }

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/language.h"
+#include "shell/language_list.h"
 #include "service_fixture.h"
 #include "tools/win_run.h"
 
@@ -139,10 +140,10 @@ TEST(AboutTexts, TheNumberCheckTellsContactDetailsFromVersionsAndYears) {
 
 TEST_F(AboutDialog, NoTextLooksLikeATelephoneNumberOrAPostcodeInAnyLanguage) {
     start(1, "ang");
-    for (int language : {IDM_LANG_POL, IDM_LANG_ANG, IDM_LANG_RUS, IDM_LANG_LIT, IDM_LANG_CS}) {
-        SCOPED_TRACE(language);
+    for (const LanguageRow& l : AllLanguages) {
+        SCOPED_TRACE(l.code);
         if (dialog) DestroyWindow(dialog);
-        command(language);
+        command(l.command);
         openDialog(IDD_ABOUT, aboutDialogProc, 0);
         ShowWindow(dialog, SW_SHOWNOACTIVATE);
         UpdateWindow(dialog);

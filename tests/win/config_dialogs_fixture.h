@@ -39,7 +39,7 @@ protected:
 
     void SetUp() override {
         resetLinkState();
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         resetLevelSensorState();
         resetLambdaEmulationState();
         clearPauseFlags();

@@ -94,7 +94,7 @@ protected:
     void start(int gen, int templateId, DLGPROC proc, void (*setUp)(HWND), void (*texts)(HWND)) {
         generation = gen;
         resetLinkState();
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         SimConfig config;
         config.generation = gen;
         simPortSetup(config);

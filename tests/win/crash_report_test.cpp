@@ -1,7 +1,8 @@
 // The crash report, seen from outside: the program built with its test hooks
 // (ZuvelS_hooks.exe beside this runner) is made to crash once its window is
 // up; it must leave a minidump in the temporary folder and say where in one
-// message box, which the test closes.
+// message box, which the test closes. The temporary folder is named in the
+// fitters' letters, as a user profile may be, whatever the code page.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -10,31 +11,26 @@
 
 #include <gtest/gtest.h>
 
+#include "link/wide_path_win.h"
 #include "service/dialogs_win.h"
 
 namespace {
 
-std::string folderOfThisRunner() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string s = path;
-    return s.substr(0, s.find_last_of('\\') + 1);
-}
-
-// Sets an environment variable for the children started meanwhile.
+// Sets an environment variable (a UTF-8 value) for the children started
+// meanwhile.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        char old[1024];
-        const DWORD n = GetEnvironmentVariableA(name, old, sizeof old);
-        had_ = n > 0 && n < sizeof old;
+    ScopedEnv(const wchar_t* name, const char* value) : name_(name) {
+        wchar_t old[1024];
+        const DWORD n = GetEnvironmentVariableW(name, old, 1024);
+        had_ = n > 0 && n < 1024;
         if (had_) old_ = old;
-        SetEnvironmentVariableA(name, value);
+        SetEnvironmentVariableW(name, utf8Text(value).c_str());
     }
-    ~ScopedEnv() { SetEnvironmentVariableA(name_.c_str(), had_ ? old_.c_str() : nullptr); }
+    ~ScopedEnv() { SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr); }
 
 private:
-    std::string name_, old_;
+    std::wstring name_, old_;
     bool had_ = false;
 };
 
@@ -61,9 +57,9 @@ std::vector<HWND> messageBoxesOf(DWORD process) {
 }
 
 BOOL CALLBACK appendText(HWND w, LPARAM lp) {
-    char text[1024] = "";
-    GetWindowTextA(w, text, sizeof text);
-    *reinterpret_cast<std::string*>(lp) += text;
+    wchar_t text[1024] = L"";
+    GetWindowTextW(w, text, 1024);
+    *reinterpret_cast<std::string*>(lp) += utf8Path(text);
     return TRUE;
 }
 
@@ -75,7 +71,7 @@ std::string textOf(HWND box) {
 
 std::string firstBytes(const std::string& path, size_t n) {
     std::string bytes(n, '\0');
-    FILE* f = fopen(path.c_str(), "rb");
+    FILE* f = openFile(path.c_str(), "rb");
     if (!f) return "";
     bytes.resize(fread(&bytes[0], 1, n, f));
     fclose(f);
@@ -85,12 +81,12 @@ std::string firstBytes(const std::string& path, size_t n) {
 // The dump files in folder: name and size.
 std::vector<std::pair<std::string, DWORD>> dumpsIn(const std::string& folder) {
     std::vector<std::pair<std::string, DWORD>> found;
-    WIN32_FIND_DATAA f;
-    HANDLE h = FindFirstFileA((folder + "ZuvelS-*.dmp").c_str(), &f);
+    WIN32_FIND_DATAW f;
+    HANDLE h = FindFirstFileW(widePath((folder + "ZuvelS-*.dmp").c_str()).c_str(), &f);
     if (h == INVALID_HANDLE_VALUE) return found;
     do {
-        found.push_back({f.cFileName, f.nFileSizeLow});
-    } while (FindNextFileA(h, &f));
+        found.push_back({utf8Path(f.cFileName), f.nFileSizeLow});
+    } while (FindNextFileW(h, &f));
     FindClose(h);
     return found;
 }
@@ -100,32 +96,33 @@ protected:
     std::string temp;  // the child's temporary folder, with its final '\'
 
     void SetUp() override {
-        char base[MAX_PATH], name[MAX_PATH];
-        GetTempPathA(sizeof base, base);
-        GetTempFileNameA(base, "zcr", 0, name);
-        DeleteFileA(name);
-        ASSERT_TRUE(CreateDirectoryA(name, nullptr));
-        temp = std::string(name) + "\\";
+        wchar_t base[MAX_PATH + 1];
+        ASSERT_NE(0u, GetTempPathW(MAX_PATH + 1, base));
+        temp =
+            utf8Path(base) + "zcr-" + std::to_string(GetCurrentProcessId()) +
+            " J\xC5\xABrat\xC4\x97 \xC5\x81ukasz \xD0\x90\xD0\xBD\xD0\xB4\xD1\x80\xD0\xB5\xD0\xB9";
+        ASSERT_TRUE(CreateDirectoryW(widePath(temp.c_str()).c_str(), nullptr)) << temp;
+        temp += "\\";
     }
     void TearDown() override {
-        for (const auto& d : dumpsIn(temp)) DeleteFileA((temp + d.first).c_str());
-        DeleteFileA((temp + "ZuvelS.ini").c_str());
-        RemoveDirectoryA(temp.c_str());
+        for (const auto& d : dumpsIn(temp)) DeleteFileW(widePath((temp + d.first).c_str()).c_str());
+        DeleteFileW(widePath((temp + "ZuvelS.ini").c_str()).c_str());
+        RemoveDirectoryW(widePath(temp.c_str()).c_str());
     }
 };
 
 // ZuvelS_hooks.exe, told to crash, with temp as its temporary folder and
 // its current one; on the built-in simulator, so it never opens a port.
 bool startCrashingProgram(const std::string& temp, PROCESS_INFORMATION* child) {
-    const std::string exe = folderOfThisRunner() + "ZuvelS_hooks.exe";
-    ScopedEnv crash("ZUVELS_TEST_CRASH", "1");
-    ScopedEnv tmp("TMP", temp.c_str());
-    ScopedEnv tempVar("TEMP", temp.c_str());
-    std::string commandLine = "\"" + exe + "\" --demo";
-    STARTUPINFOA si = {};
+    const std::wstring exe = widePath((moduleFolder() + "ZuvelS_hooks.exe").c_str());
+    ScopedEnv crash(L"ZUVELS_TEST_CRASH", "1");
+    ScopedEnv tmp(L"TMP", temp.c_str());
+    ScopedEnv tempVar(L"TEMP", temp.c_str());
+    std::wstring commandLine = L"\"" + exe + L"\" --demo";
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
-    return CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          temp.c_str(), &si, child) != FALSE;
+    return CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          widePath(temp.c_str()).c_str(), &si, child) != FALSE;
 }
 
 // The child's message boxes once at least one shows, or none when the

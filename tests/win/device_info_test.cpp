@@ -32,7 +32,7 @@ protected:
         if (dialog) DestroyWindow(dialog);
         if (!mainWindow) start(1, "ang");
         resetLinkState();
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         SimConfig c;
         c.generation = generation;
         c.variant = variant;

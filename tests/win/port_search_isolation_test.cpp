@@ -82,12 +82,12 @@ TEST(PortSearchIsolation, RegistryPortsReachOnlyOurPty) {
 
     // COM1 is lpgsim's pty: it answers a status request.
     const PortOps* saved = LinkPort;
-    LinkPort = &win32PortOps;
+    useLinkBackend(&win32PortOps);
     resetLinkState();
     selectPort(portTablePath(1), 1);
     pollStatus();
     EXPECT_EQ(LinkState, LinkStateKind::Up);
     closePort();
     resetLinkState();
-    LinkPort = saved;
+    useLinkBackend(saved);
 }

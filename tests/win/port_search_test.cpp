@@ -283,7 +283,7 @@ protected:
 
     void open(int port) {
         start(port, "ang");
-        LinkPort = &win32PortOps;
+        useLinkBackend(&win32PortOps);
         setServiceDialogOpen(true);
         dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PORT_SEARCH),
                                     currentPage, portSearchDialogProc, 0);

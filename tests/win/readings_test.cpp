@@ -109,7 +109,7 @@ protected:
     // with the ticks.
     static void startSimulator() {
         resetLinkState();
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         simPortUseRealTime(false);
         SimConfig config;
         config.generation = 1;

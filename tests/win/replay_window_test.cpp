@@ -26,12 +26,12 @@ using shelltest::ShellTest;
 // byte.
 std::vector<int> recordDrive(const std::string& path, int ticks) {
     std::vector<int> temperatures;
-    FILE* f = fopen(path.c_str(), "wb");
+    FILE* f = openFile(path.c_str(), "wb");
     if (!f) return temperatures;
     simPortUseRealTime(false);
     simPortSetup(SimConfig());
     recordingStart(&simPortOps, f, "demo", "test");
-    LinkPort = &recordingPortOps;
+    useLinkBackend(&recordingPortOps);
     for (int tick = 0; tick < ticks; ++tick) {
         readingsPollTick();
         temperatures.push_back(Live.temperatureRaw);
@@ -49,9 +49,10 @@ std::vector<int> recordDrive(const std::string& path, int ticks) {
 class ReplayWindow : public ShellTest {
 protected:
     void TearDown() override {
+        // Before the fixture removes the folder it lies in.
+        shelltest::removeFile(recording());
         ShellTest::TearDown();
         replayUseRealTime(true);
-        DeleteFileA(recording().c_str());
     }
     std::string recording() const { return dir + "\\drive.rec"; }
 };

@@ -91,13 +91,13 @@ protected:
         resetMessageBox = showMessageBox;
         shellWindow().winW = savedW, shellWindow().winH = savedH, appState().shownSize = savedSize;
         resetLinkState();
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
     }
 
     // A controller of generation gen with the link up, its log cleared.
     void connect(int gen) {
         resetLinkState();
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         SimConfig config;
         config.generation = gen;
         simPortSetup(config);
@@ -203,7 +203,7 @@ TEST_F(ResetPage, Generation1WithoutAWholeReplyFails) {
     // The reply breaks off after its '3'.
     boxes.clear();
     connect(1);
-    LinkPort = &cutting;
+    useLinkBackend(&cutting);
     press();
     EXPECT_EQ(requestsReceived().back(), Gen1Reset);
     EXPECT_EQ(WriteReply.value, '3');

@@ -10,119 +10,41 @@
 
 #include <gtest/gtest.h>
 
+#include "menu_table.h"
 #include "res/resource.h"
+#include "shell/language_list.h"
+#include "shell/page_list.h"
 
 namespace {
 
 HINSTANCE exeInstance() { return GetModuleHandleA(nullptr); }
 
-std::wstring menuText(HMENU menu, UINT item, UINT flags) {
-    wchar_t buf[128] = {};
-    GetMenuStringW(menu, item, buf, 128, flags);
-    return buf;
-}
-
-bool isSeparator(HMENU menu, int pos) {
-    MENUITEMINFOW info = {};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE;
-    return GetMenuItemInfoW(menu, pos, TRUE, &info) && (info.fType & MFT_SEPARATOR);
-}
-
-// Command ids of a popup in order; 0 stands for a separator.
-std::vector<UINT> popupIds(HMENU popup) {
-    std::vector<UINT> ids;
-    int count = GetMenuItemCount(popup);
-    for (int i = 0; i < count; ++i)
-        ids.push_back(isSeparator(popup, i) ? 0 : GetMenuItemID(popup, i));
-    return ids;
-}
-
-struct MenuLabels {
-    int menuId;
-    const wchar_t* popups[5];  // file, port, size, language, information
-    const wchar_t* items[17];  // in the order of kLabelledItems
-};
-
-const UINT kLabelledItems[17] = {
-    IDM_OPEN,     IDM_SAVE_AS, IDM_EXIT,     IDM_LANG_POL,      IDM_LANG_ANG, IDM_LANG_RUS,
-    IDM_LANG_LIT, IDM_LANG_CS, IDM_READINGS, IDM_CONFIGURATION, IDM_OPTIONS,  IDM_DIAGRAM,
-    IDM_RESET,    IDM_SCOPE,   IDM_ABOUT,    IDM_DEVICE_INFO,   IDM_AUTO_SCAN};
-
-const MenuLabels kMenus[] = {
-    {IDM_MENU_POL,
-     {L"Plik", L"Port", L"Rozmiar", L"Język", L"Informacje"},
-     {L"Otwórz...", L"Zapisz jako...", L"Wyjscie", L"Polski", L"Angielski", L"Rosyjski",
-      L"Litewski", L"Czeski", L"Odczyty", L"Konfiguracja", L"Opcje", L"Schemat", L"Reset",
-      L"Oscyloskop", L"O Programie...", L"O Sterowniku...", L"..."}},
-    {IDM_MENU_ANG,
-     {L"File", L"Port", L"Size", L"Language", L"Information"},
-     {L"Open...", L"Save As...", L"Exit", L"Polish", L"English", L"Russian", L"Lithuanian",
-      L"Czech", L"Readings", L"Configuration", L"Options", L"Diagram", L"Reset", L"Oscilloscope",
-      L"Program information...", L"Device information", L"..."}},
-    {IDM_MENU_RUS,
-     {L"Файл", L"Порт", L"Размер", L"Язык", L"Информация"},
-     {L"Открыть...", L"Сохранить как...", L"Выход", L"Польский", L"Английский", L"Русский",
-      L"Литовский", L"Ч'ешский", L"Чтение", L"Конфигурация", L"Опции", L"Схема", L"Сброс",
-      L"Осцилограф", L"О программе...", L"О приборе", L"..."}},
-    {IDM_MENU_LIT,
-     {L"Failas", L"Portas", L"Dydis", L"Kalba", L"Informacija"},
-     {L"Atidaryti...", L"Išsaugoti kaip...", L"Išejimas", L"Lenku", L"Anglu", L"Rusu", L"Lietuvu",
-      L"Ceku ", L"Skaitymas", L"Konfiguracija", L"Opcijos", L"Schema", L"Atstatymas",
-      L"Osciloskopas", L"apie programa", L"apie prietaisa", L"..."}},
-    {IDM_MENU_CS,
-     {L"Soubor", L"Port", L"Velikost", L"Jazyk", L"Informace"},
-     {L"Otevři...", L"Ulož jako\u2026", L"Výstup", L"Polsky", L"Anglicky", L"Rusky", L"Litevsky",
-      L"Czesky", L"Odečty", L"Konfigurace", L"Další", L"Schéma", L"Reset zařízení", L"Osciloskop",
-      L"O Programu...", L"O řídící jednotce...", L"..."}},
-};
-
-TEST(Resources, EveryLanguageMenuHasTheSameBarAndCommandIds) {
-    const std::vector<UINT> file = {IDM_OPEN, IDM_SAVE_AS, 0, IDM_EXIT};
-    const std::vector<UINT> port = {IDM_COM1, IDM_COM2, IDM_COM3, IDM_COM4, IDM_COM5,     IDM_COM6,
-                                    IDM_COM7, IDM_COM8, IDM_COM9, 0,        IDM_AUTO_SCAN};
-    const std::vector<UINT> size = {40028, 40029, 40030, 40032, 40031};  // 960 above 1024
-    const std::vector<UINT> lang = {40035, 40036, 40038, 40039, 40066};
-    const std::vector<UINT> info = {40003, 40048};
-    const UINT pages[6] = {40005, 40006, 40007, 40013, 40008, 40010};
-
-    for (const MenuLabels& m : kMenus) {
-        SCOPED_TRACE(m.menuId);
-        HMENU menu = LoadMenuA(exeInstance(), MAKEINTRESOURCEA(m.menuId));
-        ASSERT_NE(menu, nullptr);
-        ASSERT_EQ(GetMenuItemCount(menu), 11);
-        const int popupPos[5] = {0, 1, 2, 3, 10};
-        for (int pos : popupPos)
-            EXPECT_NE(GetSubMenu(menu, pos), nullptr) << "bar position " << pos;
-        for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(GetSubMenu(menu, 4 + i), nullptr);
-            EXPECT_EQ(GetMenuItemID(menu, 4 + i), pages[i]);
-        }
-        EXPECT_EQ(popupIds(GetSubMenu(menu, 0)), file);
-        EXPECT_EQ(popupIds(GetSubMenu(menu, 1)), port);
-        EXPECT_EQ(popupIds(GetSubMenu(menu, 2)), size);
-        EXPECT_EQ(popupIds(GetSubMenu(menu, 3)), lang);
-        EXPECT_EQ(popupIds(GetSubMenu(menu, 10)), info);
-        DestroyMenu(menu);
+// Each language's menu is its column of the menu table, item for item: the
+// bar, every popup, labels as Unicode, separators and command ids.
+TEST(Resources, EveryLanguageMenuIsItsColumnOfTheMenuTable) {
+    const menutable::Table table = menutable::readTable();
+    ASSERT_FALSE(table.rows.empty()) << "res/menus.tsv not read";
+    std::vector<std::string> codes;
+    for (const LanguageRow& l : AllLanguages) codes.push_back(l.code);
+    ASSERT_EQ(table.codes, codes) << "a label column per language, in the table's order";
+    int pages = 0, languages = 0;
+    for (const menutable::Row& r : table.rows) {
+        pages += r.command == "PAGE";
+        languages += r.command == "LANGUAGE";
     }
-}
+    EXPECT_EQ(pages, PageCount);
+    EXPECT_EQ(languages, LanguageCount);
 
-TEST(Resources, MenuLabelsComeOutAsUnicodeInEveryLanguage) {
-    for (const MenuLabels& m : kMenus) {
-        SCOPED_TRACE(m.menuId);
-        HMENU menu = LoadMenuA(exeInstance(), MAKEINTRESOURCEA(m.menuId));
+    for (size_t column = 0; column < codes.size(); ++column) {
+        SCOPED_TRACE(codes[column]);
+        const std::vector<menutable::MenuNode> expected = menutable::expectedBar(table, column);
+        for (const menutable::MenuNode& bar : expected)
+            for (const menutable::MenuNode& item : bar.popup ? bar.items : expected)
+                EXPECT_TRUE(item.separator || item.popup || item.command != 0)
+                    << "no command for " << testing::PrintToString(item);
+        HMENU menu = LoadMenuW(exeInstance(), MAKEINTRESOURCEW(AllLanguages[column].menu));
         ASSERT_NE(menu, nullptr);
-        const int popupPos[5] = {0, 1, 2, 3, 10};
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(menuText(menu, popupPos[i], MF_BYPOSITION), m.popups[i]);
-        for (int i = 0; i < 17; ++i)
-            EXPECT_EQ(menuText(menu, kLabelledItems[i], MF_BYCOMMAND), m.items[i])
-                << "item " << kLabelledItems[i];
-        // Port and size labels are the same in every language.
-        EXPECT_EQ(menuText(menu, IDM_COM1, MF_BYCOMMAND), L"COM 1");
-        EXPECT_EQ(menuText(menu, IDM_COM9, MF_BYCOMMAND), L"COM 9");
-        EXPECT_EQ(menuText(menu, IDM_SIZE_1280_960, MF_BYCOMMAND), L"1280x960");
-        EXPECT_EQ(menuText(menu, IDM_SIZE_1280_1024, MF_BYCOMMAND), L"1280x1024");
+        EXPECT_EQ(menutable::shownItems(menu), expected);
         DestroyMenu(menu);
     }
 }
@@ -198,8 +120,9 @@ struct FlagPoint {
     COLORREF colour;
 };
 
+// What a language's flag looks like, by code (make_bitmaps.py draws them).
 struct Flag {
-    int unchecked, checked;
+    const char* code;
     FlagPoint points[3];
 };
 
@@ -208,12 +131,18 @@ const COLORREF kWhite = RGB(255, 255, 255), kRed = RGB(255, 0, 0), kBlue = RGB(0
 
 // Sample points away from the frame of the checked variant.
 const Flag kFlags[] = {
-    {IDB_FLAG_POL, IDB_FLAG_POL_ON, {{7, 2, kWhite}, {7, 9, kRed}, {2, 3, kWhite}}},
-    {IDB_FLAG_ANG, IDB_FLAG_ANG_ON, {{2, 2, kNavy}, {7, 6, kRed}, {11, 9, kNavy}}},
-    {IDB_FLAG_RUS, IDB_FLAG_RUS_ON, {{7, 2, kWhite}, {7, 5, kBlue}, {7, 9, kRed}}},
-    {IDB_FLAG_LIT, IDB_FLAG_LIT_ON, {{7, 2, kYellow}, {7, 5, kGreen}, {7, 9, kRed}}},
-    {IDB_FLAG_CS, IDB_FLAG_CS_ON, {{11, 2, kWhite}, {11, 9, kRed}, {2, 6, kBlue}}},
+    {"pol", {{7, 2, kWhite}, {7, 9, kRed}, {2, 3, kWhite}}},
+    {"ang", {{2, 2, kNavy}, {7, 6, kRed}, {11, 9, kNavy}}},
+    {"rus", {{7, 2, kWhite}, {7, 5, kBlue}, {7, 9, kRed}}},
+    {"lit", {{7, 2, kYellow}, {7, 5, kGreen}, {7, 9, kRed}}},
+    {"cs", {{11, 2, kWhite}, {11, 9, kRed}, {2, 6, kBlue}}},
 };
+
+const Flag* flagOf(const char* code) {
+    for (const Flag& f : kFlags)
+        if (std::strcmp(f.code, code) == 0) return &f;
+    return nullptr;
+}
 
 // The bitmap resource as stored: info header, palette, bottom-up rows.
 const BITMAPINFOHEADER* rawBitmap(int id) {
@@ -232,9 +161,12 @@ COLORREF pixelOf(const BITMAPINFOHEADER* bmi, int x, int y) {
     return RGB(c.rgbRed, c.rgbGreen, c.rgbBlue);
 }
 
+// Every language's flags, both of them, are small 16-colour bitmaps; the
+// drawings sampled above also show their colours.
 TEST(Resources, FlagBitmapsAreSmall16ColourFlags) {
-    for (const Flag& f : kFlags) {
-        for (int id : {f.unchecked, f.checked}) {
+    for (const LanguageRow& l : AllLanguages) {
+        SCOPED_TRACE(l.code);
+        for (int id : {l.flag, l.flagChecked}) {
             SCOPED_TRACE(id);
             HBITMAP loaded = LoadBitmapA(exeInstance(), MAKEINTRESOURCEA(id));
             ASSERT_NE(loaded, nullptr);
@@ -249,13 +181,15 @@ TEST(Resources, FlagBitmapsAreSmall16ColourFlags) {
             ASSERT_NE(raw, nullptr);
             EXPECT_EQ(raw->biBitCount, 4);
             EXPECT_EQ(raw->biCompression, static_cast<DWORD>(BI_RGB));
-            for (const FlagPoint& p : f.points)
-                EXPECT_EQ(pixelOf(raw, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+            if (const Flag* f = flagOf(l.code)) {
+                for (const FlagPoint& p : f->points)
+                    EXPECT_EQ(pixelOf(raw, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+            }
         }
         // The checked variant is framed in black, the unchecked one in silver.
-        EXPECT_EQ(pixelOf(rawBitmap(f.checked), 0, 0), RGB(0, 0, 0));
-        EXPECT_EQ(pixelOf(rawBitmap(f.checked), 13, 11), RGB(0, 0, 0));
-        EXPECT_EQ(pixelOf(rawBitmap(f.unchecked), 0, 0), RGB(192, 192, 192));
+        EXPECT_EQ(pixelOf(rawBitmap(l.flagChecked), 0, 0), RGB(0, 0, 0));
+        EXPECT_EQ(pixelOf(rawBitmap(l.flagChecked), 13, 11), RGB(0, 0, 0));
+        EXPECT_EQ(pixelOf(rawBitmap(l.flag), 0, 0), RGB(192, 192, 192));
     }
 }
 

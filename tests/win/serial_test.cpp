@@ -37,7 +37,7 @@ TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls) {
     const size_t earlier = readFrameLog(log).size();
 
     const PortOps* saved = LinkPort;
-    LinkPort = &win32PortOps;
+    useLinkBackend(&win32PortOps);
     resetLinkState();
     selectPort(portTablePath(1), 1);
 
@@ -57,7 +57,7 @@ TEST(SerialCom1, ReadsAllBlocksAndWritesThroughWin32Calls) {
     EXPECT_EQ(BytesTransferred, 3u);
     EXPECT_EQ(WriteReply.value, value);
     closePort();
-    LinkPort = saved;
+    useLinkBackend(saved);
 
     // The controller wrote its last reply before we read it; the log line
     // follows at once, but give the file a moment to show up complete.
@@ -104,7 +104,7 @@ TEST(SerialCom1, OpensWithTheLinkSettings) {
     if (!log || !*log) GTEST_SKIP() << "no lpgsim on COM1";
 
     const PortOps* saved = LinkPort;
-    LinkPort = &win32PortOps;
+    useLinkBackend(&win32PortOps);
     resetLinkState();
     selectPort(portTablePath(1), 1);
     openPort();
@@ -123,7 +123,7 @@ TEST(SerialCom1, OpensWithTheLinkSettings) {
     const bool hasModemLines = GetCommModemStatus(h, &modem) != 0;
     closePort();
     resetLinkState();
-    LinkPort = saved;
+    useLinkBackend(saved);
     ASSERT_TRUE(gotState);
     ASSERT_TRUE(gotTimeouts);
 

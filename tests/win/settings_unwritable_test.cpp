@@ -58,7 +58,7 @@ TEST_F(SettingsUnwritableTest, IsToldOncePerRunNamingTheFolderAndTheSetup) {
     // The next run, started in its own folder, tells again.
     DestroyWindow(mainWindow);
     drainMessages();
-    ASSERT_TRUE(SetCurrentDirectoryA(dir.c_str()));
+    ASSERT_TRUE(setCurrentFolder(dir.c_str()));
     ASSERT_NE(createMainWindow(GetModuleHandleA(nullptr), SW_SHOWNOACTIVATE), nullptr);
     drainMessages();
     lock();

@@ -12,7 +12,9 @@
 
 #include "shell/seams_win.h"
 #include "link/link.h"
+#include "link/wide_path_win.h"
 #include "shell/app_state.h"
+#include "shell/language.h"
 #include "shell/language_list.h"
 #include "shell/language_win.h"
 #include "shell/shell_win.h"
@@ -48,7 +50,7 @@ inline int recordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UI
 
 inline std::string readFileBytes(const std::string& path) {
     std::string bytes;
-    FILE* f = fopen(path.c_str(), "rb");
+    FILE* f = openFile(path.c_str(), "rb");
     if (!f) return "<missing>";
     char buf[512];
     size_t n;
@@ -58,7 +60,7 @@ inline std::string readFileBytes(const std::string& path) {
 }
 
 inline void writeFileBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
+    FILE* f = openFile(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
@@ -68,7 +70,7 @@ inline void writeFileBytes(const std::string& path, const std::string& bytes) {
 inline std::string languageFileText(const char* code) {
     std::string text;
     char line[64];
-    for (int k = 0; k < 216; ++k) {
+    for (int k = 0; k < LanguageEntries; ++k) {
         snprintf(line, sizeof line, "T%d=%s %d\n", k, code, k);
         text += line;
     }
@@ -105,24 +107,43 @@ inline bool isChecked(int command) { return (menuState(command) & MF_CHECKED) !=
 inline bool isGreyed(int command) { return (menuState(command) & MF_GRAYED) != 0; }
 inline bool isHilited(int command) { return (menuState(command) & MF_HILITE) != 0; }
 
+// The folder the window runs in, named in the fitters' letters as a user's
+// profile may be, whatever the system's code page: its ini and language
+// files are reached through it.
+const char FolderLetters[] =
+    " J\xC5\xABrat\xC4\x97 \xC5\x81ukasz \xD0\x90\xD0\xBD\xD0\xB4\xD1\x80\xD0\xB5\xD0\xB9";
+
+inline bool makeFolder(const std::string& path) {
+    return CreateDirectoryW(widePath(path.c_str()).c_str(), nullptr) != FALSE;
+}
+inline void removeFile(const std::string& path) { DeleteFileW(widePath(path.c_str()).c_str()); }
+inline void removeFolder(const std::string& path) {
+    RemoveDirectoryW(widePath(path.c_str()).c_str());
+}
+
 class ShellTest : public testing::Test {
 protected:
     std::string dir;
-    char previousDir[MAX_PATH] = "";
+    std::string previousDir;
 
     void SetUp() override {
-        GetCurrentDirectoryA(sizeof previousDir, previousDir);
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        char name[MAX_PATH];
-        GetTempFileNameA(temp, "zsh", 0, name);
-        DeleteFileA(name);
-        dir = name;
-        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
-        ASSERT_TRUE(CreateDirectoryA((dir + "\\Lang").c_str(), nullptr));
+        previousDir = currentFolder();
+        wchar_t temp[MAX_PATH + 1];
+        GetTempPathW(MAX_PATH + 1, temp);
+        static int made = 0;
+        dir = utf8Path(temp) + "zsh-" + std::to_string(GetCurrentProcessId()) + "-" +
+              std::to_string(++made);
+        // Wine under a locale the machine lacks has no Unix names for these
+        // letters (the foreign code page runs): the folder is then named
+        // in ASCII.
+        if (makeFolder(dir + FolderLetters))
+            dir += FolderLetters;
+        else
+            ASSERT_TRUE(makeFolder(dir)) << dir;
+        ASSERT_TRUE(makeFolder(dir + "\\Lang"));
         for (const LanguageRow& l : AllLanguages)
             writeFileBytes(dir + "\\Lang\\ZuvelS_lang." + l.code, languageFileText(l.code));
-        SetCurrentDirectoryA(dir.c_str());
+        ASSERT_TRUE(setCurrentFolder(dir.c_str()));
 
         fakeScreen() = {0, 0, 1400, 1050};
         shellSeams.desktopRectProvider = fakeDesktopRect;
@@ -131,7 +152,7 @@ protected:
         resetLinkState();
         SimConfig config;
         simPortSetup(config);
-        LinkPort = &simPortOps;
+        useLinkBackend(&simPortOps);
         setServiceDialogOpen(false);
     }
 
@@ -139,12 +160,11 @@ protected:
         if (mainWindow) DestroyWindow(mainWindow);
         drainMessages();
         resetLinkState();
-        SetCurrentDirectoryA(previousDir);
-        for (const LanguageRow& l : AllLanguages)
-            DeleteFileA((dir + "\\Lang\\ZuvelS_lang." + l.code).c_str());
-        RemoveDirectoryA((dir + "\\Lang").c_str());
-        DeleteFileA((dir + "\\ZuvelS.ini").c_str());
-        RemoveDirectoryA(dir.c_str());
+        setCurrentFolder(previousDir.c_str());
+        for (const LanguageRow& l : AllLanguages) removeFile(dir + "\\Lang\\ZuvelS_lang." + l.code);
+        removeFolder(dir + "\\Lang");
+        removeFile(dir + "\\ZuvelS.ini");
+        removeFolder(dir);
     }
 
     std::string iniPath() const { return dir + "\\ZuvelS.ini"; }

@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "shell/app_settings.h"
 #include "shell/language.h"
+#include "shell/language_list.h"
 #include "shell/pages_win.h"
 #include "shell_fixture.h"
 #include "link/link_testing.h"
@@ -15,7 +16,6 @@ using namespace shelltest;
 
 namespace {
 
-const int LanguageItems[5] = {IDM_LANG_POL, IDM_LANG_ANG, IDM_LANG_RUS, IDM_LANG_LIT, IDM_LANG_CS};
 const int PortItems[10] = {IDM_COM1, IDM_COM2, IDM_COM3, IDM_COM4, IDM_COM5,
                            IDM_COM6, IDM_COM7, IDM_COM8, IDM_COM9, IDM_AUTO_SCAN};
 
@@ -51,7 +51,8 @@ TEST_F(ShellTest, LanguageChangeSwapsTheMenuTextsAndFlags) {
 
     EXPECT_NE(GetMenu(mainWindow), before);
     EXPECT_STREQ(activeLanguage, "ang");
-    for (int item : LanguageItems) {
+    for (const LanguageRow& l : AllLanguages) {
+        const int item = l.command;
         EXPECT_EQ(isChecked(item), item == IDM_LANG_ANG) << item;
         MENUITEMINFOA info = {};
         info.cbSize = sizeof info;

@@ -34,7 +34,7 @@ bool chooseFile(HWND, bool, const SettingsFormat&, char* path, size_t cap) {
 // and then picks chosenPath, or cancels.
 std::string dialogFolder;
 bool chooseAfterBrowsing(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
-    SetCurrentDirectoryA(dialogFolder.c_str());
+    setCurrentFolder(dialogFolder.c_str());
     return save && chooseFile(owner, save, fmt, path, cap);
 }
 
@@ -78,7 +78,9 @@ protected:
         shellSeams.settingsFileChooser = chooseFile;
         shellSeams.settingsMessageBox = recordBoxAnswerYes;
         chooserCalls = 0;
-        chosenPath = dir + "\\car.zs2";
+        // As the file dialog gives a name in the fitter's letters, in a
+        // folder named so too.
+        chosenPath = dir + "\\nustatymai \xC4\x97\xC5\xAB\xC5\x82 \xD0\x96.zs2";
         start(1, "ang");
         pollStatus();  // link up, generation 3
         ASSERT_EQ(LinkState, LinkStateKind::Up);
@@ -88,7 +90,7 @@ protected:
     void TearDown() override {
         shellSeams.settingsFileChooser = savedChooser;
         shellSeams.settingsMessageBox = savedBox;
-        DeleteFileA(chosenPath.c_str());
+        removeFile(chosenPath);
         ShellTest::TearDown();
     }
 };
@@ -195,7 +197,7 @@ TEST_F(SettingsFileCommands, LoadOfAVersion1FileIsRefusedBeforeAnythingIsSent) {
 
 TEST_F(SettingsFileCommands, DialogsLeaveTheProgramFolderCurrentSoTheIniStaysThere) {
     dialogFolder = dir + "\\elsewhere";
-    ASSERT_TRUE(CreateDirectoryA(dialogFolder.c_str(), nullptr));
+    ASSERT_TRUE(makeFolder(dialogFolder));
     shellSeams.settingsFileChooser = chooseAfterBrowsing;
     command(IDM_OPEN);     // browsed, then cancelled
     command(IDM_SAVE_AS);  // browsed, then saved
@@ -205,8 +207,8 @@ TEST_F(SettingsFileCommands, DialogsLeaveTheProgramFolderCurrentSoTheIniStaysThe
     const std::string stray = dialogFolder + "\\ZuvelS.ini";
     EXPECT_EQ(readFileBytes(stray), "<missing>");
     EXPECT_NE(readFileBytes(iniPath()).find("CommPort= 3"), std::string::npos);
-    DeleteFileA(stray.c_str());
-    RemoveDirectoryA(dialogFolder.c_str());
+    removeFile(stray);
+    removeFolder(dialogFolder);
 }
 
 }  // namespace

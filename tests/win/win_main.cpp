@@ -31,6 +31,6 @@ int main(int argc, char** argv) {
     createDashboardFonts();
     selectDashboardFonts(1, false);
     simPortUseRealTime(false);
-    LinkPort = &simPortOps;
+    useLinkBackend(&simPortOps);
     return RUN_ALL_TESTS();
 }

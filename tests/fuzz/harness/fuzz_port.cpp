@@ -92,10 +92,16 @@ void fuzzSleep(uint32_t ms) { clockMs += ms; }
 
 }  // namespace
 
-const PortOps fuzzPortOps = {
-    "fuzz",   fuzzOpen,  fuzzSettings, fuzzTimeouts, fuzzPurge, fuzzWrite,
-    fuzzRead, fuzzClose, fuzzTicks,    fuzzSleep,    nullptr,
-};
+const PortOps fuzzPortOps = PortOps::called("fuzz")
+                                .withOpen(fuzzOpen)
+                                .withSettings(fuzzSettings)
+                                .withTimeouts(fuzzTimeouts)
+                                .withPurge(fuzzPurge)
+                                .withWrite(fuzzWrite)
+                                .withRead(fuzzRead)
+                                .withClose(fuzzClose)
+                                .withTickCount(fuzzTicks)
+                                .withSleep(fuzzSleep);
 
 namespace fuzzport {
 

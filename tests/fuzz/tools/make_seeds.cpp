@@ -192,10 +192,16 @@ void recClose(PortId h) { simPortOps.close(h); }
 uint32_t recTicks() { return simPortOps.tickCount(); }
 void recSleep(uint32_t ms) { simPortOps.sleepMs(ms); }
 
-const PortOps recordingOps = {
-    "recording", recOpen,  recSettings, recTimeouts, recPurge, recWrite,
-    recRead,     recClose, recTicks,    recSleep,    nullptr,
-};
+const PortOps recordingOps = PortOps::called("recording")
+                                 .withOpen(recOpen)
+                                 .withSettings(recSettings)
+                                 .withTimeouts(recTimeouts)
+                                 .withPurge(recPurge)
+                                 .withWrite(recWrite)
+                                 .withRead(recRead)
+                                 .withClose(recClose)
+                                 .withTickCount(recTicks)
+                                 .withSleep(recSleep);
 
 void emptyErrorBox() { linkInput.push_back(0); }  // no ticks inside the box
 
@@ -235,7 +241,7 @@ void beginSession(int generation, SimFault fault) {
     simLastMs = simPortNow();
     simInput = {static_cast<uint8_t>((generation == 3 ? 1 : 0) | (5 << 2)),
                 static_cast<uint8_t>(fault)};
-    LinkPort = &recordingOps;
+    useLinkBackend(&recordingOps);
     linkHooks.error = emptyErrorBox;
     resetLinkState();
     resetPageTicks();
@@ -355,7 +361,7 @@ void startSim(int generation, SimFault fault) {
     simPortUseRealTime(false);
     simPortSetup(config);
     resetLinkState();
-    LinkPort = &simPortOps;
+    useLinkBackend(&simPortOps);
 }
 
 // What f holds, from its start; f is closed.
@@ -373,7 +379,7 @@ std::string simRecording(int generation, SimFault fault, uint32_t ms) {
     FILE* f = tmpfile();
     if (!f) exit(1);
     recordingStart(&simPortOps, f, "demo", "2026-01-01T08:00:00.000+01:00");
-    LinkPort = &recordingPortOps;
+    useLinkBackend(&recordingPortOps);
     pollStatus();
     readLiveBlock();
     readConfigABlock();
