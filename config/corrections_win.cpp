@@ -67,11 +67,8 @@ INT_PTR CALLBACK correctionsDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM)
         setTexts(dialog);
         fillLists(dialog);
         centreOnRecordedScreen(dialog);
-        return TRUE;
-    case WM_PAINT:
-        // The first paint starts the timer; the dialog manager paints.
         armDialogTimer(dialog);
-        return FALSE;
+        return TRUE;
     case WM_TIMER:
         if (wp == DialogTimerId) onTimer(dialog);
         return TRUE;

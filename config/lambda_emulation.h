@@ -76,8 +76,8 @@ inline int waveSegmentPoints(int v) { return v / 2 + 2; }
 // cap; WaveMaxPoints always suffice).
 int wavePoints(int high, int low, PlotPoint* out, int cap);
 
-// Program-wide: the times the wave was last drawn for (1 and 1 at start)
-// and whether a paint has erased it since.
+// Program-wide: the times the wave is drawn for (1 and 1 at start) and
+// whether a dialog just opened still waits for its first times.
 struct LambdaEmulationState {
     int drawnHigh, drawnLow;
     bool redraw;
@@ -90,8 +90,8 @@ void resetLambdaEmulationState();
 // The dialog's tick up to the drawing: status, identity and ConfigA. False
 // when a list is dropped down; then the tick does nothing at all.
 bool lambdaEmulationPollTick();
-// True when the wave must be drawn for these times (they changed, or a paint
-// erased it); remembers them and clears the paint mark.
+// True when the wave must be drawn for these times (they changed, or the
+// dialog just opened); remembers them and clears the opening mark.
 bool lambdaWaveNeedsDrawing(int high, int low);
 
 #endif

@@ -1,5 +1,6 @@
 // The lambda emulation dialog: the H and L time lists and the plot of the
-// square wave the controller will produce, drawn on the dialog itself.
+// square wave the controller will produce, drawn on the dialog itself by its
+// paint; a tick that finds new times has the plot painted again.
 #include "config/lambda_emulation.h"
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "res/resource.h"
 #include "shell/app_state.h"
 #include "shell/canvas_win.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/palette_win.h"
 #include "shell/text_win.h"
@@ -69,9 +71,13 @@ void drawAxes(HDC dc, int probe) {
     }
 }
 
-void drawPlot(HWND dialog, int high, int low) {
+// The dialog's paint: the plot for the times the last tick decided, once it
+// has decided them for this dialog.
+void paintContent(HWND dialog, HDC dc) {
+    if (lambdaEmulation.redraw) return;
+    const int high = lambdaEmulation.drawnHigh, low = lambdaEmulation.drawnLow;
     // The dialog's own font: the plot's texts match its labels.
-    Canvas c(dialog, palette.black1, palette.black,
+    Canvas c(dc, palette.black1, palette.black,
              reinterpret_cast<HGDIOBJ>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
     drawAxes(c.dc, probeType(ConfigA.lambdaType));
 
@@ -87,7 +93,11 @@ void onTimer(HWND dialog) {
     // A dropped-down list stops the tick entirely, re-arming included.
     if (!lambdaEmulationPollTick()) return;
     const int high = ConfigA.emulBjTimeHi, low = ConfigA.emulBjTimeLo;
-    if (lambdaWaveNeedsDrawing(high, low)) drawPlot(dialog, high, low);
+    if (lambdaWaveNeedsDrawing(high, low)) {
+        const RECT plot = {PlotArea.left, PlotArea.top, PlotArea.right, PlotArea.bottom};
+        InvalidateRect(dialog, &plot, FALSE);
+        UpdateWindow(dialog);
+    }
     SendDlgItemMessageA(dialog, IDC_EMULATION_HIGH, CB_SETCURSEL,
                         static_cast<WPARAM>(emulationTimeIndex(ConfigA.emulBjTimeHi)), 0);
     SendDlgItemMessageA(dialog, IDC_EMULATION_LOW, CB_SETCURSEL,
@@ -106,19 +116,17 @@ void onList(HWND dialog, int id, int code) {
 }  // namespace
 
 INT_PTR CALLBACK lambdaEmulationDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
+    if (paintMessage(dialog, msg, wp, paintContent)) return TRUE;
     switch (msg) {
     case WM_INITDIALOG:
         centreOnRecordedScreen(dialog);
         fillList(dialog, IDC_EMULATION_HIGH);
         fillList(dialog, IDC_EMULATION_LOW);
         setTexts(dialog);
-        return TRUE;
-    case WM_PAINT:
-        // The dialog manager paints and so erases the plot; the next tick
-        // draws it again.
-        armDialogTimer(dialog);
+        // The plot waits for the first tick's times.
         lambdaEmulationState().redraw = true;
-        return FALSE;
+        armDialogTimer(dialog);
+        return TRUE;
     case WM_TIMER:
         if (wp == DialogTimerId) onTimer(dialog);
         return TRUE;

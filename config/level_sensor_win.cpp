@@ -1,6 +1,7 @@
 // The gas level sensor dialog: mode list, four threshold scroll bars with
 // their edit boxes, the factory button, and the lamp bar of the tank level
-// drawn on a grey background behind the controls.
+// drawn by its paint on a grey background behind the controls (the dialog
+// clips its children, so they stay on top).
 #include "config/level_sensor.h"
 
 #include <cstdio>
@@ -29,8 +30,6 @@ namespace {
 const int BarIds[ThresholdCount] = {IDC_LEVEL_BAR1, IDC_LEVEL_BAR2, IDC_LEVEL_BAR3, IDC_LEVEL_BAR4};
 const int EditIds[ThresholdCount] = {IDC_LEVEL_EDIT1, IDC_LEVEL_EDIT2, IDC_LEVEL_EDIT3,
                                      IDC_LEVEL_EDIT4};
-const int MarkIds[5] = {IDC_LEVEL_MARK_FULL, IDC_LEVEL_MARK_3, IDC_LEVEL_MARK_2, IDC_LEVEL_MARK_1,
-                        IDC_LEVEL_MARK_RESERVE};
 
 int thresholdOfBar(int id) {
     for (int t = 0; t < ThresholdCount; ++t)
@@ -57,10 +56,43 @@ void drawRect(HDC dc, const LampRect& r, HBRUSH fill) {
     Rectangle(dc, r.left, r.top, r.right, r.bottom);
 }
 
-// Reserve first, then the quarters bottom to top; one-pixel black outlines.
-void drawLamps(HWND dialog, const Lamps& lamps, bool background) {
-    Canvas c(dialog, palette.black1, palette.grey);
-    if (background) drawRect(c.dc, LevelBackground, palette.grey);
+// The lamps the dialog shows, kept with the dialog window as bits: the
+// reserve lamp, then the quarters from 1/4 up.
+LONG_PTR lampBits(const Lamps& lamps) {
+    LONG_PTR bits = lamps.reserve ? 1 : 0;
+    for (int q = 0; q < ThresholdCount; ++q)
+        if (lamps.quarter[q]) bits |= LONG_PTR{2} << q;
+    return bits;
+}
+Lamps shownLamps(HWND dialog) {
+    const LONG_PTR bits = GetWindowLongPtrW(dialog, DWLP_USER);
+    Lamps lamps = {};
+    lamps.reserve = (bits & 1) != 0;
+    for (int q = 0; q < ThresholdCount; ++q) lamps.quarter[q] = (bits & (LONG_PTR{2} << q)) != 0;
+    return lamps;
+}
+
+void invalidateLamp(HWND dialog, const LampRect& r) {
+    const RECT lamp = {r.left, r.top, r.right, r.bottom};
+    InvalidateRect(dialog, &lamp, FALSE);
+}
+
+// A refresh's lamps: the ones that changed are painted again.
+void showLamps(HWND dialog, const Lamps& lamps) {
+    const Lamps before = shownLamps(dialog);
+    SetWindowLongPtrW(dialog, DWLP_USER, lampBits(lamps));
+    if (before.reserve != lamps.reserve) invalidateLamp(dialog, ReserveLamp);
+    for (int q = 0; q < ThresholdCount; ++q)
+        if (before.quarter[q] != lamps.quarter[q]) invalidateLamp(dialog, QuarterLamp[q]);
+    UpdateWindow(dialog);
+}
+
+// The dialog's paint: the grey background (the controls clip it), then the
+// reserve lamp and the quarters bottom to top; one-pixel black outlines.
+void paintContent(HWND dialog, HDC dc) {
+    const Lamps lamps = shownLamps(dialog);
+    Canvas c(dc, palette.black1, palette.grey);
+    drawRect(c.dc, LevelBackground, palette.grey);
     drawRect(c.dc, ReserveLamp, lamps.reserve ? palette.red : palette.brown);
     for (int q = 0; q < ThresholdCount; ++q)
         drawRect(c.dc, QuarterLamp[q], lamps.quarter[q] ? palette.green : palette.olive);
@@ -82,20 +114,11 @@ void onInit(HWND dialog) {
         setItemText(dialog, EditIds[t], "0");
     }
     setTexts(dialog);
-}
-
-// The drawing covers the controls; toggling their enabled state makes each
-// repaint on top. The threshold controls stay disabled until the next refresh.
-void onPaint(HWND dialog) {
-    emptyPaint(dialog);
-    armDialogTimer(dialog);
-    drawLamps(dialog, Lamps{}, true);
-    for (int id : MarkIds) EnableWindow(GetDlgItem(dialog, id), FALSE);
-    EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
-    enableThresholds(dialog, true);
-    for (int id : MarkIds) EnableWindow(GetDlgItem(dialog, id), TRUE);
-    EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
+    // Every lamp dark and the threshold controls disabled until the first
+    // refresh.
+    SetWindowLongPtrW(dialog, DWLP_USER, lampBits(Lamps{}));
     enableThresholds(dialog, false);
+    armDialogTimer(dialog);
 }
 
 void refresh(HWND dialog) {
@@ -108,7 +131,7 @@ void refresh(HWND dialog) {
         if (v.thresholdsEnabled) SetScrollPos(GetDlgItem(dialog, BarIds[t]), SB_CTL, shown, TRUE);
         setEditNumber(dialog, EditIds[t], shown);
     }
-    drawLamps(dialog, v.lamps, false);
+    showLamps(dialog, v.lamps);
 }
 
 void onTimer(HWND dialog) {
@@ -142,9 +165,15 @@ void onModeList(int code, HWND list) {
 }  // namespace
 
 INT_PTR CALLBACK levelSensorDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+    if (paintMessage(dialog, msg, wp, paintContent)) return TRUE;
     switch (msg) {
-    case WM_INITDIALOG: onInit(dialog); return TRUE;
-    case WM_PAINT: onPaint(dialog); return TRUE;
+    case WM_INITDIALOG:
+        onInit(dialog);
+        // With the threshold controls off, the default focus would be the
+        // mode list, where a stray arrow key writes another mode to the
+        // controller. The label takes it instead: no key does anything there.
+        SetFocus(GetDlgItem(dialog, IDC_LEVEL_MODE_LABEL));
+        return FALSE;
     case WM_TIMER:
         if (wp == DialogTimerId) onTimer(dialog);
         return TRUE;

@@ -38,11 +38,6 @@ void applyAction(HWND page, const ViewAction& a) {
     }
 }
 
-void paintPage(HWND page) {
-    armPollTimer(page, PagePollTimerId);  // the first paint starts polling
-    paintPageArea(page);
-}
-
 }  // namespace
 
 void pageTick(HWND page, const PageHandlers& h) {
@@ -55,7 +50,6 @@ void pageTick(HWND page, const PageHandlers& h) {
 INT_PTR pageProc(HWND page, UINT msg, WPARAM wp, const PageHandlers& h) {
     switch (msg) {
     case WM_INITDIALOG: return TRUE;
-    case WM_PAINT: paintPage(page); return FALSE;
     case WM_TIMER:
         if (wp == PagePollTimerId) pageTick(page, h);
         return FALSE;

@@ -1,5 +1,5 @@
 // What the configuration and options pages' dialog procedures share: the
-// procedure itself (paint, poll timer, tick), filling lists, setting texts and
+// procedure itself (poll timer, tick), filling lists, setting texts and
 // applying a refresh.
 #ifndef ZUVELS_CONFIG_PAGE_CONTROLS_WIN_H
 #define ZUVELS_CONFIG_PAGE_CONTROLS_WIN_H
@@ -22,9 +22,10 @@ struct PageHandlers {
     void (*refresh)(HWND page);
     void (*command)(HWND page, int control, int notification);
 };
-// The pages' dialog procedure: a paint (re)arms the poll timer and covers
-// the page area; a tick runs the page's tick, refreshes when it polled and
-// re-arms when the interval changed.
+// The pages' dialog procedure: the dialog manager paints the controls (the
+// shell arms the poll timer when it creates the page); a tick runs the
+// page's tick, refreshes when it polled and re-arms when the interval
+// changed.
 INT_PTR pageProc(HWND page, UINT msg, WPARAM wp, const PageHandlers& handlers);
 // One tick of the poll timer: the page's tick, a refresh when it polled, a
 // re-arm when the interval changed.

@@ -11,13 +11,13 @@ struct ReadingsLayout {
     int cellTop, cellBottom;
     int lampDiameter;
     ButtonPlace learnAfterSize;  // after a size change
-    ButtonPlace learnOnPaint;    // on main-window paint
+    ButtonPlace learnOnCreate;   // where a created page has it
 };
 // sizeMode 1..5 (out-of-range values clamp).
 const ReadingsLayout& readingsLayout(int sizeMode);
 
-// Where the page stands in the main window's client area, at its creation
-// and on each of its own paints.
+// Where the page stands in the main window's client area (placed at its
+// creation).
 enum : int { ReadingsPageX = -5, ReadingsPageY = -10 };
 
 #endif

@@ -1,5 +1,7 @@
 // The readings page: its dialog procedure, the static frame and the live
-// dashboard, drawn straight onto the page with the shared pens and brushes.
+// dashboard, drawn with the shared pens and brushes. A paint (or a print)
+// draws the frame and the view as the last tick left it; a tick decides and
+// draws at once what it changed, on a DC of the page's own.
 #include "readings/readings_win.h"
 
 #include <cstring>
@@ -19,6 +21,7 @@
 #include "shell/language.h"
 #include "shell/pages_win.h"
 #include "shell/palette_win.h"
+#include "shell/scoped_win.h"
 #include "shell/shell_win.h"
 #include "shell/text_win.h"
 
@@ -233,7 +236,6 @@ void drawSpeeds(Canvas& c, const ReadingsView& v, bool tick) {
 // Every live element of the view: a tick draws what it decided and what
 // moved, a paint (over a fresh frame) every line as it stands.
 void drawLive(Canvas& c, const ReadingsView& v, bool tick) {
-    SetDlgItemInt(c.window, IDC_TEMPERATURE_RAW, v.temperatureRaw, FALSE);
     drawProbeB(c, v);
     drawProbeA(c, v);
     drawPosition(c, v, tick);
@@ -300,10 +302,15 @@ void drawFrameOnCanvas(Canvas& c) {
     c.rect(29, StatusAreaTop, 442, StatusAreaBottom);
 
     drawStateCells(c, -1);
-    setItemEntryText(c.window, IDC_LEARN, EntryLearnCaption);
 
     drawFrameLabels(c);
     drawGauge(c, readingsView, gaugeIndex(readingsView.rpm));
+}
+
+// The controls that show part of the view: the hidden edit holds the raw
+// temperature for whoever reads the page's controls.
+void showViewInControls(HWND page) {
+    SetDlgItemInt(page, IDC_TEMPERATURE_RAW, readingsView.temperatureRaw, FALSE);
 }
 
 void onTimer(HWND page) {
@@ -317,63 +324,57 @@ void learnButtonPressed(HWND page) {
         learnButtonDecision(LinkState, ControllerGeneration, readingsPageData().readingsState);
     if (press == LearnPress::Ignored) return;
     if (press == LearnPress::AlreadyActive) {
-        Canvas c = pageCanvas(page, palette.silver);
+        WindowDc dc(page);
+        Canvas c = pageCanvas(dc.get(), palette.silver);
         const StatusLine& l = readingsView.status.lines[Line::Message];
         drawStatusLine(c, Line::Message, l.entry, l.red);
     }
     sendLearnCommand();
 }
 
+void paintContent(HWND, HDC dc) { paintReadings(dc); }
+
 }  // namespace
 
-void placeLearnButton(HWND page, int sizeMode, bool onMainPaint) {
+void placeLearnButton(HWND page, int sizeMode, bool created) {
     HWND button = page ? GetDlgItem(page, IDC_LEARN) : nullptr;
     if (!button) return;
     const ReadingsLayout& l = readingsLayout(sizeMode);
-    const ButtonPlace& b = onMainPaint ? l.learnOnPaint : l.learnAfterSize;
+    const ButtonPlace& b = created ? l.learnOnCreate : l.learnAfterSize;
     MoveWindow(button, b.x, b.y, b.w, b.h, TRUE);
 }
 
-void drawFrameOn(HWND page) {
-    if (!page) return;
-    Canvas c = pageCanvas(page, palette.silver);
+void drawReadingsFrame(HDC dc) {
+    Canvas c = pageCanvas(dc, palette.silver);
     drawFrameOnCanvas(c);
+}
+
+void paintReadings(HDC dc) {
+    Canvas c = pageCanvas(dc, palette.silver);
+    drawFrameOnCanvas(c);
+    drawLive(c, readingsView, false);
 }
 
 void drawReadingsOn(HWND page) {
     if (!page) return;
     decideReadings();
-    Canvas c = pageCanvas(page, palette.silver);
+    showViewInControls(page);
+    WindowDc dc(page);
+    Canvas c = pageCanvas(dc.get(), palette.silver);
     drawLive(c, readingsView, true);
 }
 
-void paintReadingsOn(HWND page) {
-    if (!page) return;
-    Canvas c = pageCanvas(page, palette.silver);
-    drawFrameOnCanvas(c);
-    drawLive(c, readingsView, false);
-}
-
-void drawFrame() { drawFrameOn(currentPage); }
 void drawReadings() { drawReadingsOn(currentPage); }
 
 INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
+    if (paintMessage(page, msg, wp, paintContent)) return TRUE;
     switch (msg) {
-    case WM_INITDIALOG: return TRUE;
-    case WM_PAINT: {
-        // The page always covers the whole main window; the first paint
-        // starts polling.
-        SetWindowPos(page, nullptr, ReadingsPageX, ReadingsPageY, static_cast<int>(winW),
-                     static_cast<int>(winH), 0);
-        armPollTimer(page, PagePollTimerId);
-        // A page shown by a page command, or uncovered, has just had its
-        // background erased by the dialog; without this the dashboard would
-        // show its live values on a blank page until the main window repaints.
-        emptyPaint(page);
-        paintReadingsOn(page);
-        // Left to the dialog as well; the update region is already empty.
+    case WM_INITDIALOG:
+        setItemEntryText(page, IDC_LEARN, EntryLearnCaption);
+        showViewInControls(page);
+        // The learn button, the page's only tab stop, is not given the
+        // focus: a stray Space would send the learn command.
         return FALSE;
-    }
     case WM_TIMER:
         if (wp == PagePollTimerId) onTimer(page);
         return FALSE;
@@ -388,37 +389,24 @@ INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
 
 namespace {
 
+// The page stands a little up and left of the main window's client area, so
+// its frame's edges fall outside; the learn button goes where the layout puts
+// it for the size. The page paints itself when it shows.
 void onCreated(HWND page, PageCreation) {
-    // Placed at once, so the page's own placement on paint changes nothing
-    // and erases nothing.
     SetWindowPos(page, nullptr, ReadingsPageX, ReadingsPageY, static_cast<int>(winW),
                  static_cast<int>(winH), SWP_NOZORDER | SWP_NOACTIVATE);
-    drawFrameOn(page);
-}
-
-void onMainPaint(HWND page) {
     placeLearnButton(page, shownSize, true);
-    paintReadingsOn(page);
-    highlightPage();
-    // The frame was just drawn over the learn button, since the page doesn't
-    // clip its children: disabling and enabling it again makes the button
-    // draw itself on top.
-    if (HWND learn = GetDlgItem(page, IDC_LEARN)) {
-        EnableWindow(learn, FALSE);
-        EnableWindow(learn, TRUE);
-    }
 }
 
 bool onResize(HWND page) {
     // The button of the page as it stands; the page is re-created right
-    // after, and the new one's button is placed by the next main-window paint.
+    // after, and the new one's button is placed at its creation.
     placeLearnButton(page, shownSize, false);
     return false;
 }
 
 }  // namespace
 
-extern const PageHooks readingsPage =
-    makePageHooks({IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS},
-                  readingsPageProc, OnCreate{onCreated}, OnStart{buildGaugeTables}, OnTick{onTimer},
-                  OnPaint{onMainPaint}, OnResize{onResize});
+extern const PageHooks readingsPage = makePageHooks(
+    {IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS, IDD_READINGS}, readingsPageProc,
+    OnCreate{onCreated}, OnStart{buildGaugeTables}, OnTick{onTimer}, OnResize{onResize});

@@ -7,19 +7,19 @@
 INT_PTR CALLBACK readingsPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
 
 // Places the learn button of the page (no-op when it has none).
-// onMainPaint picks the main-window-paint column of the layout table.
-void placeLearnButton(HWND page, int sizeMode, bool onMainPaint);
+// created picks the layout's place for a page just created, else the one
+// after a size change.
+void placeLearnButton(HWND page, int sizeMode, bool created);
 
-void drawFrame();  // static frame of the current page
+// The page's paint: the static frame and the view as the last tick left it.
+// Decides nothing, so it may run for any message, as often as it comes.
+void paintReadings(HDC dc);
+// The static frame alone (tests).
+void drawReadingsFrame(HDC dc);
+
 // A tick after its exchanges: decides from the stores, then draws what
-// changed.
-void drawReadings();
-
-// The same on a given page window (tests and measurements).
-void drawFrameOn(HWND page);
+// changed on the page (the current page for drawReadings).
 void drawReadingsOn(HWND page);
-// Frame and view again as the last tick left them; decides nothing, so it
-// may run for any message, as often as it comes.
-void paintReadingsOn(HWND page);
+void drawReadings();
 
 #endif

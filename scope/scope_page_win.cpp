@@ -20,6 +20,7 @@
 #include "shell/language.h"
 #include "shell/pages_win.h"
 #include "shell/palette_win.h"
+#include "shell/scoped_win.h"
 #include "shell/shell_win.h"
 #include "shell/text_win.h"
 
@@ -139,14 +140,10 @@ void setUpControls(HWND page) {
     SetScrollPos(bar, SB_CTL, scope.cursor, TRUE);
 }
 
-// Block 3 is read first so that the probe and sensor texts are current.
-void drawStaticFrameOn(HWND page, bool readConfig) {
-    setItemEntryText(page, IDC_SCOPE_CURSOR, EntryValueCursor);
-    if (readConfig && frameMayReadConfig()) readConfigABlock();
-    Canvas c = pageCanvas(page, palette.white);
+// The panes, labels and time axis, under the traces.
+void drawStaticFrame(Canvas& c) {
     drawPanes(c);
     drawLabels(c);
-    setUpControls(page);
     drawTimeAxis(c);
 }
 
@@ -264,7 +261,8 @@ void onTimer(HWND page) {
     const ScopeTick tick = scopePollTick();
     if (tick == ScopeTick::Skipped) return;
     {
-        Canvas c = pageCanvas(page, palette.white);
+        WindowDc dc(page);
+        Canvas c = pageCanvas(dc.get(), palette.white);
         if (tick == ScopeTick::CursorView) {
             drawCursorView(c);
         } else {
@@ -276,13 +274,10 @@ void onTimer(HWND page) {
     if (scopeTimerNeedsRearm()) armPollTimer(page, PagePollTimerId);
 }
 
-void onPaint(HWND page) {
-    placeControls(page);
-    armPollTimer(page, PagePollTimerId);
-    // The dialog erases the page here; everything is drawn again after it.
-    emptyPaint(page);
-    drawStaticFrameOn(page, false);
-    Canvas c = pageCanvas(page, palette.white);
+// The page's paint: frame, traces and the values shown now.
+void paintContent(HWND, HDC dc) {
+    Canvas c = pageCanvas(dc, palette.white);
+    drawStaticFrame(c);
     redrawTraces(c);
     drawValues(c, shownValues(), scope.cursorMode);
 }
@@ -290,8 +285,9 @@ void onPaint(HWND page) {
 void onCursorBox(HWND page) {
     scopeState().cursorMode = IsDlgButtonChecked(page, IDC_SCOPE_CURSOR) == BST_CHECKED;
     showCursorBar(page);
-    Canvas c = pageCanvas(page, palette.white);
-    redrawTraces(c);
+    // The whole page again at once: the cursor goes, the traces come back.
+    InvalidateRect(page, nullptr, FALSE);
+    UpdateWindow(page);
 }
 
 CursorMove cursorMove(int code) {
@@ -316,34 +312,27 @@ TimerResolutionCalls scopeTimerResolution = {timeBeginPeriod, timeEndPeriod};
 
 void scopeResetTraces() { resetScopeTraces(dashboardScale.sx, dashboardScale.sy); }
 
-void scopePageStart() {
-    if (!currentPage) return;
+void scopePageStart(HWND page) {
     scopeResetTraces();
-    drawStaticFrameOn(currentPage, true);
-    {
-        Canvas c = pageCanvas(currentPage, palette.white);
-        redrawTraces(c);
-    }
+    // Block 3 is read first so that the probe and sensor texts are current.
+    if (frameMayReadConfig()) readConfigABlock();
+    setItemEntryText(page, IDC_SCOPE_CURSOR, EntryValueCursor);
+    setUpControls(page);
+    placeControls(page);
     scopeState().column = SweepStart;
 }
 
-void scopeRepaint() {
-    if (!currentPage) return;
-    drawStaticFrameOn(currentPage, true);
-    Canvas c = pageCanvas(currentPage, palette.white);
-    redrawTraces(c);
-}
-
 void drawScopeSampleOn(HWND page) {
-    Canvas c = pageCanvas(page, palette.white);
+    WindowDc dc(page);
+    Canvas c = pageCanvas(dc.get(), palette.white);
     drawSample(c, acquireSample(Live, ConfigA, c.sx, c.sy));
     drawValues(c, liveValues(Live, ConfigA), false);
 }
 
 INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
+    if (paintMessage(page, msg, wp, paintContent)) return TRUE;
     switch (msg) {
     case WM_INITDIALOG: holdFineTimer(); return TRUE;
-    case WM_PAINT: onPaint(page); return FALSE;
     case WM_TIMER:
         if (wp == PagePollTimerId) onTimer(page);
         return FALSE;
@@ -358,7 +347,7 @@ INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         // Also when the main window goes: its children are destroyed with it.
         releaseFineTimer();
-        // The next page polls at the link's own rate from its first paint.
+        // The next page polls at the link's own rate.
         releasePollInterval();
         return FALSE;
     }
@@ -369,11 +358,10 @@ INT_PTR CALLBACK scopePageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp) {
 
 namespace {
 
-void onCreated(HWND, PageCreation) { scopePageStart(); }
-void onMainPaint(HWND) { scopeRepaint(); }
+void onCreated(HWND page, PageCreation) { scopePageStart(page); }
 
 }  // namespace
 
-extern const PageHooks scopePage = makePageHooks(
-    {IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE}, scopePageProc, OnCreate{onCreated},
-    OnStart{scopeResetTraces}, OnTick{onTimer}, OnPaint{onMainPaint});
+extern const PageHooks scopePage =
+    makePageHooks({IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE, IDD_SCOPE}, scopePageProc,
+                  OnCreate{onCreated}, OnStart{scopeResetTraces}, OnTick{onTimer});

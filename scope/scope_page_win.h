@@ -20,11 +20,10 @@ extern TimerResolutionCalls scopeTimerResolution;
 // Clears the sample history and puts every trace point on its baseline
 // (start-up, and each time the page is created).
 void scopeResetTraces();
-// After the shell created the page: trace reset, static frame, traces,
-// sweep column back to its start.
-void scopePageStart();
-// Main-window paint: static frame and traces.
-void scopeRepaint();
+// After the shell created the page: trace reset, the configuration read for
+// the labels, the controls set and placed, sweep column back to its start.
+// The page paints itself when it shows.
+void scopePageStart(HWND page);
 
 // One live sample and the values beside the panes, drawn from the stores as
 // they are, without an exchange (measurements).

@@ -10,8 +10,7 @@
 
 namespace {
 
-// Only a changed text is set (setEntryText), so that a paint doesn't cause
-// the next one.
+// The texts of the current language, set as the dialog opens.
 void applyTexts(HWND dialog) {
     setItemEntryText(dialog, IDC_ABOUT_NAME, EntryProductName);
     setEntryText(dialog, EntryAboutCaption);
@@ -54,12 +53,9 @@ INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM) {
     case WM_INITDIALOG:
         centreOnRecordedScreen(dialog);
         showVersion(dialog);
+        applyTexts(dialog);
         return TRUE;
     case WM_DESTROY: EnumChildWindows(dialog, freeLogo, 0); return FALSE;
-    case WM_PAINT:
-        // The system paints the dialog; the texts are brought up to date first.
-        applyTexts(dialog);
-        return FALSE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
             EndDialog(dialog, LOWORD(wp));

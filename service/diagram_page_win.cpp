@@ -21,21 +21,15 @@ static_assert(SB_LINEUP == ScrollLineUp && SB_LINEDOWN == ScrollLineDown &&
 
 namespace {
 
-// The view of the page now shown. The set-up takes a window DC, a memory DC
-// and the bitmap; the page gives all three back when it goes.
-// The window DC is held across messages, unlike every other DC of the
-// program: the picture is copied from the memory DC on every scroll and
-// main-window paint, and the memory DC was made compatible with this one.
-// A window DC comes from the system's small shared cache: holding one for
-// the page's life is fine, but it must go back (releaseView, on WM_DESTROY
-// and at the next set-up) before the page window is gone.
-// The handles go in reverse order: the diagram out of the memory DC (a
-// bitmap still selected can't be deleted), the memory DC, the window DC,
-// the bitmap.
+// The view of the page now shown. The set-up takes a memory DC and the
+// bitmap; the page gives both back when it goes (releaseView, on WM_DESTROY
+// and at the next set-up). The page's paint copies the visible part from the
+// memory DC onto whatever DC it is given. The handles go in reverse order:
+// the diagram out of the memory DC (a bitmap still selected can't be
+// deleted), the memory DC, the bitmap.
 struct DiagramView {
     HWND page = nullptr;
     GdiObject<HBITMAP> bitmap;
-    WindowDc pageDc;
     MemoryDc memoryDc;
     SelectedObject diagramSelected;  // puts back what the memory DC held before
     int bitmapId = 0;
@@ -49,6 +43,15 @@ void releaseView() {
     // over view would free them member by member, bitmap first).
     { DiagramView gone = std::move(view); }
     view = DiagramView();
+}
+
+// The viewport is drawn again at once by the page's paint, without erasing.
+void invalidatePicture() {
+    if (!view.page) return;
+    const DiagramLayout& l = view.layout;
+    const RECT r = {l.originX, l.originY, l.originX + l.w, l.originY + l.h};
+    InvalidateRect(view.page, &r, FALSE);
+    UpdateWindow(view.page);
 }
 
 void placeBar(HWND page, int id, const BarPlace& p, bool shown, int maximum) {
@@ -70,11 +73,10 @@ void applyLayout(HWND page) {
     placeBar(page, IDC_DIAGRAM_VBAR, l.vbar, l.scrollBars, l.maxY);
 }
 
-void loadPicture(HWND page) {
+void loadPicture() {
     view.bitmapId = diagramBitmapFor(activeLanguage);
     view.bitmap = GdiObject<HBITMAP>(LoadBitmapA(appInstance, MAKEINTRESOURCEA(view.bitmapId)));
-    view.pageDc = WindowDc(page);
-    view.memoryDc = MemoryDc(view.pageDc.get());
+    view.memoryDc = MemoryDc(nullptr);  // compatible with the screen
     if (view.memoryDc && view.bitmap)
         view.diagramSelected = SelectedObject(view.memoryDc.get(), view.bitmap.get());
 }
@@ -86,23 +88,23 @@ void onScroll(HWND page, bool horizontal, WPARAM wp) {
     offset = scrolledOffset(offset, maximum, LOWORD(wp), HIWORD(wp));
     SetScrollPos(GetDlgItem(page, horizontal ? IDC_DIAGRAM_HBAR : IDC_DIAGRAM_VBAR), SB_CTL, offset,
                  TRUE);
-    if (view.memoryDc && view.bitmap) SelectObject(view.memoryDc.get(), view.bitmap.get());
-    diagramCopy();
+    invalidatePicture();
 }
 
-void onPaint(HWND page) {
-    paintPageArea(page);
-    // The dialog erased the page before this paint: put the picture back now
-    // rather than leave it blank until the main window repaints.
-    if (page == view.page) diagramCopy();
+// The page's paint: the visible part of the picture in its viewport.
+void paintContent(HWND page, HDC dc) {
+    if (page != view.page || !view.memoryDc) return;
+    const DiagramLayout& l = view.layout;
+    BitBlt(dc, l.originX, l.originY, l.w, l.h, view.memoryDc.get(), view.offsetX, view.offsetY,
+           SRCCOPY);
 }
 
 }  // namespace
 
 INT_PTR CALLBACK diagramPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
+    if (paintMessage(page, msg, wp, paintContent)) return TRUE;
     switch (msg) {
     case WM_INITDIALOG: return TRUE;
-    case WM_PAINT: onPaint(page); return TRUE;
     case WM_HSCROLL: onScroll(page, true, wp); return TRUE;
     case WM_VSCROLL: onScroll(page, false, wp); return TRUE;
     case WM_DESTROY:
@@ -117,20 +119,9 @@ void diagramSetUp() {
     HWND page = currentPage;
     if (!page) return;
     view.page = page;
-    // Placed at once, so that the page's own placement on paint moves
-    // nothing and erases nothing.
-    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
     applyLayout(page);
-    loadPicture(page);
-    diagramCopy();
-}
-
-void diagramCopy() {
-    if (!view.pageDc || !view.memoryDc) return;
-    const DiagramLayout& l = view.layout;
-    BitBlt(view.pageDc.get(), l.originX, l.originY, l.w, l.h, view.memoryDc.get(), view.offsetX,
-           view.offsetY, SRCCOPY);
+    loadPicture();
+    invalidatePicture();
 }
 
 void deleteDiagramBitmap() { releaseView(); }
@@ -159,10 +150,8 @@ void onCreated(HWND, PageCreation how) {
     if (how == PageCreation::Resized) diagramSetUp();
 }
 
-void onMainPaint(HWND) { diagramCopy(); }
-
 }  // namespace
 
 extern const PageHooks diagramPage = makePageHooks(
     {IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM, IDD_DIAGRAM}, diagramPageProc,
-    OnCreate{onCreated}, OnDestroy{deleteDiagramBitmap}, OnPaint{onMainPaint}, LaidOutBySize{});
+    OnCreate{onCreated}, OnDestroy{deleteDiagramBitmap}, LaidOutBySize{});

@@ -5,12 +5,12 @@
 #include <windows.h>
 
 INT_PTR CALLBACK diagramPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
-// Viewport, scroll bars, the bitmap of the language and the first copy, for
-// the current page, shownSize and language; run by the shell's applySize.
+// Viewport, scroll bars and the bitmap of the language, for the current
+// page, shownSize and language; run by the shell's applySize. The page's
+// paint shows the picture.
 void diagramSetUp();
-// Copies the visible part of the bitmap onto the page (main-window paint).
-void diagramCopy();
-// Gives back the bitmap and both DCs, if still held (main window destruction).
+// Gives back the bitmap and the memory DC, if still held (main window
+// destruction).
 void deleteDiagramBitmap();
 
 // What the view holds now (tests and screenshots).

@@ -1,6 +1,6 @@
-// Factory reset page: its texts and per-size placement, renewed on every
-// paint, and the reset procedure behind its button with the progress bar
-// and the three message boxes.
+// Factory reset page: its texts and per-size placement, set when it is
+// created and renewed on size and language changes, and the reset procedure behind its button with
+// the progress bar and the three message boxes.
 #include "service/reset_page_win.h"
 
 #include <cstring>
@@ -64,14 +64,6 @@ void onResetPressed(HWND page) {
     }
 }
 
-void onPaint(HWND page) {
-    paintPageArea(page);
-    resetPageApplyTexts(page);
-    placeResetControls(page, shownSize);
-    if (const ResetLayout* l = layoutFor(shownSize))
-        place(page, IDC_RESET_PROGRESS, l->buttonX, l->barY, l->buttonW, l->barH);
-}
-
 }  // namespace
 
 INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
@@ -84,7 +76,6 @@ INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
         // The heading takes the focus instead: no key does anything there.
         SetFocus(GetDlgItem(page, IDC_RESET_LABEL1));
         return FALSE;
-    case WM_PAINT: onPaint(page); return TRUE;
     case WM_COMMAND:
         if (LOWORD(wp) == IDC_RESET_BUTTON && HIWORD(wp) == BN_CLICKED) onResetPressed(page);
         return TRUE;
@@ -94,7 +85,7 @@ INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM) {
 
 void resetPageApplyTexts(HWND page) {
     // An unchanged text is left alone: setting it again would only make the
-    // control flicker on every paint.
+    // control flicker.
     setItemEntryText(page, IDC_RESET_LABEL1, EntryResetLabel1);
     setItemEntryText(page, IDC_RESET_LABEL2, EntryResetLabel2);
     setItemEntryText(page, IDC_RESET_BUTTON, EntryResetButton);
@@ -106,28 +97,28 @@ void placeResetControls(HWND page, int sizeMode) {
     place(page, IDC_RESET_LABEL1, l->labelX, l->label1Y, LabelW, LabelH);
     place(page, IDC_RESET_LABEL2, l->labelX, l->label2Y, LabelW, LabelH);
     place(page, IDC_RESET_BUTTON, l->buttonX, l->buttonY, l->buttonW, l->buttonH);
+    place(page, IDC_RESET_PROGRESS, l->buttonX, l->barY, l->buttonW, l->barH);
 }
 
 // ---- the page as the shell sees it ----
 
 namespace {
 
-// Every main-window paint places the page over the whole window and its
-// controls for the size (the page repeats this, with its progress bar, on
-// its own paint).
-void onMainPaint(HWND page) {
-    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+void onCreated(HWND page, PageCreation) {
+    resetPageApplyTexts(page);
     placeResetControls(page, shownSize);
 }
 
-// The page stays through a size change; the next main-window paint
-// re-places it.
-bool onResize(HWND) { return true; }
+// The page stays through a size change: its controls move to the new
+// size's places (the shell places the page).
+bool onResize(HWND page) {
+    placeResetControls(page, shownSize);
+    return true;
+}
 
 }  // namespace
 
 // A language change keeps the page and its title, and renews its three texts.
 extern const PageHooks resetPage =
     makePageHooks({IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET, IDD_RESET}, resetPageProc,
-                  OnPaint{onMainPaint}, OnResize{onResize}, OnLanguage{resetPageApplyTexts});
+                  OnCreate{onCreated}, OnResize{onResize}, OnLanguage{resetPageApplyTexts});

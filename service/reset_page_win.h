@@ -5,11 +5,11 @@
 #include <windows.h>
 
 INT_PTR CALLBACK resetPageProc(HWND page, UINT msg, WPARAM wp, LPARAM lp);
-// The three texts of the current language (the page also renews them on
-// every paint).
+// The three texts of the current language (creation and language changes).
 void resetPageApplyTexts(HWND page);
-// Places labels 1104, 1105 and button 126 for the shownSize (the shell's part
-// of the placement); other values leave them where they are.
+// Places the two labels, the reset button and the progress bar for the
+// shownSize (creation and size changes); other values leave them where they
+// are.
 void placeResetControls(HWND page, int sizeMode);
 
 // Test seam: shows the page's message boxes; tests put a recorder in its place.

@@ -8,8 +8,8 @@
 #include "shell/palette_win.h"
 #include "shell/text_win.h"
 
-Canvas::Canvas(HWND w, HPEN pen, HBRUSH brush, HGDIOBJ font, double scaleX, double scaleY)
-    : window(w), dc(GetDC(w)), sx(scaleX), sy(scaleY), oldFont(nullptr) {
+Canvas::Canvas(HDC target, HPEN pen, HBRUSH brush, HGDIOBJ font, double scaleX, double scaleY)
+    : dc(target), sx(scaleX), sy(scaleY), oldFont(nullptr) {
     oldPen = SelectObject(dc, pen);
     oldBrush = SelectObject(dc, brush);
     if (font) oldFont = SelectObject(dc, font);
@@ -19,7 +19,6 @@ Canvas::~Canvas() {
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
     if (oldFont) SelectObject(dc, oldFont);
-    ReleaseDC(window, dc);
 }
 
 void Canvas::use(HPEN pen, HBRUSH brush) {
@@ -53,7 +52,7 @@ void Canvas::text(HFONT font, int x, int y, const FieldText& f, COLORREF ink, CO
     text(font, x, y, f.text, f.count, ink, paper);
 }
 
-Canvas pageCanvas(HWND page, HBRUSH brush) {
+Canvas pageCanvas(HDC dc, HBRUSH brush) {
     const HGDIOBJ font = fontSmall ? static_cast<HGDIOBJ>(fontSmall) : GetStockObject(SYSTEM_FONT);
-    return Canvas(page, palette.black1, brush, font, dashboardScale.sx, dashboardScale.sy);
+    return Canvas(dc, palette.black1, brush, font, dashboardScale.sx, dashboardScale.sy);
 }

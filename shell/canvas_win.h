@@ -8,17 +8,16 @@
 
 struct FieldText;
 
-// One drawing pass on a window: its DC, the scale from design points to
-// pixels, and the objects that were selected when the DC was taken, put back
-// before it is released.
+// One drawing pass on a DC the caller holds (a paint DC, a DC to print on):
+// the scale from design points to pixels, and the objects that were selected
+// when the pass began, put back when it ends.
 struct Canvas {
-    HWND window;
     HDC dc;
     double sx, sy;
     HGDIOBJ oldPen, oldBrush, oldFont;
 
     // Selects pen and brush, and font unless it is null.
-    Canvas(HWND w, HPEN pen, HBRUSH brush, HGDIOBJ font = nullptr, double scaleX = 1.0,
+    Canvas(HDC target, HPEN pen, HBRUSH brush, HGDIOBJ font = nullptr, double scaleX = 1.0,
            double scaleY = 1.0);
     ~Canvas();
     Canvas(const Canvas&) = delete;
@@ -41,6 +40,6 @@ struct Canvas {
 // A pass on a page: design points scaled for the shownSize, the small
 // dashboard font (the system font before there is one), the black pen and
 // the given brush.
-Canvas pageCanvas(HWND page, HBRUSH brush);
+Canvas pageCanvas(HDC dc, HBRUSH brush);
 
 #endif

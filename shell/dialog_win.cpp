@@ -9,16 +9,16 @@ void armPollTimer(HWND window, UINT_PTR id) {
     setArmedInterval(PollInterval);
 }
 
-void emptyPaint(HWND window) {
+bool paintMessage(HWND window, UINT msg, WPARAM wp, PaintContent content) {
+    if (msg == WM_PRINTCLIENT) {
+        content(window, reinterpret_cast<HDC>(wp));
+        return true;
+    }
+    if (msg != WM_PAINT) return false;
     PAINTSTRUCT ps;
-    BeginPaint(window, &ps);
+    if (HDC dc = BeginPaint(window, &ps)) content(window, dc);
     EndPaint(window, &ps);
-}
-
-void paintPageArea(HWND page) {
-    emptyPaint(page);
-    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
 }
 
 void centreOnRecordedScreen(HWND dialog) {

@@ -1,5 +1,5 @@
-// What the pages' and dialogs' procedures share: the poll timer, the empty
-// paint that lets a page be erased at once, and how modal dialogs are placed
+// What the pages' and dialogs' procedures share: the poll timer, the paint
+// that draws through one function on a DC, and how modal dialogs are placed
 // and run.
 #ifndef ZUVELS_SHELL_DIALOG_WIN_H
 #define ZUVELS_SHELL_DIALOG_WIN_H
@@ -13,11 +13,14 @@ enum { PagePollTimerId = 1 };
 // the interval in armedInterval.
 void armPollTimer(HWND window, UINT_PTR id);
 
-// Begins and ends a paint at once: the dialog erases its background now and
-// the update region is left empty.
-void emptyPaint(HWND window);
-// An empty paint, then the page sized to the main window at its own origin.
-void paintPageArea(HWND page);
+// What a window draws of itself, on whatever DC it is given: its paint DC,
+// or the DC of whoever asked it to print itself. Reads the window's view,
+// changes nothing.
+using PaintContent = void (*)(HWND window, HDC dc);
+// WM_PAINT (between BeginPaint and EndPaint, on the paint DC) and
+// WM_PRINTCLIENT (on the DC it brings) both run content; true when msg was
+// one of them, so a dialog procedure returns it as handled.
+bool paintMessage(HWND window, UINT msg, WPARAM wp, PaintContent content);
 
 // Moves a dialog, keeping its size and z-order, to the middle of the screen
 // the shell last recorded.

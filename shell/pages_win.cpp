@@ -3,6 +3,7 @@
 
 #include "res/resource.h"
 #include "shell/app_state.h"
+#include "shell/dialog_win.h"
 #include "shell/drives_win.h"
 #include "shell/fonts_win.h"
 #include "shell/language.h"
@@ -50,11 +51,25 @@ void placeMainWindow() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Creates the page's dialog for the current size and runs its set-up.
+// Places a page over the whole main window, at the origin.
+void placePage(HWND page) {
+    SetWindowPos(page, nullptr, 0, 0, static_cast<int>(winW), static_cast<int>(winH),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Creates the page's dialog for the current size and runs its set-up: the
+// fonts for the size and language, its place over the main window (the
+// page's own hook may move it), then the poll timer of a page that polls.
+// The page paints itself when it shows; its paint only draws.
 void createPageOf(Page page, PageCreation how) {
     const PageHooks& h = pageHooks(page);
+    selectDashboardFontsFor(shownSize, activeLanguage);
     HWND window = createPage(h.templates[sizeIndex()], h.proc);
+    if (!window) return;
+    placePage(window);
     if (h.create) h.create(window, how);
+    if (page >= 1 && page <= PageCount && AllPages[page - 1].polls)
+        armPollTimer(window, PagePollTimerId);
 }
 
 void recreatePage(PageCreation how) {
@@ -90,7 +105,6 @@ void setSizeMode(int sizeMode) {
 
 HWND createPage(int templateId, DLGPROC proc) {
     shellWindow().currentPageTemplate = templateId;
-    shellWindow().currentPageAwaitsOwnPaint = true;
     shellWindow().currentPage =
         CreateDialogParamW(appInstance, MAKEINTRESOURCEW(templateId), mainWindow, proc, 0);
     return currentPage;
@@ -132,7 +146,11 @@ void applySize() {
     applySizeMarks();  // also selects the fonts for the size and language
     placeMainWindow();
     const PageHooks& h = pageHooks(shownPage);
-    if (!h.resize || !h.resize(currentPage)) recreatePage(PageCreation::Resized);
+    if (h.resize && h.resize(currentPage)) {
+        placePage(currentPage);
+        return;
+    }
+    recreatePage(PageCreation::Resized);
 }
 
 void applySizeMarks() {

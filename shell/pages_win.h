@@ -35,10 +35,9 @@ using OnStart = PageHook<struct StartHook, void()>;
 using OnDestroy = PageHook<struct DestroyHook, void()>;
 // One tick of the page's poll timer, as its WM_TIMER runs it.
 using OnTick = PageHook<struct TickHook, void(HWND page)>;
-// The page's part of every main-window paint.
-using OnPaint = PageHook<struct PaintHook, void(HWND page)>;
-// A size change, run on the page as it stands: true when the page stays;
-// false (or no hook) re-creates it.
+// A size change, run on the page as it stands: true when the page stays
+// (the shell then places it over the resized main window); false (or no
+// hook) re-creates it.
 using OnResize = PageHook<struct ResizeHook, bool(HWND page)>;
 // A language change: without it the page is re-created and the title set;
 // with it the page (and the title) stay and this runs.
@@ -55,7 +54,6 @@ struct PageHooks {
     OnStart start;
     OnDestroy destroy;
     OnTick tick;
-    OnPaint paint;
     OnResize resize;
     OnLanguage language;
     bool laidOutBySize;
@@ -65,7 +63,6 @@ constexpr void setHook(PageHooks& h, OnCreate f) { h.create = f; }
 constexpr void setHook(PageHooks& h, OnStart f) { h.start = f; }
 constexpr void setHook(PageHooks& h, OnDestroy f) { h.destroy = f; }
 constexpr void setHook(PageHooks& h, OnTick f) { h.tick = f; }
-constexpr void setHook(PageHooks& h, OnPaint f) { h.paint = f; }
 constexpr void setHook(PageHooks& h, OnResize f) { h.resize = f; }
 constexpr void setHook(PageHooks& h, OnLanguage f) { h.language = f; }
 constexpr void setHook(PageHooks& h, LaidOutBySize) { h.laidOutBySize = true; }
@@ -87,9 +84,6 @@ const PageHooks& pageHooks(Page page);
 
 // Template the current page was created from (0 before the first page).
 extern const int& currentPageTemplate;
-// Set when a page is created; cleared once the main window's paint has left
-// that page a paint of its own.
-extern const bool& currentPageAwaitsOwnPaint;
 // The shownSize the size items were last enabled for; re-applied to a new menu.
 extern const int& largestEnabledSize;
 

@@ -36,7 +36,6 @@ ShellWindow W = {
     0,
     0,
     0,
-    false,
     1,
     "",
     10,
@@ -53,7 +52,6 @@ const unsigned& winH = W.winH;
 const long& lastScreenW = W.lastScreenW;
 const long& lastScreenH = W.lastScreenH;
 const int& currentPageTemplate = W.currentPageTemplate;
-const bool& currentPageAwaitsOwnPaint = W.currentPageAwaitsOwnPaint;
 const int& largestEnabledSize = W.largestEnabledSize;
 const std::string& startDirectory = W.startDirectory;
 const int& portMarkCode = W.portMarkCode;
@@ -90,34 +88,18 @@ void onCreate(HWND window) {
     createFirstPage();
 
     installLanguageMenu();
+    highlightPage();  // on the menu just installed
 }
 
-void onPaint(HWND window) {
-    emptyPaint(window);
-    if (currentPage) emptyPaint(currentPage);
-
-    selectDashboardFontsFor(shownSize, activeLanguage);
-    const PageHooks& page = pageHooks(shownPage);
-    if (currentPage && page.paint) page.paint(currentPage);
-
-    // The screen may have changed resolution: offer only the sizes that fit
-    // now, but keep the size in use.
+// The screen may have changed resolution: offer only the sizes that fit
+// now, but keep the size in use.
+void onDisplayChange() {
     RECT screen;
     shellSeams.desktopRectProvider(&screen);
-    if (screen.right != lastScreenW || screen.bottom != lastScreenH) {
-        shellWindow().lastScreenW = screen.right;
-        shellWindow().lastScreenH = screen.bottom;
-        enableSizes(largestSizeFor(lastScreenW, lastScreenH));
-    }
-
-    // Validating the page above takes its paint, and a page starts its poll
-    // timer on its own paint: a new page gets one, without erasing what was
-    // just drawn. Later paints of the main window have drawn the page
-    // already; repeating them would draw the dashboard twice.
-    if (currentPage && currentPageAwaitsOwnPaint) {
-        shellWindow().currentPageAwaitsOwnPaint = false;
-        RedrawWindow(currentPage, nullptr, nullptr, RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
-    }
+    if (screen.right == lastScreenW && screen.bottom == lastScreenH) return;
+    shellWindow().lastScreenW = screen.right;
+    shellWindow().lastScreenH = screen.bottom;
+    enableSizes(largestSizeFor(lastScreenW, lastScreenH));
 }
 
 void closeMainWindow(HWND window) {
@@ -161,7 +143,9 @@ bool onCommand(HWND window, int command) {
 LRESULT CALLBACK mainWindowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE: onCreate(window); return 0;
-    case WM_PAINT: onPaint(window); return 0;
+    // No WM_PAINT of its own: the page covers the client area and paints
+    // itself (the window clips its children); the default paint validates.
+    case WM_DISPLAYCHANGE: onDisplayChange(); return 0;
     case WM_COMMAND:
         if (onCommand(window, LOWORD(wp))) return 0;
         break;
@@ -222,9 +206,9 @@ HWND createMainWindow(HINSTANCE instance, int showCommand) {
 
     wchar_t title[TitleSize] = L"";
     LoadStringW(instance, IDS_TITLE, title, TitleSize);
-    HWND window =
-        CreateWindowExW(0, className, title, WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, windowSize(1).winW,
-                        windowSize(1).winH, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(
+        0, className, title, WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, 0,
+        windowSize(1).winW, windowSize(1).winH, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     ShowWindow(window, showCommand);
     UpdateWindow(window);

@@ -17,10 +17,9 @@ struct ShellWindow {
     HWND currentPage;     // the one page dialog now shown; null before the first
     unsigned winW, winH;  // outer size of the main window for the shownSize
     // Right and bottom edge of the desktop rectangle when the shell last looked
-    // (creation and main-window paints); the modal dialogs centre on it.
+    // (creation and display changes); the modal dialogs centre on it.
     long lastScreenW, lastScreenH;
     int currentPageTemplate;
-    bool currentPageAwaitsOwnPaint;
     int largestEnabledSize;
     std::string startDirectory;  // UTF-8; empty when unknown
     int portMarkCode;

@@ -58,17 +58,87 @@
 #include "sim/sim.h"
 #include "tools/win_run.h"
 
-// Copies the window's screen area into a 24-bit BMP file.
+// What a picture is made of: the DC it is drawn on, a copy of the window's
+// own surface for the parts the system draws, and the window's screen
+// rectangle (the picture's origin).
+struct Picture {
+    HDC dc;
+    HDC surface;
+    RECT top;
+};
+
+// r, on the screen, in the picture's pixels.
+static RECT inPicture(const Picture& p, RECT r) {
+    OffsetRect(&r, -p.top.left, -p.top.top);
+    return r;
+}
+
+// Prints wnd's client area and, above it, its visible children; only what
+// lies inside clip (the parent's client area, in the picture's pixels)
+// shows. Each window draws itself (WM_PRINT: background, then client area)
+// on a bitmap of its own at the origin, as on its paint DC: Wine's controls
+// clip their drawing as if the DC's origin were theirs. A child's frame is
+// the system's: it comes from the surface. So the picture is the same
+// whatever covers the window on the screen.
+static void printClientTree(const Picture& p, HWND wnd, const RECT& clip) {
+    RECT client;
+    GetClientRect(wnd, &client);
+    MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    client = inPicture(p, client);
+    RECT shown;
+    if (!IntersectRect(&shown, &client, &clip)) return;
+    const int w = client.right - client.left, h = client.bottom - client.top;
+    HDC own = CreateCompatibleDC(p.dc);
+    HBITMAP bmp = CreateCompatibleBitmap(p.dc, w, h);
+    HGDIOBJ old = SelectObject(own, bmp);
+    BitBlt(own, 0, 0, w, h, p.dc, client.left, client.top, SRCCOPY);  // what shows through
+    SendMessageW(wnd, WM_PRINT, reinterpret_cast<WPARAM>(own), PRF_CLIENT | PRF_ERASEBKGND);
+    BitBlt(p.dc, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top, own,
+           shown.left - client.left, shown.top - client.top, SRCCOPY);
+    SelectObject(own, old);
+    DeleteObject(bmp);
+    DeleteDC(own);
+    // In the order the system paints them, the top of the z-order first:
+    // siblings that overlap without clipping each other show the one drawn
+    // last, on the screen as here.
+    for (HWND child = GetWindow(wnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT frame, framed;
+        GetWindowRect(child, &frame);
+        frame = inPicture(p, frame);
+        if (IntersectRect(&framed, &shown, &frame)) {
+            BitBlt(p.dc, framed.left, framed.top, framed.right - framed.left,
+                   framed.bottom - framed.top, p.surface, framed.left, framed.top, SRCCOPY);
+        }
+        printClientTree(p, child, shown);
+    }
+}
+
+// Saves the window as a 24-bit BMP file. The frames, caption and menu bar
+// are the system's: they come from the window's own DC (its surface, not the
+// screen), since Wine's WM_PRINT leaves every non-client area out and prints
+// no children. Every client area is printed by its window (printClientTree).
 static bool saveWindowBmp(HWND wnd, const std::string& path) {
     RECT r;
     GetWindowRect(wnd, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HDC own = GetWindowDC(wnd);
+    HDC surface = CreateCompatibleDC(own);
+    HBITMAP surfaceBmp = CreateCompatibleBitmap(own, w, h);
+    HGDIOBJ surfaceOld = SelectObject(surface, surfaceBmp);
+    BitBlt(surface, 0, 0, w, h, own, 0, 0, SRCCOPY);
+    HDC mem = CreateCompatibleDC(own);
+    HBITMAP bmp = CreateCompatibleBitmap(own, w, h);
+    ReleaseDC(wnd, own);
     HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    BitBlt(mem, 0, 0, w, h, surface, 0, 0, SRCCOPY);
+    const Picture picture = {mem, surface, r};
+    const RECT whole = {0, 0, w, h};
+    printClientTree(picture, wnd, whole);
     SelectObject(mem, old);
+    SelectObject(surface, surfaceOld);
+    DeleteObject(surfaceBmp);
+    DeleteDC(surface);
 
     BITMAPINFOHEADER bih = {};
     bih.biSize = sizeof bih;
@@ -82,7 +152,6 @@ static bool saveWindowBmp(HWND wnd, const std::string& path) {
     GetDIBits(mem, bmp, 0, h, &pixels[0], reinterpret_cast<BITMAPINFO*>(&bih), DIB_RGB_COLORS);
     DeleteObject(bmp);
     DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
 
     BITMAPFILEHEADER bfh = {};
     bfh.bfType = 0x4D42;

@@ -150,7 +150,7 @@ TEST(DashboardLayout, EverySizeRowHoldsItsNumbers) {
         int winW, winH;
         double sx, sy;
         int cell0, cell3, cellWidth, cellTop, cellBottom, lamp;
-        ButtonPlace afterSize, onPaint;
+        ButtonPlace afterSize, onCreate;
         int largeH, largeW, smallH, smallW;
     } rows[5] = {
         {640,
@@ -256,7 +256,7 @@ TEST(DashboardLayout, EverySizeRowHoldsItsNumbers) {
         EXPECT_EQ(l.cellBottom, e.cellBottom);
         EXPECT_EQ(l.lampDiameter, e.lamp);
         EXPECT_TRUE(same(l.learnAfterSize, e.afterSize));
-        EXPECT_TRUE(same(l.learnOnPaint, e.onPaint));
+        EXPECT_TRUE(same(l.learnOnCreate, e.onCreate));
         EXPECT_EQ(w.fontLargeH, e.largeH);
         EXPECT_EQ(w.fontLargeW, e.largeW);
         EXPECT_EQ(w.fontSmallH, e.smallH);

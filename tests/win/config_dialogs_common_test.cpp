@@ -48,15 +48,17 @@ TEST_F(ConfigDialogs, CentredOnTheRecordedScreen) {
     }
 }
 
-TEST_F(ConfigDialogs, PaintArmsTheTimerWithThePollInterval) {
+TEST_F(ConfigDialogs, OpeningArmsTheTimerWithThePollIntervalAndPaintsDoNot) {
     for (const auto& d : dialogs) {
-        open(d.templateId, d.proc, 3);
         setArmedInterval(0);
         linkForTests().PollInterval = 1000;
+        open(d.templateId, d.proc, 3);
+        EXPECT_EQ(1000, armedInterval) << d.name;
+        setArmedInterval(0);
         InvalidateRect(dialog, nullptr, TRUE);
         UpdateWindow(dialog);
+        EXPECT_EQ(0, armedInterval) << d.name;
         KillTimer(dialog, DialogTimerId);
-        EXPECT_EQ(1000, armedInterval) << d.name;
         linkForTests().PollInterval = 50;
         close();
     }

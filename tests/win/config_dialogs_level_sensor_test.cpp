@@ -92,27 +92,22 @@ TEST_F(LevelSensorDialog, FirstModeAndGenerationOneLeaveTheThresholdsOff) {
     EXPECT_EQ(std::vector<Frame>({readFrame(1), readFrame(3)}), received());
 }
 
-TEST_F(LevelSensorDialog, PaintLeavesTheThresholdControlsOffUntilTheNextRefresh) {
-    const int on[] = {IDOK,
-                      IDC_LEVEL_MARK_FULL,
-                      IDC_LEVEL_MARK_3,
-                      IDC_LEVEL_MARK_2,
-                      IDC_LEVEL_MARK_1,
-                      IDC_LEVEL_MARK_RESERVE,
-                      IDC_LEVEL_MODE,
-                      IDC_LEVEL_MODE_LABEL};
-    const int off[] = {IDC_LEVEL_BAR1,  IDC_LEVEL_BAR2,  IDC_LEVEL_BAR3,
-                       IDC_LEVEL_BAR4,  IDC_LEVEL_EDIT1, IDC_LEVEL_EDIT2,
-                       IDC_LEVEL_EDIT3, IDC_LEVEL_EDIT4, IDC_LEVEL_FACTORY};
+TEST_F(LevelSensorDialog, ThresholdControlsWaitForTheFirstRefreshAndPaintsKeepItsState) {
+    const int thresholdControls[] = {IDC_LEVEL_BAR1,  IDC_LEVEL_BAR2,  IDC_LEVEL_BAR3,
+                                     IDC_LEVEL_BAR4,  IDC_LEVEL_EDIT1, IDC_LEVEL_EDIT2,
+                                     IDC_LEVEL_EDIT3, IDC_LEVEL_EDIT4, IDC_LEVEL_FACTORY};
+    open(IDD_LEVEL_SENSOR, levelSensorDialogProc, 3);
+    for (int id : thresholdControls) EXPECT_FALSE(enabled(id)) << id;
+    DestroyWindow(dialog);
     openInUse();
-    for (int id : off) ASSERT_TRUE(enabled(id)) << id;  // the refresh turned them on
+    for (int id : thresholdControls) ASSERT_TRUE(enabled(id)) << id;  // the refresh turned them on
+    const COLORREF lit = lamp(QuarterLamp[0]);
     InvalidateRect(dialog, nullptr, TRUE);
     UpdateWindow(dialog);
     KillTimer(dialog, DialogTimerId);
-    for (int id : on) EXPECT_TRUE(enabled(id)) << id;
-    for (int id : off) EXPECT_FALSE(enabled(id)) << id;
-    tick();
-    for (int id : off) EXPECT_TRUE(enabled(id)) << id;
+    for (int id : thresholdControls) EXPECT_TRUE(enabled(id)) << id;
+    EXPECT_EQ(lit, lamp(QuarterLamp[0]));
+    EXPECT_TRUE(received().empty());
 }
 
 TEST_F(LevelSensorDialog, ThumbDragWritesOnceAtItsEnd) {

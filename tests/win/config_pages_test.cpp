@@ -113,8 +113,7 @@ protected:
         ASSERT_NE(nullptr, page);
         setUp(page);
         texts(page);
-        pump(page);  // the first paint arms the timer; ticks are sent by hand from here on
-        KillTimer(page, PagePollTimerId);
+        pump(page);  // created here, not by the shell: no poll timer, ticks by hand
         tick();
         simClearLog();
     }
@@ -296,18 +295,16 @@ TEST_P(ConfigPageTest, ValuesPastTheirListShowNoItem) {
     EXPECT_EQ(17, selection(IDC_CFG_IGNITION_TYPE));
 }
 
-TEST_P(ConfigPageTest, PaintCoversThePageAreaAndArmsTheTimer) {
-    const unsigned savedW = winW, savedH = winH;
-    shellWindow().winW = 800, shellWindow().winH = 570;
+TEST_P(ConfigPageTest, ItsPaintNeitherMovesThePageNorStartsTheTimer) {
+    KillTimer(page, PagePollTimerId);  // whatever a tick of the set-up armed
     setArmedInterval(0);
     linkForTests().PollInterval = 1000;
-    const RECT r = wintest::placedByItsPaint(page, parent, PagePollTimerId);
-    EXPECT_EQ(1000, armedInterval);
-    EXPECT_EQ(0, r.left);
-    EXPECT_EQ(0, r.top);
-    EXPECT_EQ(800, r.right - r.left);
-    EXPECT_EQ(570, r.bottom - r.top);
-    shellWindow().winW = savedW, shellWindow().winH = savedH;
+    const RECT r = wintest::rectAfterItsPaint(page, parent);
+    EXPECT_EQ(0, armedInterval);
+    EXPECT_FALSE(KillTimer(page, PagePollTimerId));
+    EXPECT_EQ(30, r.left);
+    EXPECT_EQ(30, r.top);
+    EXPECT_EQ(100, r.right - r.left);
 }
 
 TEST_P(ConfigPageTest, OpenListStopsPollingAndKeepsTheChoice) {

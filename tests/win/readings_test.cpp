@@ -40,6 +40,17 @@ using wintest::pump;
 
 HWND makeParent() { return wintest::makeParent(900, 700, true); }
 
+// The static frame alone, drawn on the page's own DC.
+void drawFrameOn(HWND page) {
+    HDC dc = GetDC(page);
+    drawReadingsFrame(dc);
+    ReleaseDC(page, dc);
+}
+// The page's own paint, without erasing first.
+void paintReadingsOn(HWND page) {
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
+}
+
 class ReadingsPage : public testing::Test {
 protected:
     HWND parent = nullptr, page = nullptr;
@@ -64,10 +75,10 @@ protected:
         ASSERT_NE(nullptr, page);
         SetWindowPos(page, nullptr, ReadingsPageX, ReadingsPageY, static_cast<int>(winW),
                      static_cast<int>(winH), 0);
-        // The first paint arms the timer; ticks are sent by hand from here on,
-        // so a real tick on a slow machine must not shift the every-fourth count.
+        // Created here, not by the shell, the page has no poll timer: ticks
+        // are sent by hand, so a real tick on a slow machine can't shift the
+        // every-fourth count.
         pump(page);
-        KillTimer(page, PagePollTimerId);
         drawFrameOn(page);
         simClearLog();
     }
@@ -174,15 +185,16 @@ TEST_F(ReadingsPage, LinkLossShowsInTheStatusAreaAndSlowsTheTimer) {
     EXPECT_EQ(50, armedInterval);
 }
 
-TEST_F(ReadingsPage, FirstPaintPlacesThePageAndArmsTheTimer) {
+TEST_F(ReadingsPage, ItsPaintNeitherMovesThePageNorStartsTheTimer) {
+    KillTimer(page, PagePollTimerId);  // whatever a tick of the set-up armed
     setArmedInterval(0);
     linkForTests().PollInterval = 1000;
-    const RECT r = wintest::placedByItsPaint(page, parent, PagePollTimerId);
-    EXPECT_EQ(1000, armedInterval);
-    EXPECT_EQ(-5, r.left);
-    EXPECT_EQ(-10, r.top);
-    EXPECT_EQ(800, r.right - r.left);
-    EXPECT_EQ(570, r.bottom - r.top);
+    const RECT r = wintest::rectAfterItsPaint(page, parent);
+    EXPECT_EQ(0, armedInterval);
+    EXPECT_FALSE(KillTimer(page, PagePollTimerId));
+    EXPECT_EQ(30, r.left);
+    EXPECT_EQ(30, r.top);
+    EXPECT_EQ(100, r.right - r.left);
 }
 
 TEST_F(ReadingsPage, OwnPaintBringsBackAnErasedDashboard) {
@@ -191,23 +203,20 @@ TEST_F(ReadingsPage, OwnPaintBringsBackAnErasedDashboard) {
     drawReadingsOn(page);
     InvalidateRect(page, nullptr, TRUE);  // the dialog erases it to its own face
     UpdateWindow(page);
-    KillTimer(page, PagePollTimerId);
     EXPECT_EQ(RGB(128, 128, 128), at(10, 200));  // background
     EXPECT_EQ(Black, at(475, 300));              // gauge panel
     EXPECT_EQ(Cyan, at(495, 500));               // live values on top
 }
 
-TEST_F(ReadingsPage, OnlyInitDialogIsAnsweredWithTrue) {
+TEST_F(ReadingsPage, PaintIsAnsweredAsHandled) {
     const struct {
         UINT msg;
         WPARAM wp;
         BOOL result;
     } cases[] = {
-        {WM_INITDIALOG, 0, TRUE},
-        {WM_PAINT, 0, FALSE},
-        {WM_TIMER, 1, FALSE},
-        {WM_TIMER, 7, FALSE},
-        {WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED), FALSE},
+        {WM_INITDIALOG, 0, FALSE},  // the learn button takes no focus
+        {WM_PAINT, 0, TRUE},       {WM_TIMER, 1, FALSE},
+        {WM_TIMER, 7, FALSE},      {WM_COMMAND, MAKEWPARAM(IDC_LEARN, BN_CLICKED), FALSE},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.result, readingsPageProc(page, c.msg, c.wp, 0)) << c.msg;
@@ -279,18 +288,16 @@ TEST_F(ReadingsPage, PaintsBetweenTicksChangeNeitherTheStateNorTheNextTick) {
         simPortAdvanceClock(16000);  // warm, on gas
         simState().learnUntilMs = 100000;
         resetReadingsState();
-        // As the main window shows the page: its paint places the learn button.
-        pageHooks(PageReadings).paint(page);
+        // As the shell creates the page: the learn button in its place.
+        pageHooks(PageReadings).create(page, PageCreation::Shown);
         pump(page);
         for (int i = 0; i < 5; ++i) tick();  // the fourth reads the configuration
         const ReadingsPageState before = readingsState;
         for (int i = 0; i < paints; ++i) {
             InvalidateRect(page, nullptr, TRUE);
             UpdateWindow(page);
-            pageHooks(PageReadings).paint(page);
         }
-        pump(page);  // the controls draw themselves again, as after any paint
-        KillTimer(page, PagePollTimerId);
+        pump(page);
         EXPECT_EQ(0, memcmp(&before, &readingsState, sizeof before)) << paints << " paints";
         tick();
         return TickOutcome{readingsState, pagePixels(page)};

@@ -17,6 +17,7 @@
 #include "service/reset_page_win.h"
 #include "shell/app_state.h"
 #include "shell/language.h"
+#include "shell/pages_win.h"
 #include "shell/shell_win.h"
 #include "sim/sim.h"
 #include "test_window.h"
@@ -268,49 +269,74 @@ TEST_F(ResetPage, OpensWithTheFocusOnTheHeadingNotOnTheResetButton) {
 
 // ---- texts and placement ----
 
-TEST_F(ResetPage, PaintSetsTheTextsAndPlacesEveryControlForTheSize) {
-    struct Case {
-        int size;
-        RECT label1, label2, button, bar;  // x, y, w, h
-    };
-    const Case cases[] = {
-        {1, {65, 90, 800, 40}, {65, 130, 800, 40}, {85, 190, 450, 45}, {85, 250, 450, 25}},
-        {2, {150, 130, 800, 40}, {150, 170, 800, 40}, {120, 250, 550, 55}, {120, 320, 550, 30}},
-        {3, {250, 150, 800, 40}, {250, 200, 800, 40}, {150, 300, 700, 65}, {150, 390, 700, 40}},
-        {4, {360, 250, 800, 40}, {360, 300, 800, 40}, {220, 400, 800, 75}, {220, 500, 800, 50}},
-        {5, {360, 300, 800, 40}, {360, 350, 800, 40}, {220, 450, 800, 75}, {220, 550, 800, 50}},
-    };
-    for (const Case& c : cases) {
+// The page's placement for a size: labels, button and bar (x, y, w, h).
+struct ResetPlaces {
+    int size;
+    RECT label1, label2, button, bar;
+};
+const ResetPlaces ResetPlacesBySize[] = {
+    {1, {65, 90, 800, 40}, {65, 130, 800, 40}, {85, 190, 450, 45}, {85, 250, 450, 25}},
+    {2, {150, 130, 800, 40}, {150, 170, 800, 40}, {120, 250, 550, 55}, {120, 320, 550, 30}},
+    {3, {250, 150, 800, 40}, {250, 200, 800, 40}, {150, 300, 700, 65}, {150, 390, 700, 40}},
+    {4, {360, 250, 800, 40}, {360, 300, 800, 40}, {220, 400, 800, 75}, {220, 500, 800, 50}},
+    {5, {360, 300, 800, 40}, {360, 350, 800, 40}, {220, 450, 800, 75}, {220, 550, 800, 50}},
+};
+
+void expectPlaced(HWND page, const ResetPlaces& c) {
+    const struct {
+        int id;
+        RECT place;
+    } controls[] = {{IDC_RESET_LABEL1, c.label1},
+                    {IDC_RESET_LABEL2, c.label2},
+                    {IDC_RESET_BUTTON, c.button},
+                    {IDC_RESET_PROGRESS, c.bar}};
+    for (const auto& k : controls) {
+        RECT r;
+        GetWindowRect(GetDlgItem(page, k.id), &r);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, k.place.left) << k.id;
+        EXPECT_EQ(r.top, k.place.top) << k.id;
+        EXPECT_EQ(r.right - r.left, k.place.right) << k.id;
+        EXPECT_EQ(r.bottom - r.top, k.place.bottom) << k.id;
+    }
+}
+
+TEST_F(ResetPage, CreationSetsTheTextsAndPlacesEveryControlForTheSize) {
+    for (const ResetPlaces& c : ResetPlacesBySize) {
         SCOPED_TRACE(c.size);
         appState().shownSize = c.size;
-        shellWindow().winW = 900 + c.size, shellWindow().winH = 700 + c.size;
         setLanguageEntry(134, ("label " + std::to_string(c.size)).c_str());
-        RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        RECT r;
-        GetWindowRect(page, &r);
-        EXPECT_EQ(r.right - r.left, int(winW));
-        EXPECT_EQ(r.bottom - r.top, int(winH));
+        pageHooks(PageReset).create(page, PageCreation::Shown);
         char text[64];
         GetDlgItemTextA(page, IDC_RESET_LABEL1, text, sizeof text);
         EXPECT_EQ(std::string(text), "label " + std::to_string(c.size));
         GetDlgItemTextA(page, IDC_RESET_BUTTON, text, sizeof text);
         EXPECT_EQ(std::string(text), "T136");
-        const struct {
-            int id;
-            RECT place;
-        } controls[] = {{IDC_RESET_LABEL1, c.label1},
-                        {IDC_RESET_LABEL2, c.label2},
-                        {IDC_RESET_BUTTON, c.button},
-                        {IDC_RESET_PROGRESS, c.bar}};
-        for (const auto& k : controls) {
-            GetWindowRect(GetDlgItem(page, k.id), &r);
-            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
-            EXPECT_EQ(r.left, k.place.left) << k.id;
-            EXPECT_EQ(r.top, k.place.top) << k.id;
-            EXPECT_EQ(r.right - r.left, k.place.right) << k.id;
-            EXPECT_EQ(r.bottom - r.top, k.place.bottom) << k.id;
-        }
+        expectPlaced(page, c);
     }
+}
+
+TEST_F(ResetPage, ASizeChangeKeepsThePageAndPlacesItsControlsForTheNewSize) {
+    appState().shownSize = 5;
+    pageHooks(PageReset).create(page, PageCreation::Shown);
+    for (const ResetPlaces& c : ResetPlacesBySize) {
+        SCOPED_TRACE(c.size);
+        appState().shownSize = c.size;
+        EXPECT_TRUE(pageHooks(PageReset).resize(page));
+        expectPlaced(page, c);
+    }
+}
+
+TEST_F(ResetPage, ItsPaintMovesNothingAndSetsNoText) {
+    appState().shownSize = 1;
+    pageHooks(PageReset).create(page, PageCreation::Shown);
+    setLanguageEntry(134, "changed");
+    appState().shownSize = 5;
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    char text[64];
+    GetDlgItemTextA(page, IDC_RESET_LABEL1, text, sizeof text);
+    EXPECT_EQ(std::string(text), "T134");
+    expectPlaced(page, ResetPlacesBySize[0]);
 }
 
 }  // namespace

@@ -59,8 +59,8 @@ protected:
     void showScope(int sizeCommand) {
         command(sizeCommand);
         command(IDM_SCOPE);
-        // The first paint arms the timer; a real tick on a slow machine
-        // must not add a sample before the test counts its own.
+        // The shell armed the timer as it created the page; a real tick on a
+        // slow machine must not add a sample before the test counts its own.
         wintest::pump(currentPage);
         KillTimer(currentPage, PagePollTimerId);
         simClearLog();
@@ -178,7 +178,6 @@ TEST_F(ScopePage, PaintsBetweenTicksLeaveTheTracesAsAcquired) {
     for (int i = 0; i < 3; ++i) {
         InvalidateRect(currentPage, nullptr, TRUE);
         UpdateWindow(currentPage);
-        pageHooks(PageScope).paint(currentPage);
     }
     KillTimer(currentPage, PagePollTimerId);
     EXPECT_EQ(0, memcmp(before.points, scope.points, sizeof scope.points));
@@ -423,7 +422,7 @@ TEST_F(ScopeFrame, LabelsStandAtTheirPlacesInTheirColours) {
     }
 }
 
-TEST_F(ScopePage, ControlsArePlacedBySizeOnPaint) {
+TEST_F(ScopePage, ControlsArePlacedBySizeWhenThePageIsCreated) {
     const struct {
         int sizeCommand;
         RECT bar;

@@ -186,6 +186,11 @@ protected:
         InvalidateRect(mainWindow, nullptr, TRUE);
         UpdateWindow(mainWindow);
     }
+    // The system's word that the screen changed resolution.
+    void displayChanged() {
+        const RECT screen = fakeScreen();
+        SendMessageW(mainWindow, WM_DISPLAYCHANGE, 32, MAKELPARAM(screen.right, screen.bottom));
+    }
 };
 
 }  // namespace shelltest

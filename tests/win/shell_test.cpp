@@ -169,11 +169,10 @@ TEST_F(ShellTest, SizeChangeRecreatesEveryPageButTheFactoryResetPage) {
     }
 }
 
-TEST_F(ShellTest, MainPaintPlacesTheFactoryResetPageForTheSize) {
+TEST_F(ShellTest, ASizeChangePlacesTheFactoryResetPageForTheSize) {
     start();
     command(IDM_RESET);
     command(IDM_SIZE_1024);
-    repaintMain();
     RECT page;
     GetWindowRect(currentPage, &page);
     EXPECT_EQ(page.right - page.left, 1024);
@@ -189,11 +188,11 @@ TEST_F(ShellTest, MainPaintPlacesTheFactoryResetPageForTheSize) {
     EXPECT_EQ(b.right - b.left, 700);
 }
 
-TEST_F(ShellTest, RepaintOffersOnlyTheSizesTheChangedScreenFitsButKeepsTheSize) {
+TEST_F(ShellTest, ADisplayChangeOffersOnlyTheSizesTheScreenFitsButKeepsTheSize) {
     start();
     ASSERT_EQ(shownSize, 5);
     fakeScreen() = {0, 0, 1024, 768};
-    repaintMain();
+    displayChanged();
     EXPECT_EQ(shownSize, 5);
     EXPECT_FALSE(isGreyed(IDM_SIZE_1024));
     EXPECT_TRUE(isGreyed(IDM_SIZE_1280_960));
@@ -304,7 +303,7 @@ LRESULT CALLBACK countingPageProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcA(pageProcBefore, w, msg, wp, lp);
 }
 
-TEST_F(ShellTest, LaterMainPaintsDrawTheReadingsPageOnce) {
+TEST_F(ShellTest, MainWindowPaintsLeaveThePageAlone) {
     start();
     ASSERT_TRUE(pageTimerRuns(currentPage));
     pageProcBefore = reinterpret_cast<WNDPROC>(
@@ -314,8 +313,8 @@ TEST_F(ShellTest, LaterMainPaintsDrawTheReadingsPageOnce) {
         repaintMain();
         drainMessages();
     }
-    // The main window's paint drew the dashboard; a second paint of the
-    // page would only draw it again.
+    // The main window clips its children: its paint neither draws over the
+    // page nor makes it draw itself again.
     EXPECT_EQ(pagePaints, 0);
     EXPECT_TRUE(pageTimerRuns(currentPage));
 }

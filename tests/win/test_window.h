@@ -49,14 +49,13 @@ inline COLORREF pixelOf(HWND w, int x, int y) {
     return c;
 }
 
-// Moves a page away and lets its own paint place it again; the page's poll
-// timer is stopped afterwards, so the test ticks by hand. Returns the page's
-// rectangle then, relative to the client origin of its parent.
-inline RECT placedByItsPaint(HWND page, HWND parent, UINT_PTR pollTimer) {
+// Moves a page away, has it paint itself and returns its rectangle then,
+// relative to the client origin of its parent: a paint that moved nothing
+// leaves it at (30, 30), 100 pixels square.
+inline RECT rectAfterItsPaint(HWND page, HWND parent) {
     SetWindowPos(page, nullptr, 30, 30, 100, 100, SWP_NOZORDER);
     InvalidateRect(page, nullptr, FALSE);
     UpdateWindow(page);
-    KillTimer(page, pollTimer);
     RECT r;
     GetWindowRect(page, &r);
     POINT origin = {0, 0};
