@@ -99,27 +99,6 @@ TEST_F(AppSettingsTest, MalformedFilesReadByPosition) {
     }
 }
 
-// Lowers the largest file size this process may write for one scope, so a
-// write fails part-way as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = signal(SIGXFSZ, SIG_IGN);  // fail the write, don't kill the test
-        rlimit lower = saved_;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_;
-    void (*oldHandler_)(int);
-};
-
 TEST_F(AppSettingsTest, FailedWriteLeavesTheOldFileIntact) {
     const std::string old = "[Ustawienia]\nCommPort= 3\nLanguage= rus\n";
     linkForTests().CommPort = 12;

@@ -53,26 +53,6 @@ TEST(DriveRecordingStop, MarkShowsTimeAndSize) {
     EXPECT_EQ(recordingMark("REC", 1000, 10LL * 1024 * 1024), "REC 0:01 10 MB");
 }
 
-// Lowers the largest file this process may write, as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        oldHandler_ = signal(SIGXFSZ, SIG_IGN);
-        rlimit lower = saved_;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit saved_;
-    void (*oldHandler_)(int);
-};
-
 class DriveRecordingTest : public ::testing::Test {
 protected:
     void SetUp() override {

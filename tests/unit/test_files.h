@@ -8,10 +8,32 @@
 #include <functional>
 #include <string>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+
+// Lowers the largest file size this process may write for one scope, so a
+// write fails part-way as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = signal(SIGXFSZ, SIG_IGN);  // fail the write, don't kill the test
+        rlimit lower = saved_;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit saved_;
+    void (*oldHandler_)(int);
+};
 
 // A new empty folder under /tmp; "" when it can't be made.
 inline std::string makeScratchDir(const char* prefix) {
