@@ -1,6 +1,7 @@
 // The language-file reader on any bytes. The table must end up as a plain
 // reading of the file says: line k's text after its last '=' (at most 127
-// bytes, up to a zero byte) replaces entry k; other entries keep their text.
+// bytes, up to a zero byte) replaces entry k; other entries keep their text,
+// but for those added after the first files, which start from English.
 // The shown table holds each text decoded from the code page it was read in.
 #include <cstdint>
 #include <cstring>
@@ -15,9 +16,15 @@ namespace {
 
 const char Untouched[] = "untouched";
 
-// The expected text of every entry: Untouched where no line with '=' is.
+// The expected text of every entry where no line with '=' is: Untouched,
+// or the English text of an entry added after the first files.
+std::string textWithoutLine(int k) {
+    return k >= FirstAppendedEntry ? AppendedEnglishTexts[k - FirstAppendedEntry] : Untouched;
+}
+
 std::vector<std::string> plainTable(const uint8_t* data, size_t size) {
-    std::vector<std::string> table(LanguageEntries, Untouched);
+    std::vector<std::string> table;
+    for (int k = 0; k < LanguageEntries; ++k) table.push_back(textWithoutLine(k));
     size_t at = 0;
     for (int k = 0; k < LanguageEntries && size > 0; ++k) {
         const void* nl = memchr(data + at, '\n', size - at);
