@@ -11,6 +11,7 @@
 
 #include "link/blocks.h"
 #include "link/link.h"
+#include "link/wide_path_win.h"
 #include "res/resource.h"
 #include "shell/dialog_win.h"
 #include "shell/drives_win.h"
@@ -98,24 +99,23 @@ protected:
 // lpgctl.exe beside the program (dist\), run on args with its standard
 // output into a file of dir; its exit code, or -1 when it didn't end in 30 s.
 int runLpgctl(const std::string& dir, const std::string& args, std::string* out) {
-    char self[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string exe = self;
-    exe = exe.substr(0, exe.find_last_of('\\') + 1) + "..\\dist\\lpgctl.exe";
+    // The fixture's folder is named in letters no ANSI code page holds all of.
+    const std::string exe = moduleFolder() + "..\\dist\\lpgctl.exe";
     const std::string outPath = dir + "\\lpgctl.out";
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE file = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                              CREATE_ALWAYS, 0, nullptr);
+    HANDLE file = CreateFileW(widePath(outPath.c_str()).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                              &inherit, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return -2;
-    STARTUPINFOA si = {};
+    STARTUPINFOW si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = file;
     si.hStdError = file;
     PROCESS_INFORMATION child = {};
-    std::string commandLine = "\"" + exe + "\" " + args;
-    const bool started = CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                        nullptr, dir.c_str(), &si, &child) != FALSE;
+    std::wstring commandLine = utf8Text(("\"" + exe + "\" " + args).c_str());
+    const bool started =
+        CreateProcessW(widePath(exe.c_str()).c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                       nullptr, widePath(dir.c_str()).c_str(), &si, &child) != FALSE;
     CloseHandle(file);
     if (!started) return -3;
     DWORD code = DWORD(-1);
@@ -126,7 +126,7 @@ int runLpgctl(const std::string& dir, const std::string& args, std::string* out)
     CloseHandle(child.hProcess);
     CloseHandle(child.hThread);
     *out = readFileBytes(outPath);
-    DeleteFileA(outPath.c_str());
+    shelltest::removeFile(outPath);
     return int(code);
 }
 

@@ -66,11 +66,13 @@ inline void writeFileBytes(const std::string& path, const std::string& bytes) {
     fclose(f);
 }
 
-// Every line k carries "<code> <k>" after its "=".
+// Every line k carries "<code> <k>" after its "=". The files end where the
+// first files ended, so the entries added later show their English texts,
+// as they do for a fitter who keeps an older language file.
 inline std::string languageFileText(const char* code) {
     std::string text;
     char line[64];
-    for (int k = 0; k < LanguageEntries; ++k) {
+    for (int k = 0; k < FirstAppendedEntry; ++k) {
         snprintf(line, sizeof line, "T%d=%s %d\n", k, code, k);
         text += line;
     }

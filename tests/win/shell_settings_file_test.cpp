@@ -149,7 +149,11 @@ TEST_F(SettingsFileCommands, LoadSendsEveryValueToItsShiftedAddressInFileOrder) 
         const uint8_t v = static_cast<uint8_t>(lines[i].value);
         expected.push_back({0x65, wire, v, static_cast<uint8_t>(0x65 + wire + v)});
     }
-    EXPECT_EQ(requestsSeen(), expected);
+    // The writes in file order, then the read-back of the checked load.
+    std::vector<std::vector<uint8_t>> seen = requestsSeen();
+    ASSERT_GT(seen.size(), expected.size());
+    seen.resize(expected.size());
+    EXPECT_EQ(seen, expected);
     EXPECT_EQ(simState().configA.lambdaDelay, newDelay);
 }
 
