@@ -68,7 +68,9 @@ bool selectNamedPort(const char* text, std::string* error) {
 }
 
 void selectMenuPort(const char* path, int number) {
-    if (portNamedWhole() && PortScheme::Serial->ops) useLinkBackend(PortScheme::Serial->ops);
+    const PortScheme* inUse = schemeInUse();
+    if (inUse && inUse->leftForComItem && PortScheme::Serial->ops)
+        useLinkBackend(PortScheme::Serial->ops);
     selectPort(path, number);
 }
 

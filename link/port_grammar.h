@@ -48,10 +48,13 @@ struct PortScheme {
     bool (*waitOpen)(PortId h, uint32_t ms, std::string* error) = nullptr;
     // The port is named by its whole name rather than a COM number: the
     // window checks no COM item for it, names it in the link error box with
-    // why it can't be reached, never writes it to ZuvelS.ini, and a COM item
-    // returns from it to the serial ports; a malformed name reaches its
-    // backend, which says what is wrong in that box.
+    // why it can't be reached and never writes it to ZuvelS.ini; a malformed
+    // name reaches its backend, which says what is wrong in that box.
     bool namedWhole = false;
+    // A COM item chosen in the window returns from it to the serial ports
+    // (a network port, a recording played back; the simulated controller
+    // stays).
+    bool leftForComItem = false;
     // Its forms where a name fits no row: "rfc2217://HOST:PORT".
     const char* forms = nullptr;
     // What follows the prefix, where it is missing: "a recording".
@@ -97,6 +100,9 @@ struct PortScheme {
     constexpr PortScheme withOps(const PortOps* o) const { return with(&PortScheme::ops, o); }
     constexpr PortScheme withWaitOpen(WaitOpenFn f) const { return with(&PortScheme::waitOpen, f); }
     constexpr PortScheme withNamedWhole() const { return with(&PortScheme::namedWhole, true); }
+    constexpr PortScheme withLeftForComItem() const {
+        return with(&PortScheme::leftForComItem, true);
+    }
     constexpr PortScheme withForms(const char* t) const { return with(&PortScheme::forms, t); }
     constexpr PortScheme withArgument(const char* t) const {
         return with(&PortScheme::argument, t);

@@ -105,6 +105,7 @@ PortScheme PortSchemeTable[] = {
         .withHelp("replay:FILE for a recording")
         .withCompletions("replay:")
         .withFileCompletion()
+        .withLeftForComItem()
         .withExample("replay:drive.txt"),
     PortScheme::called("rfc2217")
         .withPrefixes("rfc2217://")
@@ -112,6 +113,7 @@ PortScheme PortSchemeTable[] = {
         .withOps(&netPortOps)
         .withWaitOpen(netPortWaitConnected)
         .withNamedWhole()
+        .withLeftForComItem()
         .withForms("rfc2217://HOST:PORT")
         .withHelp("or a network serial port: rfc2217://HOST:PORT")
         .withCompletions("rfc2217://")
@@ -122,6 +124,7 @@ PortScheme PortSchemeTable[] = {
         .withOps(&netPortOps)
         .withWaitOpen(netPortWaitConnected)
         .withNamedWhole()
+        .withLeftForComItem()
         .withForms("socket://HOST:PORT")
         .withHelp("or socket://HOST:PORT for raw TCP")
         .withCompletions("socket://")

@@ -1,6 +1,10 @@
 #include "shell/dialog_win.h"
 
+#include <cstring>
+#include <commdlg.h>
+
 #include "link/link.h"
+#include "link/wide_path_win.h"
 #include "shell/app_state.h"
 #include "shell/shell_win.h"
 
@@ -35,4 +39,22 @@ INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, void (*setPause
         DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), owner, proc, 0);
     if (result == -1 || result == 0) setPaused(false);
     return result;
+}
+
+bool askFileName(HWND owner, bool save, const wchar_t* title, const wchar_t* filter,
+                 const wchar_t* defaultExt, DWORD flags, std::string* chosen) {
+    wchar_t name[MAX_PATH] = L"";
+    OPENFILENAMEW ofn;
+    memset(&ofn, 0, sizeof ofn);
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter;
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = title;
+    ofn.lpstrDefExt = defaultExt;
+    ofn.Flags = OFN_EXPLORER | flags;
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+    *chosen = utf8Path(name);
+    return true;
 }

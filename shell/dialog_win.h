@@ -4,6 +4,7 @@
 #ifndef ZUVELS_SHELL_DIALOG_WIN_H
 #define ZUVELS_SHELL_DIALOG_WIN_H
 
+#include <string>
 #include <windows.h>
 
 // Pages poll on timer 1; a modal dialog over a page polls on a timer of its own.
@@ -31,5 +32,12 @@ void centreOnRecordedScreen(HWND dialog);
 // cleared when the template fails to load, so a dialog that never showed
 // can't leave the pages suspended.
 INT_PTR runModalDialog(HWND owner, int templateId, DLGPROC proc, void (*setPaused)(bool));
+
+// The system's open or save dialog (filter: pairs of description and
+// pattern, then the double terminator); false when the fitter cancels. The
+// chosen name comes back as UTF-8, as the program's file calls take it; a
+// name with no UTF-8 form (a lone surrogate) comes back empty.
+bool askFileName(HWND owner, bool save, const wchar_t* title, const wchar_t* filter,
+                 const wchar_t* defaultExt, DWORD flags, std::string* chosen);
 
 #endif

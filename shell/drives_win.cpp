@@ -8,9 +8,9 @@
 
 #include "link/link.h"
 #include "link/port_backends.h"
-#include "link/utf16.h"
 #include "link/wide_path_win.h"
 #include "res/resource.h"
+#include "shell/dialog_win.h"
 #include "shell/drive_recording.h"
 #include "shell/language.h"
 #include "shell/language_win.h"
@@ -23,14 +23,6 @@
 #include "sim/replay.h"
 
 namespace {
-
-// A UTF-8 text (a path, a port's name) as the window shows it.
-std::wstring shownText(const std::string& utf8) {
-    std::u16string wide;
-    std::string error;
-    if (!utf8ToUtf16(utf8, &wide, &error)) return systemText(utf8.c_str());
-    return wideText(wide);
-}
 
 struct FileKind {
     DriveFile which;
@@ -55,23 +47,12 @@ bool systemChooseFile(HWND owner, DriveFile which, std::string* path) {
     const FileKind* kind = &FileKinds[0];
     for (const FileKind& k : FileKinds)
         if (k.which == which) kind = &k;
-    wchar_t chosen[MAX_PATH] = L"";
-    OPENFILENAMEW ofn;
-    memset(&ofn, 0, sizeof ofn);
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = kind->filter;
-    ofn.lpstrFile = chosen;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrTitle = entryText(kind->title);
-    ofn.lpstrDefExt = kind->defaultExt;
-    ofn.Flags = OFN_EXPLORER | (kind->save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     const std::string folder = currentFolder();
-    const bool ok = kind->save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    const bool ok =
+        askFileName(owner, kind->save, entryText(kind->title), kind->filter, kind->defaultExt,
+                    kind->save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST, path);
     if (!folder.empty()) setCurrentFolder(folder.c_str());
-    if (!ok) return false;
-    *path = utf8Path(chosen);
-    return !path->empty();
+    return ok && !path->empty();
 }
 
 void systemOpenPicture(const std::string& path) {
@@ -113,10 +94,10 @@ DriveSeams driveSeams = {systemChooseFile, showMessageBox, systemOpenPicture};
 std::wstring portTitleSuffix() {
     std::wstring suffix;
     const PortOps* port = portInUse();
-    if (port == &netPortOps) suffix = L" - " + shownText(SelectedPortPath);
+    if (port == &netPortOps) suffix = L" - " + utf8Text(SelectedPortPath);
     if (port == &replayPortOps)
         suffix = std::wstring(L" - ") + entryText(EntryReplayMark) + L" " +
-                 shownText(fileNameOf(SelectedPortPath));
+                 utf8Text(fileNameOf(SelectedPortPath).c_str());
     if (driveRecording()) {
         const std::string word = recordingMark("", driveRecordingMs(), driveRecordingBytes());
         suffix +=
@@ -139,21 +120,13 @@ void useNetworkPort(const std::string& portText) {
     saveRecentAddresses(RecentAddressesFileName, recent);
 }
 
-void leaveDrivePort(HWND owner) {
-    endDriveRecording(owner);
-    // A COM item returns from a network port or a replay to the serial ports.
-    const PortScheme* inUse = schemeInUse();
-    if ((portNamedWhole() || inUse == PortScheme::Replay) && PortScheme::Serial->ops)
-        useLinkBackend(PortScheme::Serial->ops);
-}
-
 void endDriveRecording(HWND owner) {
     if (!driveRecording()) return;
     if (mainWindow) KillTimer(mainWindow, RecordingTimerId);
     std::string error;
     if (!stopDriveRecording(&error) && owner)
         box(owner, EntryRecordingStoppedCaption,
-            std::wstring(entryText(EntryRecordingWriteFailed)) + L"\n\n" + shownText(error));
+            std::wstring(entryText(EntryRecordingWriteFailed)) + L"\n\n" + utf8Text(error.c_str()));
     if (mainWindow) showTitle();
 }
 
@@ -165,7 +138,7 @@ void onRecordingTimer(HWND window) {
         stopDriveRecording(&error);
         showTitle();
         box(window, EntryRecordingStoppedCaption,
-            std::wstring(entryText(EntryRecordingFull)) + L"\n\n" + shownText(error));
+            std::wstring(entryText(EntryRecordingFull)) + L"\n\n" + utf8Text(error.c_str()));
         return;
     }
     if (stop == RecordingStop::WriteFailed) return endDriveRecording(window);
@@ -202,9 +175,9 @@ void recordDrive(HWND window) {
     if (!driveSeams.chooseFile(window, DriveFile::RecordTarget, &path)) return;
     std::string error;
     if (!startDriveRecording(path.c_str(), SelectedPortPath, localTimeText().c_str(), &error))
-        return box(
-            window, EntryRecordingStoppedCaption,
-            std::wstring(entryText(EntryRecordingCannotCreate)) + L"\n\n" + shownText(error));
+        return box(window, EntryRecordingStoppedCaption,
+                   std::wstring(entryText(EntryRecordingCannotCreate)) + L"\n\n" +
+                       utf8Text(error.c_str()));
     SetTimer(window, RecordingTimerId, 1000, nullptr);
     showTitle();
 }
@@ -215,15 +188,15 @@ void replayDrive(HWND window) {
     if (!driveSeams.chooseFile(window, DriveFile::ReplaySource, &path)) return;
     if (!useBackend("replay:" + path, &error))
         box(window, EntryReplayTitle,
-            std::wstring(entryText(EntryReplayCannotPlay)) + L"\n\n" + shownText(error));
+            std::wstring(entryText(EntryReplayCannotPlay)) + L"\n\n" + utf8Text(error.c_str()));
 }
 
 // Back to the controller on the serial port ZuvelS.ini names.
 void stopReplay() {
     if (portInUse() != &replayPortOps) return;
-    leaveDrivePort(mainWindow);
+    endDriveRecording(mainWindow);
     const int port = CommPort >= 1 && CommPort <= 256 ? CommPort : 1;
-    selectPort(portTablePath(port), port);
+    selectMenuPort(portTablePath(port), port);
     markPortMenu(port <= 9 ? 10 + port : 20);
     showTitle();
 }
@@ -246,7 +219,7 @@ void drawRoadPicture(HWND window) {
     SetCursor(previous);
     if (!drawn)
         return box(window, EntryPictureCaption,
-                   std::wstring(entryText(EntryPictureFailed)) + L"\n\n" + shownText(error));
+                   std::wstring(entryText(EntryPictureFailed)) + L"\n\n" + utf8Text(error.c_str()));
     driveSeams.openPicture(target);
 }
 

@@ -28,9 +28,6 @@ bool onDriveCommand(HWND window, int command);
 // checked, the address goes to the front of the recent list and into the
 // title bar.
 void useNetworkPort(const std::string& portText);
-// A COM item or the port search: a recording ends, and from a network port
-// or a replay the link returns to the serial ports.
-void leaveDrivePort(HWND owner);
 // Ends a recording cleanly (at exit, or before the port changes); a file
 // that couldn't be written whole is said in a box.
 void endDriveRecording(HWND owner);

@@ -123,8 +123,8 @@ void choosePort(int port) {
     char path[16];
     snprintf(path, sizeof path, "COM%d:", port);
     // A recording ends; from a network port or a replay the menu returns to
-    // the serial ports.
-    leaveDrivePort(mainWindow);
+    // the serial ports (the row says which).
+    endDriveRecording(mainWindow);
     selectMenuPort(path, port);
     markPortMenu(10 + port);
     showTitle();

@@ -8,6 +8,7 @@
 
 #include "link/link.h"
 #include "link/wide_path_win.h"
+#include "shell/dialog_win.h"
 #include "shell/language.h"
 #include "shell/text_win.h"
 
@@ -18,29 +19,19 @@ const wchar_t* const IoErrorCaption = L"I/O Error";
 // three bytes a unit.
 const size_t PathSize = 3 * MAX_PATH + 1;
 
-// The chosen path comes back as UTF-8, as the program's file calls take it.
-// A name with no UTF-8 form (a lone surrogate) comes back empty, so it is
-// reported as any file that can't be opened.
+// A name with no UTF-8 form comes back empty, so it is reported as any file
+// that can't be opened.
 bool systemFileDialog(HWND owner, bool save, const SettingsFormat& fmt, char* path, size_t cap) {
     // Filter: description, pattern, then the double terminator.
     const std::wstring filter =
         asciiWide(fmt.filterName) + L'\0' + asciiWide(fmt.filterPattern) + L'\0';
     const std::wstring defaultExt = asciiWide(fmt.defaultExt);
-    wchar_t chosen[MAX_PATH] = L"";
-    OPENFILENAMEW ofn;
-    memset(&ofn, 0, sizeof ofn);
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = chosen;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrTitle = entryText(save ? EntrySaveTitle : EntryOpenTitle);
-    ofn.lpstrDefExt = defaultExt.c_str();
-    ofn.Flags = OFN_EXPLORER;
     path[0] = '\0';
-    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+    std::string name;
+    if (!askFileName(owner, save, entryText(save ? EntrySaveTitle : EntryOpenTitle), filter.c_str(),
+                     defaultExt.c_str(), 0, &name))
+        return false;
     // An empty path: reading and writing fail, and the user is told.
-    const std::string name = utf8Path(chosen);
     if (name.size() < cap) memcpy(path, name.c_str(), name.size() + 1);
     return true;
 }

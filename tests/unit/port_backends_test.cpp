@@ -65,6 +65,7 @@ const PortOps CountingBackend<Which>::ops = PortOps::called("counting")
 
 using BackendA = CountingBackend<0>;
 using BackendB = CountingBackend<1>;
+using BackendC = CountingBackend<2>;
 
 void expectEachClosedOnce(const Counts& c, const char* which) {
     EXPECT_EQ(c.foreign, 0) << which << " was asked to close a handle it never opened";
@@ -183,11 +184,12 @@ TEST_F(PortBackends, RefusalsAreOneLine) {
 }
 
 // The window's ways to a port: a name typed in (as --port takes it), and a
-// COM item, which leaves a port named whole for the serial ports but keeps
-// the simulated controller.
+// COM item, which leaves a network port or a replay for the serial ports but
+// keeps the simulated controller.
 TEST_F(PortBackends, NamedPortAndMenuPortChooseTheBackendWithThePath) {
     registerPortBackend(PortScheme::Serial, &BackendA::ops, nullptr);
     registerPortBackend(PortScheme::Demo, &BackendB::ops, nullptr);
+    registerPortBackend(PortScheme::Replay, &BackendC::ops, nullptr);
     ASSERT_TRUE(selectPort("COM5:", 5));
     struct Case {
         const char* text;
@@ -200,6 +202,7 @@ TEST_F(PortBackends, NamedPortAndMenuPortChooseTheBackendWithThePath) {
         {"COM4", &BackendA::ops, "\\\\.\\COM4", 4, &BackendA::ops},
         {"rfc2217://127.0.0.1:1", &netPortOps, "rfc2217://127.0.0.1:1", 2, &BackendA::ops},
         {"demo:1", &BackendB::ops, "demo", 2, &BackendB::ops},
+        {"replay:drive.txt", &BackendC::ops, "drive.txt", 2, &BackendA::ops},
     };
     for (const Case& c : cases) {
         std::string error;
